@@ -1,0 +1,63 @@
+// Benchmark entry. Runs every registered benchmark, then prints the ratio
+// ours/OpenSSL for each pair of benchmarks named "<Operation>/ours" and
+// "<Operation>/openssl" (real time per iteration).
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.iterations == 0) {
+        continue;
+      }
+      const std::string name = run.benchmark_name();
+      const std::size_t slash = name.rfind('/');
+      if (slash == std::string::npos) {
+        continue;
+      }
+      const std::string side = name.substr(slash + 1);
+      if (side == "ours" || side == "openssl") {
+        times_[name.substr(0, slash)][side] = run.GetAdjustedRealTime();
+      }
+    }
+  }
+
+  void Finalize() override {
+    ConsoleReporter::Finalize();
+    std::printf("\n%-36s %14s %14s %8s\n", "operation", "ours", "openssl", "ratio");
+    for (const auto& [operation, sides] : times_) {
+      const auto ours = sides.find("ours");
+      const auto theirs = sides.find("openssl");
+      if (ours == sides.end() || theirs == sides.end() || theirs->second <= 0) {
+        continue;
+      }
+      std::printf("%-36s %14.1f %14.1f %7.2fx\n", operation.c_str(), ours->second,
+                  theirs->second, ours->second / theirs->second);
+    }
+    std::printf("(times in the unit of each benchmark; ratio = ours / OpenSSL)\n");
+  }
+
+ private:
+  std::map<std::string, std::map<std::string, double>> times_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    return 1;
+  }
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  benchmark::Shutdown();
+  return 0;
+}
