@@ -1,0 +1,50 @@
+// The signer credentials file: IEEE address, private key and implicit
+// certificate, each as hexadecimal text behind a fixed label.
+//
+// The text is at most 1,023 bytes. Each label's first occurrence counts; the
+// fields may come in any order and any other text may surround them. Before each
+// pair of hex digits, spaces, line feeds and carriage returns are skipped; a
+// pair itself must be two hexadecimal digits.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+namespace otawrap {
+
+struct SignerCredentials {
+  std::array<std::uint8_t, 8> ieeeAddress{};           // least significant byte first
+  std::array<std::uint8_t, 21> privateKey{};           // big-endian
+  std::array<std::uint8_t, 48> implicitCertificate{};  // as written
+};
+
+enum class CredentialsStatus {
+  ok,
+  cannotOpen,  // "Cannot open certificate"
+  invalid,     // "Invalid certificate"
+};
+
+// Largest accepted credentials file; a file of kCredentialsFileLimit + 1 bytes
+// or more is invalid.
+inline constexpr std::size_t kCredentialsFileLimit = 1023;
+
+// Parses credentials text (length bytes, no terminator needed). Fails with
+// `invalid` when the text is longer than kCredentialsFileLimit, a label is
+// missing, a field ends before all its pairs, a pair holds a non-hex character,
+// or the private key is zero modulo the group order. out is written only on
+// success.
+CredentialsStatus parseSignerCredentials(const char* text, std::size_t length,
+                                         SignerCredentials& out);
+
+// Reads the file at path and parses it. `cannotOpen` when the file cannot be
+// opened or read. out is written only on success.
+CredentialsStatus loadSignerCredentials(const char* path, SignerCredentials& out);
+
+// The message for a failed status ("" for ok).
+const char* credentialsMessage(CredentialsStatus status);
+
+// Overwrites every byte of the credentials, the private key included.
+void wipeSignerCredentials(SignerCredentials& credentials);
+
+}  // namespace otawrap
