@@ -1,0 +1,60 @@
+// ECDSA signature generation over sect163k1 (SEC 1) for 16-octet digests.
+//
+// Keys, digests, r and s are big-endian octet strings. The routines keep no
+// state, allocate nothing and write nothing but their outputs; every secret
+// working value is wiped before they return.
+#pragma once
+
+#include <cstdint>
+
+#include "ecc/point.h"
+#include "ecc/scalar_mult.h"
+#include "ecc/words.h"
+
+namespace otawrap {
+
+// Random-data callback: fills destination[0..count-1] and returns 0, or
+// returns a nonzero failure code.
+using RandomFill = int (*)(std::uint8_t* destination, std::uint32_t count);
+
+inline constexpr std::uint32_t kEcdsaRandomOctets = 40;
+inline constexpr std::uint32_t kEcdsaMaxYieldLevel = 10;
+
+// Signs digest (16 octets) with privateKey (21 octets, used as its residue
+// modulo n) into rOut and sOut (21 octets each, canonical, zero-padded).
+// randomFill is called exactly once for 40 octets R; the nonce is
+// k = (R + 0xFFFF * 2^336) mod n. The yield callback runs inside the scalar
+// multiplication at the positions set by yieldLevel (0: never).
+// Results, checked in this order: 2 privateKey absent; 5 digest, rOut or sOut
+// absent; 6 randomFill absent, or yieldLevel nonzero without yieldCallback;
+// 9 yieldLevel above 10; the callback's own nonzero result; 0 success.
+// On any failure rOut and sOut are untouched.
+int ecdsaSign(const std::uint8_t* privateKey, const std::uint8_t* digest, RandomFill randomFill,
+              std::uint8_t* rOut, std::uint8_t* sOut, YieldCallback yieldCallback,
+              std::uint32_t yieldLevel);
+
+// The nonce step: k = (R + 0xFFFF * 2^336) mod n, canonical, from the 40
+// octets R (little-endian), and pointOut = kG. Returns 0.
+int ecdsaEphemeralKey(const std::uint8_t random40[40], ModNumber& kOut, AffinePoint& pointOut,
+                      const YieldControl* yieldControl);
+
+// The signature computation behind ecdsaSign once the 40 random octets are
+// known; all pointers valid. Returns 0.
+int ecdsaSignWithRandom(const std::uint8_t privateKey[21], const std::uint8_t digest[16],
+                        const std::uint8_t random40[40], std::uint8_t rOut[21],
+                        std::uint8_t sOut[21], const YieldControl* yieldControl);
+
+// The 40 random octets that make the signer's reduction yield exactly the
+// nonce k (0 < k < n, 21 big-endian octets): R = (k - 0xFFFF * 2^336) mod n,
+// little-endian, zero-padded.
+void ecdsaRandomForNonce(const std::uint8_t k[21], std::uint8_t random40[40]);
+
+// Deterministic signature: the nonce is derived from the private key and the
+// digest (RFC 6979 with HMAC-SHA-256) and handed to the signer as the 40
+// octets of ecdsaRandomForNonce. Same key and digest, same signature.
+// Returns 0, or 2 for a private key that is zero modulo n (no signature
+// exists); outputs untouched on failure.
+int ecdsaSignDeterministic(const std::uint8_t privateKey[21], const std::uint8_t digest[16],
+                           std::uint8_t rOut[21], std::uint8_t sOut[21]);
+
+}  // namespace otawrap
