@@ -1,0 +1,138 @@
+// Credentials text parsing: labels, byte orders, whitespace and the rejections.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "sign/credentials.h"
+#include "support/vector_file.h"
+
+namespace otawrap {
+namespace {
+
+const std::string kKey = "00A1B2C3D4E5F60718293A4B5C6D7E8F9001122334";
+const std::string kCert =
+    "0202A1B2C3D4E5F60718293A4B5C6D7E8F900112233400124B0001020304544553545345434B"
+    "0001020304050607";
+
+std::string credentialsText(const std::string& ieee, const std::string& key,
+                            const std::string& cert) {
+  return "IEEE Address: " + ieee + "\nDevice Private Key: " + key +
+         "\nDevice Implicit Cert: " + cert + "\n";
+}
+
+CredentialsStatus parse(const std::string& text, SignerCredentials& out) {
+  return parseSignerCredentials(text.data(), text.size(), out);
+}
+
+TEST(Credentials, FieldsLandInTheirByteOrders) {
+  SignerCredentials c;
+  ASSERT_EQ(parse(credentialsText("00124B0001020304", kKey, kCert), c), CredentialsStatus::ok);
+  EXPECT_EQ(test::bytesToHex(c.ieeeAddress.data(), 8), "0403020100" "4B1200");
+  EXPECT_EQ(test::bytesToHex(c.privateKey.data(), 21), kKey);
+  EXPECT_EQ(test::bytesToHex(c.implicitCertificate.data(), 48), kCert);
+}
+
+TEST(Credentials, AcceptedSpellings) {
+  struct Case {
+    const char* name;
+    std::string text;
+  } cases[] = {
+      {"lower case digits", credentialsText("00124b0001020304", kKey, kCert)},
+      {"spaces between pairs", credentialsText("00 12 4B 00 01 02 03 04", kKey, kCert)},
+      {"split over lines",
+       credentialsText("00124B00\r\n01020304", kKey.substr(0, 20) + "\n  " + kKey.substr(20),
+                       kCert.substr(0, 48) + "\r\n" + kCert.substr(48))},
+      {"fields in another order, other text around",
+       "# test key, not for production\nDevice Implicit Cert:" + kCert +
+           "\nnotes\nDevice Private Key:" + kKey + "\nIEEE Address:00124B0001020304 trailing"},
+      {"first occurrence of a label counts",
+       credentialsText("00124B0001020304", kKey, kCert) + "IEEE Address: FFFFFFFFFFFFFFFF\n"},
+      {"extra digits after a field are ignored",
+       credentialsText("00124B0001020304AB", kKey + "CD", kCert + "EF")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SignerCredentials creds;
+    ASSERT_EQ(parse(c.text, creds), CredentialsStatus::ok);
+    EXPECT_EQ(test::bytesToHex(creds.ieeeAddress.data(), 8), "04030201004B1200");
+    EXPECT_EQ(test::bytesToHex(creds.privateKey.data(), 21), kKey);
+    EXPECT_EQ(test::bytesToHex(creds.implicitCertificate.data(), 48), kCert);
+  }
+}
+
+TEST(Credentials, Rejections) {
+  const std::string good = credentialsText("00124B0001020304", kKey, kCert);
+  struct Case {
+    const char* name;
+    std::string text;
+  } cases[] = {
+      {"IEEE label missing", "Device Private Key: " + kKey + "\nDevice Implicit Cert: " + kCert},
+      {"key label missing", "IEEE Address: 00124B0001020304\nDevice Implicit Cert: " + kCert},
+      {"cert label missing", "IEEE Address: 00124B0001020304\nDevice Private Key: " + kKey},
+      {"label with other case", "ieee address: 00124B0001020304\nDevice Private Key: " + kKey +
+                                    "\nDevice Implicit Cert: " + kCert},
+      {"field ends early at end of text", credentialsText("00124B0001020304", kKey,
+                                                          kCert.substr(0, 94))},
+      {"field ends inside a pair", credentialsText("00124B0001020304", kKey,
+                                                   kCert.substr(0, 95))},
+      {"field runs into a zero byte",
+       std::string("Device Private Key: ") + kKey + "\nDevice Implicit Cert: " + kCert +
+           "\nIEEE Address: 0012" + std::string(1, '\0') + "4B0001020304"},
+      {"tab before a pair", credentialsText("\t00124B0001020304", kKey, kCert)},
+      {"colon separators", credentialsText("00:12:4B:00:01:02:03:04", kKey, kCert)},
+      {"0x prefix", credentialsText("0x00124B0001020304", kKey, kCert)},
+      {"stray letter", credentialsText("00124B000102030G", kKey, kCert)},
+      {"pair split by a space", credentialsText("0 0124B0001020304", kKey, kCert)},
+      {"private key zero", credentialsText("00124B0001020304", std::string(42, '0'), kCert)},
+      {"private key equal to the order",
+       credentialsText("00124B0001020304", "04000000000000000000020108A2E0CC0D99F8A5EF", kCert)},
+      {"1,024 bytes", good + std::string(1024 - good.size(), ' ')},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SignerCredentials creds;
+    creds.privateKey.fill(0x77);
+    EXPECT_EQ(parse(c.text, creds), CredentialsStatus::invalid);
+    EXPECT_EQ(creds.privateKey[0], 0x77);  // untouched on failure
+  }
+}
+
+TEST(Credentials, SizeLimitIsOneThousandTwentyThreeBytes) {
+  const std::string good = credentialsText("00124B0001020304", kKey, kCert);
+  SignerCredentials creds;
+  EXPECT_EQ(parse(good + std::string(1023 - good.size(), ' '), creds), CredentialsStatus::ok);
+  EXPECT_EQ(parse(good + std::string(1024 - good.size(), ' '), creds), CredentialsStatus::invalid);
+}
+
+TEST(Credentials, KeyAboveTheOrderIsKeptAsWritten) {
+  SignerCredentials c;
+  const std::string high = "04000000000000000000020108A2E0CC0D99F8A5F0";  // n + 1
+  ASSERT_EQ(parse(credentialsText("00124B0001020304", high, kCert), c), CredentialsStatus::ok);
+  EXPECT_EQ(test::bytesToHex(c.privateKey.data(), 21), high);
+}
+
+TEST(Credentials, LoadingFromFiles) {
+  SignerCredentials c;
+  EXPECT_EQ(loadSignerCredentials("/nonexistent/otawrap/credentials.txt", c),
+            CredentialsStatus::cannotOpen);
+  EXPECT_STREQ(credentialsMessage(CredentialsStatus::cannotOpen), "Cannot open certificate");
+  EXPECT_STREQ(credentialsMessage(CredentialsStatus::invalid), "Invalid certificate");
+
+  const std::string path = ::testing::TempDir() + "otawrap_credentials_test.txt";
+  const std::string text = credentialsText("00124B0001020304", kKey, kCert);
+  for (const std::size_t size : {std::size_t{1023}, std::size_t{1024}, std::size_t{4096}}) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    const std::string padded = text + std::string(size - text.size(), ' ');
+    std::fwrite(padded.data(), 1, padded.size(), file);
+    std::fclose(file);
+    EXPECT_EQ(loadSignerCredentials(path.c_str(), c),
+              size == 1023 ? CredentialsStatus::ok : CredentialsStatus::invalid)
+        << size;
+  }
+  std::remove(path.c_str());
+}
+
+}  // namespace
+}  // namespace otawrap
