@@ -1,6 +1,29 @@
 #include "support/field_reference.h"
 
+#include <cstdio>
 #include <utility>
+
+namespace otawrap {
+
+bool operator==(const AffinePoint& a, const AffinePoint& b) { return a.x == b.x && a.y == b.y; }
+bool operator!=(const AffinePoint& a, const AffinePoint& b) { return !(a == b); }
+
+void PrintTo(const AffinePoint& p, std::ostream* out) {
+  char buffer[8];
+  *out << "(x=";
+  for (int k = 10; k >= 0; --k) {
+    std::snprintf(buffer, sizeof buffer, "%04X", p.x[k]);
+    *out << buffer;
+  }
+  *out << ", y=";
+  for (int k = 10; k >= 0; --k) {
+    std::snprintf(buffer, sizeof buffer, "%04X", p.y[k]);
+    *out << buffer;
+  }
+  *out << ")";
+}
+
+}  // namespace otawrap
 
 namespace otawrap::test {
 

@@ -2,7 +2,18 @@
 // written bit by bit for cross-checking the word-oriented code.
 #pragma once
 
+#include <ostream>
+
 #include "ecc/point.h"
+
+namespace otawrap {
+
+// Word-for-word equality and readable printing of affine points in test output.
+bool operator==(const AffinePoint& a, const AffinePoint& b);
+bool operator!=(const AffinePoint& a, const AffinePoint& b);
+void PrintTo(const AffinePoint& p, std::ostream* out);
+
+}  // namespace otawrap
 
 namespace otawrap::test {
 
