@@ -8,7 +8,10 @@
 
 #include <random>
 
+#include "ecc/base_point_table.h"
 #include "ecc/field.h"
+#include "ecc/modn.h"
+#include "ecc/scalar_mult.h"
 
 namespace {
 
@@ -134,5 +137,67 @@ void fieldInvertOpenssl(benchmark::State& state) {
   BN_free(r);
 }
 BENCHMARK(fieldInvertOpenssl)->Name("fieldInvert/openssl");
+
+struct ScalarInputs {
+  otawrap::ModNumber ours[kInputs];
+  BIGNUM* theirs[kInputs];
+  EC_GROUP* group;
+  BN_CTX* ctx;
+
+  ScalarInputs() : group(EC_GROUP_new_by_curve_name(NID_sect163k1)), ctx(BN_CTX_new()) {
+    std::mt19937_64 rng(0x73636D756CULL);  // "scmul"
+    for (int i = 0; i < kInputs; ++i) {
+      for (Word& w : ours[i]) {
+        w = static_cast<Word>(rng());
+      }
+      otawrap::modReduceFinal(ours[i]);
+      unsigned char bytes[22];
+      for (int k = 0; k < 11; ++k) {
+        bytes[2 * k] = static_cast<unsigned char>(ours[i][k] & 0xFF);
+        bytes[2 * k + 1] = static_cast<unsigned char>(ours[i][k] >> 8);
+      }
+      theirs[i] = BN_lebin2bn(bytes, 22, nullptr);
+    }
+  }
+  ~ScalarInputs() {
+    for (BIGNUM* bn : theirs) {
+      BN_free(bn);
+    }
+    BN_CTX_free(ctx);
+    EC_GROUP_free(group);
+  }
+};
+
+ScalarInputs& scalarInputs() {
+  static ScalarInputs inputs;
+  return inputs;
+}
+
+void scalarMultiplyOurs(benchmark::State& state) {
+  ScalarInputs& in = scalarInputs();
+  otawrap::AffinePoint out;
+  int i = 0;
+  for (auto _ : state) {
+    otawrap::ModNumber k = in.ours[i];
+    otawrap::scalarMultiply(out, k, 5, otawrap::basePointEntry0, nullptr);
+    benchmark::DoNotOptimize(out);
+    i = (i + 1) % kInputs;
+  }
+}
+BENCHMARK(scalarMultiplyOurs)->Name("scalarMultiply/ours")->Unit(benchmark::kMicrosecond);
+
+// The generator multiple; OpenSSL's ladder already ends in affine form (Z = 1).
+void scalarMultiplyOpenssl(benchmark::State& state) {
+  ScalarInputs& in = scalarInputs();
+  EC_POINT* r = EC_POINT_new(in.group);
+  int i = 0;
+  for (auto _ : state) {
+    EC_POINT_mul(in.group, r, in.theirs[i], nullptr, nullptr, in.ctx);
+    benchmark::DoNotOptimize(r);
+    i = (i + 1) % kInputs;
+  }
+  EC_POINT_free(r);
+}
+BENCHMARK(scalarMultiplyOpenssl)->Name("scalarMultiply/openssl")->Unit(benchmark::kMicrosecond);
 
 }  // namespace
