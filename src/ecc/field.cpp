@@ -196,9 +196,23 @@ void fieldReduceFinal(FieldElement& a) {
   a[1] = static_cast<Word>(a[1] ^ ((v >> 9) ^ (v >> 10)));
 }
 
+namespace {
+
+// a = a >> 1 over 11 words (the same step as wordsShiftRight1, kept inline here).
+inline void shiftRight1(FieldElement& a) {
+  for (int k = 0; k < 10; ++k) {
+    a[k] = static_cast<Word>((a[k] >> 1) | ((a[k + 1] & 1u) << 15));
+  }
+  a[10] = static_cast<Word>(a[10] >> 1);
+}
+
+}  // namespace
+
 // Binary Euclid with the invariants g1*a = u and g2*a = v (mod f). Only u and g1
 // are halved; v starts as f (odd) and stays odd, so u is even after each XOR.
-// g1 and g2 keep degree below 163, so the result is canonical.
+// g1 and g2 keep degree below 163, so the result is canonical. Making g1 even
+// before halving adds f only when g1 is odd; f touches words 0 and 10 alone, so
+// that addition is done under a mask instead of a branch.
 int fieldInvert(const FieldElement& a, FieldElement& out) {
   FieldElement uStore = a;
   FieldElement vStore = fieldPolynomial;
@@ -209,18 +223,18 @@ int fieldInvert(const FieldElement& a, FieldElement& out) {
   FieldElement* v = &vStore;
   FieldElement* g1 = &g1Store;
   FieldElement* g2 = &g2Store;
-  if (wordsIsZero(u->data(), kWordCount)) {
+  if (wordsIsZero(u->data(), kWordCount) != 0) {
     return kNoInverse;
   }
   for (;;) {
     while (((*u)[0] & 1u) == 0) {
-      if (((*g1)[0] & 1u) != 0) {
-        fieldAdd(*g1, fieldPolynomial, *g1);
-      }
-      wordsShiftRight1(*u);
-      wordsShiftRight1(*g1);
+      const Word odd = static_cast<Word>(0u - ((*g1)[0] & 1u));
+      (*g1)[0] = static_cast<Word>((*g1)[0] ^ (fieldPolynomial[0] & odd));
+      (*g1)[10] = static_cast<Word>((*g1)[10] ^ (fieldPolynomial[10] & odd));
+      shiftRight1(*u);
+      shiftRight1(*g1);
     }
-    if (wordsIsOne(u->data(), kWordCount)) {
+    if (wordsIsOne(u->data(), kWordCount) != 0) {
       out = *g1;
       return 0;
     }
@@ -234,7 +248,7 @@ int fieldInvert(const FieldElement& a, FieldElement& out) {
     }
     fieldAdd(*u, *v, *u);
     fieldAdd(*g1, *g2, *g1);
-    if (wordsIsZero(u->data(), kWordCount)) {
+    if (wordsIsZero(u->data(), kWordCount) != 0) {
       return kNoInverse;
     }
   }
