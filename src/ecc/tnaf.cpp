@@ -2,6 +2,8 @@
 // two's-complement values.
 #include "ecc/tnaf.h"
 
+#include "ecc/words_inline.h"
+
 namespace otawrap {
 namespace {
 
@@ -26,11 +28,7 @@ void tauPartialReduce(const ModNumber& k, Words& r0, Words& r1, WideWords& scrat
   wordsMultiply(lambda, deltaD0, scratch);
   wordsSub(k.data(), scratch.data(), r0.data(), kWordCount);
   wordsMultiply(lambda, deltaD1, scratch);
-  Words low;
-  for (std::uint16_t i = 0; i < kWordCount; ++i) {
-    low[i] = scratch[i];
-  }
-  wordsNegate(low, r1);
+  wordsKernel::negate(scratch.data(), r1.data());
   // r0 -= 2*l1*d1, r1 += l1*(d0 + d1).
   roundedQuotient(k, lambdaScale1, scratch, lambda);
   wordsMultiply(lambda, deltaD0, scratch);
@@ -52,13 +50,13 @@ void tauNafRecode(const ModNumber& k, TnafDigits& digits) {
   // Each pass takes off the digit of tau^0 and divides by tau:
   // (r0 + r1*tau)/tau = (r1 + r0/2) - (r0/2)*tau for even r0.
   for (unsigned bit = 0;; bit += 2) {
-    if (wordsIsZero(r0.data(), kWordCount) != 0 && wordsIsZero(r1.data(), kWordCount) != 0) {
+    if (wordsKernel::isZero(r0.data()) != 0 && wordsKernel::isZero(r1.data()) != 0) {
       break;
     }
     unsigned code = 0;
     if ((r0[0] & 1u) != 0) {
-      // r0 - 2*r1 is odd; pick the digit that leaves r0 - digit divisible by 4
-      // after the next division, so the next digit is 0.
+      // r0 - 2*r1 is odd; the digit u = 2 - ((r0 - 2*r1) mod 4) is +1 or -1
+      // and makes the next digit zero.
       code = (2u - r0[0] + 2u * r1[0]) & 3u;
       if (code == 1) {
         wordsDecrementFrom(0, kWordCount, r0.data());
@@ -68,14 +66,14 @@ void tauNafRecode(const ModNumber& k, TnafDigits& digits) {
     }
     digits[bit / 16] = static_cast<Word>(digits[bit / 16] ^ (code << (bit % 16)));
 
-    // t = r0 / 2, keeping the sign.
-    wordsCopy(r0, t);
-    wordsShiftRight1(t);
-    if ((r0[kWordCount - 1] & 0x8000u) != 0) {
-      t[kWordCount - 1] = static_cast<Word>(t[kWordCount - 1] | 0x8000u);
-    }
-    wordsAdd(r1.data(), t.data(), r0.data(), kWordCount);
-    wordsNegate(t, r1);
+    // t = r0 / 2, keeping the sign; then r0 = r1 + t and r1 = -t.
+    const Word sign = static_cast<Word>(r0[kWordCount - 1] & 0x8000u);
+    t = r0;
+    wordsKernel::shiftRight1(t.data());
+    t[kWordCount - 1] = static_cast<Word>(t[kWordCount - 1] | sign);
+    r0 = r1;
+    wordsKernel::addInPlace(r0.data(), t.data(), kWordCount);
+    wordsKernel::negate(t.data(), r1.data());
   }
 }
 

@@ -4,90 +4,16 @@
 // needs an accumulator wider than one word.
 #include "ecc/words.h"
 
+#include "ecc/words_inline.h"
+
 namespace otawrap {
 namespace {
 
+using wordsKernel::addInPlace;
+using wordsKernel::subInPlace;
+
 // Widest count any caller passes to wordsAdd/wordsSub (a 22-word product).
 constexpr std::uint16_t kMaxAddCount = 22;
-
-// One 16x16-bit product as (high, low), from four 8x8-bit products.
-inline void mulWordPair(Word m, Word w, Word& high, Word& low) {
-  const Word ml = static_cast<Word>(m & 0xFFu);
-  const Word mh = static_cast<Word>(m >> 8);
-  const Word wl = static_cast<Word>(w & 0xFFu);
-  const Word wh = static_cast<Word>(w >> 8);
-  Word lo = static_cast<Word>(ml * wl);
-  Word hi = static_cast<Word>(mh * wh);
-  const Word crossA = static_cast<Word>(wh * ml);
-  const Word cross = static_cast<Word>(crossA + static_cast<Word>(wl * mh));
-  if (cross < crossA) {
-    hi = static_cast<Word>(hi + 0x100u);
-  }
-  hi = static_cast<Word>(hi + (cross >> 8));
-  const Word crossLow = static_cast<Word>(cross << 8);
-  lo = static_cast<Word>(lo + crossLow);
-  if (lo < crossLow) {
-    hi = static_cast<Word>(hi + 1u);
-  }
-  high = hi;
-  low = lo;
-}
-
-// sum = (sum + b) mod 2^(16*count) in place, with the carry rules of wordsAdd.
-// sum must not overlap b.
-inline int addInPlace(Word* sum, const Word* b, std::uint16_t count) {
-  int carry = 0;
-  const std::uint16_t top = static_cast<std::uint16_t>(count - 1);
-  for (std::uint16_t i = 0; i < count; ++i) {
-    sum[i] = static_cast<Word>(sum[i] + b[i]);
-    if (sum[i] >= b[i]) {
-      continue;
-    }
-    if (i == top) {
-      carry = 1;
-      continue;
-    }
-    sum[i + 1] = static_cast<Word>(sum[i + 1] + 1u);
-    if (sum[i + 1] != 0) {
-      continue;
-    }
-    if (i + 1 == top) {
-      carry = 1;
-    } else {
-      carry |= wordsIncrementFrom(static_cast<std::uint16_t>(i + 2), count, sum);
-    }
-  }
-  return carry;
-}
-
-// diff = (diff - b) mod 2^(16*count) in place, with the borrow rules of wordsSub.
-// diff must not overlap b.
-inline int subInPlace(Word* diff, const Word* b, std::uint16_t count) {
-  int borrow = 0;
-  const std::uint16_t top = static_cast<std::uint16_t>(count - 1);
-  for (std::uint16_t i = 0; i < count; ++i) {
-    const Word before = diff[i];
-    diff[i] = static_cast<Word>(before - b[i]);
-    if (diff[i] <= before) {
-      continue;
-    }
-    if (i == top) {
-      borrow = 1;
-      continue;
-    }
-    const Word next = diff[i + 1];
-    diff[i + 1] = static_cast<Word>(next - 1u);
-    if (next != 0) {
-      continue;
-    }
-    if (i + 1 == top) {
-      borrow = 1;
-    } else {
-      borrow |= wordsDecrementFrom(static_cast<std::uint16_t>(i + 2), count, diff);
-    }
-  }
-  return borrow;
-}
 
 }  // namespace
 
@@ -144,32 +70,19 @@ int wordsNegate(const Words& src, Words& dst) {
 }
 
 void wordsMulWord(const Words& a, Word w, WordProduct& out) {
-  Word high = 0;
-  Word low = 0;
-  mulWordPair(a[0], w, high, low);
-  out[0] = low;
-  out[1] = high;
-  for (std::uint16_t i = 1; i < kWordCount; ++i) {
-    mulWordPair(a[i], w, high, low);
-    // out[i] holds the previous high; high <= 0xFFFE, so high + 1 cannot wrap.
-    out[i] = static_cast<Word>(out[i] + low);
-    if (out[i] < low) {
-      high = static_cast<Word>(high + 1u);
-    }
-    out[i + 1] = high;
-  }
+  wordsKernel::mulWordRow(a.data(), w, out.data());
 }
 
 void wordsMultiply(const Words& a, const Words& b, WideWords& out) {
   WordProduct row;
-  wordsMulWord(a, b[kWordCount - 1], row);
+  wordsKernel::mulWordRow(a.data(), b[kWordCount - 1], row.data());
   for (std::uint16_t t = 0; t < 12; ++t) {
     out[10 + t] = row[t];
   }
   // Each lower row writes its bottom word and adds the other eleven into the
   // words already holding the higher rows.
   for (int k = kWordCount - 2; k >= 0; --k) {
-    wordsMulWord(a, b[k], row);
+    wordsKernel::mulWordRow(a.data(), b[k], row.data());
     out[k] = row[0];
     if (addInPlace(out.data() + k + 1, row.data() + 1, kWordCount) != 0) {
       wordsIncrementFrom(static_cast<std::uint16_t>(k + 12), 22, out.data());
