@@ -146,6 +146,8 @@ TEST(Rfc6979Nonce, KnownAnswersFromTheVectorFile) {
     EXPECT_EQ(bytesToHex(oracle.k.data(), 21), record.at("k")) << "oracle, d = " << record.at("d");
     retried += oracle.candidates > 1 ? 1 : 0;
   }
+  // Some known answers come from a second candidate (the first was >= n).
+  EXPECT_GE(retried, 1);
   RecordProperty("vectors needing a second candidate", retried);
 }
 
