@@ -38,7 +38,7 @@ int ecdsaEphemeralKey(const std::uint8_t random40[40], ModNumber& kOut, AffinePo
   modReduceWide(wide, k);
   modReduceFinal(k);
   wordsCopy(k, kOut);
-  scalarMultiply(pointOut, k, kWindowWidth, basePointTable[kBasePointTableZero], yieldControl);
+  scalarMultiply(pointOut, k, kWindowWidth, basePointEntry0, yieldControl);
   secureWipe(wide.data(), sizeof wide);
   secureWipe(k.data(), sizeof k);
   return 0;

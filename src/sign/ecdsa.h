@@ -15,6 +15,9 @@ namespace otawrap {
 
 // Random-data callback: fills destination[0..count-1] and returns 0, or
 // returns a nonzero failure code.
+// Yield callback: no arguments, no result.
+using YieldCallback = void (*)();
+
 using RandomFill = int (*)(std::uint8_t* destination, std::uint32_t count);
 
 inline constexpr std::uint32_t kEcdsaRandomOctets = 40;

@@ -13,7 +13,7 @@ namespace {
 const std::string kKey = "00A1B2C3D4E5F60718293A4B5C6D7E8F9001122334";
 const std::string kCert =
     "0202A1B2C3D4E5F60718293A4B5C6D7E8F900112233400124B0001020304544553545345434B"
-    "0001020304050607";
+    "00010203040506070809";
 
 std::string credentialsText(const std::string& ieee, const std::string& key,
                             const std::string& cert) {
