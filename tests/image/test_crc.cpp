@@ -36,12 +36,32 @@ TEST(ImageCrc, KnownValues) {
   }
 }
 
-TEST(ImageCrc, TableMatchesBitwiseStepForEveryRegisterHighByte) {
-  for (unsigned high = 0; high < 256; ++high) {
-    for (unsigned byte : {0x00u, 0x5Au, 0xFFu}) {
-      const std::uint16_t crc = static_cast<std::uint16_t>((high << 8) | (high ^ 0xA5));
-      const std::uint8_t b = static_cast<std::uint8_t>(byte);
-      ASSERT_EQ(imageCrcUpdate(crc, &b, 1), imageCrcStep(crc, b)) << high << " " << byte;
+TEST(ImageCrc, EveryTableEntryMatchesTheBitwiseStep) {
+  // One-byte and four-byte steps reach every entry of every table.
+  for (unsigned h = 0; h < 256; ++h) {
+    const std::uint16_t crc = static_cast<std::uint16_t>((h << 8) | (h ^ 0xA5));
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(h), static_cast<std::uint8_t>(h ^ 0x3C),
+                                   0x00, 0xFF};
+    ASSERT_EQ(imageCrcUpdate(crc, bytes, 1), imageCrcStep(crc, bytes[0])) << h;
+    std::uint16_t expected = crc;
+    for (std::uint8_t b : bytes) expected = imageCrcStep(expected, b);
+    ASSERT_EQ(imageCrcUpdate(crc, bytes, 4), expected) << h;
+    const std::uint16_t swapped = static_cast<std::uint16_t>(((h ^ 0xA5) << 8) | h);
+    expected = swapped;
+    for (std::uint8_t b : bytes) expected = imageCrcStep(expected, b);
+    ASSERT_EQ(imageCrcUpdate(swapped, bytes, 4), expected) << h;
+  }
+}
+
+TEST(ImageCrc, TableWalkMatchesBitwiseStepAtEveryLengthAndStart) {
+  std::mt19937 random(3);  // fixed seed
+  std::vector<std::uint8_t> bytes(64);
+  for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+  for (std::uint16_t start : {0x0000, 0xFFFF, 0x8001, 0x1234}) {
+    for (std::size_t length = 0; length <= bytes.size(); ++length) {
+      std::uint16_t expected = start;
+      for (std::size_t i = 0; i < length; ++i) expected = imageCrcStep(expected, bytes[i]);
+      ASSERT_EQ(imageCrcUpdate(start, bytes.data(), length), expected) << length;
     }
   }
 }
