@@ -40,10 +40,10 @@ void wordsShiftRight1(Words& a);
 
 // --- plain multi-word arithmetic (wraps modulo 2^(16*count)) --------------
 
-// out = (a + b) mod 2^(16*count); returns the carry (0 or 1). count >= 2.
+// out = (a + b) mod 2^(16*count); returns the carry (0 or 1). 2 <= count <= 22.
 // out may alias a or b.
 int wordsAdd(const Word* a, const Word* b, Word* out, std::uint16_t count);
-// out = (a - b) mod 2^(16*count); returns 1 if a < b, else 0. count >= 2.
+// out = (a - b) mod 2^(16*count); returns 1 if a < b, else 0. 2 <= count <= 22.
 // out may alias a or b.
 int wordsSub(const Word* a, const Word* b, Word* out, std::uint16_t count);
 // x += 2^(16*i) modulo 2^(16*count), in place; returns 1 if the carry leaves

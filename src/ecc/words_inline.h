@@ -1,0 +1,129 @@
+// Inline kernels behind the plain multi-word operations, shared by the word,
+// modular and tau-adic code so that the fixed 11-word loops can be unrolled
+// where they are used. Same arithmetic as the out-of-line operations of
+// words.h: carries and borrows are found by comparing 16-bit words, products
+// are built from 8-bit by 8-bit multiplications, and no wider accumulator is
+// used.
+#pragma once
+
+#include "ecc/words.h"
+
+namespace otawrap {
+namespace wordsKernel {
+
+// sum = (sum + b) mod 2^(16*count) in place; returns the carry. A carry out of
+// word i is added into word i+1 at once; only when that wraps word i+1 does it
+// go on upwards (wordsIncrementFrom), so the common case has no branch on the
+// data. sum must not overlap b; 2 <= count.
+inline int addInPlace(Word* sum, const Word* b, std::uint16_t count) {
+  int carry = 0;
+  const std::uint16_t top = static_cast<std::uint16_t>(count - 1);
+  for (std::uint16_t i = 0; i < top; ++i) {
+    sum[i] = static_cast<Word>(sum[i] + b[i]);
+    const unsigned carried = sum[i] < b[i] ? 1u : 0u;
+    sum[i + 1] = static_cast<Word>(sum[i + 1] + carried);
+    if ((carried & static_cast<unsigned>(sum[i + 1] == 0)) != 0) {
+      if (i + 1 == top) {
+        carry = 1;
+      } else {
+        carry |= wordsIncrementFrom(static_cast<std::uint16_t>(i + 2), count, sum);
+      }
+    }
+  }
+  sum[top] = static_cast<Word>(sum[top] + b[top]);
+  return carry | (sum[top] < b[top] ? 1 : 0);
+}
+
+// diff = (diff - b) mod 2^(16*count) in place; returns the borrow, with the
+// same structure as addInPlace. diff must not overlap b; 2 <= count.
+inline int subInPlace(Word* diff, const Word* b, std::uint16_t count) {
+  int borrow = 0;
+  const std::uint16_t top = static_cast<std::uint16_t>(count - 1);
+  for (std::uint16_t i = 0; i < top; ++i) {
+    const Word before = diff[i];
+    diff[i] = static_cast<Word>(before - b[i]);
+    const unsigned borrowed = diff[i] > before ? 1u : 0u;
+    const Word next = diff[i + 1];
+    diff[i + 1] = static_cast<Word>(next - borrowed);
+    if ((borrowed & static_cast<unsigned>(next == 0)) != 0) {
+      if (i + 1 == top) {
+        borrow = 1;
+      } else {
+        borrow |= wordsDecrementFrom(static_cast<std::uint16_t>(i + 2), count, diff);
+      }
+    }
+  }
+  const Word before = diff[top];
+  diff[top] = static_cast<Word>(before - b[top]);
+  return borrow | (diff[top] > before ? 1 : 0);
+}
+
+// One 16x16-bit product m * w as (high, low) from four 8x8-bit products.
+inline void mulWordPair(Word m, Word w, Word& high, Word& low) {
+  const Word ml = static_cast<Word>(m & 0xFFu);
+  const Word mh = static_cast<Word>(m >> 8);
+  const Word wl = static_cast<Word>(w & 0xFFu);
+  const Word wh = static_cast<Word>(w >> 8);
+  Word lo = static_cast<Word>(ml * wl);
+  Word hi = static_cast<Word>(mh * wh);
+  const Word crossA = static_cast<Word>(wh * ml);
+  const Word cross = static_cast<Word>(crossA + static_cast<Word>(wl * mh));
+  // This carry is frequent and data-dependent: add it as 0 or 0x100 rather
+  // than branch on it.
+  hi = static_cast<Word>(hi + (static_cast<unsigned>(cross < crossA) << 8) + (cross >> 8));
+  const Word crossLow = static_cast<Word>(cross << 8);
+  lo = static_cast<Word>(lo + crossLow);
+  if (lo < crossLow) {
+    hi = static_cast<Word>(hi + 1u);
+  }
+  high = hi;
+  low = lo;
+}
+
+// out (12 words) = a (11 words) * w exactly. The low word of each product is
+// added into the high word of the previous one; its carry goes into this
+// product's high word, which cannot overflow (it is at most 0xFFFE). out must
+// not overlap a.
+inline void mulWordRow(const Word* a, Word w, Word* out) {
+  Word high = 0;
+  Word low = 0;
+  mulWordPair(a[0], w, high, low);
+  out[0] = low;
+  out[1] = high;
+  for (std::uint16_t i = 1; i < kWordCount; ++i) {
+    mulWordPair(a[i], w, high, low);
+    out[i] = static_cast<Word>(out[i] + low);
+    if (out[i] < low) {
+      high = static_cast<Word>(high + 1u);
+    }
+    out[i + 1] = high;
+  }
+}
+
+// 1 if the 11 words of a are all zero, else 0.
+inline int isZero(const Word* a) {
+  Word any = 0;
+  for (std::uint16_t k = 0; k < kWordCount; ++k) {
+    any = static_cast<Word>(any | a[k]);
+  }
+  return any == 0 ? 1 : 0;
+}
+
+// a = a >> 1 over 11 words; a zero enters at bit 175.
+inline void shiftRight1(Word* a) {
+  for (std::uint16_t k = 0; k + 1 < kWordCount; ++k) {
+    a[k] = static_cast<Word>((a[k] >> 1) | ((a[k + 1] & 1u) << 15));
+  }
+  a[kWordCount - 1] = static_cast<Word>(a[kWordCount - 1] >> 1);
+}
+
+// dst = (2^176 - src) mod 2^176: the complement plus one. dst may be src.
+inline void negate(const Word* src, Word* dst) {
+  for (std::uint16_t k = 0; k < kWordCount; ++k) {
+    dst[k] = static_cast<Word>(~src[k]);
+  }
+  wordsIncrementFrom(0, kWordCount, dst);
+}
+
+}  // namespace wordsKernel
+}  // namespace otawrap

@@ -1,0 +1,149 @@
+// SHA-256 compression and padding, FIPS 180-4 sections 4.1.2, 5.1.1 and 6.2.
+#include "sign/sha256.h"
+
+#include <cstring>
+
+#include "sign/secure_wipe.h"
+
+namespace otawrap {
+namespace {
+
+// First 32 bits of the fractional parts of the cube roots of the first 64
+// primes (FIPS 180-4 4.2.2).
+constexpr std::uint32_t roundConstants[64] = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2,
+};
+
+// First 32 bits of the fractional parts of the square roots of the first 8
+// primes (FIPS 180-4 5.3.3).
+constexpr std::uint32_t initialHash[8] = {
+    0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19,
+};
+
+inline std::uint32_t rotr(std::uint32_t x, unsigned n) {
+  return (x >> n) | (x << (32 - n));
+}
+
+inline std::uint32_t loadBigEndian(const std::uint8_t* p) {
+  return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
+         (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
+}
+
+inline void storeBigEndian(std::uint32_t v, std::uint8_t* p) {
+  p[0] = static_cast<std::uint8_t>(v >> 24);
+  p[1] = static_cast<std::uint8_t>(v >> 16);
+  p[2] = static_cast<std::uint8_t>(v >> 8);
+  p[3] = static_cast<std::uint8_t>(v);
+}
+
+// Processes one 64-byte block. The message schedule is kept as a 16-word ring.
+void compress(std::uint32_t state[8], const std::uint8_t* block) {
+  std::uint32_t w[16];
+  for (unsigned t = 0; t < 16; ++t) {
+    w[t] = loadBigEndian(block + 4 * t);
+  }
+  std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+  std::uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
+  for (unsigned t = 0; t < 64; ++t) {
+    if (t >= 16) {
+      const std::uint32_t w15 = w[(t - 15) & 15];
+      const std::uint32_t w2 = w[(t - 2) & 15];
+      const std::uint32_t s0 = rotr(w15, 7) ^ rotr(w15, 18) ^ (w15 >> 3);
+      const std::uint32_t s1 = rotr(w2, 17) ^ rotr(w2, 19) ^ (w2 >> 10);
+      w[t & 15] += s0 + w[(t - 7) & 15] + s1;
+    }
+    const std::uint32_t bigSigma1 = rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25);
+    const std::uint32_t choose = (e & f) ^ (~e & g);
+    const std::uint32_t t1 = h + bigSigma1 + choose + roundConstants[t] + w[t & 15];
+    const std::uint32_t bigSigma0 = rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22);
+    const std::uint32_t majority = (a & b) ^ (a & c) ^ (b & c);
+    const std::uint32_t t2 = bigSigma0 + majority;
+    h = g;
+    g = f;
+    f = e;
+    e = d + t1;
+    d = c;
+    c = b;
+    b = a;
+    a = t1 + t2;
+  }
+  state[0] += a;
+  state[1] += b;
+  state[2] += c;
+  state[3] += d;
+  state[4] += e;
+  state[5] += f;
+  state[6] += g;
+  state[7] += h;
+  secureWipe(w, sizeof w);
+}
+
+}  // namespace
+
+void sha256Init(Sha256Context& context) {
+  std::memcpy(context.state, initialHash, sizeof initialHash);
+  context.byteCount = 0;
+  std::memset(context.buffer, 0, sizeof context.buffer);
+}
+
+void sha256Update(Sha256Context& context, const std::uint8_t* data, std::size_t length) {
+  if (length == 0) {
+    return;
+  }
+  std::size_t used = static_cast<std::size_t>(context.byteCount % 64);
+  context.byteCount += length;
+  if (used != 0) {
+    const std::size_t take = length < 64 - used ? length : 64 - used;
+    std::memcpy(context.buffer + used, data, take);
+    data += take;
+    length -= take;
+    used += take;
+    if (used < 64) {
+      return;
+    }
+    compress(context.state, context.buffer);
+  }
+  while (length >= 64) {
+    compress(context.state, data);
+    data += 64;
+    length -= 64;
+  }
+  if (length != 0) {
+    std::memcpy(context.buffer, data, length);
+  }
+}
+
+void sha256Final(Sha256Context& context, std::uint8_t digest[32]) {
+  const std::uint64_t bits = context.byteCount * 8;
+  std::size_t used = static_cast<std::size_t>(context.byteCount % 64);
+  context.buffer[used++] = 0x80;
+  if (used > 56) {
+    std::memset(context.buffer + used, 0, 64 - used);
+    compress(context.state, context.buffer);
+    used = 0;
+  }
+  std::memset(context.buffer + used, 0, 56 - used);
+  storeBigEndian(static_cast<std::uint32_t>(bits >> 32), context.buffer + 56);
+  storeBigEndian(static_cast<std::uint32_t>(bits), context.buffer + 60);
+  compress(context.state, context.buffer);
+  for (unsigned i = 0; i < 8; ++i) {
+    storeBigEndian(context.state[i], digest + 4 * i);
+  }
+  secureWipe(&context, sizeof context);
+}
+
+void sha256Hash(const std::uint8_t* data, std::size_t length, std::uint8_t digest[32]) {
+  Sha256Context context;
+  sha256Init(context);
+  sha256Update(context, data, length);
+  sha256Final(context, digest);
+}
+
+}  // namespace otawrap
