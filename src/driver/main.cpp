@@ -1,2 +1,6 @@
 // Process entry: hands the arguments to the conversion driver.
-int main() { return 0; }
+#include <iostream>
+
+#include "driver/run.h"
+
+int main(int argc, char** argv) { return otawrap::runOtawrap(argc, argv, std::cout); }

@@ -1,0 +1,98 @@
+// Whole conversions of a generated raw file of about 500 KiB: from memory
+// (reader, assembly, CRC, header; no file access), from a file on disk, and the
+// complete in-process run including the output write.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "driver/run.h"
+#include "support/raw_file_generator.h"
+
+namespace {
+
+using otawrap::RunContext;
+
+const std::vector<std::uint8_t>& rawFile() {
+  static const std::vector<std::uint8_t> bytes = [] {
+    otawrap::test::RawGeneratorOptions options;
+    options.seed = 500;
+    options.dataBytes = 470 * 1024;
+    options.trailingRecords = false;
+    return otawrap::test::rawFileBytes(otawrap::test::generateRawFile(options));
+  }();
+  return bytes;
+}
+
+// A scratch directory holding the raw file, shared by the file benchmarks.
+const std::filesystem::path& scratch() {
+  static const std::filesystem::path dir = [] {
+    auto path = std::filesystem::temp_directory_path() / "otawrap-bench";
+    std::filesystem::create_directories(path);
+    otawrap::test::writeFileBytes((path / "in.raw").string(), rawFile());
+    return path;
+  }();
+  return dir;
+}
+
+std::unique_ptr<RunContext> freshContext(otawrap::Platform platform) {
+  auto context = std::make_unique<RunContext>();
+  otawrap::otaHeaderDefaults(context->header);
+  context->settings.platform = platform;
+  return context;
+}
+
+void convertInMemory(benchmark::State& state) {
+  const auto& raw = rawFile();
+  const auto platform = static_cast<otawrap::Platform>(state.range(0));
+  for (auto _ : state) {
+    auto context = freshContext(platform);
+    otawrap::MemorySource source(raw.data(), raw.size());
+    const char* error = otawrap::runBuildFile(*context, &source);
+    if (error != nullptr) {
+      state.SkipWithError(error);
+      break;
+    }
+    benchmark::DoNotOptimize(context->image.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * raw.size()));
+  state.counters["raw_bytes"] = static_cast<double>(raw.size());
+}
+BENCHMARK(convertInMemory)->Name("convert/memory")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+void convertFromFile(benchmark::State& state) {
+  const std::string input = (scratch() / "in.raw").string();
+  for (auto _ : state) {
+    auto context = freshContext(otawrap::Platform::quillDev);
+    otawrap::FileSource source;
+    if (!source.open(input.c_str()) || otawrap::runBuildFile(*context, &source) != nullptr) {
+      state.SkipWithError("conversion failed");
+      break;
+    }
+    benchmark::DoNotOptimize(context->image.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * rawFile().size()));
+}
+BENCHMARK(convertFromFile)->Name("convert/file")->Unit(benchmark::kMicrosecond);
+
+void convertWholeRun(benchmark::State& state) {
+  const std::string input = (scratch() / "in.raw").string();
+  const std::string output = "-o" + (scratch() / "out").string();
+  std::filesystem::create_directories(scratch() / "out");
+  const char* argv[] = {"otawrap", input.c_str(), output.c_str()};
+  for (auto _ : state) {
+    std::ostringstream out;
+    if (otawrap::runOtawrap(3, argv, out) != 0) {
+      state.SkipWithError(out.str().c_str());
+      break;
+    }
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * rawFile().size()));
+}
+BENCHMARK(convertWholeRun)->Name("convert/file+write")->Unit(benchmark::kMicrosecond);
+
+}  // namespace

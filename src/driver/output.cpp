@@ -1,0 +1,65 @@
+#include "driver/output.h"
+
+#include <cstdio>
+
+#include "driver/file_system.h"
+
+namespace otawrap {
+
+namespace {
+
+void appendHex(std::uint32_t value, int digits, std::string& out) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  for (int i = digits - 1; i >= 0; --i) {
+    out += kDigits[(value >> (4 * i)) & 0xF];
+  }
+}
+
+}  // namespace
+
+std::string outputFileName(std::uint16_t manufacturerCode, std::uint16_t imageType,
+                           std::uint32_t fileVersion) {
+  std::string name;
+  if (manufacturerCode == 0xFFFF) {
+    name += '*';
+  } else {
+    appendHex(manufacturerCode, 4, name);
+  }
+  name += '-';
+  if (imageType == 0xFFFF) {
+    name += '*';
+  } else {
+    appendHex(imageType, 4, name);
+  }
+  name += '-';
+  if (fileVersion == 0xFFFFFFFF) {
+    name += '*';
+  } else {
+    appendHex(fileVersion, 8, name);
+  }
+  name += ".zigbee";
+  return name;
+}
+
+const char* outputWriteFile(const std::string& directory, const std::string& name,
+                            const std::uint8_t* data, std::size_t size) {
+  std::string temporary;
+  std::FILE* file = fsCreateTemporary(directory, temporary);
+  if (file == nullptr) {
+    return "Unable to open output file";
+  }
+  bool written = std::fwrite(data, 1, size, file) == size;
+  written = std::fflush(file) == 0 && written;
+  written = std::fclose(file) == 0 && written;
+  if (!written) {
+    fsRemove(temporary);
+    return "Unable to write output file";
+  }
+  if (!fsReplaceFile(temporary, directory + name)) {
+    fsRemove(temporary);
+    return "Unable to open output file";
+  }
+  return nullptr;
+}
+
+}  // namespace otawrap

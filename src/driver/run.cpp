@@ -1,0 +1,96 @@
+#include "driver/run.h"
+
+#include <memory>
+#include <string>
+
+#include "driver/output.h"
+#include "image/assembly.h"
+#include "image/raw_reader.h"
+
+namespace otawrap {
+
+namespace {
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitError = 2;
+
+int errorExit(const char* message, std::ostream& out) {
+  out << "Error: " << message << std::flush;
+  return kExitError;
+}
+
+}  // namespace
+
+std::size_t runImageLimit(const RunSettings& settings) {
+  return kImageBufferSize - (settings.signing ? kOtaSignedTrailerSize : 0);
+}
+
+const char* runBuildFile(RunContext& context, ByteSource* input) {
+  OtaHeader& header = context.header;
+  ImageIdentifiers& ids = context.settings.identifiers;
+  header.manufacturerCode = ids.manufacturerCode;
+  header.imageType = ids.imageType;
+  header.fileVersion = ids.fileVersion;
+  context.position = otaHeaderSerialize(header, context.image.data());
+
+  if (!context.settings.noImage) {
+    RawReader reader(*input);
+    std::size_t end = 0;
+    const ImageStatus status =
+        imageAppendUpgradeImage(reader, context.settings.platform, ids, context.image.data(),
+                                context.position, runImageLimit(context.settings), end);
+    if (status != ImageStatus::ok) {
+      return imageStatusMessage(status);
+    }
+    header.manufacturerCode = ids.manufacturerCode;
+    header.imageType = ids.imageType;
+    header.fileVersion = ids.fileVersion;
+    header.totalImageSize += static_cast<std::uint32_t>(end - context.position);
+    context.position = end;
+  }
+
+  // An unsigned file only needs its header brought up to date.
+  otaHeaderPatch(header, context.image.data());
+  return nullptr;
+}
+
+const char* runWriteOutput(const RunContext& context) {
+  const OtaHeader& header = context.header;
+  const std::string name =
+      outputFileName(header.manufacturerCode, header.imageType, header.fileVersion);
+  if (context.settings.outputDirectory.size() + name.size() >= kPathBufferSize) {
+    return "Output path too long";
+  }
+  return outputWriteFile(context.settings.outputDirectory, name, context.image.data(),
+                         header.totalImageSize);
+}
+
+int runOtawrap(int argc, const char* const* argv, std::ostream& out) {
+  const auto context = std::make_unique<RunContext>();
+  otaHeaderDefaults(context->header);
+  context->position = 0;
+
+  const CommandLineResult parsed = parseCommandLine(argc, argv, context->settings);
+  if (parsed.outcome == CommandLineOutcome::usage) {
+    out << usageText() << std::flush;
+    return kExitSuccess;
+  }
+  if (parsed.outcome == CommandLineOutcome::error) {
+    return errorExit(parsed.message, out);
+  }
+
+  FileSource input;
+  if (!context->settings.noImage && !input.open(context->settings.inputFileName.c_str())) {
+    return errorExit("Unable to open input file", out);
+  }
+  const char* error = runBuildFile(*context, &input);
+  if (error == nullptr) {
+    error = runWriteOutput(*context);
+  }
+  if (error != nullptr) {
+    return errorExit(error, out);
+  }
+  return kExitSuccess;
+}
+
+}  // namespace otawrap

@@ -1,0 +1,62 @@
+// Output naming and the replace-by-rename write, in a temporary directory.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "driver/file_system.h"
+#include "driver/output.h"
+#include "support/raw_file_generator.h"
+#include "support/temp_directory.h"
+
+namespace otawrap {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+TEST(OutputName, Table) {
+  struct Case {
+    std::uint16_t manufacturer, type;
+    std::uint32_t version;
+    const char* name;
+  } cases[] = {
+      {0x100B, 0x100A, 0x00000001, "100B-100A-00000001.zigbee"},
+      {0, 0, 0, "0000-0000-00000000.zigbee"},
+      {0xabcd, 0x00ef, 0xDEADBEEF, "ABCD-00EF-DEADBEEF.zigbee"},
+      {0xFFFF, 0xFFFF, 0xFFFFFFFF, "*-*-*.zigbee"},
+      {0xFFFE, 0xFFFF, 0xFFFFFFFE, "FFFE-*-FFFFFFFE.zigbee"},
+      {0xFFFF, 0x0001, 0x0000FFFF, "*-0001-0000FFFF.zigbee"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(outputFileName(c.manufacturer, c.type, c.version), c.name);
+  }
+}
+
+TEST(OutputWrite, WritesAndReplacesWholeFiles) {
+  test::TempDirectory dir;
+  const std::string prefix = dir.path() + kPathSeparator;
+  const Bytes first(5000, 0x11);
+  const Bytes second = {1, 2, 3};
+  ASSERT_EQ(outputWriteFile(prefix, "a.zigbee", first.data(), first.size()), nullptr);
+  EXPECT_EQ(test::readFileBytes(dir.file("a.zigbee")), first);
+  ASSERT_EQ(outputWriteFile(prefix, "a.zigbee", second.data(), second.size()), nullptr);
+  EXPECT_EQ(test::readFileBytes(dir.file("a.zigbee")), second);
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"a.zigbee"});  // no temporary left
+}
+
+TEST(OutputWrite, FailuresLeaveNothingBehind) {
+  test::TempDirectory dir;
+  const std::string prefix = dir.path() + kPathSeparator;
+  const Bytes data(100, 0x22);
+  EXPECT_STREQ(outputWriteFile(prefix + "missing" + kPathSeparator, "a.zigbee", data.data(), data.size()),
+               "Unable to open output file");
+  // A directory of the target's name cannot be replaced by a file.
+  std::filesystem::create_directory(dir.file("b.zigbee"));
+  EXPECT_STREQ(outputWriteFile(prefix, "b.zigbee", data.data(), data.size()),
+               "Unable to open output file");
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"b.zigbee"});
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("b.zigbee")));
+}
+
+}  // namespace
+}  // namespace otawrap

@@ -1,0 +1,152 @@
+#include "support/raw_file_generator.h"
+
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace otawrap::test {
+
+namespace {
+
+class Random {
+ public:
+  explicit Random(std::uint32_t seed) : engine_(seed) {}
+  // Uniform enough in [0, bound); bound > 0.
+  std::uint32_t below(std::uint32_t bound) { return static_cast<std::uint32_t>(engine_() % bound); }
+  bool oneIn(std::uint32_t n) { return below(n) == 0; }
+  std::uint8_t byte() { return static_cast<std::uint8_t>(engine_()); }
+  void fill(std::vector<std::uint8_t>& out, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) out.push_back(byte());
+  }
+
+ private:
+  std::mt19937 engine_;
+};
+
+void putBe32(std::uint32_t value, std::vector<std::uint8_t>& out) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+}
+
+void putLe(std::uint32_t value, int bytes, std::uint8_t* out) {
+  for (int i = 0; i < bytes; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+// Edges of the platforms' dropped ranges, and 0 for records that wrap.
+constexpr std::uint32_t kEdges[] = {0x3100, 0x3200, 0xCA00, 0xE200, 0x10000, 0};
+
+std::uint32_t randomAddress(Random& random) {
+  if (random.oneIn(4)) return random.below(0x20000);
+  const std::uint32_t edge = kEdges[random.below(sizeof kEdges / sizeof kEdges[0])];
+  return edge + random.below(129) - 64;  // within 64 of the edge, wrapping below 0
+}
+
+std::vector<std::uint8_t> randomTrailer(Random& random) {
+  std::vector<std::uint8_t> trailer;
+  switch (random.below(5)) {
+    case 0:
+      break;
+    case 1:
+      trailer = {2};
+      random.fill(trailer, 5);
+      break;
+    case 2:
+      trailer = {3};
+      random.fill(trailer, 4);
+      break;
+    case 3: {  // a type-2 record, then a data record that is never read
+      trailer = {2};
+      random.fill(trailer, 5);
+      const auto hidden = rawDataRecordBytes(0x100, std::vector<std::uint8_t>(16, 0xAB));
+      trailer.insert(trailer.end(), hidden.begin(), hidden.end());
+      break;
+    }
+    default:  // an unknown record type followed by anything
+      trailer = {static_cast<std::uint8_t>(4 + random.below(250))};
+      random.fill(trailer, random.below(64));
+      break;
+  }
+  return trailer;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> rawDataRecordBytes(std::uint32_t address,
+                                             const std::vector<std::uint8_t>& data) {
+  std::vector<std::uint8_t> out = {1, 0, 0, 0};
+  putBe32(address, out);
+  putBe32(static_cast<std::uint32_t>(data.size()), out);
+  out.insert(out.end(), data.begin(), data.end());
+  return out;
+}
+
+RawFileSpec generateRawFile(const RawGeneratorOptions& options) {
+  Random random(options.seed);
+  RawFileSpec spec;
+
+  RawDataRecord first{0x0000, {}};
+  random.fill(first.data, 0x100 + random.below(0x100));
+  putLe(options.manufacturerCode, 2, &first.data[0x90]);
+  putLe(options.imageType, 2, &first.data[0x92]);
+  putLe(options.fileVersion, 4, &first.data[0x94]);
+  first.data[0x98] = 0x00;
+  std::size_t total = first.data.size();
+  spec.records.push_back(std::move(first));
+
+  const std::uint32_t maxLength = static_cast<std::uint32_t>(options.dataBytes / 8 + 64);
+  while (total + 300 < options.dataBytes) {
+    RawDataRecord record{randomAddress(random), {}};
+    if (!random.oneIn(8)) {  // one record in eight is empty
+      random.fill(record.data, 1 + random.below(maxLength));
+      if (random.oneIn(4)) record.data.resize(record.data.size() + random.below(200), 0xFF);
+    }
+    total += record.data.size();
+    spec.records.push_back(std::move(record));
+  }
+
+  RawDataRecord last{0x20000 + random.below(0x10000), {}};
+  if (random.oneIn(3)) {  // a long 0xFF tail: the trim reaches back into earlier records
+    random.fill(last.data, random.below(50));
+    last.data.resize(last.data.size() + 100 + random.below(400), 0xFF);
+  } else {
+    random.fill(last.data, 100 + random.below(200));
+  }
+  spec.records.push_back(std::move(last));
+
+  if (options.trailingRecords) spec.trailer = randomTrailer(random);
+  return spec;
+}
+
+std::vector<std::uint8_t> rawFileBytes(const RawFileSpec& spec) {
+  std::vector<std::uint8_t> out = {0x49, 0x41, 0x52, 0x00, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  for (const RawDataRecord& record : spec.records) {
+    const auto bytes = rawDataRecordBytes(record.address, record.data);
+    out.insert(out.end(), bytes.begin(), bytes.end());
+  }
+  out.insert(out.end(), spec.trailer.begin(), spec.trailer.end());
+  return out;
+}
+
+RawGeneratorOptions sampleRawFileOptions() {
+  RawGeneratorOptions options;
+  options.seed = 2024;
+  options.dataBytes = 4096;
+  options.manufacturerCode = 0x100B;
+  options.imageType = 0x0042;
+  options.fileVersion = 0x00010203;
+  options.trailingRecords = false;
+  return options;
+}
+
+bool writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return static_cast<bool>(out);
+}
+
+std::vector<std::uint8_t> readFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace otawrap::test
