@@ -124,9 +124,8 @@ std::uint32_t hexOptionValue(const char* argument, int digitCount) {
 }
 
 const char* loadCredentialsForSigning(const std::string& path, RunSettings& settings) {
-  static_cast<void>(path);
-  static_cast<void>(settings);
-  return "Signing is not yet supported";
+  const CredentialsStatus status = loadSignerCredentials(path.c_str(), settings.credentials);
+  return status == CredentialsStatus::ok ? nullptr : credentialsMessage(status);
 }
 
 CommandLineResult parseCommandLine(int argc, const char* const* argv, RunSettings& settings) {

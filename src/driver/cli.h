@@ -8,6 +8,7 @@
 
 #include "image/assembly.h"
 #include "image/platform.h"
+#include "sign/credentials.h"
 
 namespace otawrap {
 
@@ -24,6 +25,7 @@ struct RunSettings {
   bool noImage;
   bool signing;
   std::string credentialsPath;  // the last -s path
+  SignerCredentials credentials;  // loaded by the last -s
 };
 
 enum class CommandLineOutcome : std::uint8_t { run, usage, error };

@@ -6,6 +6,7 @@
 #include "driver/output.h"
 #include "image/assembly.h"
 #include "image/raw_reader.h"
+#include "ota/signed_file.h"
 
 namespace otawrap {
 
@@ -49,6 +50,11 @@ const char* runBuildFile(RunContext& context, ByteSource* input) {
     context.position = end;
   }
 
+  if (context.settings.signing) {
+    const SignStatus status = otaSignedFileAppend(header, context.image.data(), context.position,
+                                                  context.settings.credentials);
+    return status == SignStatus::ok ? nullptr : "Unable to generate signature";
+  }
   // An unsigned file only needs its header brought up to date.
   otaHeaderPatch(header, context.image.data());
   return nullptr;

@@ -79,7 +79,6 @@ CredentialsStatus parseSignerCredentials(const char* text, std::size_t length,
   if (ok) {
     out = parsed;
   }
-  wipeSignerCredentials(parsed);
   return ok ? CredentialsStatus::ok : CredentialsStatus::invalid;
 }
 
@@ -112,6 +111,8 @@ const char* credentialsMessage(CredentialsStatus status) {
   }
   return "Invalid certificate";
 }
+
+SignerCredentials::~SignerCredentials() { wipeSignerCredentials(*this); }
 
 void wipeSignerCredentials(SignerCredentials& credentials) {
   secureWipe(&credentials, sizeof credentials);

@@ -13,10 +13,17 @@
 
 namespace otawrap {
 
+// Wipes itself when it goes out of scope, so no copy of the private key
+// outlives its owner.
 struct SignerCredentials {
   std::array<std::uint8_t, 8> ieeeAddress{};           // least significant byte first
   std::array<std::uint8_t, 21> privateKey{};           // big-endian
   std::array<std::uint8_t, 48> implicitCertificate{};  // as written
+
+  SignerCredentials() = default;
+  SignerCredentials(const SignerCredentials&) = default;
+  SignerCredentials& operator=(const SignerCredentials&) = default;
+  ~SignerCredentials();
 };
 
 enum class CredentialsStatus {

@@ -26,7 +26,7 @@ Parsed parse(std::vector<std::string> arguments) {
 
 const std::string kSep(1, kPathSeparator);
 const char kBadPlatform[] = "Invalid platform.  Valid platfomrs are: QUILLDEV, MARSHDEV, or FENBOARD";
-const char kNoSigning[] = "Signing is not yet supported";
+const char kNoCredentials[] = "Cannot open certificate";
 
 TEST(CommandLine, UsageAndErrorOutcomes) {
   struct Case {
@@ -44,12 +44,12 @@ TEST(CommandLine, UsageAndErrorOutcomes) {
       {{"in.raw", "-pquilldev"}, CommandLineOutcome::error, kBadPlatform},
       {{"in.raw", "-p"}, CommandLineOutcome::error, kBadPlatform},
       {{"in.raw", "-pQUILLDEV "}, CommandLineOutcome::error, kBadPlatform},
-      {{"in.raw", "-s\"creds.txt\""}, CommandLineOutcome::error, kNoSigning},
-      {{"in.raw", "-Screds.txt"}, CommandLineOutcome::error, kNoSigning},
+      {{"in.raw", "-s\"creds.txt\""}, CommandLineOutcome::error, kNoCredentials},
+      {{"in.raw", "-Screds.txt"}, CommandLineOutcome::error, kNoCredentials},
       // The walk stops at the first argument that ends it.
       {{"in.raw", "-pbad", "-screds"}, CommandLineOutcome::error, kBadPlatform},
-      {{"in.raw", "-screds", "-pbad"}, CommandLineOutcome::error, kNoSigning},
-      {{"in.raw", "-screds", "-z"}, CommandLineOutcome::error, kNoSigning},
+      {{"in.raw", "-screds", "-pbad"}, CommandLineOutcome::error, kNoCredentials},
+      {{"in.raw", "-screds", "-z"}, CommandLineOutcome::error, kNoCredentials},
       {{"in.raw", "-z", "-screds"}, CommandLineOutcome::usage, nullptr},
       {{"in.raw", "-x", "-pbad"}, CommandLineOutcome::usage, nullptr},
   };

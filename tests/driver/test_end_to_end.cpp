@@ -156,7 +156,7 @@ TEST(EndToEnd, ErrorExits) {
       {"missing output directory", crafted, {"in.raw", "-onowhere"}, "Unable to open output file"},
       {"bad platform", crafted, {"in.raw", "-pfenboard"},
        "Invalid platform.  Valid platfomrs are: QUILLDEV, MARSHDEV, or FENBOARD"},
-      {"signing", crafted, {"in.raw", "-scredentials.txt"}, "Signing is not yet supported"},
+      {"missing credentials", crafted, {"in.raw", "-scredentials.txt"}, "Cannot open certificate"},
       {"long input name", {}, {std::string(1024, 'a')}, "Input file name too long"},
       {"long -o", crafted, {"in.raw", "-o" + std::string(1023, 'd')}, "Output path too long"},
       {"long -o plus name", crafted, {"in.raw", "-o" + std::string(998, 'd')}, "Output path too long"},
