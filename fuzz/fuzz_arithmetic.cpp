@@ -1,0 +1,120 @@
+// Differential target: the word-oriented field and mod-n arithmetic against
+// the slow references, on two arbitrary 176-bit operands (loose and partially
+// reduced forms included). Aliased outputs are checked as well.
+#include <cstddef>
+#include <cstdint>
+
+#include "ecc/field.h"
+#include "ecc/modn.h"
+#include "support/fuzz_check.h"
+#include "support/reference_arithmetic.h"
+
+namespace {
+
+using otawrap::Words;
+using otawrap::fuzz::fuzzCheck;
+
+// Operand from 22 input bytes (missing bytes are zero), least significant first.
+Words operandFrom(const std::uint8_t* data, std::size_t size, std::size_t offset) {
+  Words w{};
+  for (std::size_t i = 0; i < 22; ++i) {
+    const std::uint8_t byte = offset + i < size ? data[offset + i] : 0;
+    w[i / 2] = static_cast<otawrap::Word>(w[i / 2] | (byte << (8 * (i % 2))));
+  }
+  return w;
+}
+
+bool isCanonicalField(const Words& a) { return a[10] <= 7; }
+
+bool isZero(const Words& a) {
+  for (const auto w : a) {
+    if (w != 0) return false;
+  }
+  return true;
+}
+
+Words oneWords() {
+  Words one{};
+  one[0] = 1;
+  return one;
+}
+
+void checkField(const Words& a, const Words& b) {
+  using namespace otawrap;
+  const Words product = fuzz::referenceFieldMultiply(a, b);
+
+  FieldElement out{};
+  fieldMultiply(a, b, out);
+  fuzzCheck(fuzz::referenceFieldReduce(out) == product, "fieldMultiply");
+  FieldElement aliased = a;
+  fieldMultiply(aliased, b, aliased);
+  fuzzCheck(aliased == out, "fieldMultiply with out aliasing a");
+
+  FieldElement canonical = out;
+  fieldReduceFinal(canonical);
+  fuzzCheck(canonical == product, "fieldReduceFinal");
+
+  const Words square = fuzz::referenceFieldMultiply(a, a);
+  fieldSquare(a, out);
+  fuzzCheck(fuzz::referenceFieldReduce(out) == square, "fieldSquare");
+  aliased = a;
+  fieldSquare(aliased, aliased);
+  fuzzCheck(aliased == out, "fieldSquare in place");
+
+  const Words sentinel = b;
+  FieldElement inverse = sentinel;
+  const int status = fieldInvert(a, inverse);
+  if (isZero(fuzz::referenceFieldReduce(a))) {
+    fuzzCheck(status == kNoInverse, "fieldInvert of zero reports no inverse");
+    fuzzCheck(inverse == sentinel, "fieldInvert of zero leaves out untouched");
+  } else {
+    fuzzCheck(status == 0, "fieldInvert status");
+    fuzzCheck(isCanonicalField(inverse), "fieldInvert result canonical");
+    fuzzCheck(fuzz::referenceFieldMultiply(a, inverse) == oneWords(), "fieldInvert");
+    aliased = a;
+    fuzzCheck(fieldInvert(aliased, aliased) == 0 && aliased == inverse, "fieldInvert in place");
+  }
+}
+
+void checkModN(const Words& a, const Words& b) {
+  using namespace otawrap;
+  WideWords wide{};
+  wordsMultiply(a, b, wide);
+  fuzzCheck(wide == fuzz::referenceIntegerMultiply(a, b), "wordsMultiply");
+
+  const Words product = fuzz::referenceModReduce(fuzz::referenceIntegerMultiply(a, b));
+  ModNumber out{};
+  modMultiply(a, b, out);
+  fuzzCheck(fuzz::referenceModReduce(out) == product, "modMultiply");
+  ModNumber aliased = b;
+  modMultiply(a, aliased, aliased);
+  fuzzCheck(aliased == out, "modMultiply with out aliasing b");
+
+  ModNumber canonical = out;
+  modReduceFinal(canonical);
+  fuzzCheck(canonical == product, "modReduceFinal");
+
+  const Words sentinel = b;
+  ModNumber inverse = sentinel;
+  const int status = modInvert(a, inverse);
+  if (isZero(fuzz::referenceModReduce(a))) {
+    fuzzCheck(status == kModNoInverse, "modInvert of a multiple of n reports no inverse");
+    fuzzCheck(inverse == sentinel, "modInvert of a multiple of n leaves out untouched");
+  } else {
+    fuzzCheck(status == 0, "modInvert status");
+    fuzzCheck(fuzz::referenceModReduce(fuzz::referenceIntegerMultiply(a, inverse)) == oneWords(),
+              "modInvert");
+    aliased = a;
+    fuzzCheck(modInvert(aliased, aliased) == 0 && aliased == inverse, "modInvert in place");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const Words a = operandFrom(data, size, 0);
+  const Words b = operandFrom(data, size, 22);
+  checkField(a, b);
+  checkModN(a, b);
+  return 0;
+}

@@ -1,0 +1,127 @@
+// The argument walk on arbitrary argument vectors: the input, split at zero
+// bytes, gives argv[1..] (arguments of any length, up to 256 of them). -s
+// loads credentials at once, so the target runs in its own directory holding
+// a valid, an invalid and an over-long credentials file; an -s path with a
+// separator is pointed at a missing file there, so the walk reads nothing
+// else. Checked: the outcome against the first argument, the message set, the
+// path limits, and that a run with -s holds the credentials of the file it
+// named last.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "driver/cli.h"
+#include "support/fuzz_check.h"
+
+namespace {
+
+using namespace otawrap;
+using fuzz::fuzzCheck;
+
+constexpr std::size_t kMaxArguments = 256;
+
+const char kValidCredentials[] =
+    "IEEE Address: 0102030405060708\n"
+    "Device Private Key: 00 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF 00 11 22 33 44\n"
+    "Device Implicit Cert: "
+    "000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F"
+    "202122232425262728292A2B2C2D2E2F\n";
+
+// Creates the working directory once and moves into it.
+void enterWorkingDirectory() {
+  static bool ready = false;
+  if (ready) return;
+  ready = true;
+  char pattern[] = "/tmp/otawrap-fuzz-cli-XXXXXX";
+  fuzzCheck(mkdtemp(pattern) != nullptr, "create working directory");
+  fuzzCheck(chdir(pattern) == 0, "enter working directory");
+  std::ofstream("good") << kValidCredentials;
+  std::ofstream("bad") << "IEEE Address: 01\n";
+  std::ofstream("big") << std::string(1024, ' ') << kValidCredentials;
+  static const std::string directory = pattern;
+  std::atexit([] {
+    std::error_code ignored;
+    std::filesystem::remove_all(directory, ignored);
+  });
+}
+
+bool isCredentialsOption(const std::string& argument) {
+  return argument.size() >= 2 && argument[0] == '-' && (argument[1] == 's' || argument[1] == 'S');
+}
+
+bool knownMessage(const char* message) {
+  static const char* const kMessages[] = {
+      "Input file name too long",
+      "Output path too long",
+      "Invalid platform.  Valid platfomrs are: QUILLDEV, MARSHDEV, or FENBOARD",
+      "Cannot open certificate",
+      "Invalid certificate",
+  };
+  for (const char* known : kMessages) {
+    if (std::strcmp(message, known) == 0) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  enterWorkingDirectory();
+
+  std::vector<std::string> arguments = {"otawrap"};
+  if (size > 0) {
+    std::string current;
+    for (std::size_t i = 0; i < size && arguments.size() < kMaxArguments; ++i) {
+      if (data[i] == 0) {
+        arguments.push_back(current);
+        current.clear();
+      } else {
+        current += static_cast<char>(data[i]);
+      }
+    }
+    if (arguments.size() < kMaxArguments) arguments.push_back(current);
+  }
+  for (std::size_t i = 2; i < arguments.size(); ++i) {
+    if (isCredentialsOption(arguments[i]) && arguments[i].find('/') != std::string::npos) {
+      arguments[i] = arguments[i].substr(0, 2) + "missing";
+    }
+  }
+  std::vector<const char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+
+  RunSettings settings{};
+  const CommandLineResult result =
+      parseCommandLine(static_cast<int>(argv.size()), argv.data(), settings);
+
+  if (arguments.size() <= 1 || (!arguments[1].empty() && arguments[1][0] == '-')) {
+    fuzzCheck(result.outcome == CommandLineOutcome::usage, "usage without an input file");
+  }
+  if (result.outcome == CommandLineOutcome::error) {
+    fuzzCheck(result.message != nullptr && knownMessage(result.message), "known error message");
+    return 0;
+  }
+  fuzzCheck(result.message == nullptr, "no message without an error");
+  if (result.outcome == CommandLineOutcome::usage) return 0;
+
+  fuzzCheck(settings.inputFileName == arguments[1], "input file name");
+  fuzzCheck(settings.inputFileName.size() < kPathBufferSize, "input name fits its buffer");
+  fuzzCheck(settings.outputDirectory.size() < kPathBufferSize, "output path fits its buffer");
+  fuzzCheck(settings.outputDirectory.empty() || settings.outputDirectory.back() == '/',
+            "output directory ends with a separator");
+  if (settings.signing) {
+    const char* path = settings.credentialsPath.c_str();
+    fuzzCheck(std::strcmp(path, "good") == 0, "a run signs only with the valid file");
+    fuzzCheck(settings.credentials.ieeeAddress[0] == 0x08 &&
+                  settings.credentials.privateKey[20] == 0x44 &&
+                  settings.credentials.implicitCertificate[47] == 0x2F,
+              "credentials loaded");
+  }
+  return 0;
+}

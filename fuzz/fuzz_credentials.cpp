@@ -1,0 +1,79 @@
+// The credentials parser on arbitrary text. Checked: the size limit, that a
+// failed parse leaves the output alone, that a success is reproducible and
+// that each parsed field is found again, hex pair by hex pair, behind its
+// label's first occurrence in the text (up to its first zero byte).
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "sign/credentials.h"
+#include "support/fuzz_check.h"
+
+namespace {
+
+using namespace otawrap;
+using fuzz::fuzzCheck;
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// True when the bytes behind the label's first occurrence read as the given
+// field: pairs of hex digits, optionally preceded by spaces, CR and LF.
+bool fieldMatches(std::string_view text, std::string_view label, const std::uint8_t* field,
+                  std::size_t count, bool reversed) {
+  const std::size_t found = text.find(label);
+  if (found == std::string_view::npos) return false;
+  std::size_t at = found + label.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\r' || text[at] == '\n')) ++at;
+    if (at + 1 >= text.size()) return false;
+    const int high = hexValue(text[at]);
+    const int low = hexValue(text[at + 1]);
+    if (high < 0 || low < 0) return false;
+    if (field[reversed ? count - 1 - i : i] != high * 16 + low) return false;
+    at += 2;
+  }
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const char* text = reinterpret_cast<const char*>(data);
+  SignerCredentials out;
+  out.ieeeAddress.fill(0x5A);
+  out.privateKey.fill(0x5A);
+  out.implicitCertificate.fill(0x5A);
+  const SignerCredentials untouched = out;
+
+  const CredentialsStatus status = parseSignerCredentials(text, size, out);
+  fuzzCheck(status == CredentialsStatus::ok || status == CredentialsStatus::invalid,
+            "parser status");
+  if (status != CredentialsStatus::ok) {
+    fuzzCheck(std::memcmp(&out, &untouched, sizeof out) == 0, "failed parse leaves output alone");
+    return 0;
+  }
+  fuzzCheck(size <= kCredentialsFileLimit, "over-long text rejected");
+
+  std::string_view view(text, size);
+  view = view.substr(0, view.find('\0'));
+  fuzzCheck(fieldMatches(view, "IEEE Address:", out.ieeeAddress.data(), 8, true), "IEEE address");
+  fuzzCheck(fieldMatches(view, "Device Private Key:", out.privateKey.data(), 21, false),
+            "private key");
+  fuzzCheck(fieldMatches(view, "Device Implicit Cert:", out.implicitCertificate.data(), 48, false),
+            "implicit certificate");
+  bool keyNonZero = false;
+  for (const std::uint8_t byte : out.privateKey) keyNonZero = keyNonZero || byte != 0;
+  fuzzCheck(keyNonZero, "zero private key rejected");
+
+  SignerCredentials again;
+  fuzzCheck(parseSignerCredentials(text, size, again) == CredentialsStatus::ok &&
+                std::memcmp(&again, &out, sizeof out) == 0,
+            "parse is reproducible");
+  return 0;
+}

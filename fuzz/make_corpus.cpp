@@ -1,0 +1,168 @@
+// Writes the seed corpora of the fuzz targets into <root>/<target>/: raw files
+// from the shared raw-file generator with every control byte the raw-image
+// target knows, credentials texts, argument vectors, and arithmetic operands
+// at the edges (zero, one, f, n and its multiples, all ones) plus seeded
+// random ones. Run it from the test build:
+//   otawrap_make_fuzz_corpus fuzz/corpus
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ecc/field.h"
+#include "ecc/modn.h"
+#include "support/raw_file_generator.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+using otawrap::Words;
+
+class CorpusWriter {
+ public:
+  CorpusWriter(const fs::path& root, const std::string& target) : directory_(root / target) {
+    fs::create_directories(directory_);
+  }
+  void add(const Bytes& bytes) {
+    char name[32];
+    std::snprintf(name, sizeof name, "seed-%03d", count_++);
+    if (!otawrap::test::writeFileBytes((directory_ / name).string(), bytes)) {
+      std::fprintf(stderr, "cannot write %s\n", (directory_ / name).string().c_str());
+      std::exit(1);
+    }
+  }
+  void add(const std::string& text) { add(Bytes(text.begin(), text.end())); }
+
+ private:
+  fs::path directory_;
+  int count_ = 0;
+};
+
+void rawImageSeeds(const fs::path& root) {
+  using otawrap::test::RawGeneratorOptions;
+  CorpusWriter out(root, "raw_image");
+  // Control bytes: every platform, identifiers given or not, the tight limit,
+  // and every way of serving the bytes.
+  const std::uint8_t controls[] = {0x00, 0x01, 0x02, 0x1C, 0x21, 0x42, 0x80, 0xC0, 0xE5, 0x5E};
+  std::uint32_t seed = 1;
+  for (const std::uint8_t control : controls) {
+    RawGeneratorOptions options;
+    options.seed = seed++;
+    options.dataBytes = 512 + 97 * seed;
+    options.trailingRecords = (seed % 2) == 0;
+    Bytes file = {control};
+    const Bytes raw = otawrap::test::rawFileBytes(otawrap::test::generateRawFile(options));
+    file.insert(file.end(), raw.begin(), raw.end());
+    out.add(file);
+  }
+  // Hand-made edges: nothing, a bare header, a header and a cut-off record.
+  const Bytes header = {0x49, 0x41, 0x52, 0x00, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+  out.add(Bytes{0x00});
+  Bytes bare = {0x01};
+  bare.insert(bare.end(), header.begin(), header.end());
+  out.add(bare);
+  Bytes cut = bare;
+  const Bytes record = otawrap::test::rawDataRecordBytes(0x3100, Bytes(300, 0x11));
+  cut.insert(cut.end(), record.begin(), record.begin() + 100);
+  out.add(cut);
+}
+
+void credentialsSeeds(const fs::path& root) {
+  CorpusWriter out(root, "credentials");
+  const std::string ieee = "IEEE Address: 0102030405060708\n";
+  const std::string key = "Device Private Key: 00 11 22 33 44 55 66 77 88 99 AA BB CC DD EE FF 00 11 22 33 44\n";
+  const std::string cert =
+      "Device Implicit Cert: 000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F"
+      "202122232425262728292A2B2C2D2E2F\n";
+  out.add(ieee + key + cert);
+  out.add(cert + "junk before " + key + ieee);
+  out.add("IEEE Address:\r\n01 02 03 04 05 06 07 08\r\n" + key + cert);
+  out.add(ieee + "Device Private Key: " + std::string(42, '0') + "\n" + cert);
+  // The group order itself: zero modulo n.
+  out.add(ieee + "Device Private Key: 04000000000000000000020108A2E0CC0D99F8A5EF\n" + cert);
+  out.add(ieee + key + cert.substr(0, cert.size() - 10));
+  out.add(ieee + key + std::string(1, '\0') + cert);
+  out.add(std::string(1000, ' ') + ieee + key + cert);
+}
+
+std::string joinArguments(const std::vector<std::string>& arguments) {
+  std::string joined;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    if (i > 0) joined += '\0';
+    joined += arguments[i];
+  }
+  return joined;
+}
+
+void commandLineSeeds(const fs::path& root) {
+  CorpusWriter out(root, "command_line");
+  const std::vector<std::vector<std::string>> vectors = {
+      {"in.raw", "-m100B", "-t0x100A", "-v00000001", "-pFENBOARD", "-oout", "-n"},
+      {"in.raw", "-M 0X1234", "-T1", "-V", "-pMARSHDEV", "-pQUILLDEV"},
+      {"in.raw", "-sgood", "-o\"quoted", "-onested"},
+      {"in.raw", "-S\"good"},
+      {"in.raw", "-sbad"},
+      {"in.raw", "-sbig"},
+      {"in.raw", "-smissing", "-sgood"},
+      {"in.raw", "-pquill"},
+      {"in.raw", "plain", "-x"},
+      {"-m100B", "in.raw"},
+      {std::string(1023, 'i'), "-o" + std::string(1000, 'o'), "-o" + std::string(30, 'p')},
+      {std::string(1024, 'i')},
+      {"in.raw", "-"},
+  };
+  for (const auto& arguments : vectors) out.add(joinArguments(arguments));
+}
+
+Bytes operandBytes(const Words& a, const Words& b) {
+  Bytes bytes;
+  for (const Words* w : {&a, &b}) {
+    for (const otawrap::Word word : *w) {
+      bytes.push_back(static_cast<std::uint8_t>(word));
+      bytes.push_back(static_cast<std::uint8_t>(word >> 8));
+    }
+  }
+  return bytes;
+}
+
+void arithmeticSeeds(const fs::path& root) {
+  CorpusWriter out(root, "arithmetic");
+  Words zero{};
+  Words one{};
+  one[0] = 1;
+  Words ones{};
+  ones.fill(0xFFFF);
+  Words twiceOrder{};
+  otawrap::wordsAdd(otawrap::groupOrder.data(), otawrap::groupOrder.data(), twiceOrder.data(), 11);
+  const Words edges[] = {zero, one, ones, otawrap::fieldPolynomial, otawrap::groupOrder, twiceOrder,
+                         otawrap::orderWrap};
+  for (const Words& a : edges) {
+    for (const Words& b : edges) out.add(operandBytes(a, b));
+  }
+  std::mt19937 random(163);  // fixed seed: the corpus is reproducible
+  for (int i = 0; i < 8; ++i) {
+    Words a{};
+    Words b{};
+    for (auto& w : a) w = static_cast<otawrap::Word>(random() & 0xFFFF);
+    for (auto& w : b) w = static_cast<otawrap::Word>(random() & 0xFFFF);
+    out.add(operandBytes(a, b));
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s <corpus root>\n", argv[0]);
+    return 2;
+  }
+  const fs::path root = argv[1];
+  rawImageSeeds(root);
+  credentialsSeeds(root);
+  commandLineSeeds(root);
+  arithmeticSeeds(root);
+  return 0;
+}
