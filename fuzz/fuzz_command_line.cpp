@@ -1,13 +1,12 @@
 // The argument walk on arbitrary argument vectors: the input, split at zero
 // bytes, gives argv[1..] (arguments of any length, up to 256 of them). -s
-// loads credentials at once, so the target runs in its own directory holding
-// a valid, an invalid and an over-long credentials file; an -s path with a
-// separator is pointed at a missing file there, so the walk reads nothing
-// else. Checked: the outcome against the first argument, the message set, the
+// loads credentials at once, so the target keeps its own directory holding a
+// valid ("good"), an invalid ("bad") and an over-long ("big") credentials
+// file, and every -s path is moved into it (a path with a separator becomes
+// "missing"), so the walk reads nothing else. Checked: the outcome against the first argument, the message set, the
 // path limits, and that a run with -s holds the credentials of the file it
 // named last.
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -34,22 +33,32 @@ const char kValidCredentials[] =
     "000102030405060708090A0B0C0D0E0F101112131415161718191A1B1C1D1E1F"
     "202122232425262728292A2B2C2D2E2F\n";
 
-// Creates the working directory once and moves into it.
-void enterWorkingDirectory() {
-  static bool ready = false;
-  if (ready) return;
-  ready = true;
-  char pattern[] = "/tmp/otawrap-fuzz-cli-XXXXXX";
-  fuzzCheck(mkdtemp(pattern) != nullptr, "create working directory");
-  fuzzCheck(chdir(pattern) == 0, "enter working directory");
-  std::ofstream("good") << kValidCredentials;
-  std::ofstream("bad") << "IEEE Address: 01\n";
-  std::ofstream("big") << std::string(1024, ' ') << kValidCredentials;
-  static const std::string directory = pattern;
-  std::atexit([] {
-    std::error_code ignored;
-    std::filesystem::remove_all(directory, ignored);
-  });
+// The credentials directory, created on first use, with a trailing separator.
+const std::string& credentialsDirectory() {
+  static const std::string directory = [] {
+    char pattern[] = "/tmp/otawrap-fuzz-cli-XXXXXX";
+    fuzzCheck(mkdtemp(pattern) != nullptr, "create credentials directory");
+    const std::string path = std::string(pattern) + "/";
+    std::ofstream(path + "good") << kValidCredentials;
+    std::ofstream(path + "bad") << "IEEE Address: 01\n";
+    std::ofstream(path + "big") << std::string(1024, ' ') << kValidCredentials;
+    return path;
+  }();
+  return directory;
+}
+
+void removeCredentialsDirectory() {
+  std::error_code ignored;
+  std::filesystem::remove_all(credentialsDirectory(), ignored);
+}
+
+// "-s" or "-S", an optional quote, then the path moved into the credentials
+// directory.
+std::string relocatedCredentialsOption(const std::string& argument) {
+  const std::size_t pathStart = argument.size() > 2 && argument[2] == '"' ? 3 : 2;
+  std::string path = argument.substr(pathStart);
+  if (path.find('/') != std::string::npos) path = "missing";
+  return argument.substr(0, pathStart) + credentialsDirectory() + path;
 }
 
 bool isCredentialsOption(const std::string& argument) {
@@ -73,7 +82,11 @@ bool knownMessage(const char* message) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  enterWorkingDirectory();
+  // The directory exists before the clean-up is registered, so it is still
+  // alive when the clean-up runs at exit.
+  static_cast<void>(credentialsDirectory());
+  static const bool cleanupRegistered = std::atexit(removeCredentialsDirectory) == 0;
+  static_cast<void>(cleanupRegistered);
 
   std::vector<std::string> arguments = {"otawrap"};
   if (size > 0) {
@@ -89,9 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (arguments.size() < kMaxArguments) arguments.push_back(current);
   }
   for (std::size_t i = 2; i < arguments.size(); ++i) {
-    if (isCredentialsOption(arguments[i]) && arguments[i].find('/') != std::string::npos) {
-      arguments[i] = arguments[i].substr(0, 2) + "missing";
-    }
+    if (isCredentialsOption(arguments[i])) arguments[i] = relocatedCredentialsOption(arguments[i]);
   }
   std::vector<const char*> argv;
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
@@ -116,8 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzzCheck(settings.outputDirectory.empty() || settings.outputDirectory.back() == '/',
             "output directory ends with a separator");
   if (settings.signing) {
-    const char* path = settings.credentialsPath.c_str();
-    fuzzCheck(std::strcmp(path, "good") == 0, "a run signs only with the valid file");
+    fuzzCheck(settings.credentialsPath == credentialsDirectory() + "good",
+              "a run signs only with the valid file");
     fuzzCheck(settings.credentials.ieeeAddress[0] == 0x08 &&
                   settings.credentials.privateKey[20] == 0x44 &&
                   settings.credentials.implicitCertificate[47] == 0x2F,
