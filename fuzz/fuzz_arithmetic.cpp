@@ -1,6 +1,7 @@
 // Differential target: the word-oriented field and mod-n arithmetic against
 // the slow references, on two arbitrary 176-bit operands (loose and partially
 // reduced forms included). Aliased outputs are checked as well.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -27,10 +28,7 @@ Words operandFrom(const std::uint8_t* data, std::size_t size, std::size_t offset
 bool isCanonicalField(const Words& a) { return a[10] <= 7; }
 
 bool isZero(const Words& a) {
-  for (const auto w : a) {
-    if (w != 0) return false;
-  }
-  return true;
+  return std::all_of(a.begin(), a.end(), [](otawrap::Word w) { return w == 0; });
 }
 
 Words oneWords() {

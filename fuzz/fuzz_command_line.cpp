@@ -8,11 +8,13 @@
 // named last.
 #include <stdlib.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -38,7 +40,7 @@ const std::string& credentialsDirectory() {
   static const std::string directory = [] {
     char pattern[] = "/tmp/otawrap-fuzz-cli-XXXXXX";
     fuzzCheck(mkdtemp(pattern) != nullptr, "create credentials directory");
-    const std::string path = std::string(pattern) + "/";
+    std::string path = std::string(pattern) + "/";
     std::ofstream(path + "good") << kValidCredentials;
     std::ofstream(path + "bad") << "IEEE Address: 01\n";
     std::ofstream(path + "big") << std::string(1024, ' ') << kValidCredentials;
@@ -73,10 +75,8 @@ bool knownMessage(const char* message) {
       "Cannot open certificate",
       "Invalid certificate",
   };
-  for (const char* known : kMessages) {
-    if (std::strcmp(message, known) == 0) return true;
-  }
-  return false;
+  return std::any_of(std::begin(kMessages), std::end(kMessages),
+                     [message](const char* known) { return std::strcmp(message, known) == 0; });
 }
 
 }  // namespace
@@ -105,6 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (isCredentialsOption(arguments[i])) arguments[i] = relocatedCredentialsOption(arguments[i]);
   }
   std::vector<const char*> argv;
+  argv.reserve(arguments.size());
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
 
   RunSettings settings{};

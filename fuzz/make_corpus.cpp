@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -28,9 +29,9 @@ class CorpusWriter {
   }
   void add(const Bytes& bytes) {
     char name[32];
-    std::snprintf(name, sizeof name, "seed-%03d", count_++);
+    static_cast<void>(std::snprintf(name, sizeof name, "seed-%03d", count_++));
     if (!otawrap::test::writeFileBytes((directory_ / name).string(), bytes)) {
-      std::fprintf(stderr, "cannot write %s\n", (directory_ / name).string().c_str());
+      std::cerr << "cannot write " << (directory_ / name).string() << "\n";
       std::exit(1);
     }
   }
@@ -156,7 +157,7 @@ void arithmeticSeeds(const fs::path& root) {
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <corpus root>\n", argv[0]);
+    std::cerr << "usage: " << argv[0] << " <corpus root>\n";
     return 2;
   }
   const fs::path root = argv[1];

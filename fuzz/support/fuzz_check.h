@@ -10,7 +10,7 @@ namespace otawrap::fuzz {
 
 inline void fuzzCheck(bool condition, const char* what) {
   if (!condition) {
-    std::fprintf(stderr, "fuzz check failed: %s\n", what);
+    static_cast<void>(std::fprintf(stderr, "fuzz check failed: %s\n", what));
     std::abort();
   }
 }

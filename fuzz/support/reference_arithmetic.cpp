@@ -111,7 +111,7 @@ WideWords referenceIntegerMultiply(const Words& a, const Words& b) {
   std::array<std::uint64_t, 22> columns{};
   for (int i = 0; i < 11; ++i) {
     for (int j = 0; j < 11; ++j) {
-      columns[i + j] += std::uint64_t{a[i]} * b[j];
+      columns[i + j] += static_cast<std::uint64_t>(a[i]) * b[j];
     }
   }
   WideWords out{};

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -42,13 +42,13 @@ std::vector<fs::path> inputFiles(int argc, char** argv) {
 int main(int argc, char** argv) {
   const std::vector<fs::path> files = inputFiles(argc, argv);
   if (files.empty()) {
-    std::fprintf(stderr, "no inputs to replay\n");
+    std::cerr << "no inputs to replay\n";
     return 1;
   }
   for (const fs::path& file : files) {
     std::ifstream stream(file, std::ios::binary);
     if (!stream) {
-      std::fprintf(stderr, "cannot read %s\n", file.string().c_str());
+      std::cerr << "cannot read " << file.string() << "\n";
       return 1;
     }
     const std::vector<char> bytes((std::istreambuf_iterator<char>(stream)),
@@ -60,6 +60,6 @@ int main(int argc, char** argv) {
         bytes.empty() ? &none : reinterpret_cast<const std::uint8_t*>(bytes.data());
     LLVMFuzzerTestOneInput(data, bytes.size());
   }
-  std::printf("replayed %zu inputs\n", files.size());
+  std::cout << "replayed " << files.size() << " inputs\n";
   return 0;
 }

@@ -30,8 +30,9 @@ std::FILE* fsCreateTemporary(const std::string& directory, std::string& path) {
   std::mt19937 random(entropy());
   for (int attempt = 0; attempt < 100; ++attempt) {
     char name[64];
-    std::snprintf(name, sizeof name, ".otawrap-%lu-%08lx.tmp", processId(),
-                  static_cast<unsigned long>(random() & 0xFFFFFFFFUL));
+    // At most 9 + 20 + 1 + 8 + 4 characters: always fits.
+    static_cast<void>(std::snprintf(name, sizeof name, ".otawrap-%lu-%08lx.tmp", processId(),
+                                    static_cast<unsigned long>(random() & 0xFFFFFFFFUL)));
     path = directory + name;
     // "x": fail rather than open a file that already exists.
     std::FILE* file = std::fopen(path.c_str(), "wbx");
@@ -42,7 +43,7 @@ std::FILE* fsCreateTemporary(const std::string& directory, std::string& path) {
     if (probe == nullptr) {
       break;  // the name is free, so the directory refused the file
     }
-    std::fclose(probe);
+    static_cast<void>(std::fclose(probe));  // opened for reading only
   }
   path.clear();
   return nullptr;
@@ -56,6 +57,6 @@ bool fsReplaceFile(const std::string& from, const std::string& to) {
 #endif
 }
 
-void fsRemove(const std::string& path) { std::remove(path.c_str()); }
+void fsRemove(const std::string& path) { static_cast<void>(std::remove(path.c_str())); }
 
 }  // namespace otawrap

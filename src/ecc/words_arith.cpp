@@ -44,6 +44,7 @@ int wordsSub(const Word* a, const Word* b, Word* out, std::uint16_t count) {
 int wordsIncrementFrom(std::uint16_t i, std::uint16_t count, Word* x) {
   for (; i < count; ++i) {
     x[i] = static_cast<Word>(x[i] + 1u);
+    // cppcheck-suppress knownConditionTrueFalse ; the 16-bit word wraps to 0
     if (x[i] != 0) {
       return 0;
     }
@@ -102,6 +103,7 @@ void octetsToWords(std::uint16_t length, const std::uint8_t* octets, std::uint16
     words[k] = 0;
   }
   // Walk from the last octet (lowest byte of word 0) upwards.
+  // cppcheck-suppress knownConditionTrueFalse ; significant is 0 only for an all-zero input
   for (std::uint16_t j = 0; j < significant; ++j) {
     const std::uint8_t octet = octets[length - 1 - j];
     const std::uint16_t k = static_cast<std::uint16_t>(j / 2);

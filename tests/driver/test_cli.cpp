@@ -18,6 +18,7 @@ struct Parsed {
 Parsed parse(std::vector<std::string> arguments) {
   arguments.insert(arguments.begin(), "otawrap");
   std::vector<const char*> argv;
+  argv.reserve(arguments.size());
   for (const std::string& a : arguments) argv.push_back(a.c_str());
   Parsed parsed{{}, RunSettings{}};
   parsed.result = parseCommandLine(static_cast<int>(argv.size()), argv.data(), parsed.settings);

@@ -217,7 +217,8 @@ TEST(EndToEnd, GeneratedFilesParseBack) {
     const ProcessResult result = otawrap(dir, {"in.raw", platforms[platform]});
     ASSERT_EQ(result.exitCode, 0) << "seed " << seed << ": " << result.output;
     char name[40];
-    std::snprintf(name, sizeof name, "%04X-0042-00010203.zigbee", options.manufacturerCode);
+    ASSERT_GT(std::snprintf(name, sizeof name, "%04X-0042-00010203.zigbee",
+                            options.manufacturerCode), 0);
     const Bytes file = test::readFileBytes(dir.file(name));
     const test::OtaFileFields fields = test::checkUnsignedOtaFile(file, platform);
     EXPECT_EQ(fields.manufacturerCode, options.manufacturerCode);

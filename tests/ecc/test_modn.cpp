@@ -26,7 +26,7 @@ class ModTest : public ::testing::Test {
  protected:
   ModTest() : ctx_(test::bnCtxNew()), n_(test::bnFromHex(kSec2OrderHex)) {}
 
-  BnPtr pow2(int bits) {
+  static BnPtr pow2(int bits) {
     BnPtr bn = test::bnNew();
     BN_set_bit(bn.get(), bits);
     return bn;
@@ -38,7 +38,7 @@ class ModTest : public ::testing::Test {
     return r;
   }
   BnPtr residue(const Words& w) { return reduced(test::bnFromWords(w).get()); }
-  Words wordsOfHex(const char* hex) { return test::wordsOf(test::bnFromHex(hex).get()); }
+  static Words wordsOfHex(const char* hex) { return test::wordsOf(test::bnFromHex(hex).get()); }
 
   // Values that stress the corrections: around 0, n, 2n, 2^162 and 2^176.
   std::vector<Words> edgeValues() {
@@ -65,6 +65,7 @@ class ModTest : public ::testing::Test {
     BN_sub(topMinusN.get(), topMinusN.get(), n_.get());
     bns.push_back(std::move(topMinusN));
     std::vector<Words> values;
+    values.reserve(bns.size() + 2);
     for (const BnPtr& bn : bns) {
       values.push_back(test::wordsOf(bn.get()));
     }

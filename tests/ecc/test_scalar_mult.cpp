@@ -322,10 +322,10 @@ TEST(TauWindowEvaluate, YieldScheduleForEveryLevel) {
     const YieldControl control{recordPosition, level};
     AffinePoint out;
     tauWindowEvaluate(1, &cursor, out, &control);
+    watchedCursor = nullptr;  // cursor ends with this iteration
     EXPECT_EQ(yieldPositions, schedule[level]) << "level " << level;
     EXPECT_EQ(out, expected);
   }
-  watchedCursor = nullptr;
 
   // Through scalarMultiply: the same number of calls for any scalar, including
   // zero (no windows at all) and one (a single window at position 0).

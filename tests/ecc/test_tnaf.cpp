@@ -33,12 +33,12 @@ class TnafTest : public ::testing::Test {
  protected:
   TnafTest() : ctx_(test::bnCtxNew()), n_(test::bnFromHex(kSec2OrderHex)) {}
 
-  BnPtr sum(const BIGNUM* x, const BIGNUM* y) {
+  static BnPtr sum(const BIGNUM* x, const BIGNUM* y) {
     BnPtr r = test::bnNew();
     BN_add(r.get(), x, y);
     return r;
   }
-  BnPtr difference(const BIGNUM* x, const BIGNUM* y) {
+  static BnPtr difference(const BIGNUM* x, const BIGNUM* y) {
     BnPtr r = test::bnNew();
     BN_sub(r.get(), x, y);
     return r;
@@ -53,14 +53,14 @@ class TnafTest : public ::testing::Test {
     BN_nnmod(r.get(), x, n_.get(), ctx_.get());
     return r;
   }
-  BnPtr small(long value) {
+  static BnPtr small(long value) {
     BnPtr r = test::bnFromWord(static_cast<unsigned long>(value < 0 ? -value : value));
     BN_set_negative(r.get(), value < 0 ? 1 : 0);
     return r;
   }
 
   // (a + b*tau) * tau = -2b + (a + b)*tau.
-  TauElement timesTau(const TauElement& x) {
+  static TauElement timesTau(const TauElement& x) {
     BnPtr minus2b = test::bnNew();
     BN_lshift1(minus2b.get(), x.b.get());
     BN_set_negative(minus2b.get(), !BN_is_negative(minus2b.get()) && !BN_is_zero(minus2b.get()));
@@ -69,7 +69,7 @@ class TnafTest : public ::testing::Test {
 
   // Decodes a digit array into digit values (0, +1, -1) by position; code 10
   // gives 2 so that the caller sees it.
-  std::vector<int> decode(const TnafDigits& digits) {
+  static std::vector<int> decode(const TnafDigits& digits) {
     std::vector<int> values(176);
     for (int p = 0; p < 176; ++p) {
       const unsigned code = (digits[p / 8] >> (2 * (p % 8))) & 3u;
@@ -79,7 +79,7 @@ class TnafTest : public ::testing::Test {
   }
 
   // sum of digit_p * tau^p, by Horner's rule from the top.
-  TauElement evaluate(const std::vector<int>& values) {
+  static TauElement evaluate(const std::vector<int>& values) {
     TauElement acc{test::bnFromWord(0), test::bnFromWord(0)};
     for (int p = 175; p >= 0; --p) {
       acc = timesTau(acc);
@@ -90,7 +90,7 @@ class TnafTest : public ::testing::Test {
   }
 
   // d0, d1 from the Lucas sequence U_(j+1) = U_j - 2*U_(j-1).
-  std::pair<BnPtr, BnPtr> deltaFromLucas() {
+  static std::pair<BnPtr, BnPtr> deltaFromLucas() {
     BnPtr previous = test::bnFromWord(0);
     BnPtr current = test::bnFromWord(1);
     for (int j = 1; j < 163; ++j) {

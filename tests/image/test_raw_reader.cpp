@@ -25,7 +25,8 @@ class TrickleSource final : public ByteSource {
       return 0;
     }
     std::size_t count = std::min({capacity, step_, bytes_.size() - offset_, failAt_ - offset_});
-    std::copy(bytes_.begin() + offset_, bytes_.begin() + offset_ + count, out);
+    const auto begin = bytes_.begin() + static_cast<std::ptrdiff_t>(offset_);
+    std::copy(begin, begin + static_cast<std::ptrdiff_t>(count), out);
     offset_ += count;
     return count;
   }
@@ -71,7 +72,7 @@ Bytes join(std::initializer_list<Bytes> parts) {
   return out;
 }
 
-Bytes data(std::uint32_t address, Bytes bytes) { return test::rawDataRecordBytes(address, bytes); }
+Bytes data(std::uint32_t address, const Bytes& bytes) { return test::rawDataRecordBytes(address, bytes); }
 
 TEST(RawReader, CraftedFiles) {
   const Bytes type2 = {2, 0xDE, 0xAD, 0xBE, 0xEF, 0x42};

@@ -125,13 +125,13 @@ TEST(Credentials, LoadingFromFiles) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
     const std::string padded = text + std::string(size - text.size(), ' ');
-    std::fwrite(padded.data(), 1, padded.size(), file);
-    std::fclose(file);
+    ASSERT_EQ(std::fwrite(padded.data(), 1, padded.size(), file), padded.size());
+    ASSERT_EQ(std::fclose(file), 0);
     EXPECT_EQ(loadSignerCredentials(path.c_str(), c),
               size == 1023 ? CredentialsStatus::ok : CredentialsStatus::invalid)
         << size;
   }
-  std::remove(path.c_str());
+  EXPECT_EQ(std::remove(path.c_str()), 0);
 }
 
 }  // namespace

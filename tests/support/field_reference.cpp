@@ -12,12 +12,12 @@ void PrintTo(const AffinePoint& p, std::ostream* out) {
   char buffer[8];
   *out << "(x=";
   for (int k = 10; k >= 0; --k) {
-    std::snprintf(buffer, sizeof buffer, "%04X", p.x[k]);
+    static_cast<void>(std::snprintf(buffer, sizeof buffer, "%04X", p.x[k]));
     *out << buffer;
   }
   *out << ", y=";
   for (int k = 10; k >= 0; --k) {
-    std::snprintf(buffer, sizeof buffer, "%04X", p.y[k]);
+    static_cast<void>(std::snprintf(buffer, sizeof buffer, "%04X", p.y[k]));
     *out << buffer;
   }
   *out << ")";

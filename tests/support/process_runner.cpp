@@ -34,7 +34,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     close(pipeEnds[1]);
     if (chdir(workingDirectory.c_str()) != 0) _exit(127);
     if (options.fileSizeLimit > 0) {
-      std::signal(SIGXFSZ, SIG_IGN);
+      static_cast<void>(std::signal(SIGXFSZ, SIG_IGN));
       const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit),
                          static_cast<rlim_t>(options.fileSizeLimit)};
       setrlimit(RLIMIT_FSIZE, &limit);
