@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need,
+# Installs the Debian packages the build, the tests, the benchmarks, the
+# fuzzers (clang-14 with its libFuzzer runtime) and the static analysis need,
 # skipping the package manager when everything is already present.
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libgtest-dev libbenchmark-dev libssl-dev)
+packages=(cmake ninja-build g++ clang clang-14 libclang-rt-14-dev clang-tidy-14 cppcheck
+  libgtest-dev libbenchmark-dev libssl-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -10,6 +10,7 @@
 #     target       e.g. raw_image; default all targets in fuzz/
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tools/install-deps.sh
 
 seconds=${OTAWRAP_FUZZ_SECONDS:-60}
 save=0

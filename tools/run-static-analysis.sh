@@ -6,6 +6,7 @@
 #   tools/run-static-analysis.sh [file...]   (default: every source file)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tools/install-deps.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 build=build/analysis
 
