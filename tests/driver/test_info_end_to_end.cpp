@@ -308,7 +308,7 @@ TEST(InfoEndToEnd, FailingFilesAndErrors) {
         "  sub-element chain: FAILED: sub-element runs past the end of the file (expected " +
             std::to_string(truncated.size() + 10) + ", found " + std::to_string(truncated.size()) +
             ")\n",
-        "  image preamble: not applicable (no upgrade image)\n"}},
+        "  image preamble: not applicable (no complete upgrade image)\n"}},
       {"crc", {"  image CRC: FAILED: image CRC matches at neither offset 0x88 nor 0\n"}},
       {"hello",
        {"Header: incomplete, the file is shorter than 56 bytes\n",
