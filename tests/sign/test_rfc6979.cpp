@@ -8,6 +8,7 @@
 #include <openssl/hmac.h>
 #include <openssl/obj_mac.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
