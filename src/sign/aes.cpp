@@ -68,7 +68,6 @@ inline void mixColumns(std::uint8_t* s) {
   }
 }
 
-
 // --- the block encryption -----------------------------------------------------
 //
 // The state lives in two 16-byte buffers used alternately: each round reads
