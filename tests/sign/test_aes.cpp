@@ -170,21 +170,6 @@ TEST(AesRoundSteps, MixColumnsIsTheCircularMatrixProduct) {
   EXPECT_EQ(test::bytesToHex(column, 4), "8E4DA1BC");
 }
 
-TEST(AesRoundSteps, KeyAddSubstituteIsSubBytesOfTheSum) {
-  std::uint8_t key[16];
-  std::uint8_t state[16];
-  for (int i = 0; i < 16; ++i) {
-    key[i] = static_cast<std::uint8_t>(17 * i + 3);
-    state[i] = static_cast<std::uint8_t>(200 - 9 * i);
-  }
-  std::uint8_t expected[16];
-  for (int i = 0; i < 16; ++i) {
-    expected[i] = aesSBox[state[i] ^ key[i]];
-  }
-  aesKeyAddSubstitute(key, state);
-  EXPECT_EQ(0, std::memcmp(state, expected, 16));
-}
-
 TEST(AesEncryptBlock, PublishedExamples) {
   struct Case {
     const char* key;
