@@ -357,6 +357,7 @@ TEST(InfoEndToEnd, FailingFilesAndErrors) {
   } errors[] = {
       {{"--info", "missing.zigbee"}, "Error: Unable to open input file"},
       {{"--info", "missing.zigbee", "--json"}, "Error: Unable to open input file"},
+      {{"--info", "."}, "Error: Unable to open input file"},
       {{"--info"}, "Error: Missing file name"},
       {{"--info", "a", "b"}, "Error: Only one file may be given"},
       {{"--info", "a", "--xml"}, "Error: Unknown option"},
