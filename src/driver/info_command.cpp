@@ -10,8 +10,9 @@ namespace otawrap {
 
 namespace {
 
-// Largest file --info reads; OTA files are far smaller.
-constexpr std::size_t kInfoFileLimit = std::size_t{256} * 1024 * 1024;
+// Largest file --info reads. OTA files are far smaller; the bound also caps
+// the sub-element list of a hostile file (at most one per 6 bytes).
+constexpr std::size_t kInfoFileLimit = std::size_t{32} * 1024 * 1024;
 
 }  // namespace
 
