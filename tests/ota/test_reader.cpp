@@ -347,6 +347,9 @@ TEST(OtaReader, RandomCorruptionsStayInBounds) {
                    fields),
       builtOtaFile({{0x0003, Bytes(3)}, {0x0000, builtImage(0x9A, 0x88)}}),
   };
+  int chainIntact = 0;
+  int imageChecked = 0;
+  int allPassed = 0;
   for (int round = 0; round < 20000; ++round) {
     Bytes file = bases[rng() % 3];
     const int edits = 1 + static_cast<int>(rng() % 6);
@@ -369,7 +372,14 @@ TEST(OtaReader, RandomCorruptionsStayInBounds) {
     if (::testing::Test::HasFailure()) {
       FAIL() << "round " << round;
     }
+    chainIntact += info.check(OtaCheckId::subElementChain).state == OtaCheckState::passed;
+    imageChecked += info.check(OtaCheckId::imageCrc).state != OtaCheckState::notApplicable;
+    allPassed += otaFileChecksPass(info);
   }
+  // The corruptions reach every stage of the reader, not only its first checks.
+  EXPECT_GT(chainIntact, 2000);
+  EXPECT_GT(imageChecked, 2000);
+  EXPECT_GT(allPassed, 100);
 }
 
 TEST(OtaReader, ImageChecksSayWhetherTheChainCouldHideTheImage) {
