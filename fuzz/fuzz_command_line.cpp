@@ -1,11 +1,12 @@
-// The argument walk on arbitrary argument vectors: the input, split at zero
-// bytes, gives argv[1..] (arguments of any length, up to 256 of them). -s
-// loads credentials at once, so the target keeps its own directory holding a
-// valid ("good"), an invalid ("bad") and an over-long ("big") credentials
-// file, and every -s path is moved into it (a path with a separator becomes
-// "missing"), so the walk reads nothing else. Checked: the outcome against the first argument, the message set, the
-// path limits, and that a run with -s holds the credentials of the file it
-// named last.
+// The argument walks on arbitrary argument vectors (the conversion's, and the
+// one of --info and --verify): the input, split at zero bytes, gives argv[1..]
+// (arguments of any length, up to 256 of them). -s loads credentials at once,
+// so the target keeps its own directory holding a valid ("good"), an invalid
+// ("bad") and an over-long ("big") credentials file, and every -s path is
+// moved into it (a path with a separator becomes "missing"), so the walk reads
+// nothing else. Checked: the outcome against the first argument, the message
+// set, the path limits, and that a run with -s holds the credentials of the
+// file it named last.
 #include <stdlib.h>
 
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "driver/cli.h"
+#include "driver/long_options.h"
 #include "support/fuzz_check.h"
 
 namespace {
@@ -74,6 +76,22 @@ bool knownMessage(const char* message) {
       "Invalid platform.  Valid platfomrs are: QUILLDEV, MARSHDEV, or FENBOARD",
       "Cannot open certificate",
       "Invalid certificate",
+      "Missing value for --header-string",
+      "Missing value for --security-credential-version",
+      "Missing value for --destination",
+      "Missing value for --min-hw-version",
+      "Missing value for --max-hw-version",
+      "Header string longer than 32 bytes",
+      "Invalid security credential version: 0 to 255 expected",
+      "Invalid destination: 16 hex digits expected",
+      "Invalid hardware version: 1 to 4 hex digits expected",
+      "Minimum and maximum hardware versions must be given together",
+      "Minimum hardware version is above the maximum",
+      "Missing value for --public-key",
+      "Missing value for --ca-key",
+      "Unknown option",
+      "Only one file may be given",
+      "Missing file name",
   };
   return std::any_of(std::begin(kMessages), std::end(kMessages),
                      [message](const char* known) { return std::strcmp(message, known) == 0; });
@@ -107,6 +125,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<const char*> argv;
   argv.reserve(arguments.size());
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+
+  // --info and --verify take their own argument walk.
+  const LongOptionMode mode = argv.size() > 1 ? longOptionMode(argv[1]) : LongOptionMode::none;
+  if (mode == LongOptionMode::info || mode == LongOptionMode::verify) {
+    LongOptionArguments parsed;
+    const char* error =
+        parseLongOptionArguments(mode, static_cast<int>(argv.size()), argv.data(), parsed);
+    if (error != nullptr) {
+      fuzzCheck(knownMessage(error), "known long-option error message");
+      return 0;
+    }
+    fuzzCheck(parsed.file.size() < kPathBufferSize, "mode file operand fits its buffer");
+    fuzzCheck(mode == LongOptionMode::verify || (!parsed.publicKeyGiven && !parsed.caKeyGiven),
+              "key options only for --verify");
+    return 0;
+  }
 
   RunSettings settings{};
   const CommandLineResult result =

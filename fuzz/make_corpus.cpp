@@ -1,19 +1,24 @@
 // Writes the seed corpora of the fuzz targets into <root>/<target>/: raw files
 // from the shared raw-file generator with every control byte the raw-image
-// target knows, credentials texts, argument vectors, and arithmetic operands
-// at the edges (zero, one, f, n and its multiples, all ones) plus seeded
-// random ones. Run it from the test build:
+// target knows, credentials texts, argument vectors, arithmetic operands at
+// the edges (zero, one, f, n and its multiples, all ones) plus seeded random
+// ones, and OTA files from the tool's own writer. Run it from the test build:
 //   otawrap_make_fuzz_corpus fuzz/corpus
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "driver/run.h"
 #include "ecc/field.h"
 #include "ecc/modn.h"
+#include "image/byte_source.h"
+#include "ota/header.h"
 #include "support/raw_file_generator.h"
 
 namespace {
@@ -42,6 +47,13 @@ class CorpusWriter {
   int count_ = 0;
 };
 
+// A control byte followed by the bytes.
+Bytes prefixed(std::uint8_t control, const Bytes& rest) {
+  Bytes bytes(rest.size() + 1, control);
+  std::copy(rest.begin(), rest.end(), bytes.begin() + 1);
+  return bytes;
+}
+
 void rawImageSeeds(const fs::path& root) {
   using otawrap::test::RawGeneratorOptions;
   CorpusWriter out(root, "raw_image");
@@ -54,10 +66,7 @@ void rawImageSeeds(const fs::path& root) {
     options.seed = seed++;
     options.dataBytes = 512 + 97 * seed;
     options.trailingRecords = (seed % 2) == 0;
-    Bytes file = {control};
-    const Bytes raw = otawrap::test::rawFileBytes(otawrap::test::generateRawFile(options));
-    file.insert(file.end(), raw.begin(), raw.end());
-    out.add(file);
+    out.add(prefixed(control, otawrap::test::rawFileBytes(otawrap::test::generateRawFile(options))));
   }
   // Hand-made edges: nothing, a bare header, a header and a cut-off record.
   const Bytes header = {0x49, 0x41, 0x52, 0x00, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
@@ -153,6 +162,38 @@ void arithmeticSeeds(const fs::path& root) {
   }
 }
 
+// OTA files from the tool's own writer, for the reader target: read as they
+// are (control byte 0x00), and the raw files behind them for the writer run
+// (odd control bytes: platform, signing, no-image mode, header fields).
+void otaReaderSeeds(const fs::path& root) {
+  CorpusWriter out(root, "ota_reader");
+  const std::uint8_t writerControls[] = {0x01, 0x03, 0x05, 0x09, 0x0F, 0x11, 0x19, 0x21, 0x2B, 0x3D};
+  std::uint32_t seed = 40;
+  for (const std::uint8_t control : writerControls) {
+    otawrap::test::RawGeneratorOptions options;
+    options.seed = seed++;
+    options.dataBytes = 400 + 61 * seed;
+    const Bytes raw = otawrap::test::rawFileBytes(otawrap::test::generateRawFile(options));
+    out.add(prefixed(control, raw));
+
+    // The same file as the writer builds it, as a reader input.
+    const auto context = std::make_unique<otawrap::RunContext>();
+    otawrap::otaHeaderDefaults(context->header);
+    context->settings.platform = static_cast<otawrap::Platform>(((control >> 1) & 3) % 3);
+    context->settings.signing = (control & 0x08) != 0;
+    context->settings.noImage = (control & 0x10) != 0;
+    context->settings.credentials.privateKey[20] = 0x33;
+    otawrap::MemorySource source(raw.data(), raw.size());
+    if (otawrap::runBuildFile(*context, &source) == nullptr) {
+      out.add(prefixed(0x00, Bytes(context->image.begin(),
+                                   context->image.begin() +
+                                       static_cast<std::ptrdiff_t>(context->position))));
+    }
+  }
+  out.add(Bytes{0x00});
+  out.add(Bytes{0x00, 0x1E, 0xF1, 0xEE, 0x0B});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -165,5 +206,6 @@ int main(int argc, char** argv) {
   credentialsSeeds(root);
   commandLineSeeds(root);
   arithmeticSeeds(root);
+  otaReaderSeeds(root);
   return 0;
 }

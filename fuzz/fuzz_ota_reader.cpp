@@ -1,0 +1,131 @@
+// The OTA file reader behind --info and --verify. The first byte picks the
+// run:
+//   bit 0 clear  the rest is read as an OTA file, whatever it holds: the
+//                reader must stay inside it (ASan) and its report must be
+//                self-consistent (chain inside the file and contiguous, failed
+//                checks give a reason, passed ones none, signature not run)
+//   bit 0 set    the rest is a raw input file; the tool's own writer builds an
+//                OTA file from it (platform from bits 1-2, signed with bit 3,
+//                no-image mode with bit 4, optional header fields with bit 5),
+//                and the reader must pass every check on it and give back the
+//                header the writer used
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "driver/run.h"
+#include "image/byte_source.h"
+#include "ota/header.h"
+#include "ota/reader.h"
+#include "support/fuzz_check.h"
+
+namespace {
+
+using namespace otawrap;
+using fuzz::fuzzCheck;
+
+void checkReport(const OtaFileInfo& info, std::size_t size) {
+  fuzzCheck(info.fileSize == size, "file size");
+  fuzzCheck(info.headerComplete == (size >= kOtaHeaderBaseLength), "header completeness");
+  std::size_t expectedOffset = info.subElements.empty() ? 0 : info.subElements[0].offset;
+  for (const OtaSubElement& e : info.subElements) {
+    fuzzCheck(e.offset == expectedOffset, "sub-elements are contiguous");
+    fuzzCheck(e.offset + kOtaSubElementHeadSize + std::uint64_t{e.length} <= size,
+              "sub-element inside the file");
+    expectedOffset = e.offset + kOtaSubElementHeadSize + e.length;
+  }
+  if (!info.subElements.empty()) {
+    fuzzCheck(info.subElements[0].offset == info.header.headerLength, "chain starts at the header end");
+  }
+  bool anyFailed = false;
+  for (std::size_t i = 0; i < kOtaCheckCount; ++i) {
+    const OtaCheck& check = info.checks[i];
+    fuzzCheck(otaCheckName(static_cast<OtaCheckId>(i)) != nullptr, "check name");
+    fuzzCheck(check.state == OtaCheckState::passed || check.state == OtaCheckState::failed ||
+                  check.state == OtaCheckState::notApplicable || check.state == OtaCheckState::notRun,
+              "check state");
+    if (check.state == OtaCheckState::failed) {
+      anyFailed = true;
+      fuzzCheck(check.reason != nullptr, "a failed check gives its reason");
+    }
+    if (check.state == OtaCheckState::passed) {
+      fuzzCheck(check.reason == nullptr, "a passed check gives no reason");
+    }
+  }
+  fuzzCheck(info.check(OtaCheckId::signatureVerification).state == OtaCheckState::notRun,
+            "the reader does not verify signatures");
+  fuzzCheck(otaFileChecksPass(info) == !anyFailed, "overall result agrees with the checks");
+  if (info.check(OtaCheckId::subElementChain).state == OtaCheckState::passed &&
+      !info.subElements.empty()) {
+    fuzzCheck(expectedOffset == size, "a passed chain fills the file");
+  }
+}
+
+void readWrittenFile(const std::uint8_t* raw, std::size_t size, std::uint8_t control) {
+  static const auto context = std::make_unique<RunContext>();
+  context->settings = RunSettings{};
+  context->header = OtaHeader{};
+  context->image.fill(0);
+  context->position = 0;
+  otaHeaderDefaults(context->header);
+  RunSettings& settings = context->settings;
+  settings.platform = static_cast<Platform>(((control >> 1) & 3) % 3);
+  settings.signing = (control & 0x08) != 0;
+  settings.noImage = (control & 0x10) != 0;
+  for (std::size_t i = 0; i < settings.credentials.privateKey.size(); ++i) {
+    settings.credentials.privateKey[i] = static_cast<std::uint8_t>(0x31 + i);
+    settings.credentials.ieeeAddress[i % 8] = static_cast<std::uint8_t>(i);
+  }
+  if ((control & 0x20) != 0) {
+    HeaderFieldSettings& fields = settings.headerFields;
+    fields.fieldControl = kOtaFieldSecurityCredential | kOtaFieldDestination | kOtaFieldHardwareVersions;
+    fields.headerStringGiven = true;
+    fields.headerString.fill('h');
+    fields.securityCredentialVersion = 2;
+    fields.destination.fill(0xD5);
+    fields.minimumHardwareVersionGiven = true;
+    fields.maximumHardwareVersionGiven = true;
+    fields.minimumHardwareVersion = 0x0102;
+    fields.maximumHardwareVersion = 0x0304;
+  }
+  MemorySource source(raw, size);
+  if (runBuildFile(*context, &source) != nullptr) return;  // the raw file was refused
+
+  const std::size_t length = context->header.totalImageSize;
+  fuzzCheck(length == context->position, "written length");
+  const OtaFileInfo info = otaFileRead(context->image.data(), length);
+  checkReport(info, length);
+  fuzzCheck(otaFileChecksPass(info), "every check passes on a written file");
+  fuzzCheck(info.header.manufacturerCode == context->header.manufacturerCode &&
+                info.header.imageType == context->header.imageType &&
+                info.header.fileVersion == context->header.fileVersion &&
+                info.header.totalImageSize == length &&
+                info.header.headerLength == context->header.headerLength,
+            "header read back");
+  const std::size_t expectedCount = (settings.noImage ? 0 : 1) + (settings.signing ? 2 : 0);
+  fuzzCheck(info.subElements.size() == expectedCount, "sub-element count");
+  if (!settings.noImage) {
+    fuzzCheck(info.subElements[0].tag == kOtaTagUpgradeImage, "upgrade image first");
+  }
+  if (settings.signing) {
+    fuzzCheck(info.subElements[expectedCount - 2].tag == kOtaTagCertificate &&
+                  info.subElements[expectedCount - 1].tag == kOtaTagSignature,
+              "certificate, then signature");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) {
+    checkReport(otaFileRead(nullptr, 0), 0);
+    return 0;
+  }
+  const std::uint8_t control = data[0];
+  if ((control & 1) == 0) {
+    checkReport(otaFileRead(data + 1, size - 1), size - 1);
+  } else {
+    readWrittenFile(data + 1, size - 1, control);
+  }
+  return 0;
+}
