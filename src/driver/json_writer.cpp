@@ -77,8 +77,8 @@ void JsonWriter::endArray() {
 
 void JsonWriter::key(const char* name) {
   beforeValue();
-  const std::string text(name);
-  appendString(text.data(), text.size());
+  const std::string keyText(name);
+  appendString(keyText.data(), keyText.size());
   out_ += ':';
   afterKey_ = true;
 }

@@ -1,5 +1,7 @@
 #include "ota/reader.h"
 
+#include <algorithm>
+
 #include "image/assembly.h"
 #include "image/crc.h"
 #include "image/platform.h"
@@ -255,10 +257,8 @@ OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size) {
 }
 
 bool otaFileChecksPass(const OtaFileInfo& info) {
-  for (const OtaCheck& c : info.checks) {
-    if (c.state == OtaCheckState::failed) return false;
-  }
-  return true;
+  return std::none_of(info.checks.begin(), info.checks.end(),
+                      [](const OtaCheck& c) { return c.state == OtaCheckState::failed; });
 }
 
 const char* otaCheckName(OtaCheckId id) {

@@ -180,10 +180,7 @@ class JsonParser {
       code = (code << 6) | (next & 0x3F);
     }
     const std::uint32_t minimum[] = {0, 0x80, 0x800, 0x10000};
-    if (code < minimum[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-      return false;
-    }
-    return true;
+    return code >= minimum[extra] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
   }
 
   bool hex4(std::uint32_t& unit) {

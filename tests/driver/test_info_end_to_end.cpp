@@ -166,8 +166,8 @@ TEST(InfoEndToEnd, GoldenTextOfTheBundledSample) {
             "  image CRC: ok (0x" +
                 [&] {
                   char text[5];
-                  std::snprintf(text, sizeof text, "%04X",
-                                static_cast<unsigned>(le(file, 62 + 0x88, 2)));
+                  static_cast<void>(std::snprintf(text, sizeof text, "%04X",
+                                                  static_cast<unsigned>(le(file, 62 + 0x88, 2))));
                   return std::string(text);
                 }() +
                 " at offset 0x88)\n"
@@ -208,7 +208,7 @@ void checkJsonReport(const std::string& output, const Bytes& file, const std::st
   std::string stringHex;
   for (int i = 20; i < 52; ++i) {
     char pair[3];
-    std::snprintf(pair, sizeof pair, "%02X", file[static_cast<std::size_t>(i)]);
+    static_cast<void>(std::snprintf(pair, sizeof pair, "%02X", file[static_cast<std::size_t>(i)]));
     stringHex += pair;
   }
   EXPECT_EQ(h["headerStringHex"].ascii(), stringHex);
@@ -222,8 +222,8 @@ void checkJsonReport(const std::string& output, const Bytes& file, const std::st
   EXPECT_EQ(h.has("upgradeFileDestination"), (fieldControl & 2) != 0);
   if (fieldControl & 2) {
     char text[17];
-    std::snprintf(text, sizeof text, "%016llX",
-                  static_cast<unsigned long long>(le(file, at, 8)));
+    static_cast<void>(std::snprintf(text, sizeof text, "%016llX",
+                                    static_cast<unsigned long long>(le(file, at, 8))));
     EXPECT_EQ(h["upgradeFileDestination"].ascii(), text);
     at += 8;
   }

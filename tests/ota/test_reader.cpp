@@ -289,7 +289,8 @@ TEST(OtaReader, OptionalFieldsCutShortAreAbsent) {
   } cases[] = {{56, false, false, false}, {57, true, false, false}, {64, true, false, false},
                {65, true, true, false},   {68, true, true, false},  {69, true, true, true}};
   for (const auto& c : cases) {
-    const OtaFileInfo info = readExact(Bytes(full.begin(), full.begin() + c.size));
+    const OtaFileInfo info =
+        readExact(Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(c.size)));
     EXPECT_EQ(info.securityCredentialVersionPresent, c.security) << c.size;
     EXPECT_EQ(info.destinationPresent, c.destination) << c.size;
     EXPECT_EQ(info.hardwareVersionsPresent, c.hardware) << c.size;
@@ -327,7 +328,7 @@ TEST(OtaReader, EveryTruncationStaysInBounds) {
   for (const Bytes& full : files) {
     for (std::size_t size = 0; size <= full.size(); ++size) {
       SCOPED_TRACE(size);
-      const Bytes cut(full.begin(), full.begin() + size);
+      const Bytes cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(size));
       const OtaFileInfo info = readExact(cut);
       expectSane(cut, info);
       EXPECT_EQ(otaFileChecksPass(info), size == full.size());
