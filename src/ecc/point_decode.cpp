@@ -54,9 +54,9 @@ void coordinateWrite(const FieldElement& value, std::uint8_t* out) {
   wordsToOctets(1, kWordCount, canonical.data(), kCoordinateOctets, out);
 }
 
-// Solves y^2 + xy = x^3 + x^2 + 1 for y with the given parity of y/x. 0 when
-// no solution exists.
-int coordinateDecompress(const FieldElement& x, int parity, FieldElement& y) {
+}  // namespace
+
+int pointDecompress(const FieldElement& x, int parity, FieldElement& y) {
   FieldElement probe = x;
   if (fieldIsZero(probe) != 0) {
     wordsSetOne(y.data(), kWordCount);  // y = sqrt(b) = 1
@@ -86,8 +86,6 @@ int coordinateDecompress(const FieldElement& x, int parity, FieldElement& y) {
   fieldReduceFinal(y);
   return 1;
 }
-
-}  // namespace
 
 int fieldTrace(const FieldElement& a) {
   FieldElement sum = a;
@@ -130,20 +128,34 @@ int pointIsOnCurve(const AffinePoint& P) {
 int pointHasGroupOrder(const AffinePoint& P) {
   FieldElement probe = P.x;
   if (fieldIsZero(probe) != 0) {
-    return 1;
+    return 0;  // (0, 1), the point of order 2
   }
-  // Left to right over the bits of n below its top bit (bit 162).
+  // n*P = O exactly when (n - 1)*P = -P. Comparing with -P keeps the point of
+  // order 2, which n*P is for P of order 2n, apart from infinity: both have
+  // X = 0 here. No partial product (n - 1 read from the top) is infinity or
+  // of order 2 for P of order n or 2n.
   ProjectivePoint sum;
   wordsCopy(P.x, sum.X);
   wordsCopy(P.y, sum.Y);
   wordsSetOne(sum.Z.data(), kWordCount);
-  for (int bit = 161; bit >= 0; --bit) {
+  for (int bit = 161; bit >= 1; --bit) {  // bit 162 is the start, bit 0 of n - 1 is 0
     pointDoubleInPlace(sum);
     if (((groupOrder[static_cast<std::size_t>(bit / 16)] >> (bit % 16)) & 1u) != 0) {
       pointAddMixed(sum, P, sum, 0);
     }
   }
-  return fieldIsZero(sum.X);
+  pointDoubleInPlace(sum);
+  // -P = (x, x + y): X = x Z and Y = (x + y) Z^2.
+  FieldElement t;
+  fieldMultiply(P.x, sum.Z, t);
+  if (fieldEqual(sum.X, t) == 0) {
+    return 0;
+  }
+  FieldElement z2;
+  fieldSquare(sum.Z, z2);
+  fieldAdd(P.x, P.y, t);
+  fieldMultiply(t, z2, t);
+  return fieldEqual(sum.Y, t);
 }
 
 PointDecodeStatus pointDecode(const std::uint8_t* octets, std::size_t length, AffinePoint& out) {
@@ -155,7 +167,7 @@ PointDecodeStatus pointDecode(const std::uint8_t* octets, std::size_t length, Af
     if (coordinateRead(octets + 1, point.x) == 0) {
       return PointDecodeStatus::notInField;
     }
-    if (coordinateDecompress(point.x, octets[0] & 1, point.y) == 0) {
+    if (pointDecompress(point.x, octets[0] & 1, point.y) == 0) {
       return PointDecodeStatus::notOnCurve;
     }
   } else if (length == kPointUncompressedOctets) {
@@ -172,9 +184,8 @@ PointDecodeStatus pointDecode(const std::uint8_t* octets, std::size_t length, Af
   if (pointIsOnCurve(point) == 0) {
     return PointDecodeStatus::notOnCurve;
   }
-  FieldElement probe = point.x;
-  if (fieldIsZero(probe) != 0 || pointHasGroupOrder(point) == 0) {
-    return PointDecodeStatus::wrongOrder;  // (0, 1) has order 2
+  if (pointHasGroupOrder(point) == 0) {
+    return PointDecodeStatus::wrongOrder;
   }
   out = point;
   return PointDecodeStatus::ok;
