@@ -145,12 +145,27 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, RunSetting
     if (argument[0] != '-') {
       continue;
     }
+    if (argument[1] == '-') {
+      const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+      const char* error = nullptr;
+      const HeaderOptionMatch match =
+          applyHeaderOption(argument, value, settings.headerFields, &error);
+      if (match == HeaderOptionMatch::notHeaderOption) {
+        return kUsage;
+      }
+      if (match == HeaderOptionMatch::failed) {
+        return failWith(error);
+      }
+      ++i;  // the value
+      continue;
+    }
     const CommandLineResult result = applyOption(argument, settings);
     if (result.outcome != CommandLineOutcome::run) {
       return result;
     }
   }
-  return kRun;
+  const char* error = headerFieldsComplete(settings.headerFields);
+  return error == nullptr ? kRun : failWith(error);
 }
 
 }  // namespace otawrap

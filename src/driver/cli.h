@@ -1,11 +1,14 @@
 // The command line: otawrap <input file> [-o<dir>] [-m<id>] [-t<id>] [-v<ver>]
-// [-p<platform>] [-s<credentials>] [-n], option letters in either case.
+// [-p<platform>] [-s<credentials>] [-n], option letters in either case, and the
+// optional header fields as long options (driver/long_options.h) anywhere after
+// the input file.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "driver/long_options.h"
 #include "image/assembly.h"
 #include "image/platform.h"
 #include "sign/credentials.h"
@@ -26,6 +29,7 @@ struct RunSettings {
   bool signing;
   std::string credentialsPath;  // the last -s path
   SignerCredentials credentials;  // loaded by the last -s
+  HeaderFieldSettings headerFields;  // from the long options
 };
 
 enum class CommandLineOutcome : std::uint8_t { run, usage, error };
@@ -41,6 +45,9 @@ const char* usageText();
 // Walks argv[0..argc-1] in order and fills settings (which must start
 // value-initialised). Stops at the first argument that asks for the usage text
 // or fails. Reads nothing but argv, except that -s loads the credentials at once.
+// From index 2 on, a header-field long option takes the next argument as its
+// value; any other argument starting with "--" asks for the usage text, as
+// before. The long options' cross checks run after the walk.
 CommandLineResult parseCommandLine(int argc, const char* const* argv, RunSettings& settings);
 
 // 0..15 for '0'-'9', 'a'-'f', 'A'-'F'; 0 for any other character.

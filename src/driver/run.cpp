@@ -3,7 +3,10 @@
 #include <memory>
 #include <string>
 
+#include "driver/info_command.h"
+#include "driver/long_options.h"
 #include "driver/output.h"
+#include "driver/verify_command.h"
 #include "image/assembly.h"
 #include "image/raw_reader.h"
 #include "ota/signed_file.h"
@@ -20,15 +23,49 @@ int errorExit(const char* message, std::ostream& out) {
   return kExitError;
 }
 
+// otawrap --help, --version, --info, --verify.
+int runLongOptionMode(LongOptionMode mode, int argc, const char* const* argv,
+                      std::ostream& out) {
+  if (mode == LongOptionMode::help) {
+    out << usageText() << longOptionsHelpText() << std::flush;
+    return kExitSuccess;
+  }
+  if (mode == LongOptionMode::version) {
+    out << versionText() << std::flush;
+    return kExitSuccess;
+  }
+  LongOptionArguments arguments;
+  const char* error = parseLongOptionArguments(mode, argc, argv, arguments);
+  if (error != nullptr) {
+    return errorExit(error, out);
+  }
+  return mode == LongOptionMode::info ? runInfoCommand(arguments, out)
+                                      : runVerifyCommand(arguments, out);
+}
+
 }  // namespace
 
 std::size_t runImageLimit(const RunSettings& settings) {
   return kImageBufferSize - (settings.signing ? kOtaSignedTrailerSize : 0);
 }
 
+void runApplyHeaderFields(const HeaderFieldSettings& fields, OtaHeader& header) {
+  if (fields.headerStringGiven) {
+    header.headerString = fields.headerString;
+  }
+  header.fieldControl = fields.fieldControl;
+  header.securityCredentialVersion = fields.securityCredentialVersion;
+  header.upgradeFileDestination = fields.destination;
+  header.minimumHardwareVersion = fields.minimumHardwareVersion;
+  header.maximumHardwareVersion = fields.maximumHardwareVersion;
+  header.headerLength = otaHeaderLengthFor(header.fieldControl);
+  header.totalImageSize = header.headerLength;
+}
+
 const char* runBuildFile(RunContext& context, ByteSource* input) {
   OtaHeader& header = context.header;
   ImageIdentifiers& ids = context.settings.identifiers;
+  runApplyHeaderFields(context.settings.headerFields, header);
   header.manufacturerCode = ids.manufacturerCode;
   header.imageType = ids.imageType;
   header.fileVersion = ids.fileVersion;
@@ -72,6 +109,12 @@ const char* runWriteOutput(const RunContext& context) {
 }
 
 int runOtawrap(int argc, const char* const* argv, std::ostream& out) {
+  if (argc >= 2) {
+    const LongOptionMode mode = longOptionMode(argv[1]);
+    if (mode != LongOptionMode::none) {
+      return runLongOptionMode(mode, argc, argv, out);
+    }
+  }
   const auto context = std::make_unique<RunContext>();
   otaHeaderDefaults(context->header);
   context->position = 0;

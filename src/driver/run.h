@@ -28,9 +28,15 @@ struct RunContext {
 // will append when it is on.
 std::size_t runImageLimit(const RunSettings& settings);
 
+// Sets the optional header fields of a header fresh from otaHeaderDefaults:
+// header string (when given), field control, the optional values, and the
+// header length and total size that follow from the field control.
+void runApplyHeaderFields(const HeaderFieldSettings& fields, OtaHeader& header);
+
 // Builds the complete output file in context.image[0..position) from the
-// parsed settings: header, upgrade image read from input (not used in
-// no-image mode, may then be nullptr), header patch. Returns nullptr on
+// parsed settings (context.header fresh from otaHeaderDefaults): header with
+// its optional fields, upgrade image read from input (not used in no-image
+// mode, may then be nullptr), signature or header patch. Returns nullptr on
 // success, else the error text.
 const char* runBuildFile(RunContext& context, ByteSource* input);
 
@@ -38,7 +44,8 @@ const char* runBuildFile(RunContext& context, ByteSource* input);
 // on success, else the error text.
 const char* runWriteOutput(const RunContext& context);
 
-// The whole tool: parses argv, converts, writes. Prints the usage text, or
+// The whole tool: a long-option mode when argv[1] names one (--help,
+// --version, --info, --verify), else parses argv, converts, writes. Prints the usage text, or
 // "Error: <message>" without a newline, to out. Returns the exit code: 0 after
 // a complete run or the usage text, 2 after an error.
 int runOtawrap(int argc, const char* const* argv, std::ostream& out);

@@ -1,0 +1,88 @@
+// Reads any ZigBee OTA Upgrade file from memory: its header fields, the
+// optional fields the field control announces, the sub-element chain, and a
+// set of checks on the whole file. Never reads outside the given bytes, for any
+// content or length. Reports data only; printing is the caller's.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "ota/header.h"
+
+namespace otawrap {
+
+enum class OtaCheckId : std::uint8_t {
+  fileIdentifier,         // the first four bytes are 0x0BEEF11E
+  headerLength,           // the header length fits the field-control bits and the file
+  totalImageSize,         // the total image size field equals the file size
+  subElementChain,        // the sub-elements fill the file behind the header exactly
+  imagePreamble,          // length and identifiers stamped into the upgrade image
+  imageCrc,               // the image CRC at offset 0x88 or 0 of the upgrade image
+  signatureLayout,        // certificate, then signature as the last sub-element
+  signatureVerification,  // the ECDSA signature; left notRun by otaFileRead
+};
+inline constexpr std::size_t kOtaCheckCount = 8;
+
+enum class OtaCheckState : std::uint8_t {
+  passed,
+  failed,
+  notApplicable,  // nothing to check, e.g. no upgrade image; counts as passing
+  notRun,         // not asked for; counts as passing
+};
+
+struct OtaCheck {
+  OtaCheckState state;
+  const char* reason;  // why it failed or does not apply; nullptr when passed
+  bool hasValues;      // expected and found hold the numbers behind a failure
+  bool hexValues;      // they are identifiers, best shown in hexadecimal
+  std::uint64_t expected;
+  std::uint64_t found;
+};
+
+struct OtaSubElement {
+  std::uint16_t tag;
+  std::size_t offset;    // of the 6-byte head, from the start of the file
+  std::uint32_t length;  // of the data behind the head
+};
+
+struct OtaFileInfo {
+  std::size_t fileSize;
+  // The file holds the 56 bytes of the fixed header; only then are the fixed
+  // fields of header meaningful.
+  bool headerComplete;
+  OtaHeader header;
+  // An optional field is present when its field-control bit is set and its
+  // bytes lie inside the file.
+  bool securityCredentialVersionPresent;
+  bool destinationPresent;
+  bool hardwareVersionsPresent;
+  // The complete sub-elements from the header length on, in file order; a
+  // sub-element cut short by the end of the file is not listed.
+  std::vector<OtaSubElement> subElements;
+  // Where the image CRC matched (0x88 or 0) and its value, when imageCrc passed.
+  std::uint32_t imageCrcOffset;
+  std::uint16_t imageCrc;
+  std::array<OtaCheck, kOtaCheckCount> checks;
+
+  OtaCheck& check(OtaCheckId id) { return checks[static_cast<std::size_t>(id)]; }
+  const OtaCheck& check(OtaCheckId id) const { return checks[static_cast<std::size_t>(id)]; }
+};
+
+// Parses file[0..size) (file may be nullptr when size is 0) and runs every
+// check but signatureVerification. Never fails: a malformed file gives failed
+// checks.
+OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size);
+
+// True when no check has failed.
+bool otaFileChecksPass(const OtaFileInfo& info);
+
+// The short name of a check ("file identifier", ...).
+const char* otaCheckName(OtaCheckId id);
+
+// The name of a sub-element tag: "upgrade image", "ECDSA signature", "ECDSA
+// signing certificate"; nullptr for any other tag.
+const char* otaTagName(std::uint16_t tag);
+
+}  // namespace otawrap
