@@ -87,6 +87,16 @@ const char* decodeKeyText(const std::string& text, const char* what, AffinePoint
   return nullptr;
 }
 
+std::string hexText(const std::uint8_t* octets, std::size_t length) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (std::size_t i = 0; i < length; ++i) {
+    text += kDigits[octets[i] >> 4];
+    text += kDigits[octets[i] & 0xF];
+  }
+  return text;
+}
+
 int errorExit(const char* message, std::ostream& out) {
   out << "Error: " << message << std::flush;
   return 2;
@@ -156,6 +166,11 @@ int runVerifyCommand(const LongOptionArguments& arguments, std::ostream& out) {
     out << infoFormatJson(info, arguments.file);
   } else {
     out << infoFormatText(info, arguments.file);
+    if (haveKey) {
+      std::uint8_t encoded[kPointCompressedOctets];
+      pointEncodeCompressed(publicKey, encoded);
+      out << "Public key: " << hexText(encoded, sizeof encoded) << '\n';
+    }
     out << (verified ? std::string("Signature: ok\n")
                      : std::string("Signature: FAILED (") + check.reason + ")\n");
   }

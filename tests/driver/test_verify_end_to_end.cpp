@@ -205,6 +205,21 @@ TEST_F(VerifyEndToEnd, BadKeysFilesAndOptionsTakeTheErrorExit) {
   }
 }
 
+TEST(VerifyEndToEndCa, BundledTestCredentialsSignAndVerifyWithTheBundledCaKey) {
+  TempDirectory dir;
+  const std::string examples = std::string(OTAWRAP_VECTORS_DIR) + "/../../examples/";
+  const Bytes caText = test::readFileBytes(examples + "test-ca-key.txt");
+  ASSERT_EQ(caText.size(), 45u);
+  const std::string caKey(caText.begin(), caText.end() - 1);
+  ASSERT_EQ(otawrap(dir, {examples + "sample.raw", "-s" + examples + "test-credentials.txt"}).exitCode, 0);
+  const test::ProcessResult run =
+      otawrap(dir, {"--verify", "100B-0042-00010203.zigbee", "--ca-key", caKey});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  // The generator's CA (seed 4711) gives the same key as the bundled file.
+  test::TestCertificateAuthority ca(4711);
+  EXPECT_EQ(caKey, hex(ca.publicKeyCompressed()));
+}
+
 TEST(VerifyEndToEndCa, CaKeyReconstructsTheSignerFromTheCertificate) {
   TempDirectory dir;
   test::TestCertificateAuthority ca(4711);  // seed of the test CA
@@ -221,7 +236,9 @@ TEST(VerifyEndToEndCa, CaKeyReconstructsTheSignerFromTheCertificate) {
 
   const test::ProcessResult good = otawrap(dir, {"--verify", name, "--ca-key", hex(ca.publicKeyCompressed())});
   EXPECT_EQ(good.exitCode, 0) << good.output;
-  EXPECT_TRUE(endsWith(good.output, "\nSignature: ok\n")) << good.output;
+  EXPECT_TRUE(endsWith(good.output, "\nPublic key: " + hex(test::sslPointEncode(issued.publicKey, true)) +
+                                        "\nSignature: ok\n"))
+      << good.output;
 
   const test::ProcessResult wrongCa =
       otawrap(dir, {"--verify", name, "--ca-key", hex(otherCa.publicKeyCompressed())});
