@@ -30,10 +30,12 @@ const char* readWholeFile(const std::string& path, std::vector<std::uint8_t>& by
   if (size < 0) {
     return "Unable to open input file";
   }
-  if (size > kVerifyFileLimit) {
-    return "Input file too large to verify";
-  }
   in.seekg(0, std::ios::beg);
+  if (size > kVerifyFileLimit) {
+    // A directory reports a huge size but yields no byte.
+    char first = 0;
+    return in.read(&first, 1) ? "Input file too large to verify" : "Unable to open input file";
+  }
   bytes.resize(static_cast<std::size_t>(size));
   if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) {
     return "Unable to open input file";
@@ -147,8 +149,8 @@ int runVerifyCommand(const LongOptionArguments& arguments, std::ostream& out) {
   if (arguments.caKeyGiven) {
     const std::uint8_t* certificate = otaCertificateBytes(bytes.data(), info);
     if (certificate == nullptr) {
-      check = OtaCheck{OtaCheckState::failed, "no certificate right before the signature", false,
-                       false, 0, 0};
+      // The layout is wrong: the check reports why without using a key.
+      check = otaSignatureCheck(bytes.data(), info, caKey);
       haveKey = false;
     } else if (ecqvPublicKeyReconstruct(certificate, caKey, publicKey) != EcqvStatus::ok) {
       check = OtaCheck{OtaCheckState::failed,

@@ -154,9 +154,13 @@ TEST_F(VerifyEndToEnd, WrongKeysCorruptedAndUnsignedFilesFail) {
     EXPECT_EQ(run.output.rfind("Error:", 0), std::string::npos);
   }
 
-  const test::ProcessResult plain = otawrap(dir_, {"--verify", unsignedName_, "-screds.txt"});
-  EXPECT_EQ(plain.exitCode, 2);
-  EXPECT_TRUE(endsWith(plain.output, "Signature: FAILED (the file is not signed)\n")) << plain.output;
+  for (const std::string& key : {std::string("-screds.txt"), std::string("--ca-key")}) {
+    std::vector<std::string> args = {"--verify", unsignedName_, key};
+    if (key == "--ca-key") args.push_back(hex(test::sslPointEncode(test::sslPublicKey(signer_.key), true)));
+    const test::ProcessResult plain = otawrap(dir_, args);
+    EXPECT_EQ(plain.exitCode, 2);
+    EXPECT_TRUE(endsWith(plain.output, "Signature: FAILED (the file is not signed)\n")) << plain.output;
+  }
 }
 
 TEST_F(VerifyEndToEnd, BadKeysFilesAndOptionsTakeTheErrorExit) {
@@ -191,6 +195,7 @@ TEST_F(VerifyEndToEnd, BadKeysFilesAndOptionsTakeTheErrorExit) {
        "Error: Invalid CA public key: public key must be 22 octets (compressed) or 43 octets "
        "(uncompressed)"},
       {{"--verify", "missing.zigbee", "-screds.txt"}, "Error: Unable to open input file"},
+      {{"--verify", ".", "-screds.txt"}, "Error: Unable to open input file"},
       {{"--verify", signedName_, "-smissing.txt"}, "Error: Cannot open certificate"},
       {{"--verify", signedName_}, "Error: Missing key: give --public-key, -s or --ca-key"},
       {{"--verify", signedName_, "-screds.txt", "--public-key", hex(test::sslPointEncode(Q, true))},
