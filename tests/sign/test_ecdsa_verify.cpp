@@ -74,6 +74,20 @@ TEST(EcdsaVerify, AcceptsSignaturesMadeByOpenSsl) {
   }
 }
 
+TEST(EcdsaVerify, AcceptsSignaturesWithOpenSslsOwnRandomNonces) {
+  std::mt19937 rng(164);  // keys and digests; the nonces are OpenSSL's
+  for (int round = 0; round < 20; ++round) {
+    const Octets21 key = randomScalar(rng);
+    const Bytes digest = randomDigest(rng);
+    Octets21 r;
+    Octets21 s;
+    test::sslEcdsaSignRandomNonce(digest, key, r, s);
+    EXPECT_EQ(verify(test::sslPublicKey(key), digest, r, s), 1) << round;
+    s[20] ^= 1;
+    EXPECT_EQ(verify(test::sslPublicKey(key), digest, r, s), 0) << round;
+  }
+}
+
 TEST(EcdsaVerify, AcceptsTextbookSignaturesAndOurOwn) {
   std::mt19937 rng(41);
   for (int round = 0; round < 30; ++round) {

@@ -166,6 +166,22 @@ void sslEcdsaSign(const std::vector<std::uint8_t>& digest, const Octets21& priva
   s = octetsOf(sb);
 }
 
+void sslEcdsaSignRandomNonce(const std::vector<std::uint8_t>& digest, const Octets21& privateKey,
+                             Octets21& r, Octets21& s) {
+  Owned<BIGNUM> d(BN_bin2bn(privateKey.data(), 21, nullptr));
+  BN_nnmod(d.get(), d.get(), EC_GROUP_get0_order(group()), context());
+  Owned<EC_KEY> key(EC_KEY_new());
+  EC_KEY_set_group(key.get(), group());
+  EC_KEY_set_private_key(key.get(), d.get());
+  Owned<ECDSA_SIG> sig(ECDSA_do_sign(digest.data(), static_cast<int>(digest.size()), key.get()));
+  ASSERT_TRUE(sig != nullptr);
+  const BIGNUM* rb = nullptr;
+  const BIGNUM* sb = nullptr;
+  ECDSA_SIG_get0(sig.get(), &rb, &sb);
+  r = octetsOf(rb);
+  s = octetsOf(sb);
+}
+
 bool sslEcdsaVerifyPoint(const std::vector<std::uint8_t>& digest, const Octets21& r,
                          const Octets21& s, const AffinePoint& Q) {
   Owned<EC_POINT> q = pointOf(Q);

@@ -27,6 +27,10 @@ AffinePoint sslPublicKey(const Octets21& privateKey);
 // k^-1 and r, so signatures are reproducible.
 void sslEcdsaSign(const std::vector<std::uint8_t>& digest, const Octets21& privateKey,
                   const Octets21& k, Octets21& r, Octets21& s);
+// ECDSA_do_sign with OpenSSL's own random nonce (not reproducible; use it only
+// where any valid signature will do).
+void sslEcdsaSignRandomNonce(const std::vector<std::uint8_t>& digest, const Octets21& privateKey,
+                             Octets21& r, Octets21& s);
 // ECDSA_do_verify with the public key Q. r and s may be any 21 octets.
 bool sslEcdsaVerifyPoint(const std::vector<std::uint8_t>& digest, const Octets21& r,
                          const Octets21& s, const AffinePoint& Q);
