@@ -87,17 +87,6 @@ int pointDecompress(const FieldElement& x, int parity, FieldElement& y) {
   return 1;
 }
 
-int fieldTrace(const FieldElement& a) {
-  FieldElement sum = a;
-  FieldElement power = a;
-  for (int i = 1; i < 163; ++i) {
-    fieldSquare(power, power);
-    fieldAdd(sum, power, sum);
-  }
-  fieldReduceFinal(sum);
-  return sum[0] & 1;  // the sum is 0 or 1
-}
-
 void fieldHalfTrace(const FieldElement& a, FieldElement& out) {
   FieldElement sum = a;
   FieldElement power = a;

@@ -28,12 +28,9 @@ enum class PointDecodeStatus {
   wrongOrder,    // on the curve but n*P is not the point at infinity
 };
 
-// Tr(a) = a + a^2 + a^4 + ... + a^(2^162), which is 0 or 1. a may be partially
-// reduced.
-int fieldTrace(const FieldElement& a);
-
-// out = sum of a^(4^i) for i = 0..81, the half-trace: out^2 + out = a + Tr(a).
-// Partially reduced; out may alias a.
+// out = sum of a^(4^i) for i = 0..81, the half-trace: out^2 + out = a + Tr(a),
+// where Tr(a) = a + a^2 + ... + a^(2^162) is 0 or 1. Partially reduced; out
+// may alias a.
 void fieldHalfTrace(const FieldElement& a, FieldElement& out);
 
 // y with y^2 + xy = x^3 + x^2 + 1 whose y/x has bit 0 equal to parity (0 or
