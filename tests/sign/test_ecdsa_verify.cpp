@@ -179,6 +179,11 @@ TEST(EcdsaVerify, RejectsEveryCorruption) {
   octetsToWords(21, v.r.data(), kWordCount, rw.data());
   wordsAdd(rw.data(), n.data(), rw.data(), kWordCount);
   EXPECT_EQ(verify(v.publicKey, v.digest, fromWords(rw), v.s), 0) << "r + n";
+  Words sPlusN{};
+  octetsToWords(21, v.s.data(), kWordCount, sPlusN.data());
+  wordsAdd(sPlusN.data(), n.data(), sPlusN.data(), kWordCount);
+  EXPECT_EQ(verify(v.publicKey, v.digest, v.r, fromWords(sPlusN)), 0) << "s + n";
+  EXPECT_FALSE(test::sslEcdsaVerifyPoint(v.digest, v.r, fromWords(sPlusN), v.publicKey));
 
   // Wrong keys: another key, -Q, and tau(Q).
   const AffinePoint other = test::sslPublicKey(randomScalar(rng));
