@@ -1,7 +1,10 @@
 // Hash benchmarks: AES-MMO of a full 512 KiB image buffer against an MMO built
 // on OpenSSL's EVP AES-128-ECB (re-keyed with the chaining value for every
 // block, same padding), and SHA-256 / HMAC-SHA-256 against OpenSSL for
-// information.
+// information. Run:
+//   cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DOTAWRAP_BUILD_BENCH=ON
+//   cmake --build build/bench --target otawrap_bench
+//   build/bench/bench/otawrap_bench --benchmark_filter='mmoHash|sha256|hmacSha256|rfc6979'
 #include <benchmark/benchmark.h>
 #include <openssl/evp.h>
 #include <openssl/hmac.h>

@@ -15,17 +15,18 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) {
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (!median && (run.run_type != Run::RT_Iteration || run.iterations == 0)) {
         continue;
       }
-      const std::string name = run.benchmark_name();
+      const std::string name = run.run_name.str();
       const std::size_t slash = name.rfind('/');
       if (slash == std::string::npos) {
         continue;
       }
       const std::string side = name.substr(slash + 1);
       if (side == "ours" || side == "openssl") {
-        times_[name.substr(0, slash)][side] = run.GetAdjustedRealTime();
+        times_[name.substr(0, slash)][side] = run.GetAdjustedCPUTime();
       }
     }
   }
@@ -42,7 +43,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
       std::printf("%-36s %14.1f %14.1f %7.2fx\n", operation.c_str(), ours->second,
                   theirs->second, ours->second / theirs->second);
     }
-    std::printf("(times in the unit of each benchmark; ratio = ours / OpenSSL)\n");
+    std::printf("(CPU time in the unit of each benchmark; ratio = ours / OpenSSL)\n");
   }
 
  private:

@@ -1,15 +1,20 @@
 // Writes the bundled example raw file with the shared raw-file generator:
 // seed 2024, about 4 KiB of firmware data, manufacturer code 0x100B, image type
 // 0x0042, file version 0x00010203 (so otawrap names its output
-// 100B-0042-00010203.zigbee).
+// 100B-0042-00010203.zigbee), and the example TEST credentials (seed 2024;
+// a test key, never for real devices).
 //
-//   otawrap_make_sample [path]      (default: examples/sample.raw)
+//   otawrap_make_sample [raw path] [credentials path]
+//   (defaults: examples/sample.raw, examples/test-credentials.txt)
 #include <cstdio>
+#include <string>
 
 #include "support/raw_file_generator.h"
+#include "support/sample_credentials.h"
 
 int main(int argc, char** argv) {
   const char* path = argc > 1 ? argv[1] : "examples/sample.raw";
+  const char* credentialsPath = argc > 2 ? argv[2] : "examples/test-credentials.txt";
   const auto spec = otawrap::test::generateRawFile(otawrap::test::sampleRawFileOptions());
   const auto bytes = otawrap::test::rawFileBytes(spec);
   if (!otawrap::test::writeFileBytes(path, bytes)) {
@@ -17,5 +22,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("wrote %s (%zu bytes, %zu data records)\n", path, bytes.size(), spec.records.size());
+
+  const std::string text =
+      otawrap::test::generateCredentials(otawrap::test::kSampleCredentialsSeed).text();
+  if (!otawrap::test::writeFileBytes(credentialsPath,
+                                     std::vector<std::uint8_t>(text.begin(), text.end()))) {
+    std::printf("cannot write %s\n", credentialsPath);
+    return 1;
+  }
+  std::printf("wrote %s (test credentials)\n", credentialsPath);
   return 0;
 }

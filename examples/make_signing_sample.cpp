@@ -1,7 +1,7 @@
 // Writes TEST signing material for the examples, issued by the test suite's
 // certificate authority (seed 4711; every key here is public and protects
 // nothing):
-//   <dir>/test-credentials.txt  a credentials file for -s: subject
+//   <dir>/test-ca-credentials.txt  a credentials file for -s: subject
 //                               000D6F0000123456, private key and the 48-octet
 //                               implicit certificate the test CA issued
 //   <dir>/test-ca-key.txt       the test CA's public key, compressed, for
@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   const std::vector<std::uint8_t> caKey = ca.publicKeyCompressed();
   const std::string caText = otawrap::test::bytesToHex(caKey.data(), caKey.size()) + "\n";
 
-  const std::string credentialsPath = dir + "/test-credentials.txt";
+  const std::string credentialsPath = dir + "/test-ca-credentials.txt";
   const std::string caPath = dir + "/test-ca-key.txt";
   if (!otawrap::test::writeFileBytes(credentialsPath,
                                      std::vector<std::uint8_t>(credentials.begin(), credentials.end())) ||

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
+#include <string>
 
 #include "driver/json_writer.h"
 

@@ -128,30 +128,33 @@ std::string versionText() { return std::string("otawrap ") + OTAWRAP_VERSION + "
 
 HeaderOptionMatch applyHeaderOption(const char* name, const char* value,
                                     HeaderFieldSettings& fields, const char** error) {
+  enum class Field { headerString, securityCredential, destination, minimumHw, maximumHw };
   struct Option {
     const char* name;
+    Field field;
     const char* missing;
   };
   static constexpr Option kOptions[] = {
-      {"--header-string", "Missing value for --header-string"},
-      {"--security-credential-version", "Missing value for --security-credential-version"},
-      {"--destination", "Missing value for --destination"},
-      {"--min-hw-version", "Missing value for --min-hw-version"},
-      {"--max-hw-version", "Missing value for --max-hw-version"},
+      {"--header-string", Field::headerString, "Missing value for --header-string"},
+      {"--security-credential-version", Field::securityCredential,
+       "Missing value for --security-credential-version"},
+      {"--destination", Field::destination, "Missing value for --destination"},
+      {"--min-hw-version", Field::minimumHw, "Missing value for --min-hw-version"},
+      {"--max-hw-version", Field::maximumHw, "Missing value for --max-hw-version"},
   };
-  int index = -1;
-  for (int i = 0; i < 5; ++i) {
-    if (std::strcmp(name, kOptions[i].name) == 0) index = i;
+  const Option* option = nullptr;
+  for (const Option& o : kOptions) {
+    if (std::strcmp(name, o.name) == 0) option = &o;
   }
-  if (index < 0) return HeaderOptionMatch::notHeaderOption;
+  if (option == nullptr) return HeaderOptionMatch::notHeaderOption;
   if (value == nullptr) {
-    *error = kOptions[index].missing;
+    *error = option->missing;
     return HeaderOptionMatch::failed;
   }
 
   std::uint64_t parsed = 0;
-  switch (index) {
-    case 0: {
+  switch (option->field) {
+    case Field::headerString: {
       const std::size_t length = std::strlen(value);
       if (length > fields.headerString.size()) {
         *error = "Header string longer than 32 bytes";
@@ -160,42 +163,46 @@ HeaderOptionMatch applyHeaderOption(const char* name, const char* value,
       fields.headerString = {};
       std::memcpy(fields.headerString.data(), value, length);
       fields.headerStringGiven = true;
-      return HeaderOptionMatch::applied;
+      break;
     }
-    case 1:
+    case Field::securityCredential:
       if (!parseByteValue(value, fields.securityCredentialVersion)) {
         *error = "Invalid security credential version: 0 to 255 expected";
         return HeaderOptionMatch::failed;
       }
       fields.fieldControl |= kOtaFieldSecurityCredential;
-      return HeaderOptionMatch::applied;
-    case 2:
+      break;
+    case Field::destination:
       if (!parseHex(value, 16, true, parsed)) {
         *error = "Invalid destination: 16 hex digits expected";
         return HeaderOptionMatch::failed;
       }
+      // Stored least significant byte first, like every multi-byte field.
       for (std::size_t i = 0; i < fields.destination.size(); ++i) {
         fields.destination[i] = static_cast<std::uint8_t>(parsed >> (8 * i));
       }
       fields.fieldControl |= kOtaFieldDestination;
-      return HeaderOptionMatch::applied;
-    default:
+      break;
+    case Field::minimumHw:
+    case Field::maximumHw:
       if (!parseHex(value, 4, false, parsed)) {
         *error = "Invalid hardware version: 1 to 4 hex digits expected";
         return HeaderOptionMatch::failed;
       }
-      if (index == 3) {
+      if (option->field == Field::minimumHw) {
         fields.minimumHardwareVersionGiven = true;
         fields.minimumHardwareVersion = static_cast<std::uint16_t>(parsed);
       } else {
         fields.maximumHardwareVersionGiven = true;
         fields.maximumHardwareVersion = static_cast<std::uint16_t>(parsed);
       }
+      // The bit stands for the pair; headerFieldsComplete rejects half a pair.
       if (fields.minimumHardwareVersionGiven && fields.maximumHardwareVersionGiven) {
         fields.fieldControl |= kOtaFieldHardwareVersions;
       }
-      return HeaderOptionMatch::applied;
+      break;
   }
+  return HeaderOptionMatch::applied;
 }
 
 const char* headerFieldsComplete(const HeaderFieldSettings& fields) {

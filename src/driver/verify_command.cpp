@@ -1,10 +1,10 @@
 #include "driver/verify_command.h"
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "driver/info_format.h"
+#include "driver/input_file.h"
 #include "ecc/point_decode.h"
 #include "ota/reader.h"
 #include "ota/signature_check.h"
@@ -17,31 +17,7 @@ namespace otawrap {
 namespace {
 
 // Largest file --verify reads: the hash takes fewer than 2^29 bytes.
-constexpr std::streamoff kVerifyFileLimit = std::streamoff{256} * 1024 * 1024;
-
-// Reads the whole file; nullptr on success, else the error text.
-const char* readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    return "Unable to open input file";
-  }
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0) {
-    return "Unable to open input file";
-  }
-  in.seekg(0, std::ios::beg);
-  if (size > kVerifyFileLimit) {
-    // A directory reports a huge size but yields no byte.
-    char first = 0;
-    return in.read(&first, 1) ? "Input file too large to verify" : "Unable to open input file";
-  }
-  bytes.resize(static_cast<std::size_t>(size));
-  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) {
-    return "Unable to open input file";
-  }
-  return nullptr;
-}
+constexpr std::size_t kVerifyFileLimit = std::size_t{256} * 1024 * 1024;
 
 int hexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -139,9 +115,12 @@ int runVerifyCommand(const LongOptionArguments& arguments, std::ostream& out) {
   }
 
   std::vector<std::uint8_t> bytes;
-  const char* error = readWholeFile(arguments.file, bytes);
-  if (error != nullptr) {
-    return errorExit(error, out);
+  const InputFileStatus read = inputFileReadAll(arguments.file, kVerifyFileLimit, bytes);
+  if (read == InputFileStatus::unreadable) {
+    return errorExit("Unable to open input file", out);
+  }
+  if (read == InputFileStatus::tooLarge) {
+    return errorExit("Input file too large to verify", out);
   }
   OtaFileInfo info = otaFileRead(bytes.data(), bytes.size());
   OtaCheck& check = info.check(OtaCheckId::signatureVerification);

@@ -74,17 +74,61 @@ void wordsMulWord(const Words& a, Word w, WordProduct& out) {
 }
 
 void wordsMultiply(const Words& a, const Words& b, WideWords& out) {
-  WordProduct row;
-  wordsKernel::mulWordRow(a.data(), b[kWordCount - 1], row.data());
-  for (std::uint16_t t = 0; t < 12; ++t) {
-    out[10 + t] = row[t];
+  // Row k is a * b[k] in 12 words, formed as wordsMulWord forms it. The rows
+  // are independent of each other, so they are formed side by side, one lane
+  // per row (b padded with zero words to 16 lanes), in loops the compiler can
+  // vectorise; then they are added into out from the top row down.
+  constexpr std::uint16_t kLanes = 16;
+  Word wl[kLanes] = {};
+  Word wh[kLanes] = {};
+  for (std::uint16_t k = 0; k < kWordCount; ++k) {
+    wl[k] = static_cast<Word>(b[k] & 0xFFu);
+    wh[k] = static_cast<Word>(b[k] >> 8);
+  }
+  // rows[i][k] = word i of row k.
+  Word rows[kWordCount + 1][kLanes];
+  Word previousHigh[kLanes];
+  for (std::uint16_t i = 0; i < kWordCount; ++i) {
+    const Word ml = static_cast<Word>(a[i] & 0xFFu);
+    const Word mh = static_cast<Word>(a[i] >> 8);
+    for (std::uint16_t k = 0; k < kLanes; ++k) {
+      // a[i] * b[k] from four 8x8-bit products.
+      Word lo = static_cast<Word>(ml * wl[k]);
+      Word hi = static_cast<Word>(mh * wh[k]);
+      const Word crossA = static_cast<Word>(wh[k] * ml);
+      const Word cross = static_cast<Word>(crossA + static_cast<Word>(wl[k] * mh));
+      hi = static_cast<Word>(hi + (cross < crossA ? 0x100u : 0u) + (cross >> 8));
+      const Word crossLow = static_cast<Word>(cross << 8);
+      lo = static_cast<Word>(lo + crossLow);
+      hi = static_cast<Word>(hi + (lo < crossLow ? 1u : 0u));
+      // Its low word goes into the previous product's high word; the carry
+      // goes into its own high word, which is at most 0xFFFE.
+      if (i == 0) {
+        rows[0][k] = lo;
+      } else {
+        const Word sum = static_cast<Word>(previousHigh[k] + lo);
+        rows[i][k] = sum;
+        hi = static_cast<Word>(hi + (sum < lo ? 1u : 0u));
+      }
+      previousHigh[k] = hi;
+    }
+  }
+  for (std::uint16_t k = 0; k < kLanes; ++k) {
+    rows[kWordCount][k] = previousHigh[k];
+  }
+
+  for (std::uint16_t t = 0; t <= kWordCount; ++t) {
+    out[kWordCount - 1 + t] = rows[t][kWordCount - 1];
   }
   // Each lower row writes its bottom word and adds the other eleven into the
   // words already holding the higher rows.
+  Word row[kWordCount];
   for (int k = kWordCount - 2; k >= 0; --k) {
-    wordsKernel::mulWordRow(a.data(), b[k], row.data());
-    out[k] = row[0];
-    if (addInPlace(out.data() + k + 1, row.data() + 1, kWordCount) != 0) {
+    out[k] = rows[0][k];
+    for (std::uint16_t t = 0; t < kWordCount; ++t) {
+      row[t] = rows[t + 1][k];
+    }
+    if (addInPlace(out.data() + k + 1, row, kWordCount) != 0) {
       wordsIncrementFrom(static_cast<std::uint16_t>(k + 12), 22, out.data());
     }
   }

@@ -11,51 +11,35 @@
 namespace otawrap {
 namespace wordsKernel {
 
-// sum = (sum + b) mod 2^(16*count) in place; returns the carry. A carry out of
-// word i is added into word i+1 at once; only when that wraps word i+1 does it
-// go on upwards (wordsIncrementFrom), so the common case has no branch on the
-// data. sum must not overlap b; 2 <= count.
+// sum = (sum + b) mod 2^(16*count) in place; returns the carry. The carry out
+// of word i enters word i+1 before b's word does; a word that this wraps to
+// zero carries on into the next word in the same way. Both carry tests are
+// kept as 0/1 values, so random data meets no unpredictable branch. sum must
+// not overlap b.
 inline int addInPlace(Word* sum, const Word* b, std::uint16_t count) {
-  int carry = 0;
-  const std::uint16_t top = static_cast<std::uint16_t>(count - 1);
-  for (std::uint16_t i = 0; i < top; ++i) {
-    sum[i] = static_cast<Word>(sum[i] + b[i]);
-    const unsigned carried = sum[i] < b[i] ? 1u : 0u;
-    sum[i + 1] = static_cast<Word>(sum[i + 1] + carried);
-    if ((carried & static_cast<unsigned>(sum[i + 1] == 0)) != 0) {
-      if (i + 1 == top) {
-        carry = 1;
-      } else {
-        carry |= wordsIncrementFrom(static_cast<std::uint16_t>(i + 2), count, sum);
-      }
-    }
+  unsigned carry = 0;
+  for (std::uint16_t i = 0; i < count; ++i) {
+    Word word = static_cast<Word>(sum[i] + carry);
+    const unsigned wrapped = word < carry ? 1u : 0u;
+    word = static_cast<Word>(word + b[i]);
+    carry = wrapped | (word < b[i] ? 1u : 0u);
+    sum[i] = word;
   }
-  sum[top] = static_cast<Word>(sum[top] + b[top]);
-  return carry | (sum[top] < b[top] ? 1 : 0);
+  return static_cast<int>(carry);
 }
 
 // diff = (diff - b) mod 2^(16*count) in place; returns the borrow, with the
-// same structure as addInPlace. diff must not overlap b; 2 <= count.
+// same structure as addInPlace. diff must not overlap b.
 inline int subInPlace(Word* diff, const Word* b, std::uint16_t count) {
-  int borrow = 0;
-  const std::uint16_t top = static_cast<std::uint16_t>(count - 1);
-  for (std::uint16_t i = 0; i < top; ++i) {
+  unsigned borrow = 0;
+  for (std::uint16_t i = 0; i < count; ++i) {
     const Word before = diff[i];
-    diff[i] = static_cast<Word>(before - b[i]);
-    const unsigned borrowed = diff[i] > before ? 1u : 0u;
-    const Word next = diff[i + 1];
-    diff[i + 1] = static_cast<Word>(next - borrowed);
-    if ((borrowed & static_cast<unsigned>(next == 0)) != 0) {
-      if (i + 1 == top) {
-        borrow = 1;
-      } else {
-        borrow |= wordsDecrementFrom(static_cast<std::uint16_t>(i + 2), count, diff);
-      }
-    }
+    const Word middle = static_cast<Word>(before - borrow);
+    const unsigned wrapped = before < borrow ? 1u : 0u;
+    diff[i] = static_cast<Word>(middle - b[i]);
+    borrow = wrapped | (middle < b[i] ? 1u : 0u);
   }
-  const Word before = diff[top];
-  diff[top] = static_cast<Word>(before - b[top]);
-  return borrow | (diff[top] > before ? 1 : 0);
+  return static_cast<int>(borrow);
 }
 
 // One 16x16-bit product m * w as (high, low) from four 8x8-bit products.
@@ -68,14 +52,12 @@ inline void mulWordPair(Word m, Word w, Word& high, Word& low) {
   Word hi = static_cast<Word>(mh * wh);
   const Word crossA = static_cast<Word>(wh * ml);
   const Word cross = static_cast<Word>(crossA + static_cast<Word>(wl * mh));
-  // This carry is frequent and data-dependent: add it as 0 or 0x100 rather
-  // than branch on it.
-  hi = static_cast<Word>(hi + (static_cast<unsigned>(cross < crossA) << 8) + (cross >> 8));
+  // The carries are frequent and data-dependent: they are added as 0 or 1
+  // (0x100 for the cross sum) rather than branched on.
+  hi = static_cast<Word>(hi + (cross < crossA ? 0x100u : 0u) + (cross >> 8));
   const Word crossLow = static_cast<Word>(cross << 8);
   lo = static_cast<Word>(lo + crossLow);
-  if (lo < crossLow) {
-    hi = static_cast<Word>(hi + 1u);
-  }
+  hi = static_cast<Word>(hi + (lo < crossLow ? 1u : 0u));
   high = hi;
   low = lo;
 }
@@ -93,10 +75,7 @@ inline void mulWordRow(const Word* a, Word w, Word* out) {
   for (std::uint16_t i = 1; i < kWordCount; ++i) {
     mulWordPair(a[i], w, high, low);
     out[i] = static_cast<Word>(out[i] + low);
-    if (out[i] < low) {
-      high = static_cast<Word>(high + 1u);
-    }
-    out[i + 1] = high;
+    out[i + 1] = static_cast<Word>(high + (out[i] < low ? 1u : 0u));
   }
 }
 

@@ -119,6 +119,13 @@ OtaCheck walkSubElements(const std::uint8_t* file, OtaFileInfo& info) {
   return kPassed;
 }
 
+// Why the image checks do not apply: a broken chain may have hidden the image.
+OtaCheck noUpgradeImage(const OtaFileInfo& info) {
+  return notApplicable(info.check(OtaCheckId::subElementChain).state == OtaCheckState::passed
+                           ? "no upgrade image"
+                           : "no complete upgrade image");
+}
+
 const OtaSubElement* findTag(const OtaFileInfo& info, std::uint16_t tag) {
   for (const OtaSubElement& e : info.subElements) {
     if (e.tag == tag) return &e;
@@ -129,7 +136,7 @@ const OtaSubElement* findTag(const OtaFileInfo& info, std::uint16_t tag) {
 OtaCheck checkPreamble(const std::uint8_t* file, const OtaFileInfo& info) {
   const OtaSubElement* image = findTag(info, kOtaTagUpgradeImage);
   if (image == nullptr) {
-    return notApplicable("no upgrade image");
+    return noUpgradeImage(info);
   }
   if (image->length < kImagePreambleEnd) {
     return failed("upgrade image shorter than its preamble", kImagePreambleEnd, image->length);
@@ -159,7 +166,7 @@ OtaCheck checkPreamble(const std::uint8_t* file, const OtaFileInfo& info) {
 OtaCheck checkCrc(const std::uint8_t* file, OtaFileInfo& info) {
   const OtaSubElement* image = findTag(info, kOtaTagUpgradeImage);
   if (image == nullptr) {
-    return notApplicable("no upgrade image");
+    return noUpgradeImage(info);
   }
   const std::uint8_t* data = file + image->offset + kOtaSubElementHeadSize;
   const std::size_t length = image->length;

@@ -1,10 +1,10 @@
 // Byte-oriented AES-128 encryption with an in-place round key.
 //
 // The public step functions work on 16-byte arrays exactly as the steps are
-// defined. The block encryption runs the same steps, in the same order, fused
-// per column on 32-bit column words and fully unrolled, so every byte
-// position, table offset and round constant is a compile-time constant. It
-// uses the same four byte tables and advances one round key in place.
+// defined. The block encryption runs the same steps fused per output column
+// and fully unrolled, so every byte position, table offset and round constant
+// is a compile-time constant. It uses the same four byte tables and advances
+// its one 16-byte round key in place.
 #include "sign/aes.h"
 
 #include <cstring>
@@ -68,19 +68,27 @@ inline void mixColumns(std::uint8_t* s) {
   }
 }
 
-
-// --- the cipher proper, on column words -----------------------------------
+// --- the block encryption -----------------------------------------------------
 //
-// A column word holds one state column: its four bytes in their memory order,
-// so loading or storing a column is a plain 4-byte copy. columnShift(r) is the
-// bit position of row r inside a column word; the compiler folds it to a
-// constant (8 * r on little-endian machines).
+// The state lives in two 16-byte buffers used alternately: each round reads
+// the sixteen bytes it substitutes straight from one buffer (ShiftRows is just
+// the choice of byte positions) and writes the next state into the other.
+// A MixColumns output column is assembled into a column word, a 32-bit value
+// whose memory image is the column's four bytes in order, so the round key is
+// added and the column stored four bytes at a time.
+//
+// columnShift(r) is the bit position of row r within a column word; the
+// compiler folds it to a constant (8 * r on little-endian machines).
 
 inline unsigned columnShift(unsigned row) {
   const std::uint32_t positions = 0x18100800u;  // value byte j holds 8 * j
   std::uint8_t bytes[4];
   std::memcpy(bytes, &positions, 4);
   return bytes[row];
+}
+
+inline std::uint32_t toRow(std::uint32_t byte, unsigned row) {
+  return byte << columnShift(row);
 }
 
 inline std::uint32_t loadColumn(const std::uint8_t* p) {
@@ -93,26 +101,22 @@ inline void storeColumn(std::uint32_t column, std::uint8_t* p) {
   std::memcpy(p, &column, 4);
 }
 
-inline std::uint32_t rowByte(std::uint32_t column, unsigned row) {
-  return (column >> columnShift(row)) & 0xFFu;
-}
-
-inline std::uint32_t toRow(std::uint32_t byte, unsigned row) {
-  return byte << columnShift(row);
-}
-
-// Advances the round key, held as four column words, from K_r to K_(r+1).
+// K := next round key (K, Round), in place; its columns are also returned.
+// K[i] ^= K[i - 4] for i = 4..15 is done a column at a time (XOR has no
+// byte order).
 template <unsigned Round>
-inline void nextRoundKeyColumns(std::uint32_t (&k)[4]) {
-  const std::uint32_t last = k[3];
-  const std::uint32_t word = toRow(aesSBox[rowByte(last, 1)] ^ aesRoundConstants[Round], 0) |
-                             toRow(aesSBox[rowByte(last, 2)], 1) |
-                             toRow(aesSBox[rowByte(last, 3)], 2) |
-                             toRow(aesSBox[rowByte(last, 0)], 3);
-  k[0] ^= word;
-  k[1] ^= k[0];
-  k[2] ^= k[1];
-  k[3] ^= k[2];
+inline void advanceRoundKey(std::uint8_t* k, std::uint32_t (&columns)[4]) {
+  const std::uint32_t word = toRow(aesSBox[k[13]] ^ aesRoundConstants[Round], 0) |
+                             toRow(aesSBox[k[14]], 1) | toRow(aesSBox[k[15]], 2) |
+                             toRow(aesSBox[k[12]], 3);
+  columns[0] = loadColumn(k) ^ word;
+  columns[1] = loadColumn(k + 4) ^ columns[0];
+  columns[2] = loadColumn(k + 8) ^ columns[1];
+  columns[3] = loadColumn(k + 12) ^ columns[2];
+  storeColumn(columns[0], k);
+  storeColumn(columns[1], k + 4);
+  storeColumn(columns[2], k + 8);
+  storeColumn(columns[3], k + 12);
 }
 
 // MixColumns of one column with bytes a0..a3, as a column word.
@@ -125,43 +129,24 @@ inline std::uint32_t mixColumn(std::uint32_t a0, std::uint32_t a1, std::uint32_t
   return toRow(b0, 0) | toRow(b1, 1) | toRow(b2, 2) | toRow(b3, 3);
 }
 
-// Column c of SubBytes after ShiftRows: row r comes from column c + r of the
-// key-added state, passed as xc, xc1, xc2, xc3.
-inline std::uint32_t substituteShifted(std::uint32_t xc, std::uint32_t xc1, std::uint32_t xc2,
-                                       std::uint32_t xc3) {
-  return toRow(aesSBox[rowByte(xc, 0)], 0) | toRow(aesSBox[rowByte(xc1, 1)], 1) |
-         toRow(aesSBox[rowByte(xc2, 2)], 2) | toRow(aesSBox[rowByte(xc3, 3)], 3);
+// Byte `row` of output column c after SubBytes and ShiftRows of state x:
+// S(x[row + 4 * ((c + row) mod 4)]).
+inline std::uint32_t substitutedShifted(const std::uint8_t* x, unsigned c, unsigned row) {
+  return aesSBox[x[row + 4 * ((c + row) & 3)]];
 }
 
-// Rounds 0..8: key add and substitute, shift rows, mix columns, next round key.
+// x holds the state with K_Round already added. Writes to y the state after
+// SubBytes, ShiftRows, MixColumns and the addition of K_(Round+1).
 template <unsigned Round>
-inline void fullRound(std::uint32_t (&s)[4], std::uint32_t (&k)[4]) {
-  const std::uint32_t x0 = s[0] ^ k[0];
-  const std::uint32_t x1 = s[1] ^ k[1];
-  const std::uint32_t x2 = s[2] ^ k[2];
-  const std::uint32_t x3 = s[3] ^ k[3];
-  nextRoundKeyColumns<Round>(k);
-  s[0] = mixColumn(aesSBox[rowByte(x0, 0)], aesSBox[rowByte(x1, 1)], aesSBox[rowByte(x2, 2)],
-                   aesSBox[rowByte(x3, 3)]);
-  s[1] = mixColumn(aesSBox[rowByte(x1, 0)], aesSBox[rowByte(x2, 1)], aesSBox[rowByte(x3, 2)],
-                   aesSBox[rowByte(x0, 3)]);
-  s[2] = mixColumn(aesSBox[rowByte(x2, 0)], aesSBox[rowByte(x3, 1)], aesSBox[rowByte(x0, 2)],
-                   aesSBox[rowByte(x1, 3)]);
-  s[3] = mixColumn(aesSBox[rowByte(x3, 0)], aesSBox[rowByte(x0, 1)], aesSBox[rowByte(x1, 2)],
-                   aesSBox[rowByte(x2, 3)]);
-}
-
-// Round 9: key add and substitute, shift rows, next round key, add K_10.
-inline void lastRound(std::uint32_t (&s)[4], std::uint32_t (&k)[4]) {
-  const std::uint32_t x0 = s[0] ^ k[0];
-  const std::uint32_t x1 = s[1] ^ k[1];
-  const std::uint32_t x2 = s[2] ^ k[2];
-  const std::uint32_t x3 = s[3] ^ k[3];
-  nextRoundKeyColumns<9>(k);
-  s[0] = substituteShifted(x0, x1, x2, x3) ^ k[0];
-  s[1] = substituteShifted(x1, x2, x3, x0) ^ k[1];
-  s[2] = substituteShifted(x2, x3, x0, x1) ^ k[2];
-  s[3] = substituteShifted(x3, x0, x1, x2) ^ k[3];
+inline void middleRound(const std::uint8_t* x, std::uint8_t* y, std::uint8_t* k) {
+  std::uint32_t key[4];
+  advanceRoundKey<Round>(k, key);
+  for (unsigned c = 0; c < 4; ++c) {
+    const std::uint32_t column =
+        mixColumn(substitutedShifted(x, c, 0), substitutedShifted(x, c, 1),
+                  substitutedShifted(x, c, 2), substitutedShifted(x, c, 3));
+    storeColumn(column ^ key[c], y + 4 * c);
+  }
 }
 
 }  // namespace
@@ -183,26 +168,33 @@ void aesMixColumns(std::uint8_t state[16]) {
 }
 
 void aesEncryptBlock(const std::uint8_t key[16], std::uint8_t block[16]) {
-  // Each round key K_r, r = 0..9, is added in the same pass as the SubBytes
-  // that follows it; only K_10 is added on its own after the last ShiftRows.
-  std::uint32_t k[4] = {loadColumn(key), loadColumn(key + 4), loadColumn(key + 8),
-                        loadColumn(key + 12)};
-  std::uint32_t s[4] = {loadColumn(block), loadColumn(block + 4), loadColumn(block + 8),
-                        loadColumn(block + 12)};
-  fullRound<0>(s, k);
-  fullRound<1>(s, k);
-  fullRound<2>(s, k);
-  fullRound<3>(s, k);
-  fullRound<4>(s, k);
-  fullRound<5>(s, k);
-  fullRound<6>(s, k);
-  fullRound<7>(s, k);
-  fullRound<8>(s, k);
-  lastRound(s, k);
-  storeColumn(s[0], block);
-  storeColumn(s[1], block + 4);
-  storeColumn(s[2], block + 8);
-  storeColumn(s[3], block + 12);
+  // The FIPS-197 sequence: AddRoundKey K_0; nine rounds of SubBytes,
+  // ShiftRows, MixColumns, AddRoundKey K_r; SubBytes, ShiftRows, AddRoundKey
+  // K_10. Each K_r is added together with the MixColumns output before it.
+  std::uint8_t k[16];
+  std::uint8_t a[16];
+  std::uint8_t b[16];
+  std::memcpy(k, key, 16);
+  for (unsigned c = 0; c < 16; c += 4) {
+    storeColumn(loadColumn(block + c) ^ loadColumn(k + c), a + c);
+  }
+  middleRound<0>(a, b, k);
+  middleRound<1>(b, a, k);
+  middleRound<2>(a, b, k);
+  middleRound<3>(b, a, k);
+  middleRound<4>(a, b, k);
+  middleRound<5>(b, a, k);
+  middleRound<6>(a, b, k);
+  middleRound<7>(b, a, k);
+  middleRound<8>(a, b, k);
+  std::uint32_t lastKey[4];
+  advanceRoundKey<9>(k, lastKey);
+  for (unsigned c = 0; c < 4; ++c) {
+    const std::uint32_t column =
+        toRow(substitutedShifted(b, c, 0), 0) | toRow(substitutedShifted(b, c, 1), 1) |
+        toRow(substitutedShifted(b, c, 2), 2) | toRow(substitutedShifted(b, c, 3), 3);
+    storeColumn(column ^ lastKey[c], block + 4 * c);
+  }
 }
 
 }  // namespace otawrap

@@ -43,7 +43,30 @@ inline void storeBigEndian(std::uint32_t v, std::uint8_t* p) {
   p[3] = static_cast<std::uint8_t>(v);
 }
 
-// Processes one 64-byte block. The message schedule is kept as a 16-word ring.
+// One round of FIPS 180-4 6.2.2 step 3 with the roles of the eight working
+// variables passed in rotated order: only d and h change (d += T1,
+// h = T1 + T2), and the caller shifts the roles by one for the next round.
+inline void compressRound(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t& d,
+                          std::uint32_t e, std::uint32_t f, std::uint32_t g, std::uint32_t& h,
+                          std::uint32_t constant, std::uint32_t word) {
+  const std::uint32_t t1 =
+      h + (rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25)) + ((e & f) ^ (~e & g)) + constant + word;
+  const std::uint32_t t2 = (rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+  d += t1;
+  h = t1 + t2;
+}
+
+// Message schedule word W_t for t >= 16, computed in place in the 16-word ring.
+inline std::uint32_t scheduleWord(std::uint32_t (&w)[16], unsigned t) {
+  const std::uint32_t w15 = w[(t - 15) & 15];
+  const std::uint32_t w2 = w[(t - 2) & 15];
+  const std::uint32_t sigma0 = rotr(w15, 7) ^ rotr(w15, 18) ^ (w15 >> 3);
+  const std::uint32_t sigma1 = rotr(w2, 17) ^ rotr(w2, 19) ^ (w2 >> 10);
+  w[t & 15] += sigma0 + w[(t - 7) & 15] + sigma1;
+  return w[t & 15];
+}
+
+// Processes one 64-byte block. The message schedule is a 16-word ring.
 void compress(std::uint32_t state[8], const std::uint8_t* block) {
   std::uint32_t w[16];
   for (unsigned t = 0; t < 16; ++t) {
@@ -51,28 +74,23 @@ void compress(std::uint32_t state[8], const std::uint8_t* block) {
   }
   std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
   std::uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
-  for (unsigned t = 0; t < 64; ++t) {
-    if (t >= 16) {
-      const std::uint32_t w15 = w[(t - 15) & 15];
-      const std::uint32_t w2 = w[(t - 2) & 15];
-      const std::uint32_t s0 = rotr(w15, 7) ^ rotr(w15, 18) ^ (w15 >> 3);
-      const std::uint32_t s1 = rotr(w2, 17) ^ rotr(w2, 19) ^ (w2 >> 10);
-      w[t & 15] += s0 + w[(t - 7) & 15] + s1;
-    }
-    const std::uint32_t bigSigma1 = rotr(e, 6) ^ rotr(e, 11) ^ rotr(e, 25);
-    const std::uint32_t choose = (e & f) ^ (~e & g);
-    const std::uint32_t t1 = h + bigSigma1 + choose + roundConstants[t] + w[t & 15];
-    const std::uint32_t bigSigma0 = rotr(a, 2) ^ rotr(a, 13) ^ rotr(a, 22);
-    const std::uint32_t majority = (a & b) ^ (a & c) ^ (b & c);
-    const std::uint32_t t2 = bigSigma0 + majority;
-    h = g;
-    g = f;
-    f = e;
-    e = d + t1;
-    d = c;
-    c = b;
-    b = a;
-    a = t1 + t2;
+  for (unsigned t = 0; t < 64; t += 8) {
+    const bool scheduled = t >= 16;
+    compressRound(a, b, c, d, e, f, g, h, roundConstants[t], scheduled ? scheduleWord(w, t) : w[t]);
+    compressRound(h, a, b, c, d, e, f, g, roundConstants[t + 1],
+                  scheduled ? scheduleWord(w, t + 1) : w[t + 1]);
+    compressRound(g, h, a, b, c, d, e, f, roundConstants[t + 2],
+                  scheduled ? scheduleWord(w, t + 2) : w[t + 2]);
+    compressRound(f, g, h, a, b, c, d, e, roundConstants[t + 3],
+                  scheduled ? scheduleWord(w, t + 3) : w[t + 3]);
+    compressRound(e, f, g, h, a, b, c, d, roundConstants[t + 4],
+                  scheduled ? scheduleWord(w, t + 4) : w[(t + 4) & 15]);
+    compressRound(d, e, f, g, h, a, b, c, roundConstants[t + 5],
+                  scheduled ? scheduleWord(w, t + 5) : w[(t + 5) & 15]);
+    compressRound(c, d, e, f, g, h, a, b, roundConstants[t + 6],
+                  scheduled ? scheduleWord(w, t + 6) : w[(t + 6) & 15]);
+    compressRound(b, c, d, e, f, g, h, a, roundConstants[t + 7],
+                  scheduled ? scheduleWord(w, t + 7) : w[(t + 7) & 15]);
   }
   state[0] += a;
   state[1] += b;

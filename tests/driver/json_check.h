@@ -27,6 +27,27 @@ struct JsonValue {
     for (std::uint32_t c : codePoints) text += static_cast<char>(c);
     return text;
   }
+  std::string utf8() const {  // the string encoded as UTF-8
+    std::string text;
+    for (std::uint32_t c : codePoints) {
+      if (c < 0x80) {
+        text += static_cast<char>(c);
+      } else if (c < 0x800) {
+        text += static_cast<char>(0xC0 | (c >> 6));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+      } else if (c < 0x10000) {
+        text += static_cast<char>(0xE0 | (c >> 12));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+      } else {
+        text += static_cast<char>(0xF0 | (c >> 18));
+        text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (c & 0x3F));
+      }
+    }
+    return text;
+  }
   const JsonValue& operator[](const std::string& key) const { return members.at(key); }
   bool has(const std::string& key) const { return members.count(key) != 0; }
 };

@@ -12,6 +12,7 @@
 #include "support/openssl_hash.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
+#include "support/sample_credentials.h"
 #include "support/temp_directory.h"
 #include "support/vector_file.h"
 
@@ -22,30 +23,12 @@ using Bytes = std::vector<std::uint8_t>;
 using test::le;
 using test::TempDirectory;
 
-// Generated test credentials (never used for real devices).
-struct TestCredentials {
-  Bytes ieee;  // as written in the file, most significant byte first
-  test::Octets21 key;
-  Bytes certificate;
+using TestCredentials = test::GeneratedCredentials;
 
-  std::string text() const {
-    return "# otawrap test credentials: test key, not for production\n"
-           "IEEE Address: " + test::bytesToHex(ieee.data(), ieee.size()) +
-           "\nDevice Private Key: " + test::bytesToHex(key.data(), key.size()) +
-           "\nDevice Implicit Cert: " + test::bytesToHex(certificate.data(), certificate.size()) +
-           "\n";
-  }
-};
-
+// Test credentials; every third key lies at or above n and signs as its residue.
 TestCredentials randomCredentials(std::mt19937& rng) {
-  TestCredentials c;
-  c.ieee.resize(8);
-  c.certificate.resize(48);
-  for (auto& b : c.ieee) b = static_cast<std::uint8_t>(rng());
-  for (auto& b : c.key) b = static_cast<std::uint8_t>(rng());
-  for (auto& b : c.certificate) b = static_cast<std::uint8_t>(rng());
-  c.key[0] &= 0x07;  // some keys above n: they sign as their residue
-  c.key[20] |= 1;    // never zero
+  TestCredentials c = test::generateCredentials(static_cast<std::uint32_t>(rng()));
+  if (rng() % 3 == 0) c.privateKey[0] |= 0x04;
   return c;
 }
 
@@ -70,7 +53,7 @@ void checkSignedFile(const Bytes& file, const TestCredentials& creds) {
                    file.begin() + static_cast<long>(sigAt) + 6);
   EXPECT_EQ(head, Bytes({0x01, 0x00, 0x32, 0x00, 0x00, 0x00}));
   for (std::size_t i = 0; i < 8; ++i) {
-    EXPECT_EQ(file[sigAt + 6 + i], creds.ieee[7 - i]) << "IEEE byte " << i;
+    EXPECT_EQ(file[sigAt + 6 + i], creds.ieeeAddress[7 - i]) << "IEEE byte " << i;
   }
   test::Octets21 r{};
   test::Octets21 s{};
@@ -80,7 +63,7 @@ void checkSignedFile(const Bytes& file, const TestCredentials& creds) {
   Bytes digest(16);
   test::OpensslMmo mmo;
   mmo.hash(file.data(), sigAt, digest.data());
-  EXPECT_TRUE(test::sslEcdsaVerify(digest, r, s, creds.key));
+  EXPECT_TRUE(test::sslEcdsaVerify(digest, r, s, creds.privateKey));
 }
 
 TEST(SignedEndToEnd, EveryPlatformAndNoImageModeVerifyWithOpenSsl) {
@@ -161,7 +144,7 @@ TEST(SignedEndToEnd, SignedHeaderOnlyFileIs166BytesAndAnyFlippedByteFailsVerific
     Bytes digest(16);
     test::OpensslMmo mmo;
     mmo.hash(flipped.data(), 110, digest.data());
-    EXPECT_FALSE(test::sslEcdsaVerify(digest, r, s, creds.key)) << "byte " << at;
+    EXPECT_FALSE(test::sslEcdsaVerify(digest, r, s, creds.privateKey)) << "byte " << at;
   }
 }
 
@@ -170,7 +153,7 @@ TEST(SignedEndToEnd, CredentialErrorsStopBeforeAnyFile) {
   const TestCredentials creds = randomCredentials(rng);
   const std::string good = creds.text();
   std::string zeroKey = good;
-  const std::string keyHex = test::bytesToHex(creds.key.data(), 21);
+  const std::string keyHex = test::bytesToHex(creds.privateKey.data(), 21);
   zeroKey.replace(zeroKey.find(keyHex), keyHex.size(), std::string(42, '0'));
   std::string tabbed = good;
   tabbed.replace(tabbed.find("IEEE Address: "), 14, "IEEE Address:\t");
@@ -207,6 +190,27 @@ TEST(SignedEndToEnd, CredentialErrorsStopBeforeAnyFile) {
   const std::string padded = good + std::string(1023 - good.size(), '\n');
   ASSERT_TRUE(test::writeFileBytes(dir.file("creds.txt"), Bytes(padded.begin(), padded.end())));
   EXPECT_EQ(otawrap(dir, {"x", "-n", "-screds.txt"}).exitCode, 0);
+}
+
+}  // namespace
+}  // namespace otawrap
+
+namespace otawrap {
+namespace {
+
+TEST(SignedEndToEnd, BundledSampleSignsWithTheBundledTestCredentials) {
+  const std::string examples = std::string(OTAWRAP_VECTORS_DIR) + "/../../examples/";
+  const test::GeneratedCredentials creds =
+      test::generateCredentials(test::kSampleCredentialsSeed);
+  const std::string text = creds.text();
+  ASSERT_EQ(test::readFileBytes(examples + "test-credentials.txt"), Bytes(text.begin(), text.end()))
+      << "regenerate examples/test-credentials.txt with otawrap_make_sample";
+
+  TempDirectory dir;
+  const test::ProcessResult result =
+      otawrap(dir, {examples + "sample.raw", "-s" + examples + "test-credentials.txt"});
+  ASSERT_EQ(result.exitCode, 0) << result.output;
+  checkSignedFile(test::readFileBytes(dir.file("100B-0042-00010203.zigbee")), creds);
 }
 
 }  // namespace

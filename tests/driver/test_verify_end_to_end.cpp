@@ -216,7 +216,7 @@ TEST(VerifyEndToEndCa, BundledTestCredentialsSignAndVerifyWithTheBundledCaKey) {
   const Bytes caText = test::readFileBytes(examples + "test-ca-key.txt");
   ASSERT_EQ(caText.size(), 45u);
   const std::string caKey(caText.begin(), caText.end() - 1);
-  ASSERT_EQ(otawrap(dir, {examples + "sample.raw", "-s" + examples + "test-credentials.txt"}).exitCode, 0);
+  ASSERT_EQ(otawrap(dir, {examples + "sample.raw", "-s" + examples + "test-ca-credentials.txt"}).exitCode, 0);
   const test::ProcessResult run =
       otawrap(dir, {"--verify", "100B-0042-00010203.zigbee", "--ca-key", caKey});
   EXPECT_EQ(run.exitCode, 0) << run.output;

@@ -381,7 +381,6 @@ TEST_F(ModTest, InvertEdgeValues) {
                              test::wordsOf(sevenN.get())};
   for (const Words& m : multiples) {
     Words out = untouched;
-    EXPECT_EQ(modInvert(m, out), kModNoInverse);
     EXPECT_EQ(modInvert(m, out), 0xFB01);
     EXPECT_EQ(out, untouched);
   }

@@ -372,6 +372,16 @@ TEST(OtaReader, RandomCorruptionsStayInBounds) {
   }
 }
 
+TEST(OtaReader, ImageChecksSayWhetherTheChainCouldHideTheImage) {
+  Bytes cut = imageFile();
+  cut.pop_back();
+  EXPECT_STREQ(readExact(cut).check(OtaCheckId::imagePreamble).reason,
+               "no complete upgrade image");
+  EXPECT_STREQ(readExact(cut).check(OtaCheckId::imageCrc).reason, "no complete upgrade image");
+  EXPECT_STREQ(readExact(builtOtaFile({})).check(OtaCheckId::imagePreamble).reason,
+               "no upgrade image");
+}
+
 TEST(OtaReader, NamesOfChecksAndTags) {
   EXPECT_STREQ(otaTagName(0x0000), "upgrade image");
   EXPECT_STREQ(otaTagName(0x0001), "ECDSA signature");

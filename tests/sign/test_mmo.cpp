@@ -159,20 +159,5 @@ TEST(MmoStep, IsEncryptionUnderTheChainingValueXorTheBlock) {
   }
 }
 
-TEST(MmoBlockXor, XorsSixteenBytesOnly) {
-  std::uint8_t destination[17];
-  std::uint8_t source[16];
-  for (int i = 0; i < 16; ++i) {
-    destination[i] = static_cast<std::uint8_t>(i * 37);
-    source[i] = static_cast<std::uint8_t>(0xF0 - i);
-  }
-  destination[16] = 0x5A;
-  mmoBlockXor(destination, source);
-  for (int i = 0; i < 16; ++i) {
-    EXPECT_EQ(destination[i], static_cast<std::uint8_t>((i * 37) ^ (0xF0 - i)));
-  }
-  EXPECT_EQ(destination[16], 0x5A);
-}
-
 }  // namespace
 }  // namespace otawrap

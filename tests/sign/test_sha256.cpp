@@ -2,6 +2,7 @@
 // RFC 4231 and OpenSSL.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
