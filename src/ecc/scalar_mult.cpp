@@ -73,7 +73,7 @@ WindowCursor windowCursorStart(const TnafDigits& digits, const AffinePoint* tabl
 
 int scalarMultiply(AffinePoint& out, ModNumber& k, std::int32_t width, const AffinePoint* table,
                    const YieldControl* yield) {
-  TnafDigits digits;
+  TnafDigits digits{};  // every word is written by the recoding; zeroed to keep GCC certain
   WindowCursor cursor = windowCursorStart(digits, table, width);
   modReduceFinal(k);
   tauNafRecode(k, digits);

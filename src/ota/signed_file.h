@@ -16,7 +16,9 @@ enum class SignStatus { ok, signatureFailed };
 // header.totalImageSize == position): appends the certificate sub-element
 // (tag 0x0002, 48 bytes), sets the final total size, patches the header in
 // file, hashes everything before the signature with AES-MMO and appends the
-// signature sub-element (tag 0x0001: IEEE address as stored, r, s). file must
+// signature sub-element (tag 0x0001: IEEE address as stored, r, s). The
+// signature is verified under the public key d*G before it is written; a
+// signature that does not verify is a failure. file must
 // have room for kOtaSignedTrailerSize bytes behind position. On success
 // position is the end of the file; on failure ("Unable to generate signature")
 // the file is not to be written.

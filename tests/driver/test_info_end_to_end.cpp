@@ -362,7 +362,8 @@ TEST(InfoEndToEnd, FailingFilesAndErrors) {
       {{"--info", "a", "b"}, "Error: Only one file may be given"},
       {{"--info", "a", "--xml"}, "Error: Unknown option"},
       {{"--verify", "crc", "--public-key", "02"},
-       "Error: Signature verification is not yet supported"},
+       "Error: Invalid public key: public key must be 22 octets (compressed) or 43 octets "
+       "(uncompressed)"},
   };
   for (const auto& e : errors) {
     const ProcessResult result = otawrap(dir, e.arguments);
