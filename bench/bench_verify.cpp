@@ -58,7 +58,7 @@ BIGNUM* bignumOf(const ModNumber& value) {
 }
 
 struct VerifyInputs {
-  VerifyCase cases[kCases];
+  VerifyCase cases[kCases]{};
   EC_GROUP* group;
   BN_CTX* ctx;
 
@@ -108,7 +108,7 @@ VerifyInputs& inputs() {
 }
 
 void ecdsaVerifyOurs(benchmark::State& state) {
-  VerifyInputs& in = inputs();
+  const VerifyInputs& in = inputs();
   int i = 0;
   for (auto _ : state) {
     const VerifyCase& c = in.cases[i];
@@ -121,7 +121,7 @@ void ecdsaVerifyOurs(benchmark::State& state) {
 BENCHMARK(ecdsaVerifyOurs)->Name("ecdsaVerify/ours")->Unit(benchmark::kMicrosecond);
 
 void ecdsaVerifyOpenssl(benchmark::State& state) {
-  VerifyInputs& in = inputs();
+  const VerifyInputs& in = inputs();
   int i = 0;
   for (auto _ : state) {
     const VerifyCase& c = in.cases[i];
@@ -135,7 +135,7 @@ BENCHMARK(ecdsaVerifyOpenssl)->Name("ecdsaVerify/openssl")->Unit(benchmark::kMic
 
 // u1*G + u2*Q, the Q table built inside the timing as verification does.
 void combinedMultiplyOurs(benchmark::State& state) {
-  VerifyInputs& in = inputs();
+  const VerifyInputs& in = inputs();
   AffinePoint out;
   AffinePoint table[otawrap::kPointTableEntries];
   int i = 0;
@@ -168,7 +168,7 @@ BENCHMARK(combinedMultiplyOpenssl)->Name("combinedMultiply/openssl")->Unit(bench
 // The same sum as two separate multiplications (u1*G with the stored table,
 // u2*Q with a one-cursor walk over the built table) and one addition.
 void combinedMultiplySeparate(benchmark::State& state) {
-  VerifyInputs& in = inputs();
+  const VerifyInputs& in = inputs();
   AffinePoint first;
   AffinePoint second;
   AffinePoint table[otawrap::kPointTableEntries];
