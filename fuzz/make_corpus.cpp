@@ -167,7 +167,7 @@ void arithmeticSeeds(const fs::path& root) {
 // (odd control bytes: platform, signing, no-image mode, header fields).
 void otaReaderSeeds(const fs::path& root) {
   CorpusWriter out(root, "ota_reader");
-  const std::uint8_t writerControls[] = {0x01, 0x03, 0x05, 0x09, 0x0F, 0x11, 0x19, 0x21, 0x2B, 0x3D};
+  const std::uint8_t writerControls[] = {0x01, 0x03, 0x05, 0x49, 0x4F, 0x11, 0x59, 0x21, 0x6B, 0x7D};
   std::uint32_t seed = 40;
   for (const std::uint8_t control : writerControls) {
     otawrap::test::RawGeneratorOptions options;
@@ -180,7 +180,7 @@ void otaReaderSeeds(const fs::path& root) {
     const auto context = std::make_unique<otawrap::RunContext>();
     otawrap::otaHeaderDefaults(context->header);
     context->settings.platform = static_cast<otawrap::Platform>(((control >> 1) & 3) % 3);
-    context->settings.signing = (control & 0x08) != 0;
+    context->settings.signing = (control & 0x48) == 0x48;
     context->settings.noImage = (control & 0x10) != 0;
     context->settings.credentials.privateKey[20] = 0x33;
     otawrap::MemorySource source(raw.data(), raw.size());
