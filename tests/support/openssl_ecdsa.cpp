@@ -12,20 +12,11 @@
 
 #include <memory>
 
+#include "support/openssl_owned.h"
+
 namespace otawrap::test {
 
 namespace {
-
-struct Deleters {
-  void operator()(BIGNUM* p) const { BN_free(p); }
-  void operator()(BN_CTX* p) const { BN_CTX_free(p); }
-  void operator()(EC_GROUP* p) const { EC_GROUP_free(p); }
-  void operator()(EC_POINT* p) const { EC_POINT_free(p); }
-  void operator()(EC_KEY* p) const { EC_KEY_free(p); }
-  void operator()(ECDSA_SIG* p) const { ECDSA_SIG_free(p); }
-};
-template <typename T>
-using Owned = std::unique_ptr<T, Deleters>;
 
 Owned<BIGNUM> bnOf(const std::uint8_t* data, std::size_t length) {
   return Owned<BIGNUM>(BN_bin2bn(data, static_cast<int>(length), nullptr));

@@ -13,22 +13,13 @@
 
 #include <memory>
 
+#include "support/openssl_owned.h"
+
 #include "support/openssl_field.h"
 
 namespace otawrap::test {
 
 namespace {
-
-struct Deleters {
-  void operator()(BIGNUM* p) const { BN_free(p); }
-  void operator()(BN_CTX* p) const { BN_CTX_free(p); }
-  void operator()(EC_GROUP* p) const { EC_GROUP_free(p); }
-  void operator()(EC_POINT* p) const { EC_POINT_free(p); }
-  void operator()(EC_KEY* p) const { EC_KEY_free(p); }
-  void operator()(ECDSA_SIG* p) const { ECDSA_SIG_free(p); }
-};
-template <typename T>
-using Owned = std::unique_ptr<T, Deleters>;
 
 const EC_GROUP* group() {
   thread_local Owned<EC_GROUP> g(EC_GROUP_new_by_curve_name(NID_sect163k1));

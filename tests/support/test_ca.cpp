@@ -1,10 +1,15 @@
 #include "support/test_ca.h"
 
+// The shared OpenSSL owners include the deprecated EC_KEY interface.
+#define OPENSSL_SUPPRESS_DEPRECATED
+
 #include <openssl/bn.h>
 #include <openssl/ec.h>
 #include <openssl/obj_mac.h>
 
 #include <memory>
+
+#include "support/openssl_owned.h"
 
 #include "support/openssl_hash.h"
 #include "support/openssl_curve.h"
@@ -13,14 +18,6 @@
 namespace otawrap::test {
 
 namespace {
-
-struct Deleters {
-  void operator()(BIGNUM* p) const { BN_free(p); }
-  void operator()(BN_CTX* p) const { BN_CTX_free(p); }
-  void operator()(EC_GROUP* p) const { EC_GROUP_free(p); }
-};
-template <typename T>
-using Owned = std::unique_ptr<T, Deleters>;
 
 Octets21 randomNonzeroScalar(std::mt19937& rng) {
   std::vector<std::uint8_t> raw(21);
