@@ -1,7 +1,6 @@
 #include "support/process_control.h"
 
 #include <fcntl.h>
-#include <grp.h>
 #include <poll.h>
 #include <sched.h>
 #include <sys/inotify.h>
@@ -15,8 +14,6 @@
 namespace otawrap::test {
 
 namespace {
-
-constexpr uid_t kNobody = 65534;
 
 std::vector<char*> argumentVector(const std::string& program,
                                   const std::vector<std::string>& arguments) {
@@ -83,40 +80,9 @@ bool canDropPrivileges() { return geteuid() == 0; }
 ProcessResult runProcessUnprivileged(const std::string& program,
                                      const std::vector<std::string>& arguments,
                                      const std::string& workingDirectory) {
-  int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) return {-1000, "pipe failed"};
-  std::vector<char*> argv = argumentVector(program, arguments);
-  const bool drop = canDropPrivileges();
-  const pid_t child = fork();
-  if (child < 0) {
-    close(pipeEnds[0]);
-    close(pipeEnds[1]);
-    return {-1000, "fork failed"};
-  }
-  if (child == 0) {
-    close(pipeEnds[0]);
-    dup2(pipeEnds[1], STDOUT_FILENO);
-    close(pipeEnds[1]);
-    if (chdir(workingDirectory.c_str()) != 0) _exit(127);
-    if (drop && (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
-      _exit(126);
-    }
-    execv(program.c_str(), argv.data());
-    _exit(127);
-  }
-  close(pipeEnds[1]);
-  ProcessResult result{0, ""};
-  char buffer[4096];
-  for (;;) {
-    const ssize_t count = read(pipeEnds[0], buffer, sizeof buffer);
-    if (count <= 0) break;
-    result.output.append(buffer, static_cast<std::size_t>(count));
-  }
-  close(pipeEnds[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  result.exitCode = exitCodeOf(status);
-  return result;
+  ProcessOptions options;
+  options.unprivileged = true;
+  return runProcess(program, arguments, workingDirectory, options);
 }
 
 std::string mountPrivateTmpfs(const std::string& directory, unsigned long bytes, bool readOnly) {

@@ -1,5 +1,6 @@
 #include "support/process_runner.h"
 
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +9,12 @@
 #include <cstdlib>
 
 namespace otawrap::test {
+
+namespace {
+
+constexpr uid_t kNobody = 65534;
+
+}  // namespace
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& workingDirectory, const ProcessOptions& options) {
@@ -38,6 +45,10 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
       const rlimit limit{static_cast<rlim_t>(options.fileSizeLimit),
                          static_cast<rlim_t>(options.fileSizeLimit)};
       setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    if (options.unprivileged && geteuid() == 0 &&
+        (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
+      _exit(126);
     }
     execv(program.c_str(), argv.data());
     _exit(127);

@@ -11,6 +11,9 @@ struct ProcessOptions {
   // When positive, the child may not grow any file beyond this many bytes
   // (RLIMIT_FSIZE, with SIGXFSZ ignored so writes fail instead of killing it).
   long fileSizeLimit = 0;
+  // When set and this process is root, the child runs as user and group
+  // "nobody" (65534); exit code 126 with no output means the switch was refused.
+  bool unprivileged = false;
 };
 
 struct ProcessResult {
