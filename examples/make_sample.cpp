@@ -15,13 +15,13 @@
 int main(int argc, char** argv) {
   const char* path = argc > 1 ? argv[1] : "examples/sample.raw";
   const char* credentialsPath = argc > 2 ? argv[2] : "examples/test-credentials.txt";
-  const auto spec = otawrap::test::generateRawFile(otawrap::test::sampleRawFileOptions());
-  const auto bytes = otawrap::test::rawFileBytes(spec);
+  const auto layout = otawrap::test::generateRawFile(otawrap::test::sampleRawFileOptions());
+  const auto bytes = otawrap::test::rawFileBytes(layout);
   if (!otawrap::test::writeFileBytes(path, bytes)) {
     std::printf("cannot write %s\n", path);
     return 1;
   }
-  std::printf("wrote %s (%zu bytes, %zu data records)\n", path, bytes.size(), spec.records.size());
+  std::printf("wrote %s (%zu bytes, %zu data records)\n", path, bytes.size(), layout.records.size());
 
   const std::string text =
       otawrap::test::generateCredentials(otawrap::test::kSampleCredentialsSeed).text();

@@ -13,7 +13,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using test::RawDataRecord;
-using test::RawFileSpec;
+using test::RawFileLayout;
 
 constexpr std::size_t kStart = 56;
 constexpr std::uint8_t kGuard = 0xCD;
@@ -55,10 +55,10 @@ Built build(const Bytes& file, Platform platform, ImageIdentifiers ids = {},
 }
 
 // Checks a successful build against the model.
-void expectModel(const RawFileSpec& spec, Platform platform, const Built& built,
+void expectModel(const RawFileLayout& layout, Platform platform, const Built& built,
                  const test::ModelIdentifiers& given = {}) {
   ASSERT_EQ(built.status, ImageStatus::ok);
-  const auto model = test::modelUpgradeImage(spec, static_cast<int>(platform), given);
+  const auto model = test::modelUpgradeImage(layout, static_cast<int>(platform), given);
   ASSERT_TRUE(model.has_value());
   const Bytes file = test::modelOtaFile(*model);
   EXPECT_EQ(built.subElement, Bytes(file.begin() + 56, file.end()));
@@ -72,9 +72,9 @@ Bytes imageOf(const Built& built) { return Bytes(built.subElement.begin() + 6, b
 TEST(ImageAssembly, FenBoardKeepsOnlyBytesBelowCA00) {
   Bytes ramp(32);
   for (int i = 0; i < 32; ++i) ramp[i] = static_cast<std::uint8_t>(i + 1);
-  const RawFileSpec spec{{preambleRecord(), {0xC9F0, ramp}, cutRecord()}, {}};
-  const Built built = build(test::rawFileBytes(spec), Platform::fenBoard);
-  expectModel(spec, Platform::fenBoard, built);
+  const RawFileLayout layout{{preambleRecord(), {0xC9F0, ramp}, cutRecord()}, {}};
+  const Built built = build(test::rawFileBytes(layout), Platform::fenBoard);
+  expectModel(layout, Platform::fenBoard, built);
   const Bytes image = imageOf(built);
   ASSERT_EQ(image.size(), 0x98u + 16 + 2);  // 16 kept bytes, then padding to N % 4 == 2
   EXPECT_EQ(Bytes(image.begin() + 0x98, image.begin() + 0x98 + 16), Bytes(ramp.begin(), ramp.begin() + 16));
@@ -84,7 +84,7 @@ TEST(ImageAssembly, FenBoardKeepsOnlyBytesBelowCA00) {
 
 TEST(ImageAssembly, DropRangeEdgesPerPlatform) {
   // One byte on each side of every edge; the value says which address it had.
-  const RawFileSpec spec{{preambleRecord(),
+  const RawFileLayout layout{{preambleRecord(),
                           {0x30FF, {0x01, 0x02}},
                           {0x31FF, {0x03, 0x04}},
                           {0xC9FF, {0x05, 0x06}},
@@ -102,8 +102,8 @@ TEST(ImageAssembly, DropRangeEdgesPerPlatform) {
       {Platform::marshDev, {1, 4, 5, 6, 7, 10, 11, 12}},
   };
   for (const Case& c : cases) {
-    const Built built = build(test::rawFileBytes(spec), c.platform);
-    expectModel(spec, c.platform, built);
+    const Built built = build(test::rawFileBytes(layout), c.platform);
+    expectModel(layout, c.platform, built);
     const Bytes image = imageOf(built);
     ASSERT_GE(image.size(), 0x98 + c.kept.size());
     EXPECT_EQ(Bytes(image.begin() + 0x98, image.begin() + 0x98 + static_cast<std::ptrdiff_t>(c.kept.size())),
@@ -117,13 +117,13 @@ TEST(ImageAssembly, TrailingFfRunIsTrimmedThenPadded) {
   // records before the cut): the run goes, padding brings back what the
   // alignment needs.
   for (std::size_t extra = 0; extra < 4; ++extra) {
-    const RawFileSpec spec{{preambleRecord(0x98 + extra),
+    const RawFileLayout layout{{preambleRecord(0x98 + extra),
                             {0x1000, {0x55, 0xFF, 0xFF, 0xFF}},
                             {0x2000, Bytes(4, 0xFF)},
                             {0x40000, Bytes(100, 0x00)}},
                            {}};
-    const Built built = build(test::rawFileBytes(spec), Platform::quillDev);
-    expectModel(spec, Platform::quillDev, built);
+    const Built built = build(test::rawFileBytes(layout), Platform::quillDev);
+    expectModel(layout, Platform::quillDev, built);
     const Bytes image = imageOf(built);
     const std::size_t kept = 0x98 + extra + 1;  // through the 0x55
     EXPECT_EQ(image.size(), kept + (4 - (kept + 6) % 4) % 4);
@@ -132,17 +132,17 @@ TEST(ImageAssembly, TrailingFfRunIsTrimmedThenPadded) {
 }
 
 TEST(ImageAssembly, IdentifiersComeFromTheImageUnlessGiven) {
-  const RawFileSpec spec{{preambleRecord(0x200), cutRecord()}, {}};
-  const Bytes file = test::rawFileBytes(spec);
+  const RawFileLayout layout{{preambleRecord(0x200), cutRecord()}, {}};
+  const Bytes file = test::rawFileBytes(layout);
   const Built fromImage = build(file, Platform::marshDev);
-  expectModel(spec, Platform::marshDev, fromImage);
+  expectModel(layout, Platform::marshDev, fromImage);
   EXPECT_EQ(fromImage.ids.manufacturerCode, 0x1234);
   EXPECT_EQ(fromImage.ids.imageType, 0x5678);
   EXPECT_EQ(fromImage.ids.fileVersion, 0x9ABCDEF0u);
 
   ImageIdentifiers given{0xAAAA, 0, 0x01020304, true, false, true};
   const Built overridden = build(file, Platform::marshDev, given);
-  expectModel(spec, Platform::marshDev, overridden, {0xAAAA, std::nullopt, 0x01020304});
+  expectModel(layout, Platform::marshDev, overridden, {0xAAAA, std::nullopt, 0x01020304});
   const Bytes image = imageOf(overridden);
   EXPECT_EQ(Bytes(image.begin() + 0x8C, image.begin() + 0x98),
             Bytes({0x02, 0x02, 0, 0, 0xAA, 0xAA, 0x78, 0x56, 0x04, 0x03, 0x02, 0x01}));
@@ -150,10 +150,10 @@ TEST(ImageAssembly, IdentifiersComeFromTheImageUnlessGiven) {
 }
 
 TEST(ImageAssembly, CrcPositionPerPlatform) {
-  const RawFileSpec spec{{preambleRecord(0x180), cutRecord()}, {}};
+  const RawFileLayout layout{{preambleRecord(0x180), cutRecord()}, {}};
   for (Platform p : {Platform::quillDev, Platform::fenBoard, Platform::marshDev}) {
-    const Built built = build(test::rawFileBytes(spec), p);
-    expectModel(spec, p, built);
+    const Built built = build(test::rawFileBytes(layout), p);
+    expectModel(layout, p, built);
     const Bytes image = imageOf(built);
     const std::size_t at = p == Platform::quillDev ? 0x88 : 0;
     EXPECT_EQ(image[at + 2], 0xFF);
@@ -165,7 +165,7 @@ TEST(ImageAssembly, CrcPositionPerPlatform) {
 TEST(ImageAssembly, TooSmall) {
   struct Case {
     const char* name;
-    RawFileSpec spec;
+    RawFileLayout layout;
     ImageStatus expected;
   } cases[] = {
       {"no data", {{}, {}}, ImageStatus::imageTooSmall},
@@ -180,7 +180,7 @@ TEST(ImageAssembly, TooSmall) {
        ImageStatus::imageTooSmall},
   };
   for (const Case& c : cases) {
-    const Built built = build(test::rawFileBytes(c.spec), Platform::fenBoard);
+    const Built built = build(test::rawFileBytes(c.layout), Platform::fenBoard);
     EXPECT_EQ(built.status, c.expected) << c.name;
   }
 }
@@ -189,15 +189,15 @@ TEST(ImageAssembly, TooLargeAtTheExactLimitAndNeverWritesPastIt) {
   // limit 1000 leaves room for a sub-element of 944 bytes: N at most 938.
   constexpr std::size_t kLimit = 1000;
   auto withBody = [](std::size_t kept, std::size_t ffRun, bool strayByte) {
-    RawFileSpec spec{{preambleRecord(kept)}, {}};
-    if (ffRun > 0) spec.records.push_back({0x20000, Bytes(ffRun, 0xFF)});
-    if (strayByte) spec.records.push_back({0x30000, {0x42}});
-    spec.records.push_back(cutRecord());
-    return spec;
+    RawFileLayout layout{{preambleRecord(kept)}, {}};
+    if (ffRun > 0) layout.records.push_back({0x20000, Bytes(ffRun, 0xFF)});
+    if (strayByte) layout.records.push_back({0x30000, {0x42}});
+    layout.records.push_back(cutRecord());
+    return layout;
   };
   struct Case {
     const char* name;
-    RawFileSpec spec;
+    RawFileLayout layout;
     ImageStatus expected;
   } cases[] = {
       {"fills to the limit", withBody(938, 0, false), ImageStatus::ok},
@@ -208,19 +208,19 @@ TEST(ImageAssembly, TooLargeAtTheExactLimitAndNeverWritesPastIt) {
       {"kept byte far beyond", withBody(3000, 0, false), ImageStatus::imageTooLarge},
   };
   for (const Case& c : cases) {
-    const Built built = build(test::rawFileBytes(c.spec), Platform::quillDev, {}, kLimit);
+    const Built built = build(test::rawFileBytes(c.layout), Platform::quillDev, {}, kLimit);
     EXPECT_EQ(built.status, c.expected) << c.name;
     EXPECT_TRUE(built.guardIntact) << c.name;
     if (c.expected == ImageStatus::ok) {
-      expectModel(c.spec, Platform::quillDev, built);
+      expectModel(c.layout, Platform::quillDev, built);
       EXPECT_EQ(built.subElement.size(), kLimit - kStart) << c.name;
     }
   }
 }
 
 TEST(ImageAssembly, InputErrors) {
-  const RawFileSpec spec{{preambleRecord(0x200), cutRecord()}, {}};
-  Bytes file = test::rawFileBytes(spec);
+  const RawFileLayout layout{{preambleRecord(0x200), cutRecord()}, {}};
+  Bytes file = test::rawFileBytes(layout);
   file.pop_back();  // ends inside the last data record
   EXPECT_EQ(build(file, Platform::quillDev).status, ImageStatus::inputTruncated);
   EXPECT_EQ(build(Bytes(13, 0), Platform::quillDev).status, ImageStatus::inputTruncated);
@@ -241,12 +241,12 @@ TEST(ImageAssembly, GeneratedFilesMatchTheModel) {
     test::RawGeneratorOptions options;
     options.seed = seed;
     options.dataBytes = 600 + seed * 37;
-    const RawFileSpec spec = test::generateRawFile(options);
-    const Bytes file = test::rawFileBytes(spec);
+    const RawFileLayout layout = test::generateRawFile(options);
+    const Bytes file = test::rawFileBytes(layout);
     for (Platform p : {Platform::quillDev, Platform::fenBoard, Platform::marshDev}) {
       const Built built = build(file, p, {}, 64 * 1024);
       SCOPED_TRACE("seed " + std::to_string(seed) + " platform " + std::to_string(static_cast<int>(p)));
-      expectModel(spec, p, built);
+      expectModel(layout, p, built);
       EXPECT_EQ(built.ids.manufacturerCode, options.manufacturerCode);
       EXPECT_EQ(built.ids.imageType, options.imageType);
       EXPECT_EQ(built.ids.fileVersion, options.fileVersion);

@@ -44,10 +44,10 @@ std::uint16_t imageCrcByConventionalCrc(const std::vector<std::uint8_t>& message
   return static_cast<std::uint16_t>(conventionalCrc16(head) ^ (message[n - 2] << 8) ^ message[n - 1]);
 }
 
-std::optional<ModelImage> modelUpgradeImage(const RawFileSpec& spec, int platform,
+std::optional<ModelImage> modelUpgradeImage(const RawFileLayout& layout, int platform,
                                             const ModelIdentifiers& given) {
   std::vector<std::uint8_t> packed;
-  for (const RawDataRecord& record : spec.records) {
+  for (const RawDataRecord& record : layout.records) {
     for (std::size_t i = 0; i < record.data.size(); ++i) {
       if (!dropped(platform, static_cast<std::uint32_t>(record.address + i))) {
         packed.push_back(record.data[i]);

@@ -28,7 +28,7 @@ struct ModelImage {
 
 // The image for platform 0, 1 or 2, or nothing when it would be shorter than
 // its preamble.
-std::optional<ModelImage> modelUpgradeImage(const RawFileSpec& spec, int platform,
+std::optional<ModelImage> modelUpgradeImage(const RawFileLayout& layout, int platform,
                                             const ModelIdentifiers& given);
 
 // The whole unsigned OTA file around a model image (header, sub-element).

@@ -79,9 +79,9 @@ std::vector<std::uint8_t> rawDataRecordBytes(std::uint32_t address,
   return out;
 }
 
-RawFileSpec generateRawFile(const RawGeneratorOptions& options) {
+RawFileLayout generateRawFile(const RawGeneratorOptions& options) {
   Random random(options.seed);
-  RawFileSpec spec;
+  RawFileLayout layout;
 
   RawDataRecord first{0x0000, {}};
   random.fill(first.data, 0x100 + random.below(0x100));
@@ -90,7 +90,7 @@ RawFileSpec generateRawFile(const RawGeneratorOptions& options) {
   putLe(options.fileVersion, 4, &first.data[0x94]);
   first.data[0x98] = 0x00;
   std::size_t total = first.data.size();
-  spec.records.push_back(std::move(first));
+  layout.records.push_back(std::move(first));
 
   const std::uint32_t maxLength = static_cast<std::uint32_t>(options.dataBytes / 8 + 64);
   while (total + 300 < options.dataBytes) {
@@ -100,7 +100,7 @@ RawFileSpec generateRawFile(const RawGeneratorOptions& options) {
       if (random.oneIn(4)) record.data.resize(record.data.size() + random.below(200), 0xFF);
     }
     total += record.data.size();
-    spec.records.push_back(std::move(record));
+    layout.records.push_back(std::move(record));
   }
 
   RawDataRecord last{0x20000 + random.below(0x10000), {}};
@@ -110,19 +110,19 @@ RawFileSpec generateRawFile(const RawGeneratorOptions& options) {
   } else {
     random.fill(last.data, 100 + random.below(200));
   }
-  spec.records.push_back(std::move(last));
+  layout.records.push_back(std::move(last));
 
-  if (options.trailingRecords) spec.trailer = randomTrailer(random);
-  return spec;
+  if (options.trailingRecords) layout.trailer = randomTrailer(random);
+  return layout;
 }
 
-std::vector<std::uint8_t> rawFileBytes(const RawFileSpec& spec) {
+std::vector<std::uint8_t> rawFileBytes(const RawFileLayout& layout) {
   std::vector<std::uint8_t> out = {0x49, 0x41, 0x52, 0x00, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
-  for (const RawDataRecord& record : spec.records) {
+  for (const RawDataRecord& record : layout.records) {
     const auto bytes = rawDataRecordBytes(record.address, record.data);
     out.insert(out.end(), bytes.begin(), bytes.end());
   }
-  out.insert(out.end(), spec.trailer.begin(), spec.trailer.end());
+  out.insert(out.end(), layout.trailer.begin(), layout.trailer.end());
   return out;
 }
 

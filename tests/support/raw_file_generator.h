@@ -29,7 +29,7 @@ struct RawDataRecord {
 
 // A raw file as its parts: data records in file order, then trailer bytes that
 // start with a non-data record (or are empty).
-struct RawFileSpec {
+struct RawFileLayout {
   std::vector<RawDataRecord> records;
   std::vector<std::uint8_t> trailer;
 };
@@ -43,11 +43,11 @@ struct RawGeneratorOptions {
   bool trailingRecords = true;        // add a random trailer
 };
 
-RawFileSpec generateRawFile(const RawGeneratorOptions& options);
+RawFileLayout generateRawFile(const RawGeneratorOptions& options);
 
 // The file bytes: header (0x49, 0x41, 0x52, 0x00 then 0x00..0x09), each data
 // record (type 1, kind 0, word 0, address, count, bytes), then the trailer.
-std::vector<std::uint8_t> rawFileBytes(const RawFileSpec& spec);
+std::vector<std::uint8_t> rawFileBytes(const RawFileLayout& layout);
 
 // A data record as bytes (type byte included), for hand-crafted files.
 std::vector<std::uint8_t> rawDataRecordBytes(std::uint32_t address,
