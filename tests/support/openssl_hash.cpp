@@ -114,4 +114,11 @@ std::vector<std::uint8_t> opensslHmacSha256(const std::uint8_t* key, std::size_t
   return mac;
 }
 
+std::vector<std::uint8_t> opensslSha512(const std::uint8_t* data, std::size_t length) {
+  std::vector<std::uint8_t> digest(SHA512_DIGEST_LENGTH);
+  static const std::uint8_t empty = 0;
+  SHA512(length == 0 ? &empty : data, length, digest.data());
+  return digest;
+}
+
 }  // namespace otawrap::test

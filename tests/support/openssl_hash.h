@@ -1,6 +1,6 @@
 // OpenSSL-backed oracles for the hash code: AES-128 (EVP, ECB), an AES-MMO
-// hash built on it with independently written padding, SHA-256 and
-// HMAC-SHA-256. Test and benchmark use only.
+// hash built on it with independently written padding, SHA-256, SHA-512
+// and HMAC-SHA-256. Test and benchmark use only.
 #pragma once
 
 #include <cstddef>
@@ -48,5 +48,8 @@ std::vector<std::uint8_t> opensslMmoHash(const std::uint8_t* data, std::size_t l
 std::vector<std::uint8_t> opensslSha256(const std::uint8_t* data, std::size_t length);
 std::vector<std::uint8_t> opensslHmacSha256(const std::uint8_t* key, std::size_t keyLength,
                                             const std::uint8_t* data, std::size_t length);
+
+// SHA-512 from OpenSSL.
+std::vector<std::uint8_t> opensslSha512(const std::uint8_t* data, std::size_t length);
 
 }  // namespace otawrap::test

@@ -1,5 +1,6 @@
 #include "support/raw_file_generator.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -135,6 +136,83 @@ RawGeneratorOptions sampleRawFileOptions() {
   options.fileVersion = 0x00010203;
   options.trailingRecords = false;
   return options;
+}
+
+std::string intelHexLine(std::uint8_t type, std::uint16_t offset,
+                         const std::vector<std::uint8_t>& data) {
+  std::vector<std::uint8_t> bytes = {static_cast<std::uint8_t>(data.size()),
+                                     static_cast<std::uint8_t>(offset >> 8),
+                                     static_cast<std::uint8_t>(offset), type};
+  bytes.insert(bytes.end(), data.begin(), data.end());
+  std::uint8_t sum = 0;
+  for (std::uint8_t b : bytes) sum = static_cast<std::uint8_t>(sum + b);
+  bytes.push_back(static_cast<std::uint8_t>(0x100 - sum));
+  static const char digits[] = "0123456789ABCDEF";
+  std::string line = ":";
+  for (std::uint8_t b : bytes) {
+    line.push_back(digits[b >> 4]);
+    line.push_back(digits[b & 15]);
+  }
+  return line;
+}
+
+std::string intelHexText(const RawFileLayout& layout, std::uint32_t seed) {
+  Random random(seed);
+  const bool lowerCase = random.oneIn(3);
+  const char* lineEnd = random.oneIn(2) ? "\r\n" : "\n";
+  std::string text;
+  auto emit = [&](std::uint8_t type, std::uint16_t offset, const std::vector<std::uint8_t>& data) {
+    std::string line = intelHexLine(type, offset, data);
+    if (lowerCase) {
+      for (char& c : line) c = static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
+    }
+    text += line + lineEnd;
+    if (random.oneIn(40)) text += lineEnd;  // a blank line
+  };
+  auto base16 = [](std::uint32_t value) {
+    return std::vector<std::uint8_t>{static_cast<std::uint8_t>(value >> 8),
+                                     static_cast<std::uint8_t>(value)};
+  };
+  if (random.oneIn(2)) text += lineEnd;  // leading blank line
+  bool segmented = false;
+  std::uint32_t base = 0;  // linear: upper 16 bits; segmented: segment * 16
+  for (const RawDataRecord& record : layout.records) {
+    std::size_t done = 0;
+    do {
+      const std::uint32_t address = record.address + static_cast<std::uint32_t>(done);
+      std::size_t length = random.oneIn(2) ? 16 + 16 * random.below(2) : random.below(256);
+      if (length > record.data.size() - done) length = record.data.size() - done;
+      const bool useSegment = address < 0xF0000 && random.oneIn(3);
+      std::uint32_t offset = 0;
+      if (useSegment) {
+        // Any segment that reaches the address; the record stops at its end.
+        if (!segmented || address < base || address - base > 0xFFFF) {
+          const std::uint32_t segment = (address >> 4) - random.below(std::min<std::uint32_t>(address >> 4, 0x0FFF) + 1);
+          segmented = true;
+          base = segment << 4;
+          emit(2, 0, base16(segment));
+        }
+        offset = address - base;
+        if (length > 0x10000 - offset) length = 0x10000 - offset;
+      } else {
+        // Linear records may run across a 64 KiB boundary (and past 2^32).
+        if (segmented || (address & 0xFFFF0000) != base) {
+          segmented = false;
+          base = address & 0xFFFF0000;
+          emit(4, 0, base16(base >> 16));
+        }
+        offset = address & 0xFFFF;
+      }
+      emit(0, static_cast<std::uint16_t>(offset),
+           std::vector<std::uint8_t>(record.data.begin() + static_cast<std::ptrdiff_t>(done),
+                                     record.data.begin() + static_cast<std::ptrdiff_t>(done + length)));
+      done += length;
+      if (random.oneIn(50)) emit(random.oneIn(2) ? 3 : 5, 0, {1, 2, 3, 4});
+    } while (done < record.data.size());
+  }
+  emit(1, 0, {});
+  if (random.oneIn(2)) text.resize(text.size() - std::string(lineEnd).size());  // no final line end
+  return text;
 }
 
 bool writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -58,6 +58,21 @@ std::vector<std::uint8_t> rawDataRecordBytes(std::uint32_t address,
 // 100B-0042-00010203.zigbee.
 RawGeneratorOptions sampleRawFileOptions();
 
+// The same data records as Intel HEX text, so that its conversion must equal
+// the raw file's: each record becomes data records of 0..255 bytes at the same
+// addresses, in order. From seed (std::mt19937) come the record lengths, the
+// choice of extended linear (04) or, below 1 MiB, extended segment (02)
+// addressing, linear records that cross a 64 KiB boundary, ignored start
+// address records (03, 05), blank lines, lower- or upper-case digits and CRLF
+// or LF line ends. Ends with the end-of-file record; the raw trailer is not
+// written.
+std::string intelHexText(const RawFileLayout& layout, std::uint32_t seed);
+
+// One record line ":LLAAAATT<data>CC" with a correct count and checksum, no
+// line end.
+std::string intelHexLine(std::uint8_t type, std::uint16_t offset,
+                         const std::vector<std::uint8_t>& data);
+
 // Writes bytes to path; false on failure.
 bool writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 // Reads a whole file; empty if it cannot be read.

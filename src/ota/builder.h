@@ -1,0 +1,97 @@
+// OTA files from arbitrary payloads: the header, the caller's sub-elements in
+// the given order, then optionally a seal: the certificate and signature
+// sub-elements (as a signed conversion writes them) or an image integrity
+// code. The pieces are also used by the conversion (ota/conversion.h), which
+// builds into its own buffer.
+//
+// Tags 0x0001..0x0003 are written only by the seal and are refused from the
+// caller, as are 0x0005/0x0006 (crypto suite 2, not supported). Failures are
+// returned as statuses; no partial file is handed out.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "ota/header.h"
+#include "sign/credentials.h"
+
+namespace otawrap {
+
+// Largest file the builder writes (the header's total size is 32-bit; this
+// is the tool's own, lower limit).
+inline constexpr std::size_t kOtaBuildMaxFileSize = std::size_t{64} << 20;
+// Integrity code: tag 0x0003, 16 bytes of AES-MMO hash.
+inline constexpr std::size_t kOtaIntegrityCodeSize = 16;
+inline constexpr std::size_t kOtaIntegrityCodeSubElementSize =
+    kOtaSubElementHeadSize + kOtaIntegrityCodeSize;
+
+// One sub-element to write: data[0..size) is the caller's and is only read.
+struct OtaPayload {
+  std::uint16_t tag;
+  const std::uint8_t* data;  // may be nullptr when size is 0
+  std::size_t size;
+};
+
+enum class OtaSeal : std::uint8_t {
+  none,
+  signature,      // certificate (0x0002), then signature (0x0001), verified
+  integrityCode,  // 0x0003, the AES-MMO hash of every byte before its head
+};
+
+enum class OtaBuildStatus : std::uint8_t {
+  ok,
+  reservedTag,         // 0x0001, 0x0002 or 0x0003 among the caller's payloads
+  unsupportedTag,      // 0x0005 or 0x0006 (crypto suite 2)
+  fileTooLarge,        // the file would exceed kOtaBuildMaxFileSize (or the buffer)
+  missingCredentials,  // OtaSeal::signature without credentials
+  signatureFailed,     // the signature could not be made or did not verify
+};
+
+struct OtaBuildResult {
+  OtaBuildStatus status;
+  std::size_t payloadIndex;  // the refused payload for reservedTag, unsupportedTag
+};
+
+// ok, reservedTag or unsupportedTag for a tag a caller asks for.
+OtaBuildStatus otaPayloadTagStatus(std::uint16_t tag);
+
+// The first refused tag among payloads, or ok.
+OtaBuildResult otaCheckPayloads(const std::vector<OtaPayload>& payloads);
+
+// Bytes the seal appends: 0, kOtaSignedTrailerSize or kOtaIntegrityCodeSubElementSize.
+std::size_t otaSealSize(OtaSeal seal);
+
+// Writes the payload as a sub-element at file[position] and advances position.
+// The caller has checked the room (6 + size bytes) and the tag.
+void otaPayloadAppend(const OtaPayload& payload, std::uint8_t* file, std::size_t& position);
+
+// With the unsigned file in file[0..position) (header serialised at offset 0,
+// header.totalImageSize == position): sets the final total size, patches the
+// header, and appends the integrity-code sub-element over every byte before
+// it. file must have room for kOtaIntegrityCodeSubElementSize bytes behind
+// position, and position + that < 2^29.
+void otaIntegrityCodeAppend(OtaHeader& header, std::uint8_t* file, std::size_t& position);
+
+// Finishes the file in file[0..position) as above with the seal: none patches
+// the header; signature is otaSignedFileAppend; integrityCode is
+// otaIntegrityCodeAppend. Needs room for otaSealSize(seal) bytes behind
+// position. On failure the file is not to be written.
+OtaBuildStatus otaSealFile(OtaSeal seal, const SignerCredentials* credentials, OtaHeader& header,
+                           std::uint8_t* file, std::size_t& position);
+
+struct OtaBuildRequest {
+  // Start from otaHeaderDefaults, then set the identifiers, stack version,
+  // header string, field control and optional fields. The header length and
+  // total size are the builder's.
+  OtaHeader header;
+  std::vector<OtaPayload> payloads;  // in file order
+  OtaSeal seal = OtaSeal::none;
+  const SignerCredentials* credentials = nullptr;  // for OtaSeal::signature
+};
+
+// The whole file in file (replaced; empty on failure). The total size is
+// checked before anything is allocated.
+OtaBuildResult otaBuildFile(const OtaBuildRequest& request, std::vector<std::uint8_t>& file);
+
+}  // namespace otawrap
