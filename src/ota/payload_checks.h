@@ -1,0 +1,71 @@
+// Checks on a read OTA file beyond the reader's own: whether the upgrade
+// image carries the image preamble, the image integrity code, a vendor header
+// before the OTA file identifier, and the fields of an OTA index entry. All
+// take the file's bytes and what otaFileRead made of them; none reads outside
+// the given bytes, prints or fails other than by its result.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "ota/reader.h"
+
+namespace otawrap {
+
+// True when the sub-element (data inside file[0..size)) carries the image
+// preamble this tool writes: at least 0x98 bytes, and the 32-bit
+// little-endian length at offset 0x8C equals the sub-element's length. Only
+// then do the image preamble and image CRC checks apply; the identifiers in
+// the preamble are left to the preamble check, so a wrong one is a failure
+// rather than a foreign payload.
+bool otaImageCarriesPreamble(const std::uint8_t* file, const OtaSubElement& element);
+
+enum class IntegrityCodeStatus : std::uint8_t {
+  absent,     // no sub-element 0x0003
+  passed,     // last, 16 bytes, equal to the AES-MMO hash of every byte before its head
+  notLast,    // present but not the last sub-element
+  badLength,  // its data is not 16 bytes
+  mismatch,   // the stored code differs from the recomputed one
+  tooLarge,   // the hashed bytes reach 2^29, beyond AES-MMO's limit
+};
+
+struct IntegrityCodeCheck {
+  IntegrityCodeStatus status;
+  std::array<std::uint8_t, 16> stored;    // for passed and mismatch
+  std::array<std::uint8_t, 16> computed;  // for passed and mismatch
+};
+
+// Recomputes the integrity code of file[0..info.fileSize) (the first 0x0003
+// among info.subElements).
+IntegrityCodeCheck otaIntegrityCodeCheck(const std::uint8_t* file, const OtaFileInfo& info);
+
+// Where the OTA file starts in data[0..size): the offset of the first
+// occurrence of the identifier bytes 1E F1 EE 0B (0 for a plain OTA file, the
+// vendor header's length otherwise). False when the identifier is nowhere.
+bool otaFindFileStart(const std::uint8_t* data, std::size_t size, std::size_t& prefixLength);
+
+// The fields of a zigbee-herdsman OTA index entry for one file.
+struct OtaIndexEntry {
+  std::string fileName;          // as given
+  std::uint32_t fileVersion;
+  std::uint64_t fileSize;        // of the whole file, vendor header included
+  std::uint16_t manufacturerCode;
+  std::uint16_t imageType;
+  std::string sha512;            // lower-case hex of the SHA-512 of the whole file
+  std::string url;               // as given
+  bool headerStringPresent;      // otaHeaderString is not empty
+  std::string otaHeaderString;   // its bytes up to the first 0 (or all 32)
+  bool hardwareVersionsPresent;
+  std::uint16_t hardwareVersionMin;
+  std::uint16_t hardwareVersionMax;
+};
+
+// The entry for data[0..size), whose OTA file starts at prefixLength and was
+// read into info (otaFileRead(data + prefixLength, size - prefixLength)).
+// The caller decides beforehand whether the file is fit to be listed.
+OtaIndexEntry otaIndexEntry(const std::uint8_t* data, std::size_t size, const OtaFileInfo& info,
+                            const std::string& fileName, const std::string& url);
+
+}  // namespace otawrap
