@@ -141,7 +141,7 @@ void IntelHexSource::handleRecord() {
         return fail(IntelHexError::badRecordLength);
       }
       segmented_ = type == kTypeSegmentAddress;
-      base_ = segmented_ ? std::uint32_t{loadBig16(data)} << 4 : std::uint32_t{loadBig16(data)} << 16;
+      base_ = std::uint32_t{loadBig16(data)} << (segmented_ ? 4 : 16);
       return;
     case kTypeStartSegment:
     case kTypeStartLinear:

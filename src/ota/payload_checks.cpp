@@ -30,8 +30,9 @@ bool otaImageCarriesPreamble(const std::uint8_t* file, const OtaSubElement& elem
 
 IntegrityCodeCheck otaIntegrityCodeCheck(const std::uint8_t* file, const OtaFileInfo& info) {
   IntegrityCodeCheck check{IntegrityCodeStatus::absent, {}, {}};
-  const auto found = std::find_if(info.subElements.begin(), info.subElements.end(),
-                                  [](const OtaSubElement& e) { return e.tag == kOtaTagIntegrityCode; });
+  const auto found =
+      std::find_if(info.subElements.begin(), info.subElements.end(),
+                   [](const OtaSubElement& e) { return e.tag == kOtaTagIntegrityCode; });
   if (found == info.subElements.end()) {
     return check;
   }

@@ -105,7 +105,9 @@ int main(int argc, char** argv) {
 
   const std::string text = test::generateCredentials(test::kSampleCredentialsSeed).text();
   SignerCredentials credentials;
-  if (parseSignerCredentials(text.data(), text.size(), credentials) != CredentialsStatus::ok) return 1;
+  if (parseSignerCredentials(text.data(), text.size(), credentials) != CredentialsStatus::ok) {
+    return 1;
+  }
 
   const Bytes bootloader = pattern(3000, 7);
   const Bytes picture = pattern(64, 3);

@@ -128,8 +128,8 @@ TEST(OtaConvert, WritesWhatTheLegacyCommandLineWrites) {
     const Bytes raw = test::rawFileBytes(test::generateRawFile(options));
     ASSERT_TRUE(test::writeFileBytes(dir.file("in.raw"), raw));
     const std::string out = "out" + std::to_string(c.seed);
-    std::vector<std::string> arguments = {"in.raw", "-o" + out,
-                                          std::string("-p") + platformNames[static_cast<int>(c.platform)]};
+    const std::string platform = platformNames[static_cast<int>(c.platform)];
+    std::vector<std::string> arguments = {"in.raw", "-o" + out, "-p" + platform};
     OtaConversionRequest request = baseRequest(c.platform);
     if (c.sign) {
       arguments.push_back("-screds.txt");

@@ -187,7 +187,9 @@ std::string intelHexText(const RawFileLayout& layout, std::uint32_t seed) {
       if (useSegment) {
         // Any segment that reaches the address; the record stops at its end.
         if (!segmented || address < base || address - base > 0xFFFF) {
-          const std::uint32_t segment = (address >> 4) - random.below(std::min<std::uint32_t>(address >> 4, 0x0FFF) + 1);
+          const std::uint32_t paragraph = address >> 4;
+          const std::uint32_t segment =
+              paragraph - random.below(std::min<std::uint32_t>(paragraph, 0x0FFF) + 1);
           segmented = true;
           base = segment << 4;
           emit(2, 0, base16(segment));
@@ -203,9 +205,9 @@ std::string intelHexText(const RawFileLayout& layout, std::uint32_t seed) {
         }
         offset = address & 0xFFFF;
       }
+      const auto from = record.data.begin() + static_cast<std::ptrdiff_t>(done);
       emit(0, static_cast<std::uint16_t>(offset),
-           std::vector<std::uint8_t>(record.data.begin() + static_cast<std::ptrdiff_t>(done),
-                                     record.data.begin() + static_cast<std::ptrdiff_t>(done + length)));
+           std::vector<std::uint8_t>(from, from + static_cast<std::ptrdiff_t>(length)));
       done += length;
       if (random.oneIn(50)) emit(random.oneIn(2) ? 3 : 5, 0, {1, 2, 3, 4});
     } while (done < record.data.size());
