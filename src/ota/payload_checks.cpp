@@ -17,6 +17,9 @@ namespace {
 constexpr std::uint8_t kIdentifierBytes[4] = {0x1E, 0xF1, 0xEE, 0x0B};
 // AES-MMO hashes messages shorter than 2^29 bytes.
 constexpr std::size_t kMmoMessageLimit = std::size_t{1} << 29;
+// Crypto suite 2 (sect283k1): signer address (8) and signature (72); certificate (74).
+constexpr std::uint32_t kSuite2SignatureLength = 80;
+constexpr std::uint32_t kSuite2CertificateLength = 74;
 
 }  // namespace
 
@@ -26,6 +29,49 @@ bool otaImageCarriesPreamble(const std::uint8_t* file, const OtaSubElement& elem
   }
   const std::uint8_t* data = file + element.offset + kOtaSubElementHeadSize;
   return loadLittle32(data + kImageLengthOffset) == element.length;
+}
+
+bool otaExemptForeignPayload(const std::uint8_t* file, OtaFileInfo& info, bool forced) {
+  const OtaSubElement* image = otaFindSubElement(info, kOtaTagUpgradeImage);
+  if (forced || image == nullptr || otaImageCarriesPreamble(file, *image)) {
+    return false;
+  }
+  const OtaCheck exempt{OtaCheckState::notApplicable, "payload without the image preamble", false,
+                        false, 0, 0};
+  info.check(OtaCheckId::imagePreamble) = exempt;
+  info.check(OtaCheckId::imageCrc) = exempt;
+  info.imageCrcOffset = 0;
+  info.imageCrc = 0;
+  return true;
+}
+
+const OtaSubElement* otaFindSubElement(const OtaFileInfo& info, std::uint16_t tag) {
+  for (const OtaSubElement& e : info.subElements) {
+    if (e.tag == tag) return &e;
+  }
+  return nullptr;
+}
+
+std::string otaSubElementFileName(std::size_t index, std::uint16_t tag) {
+  std::string number = std::to_string(index);
+  if (number.size() < 2) number.insert(0, 1, '0');
+  return number + "-" + hexUpper(tag, 4) + ".bin";
+}
+
+Suite2Layout otaSuite2SignatureLayout(const OtaFileInfo& info) {
+  const OtaSubElement* signature = otaFindSubElement(info, kOtaTagSignatureSuite2);
+  const OtaSubElement* certificate = otaFindSubElement(info, kOtaTagCertificateSuite2);
+  if (signature == nullptr && certificate == nullptr) {
+    return Suite2Layout::absent;
+  }
+  const std::size_t count = info.subElements.size();
+  if (count < 2 || info.subElements[count - 1].tag != kOtaTagSignatureSuite2 ||
+      info.subElements[count - 1].length != kSuite2SignatureLength ||
+      info.subElements[count - 2].tag != kOtaTagCertificateSuite2 ||
+      info.subElements[count - 2].length != kSuite2CertificateLength) {
+    return Suite2Layout::malformed;
+  }
+  return Suite2Layout::wellFormed;
 }
 
 IntegrityCodeCheck otaIntegrityCodeCheck(const std::uint8_t* file, const OtaFileInfo& info) {

@@ -1,6 +1,8 @@
 // Checks on a read OTA file beyond the reader's own: whether the upgrade
-// image carries the image preamble, the image integrity code, a vendor header
-// before the OTA file identifier, and the fields of an OTA index entry. All
+// image carries the image preamble (and exempting foreign payloads from the
+// image checks), the crypto suite 2 layout, the image integrity code, a
+// vendor header before the OTA file identifier, sub-element lookup and the
+// names of extracted sub-elements, and the fields of an OTA index entry. All
 // take the file's bytes and what otaFileRead made of them; none reads outside
 // the given bytes, prints or fails other than by its result.
 #pragma once
@@ -21,6 +23,30 @@ namespace otawrap {
 // the preamble are left to the preamble check, so a wrong one is a failure
 // rather than a foreign payload.
 bool otaImageCarriesPreamble(const std::uint8_t* file, const OtaSubElement& element);
+
+// The first upgrade image decides: when it does not carry the preamble and
+// the checks are not forced (a platform named by the user), imagePreamble
+// and imageCrc become notApplicable with the reason "payload without the
+// image preamble". Returns true when it changed them. Files without an
+// upgrade image keep the reader's verdicts.
+bool otaExemptForeignPayload(const std::uint8_t* file, OtaFileInfo& info, bool forced);
+
+// The first sub-element with the tag, or nullptr.
+const OtaSubElement* otaFindSubElement(const OtaFileInfo& info, std::uint16_t tag);
+
+// Name of the file that holds sub-element `index` when all are extracted:
+// the index in decimal, at least two digits, '-', the tag as four upper-case
+// hex digits, ".bin" ("00-0000.bin", "03-F00D.bin").
+std::string otaSubElementFileName(std::size_t index, std::uint16_t tag);
+
+enum class Suite2Layout : std::uint8_t {
+  absent,      // neither 0x0005 nor 0x0006
+  wellFormed,  // certificate 0x0006 (74 bytes), then signature 0x0005 (80 bytes), last
+  malformed,   // anything else with either tag
+};
+
+// The crypto suite 2 signature layout. Its verification is not supported.
+Suite2Layout otaSuite2SignatureLayout(const OtaFileInfo& info);
 
 enum class IntegrityCodeStatus : std::uint8_t {
   absent,     // no sub-element 0x0003

@@ -160,5 +160,64 @@ TEST(OtaIndexEntry, FieldsOfTheHeaderAndTheWholeFile) {
   EXPECT_EQ(b.hardwareVersionMax, fields.maximumHardwareVersion);
 }
 
+TEST(OtaExemptForeignPayload, OnlyUnforcedFilesWithAForeignImage) {
+  const Bytes ours = builtOtaFile({{0x0000, builtImage(0x200, 0x88)}});
+  const Bytes foreign = builtOtaFile({{0x0000, Bytes(0x300, 0x5C)}, {0xF000, Bytes(4)}});
+  const Bytes noImage = builtOtaFile({{0xF000, Bytes(4)}});
+  struct Case {
+    const char* name;
+    const Bytes& file;
+    bool forced;
+    bool exempt;
+  } const cases[] = {
+      {"ours", ours, false, false},
+      {"foreign", foreign, false, true},
+      {"foreign, forced", foreign, true, false},
+      {"no image", noImage, false, false},
+  };
+  for (const Case& c : cases) {
+    OtaFileInfo info = otaFileRead(c.file.data(), c.file.size());
+    const OtaFileInfo before = info;
+    EXPECT_EQ(otaExemptForeignPayload(c.file.data(), info, c.forced), c.exempt) << c.name;
+    for (const OtaCheckId id : {OtaCheckId::imagePreamble, OtaCheckId::imageCrc}) {
+      EXPECT_EQ(info.check(id).state,
+                c.exempt ? OtaCheckState::notApplicable : before.check(id).state)
+          << c.name;
+    }
+    EXPECT_EQ(otaFileChecksPass(info), c.name != std::string("foreign, forced")) << c.name;
+  }
+}
+
+TEST(OtaSubElements, FindingNamingAndTheSuite2Layout) {
+  const Bytes file = builtOtaFile({{0x0000, Bytes(3)}, {0xF00D, Bytes(2)}, {0xF00D, Bytes(1)}});
+  const OtaFileInfo info = otaFileRead(file.data(), file.size());
+  ASSERT_NE(otaFindSubElement(info, 0xF00D), nullptr);
+  EXPECT_EQ(otaFindSubElement(info, 0xF00D)->length, 2u);
+  EXPECT_EQ(otaFindSubElement(info, 0x0004), nullptr);
+  EXPECT_EQ(otaSubElementFileName(0, 0x0000), "00-0000.bin");
+  EXPECT_EQ(otaSubElementFileName(3, 0xF00D), "03-F00D.bin");
+  EXPECT_EQ(otaSubElementFileName(123, 0x0004), "123-0004.bin");
+
+  struct Case {
+    const char* name;
+    std::vector<test::BuiltSubElement> elements;
+    Suite2Layout layout;
+  } const cases[] = {
+      {"absent", {{0x0000, Bytes(3)}}, Suite2Layout::absent},
+      {"well formed", {{0x0000, Bytes(3)}, {0x0006, Bytes(74)}, {0x0005, Bytes(80)}},
+       Suite2Layout::wellFormed},
+      {"not last", {{0x0006, Bytes(74)}, {0x0005, Bytes(80)}, {0x0000, Bytes(3)}},
+       Suite2Layout::malformed},
+      {"short signature", {{0x0006, Bytes(74)}, {0x0005, Bytes(79)}}, Suite2Layout::malformed},
+      {"suite 1 certificate", {{0x0002, Bytes(74)}, {0x0005, Bytes(80)}},
+       Suite2Layout::malformed},
+      {"certificate alone", {{0x0006, Bytes(74)}}, Suite2Layout::malformed},
+  };
+  for (const Case& c : cases) {
+    const Bytes f = builtOtaFile(c.elements);
+    EXPECT_EQ(otaSuite2SignatureLayout(otaFileRead(f.data(), f.size())), c.layout) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace otawrap
