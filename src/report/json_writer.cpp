@@ -1,15 +1,15 @@
-#include "driver/json_writer.h"
+#include "report/json_writer.h"
+
+#include "codec/hex.h"
 
 namespace otawrap {
 
 namespace {
 
-const char kHexDigits[] = "0123456789abcdef";
-
 void appendUnicodeEscape(unsigned code, std::string& out) {
+  const auto byte = static_cast<std::uint8_t>(code);
   out += "\\u00";
-  out += kHexDigits[(code >> 4) & 0xF];
-  out += kHexDigits[code & 0xF];
+  out += hexLowerOctets(&byte, 1);
 }
 
 // Length of the valid UTF-8 sequence at data[0..length), or 0 if none starts

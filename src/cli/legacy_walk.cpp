@@ -1,7 +1,9 @@
-#include "driver/cli.h"
+#include "cli/legacy_walk.h"
 
 #include <cstring>
+#include <memory>
 
+#include "codec/hex.h"
 #include "driver/file_system.h"
 
 namespace otawrap {
@@ -19,11 +21,12 @@ const char kUsageText[] =
     "       -s<certificate> - (optional) Signer certificate\n"
     "  Example: otawrap.exe app.raw -m100B -t100A -f100A100B -pquill\n";
 
-constexpr CommandLineResult kRun{CommandLineOutcome::run, nullptr};
-constexpr CommandLineResult kUsage{CommandLineOutcome::usage, nullptr};
+constexpr CommandLineOutcome kRun = CommandLineOutcome::run;
+constexpr CommandLineOutcome kUsage = CommandLineOutcome::usage;
 
-CommandLineResult failWith(const char* message) {
-  return {CommandLineOutcome::error, message};
+CommandLineOutcome failWith(Problem& problem, Failure failure, std::string detail = "") {
+  problem = {failure, std::move(detail), "", 0};
+  return CommandLineOutcome::error;
 }
 
 // The text of an -o or -s argument: behind the option letter, without one
@@ -46,30 +49,47 @@ bool platformFromName(const char* name, Platform& platform) {
   return true;
 }
 
-CommandLineResult applyOption(const char* argument, RunSettings& settings) {
+// An identifier option: nothing attached is an error, anything else reads
+// the lax legacy way.
+CommandLineOutcome identifier(const char* argument, char letter, int digits, bool& given,
+                              std::uint32_t& value, Problem& problem) {
+  if (argument[2] == '\0') {
+    return failWith(problem, Failure::usage, std::string("Missing value for -") + letter);
+  }
+  given = true;
+  value = hexOptionValue(argument, digits);
+  return kRun;
+}
+
+CommandLineOutcome applyOption(const char* argument, RunSettings& settings, Problem& problem) {
   ImageIdentifiers& ids = settings.identifiers;
+  std::uint32_t value = 0;
+  CommandLineOutcome outcome = kRun;
   switch (argument[1]) {
     case 'm':
     case 'M':
-      ids.manufacturerGiven = true;
-      ids.manufacturerCode = static_cast<std::uint16_t>(hexOptionValue(argument, 4));
-      return kRun;
+      outcome = identifier(argument, 'm', 4, ids.manufacturerGiven, value, problem);
+      if (outcome == kRun) ids.manufacturerCode = static_cast<std::uint16_t>(value);
+      return outcome;
     case 't':
     case 'T':
-      ids.imageTypeGiven = true;
-      ids.imageType = static_cast<std::uint16_t>(hexOptionValue(argument, 4));
-      return kRun;
+      outcome = identifier(argument, 't', 4, ids.imageTypeGiven, value, problem);
+      if (outcome == kRun) ids.imageType = static_cast<std::uint16_t>(value);
+      return outcome;
     case 'v':
     case 'V':
-      ids.fileVersionGiven = true;
-      ids.fileVersion = hexOptionValue(argument, 8);
-      return kRun;
+      outcome = identifier(argument, 'v', 8, ids.fileVersionGiven, value, problem);
+      if (outcome == kRun) ids.fileVersion = value;
+      return outcome;
     case 'o':
     case 'O': {
       // Each -o continues the directory behind the previous one.
       const char* text = pathText(argument);
+      if (*text == '\0') {
+        return failWith(problem, Failure::usage, "Missing value for -o");
+      }
       if (settings.outputDirectory.size() + std::strlen(text) + 1 >= kPathBufferSize) {
-        return failWith("Output path too long");
+        return failWith(problem, Failure::outputPathTooLong);
       }
       settings.outputDirectory += text;
       settings.outputDirectory += kPathSeparator;
@@ -78,16 +98,14 @@ CommandLineResult applyOption(const char* argument, RunSettings& settings) {
     case 'p':
     case 'P':
       if (!platformFromName(argument + 2, settings.platform)) {
-        return failWith("Invalid platform.  Valid platfomrs are: QUILLDEV, MARSHDEV, or FENBOARD");
+        return failWith(problem, Failure::invalidPlatform);
       }
       return kRun;
     case 's':
-    case 'S': {
-      settings.signing = true;
-      settings.credentialsPath = pathText(argument);
-      const char* error = loadCredentialsForSigning(settings.credentialsPath, settings);
-      return error == nullptr ? kRun : failWith(error);
-    }
+    case 'S':
+      return runLoadCredentials(pathText(argument), settings, problem)
+                 ? kRun
+                 : CommandLineOutcome::error;
     case 'n':
     case 'N':
       settings.noImage = true;
@@ -101,13 +119,6 @@ CommandLineResult applyOption(const char* argument, RunSettings& settings) {
 
 const char* usageText() { return kUsageText; }
 
-unsigned hexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return static_cast<unsigned>(c - '0');
-  if (c >= 'a' && c <= 'f') return static_cast<unsigned>(c - 'a' + 10);
-  if (c >= 'A' && c <= 'F') return static_cast<unsigned>(c - 'A' + 10);
-  return 0;
-}
-
 std::uint32_t hexOptionValue(const char* argument, int digitCount) {
   const char* p = argument + 2;
   while (*p == ' ') {
@@ -118,17 +129,14 @@ std::uint32_t hexOptionValue(const char* argument, int digitCount) {
   }
   std::uint32_t value = 0;
   for (int j = 0; j < digitCount && p[j] != '\0' && p[j] != ' '; ++j) {
-    value |= std::uint32_t{hexDigitValue(p[j])} << (4 * (digitCount - 1 - j));
+    const int digit = hexDigit(p[j]);  // a non-hex character counts as 0
+    value |= static_cast<std::uint32_t>(digit < 0 ? 0 : digit) << (4 * (digitCount - 1 - j));
   }
   return value;
 }
 
-const char* loadCredentialsForSigning(const std::string& path, RunSettings& settings) {
-  const CredentialsStatus status = loadSignerCredentials(path.c_str(), settings.credentials);
-  return status == CredentialsStatus::ok ? nullptr : credentialsMessage(status);
-}
-
-CommandLineResult parseCommandLine(int argc, const char* const* argv, RunSettings& settings) {
+CommandLineOutcome parseCommandLine(int argc, const char* const* argv, RunSettings& settings,
+                                    Problem& problem) {
   if (argc <= 1) {
     return kUsage;
   }
@@ -137,7 +145,7 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, RunSetting
     return kUsage;
   }
   if (std::strlen(input) >= kPathBufferSize) {
-    return failWith("Input file name too long");
+    return failWith(problem, Failure::inputNameTooLong);
   }
   settings.inputFileName = input;
   for (int i = 2; i < argc; ++i) {
@@ -154,18 +162,33 @@ CommandLineResult parseCommandLine(int argc, const char* const* argv, RunSetting
         return kUsage;
       }
       if (match == HeaderOptionMatch::failed) {
-        return failWith(error);
+        return failWith(problem, Failure::usage, error);
       }
       ++i;  // the value
       continue;
     }
-    const CommandLineResult result = applyOption(argument, settings);
-    if (result.outcome != CommandLineOutcome::run) {
-      return result;
+    const CommandLineOutcome outcome = applyOption(argument, settings, problem);
+    if (outcome != kRun) {
+      return outcome;
     }
   }
   const char* error = headerFieldsComplete(settings.headerFields);
-  return error == nullptr ? kRun : failWith(error);
+  return error == nullptr ? kRun : failWith(problem, Failure::usage, error);
+}
+
+int runLegacy(int argc, const char* const* argv, Console console) {
+  const auto context = std::make_unique<RunContext>();
+  otaHeaderDefaults(context->header);
+  Problem problem{Failure::usage, "", "", 0};
+  const CommandLineOutcome parsed = parseCommandLine(argc, argv, context->settings, problem);
+  if (parsed == CommandLineOutcome::usage) {
+    console.out << usageText() << std::flush;
+    return kExitSuccess;
+  }
+  if (parsed == CommandLineOutcome::error || !runConversion(*context, problem)) {
+    return reportFailure(problem, MessageStyle::legacy, console);
+  }
+  return kExitSuccess;
 }
 
 }  // namespace otawrap
