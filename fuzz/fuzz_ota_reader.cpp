@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "driver/run.h"
+#include "commands/conversion.h"
 #include "image/byte_source.h"
 #include "ota/header.h"
 #include "ota/reader.h"
@@ -94,10 +94,11 @@ void readWrittenFile(const std::uint8_t* raw, std::size_t size, std::uint8_t con
     fields.maximumHardwareVersion = 0x0304;
   }
   MemorySource source(raw, size);
-  const char* error = runBuildFile(*context, &source);
+  Problem problem{Failure::usage, "", "", 0};
+  const bool built = runBuildFile(*context, &source, problem);
   // A refused file may have written up to the end of the buffer.
-  written = error == nullptr ? context->position : context->image.size();
-  if (error != nullptr) return;
+  written = built ? context->position : context->image.size();
+  if (!built) return;
 
   const std::size_t length = context->header.totalImageSize;
   fuzzCheck(length == context->position, "written length");

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.h"
+#include "commands/conversion.h"
 #include "ecc/field.h"
 #include "ecc/modn.h"
 #include "image/byte_source.h"
@@ -184,7 +184,8 @@ void otaReaderSeeds(const fs::path& root) {
     context->settings.noImage = (control & 0x10) != 0;
     context->settings.credentials.privateKey[20] = 0x33;
     otawrap::MemorySource source(raw.data(), raw.size());
-    if (otawrap::runBuildFile(*context, &source) == nullptr) {
+    otawrap::Problem problem{otawrap::Failure::usage, "", "", 0};
+    if (otawrap::runBuildFile(*context, &source, problem)) {
       out.add(prefixed(0x00, Bytes(context->image.begin(),
                                    context->image.begin() +
                                        static_cast<std::ptrdiff_t>(context->position))));

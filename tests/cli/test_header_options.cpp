@@ -5,9 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "driver/cli.h"
-#include "driver/long_options.h"
-#include "driver/run.h"
+#include "cli/legacy_walk.h"
+#include "cli/command_arguments.h"
+#include "cli/header_options.h"
+#include "commands/conversion.h"
 
 namespace otawrap {
 namespace {
@@ -18,67 +19,76 @@ std::vector<const char*> argvOf(const std::vector<std::string>& arguments) {
   return argv;
 }
 
-TEST(LongOptions, ModeSelection) {
-  const struct {
-    const char* argument;
-    LongOptionMode mode;
-  } cases[] = {
-      {"--help", LongOptionMode::help},      {"--version", LongOptionMode::version},
-      {"--info", LongOptionMode::info},      {"--verify", LongOptionMode::verify},
-      {"--Help", LongOptionMode::none},      {"--", LongOptionMode::none},
-      {"--info=x", LongOptionMode::none},    {"-h", LongOptionMode::none},
-      {"--header-string", LongOptionMode::none}, {"in.raw", LongOptionMode::none},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(longOptionMode(c.argument), c.mode) << c.argument;
-  }
-}
-
+// The arguments of info and verify (and their --info and --verify aliases).
 TEST(LongOptions, ModeArguments) {
   struct Case {
-    std::vector<std::string> arguments;  // from the mode option on
+    std::vector<std::string> arguments;  // from the command word on
     const char* error;                   // nullptr: accepted
     std::string file;
     bool json;
-    std::string publicKey, caKey, credentials;
+    KeySource source;
+    std::string key;
   } cases[] = {
-      {{"--info", "f.zigbee"}, nullptr, "f.zigbee", false, "", "", ""},
-      {{"--info", "f", "--json"}, nullptr, "f", true, "", "", ""},
-      {{"--info", "--json", "f"}, nullptr, "f", true, "", "", ""},
-      {{"--info"}, "Missing file name", "", false, "", "", ""},
-      {{"--info", "--json"}, "Missing file name", "", false, "", "", ""},
-      {{"--info", "f", "g"}, "Only one file may be given", "", false, "", "", ""},
-      {{"--info", "f", "--public-key", "02"}, "Unknown option", "", false, "", "", ""},
-      {{"--info", "f", "-sc.txt"}, "Unknown option", "", false, "", "", ""},
-      {{"--info", "f", "-"}, "Unknown option", "", false, "", "", ""},
-      {{"--info", std::string(1024, 'f')}, "Input file name too long", "", false, "", "", ""},
-      {{"--verify", "f", "--public-key", "0203"}, nullptr, "f", false, "0203", "", ""},
-      {{"--verify", "--ca-key", "03AB", "f"}, nullptr, "f", false, "", "03AB", ""},
-      {{"--verify", "f", "-s\"c.txt"}, nullptr, "f", false, "", "", "c.txt"},
-      {{"--verify", "f", "-Sc.txt", "--json"}, nullptr, "f", true, "", "", "c.txt"},
-      {{"--verify", "f", "--public-key"}, "Missing value for --public-key", "", false, "", "", ""},
-      {{"--verify", "f", "--ca-key"}, "Missing value for --ca-key", "", false, "", "", ""},
-      {{"--verify", "f", "--header-string", "x"}, "Unknown option", "", false, "", "", ""},
+      {{"info", "f.zigbee"}, nullptr, "f.zigbee", false, KeySource::publicKey, ""},
+      {{"info", "f", "--json"}, nullptr, "f", true, KeySource::publicKey, ""},
+      {{"info", "--json", "f"}, nullptr, "f", true, KeySource::publicKey, ""},
+      {{"info"}, "missing FILE operand", "", false, KeySource::publicKey, ""},
+      {{"info", "--json"}, "missing FILE operand", "", false, KeySource::publicKey, ""},
+      {{"info", "f", "g"}, "unexpected operand 'g'", "", false, KeySource::publicKey, ""},
+      {{"info", "f", "--public-key", "02"}, "unknown option '--public-key'", "", false,
+       KeySource::publicKey, ""},
+      {{"info", "f", "-sc.txt"}, "unknown option '-s'", "", false, KeySource::publicKey, ""},
+      {{"info", "f", "-"}, "unexpected operand '-'", "", false, KeySource::publicKey, ""},
+      {{"info", "--", "-f"}, nullptr, "-f", false, KeySource::publicKey, ""},
+      {{"verify", "f", "--public-key", "0203"}, nullptr, "f", false, KeySource::publicKey, "0203"},
+      {{"verify", "f", "--public-key=0203"}, nullptr, "f", false, KeySource::publicKey, "0203"},
+      {{"verify", "--ca-key", "03AB", "f"}, nullptr, "f", false, KeySource::caKey, "03AB"},
+      {{"verify", "f", "-sc.txt"}, nullptr, "f", false, KeySource::credentials, "c.txt"},
+      {{"verify", "f", "-s", "c.txt", "--json"}, nullptr, "f", true, KeySource::credentials,
+       "c.txt"},
+      {{"verify", "f", "--credentials", "c.txt"}, nullptr, "f", false, KeySource::credentials,
+       "c.txt"},
+      {{"verify", "f", "--public-key"}, "option --public-key needs a value", "", false,
+       KeySource::publicKey, ""},
+      {{"verify", "f", "--ca-key"}, "option --ca-key needs a value", "", false,
+       KeySource::publicKey, ""},
+      {{"verify", "f"}, "missing key: give --public-key, --credentials or --ca-key", "", false,
+       KeySource::publicKey, ""},
+      {{"verify", "f", "--ca-key", "02", "-sc"},
+       "give only one of --public-key, --credentials and --ca-key", "", false,
+       KeySource::publicKey, ""},
+      {{"verify", "f", "--public-key", "02", "--public-key", "03"},
+       "option --public-key given more than once", "", false, KeySource::publicKey, ""},
+      {{"verify", "f", "--json=yes", "--public-key", "02"}, "option --json takes no value", "",
+       false, KeySource::publicKey, ""},
+      {{"verify", "f", "--header-string", "x"}, "unknown option '--header-string'", "", false,
+       KeySource::publicKey, ""},
   };
   for (const Case& c : cases) {
-    const std::vector<const char*> argv = argvOf(c.arguments);
-    LongOptionArguments parsed;
-    const char* error = parseLongOptionArguments(longOptionMode(argv[1]),
-                                                 static_cast<int>(argv.size()), argv.data(), parsed);
+    const std::vector<std::string> arguments(c.arguments.begin() + 1, c.arguments.end());
     const std::string label = c.arguments.back();
+    std::string error;
+    InfoOptions info;
+    VerifyOptions verify;
+    if (c.arguments[0] == "info") {
+      error = parseInfoArguments(arguments, info);
+    } else {
+      error = parseVerifyArguments(arguments, verify);
+    }
     if (c.error != nullptr) {
-      EXPECT_STREQ(error, c.error) << label;
+      EXPECT_EQ(error, c.error) << label;
       continue;
     }
-    ASSERT_EQ(error, nullptr) << label;
-    EXPECT_EQ(parsed.file, c.file) << label;
-    EXPECT_EQ(parsed.json, c.json) << label;
-    EXPECT_EQ(parsed.publicKeyGiven, !c.publicKey.empty()) << label;
-    EXPECT_EQ(parsed.publicKey, c.publicKey) << label;
-    EXPECT_EQ(parsed.caKeyGiven, !c.caKey.empty()) << label;
-    EXPECT_EQ(parsed.caKey, c.caKey) << label;
-    EXPECT_EQ(parsed.credentialsGiven, !c.credentials.empty()) << label;
-    EXPECT_EQ(parsed.credentialsPath, c.credentials) << label;
+    ASSERT_EQ(error, "") << label;
+    if (c.arguments[0] == "info") {
+      EXPECT_EQ(info.file, c.file) << label;
+      EXPECT_EQ(info.json, c.json) << label;
+    } else {
+      EXPECT_EQ(verify.file, c.file) << label;
+      EXPECT_EQ(verify.json, c.json) << label;
+      EXPECT_EQ(verify.keySource, c.source) << label;
+      EXPECT_EQ(verify.key, c.key) << label;
+    }
   }
 }
 
@@ -198,15 +208,22 @@ TEST(LongOptions, HeaderStringIsBytesUpToThirtyTwo) {
   }
 }
 
+struct WalkResult {
+  CommandLineOutcome outcome;
+  std::string message;  // the legacy text after an error, else ""
+};
+
 struct Walk {
-  CommandLineResult result;
+  WalkResult result;
   RunSettings settings;
 };
 
 Walk walk(const std::vector<std::string>& arguments) {
   const std::vector<const char*> argv = argvOf(arguments);
   Walk w{{}, RunSettings{}};
-  w.result = parseCommandLine(static_cast<int>(argv.size()), argv.data(), w.settings);
+  Problem problem{Failure::usage, "", "", 0};
+  w.result.outcome = parseCommandLine(static_cast<int>(argv.size()), argv.data(), w.settings, problem);
+  if (w.result.outcome == CommandLineOutcome::error) w.result.message = legacyMessage(problem);
   return w;
 }
 
@@ -249,11 +266,7 @@ TEST(LongOptions, ShareTheLegacyWalk) {
     const Walk w = walk(c.arguments);
     const std::string label = c.arguments.back();
     EXPECT_EQ(w.result.outcome, c.outcome) << label;
-    if (c.message != nullptr) {
-      EXPECT_STREQ(w.result.message, c.message) << label;
-    } else {
-      EXPECT_EQ(w.result.message, nullptr) << label;
-    }
+    EXPECT_EQ(w.result.message, c.message == nullptr ? "" : c.message) << label;
     if (c.outcome == CommandLineOutcome::run) {
       EXPECT_EQ(w.settings.headerFields.fieldControl, c.fieldControl) << label;
     }

@@ -6,8 +6,10 @@
 #include <sstream>
 #include <vector>
 
-#include "driver/ota_file_check.h"
-#include "driver/run.h"
+#include "commands/ota_file_check.h"
+#include "cli/dispatch.h"
+#include "cli/legacy_walk.h"
+#include "commands/conversion.h"
 #include "support/raw_file_generator.h"
 
 namespace otawrap {
@@ -23,22 +25,24 @@ Bytes rawWithImageLength(std::size_t length) {
   return test::rawFileBytes({{{0, data}, {0x80000, Bytes(100, 0)}}, {}});
 }
 
-const char* build(const Bytes& raw, bool signing, std::size_t& fileSize) {
+// The legacy text of the build's failure, or "" after success.
+std::string build(const Bytes& raw, bool signing, std::size_t& fileSize) {
   auto context = std::make_unique<RunContext>();
   otaHeaderDefaults(context->header);
   context->settings.signing = signing;
   context->settings.credentials.privateKey[20] = 1;  // test key
   MemorySource source(raw.data(), raw.size());
-  const char* error = runBuildFile(*context, &source);
+  Problem problem{Failure::usage, "", "", 0};
+  const bool built = runBuildFile(*context, &source, problem);
   fileSize = context->header.totalImageSize;
-  if (error == nullptr) {
+  if (built) {
     EXPECT_EQ(context->position, fileSize);
     if (!signing) {
       test::checkUnsignedOtaFile(Bytes(context->image.begin(), context->image.begin() + fileSize),
                                  0);
     }
   }
-  return error;
+  return built ? "" : legacyMessage(problem);
 }
 
 TEST(Run, ImageBufferBoundsAreExact) {
@@ -61,12 +65,12 @@ TEST(Run, ImageBufferBoundsAreExact) {
   };
   for (const Case& c : cases) {
     std::size_t fileSize = 0;
-    const char* error = build(rawWithImageLength(c.imageLength), c.signing, fileSize);
+    const std::string error = build(rawWithImageLength(c.imageLength), c.signing, fileSize);
     if (c.error == nullptr) {
-      EXPECT_EQ(error, nullptr) << c.imageLength;
+      EXPECT_EQ(error, "") << c.imageLength;
       EXPECT_EQ(fileSize, c.fileSize) << c.imageLength;
     } else {
-      EXPECT_STREQ(error, c.error) << c.imageLength;
+      EXPECT_EQ(error, c.error) << c.imageLength;
     }
   }
 }
@@ -85,8 +89,10 @@ TEST(Run, PrintsUsageAndErrorsWithoutNewline) {
   };
   for (const Case& c : cases) {
     std::ostringstream out;
-    EXPECT_EQ(runOtawrap(static_cast<int>(c.argv.size()), c.argv.data(), out), c.exitCode);
+    std::ostringstream err;
+    EXPECT_EQ(runOtawrap(static_cast<int>(c.argv.size()), c.argv.data(), out, err), c.exitCode);
     EXPECT_EQ(out.str(), c.output);
+    EXPECT_EQ(err.str(), "");
   }
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/expected_usage.h"
-#include "driver/ota_file_check.h"
+#include "commands/expected_usage.h"
+#include "commands/ota_file_check.h"
 #include "support/image_model.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"

@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "driver/ota_file_check.h"
+#include "commands/ota_file_check.h"
 #include "support/process_control.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"

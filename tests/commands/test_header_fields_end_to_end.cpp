@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/ota_file_check.h"
-#include "driver/run.h"
+#include "commands/ota_file_check.h"
+#include "commands/conversion.h"
 #include "support/openssl_ecdsa.h"
 #include "support/openssl_hash.h"
 #include "support/process_runner.h"
@@ -202,12 +202,13 @@ TEST(HeaderFieldsEndToEnd, BufferBoundCountsTheLongerHeader) {
     context->settings.credentials.privateKey[20] = 1;  // test key
     context->settings.headerFields.fieldControl = 7;
     MemorySource source(raw.data(), raw.size());
-    const char* error = runBuildFile(*context, &source);
+    Problem problem{Failure::usage, "", "", 0};
+    const std::string error = runBuildFile(*context, &source, problem) ? "" : legacyMessage(problem);
     if (c.error != nullptr) {
-      EXPECT_STREQ(error, c.error) << c.imageLength;
+      EXPECT_EQ(error, c.error) << c.imageLength;
       continue;
     }
-    ASSERT_EQ(error, nullptr) << c.imageLength;
+    ASSERT_EQ(error, "") << c.imageLength;
     EXPECT_EQ(context->header.totalImageSize, c.fileSize);
     EXPECT_EQ(context->position, c.fileSize);
     EXPECT_EQ(le(Bytes(context->image.begin(), context->image.begin() + 80), 6, 2), 69u);

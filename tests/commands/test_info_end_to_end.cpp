@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/json_check.h"
-#include "driver/expected_usage.h"
-#include "driver/ota_file_check.h"
+#include "commands/json_check.h"
+#include "commands/expected_usage.h"
+#include "commands/ota_file_check.h"
 #include "ota/ota_file_builder.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "driver/input_file.h"
+#include "commands/input_file.h"
 #include "support/raw_file_generator.h"
 #include "support/temp_directory.h"
 

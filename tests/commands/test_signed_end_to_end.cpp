@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/ota_file_check.h"
+#include "commands/ota_file_check.h"
 #include "support/openssl_ecdsa.h"
 #include "support/openssl_hash.h"
 #include "support/process_runner.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/json_check.h"
-#include "driver/json_writer.h"
+#include "commands/json_check.h"
+#include "report/json_writer.h"
 
 namespace otawrap {
 namespace {
