@@ -1,4 +1,4 @@
-// The OTA file reader behind --info and --verify. The first byte picks the
+// The OTA file reader behind info and verify. The first byte picks the
 // run:
 //   bit 0 clear  the rest is read as an OTA file, whatever it holds: the
 //                reader must stay inside it (ASan) and its report must be
@@ -39,6 +39,15 @@ void checkReport(const OtaFileInfo& info, std::size_t size) {
   if (!info.subElements.empty()) {
     fuzzCheck(info.subElements[0].offset == info.header.headerLength, "chain starts at the header end");
   }
+  // The listing is bounded; the count and the landmarks cover the whole chain.
+  fuzzCheck(info.subElements.size() == std::min(info.subElementCount, kOtaListedSubElementLimit),
+            "the first sub-elements are listed, up to the limit");
+  fuzzCheck(info.subElementCount == 0 || (info.lastSubElement && info.lastSubElement->offset + kOtaSubElementHeadSize +
+                                                                       std::uint64_t{info.lastSubElement->length} <= size),
+            "the last sub-element lies inside the file");
+  fuzzCheck(info.subElementCount < kOtaListedSubElementLimit || !info.lastSubElement ||
+                info.lastSubElement->offset >= info.subElements.back().offset,
+            "the last sub-element is not before the listed ones");
   bool anyFailed = false;
   for (std::size_t i = 0; i < kOtaCheckCount; ++i) {
     const OtaCheck& check = info.checks[i];
@@ -58,8 +67,12 @@ void checkReport(const OtaFileInfo& info, std::size_t size) {
             "the reader does not verify signatures");
   fuzzCheck(otaFileChecksPass(info) == !anyFailed, "overall result agrees with the checks");
   if (info.check(OtaCheckId::subElementChain).state == OtaCheckState::passed &&
-      !info.subElements.empty()) {
-    fuzzCheck(expectedOffset == size, "a passed chain fills the file");
+      info.lastSubElement) {
+    const OtaSubElement& last = *info.lastSubElement;
+    fuzzCheck(last.offset + kOtaSubElementHeadSize + std::uint64_t{last.length} == size,
+              "a passed chain fills the file");
+    fuzzCheck(info.subElementCount > info.subElements.size() || expectedOffset == size,
+              "a fully listed passed chain fills the file");
   }
 }
 
