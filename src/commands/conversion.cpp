@@ -53,8 +53,12 @@ void runApplyHeaderFields(const HeaderFieldSettings& fields, OtaHeader& header) 
 bool runLoadCredentials(const std::string& path, RunSettings& settings, Problem& problem) {
   settings.signing = true;
   settings.credentialsPath = path;
+  return loadCredentials(path, settings.credentials, problem);
+}
+
+bool loadCredentials(const std::string& path, SignerCredentials& credentials, Problem& problem) {
   errno = 0;
-  const CredentialsStatus status = loadSignerCredentials(path.c_str(), settings.credentials);
+  const CredentialsStatus status = loadSignerCredentials(path.c_str(), credentials);
   if (status == CredentialsStatus::ok) return true;
   if (status == CredentialsStatus::cannotOpen) {
     problem = {Failure::cannotOpenCredentials, "", path, errno};

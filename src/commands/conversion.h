@@ -57,8 +57,11 @@ std::size_t runImageLimit(const RunSettings& settings);
 // header length and total size that follow from the field control.
 void runApplyHeaderFields(const HeaderFieldSettings& fields, OtaHeader& header);
 
-// Loads the signer credentials at path into settings (signing on). False with
-// problem set when they cannot be read.
+// Loads the signer credentials at path. False with problem set (naming the
+// file, with the system's reason) when they cannot be read or are invalid.
+bool loadCredentials(const std::string& path, SignerCredentials& credentials, Problem& problem);
+
+// Loads them into settings and turns signing on.
 bool runLoadCredentials(const std::string& path, RunSettings& settings, Problem& problem);
 
 // Builds the complete output file in context.image[0..position) from the

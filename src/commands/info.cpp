@@ -8,15 +8,6 @@
 
 namespace otawrap {
 
-bool readOtaFile(const std::string& path, std::vector<std::uint8_t>& bytes, Problem& problem) {
-  int osError = 0;
-  const InputFileStatus status = inputFileReadAll(path, kOtaFileReadLimit, bytes, osError);
-  if (status == InputFileStatus::ok) return true;
-  problem = {status == InputFileStatus::tooLarge ? Failure::inputTooLarge : Failure::cannotOpenInput,
-             "", path, status == InputFileStatus::tooLarge ? 0 : osError};
-  return false;
-}
-
 int runInfoCommand(const InfoOptions& options, Console console) {
   std::vector<std::uint8_t> bytes;
   Problem problem{Failure::cannotOpenInput, "", options.file, 0};

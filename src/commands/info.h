@@ -2,9 +2,7 @@
 // sound.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "commands/failure.h"
 
@@ -14,10 +12,6 @@ struct InfoOptions {
   std::string file;
   bool json = false;
 };
-
-// Reads an OTA file of at most kOtaFileReadLimit bytes; false with problem
-// set when it cannot be read or is too large.
-bool readOtaFile(const std::string& path, std::vector<std::uint8_t>& bytes, Problem& problem);
 
 // Reads options.file and prints its header fields, sub-elements and checks, as
 // text or as one JSON object. Returns 0 when every check passes, 1 when one

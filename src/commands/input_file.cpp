@@ -50,4 +50,14 @@ InputFileStatus inputFileReadAll(const std::string& path, std::size_t limit,
   }
 }
 
+bool readOtaFile(const std::string& path, std::vector<std::uint8_t>& bytes, Problem& problem) {
+  int osError = 0;
+  const InputFileStatus status = inputFileReadAll(path, kOtaFileReadLimit, bytes, osError);
+  if (status == InputFileStatus::ok) return true;
+  const bool tooLarge = status == InputFileStatus::tooLarge;
+  problem = {tooLarge ? Failure::inputTooLarge : Failure::cannotOpenInput, "", path,
+             tooLarge ? 0 : osError};
+  return false;
+}
+
 }  // namespace otawrap

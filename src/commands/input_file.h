@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "commands/failure.h"
+
 namespace otawrap {
 
 // The largest OTA file info and verify read, the same for both: far above
@@ -33,5 +35,9 @@ inline InputFileStatus inputFileReadAll(const std::string& path, std::size_t lim
   int osError = 0;
   return inputFileReadAll(path, limit, bytes, osError);
 }
+
+// Reads an OTA file of at most kOtaFileReadLimit bytes for info and verify;
+// false with problem set when it cannot be read or is too large.
+bool readOtaFile(const std::string& path, std::vector<std::uint8_t>& bytes, Problem& problem);
 
 }  // namespace otawrap

@@ -5,7 +5,7 @@
 
 #include "codec/hex.h"
 #include "commands/conversion.h"
-#include "commands/info.h"
+#include "commands/input_file.h"
 #include "ecc/point_decode.h"
 #include "ota/reader.h"
 #include "ota/signature_check.h"
@@ -47,9 +47,9 @@ bool decodeKeyText(const std::string& text, const char* what, AffinePoint& point
 bool resolveKey(const VerifyOptions& options, ResolvedKey& key, Problem& problem) {
   key.isCaKey = options.keySource == KeySource::caKey;
   if (options.keySource == KeySource::credentials) {
-    RunSettings settings{};
-    if (!runLoadCredentials(options.key, settings, problem)) return false;
-    ecdsaPublicKey(settings.credentials.privateKey.data(), key.point);  // nonzero mod n
+    SignerCredentials credentials;
+    if (!loadCredentials(options.key, credentials, problem)) return false;
+    ecdsaPublicKey(credentials.privateKey.data(), key.point);  // the key is nonzero mod n
     return true;
   }
   return decodeKeyText(options.key, key.isCaKey ? "CA public key" : "public key", key.point,
