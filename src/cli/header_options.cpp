@@ -10,16 +10,11 @@ namespace otawrap {
 
 namespace {
 
-// Strict hexadecimal of at most 8 digits, through the shared codec.
-bool parseHex(const char* text, int maxDigits, std::uint32_t& value) {
-  return parseHexNumber(text, maxDigits, value);
-}
-
 // Decimal 0..255, or "0x" with one or two hex digits.
 bool parseByteValue(const char* text, std::uint8_t& value) {
   std::uint32_t parsed = 0;
   if (text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    if (!parseHex(text, 2, parsed)) return false;
+    if (!parseHexNumber(text, 2, parsed)) return false;
   } else {
     const std::size_t length = std::strlen(text);
     if (length == 0 || length > 3) return false;
@@ -95,7 +90,7 @@ HeaderOptionMatch applyHeaderOption(const char* name, const char* value,
       break;
     case Field::minimumHw:
     case Field::maximumHw:
-      if (!parseHex(value, 4, parsed)) {
+      if (!parseHexNumber(value, 4, parsed)) {
         *error = "Invalid hardware version: 1 to 4 hex digits expected";
         return HeaderOptionMatch::failed;
       }
