@@ -8,7 +8,7 @@ std::string parseInfoArguments(const Arguments& arguments, InfoOptions& options)
   enum Id : int { kJson };
   const std::vector<OptionSpec> specs = {{kJson, '\0', "json", false, true}};
   ParsedArguments parsed;
-  const std::string error = parseOptions(specs, {1, "FILE"}, arguments, parsed);
+  std::string error = parseOptions(specs, {1, "FILE"}, arguments, parsed);
   if (!error.empty()) return error;
   options.json = !parsed.options.empty();
   options.file = parsed.operands[0];

@@ -58,7 +58,9 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
       spec = findShort(specs, argument[1]);
       if (argument.size() > 2) {
         if (spec != nullptr && !spec->takesValue) {
-          return "option " + name + " takes no value: '" + argument + "'";
+          std::string message = "option " + name;
+          message += " takes no value: '" + argument + "'";
+          return message;
         }
         value = argument.substr(2);
         valueAttached = true;

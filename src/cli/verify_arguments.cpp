@@ -13,7 +13,7 @@ std::string parseVerifyArguments(const Arguments& arguments, VerifyOptions& opti
       {kJson, '\0', "json", false, true},
   };
   ParsedArguments parsed;
-  const std::string error = parseOptions(specs, {1, "FILE"}, arguments, parsed);
+  std::string error = parseOptions(specs, {1, "FILE"}, arguments, parsed);
   if (!error.empty()) return error;
   const ParsedOption* key = nullptr;
   for (const ParsedOption& option : parsed.options) {

@@ -77,7 +77,7 @@ TEST(ConvertArguments, ValuesAndCombinations) {
     std::uint16_t imageType = 0;
     std::uint32_t version = 0;
     Platform platform = Platform::quillDev;
-    std::string outputDirectory = "";
+    std::string outputDirectory{};
   } cases[] = {
       {{"a.raw", "-o", "out", "-m", "100B"}, "", 0x100B, 0, 0, Platform::quillDev, "out" + sep},
       {{"a.raw", "-m0x100b", "-t", "1", "-v", "ABCDEF12"}, "", 0x100B, 1, 0xABCDEF12,

@@ -95,7 +95,7 @@ TEST_F(Subcommands, ConvertWritesTheLegacyBytesAndPrintsThePath) {
   ASSERT_EQ(json.exitCode, 0) << json.errors;
   const auto parsed = test::parseJson(json.output);
   ASSERT_TRUE(parsed) << json.output;
-  test::JsonValue summary = *parsed;
+  const test::JsonValue& summary = *parsed;
   const std::string path = summary["path"].ascii();
   EXPECT_EQ(path.rfind("signed/", 0), 0u) << path;
   const Bytes written = test::readFileBytes(dir_.file(path));
@@ -254,7 +254,7 @@ TEST_F(Subcommands, ReportsAndMemoryStayBoundedOnEmptySubElements) {
     if (arguments.back() == "--json") {
       const auto parsed = test::parseJson(run.output);
       ASSERT_TRUE(parsed);
-      test::JsonValue report = *parsed;
+      const test::JsonValue& report = *parsed;
       EXPECT_EQ(report["subElements"].items.size(), 1000u);
       EXPECT_EQ(report["subElementsOmitted"].number(), kCount + 2 - 1000);
     } else {
