@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.h"
+#include "cli/dispatch.h"
+#include "commands/conversion.h"
 #include "support/raw_file_generator.h"
 
 namespace {
@@ -52,9 +53,9 @@ void convertInMemory(benchmark::State& state) {
   for (auto _ : state) {
     auto context = freshContext(platform);
     otawrap::MemorySource source(raw.data(), raw.size());
-    const char* error = otawrap::runBuildFile(*context, &source);
-    if (error != nullptr) {
-      state.SkipWithError(error);
+    otawrap::Problem problem{otawrap::Failure::usage, "", "", 0};
+    if (!otawrap::runBuildFile(*context, &source, problem)) {
+      state.SkipWithError(otawrap::legacyMessage(problem).c_str());
       break;
     }
     benchmark::DoNotOptimize(context->image.data());
@@ -69,7 +70,8 @@ void convertFromFile(benchmark::State& state) {
   for (auto _ : state) {
     auto context = freshContext(otawrap::Platform::quillDev);
     otawrap::FileSource source;
-    if (!source.open(input.c_str()) || otawrap::runBuildFile(*context, &source) != nullptr) {
+    otawrap::Problem problem{otawrap::Failure::usage, "", "", 0};
+    if (!source.open(input.c_str()) || !otawrap::runBuildFile(*context, &source, problem)) {
       state.SkipWithError("conversion failed");
       break;
     }
@@ -86,7 +88,8 @@ void convertWholeRun(benchmark::State& state) {
   const char* argv[] = {"otawrap", input.c_str(), output.c_str()};
   for (auto _ : state) {
     std::ostringstream out;
-    if (otawrap::runOtawrap(3, argv, out) != 0) {
+    std::ostringstream err;
+    if (otawrap::runOtawrap(3, argv, out, err) != 0) {
       state.SkipWithError(out.str().c_str());
       break;
     }

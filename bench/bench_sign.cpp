@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "driver/run.h"
+#include "commands/conversion.h"
 #include "ota/signed_file.h"
 #include "sign/ecdsa.h"
 #include "sign/mmo.h"
@@ -77,7 +77,8 @@ void convertSigned(benchmark::State& state) {
     context->settings.signing = true;
     std::copy(kKey.begin(), kKey.end(), context->settings.credentials.privateKey.begin());
     otawrap::MemorySource source(raw.data(), raw.size());
-    if (otawrap::runBuildFile(*context, &source) != nullptr) {
+    otawrap::Problem problem{otawrap::Failure::usage, "", "", 0};
+    if (!otawrap::runBuildFile(*context, &source, problem)) {
       state.SkipWithError("signed conversion failed");
       break;
     }

@@ -1,5 +1,5 @@
-// The argument walks on arbitrary argument vectors (the conversion's, and the
-// one of --info and --verify): the input, split at zero bytes, gives argv[1..]
+// The argument walks on arbitrary argument vectors (the legacy walk, and the
+// subcommands' parser): the input, split at zero bytes, gives argv[1..]
 // (arguments of any length, up to 256 of them). -s loads credentials at once,
 // so the target keeps its own directory holding a valid ("good"), an invalid
 // ("bad") and an over-long ("big") credentials file, and every -s path is
@@ -19,8 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/cli.h"
-#include "driver/long_options.h"
+#include "cli/legacy_walk.h"
+#include "cli/command_arguments.h"
+#include "cli/header_options.h"
 #include "support/fuzz_check.h"
 
 namespace {
@@ -87,11 +88,10 @@ bool knownMessage(const char* message) {
       "Invalid hardware version: 1 to 4 hex digits expected",
       "Minimum and maximum hardware versions must be given together",
       "Minimum hardware version is above the maximum",
-      "Missing value for --public-key",
-      "Missing value for --ca-key",
-      "Unknown option",
-      "Only one file may be given",
-      "Missing file name",
+      "Missing value for -o",
+      "Missing value for -m",
+      "Missing value for -t",
+      "Missing value for -v",
   };
   return std::any_of(std::begin(kMessages), std::end(kMessages),
                      [message](const char* known) { return std::strcmp(message, known) == 0; });
@@ -126,34 +126,51 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   argv.reserve(arguments.size());
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
 
-  // --info and --verify take their own argument walk.
-  const LongOptionMode mode = argv.size() > 1 ? longOptionMode(argv[1]) : LongOptionMode::none;
-  if (mode == LongOptionMode::info || mode == LongOptionMode::verify) {
-    LongOptionArguments parsed;
-    const char* error =
-        parseLongOptionArguments(mode, static_cast<int>(argv.size()), argv.data(), parsed);
-    if (error != nullptr) {
-      fuzzCheck(knownMessage(error), "known long-option error message");
-      return 0;
+  // The subcommands take the table-driven parser: an error is one line that
+  // names something, success fills the options from exactly one operand.
+  const std::string command = arguments.size() > 1 ? arguments[1] : "";
+  const std::vector<std::string> rest(arguments.size() > 2 ? arguments.begin() + 2 : arguments.end(),
+                                      arguments.end());
+  std::string error = "-";
+  if (command == "convert") {
+    ConvertOptions options;
+    error = parseConvertArguments(rest, options);
+    if (error.empty()) {
+      fuzzCheck(options.settings.outputFile.empty() || !options.createOutputDirectory,
+                "--output and --output-dir exclude each other");
+      fuzzCheck(options.settings.inputFileName.size() < kPathBufferSize, "input name fits");
     }
-    fuzzCheck(parsed.file.size() < kPathBufferSize, "mode file operand fits its buffer");
-    fuzzCheck(mode == LongOptionMode::verify || (!parsed.publicKeyGiven && !parsed.caKeyGiven),
-              "key options only for --verify");
+  } else if (command == "info" || command == "--info") {
+    InfoOptions options;
+    error = parseInfoArguments(rest, options);
+  } else if (command == "verify" || command == "--verify") {
+    VerifyOptions options;
+    error = parseVerifyArguments(rest, options);
+    if (error.empty()) {
+      fuzzCheck(std::find(rest.begin(), rest.end(), options.file) != rest.end(), "file operand taken");
+    }
+  }
+  if (error != "-") {
+    fuzzCheck(error.find('\n') == std::string::npos, "one-line parser error");
     return 0;
   }
 
   RunSettings settings{};
-  const CommandLineResult result =
-      parseCommandLine(static_cast<int>(argv.size()), argv.data(), settings);
+  Problem problem{Failure::usage, "", "", 0};
+  const CommandLineOutcome outcome =
+      parseCommandLine(static_cast<int>(argv.size()), argv.data(), settings, problem);
+  struct {
+    CommandLineOutcome outcome;
+    std::string message;
+  } result{outcome, outcome == CommandLineOutcome::error ? legacyMessage(problem) : ""};
 
   if (arguments.size() <= 1 || (!arguments[1].empty() && arguments[1][0] == '-')) {
     fuzzCheck(result.outcome == CommandLineOutcome::usage, "usage without an input file");
   }
   if (result.outcome == CommandLineOutcome::error) {
-    fuzzCheck(result.message != nullptr && knownMessage(result.message), "known error message");
+    fuzzCheck(knownMessage(result.message.c_str()), "known error message");
     return 0;
   }
-  fuzzCheck(result.message == nullptr, "no message without an error");
   if (result.outcome == CommandLineOutcome::usage) return 0;
 
   fuzzCheck(settings.inputFileName == arguments[1], "input file name");

@@ -1,4 +1,4 @@
-// The OTA file reader behind --info and --verify. The first byte picks the
+// The OTA file reader behind info and verify. The first byte picks the
 // run:
 //   bit 0 clear  the rest is read as an OTA file, whatever it holds: the
 //                reader must stay inside it (ASan) and its report must be
@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "driver/run.h"
+#include "commands/conversion.h"
 #include "image/byte_source.h"
 #include "ota/header.h"
 #include "ota/reader.h"
@@ -39,6 +39,15 @@ void checkReport(const OtaFileInfo& info, std::size_t size) {
   if (!info.subElements.empty()) {
     fuzzCheck(info.subElements[0].offset == info.header.headerLength, "chain starts at the header end");
   }
+  // The listing is bounded; the count and the landmarks cover the whole chain.
+  fuzzCheck(info.subElements.size() == std::min(info.subElementCount, kOtaListedSubElementLimit),
+            "the first sub-elements are listed, up to the limit");
+  fuzzCheck(info.subElementCount == 0 || (info.lastSubElement && info.lastSubElement->offset + kOtaSubElementHeadSize +
+                                                                       std::uint64_t{info.lastSubElement->length} <= size),
+            "the last sub-element lies inside the file");
+  fuzzCheck(info.subElementCount < kOtaListedSubElementLimit || !info.lastSubElement ||
+                info.lastSubElement->offset >= info.subElements.back().offset,
+            "the last sub-element is not before the listed ones");
   bool anyFailed = false;
   for (std::size_t i = 0; i < kOtaCheckCount; ++i) {
     const OtaCheck& check = info.checks[i];
@@ -58,8 +67,12 @@ void checkReport(const OtaFileInfo& info, std::size_t size) {
             "the reader does not verify signatures");
   fuzzCheck(otaFileChecksPass(info) == !anyFailed, "overall result agrees with the checks");
   if (info.check(OtaCheckId::subElementChain).state == OtaCheckState::passed &&
-      !info.subElements.empty()) {
-    fuzzCheck(expectedOffset == size, "a passed chain fills the file");
+      info.lastSubElement) {
+    const OtaSubElement& last = *info.lastSubElement;
+    fuzzCheck(last.offset + kOtaSubElementHeadSize + std::uint64_t{last.length} == size,
+              "a passed chain fills the file");
+    fuzzCheck(info.subElementCount > info.subElements.size() || expectedOffset == size,
+              "a fully listed passed chain fills the file");
   }
 }
 
@@ -94,10 +107,11 @@ void readWrittenFile(const std::uint8_t* raw, std::size_t size, std::uint8_t con
     fields.maximumHardwareVersion = 0x0304;
   }
   MemorySource source(raw, size);
-  const char* error = runBuildFile(*context, &source);
+  Problem problem{Failure::usage, "", "", 0};
+  const bool built = runBuildFile(*context, &source, problem);
   // A refused file may have written up to the end of the buffer.
-  written = error == nullptr ? context->position : context->image.size();
-  if (error != nullptr) return;
+  written = built ? context->position : context->image.size();
+  if (!built) return;
 
   const std::size_t length = context->header.totalImageSize;
   fuzzCheck(length == context->position, "written length");

@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/run.h"
+#include "codec/bytes.h"
+#include "commands/conversion.h"
 #include "ecc/field.h"
 #include "ecc/modn.h"
 #include "image/byte_source.h"
@@ -162,6 +163,27 @@ void arithmeticSeeds(const fs::path& root) {
   }
 }
 
+// The shape that once cost memory and output in proportion to the file: a
+// header, then `count` empty sub-elements (6 bytes each), more than a report
+// lists, then a certificate and a signature the checks must still find.
+Bytes emptySubElementFile(std::size_t count) {
+  Bytes file(otawrap::kOtaHeaderBaseLength, 0);
+  otawrap::storeLittle32(otawrap::kOtaFileIdentifier, file.data());
+  otawrap::storeLittle16(0x0100, file.data() + 4);
+  otawrap::storeLittle16(static_cast<std::uint16_t>(file.size()), file.data() + 6);
+  const Bytes empty = {0x34, 0x12, 0, 0, 0, 0};
+  for (std::size_t i = 0; i < count; ++i) file.insert(file.end(), empty.begin(), empty.end());
+  for (const auto& [tag, length] : {std::pair<std::uint16_t, std::uint32_t>{0x0002, 48}, {0x0001, 50}}) {
+    Bytes head(6);
+    otawrap::storeLittle16(tag, head.data());
+    otawrap::storeLittle32(length, head.data() + 2);
+    file.insert(file.end(), head.begin(), head.end());
+    file.insert(file.end(), length, 0x5A);
+  }
+  otawrap::storeLittle32(static_cast<std::uint32_t>(file.size()), file.data() + 52);
+  return file;
+}
+
 // OTA files from the tool's own writer, for the reader target: read as they
 // are (control byte 0x00), and the raw files behind them for the writer run
 // (odd control bytes: platform, signing, no-image mode, header fields).
@@ -184,7 +206,8 @@ void otaReaderSeeds(const fs::path& root) {
     context->settings.noImage = (control & 0x10) != 0;
     context->settings.credentials.privateKey[20] = 0x33;
     otawrap::MemorySource source(raw.data(), raw.size());
-    if (otawrap::runBuildFile(*context, &source) == nullptr) {
+    otawrap::Problem problem{otawrap::Failure::usage, "", "", 0};
+    if (otawrap::runBuildFile(*context, &source, problem)) {
       out.add(prefixed(0x00, Bytes(context->image.begin(),
                                    context->image.begin() +
                                        static_cast<std::ptrdiff_t>(context->position))));
@@ -192,6 +215,7 @@ void otaReaderSeeds(const fs::path& root) {
   }
   out.add(Bytes{0x00});
   out.add(Bytes{0x00, 0x1E, 0xF1, 0xEE, 0x0B});
+  out.add(prefixed(0x00, emptySubElementFile(1100)));
 }
 
 }  // namespace

@@ -24,14 +24,14 @@ status=0
 echo "cppcheck: every file of the compile database"
 # useStlAlgorithm: a plain loop over a fixed array reads as clearly as an algorithm call.
 # constParameterCallback (bench/): benchmark::State& is the signature Google Benchmark calls.
-# knownConditionTrueFalse (tests/driver/json_check.h): the checker's parser steps and
+# knownConditionTrueFalse (tests/commands/json_check.h): the checker's parser steps and
 #   succeeds in one "return ++i_, true", which cppcheck reads as a constant condition.
 # constVariable (tests/): the table-driven tests declare their case tables inline
 #   (struct Case {...} cases[] = ...); const there would be style only.
 cppcheck --project="$build/compile_commands.json" --library=googletest --std=c++17 --enable=warning,style,performance,portability \
   --inline-suppr --suppress=missingIncludeSystem --suppress=useStlAlgorithm \
   --suppress='constParameterCallback:bench/*' --suppress='constVariable:tests/*' \
-  --suppress='knownConditionTrueFalse:tests/driver/json_check.h' \
+  --suppress='knownConditionTrueFalse:tests/commands/json_check.h' \
   --error-exitcode=1 --quiet -j "$jobs" \
   --template='{file}:{line}: {severity} {id}: {message}' || status=1
 

@@ -4,7 +4,11 @@
 #include <cstdint>
 #include <random>
 
+#include <cerrno>
+#include <sys/stat.h>
+
 #ifdef _WIN32
+#include <direct.h>
 #include <process.h>
 #include <windows.h>
 #else
@@ -58,5 +62,60 @@ bool fsReplaceFile(const std::string& from, const std::string& to) {
 }
 
 void fsRemove(const std::string& path) { static_cast<void>(std::remove(path.c_str())); }
+
+namespace {
+
+bool isDirectory(const std::string& path) {
+#ifdef _WIN32
+  struct _stat status;
+  return _stat(path.c_str(), &status) == 0 && (status.st_mode & _S_IFDIR) != 0;
+#else
+  struct stat status;
+  return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+#endif
+}
+
+bool makeDirectory(const std::string& path) {
+#ifdef _WIN32
+  return _mkdir(path.c_str()) == 0;
+#else
+  return mkdir(path.c_str(), 0777) == 0;
+#endif
+}
+
+bool isSeparator(char c) {
+#ifdef _WIN32
+  return c == '/' || c == '\\';
+#else
+  return c == '/';
+#endif
+}
+
+}  // namespace
+
+bool fsCreateDirectories(const std::string& directory, int& osError) {
+  // Each prefix that ends before a separator, then the whole path.
+  for (std::size_t end = 1; end <= directory.size(); ++end) {
+    if (end < directory.size() && !isSeparator(directory[end])) continue;
+    const std::string prefix = directory.substr(0, end);
+    if (isSeparator(prefix.back()) || isDirectory(prefix)) continue;
+    errno = 0;
+    if (!makeDirectory(prefix) && !isDirectory(prefix)) {
+      osError = errno;
+      return false;
+    }
+  }
+  osError = 0;
+  return directory.empty() || isDirectory(directory);
+}
+
+bool fsNameAllowed(const std::string& name) {
+#ifdef _WIN32
+  return name.find_first_of("*?\"<>|:") == std::string::npos;
+#else
+  static_cast<void>(name);
+  return true;
+#endif
+}
 
 }  // namespace otawrap

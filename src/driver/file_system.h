@@ -26,4 +26,12 @@ bool fsReplaceFile(const std::string& from, const std::string& to);
 // Removes a file; failures are ignored.
 void fsRemove(const std::string& path);
 
+// Creates directory and every missing parent. True when it exists as a
+// directory afterwards; else false with osError set to errno.
+bool fsCreateDirectories(const std::string& directory, int& osError);
+
+// False when this platform cannot hold name as a file name (on Windows any
+// of * ? " < > | :); always true elsewhere.
+bool fsNameAllowed(const std::string& name);
+
 }  // namespace otawrap

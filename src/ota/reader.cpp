@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "codec/bytes.h"
 #include "image/assembly.h"
 #include "image/crc.h"
 #include "image/platform.h"
@@ -11,32 +12,10 @@ namespace otawrap {
 namespace {
 
 // Little-endian reads; callers have checked that the bytes are there.
-std::uint16_t get16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
+std::uint16_t get16(const std::uint8_t* p) { return loadLittle16(p); }
+std::uint32_t get32(const std::uint8_t* p) { return loadLittle32(p); }
 
-std::uint32_t get32(const std::uint8_t* p) {
-  return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-         (std::uint32_t{p[3]} << 24);
-}
-
-constexpr OtaCheck kPassed{OtaCheckState::passed, nullptr, false, false, 0, 0};
-
-OtaCheck failed(const char* reason) {
-  return {OtaCheckState::failed, reason, false, false, 0, 0};
-}
-
-OtaCheck failed(const char* reason, std::uint64_t expected, std::uint64_t found) {
-  return {OtaCheckState::failed, reason, true, false, expected, found};
-}
-
-OtaCheck failedHex(const char* reason, std::uint64_t expected, std::uint64_t found) {
-  return {OtaCheckState::failed, reason, true, true, expected, found};
-}
-
-OtaCheck notApplicable(const char* reason) {
-  return {OtaCheckState::notApplicable, reason, false, false, 0, 0};
-}
+constexpr OtaCheck kPassed = OtaCheck::passed();
 
 void readHeader(const std::uint8_t* file, std::size_t size, OtaFileInfo& info) {
   OtaHeader& h = info.header;
@@ -82,18 +61,30 @@ void readHeader(const std::uint8_t* file, std::size_t size, OtaFileInfo& info) {
 
 OtaCheck checkHeaderLength(const OtaFileInfo& info) {
   if (!info.headerComplete) {
-    return failed("file shorter than the 56-byte header", kOtaHeaderBaseLength, info.fileSize);
+    return OtaCheck::failed("file shorter than the 56-byte header", kOtaHeaderBaseLength, info.fileSize);
   }
   const std::uint16_t expected = otaHeaderLengthFor(info.header.fieldControl);
   if (info.header.headerLength != expected) {
-    return failed("header length does not match the field-control bits", expected,
+    return OtaCheck::failed("header length does not match the field-control bits", expected,
                   info.header.headerLength);
   }
   if (info.header.headerLength > info.fileSize) {
-    return failed("header runs past the end of the file", info.header.headerLength,
+    return OtaCheck::failed("header runs past the end of the file", info.header.headerLength,
                   info.fileSize);
   }
   return kPassed;
+}
+
+void noteFirst(std::optional<OtaSubElement>& slot, const OtaSubElement& element) {
+  if (!slot) slot = element;
+}
+
+void noteSubElement(const OtaSubElement& element, OtaFileInfo& info) {
+  if (element.tag == kOtaTagUpgradeImage) noteFirst(info.firstUpgradeImage, element);
+  if (element.tag == kOtaTagSignature) noteFirst(info.firstSignature, element);
+  if (element.tag == kOtaTagCertificate) noteFirst(info.firstCertificate, element);
+  info.beforeLastSubElement = info.lastSubElement;
+  info.lastSubElement = element;
 }
 
 // Walks the sub-elements from the header length to the end of the file.
@@ -101,21 +92,26 @@ OtaCheck walkSubElements(const std::uint8_t* file, OtaFileInfo& info) {
   const std::size_t size = info.fileSize;
   const std::size_t start = info.header.headerLength;
   if (!info.headerComplete || start < kOtaHeaderBaseLength || start > size) {
-    return failed("no sub-elements: header length outside the file");
+    return OtaCheck::failed("no sub-elements: header length outside the file");
   }
   std::size_t at = start;
   while (at < size) {
     if (size - at < kOtaSubElementHeadSize) {
-      return failed("sub-element head cut short by the end of the file", at + kOtaSubElementHeadSize,
+      return OtaCheck::failed("sub-element head cut short by the end of the file", at + kOtaSubElementHeadSize,
                     size);
     }
     const std::uint16_t tag = get16(file + at);
     const std::uint32_t length = get32(file + at + 2);
     if (length > size - at - kOtaSubElementHeadSize) {
-      return failed("sub-element runs past the end of the file",
+      return OtaCheck::failed("sub-element runs past the end of the file",
                     std::uint64_t{at} + kOtaSubElementHeadSize + length, size);
     }
-    info.subElements.push_back({tag, at, length});
+    const OtaSubElement element{tag, at, length};
+    if (info.subElementCount < kOtaListedSubElementLimit) {
+      info.subElements.push_back(element);
+    }
+    ++info.subElementCount;
+    noteSubElement(element, info);
     at += kOtaSubElementHeadSize + length;
   }
   return kPassed;
@@ -123,50 +119,47 @@ OtaCheck walkSubElements(const std::uint8_t* file, OtaFileInfo& info) {
 
 // Why the image checks do not apply: a broken chain may have hidden the image.
 OtaCheck noUpgradeImage(const OtaFileInfo& info) {
-  return notApplicable(info.check(OtaCheckId::subElementChain).state == OtaCheckState::passed
+  return OtaCheck::notApplicable(info.check(OtaCheckId::subElementChain).state == OtaCheckState::passed
                            ? "no upgrade image"
                            : "no complete upgrade image");
 }
 
-const OtaSubElement* findTag(const OtaFileInfo& info, std::uint16_t tag) {
-  for (const OtaSubElement& e : info.subElements) {
-    if (e.tag == tag) return &e;
-  }
-  return nullptr;
+const OtaSubElement* upgradeImage(const OtaFileInfo& info) {
+  return info.firstUpgradeImage ? &*info.firstUpgradeImage : nullptr;
 }
 
 OtaCheck checkPreamble(const std::uint8_t* file, const OtaFileInfo& info) {
-  const OtaSubElement* image = findTag(info, kOtaTagUpgradeImage);
+  const OtaSubElement* image = upgradeImage(info);
   if (image == nullptr) {
     return noUpgradeImage(info);
   }
   if (image->length < kImagePreambleEnd) {
-    return failed("upgrade image shorter than its preamble", kImagePreambleEnd, image->length);
+    return OtaCheck::failed("upgrade image shorter than its preamble", kImagePreambleEnd, image->length);
   }
   const std::uint8_t* data = file + image->offset + kOtaSubElementHeadSize;
   const OtaHeader& h = info.header;
   const std::uint32_t length = get32(data + kImageLengthOffset);
   if (length != image->length) {
-    return failed("preamble length differs from the sub-element length", image->length, length);
+    return OtaCheck::failed("preamble length differs from the sub-element length", image->length, length);
   }
   const std::uint16_t manufacturer = get16(data + kImageManufacturerOffset);
   if (manufacturer != h.manufacturerCode) {
-    return failedHex("preamble manufacturer code differs from the header", h.manufacturerCode,
+    return OtaCheck::failedHex("preamble manufacturer code differs from the header", h.manufacturerCode,
                   manufacturer);
   }
   const std::uint16_t imageType = get16(data + kImageTypeOffset);
   if (imageType != h.imageType) {
-    return failedHex("preamble image type differs from the header", h.imageType, imageType);
+    return OtaCheck::failedHex("preamble image type differs from the header", h.imageType, imageType);
   }
   const std::uint32_t version = get32(data + kImageFileVersionOffset);
   if (version != h.fileVersion) {
-    return failedHex("preamble file version differs from the header", h.fileVersion, version);
+    return OtaCheck::failedHex("preamble file version differs from the header", h.fileVersion, version);
   }
   return kPassed;
 }
 
 OtaCheck checkCrc(const std::uint8_t* file, OtaFileInfo& info) {
-  const OtaSubElement* image = findTag(info, kOtaTagUpgradeImage);
+  const OtaSubElement* image = upgradeImage(info);
   if (image == nullptr) {
     return noUpgradeImage(info);
   }
@@ -176,7 +169,7 @@ OtaCheck checkCrc(const std::uint8_t* file, OtaFileInfo& info) {
   const std::uint32_t offsets[] = {platformCrcOffset(Platform::quillDev),
                                    platformCrcOffset(Platform::fenBoard)};
   if (length < offsets[0] + 4) {
-    return failed("upgrade image too short for its CRC", offsets[0] + 4, length);
+    return OtaCheck::failed("upgrade image too short for its CRC", offsets[0] + 4, length);
   }
   for (std::uint32_t offset : offsets) {
     std::uint16_t crc = imageCrcUpdate(0, data, offset);
@@ -187,35 +180,32 @@ OtaCheck checkCrc(const std::uint8_t* file, OtaFileInfo& info) {
       return kPassed;
     }
   }
-  return failed("image CRC matches at neither offset 0x88 nor 0");
+  return OtaCheck::failed("image CRC matches at neither offset 0x88 nor 0");
 }
 
 OtaCheck checkSignatureLayout(const OtaFileInfo& info) {
-  const OtaSubElement* signature = findTag(info, kOtaTagSignature);
-  const OtaSubElement* certificate = findTag(info, kOtaTagCertificate);
-  if (signature == nullptr && certificate == nullptr) {
-    return notApplicable("unsigned file");
+  if (!info.firstSignature && !info.firstCertificate) {
+    return OtaCheck::notApplicable("unsigned file");
   }
-  if (signature == nullptr) {
-    return failed("certificate without a signature");
+  if (!info.firstSignature) {
+    return OtaCheck::failed("certificate without a signature");
   }
-  const std::size_t count = info.subElements.size();
-  const OtaSubElement& last = info.subElements[count - 1];
+  const OtaSubElement& last = *info.lastSubElement;
   if (last.tag != kOtaTagSignature) {
-    return failed("signature is not the last sub-element");
+    return OtaCheck::failed("signature is not the last sub-element");
   }
   const std::uint32_t signatureLength = kOtaSignatureSubElementSize - kOtaSubElementHeadSize;
   if (last.length != signatureLength) {
-    return failed("signature length is not 50", signatureLength, last.length);
+    return OtaCheck::failed("signature length is not 50", signatureLength, last.length);
   }
-  if (count < 2 || info.subElements[count - 2].tag != kOtaTagCertificate) {
-    return failed("no certificate right before the signature");
+  if (!info.beforeLastSubElement || info.beforeLastSubElement->tag != kOtaTagCertificate) {
+    return OtaCheck::failed("no certificate right before the signature");
   }
   const std::uint32_t certificateLength =
       kOtaCertificateSubElementSize - kOtaSubElementHeadSize;
-  if (info.subElements[count - 2].length != certificateLength) {
-    return failed("certificate length is not 48", certificateLength,
-                  info.subElements[count - 2].length);
+  if (info.beforeLastSubElement->length != certificateLength) {
+    return OtaCheck::failed("certificate length is not 48", certificateLength,
+                  info.beforeLastSubElement->length);
   }
   return kPassed;
 }
@@ -231,10 +221,10 @@ OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size) {
   }
 
   if (size < 4) {
-    info.check(OtaCheckId::fileIdentifier) = failed("file shorter than the identifier", 4, size);
+    info.check(OtaCheckId::fileIdentifier) = OtaCheck::failed("file shorter than the identifier", 4, size);
   } else if (get32(file) != kOtaFileIdentifier) {
     info.check(OtaCheckId::fileIdentifier) =
-        failedHex("not the OTA file identifier", kOtaFileIdentifier, get32(file));
+        OtaCheck::failedHex("not the OTA file identifier", kOtaFileIdentifier, get32(file));
   }
 
   if (info.headerComplete) {
@@ -242,17 +232,16 @@ OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size) {
   }
   info.check(OtaCheckId::headerLength) = checkHeaderLength(info);
   if (!info.headerComplete) {
-    info.check(OtaCheckId::totalImageSize) = failed("no complete header");
+    info.check(OtaCheckId::totalImageSize) = OtaCheck::failed("no complete header");
   } else if (info.header.totalImageSize != size) {
     info.check(OtaCheckId::totalImageSize) =
-        failed("total image size differs from the file size", size, info.header.totalImageSize);
+        OtaCheck::failed("total image size differs from the file size", size, info.header.totalImageSize);
   }
   info.check(OtaCheckId::subElementChain) = walkSubElements(file, info);
   info.check(OtaCheckId::imagePreamble) = checkPreamble(file, info);
   info.check(OtaCheckId::imageCrc) = checkCrc(file, info);
   info.check(OtaCheckId::signatureLayout) = checkSignatureLayout(info);
-  info.check(OtaCheckId::signatureVerification) = {OtaCheckState::notRun, "not asked for",
-                                                   false, false, 0, 0};
+  info.check(OtaCheckId::signatureVerification) = OtaCheck::notRun("not asked for");
   return info;
 }
 

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "ota/header.h"
@@ -39,7 +40,33 @@ struct OtaCheck {
   bool hexValues;      // they are identifiers, best shown in hexadecimal
   std::uint64_t expected;
   std::uint64_t found;
+
+  static constexpr OtaCheck passed() {
+    return {OtaCheckState::passed, nullptr, false, false, 0, 0};
+  }
+  static constexpr OtaCheck failed(const char* why) {
+    return {OtaCheckState::failed, why, false, false, 0, 0};
+  }
+  static constexpr OtaCheck failed(const char* why, std::uint64_t expectedValue,
+                                   std::uint64_t foundValue) {
+    return {OtaCheckState::failed, why, true, false, expectedValue, foundValue};
+  }
+  // The same, with identifiers that read best in hexadecimal.
+  static constexpr OtaCheck failedHex(const char* why, std::uint64_t expectedValue,
+                                      std::uint64_t foundValue) {
+    return {OtaCheckState::failed, why, true, true, expectedValue, foundValue};
+  }
+  static constexpr OtaCheck notApplicable(const char* why) {
+    return {OtaCheckState::notApplicable, why, false, false, 0, 0};
+  }
+  static constexpr OtaCheck notRun(const char* why) {
+    return {OtaCheckState::notRun, why, false, false, 0, 0};
+  }
 };
+
+// How many sub-elements otaFileRead lists; the chain beyond is walked and
+// counted but not stored, so a file of empty sub-elements costs no memory.
+inline constexpr std::size_t kOtaListedSubElementLimit = 1000;
 
 struct OtaSubElement {
   std::uint16_t tag;
@@ -58,9 +85,18 @@ struct OtaFileInfo {
   bool securityCredentialVersionPresent;
   bool destinationPresent;
   bool hardwareVersionsPresent;
-  // The complete sub-elements from the header length on, in file order; a
-  // sub-element cut short by the end of the file is not listed.
+  // The first kOtaListedSubElementLimit complete sub-elements from the header
+  // length on, in file order; a sub-element cut short by the end of the file
+  // is not listed. subElementCount counts every complete one.
   std::vector<OtaSubElement> subElements;
+  std::size_t subElementCount;
+  // What the checks need from the whole chain: the first sub-element with
+  // each known tag, and the last two.
+  std::optional<OtaSubElement> firstUpgradeImage;
+  std::optional<OtaSubElement> firstSignature;
+  std::optional<OtaSubElement> firstCertificate;
+  std::optional<OtaSubElement> lastSubElement;
+  std::optional<OtaSubElement> beforeLastSubElement;
   // Where the image CRC matched (0x88 or 0) and its value, when imageCrc passed.
   std::uint32_t imageCrcOffset;
   std::uint16_t imageCrc;

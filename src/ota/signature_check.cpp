@@ -10,18 +10,14 @@ namespace {
 constexpr std::size_t kAddressOctets = 8;
 constexpr std::size_t kScalarOctets = 21;
 
-OtaCheck failedCheck(const char* reason) {
-  return OtaCheck{OtaCheckState::failed, reason, false, false, 0, 0};
-}
-
 // Offset of the signature sub-element's head; 0 unless the layout check passed
 // (then it is last, 56 bytes long and inside the file).
 std::size_t signatureOffset(const OtaFileInfo& info) {
   if (info.check(OtaCheckId::signatureLayout).state != OtaCheckState::passed ||
-      info.subElements.size() < 2) {
+      !info.beforeLastSubElement) {
     return 0;
   }
-  const OtaSubElement& last = info.subElements.back();
+  const OtaSubElement& last = *info.lastSubElement;
   if (last.offset + kOtaSignatureSubElementSize != info.fileSize) {
     return 0;
   }
@@ -30,26 +26,34 @@ std::size_t signatureOffset(const OtaFileInfo& info) {
 
 }  // namespace
 
+OtaCheck otaSignatureUnusable(const OtaFileInfo& info) {
+  if (info.check(OtaCheckId::signatureLayout).state == OtaCheckState::notApplicable) {
+    return OtaCheck::failed("the file is not signed");
+  }
+  if (signatureOffset(info) == 0) {
+    return OtaCheck::failed("the signature is not the last sub-element of the file");
+  }
+  return OtaCheck::passed();
+}
+
 OtaCheck otaSignatureCheck(const std::uint8_t* file, const OtaFileInfo& info,
                            const AffinePoint& publicKey) {
-  if (info.check(OtaCheckId::signatureLayout).state == OtaCheckState::notApplicable) {
-    return failedCheck("the file is not signed");
+  const OtaCheck usable = otaSignatureUnusable(info);
+  if (usable.state != OtaCheckState::passed) {
+    return usable;
   }
   const std::size_t at = signatureOffset(info);
-  if (at == 0) {
-    return failedCheck("the signature is not the last sub-element of the file");
-  }
   if (at >= (std::size_t{1} << 29)) {
-    return failedCheck("file too large to hash");
+    return OtaCheck::failed("file too large to hash");
   }
   std::uint8_t digest[mmoDigestSize];
   mmoHash(file, static_cast<std::uint32_t>(at), digest);
   const std::uint8_t* r = file + at + kOtaSubElementHeadSize + kAddressOctets;
   const std::uint8_t* s = r + kScalarOctets;
   if (ecdsaVerify(publicKey, digest, r, s) == 0) {
-    return failedCheck("the signature does not match the key");
+    return OtaCheck::failed("the signature does not match the key");
   }
-  return OtaCheck{OtaCheckState::passed, nullptr, false, false, 0, 0};
+  return OtaCheck::passed();
 }
 
 const std::uint8_t* otaCertificateBytes(const std::uint8_t* file, const OtaFileInfo& info) {
@@ -57,7 +61,7 @@ const std::uint8_t* otaCertificateBytes(const std::uint8_t* file, const OtaFileI
   if (at == 0) {
     return nullptr;
   }
-  const OtaSubElement& certificate = info.subElements[info.subElements.size() - 2];
+  const OtaSubElement& certificate = *info.beforeLastSubElement;
   return file + certificate.offset + kOtaSubElementHeadSize;
 }
 

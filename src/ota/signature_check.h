@@ -17,6 +17,10 @@ namespace otawrap {
 OtaCheck otaSignatureCheck(const std::uint8_t* file, const OtaFileInfo& info,
                            const AffinePoint& publicKey);
 
+// The failed signature check of a file whose layout leaves no signature to
+// verify (unsigned, or the signature not last); a passed check otherwise.
+OtaCheck otaSignatureUnusable(const OtaFileInfo& info);
+
 // The 48 certificate bytes right before the signature, or nullptr unless
 // signatureLayout passed.
 const std::uint8_t* otaCertificateBytes(const std::uint8_t* file, const OtaFileInfo& info);

@@ -1,6 +1,8 @@
 #include "support/process_runner.h"
 
+#include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,12 +16,41 @@ namespace {
 
 constexpr uid_t kNobody = 65534;
 
+// Reads both pipes until both are closed, so neither can fill up and stall
+// the child.
+void drain(int outFd, int errFd, std::string& out, std::string& err) {
+  pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+  std::string* sinks[2] = {&out, &err};
+  int open = 2;
+  char buffer[4096];
+  while (open > 0) {
+    if (poll(fds, 2, -1) < 0) break;
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      const ssize_t count = read(fds[i].fd, buffer, sizeof buffer);
+      if (count <= 0) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      } else {
+        sinks[i]->append(buffer, static_cast<std::size_t>(count));
+      }
+    }
+  }
+}
+
 }  // namespace
 
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& workingDirectory, const ProcessOptions& options) {
-  int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) {
+  int outPipe[2];
+  int errPipe[2];
+  if (pipe(outPipe) != 0) {
+    return {-1000, "pipe failed"};
+  }
+  if (pipe(errPipe) != 0) {
+    close(outPipe[0]);
+    close(outPipe[1]);
     return {-1000, "pipe failed"};
   }
   std::vector<char*> argv;
@@ -31,14 +62,25 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 
   const pid_t child = fork();
   if (child < 0) {
-    close(pipeEnds[0]);
-    close(pipeEnds[1]);
+    for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
     return {-1000, "fork failed"};
   }
   if (child == 0) {
-    close(pipeEnds[0]);
-    dup2(pipeEnds[1], STDOUT_FILENO);
-    close(pipeEnds[1]);
+    close(outPipe[0]);
+    close(errPipe[0]);
+    if (options.standardOutput == StandardOutput::captured) {
+      dup2(outPipe[1], STDOUT_FILENO);
+    } else if (options.standardOutput == StandardOutput::closed) {
+      close(STDOUT_FILENO);
+    } else {
+      const int full = open("/dev/full", O_WRONLY);
+      if (full < 0) _exit(127);
+      dup2(full, STDOUT_FILENO);
+      close(full);
+    }
+    close(outPipe[1]);
+    dup2(errPipe[1], STDERR_FILENO);
+    close(errPipe[1]);
     if (chdir(workingDirectory.c_str()) != 0) _exit(127);
     if (options.fileSizeLimit > 0) {
       static_cast<void>(std::signal(SIGXFSZ, SIG_IGN));
@@ -53,18 +95,15 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     execv(program.c_str(), argv.data());
     _exit(127);
   }
-  close(pipeEnds[1]);
+  close(outPipe[1]);
+  close(errPipe[1]);
   ProcessResult result{0, ""};
-  char buffer[4096];
-  for (;;) {
-    const ssize_t count = read(pipeEnds[0], buffer, sizeof buffer);
-    if (count <= 0) break;
-    result.output.append(buffer, static_cast<std::size_t>(count));
-  }
-  close(pipeEnds[0]);
+  drain(outPipe[0], errPipe[0], result.output, result.errors);
   int status = 0;
-  waitpid(child, &status, 0);
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+  result.peakMemoryKib = usage.ru_maxrss;
   return result;
 }
 

@@ -1,11 +1,13 @@
-// Runs a program as a child process and captures its standard output and exit
-// code (POSIX: fork and exec).
+// Runs a program as a child process and captures its standard output,
+// standard error, exit code and peak memory (POSIX: fork and exec).
 #pragma once
 
 #include <string>
 #include <vector>
 
 namespace otawrap::test {
+
+enum class StandardOutput { captured, closed, devFull };
 
 struct ProcessOptions {
   // When positive, the child may not grow any file beyond this many bytes
@@ -14,11 +16,16 @@ struct ProcessOptions {
   // When set and this process is root, the child runs as user and group
   // "nobody" (65534); exit code 126 with no output means the switch was refused.
   bool unprivileged = false;
+  // Where the child's standard output goes: the pipe read into output, no
+  // descriptor at all, or /dev/full (every write fails).
+  StandardOutput standardOutput = StandardOutput::captured;
 };
 
 struct ProcessResult {
   int exitCode;        // the exit status, or -signal if the child was killed
   std::string output;  // everything written to standard output
+  std::string errors = {};   // everything written to standard error
+  long peakMemoryKib = 0;    // the child's maximum resident set size
 };
 
 // Runs program with arguments (argv[0] is program) in workingDirectory.

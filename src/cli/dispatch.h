@@ -1,0 +1,13 @@
+// The entry of the tool: the first argument selects a subcommand (or its
+// "--" alias); anything else is the legacy form.
+#pragma once
+
+#include <ostream>
+
+namespace otawrap {
+
+// Runs the tool on argv[0..argc) and returns the exit code. Legacy output
+// and every report go to out; subcommand errors go to err.
+int runOtawrap(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+}  // namespace otawrap

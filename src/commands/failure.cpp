@@ -1,0 +1,95 @@
+#include "commands/failure.h"
+
+#include <cstring>
+
+namespace otawrap {
+
+namespace {
+
+struct FailureText {
+  Failure failure;
+  const char* legacy;   // nullptr: the detail is the text
+  const char* command;  // "{}" stands for the quoted file name; nullptr: the detail
+};
+
+// The legacy texts stay exactly as they were, the misspelt "platfomrs"
+// included: scripts match on them.
+constexpr FailureText kTexts[] = {
+    {Failure::usage, nullptr, nullptr},
+    {Failure::inputNameTooLong, "Input file name too long", "input file name too long"},
+    {Failure::outputPathTooLong, "Output path too long", "output path too long: {}"},
+    {Failure::invalidPlatform,
+     "Invalid platform.  Valid platfomrs are: QUILLDEV, MARSHDEV, or FENBOARD",
+     "invalid platform {}: QUILLDEV, MARSHDEV or FENBOARD expected"},
+    {Failure::cannotOpenInput, "Unable to open input file", "cannot open input file {}"},
+    {Failure::inputTooLarge, "Input file too large to inspect",
+     "input file {} is larger than the 64 MiB limit for OTA files"},
+    {Failure::cannotOpenCredentials, "Cannot open certificate", "cannot open credentials file {}"},
+    {Failure::invalidCredentials, "Invalid certificate",
+     "credentials file {}: not valid signer credentials (IEEE address, private key, certificate)"},
+    {Failure::inputTruncated, "Input file is truncated", "input file {} is truncated"},
+    {Failure::inputReadFailed, "Unable to open input file", "cannot read input file {}"},
+    {Failure::imageTooSmall, "Input image too small", "input file {}: image too small"},
+    {Failure::imageTooLarge, "Input image too large", "input file {}: image too large"},
+    {Failure::signingFailed, "Unable to generate signature", "unable to generate the signature"},
+    {Failure::cannotOpenOutput, "Unable to open output file", "cannot create output file {}"},
+    {Failure::cannotWriteOutput, "Unable to write output file", "cannot write output file {}"},
+    {Failure::cannotCreateDirectory, "Unable to open output file",
+     "cannot create output directory {}"},
+    {Failure::nameNotCreatable, "Unable to open output file",
+     "cannot create a file named {} on this system; name the file with --output"},
+    {Failure::invalidKey, nullptr, nullptr},
+    {Failure::reportNotWritten, "Unable to write output", "cannot write to standard output"},
+    {Failure::notAvailable, "Unknown command", "command {} is not yet available; see 'otawrap help'"},
+};
+
+const FailureText& textOf(Failure failure) {
+  for (const FailureText& t : kTexts) {
+    if (t.failure == failure) return t;
+  }
+  return kTexts[0];
+}
+
+}  // namespace
+
+std::string legacyMessage(const Problem& problem) {
+  const char* text = textOf(problem.failure).legacy;
+  return text != nullptr ? text : problem.detail;
+}
+
+std::string commandMessage(const Problem& problem) {
+  const char* pattern = textOf(problem.failure).command;
+  std::string message = pattern != nullptr ? pattern : problem.detail;
+  const std::size_t at = message.find("{}");
+  if (at != std::string::npos) message.replace(at, 2, "'" + problem.file + "'");
+  if (problem.osError != 0) {
+    message += ": ";
+    message += std::strerror(problem.osError);
+  }
+  return message;
+}
+
+int reportFailure(const Problem& problem, MessageStyle style, Console console,
+                  const char* command) {
+  if (style == MessageStyle::legacy) {
+    console.out << "Error: " << legacyMessage(problem) << std::flush;
+    return kExitError;
+  }
+  console.out << std::flush;
+  console.err << "otawrap: " << commandMessage(problem) << '\n';
+  if (problem.failure == Failure::usage) {
+    console.err << "Try 'otawrap " << (command != nullptr ? command : "help") << " --help'.\n";
+  }
+  console.err << std::flush;
+  return kExitError;
+}
+
+int finishOutput(Console console, int exitCode) {
+  console.out.flush();
+  if (console.out) return exitCode;
+  console.err << "otawrap: " << commandMessage({Failure::reportNotWritten, "", "", 0}) << '\n'
+              << std::flush;
+  return kExitError;
+}
+
+}  // namespace otawrap

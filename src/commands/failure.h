@@ -1,0 +1,75 @@
+// Every way a command can fail, the one table from failure to message, and the
+// one function that prints a failure and returns the exit code.
+//
+// Two styles: the legacy form prints "Error: <legacy text>" on standard output
+// without a newline; every other command prints "otawrap: <message>" and a
+// newline on standard error, naming the file and the system's reason when
+// there are some, and for usage errors a line pointing to the command's help.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+namespace otawrap {
+
+enum class Failure : std::uint8_t {
+  usage,                // a command-line mistake; detail holds the text
+  inputNameTooLong,
+  outputPathTooLong,
+  invalidPlatform,
+  cannotOpenInput,
+  inputTooLarge,        // an OTA file beyond the read limit
+  cannotOpenCredentials,
+  invalidCredentials,
+  inputTruncated,
+  inputReadFailed,
+  imageTooSmall,
+  imageTooLarge,
+  signingFailed,
+  cannotOpenOutput,
+  cannotWriteOutput,
+  cannotCreateDirectory,
+  nameNotCreatable,     // the default name holds a character the platform refuses
+  invalidKey,           // detail holds the reason
+  reportNotWritten,     // standard output refused the report
+  notAvailable,         // a reserved command word; file holds it
+};
+
+// One failure as it happened: what, on which file (may be empty) and the
+// system's errno (0 when none).
+struct Problem {
+  Failure failure;
+  std::string detail;
+  std::string file;
+  int osError = 0;
+};
+
+// Where a command prints: standard output and standard error.
+struct Console {
+  std::ostream& out;
+  std::ostream& err;
+};
+
+enum class MessageStyle : std::uint8_t { legacy, command };
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitCheckFailed = 1;  // info or verify read the file; a check failed
+inline constexpr int kExitError = 2;
+
+// The legacy text of a failure, exactly as the legacy form has always printed it.
+std::string legacyMessage(const Problem& problem);
+
+// The message of the command style, without "otawrap: " and the newline.
+std::string commandMessage(const Problem& problem);
+
+// Prints the failure in the given style (command names the subcommand for the
+// help hint) and returns kExitError.
+int reportFailure(const Problem& problem, MessageStyle style, Console console,
+                  const char* command = nullptr);
+
+// Flushes standard output and reports a failure when anything written to it
+// was lost; returns exitCode when all of it arrived, kExitError otherwise.
+int finishOutput(Console console, int exitCode);
+
+}  // namespace otawrap

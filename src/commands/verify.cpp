@@ -1,0 +1,117 @@
+#include "commands/verify.h"
+
+#include <optional>
+#include <vector>
+
+#include "codec/hex.h"
+#include "commands/conversion.h"
+#include "commands/input_file.h"
+#include "ecc/point_decode.h"
+#include "ota/reader.h"
+#include "ota/signature_check.h"
+#include "report/info_report.h"
+#include "sign/ecdsa_verify.h"
+#include "sign/ecqv.h"
+
+namespace otawrap {
+
+namespace {
+
+// The key the options name: a point, either the signer's key or (caKey) the
+// CA's, from which the signer's follows from the file's certificate.
+struct ResolvedKey {
+  AffinePoint point;
+  bool isCaKey;
+};
+
+bool decodeKeyText(const std::string& text, const char* what, AffinePoint& point,
+                   Problem& problem) {
+  std::string octets;
+  if (!parseHexOctets(text, octets)) {
+    problem = {Failure::invalidKey,
+               std::string("invalid ") + what + " '" + text +
+                   "': not an even number of hexadecimal digits",
+               "", 0};
+    return false;
+  }
+  const PointDecodeStatus status =
+      pointDecode(reinterpret_cast<const std::uint8_t*>(octets.data()), octets.size(), point);
+  if (status != PointDecodeStatus::ok) {
+    problem = {Failure::invalidKey,
+               std::string("invalid ") + what + ": " + pointDecodeMessage(status), "", 0};
+    return false;
+  }
+  return true;
+}
+
+bool resolveKey(const VerifyOptions& options, ResolvedKey& key, Problem& problem) {
+  key.isCaKey = options.keySource == KeySource::caKey;
+  if (options.keySource == KeySource::credentials) {
+    SignerCredentials credentials;
+    if (!loadCredentials(options.key, credentials, problem)) return false;
+    ecdsaPublicKey(credentials.privateKey.data(), key.point);  // the key is nonzero mod n
+    return true;
+  }
+  return decodeKeyText(options.key, key.isCaKey ? "CA public key" : "public key", key.point,
+                       problem);
+}
+
+// The signer's public key for this file, or the failed check that says why
+// there is none.
+std::optional<AffinePoint> signerKey(const std::uint8_t* file, const OtaFileInfo& info,
+                                     const ResolvedKey& key, OtaCheck& failure) {
+  if (!key.isCaKey) return key.point;
+  const std::uint8_t* certificate = otaCertificateBytes(file, info);
+  if (certificate == nullptr) {
+    failure = otaSignatureUnusable(info);
+    return std::nullopt;
+  }
+  AffinePoint publicKey{};
+  if (ecqvPublicKeyReconstruct(certificate, key.point, publicKey) != EcqvStatus::ok) {
+    failure = OtaCheck::failed("the certificate does not give a public key under this CA key");
+    return std::nullopt;
+  }
+  return publicKey;
+}
+
+std::string keyText(const AffinePoint& point) {
+  std::uint8_t encoded[kPointCompressedOctets];
+  pointEncodeCompressed(point, encoded);
+  std::string text;
+  for (const std::uint8_t octet : encoded) text += hexUpper(octet, 2);
+  return text;
+}
+
+}  // namespace
+
+int runVerifyCommand(const VerifyOptions& options, Console console) {
+  ResolvedKey key{};
+  Problem problem{Failure::invalidKey, "", "", 0};
+  if (!resolveKey(options, key, problem)) {
+    return reportFailure(problem, MessageStyle::command, console);
+  }
+  std::vector<std::uint8_t> bytes;
+  if (!readOtaFile(options.file, bytes, problem)) {
+    return reportFailure(problem, MessageStyle::command, console);
+  }
+  OtaFileInfo info = otaFileRead(bytes.data(), bytes.size());
+  OtaCheck& check = info.check(OtaCheckId::signatureVerification);
+  const std::optional<AffinePoint> publicKey = signerKey(bytes.data(), info, key, check);
+  if (publicKey) {
+    check = otaSignatureCheck(bytes.data(), info, *publicKey);
+  }
+
+  const bool verified = check.state == OtaCheckState::passed;
+  if (options.json) {
+    console.out << infoFormatJson(info, options.file);
+  } else {
+    console.out << infoFormatText(info, options.file);
+    if (publicKey) console.out << "Public key: " << keyText(*publicKey) << '\n';
+    console.out << (verified ? std::string("Signature: ok\n")
+                             : std::string("Signature: FAILED (") + check.reason + ")\n");
+  }
+  return finishOutput(console,
+                      verified && otaFileChecksPass(info) ? kExitSuccess : kExitCheckFailed);
+}
+
+}  // namespace otawrap

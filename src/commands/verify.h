@@ -1,0 +1,31 @@
+// otawrap verify FILE (--public-key HEX | --credentials FILE | --ca-key HEX)
+// [--json]: checks the ECDSA signature of an OTA file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "commands/failure.h"
+
+namespace otawrap {
+
+enum class KeySource : std::uint8_t {
+  publicKey,    // key: the signer's public key in hex
+  credentials,  // key: the path of a signer credentials file
+  caKey,        // key: the CA's public key in hex; the signer's comes from the certificate
+};
+
+struct VerifyOptions {
+  std::string file;
+  bool json = false;
+  KeySource keySource = KeySource::publicKey;
+  std::string key;
+};
+
+// Resolves the key first (a bad key is an error whatever the file holds),
+// then reads the file, runs every check and the signature check and prints
+// the report. Returns 0 when all pass, 1 when a check or the signature fails,
+// 2 when the key or the file cannot be used or the report cannot be written.
+int runVerifyCommand(const VerifyOptions& options, Console console);
+
+}  // namespace otawrap

@@ -1,0 +1,316 @@
+#include "report/info_report.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "codec/hex.h"
+#include "report/json_writer.h"
+
+namespace otawrap {
+
+namespace {
+
+enum class Format : std::uint8_t { hex4, hex8, decimal, text, destination };
+
+// One header field: its text label, JSON key, how it is written, and whether
+// it is shown at all (optional fields only when the field control announces
+// them) and present (inside the file).
+struct Field {
+  const char* label;
+  const char* key;
+  Format format;
+  std::uint64_t value;
+  bool shown;
+  bool present;
+};
+
+// The destination as one 64-bit number: bytes in the file are least
+// significant first.
+std::uint64_t destinationValue(const OtaHeader& header) {
+  std::uint64_t value = 0;
+  for (std::size_t i = header.upgradeFileDestination.size(); i-- > 0;) {
+    value = (value << 8) | header.upgradeFileDestination[i];
+  }
+  return value;
+}
+
+// The header fields in file order; the one table both writers walk.
+std::vector<Field> headerFields(const OtaFileInfo& info) {
+  const OtaHeader& h = info.header;
+  const bool security = (h.fieldControl & kOtaFieldSecurityCredential) != 0;
+  const bool destination = (h.fieldControl & kOtaFieldDestination) != 0;
+  const bool hardware = (h.fieldControl & kOtaFieldHardwareVersions) != 0;
+  return {
+      {"File identifier", "fileIdentifier", Format::hex8, h.fileIdentifier, true, true},
+      {"Header version", "headerVersion", Format::hex4, h.headerVersion, true, true},
+      {"Header length", "headerLength", Format::decimal, h.headerLength, true, true},
+      {"Field control", "fieldControl", Format::hex4, h.fieldControl, true, true},
+      {"Manufacturer code", "manufacturerCode", Format::hex4, h.manufacturerCode, true, true},
+      {"Image type", "imageType", Format::hex4, h.imageType, true, true},
+      {"File version", "fileVersion", Format::hex8, h.fileVersion, true, true},
+      {"Stack version", "stackVersion", Format::hex4, h.stackVersion, true, true},
+      {"Header string", "headerString", Format::text, 0, true, true},
+      {"Total image size", "totalImageSize", Format::decimal, h.totalImageSize, true, true},
+      {"Security credential version", "securityCredentialVersion", Format::decimal,
+       h.securityCredentialVersion, security, info.securityCredentialVersionPresent},
+      {"Upgrade file destination", "upgradeFileDestination", Format::destination,
+       destinationValue(h), destination, info.destinationPresent},
+      {"Minimum hardware version", "minimumHardwareVersion", Format::hex4,
+       h.minimumHardwareVersion, hardware, info.hardwareVersionsPresent},
+      {"Maximum hardware version", "maximumHardwareVersion", Format::hex4,
+       h.maximumHardwareVersion, hardware, info.hardwareVersionsPresent},
+  };
+}
+
+struct StateName {
+  const char* text;
+  const char* json;
+};
+
+StateName stateName(OtaCheckState state) {
+  switch (state) {
+    case OtaCheckState::passed:
+      return {"ok", "ok"};
+    case OtaCheckState::failed:
+      return {"FAILED", "failed"};
+    default:
+      return {"not applicable", "not applicable"};
+  }
+}
+
+// The header string without its trailing zero padding.
+std::size_t headerStringLength(const OtaHeader& header) {
+  std::size_t length = header.headerString.size();
+  while (length > 0 && header.headerString[length - 1] == 0) --length;
+  return length;
+}
+
+// Quoted, printable ASCII as it is, everything else as \xNN.
+std::string quotedHeaderString(const OtaHeader& header) {
+  std::string text = "\"";
+  const std::size_t length = headerStringLength(header);
+  for (std::size_t i = 0; i < length; ++i) {
+    const std::uint8_t c = header.headerString[i];
+    if (c == '"' || c == '\\') {
+      text += '\\';
+      text += static_cast<char>(c);
+    } else if (c >= 0x20 && c < 0x7F) {
+      text += static_cast<char>(c);
+    } else {
+      text += "\\x" + hexUpper(c, 2);
+    }
+  }
+  return text + "\"";
+}
+
+std::string fieldText(const Field& field, const OtaHeader& header) {
+  if (!field.present) return "missing (beyond the end of the file)";
+  switch (field.format) {
+    case Format::hex4:
+      return "0x" + hexUpper(field.value, 4);
+    case Format::hex8:
+      return "0x" + hexUpper(field.value, 8);
+    case Format::decimal:
+      return std::to_string(field.value);
+    case Format::text:
+      return quotedHeaderString(header);
+    case Format::destination:
+      return hexUpper(field.value, 16);
+  }
+  return "";
+}
+
+std::string checkValue(const OtaCheck& check, std::uint64_t value) {
+  return check.hexValues ? "0x" + hexUpper(value, value > 0xFFFF ? 8 : 4) : std::to_string(value);
+}
+
+void appendLine(std::string& out, const char* name, const std::string& value) {
+  out += "  ";
+  out += name;
+  out += ':';
+  const std::size_t width = 29;
+  const std::size_t used = std::char_traits<char>::length(name) + 1;
+  out.append(used < width ? width - used : 1, ' ');
+  out += value;
+  out += '\n';
+}
+
+std::size_t omittedSubElements(const OtaFileInfo& info) {
+  return info.subElementCount - info.subElements.size();
+}
+
+}  // namespace
+
+std::string escapeControlCharacters(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      out += "\\x" + hexUpper(byte, 2);
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName) {
+  std::string out = "File: " + escapeControlCharacters(fileName) + " (" +
+                    std::to_string(info.fileSize) + " bytes)\n";
+  if (!info.headerComplete) {
+    out += "Header: incomplete, the file is shorter than 56 bytes\n";
+  } else {
+    out += "Header:\n";
+    for (const Field& field : headerFields(info)) {
+      if (field.shown) appendLine(out, field.label, fieldText(field, info.header));
+    }
+  }
+
+  out += "Sub-elements:\n";
+  if (info.subElements.empty()) {
+    out += "  (none)\n";
+  }
+  for (const OtaSubElement& e : info.subElements) {
+    const char* name = otaTagName(e.tag);
+    out += "  tag 0x" + hexUpper(e.tag, 4) + " " + (name != nullptr ? name : "(unknown)") +
+           ", offset " + std::to_string(e.offset) + ", length " + std::to_string(e.length) +
+           "\n";
+  }
+  if (omittedSubElements(info) > 0) {
+    out += "  ... and " + std::to_string(omittedSubElements(info)) + " more sub-elements\n";
+  }
+
+  out += "Checks:\n";
+  for (std::size_t i = 0; i < kOtaCheckCount; ++i) {
+    const auto id = static_cast<OtaCheckId>(i);
+    const OtaCheck& c = info.check(id);
+    if (c.state == OtaCheckState::notRun) continue;
+    out += "  ";
+    out += otaCheckName(id);
+    out += ": ";
+    out += stateName(c.state).text;
+    if (c.state == OtaCheckState::passed) {
+      if (id == OtaCheckId::imageCrc) {
+        out += " (0x" + hexUpper(info.imageCrc, 4) + " at offset 0x" +
+               hexUpper(info.imageCrcOffset, 2) + ")";
+      }
+    } else if (c.state == OtaCheckState::failed) {
+      out += ": ";
+      out += c.reason;
+      if (c.hasValues) {
+        out += " (expected " + checkValue(c, c.expected) + ", found " + checkValue(c, c.found) +
+               ")";
+      }
+    } else {
+      out += " (";
+      out += c.reason;
+      out += ")";
+    }
+    out += '\n';
+  }
+  return out;
+}
+
+std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName) {
+  JsonWriter json;
+  json.beginObject();
+  json.key("file");
+  json.string(fileName);
+  json.key("fileSize");
+  json.number(info.fileSize);
+
+  json.key("header");
+  const OtaHeader& h = info.header;
+  if (!info.headerComplete) {
+    json.null();
+  } else {
+    json.beginObject();
+    for (const Field& field : headerFields(info)) {
+      if (!field.shown || !field.present) continue;
+      json.key(field.key);
+      if (field.format == Format::text) {
+        json.string(reinterpret_cast<const char*>(h.headerString.data()), headerStringLength(h));
+        json.key("headerStringHex");
+        std::string stringHex;
+        for (std::uint8_t byte : h.headerString) stringHex += hexUpper(byte, 2);
+        json.string(stringHex);
+      } else if (field.format == Format::destination) {
+        json.string(hexUpper(field.value, 16));
+      } else {
+        json.number(field.value);
+      }
+    }
+    json.endObject();
+  }
+
+  json.key("subElements");
+  json.beginArray();
+  for (const OtaSubElement& e : info.subElements) {
+    json.beginObject();
+    json.key("tag");
+    json.number(e.tag);
+    json.key("name");
+    const char* name = otaTagName(e.tag);
+    if (name != nullptr) {
+      json.string(name);
+    } else {
+      json.null();
+    }
+    json.key("offset");
+    json.number(e.offset);
+    json.key("length");
+    json.number(e.length);
+    json.endObject();
+  }
+  json.endArray();
+  json.key("subElementsOmitted");
+  json.number(omittedSubElements(info));
+
+  json.key("imageCrcOffset");
+  if (info.check(OtaCheckId::imageCrc).state == OtaCheckState::passed) {
+    json.number(info.imageCrcOffset);
+  } else {
+    json.null();
+  }
+
+  json.key("checks");
+  json.beginArray();
+  for (std::size_t i = 0; i < kOtaCheckCount; ++i) {
+    const auto id = static_cast<OtaCheckId>(i);
+    const OtaCheck& c = info.check(id);
+    if (c.state == OtaCheckState::notRun) continue;
+    json.beginObject();
+    json.key("name");
+    json.string(otaCheckName(id));
+    json.key("result");
+    json.string(stateName(c.state).json);
+    if (c.reason != nullptr) {
+      json.key("reason");
+      json.string(c.reason);
+    }
+    if (c.hasValues) {
+      json.key("expected");
+      json.number(c.expected);
+      json.key("found");
+      json.number(c.found);
+    }
+    json.endObject();
+  }
+  json.endArray();
+
+  json.key("ok");
+  json.boolean(otaFileChecksPass(info));
+  json.endObject();
+  return json.text() + "\n";
+}
+
+}  // namespace otawrap

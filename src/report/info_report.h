@@ -1,0 +1,32 @@
+// The report of `info` and `verify`: an OtaFileInfo as text or as one JSON
+// object, both driven by the same field table. At most
+// kOtaListedSubElementLimit sub-elements are listed; the rest are counted.
+#pragma once
+
+#include <string>
+
+#include "ota/reader.h"
+
+namespace otawrap {
+
+// Human-readable: the file, every header field with its name and value (the
+// optional ones the field control announces), the listed sub-elements (tag,
+// name, offset, length) and a line with how many more there are, and each
+// check as "ok", "FAILED: <reason>" or "not applicable (<reason>)". Checks
+// left notRun are not shown. Control characters in the file name are escaped
+// (\n, \x1B, ...). Ends with a newline.
+std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName);
+
+// The same as one JSON object on one line, followed by a newline: "file",
+// "fileSize", "header" (null when incomplete; numbers as integers, the header
+// string as text without its zero padding and as "headerStringHex", the
+// destination as 16 hex digits, most significant first), "subElements",
+// "subElementsOmitted", "imageCrcOffset" (null unless the CRC matched),
+// "checks" (notRun ones left out) and "ok".
+std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName);
+
+// text with every control character (below 0x20, and 0x7F) written as an
+// escape: \n, \r, \t, otherwise \xNN.
+std::string escapeControlCharacters(const std::string& text);
+
+}  // namespace otawrap

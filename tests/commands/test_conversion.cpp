@@ -1,0 +1,100 @@
+// The in-process run: buffer bounds at their exact edges, and the printed
+// texts of runOtawrap.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "commands/ota_file_check.h"
+#include "cli/dispatch.h"
+#include "cli/legacy_walk.h"
+#include "commands/conversion.h"
+#include "support/raw_file_generator.h"
+
+namespace otawrap {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A raw file whose image is exactly `length` bytes before padding: a record
+// of non-0xFF bytes, then the 100 bytes the cut removes.
+Bytes rawWithImageLength(std::size_t length) {
+  Bytes data(length);
+  for (std::size_t i = 0; i < length; ++i) data[i] = static_cast<std::uint8_t>(i % 251);
+  return test::rawFileBytes({{{0, data}, {0x80000, Bytes(100, 0)}}, {}});
+}
+
+// The legacy text of the build's failure, or "" after success.
+std::string build(const Bytes& raw, bool signing, std::size_t& fileSize) {
+  auto context = std::make_unique<RunContext>();
+  otaHeaderDefaults(context->header);
+  context->settings.signing = signing;
+  context->settings.credentials.privateKey[20] = 1;  // test key
+  MemorySource source(raw.data(), raw.size());
+  Problem problem{Failure::usage, "", "", 0};
+  const bool built = runBuildFile(*context, &source, problem);
+  fileSize = context->header.totalImageSize;
+  if (built) {
+    EXPECT_EQ(context->position, fileSize);
+    if (!signing) {
+      test::checkUnsignedOtaFile(Bytes(context->image.begin(), context->image.begin() + fileSize),
+                                 0);
+    }
+  }
+  return built ? "" : legacyMessage(problem);
+}
+
+TEST(Run, ImageBufferBoundsAreExact) {
+  EXPECT_EQ(runImageLimit(RunSettings{}), 524288u);
+  RunSettings signing{};
+  signing.signing = true;
+  EXPECT_EQ(runImageLimit(signing), 524288u - 110);
+
+  struct Case {
+    std::size_t imageLength;
+    bool signing;
+    const char* error;
+    std::size_t fileSize;
+  } cases[] = {
+      {524226, false, nullptr, 524288},  // the largest unsigned file fills the buffer
+      {524225, false, nullptr, 524288},
+      {524227, false, "Input image too large", 0},
+      {524114, true, nullptr, 524288 - 2},  // signing fills all but the alignment bytes
+      {524115, true, "Input image too large", 0},
+  };
+  for (const Case& c : cases) {
+    std::size_t fileSize = 0;
+    const std::string error = build(rawWithImageLength(c.imageLength), c.signing, fileSize);
+    if (c.error == nullptr) {
+      EXPECT_EQ(error, "") << c.imageLength;
+      EXPECT_EQ(fileSize, c.fileSize) << c.imageLength;
+    } else {
+      EXPECT_EQ(error, c.error) << c.imageLength;
+    }
+  }
+}
+
+TEST(Run, PrintsUsageAndErrorsWithoutNewline) {
+  struct Case {
+    std::vector<const char*> argv;
+    int exitCode;
+    std::string output;
+  } cases[] = {
+      {{"otawrap"}, 0, usageText()},
+      {{"otawrap", "in.raw", "-pX"},
+       2, "Error: Invalid platform.  Valid platfomrs are: QUILLDEV, MARSHDEV, or FENBOARD"},
+      {{"otawrap", "/nonexistent/in.raw"}, 2, "Error: Unable to open input file"},
+      {{"otawrap", "x", "-n", "-o/nonexistent"}, 2, "Error: Unable to open output file"},
+  };
+  for (const Case& c : cases) {
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runOtawrap(static_cast<int>(c.argv.size()), c.argv.data(), out, err), c.exitCode);
+    EXPECT_EQ(out.str(), c.output);
+    EXPECT_EQ(err.str(), "");
+  }
+}
+
+}  // namespace
+}  // namespace otawrap

@@ -1,0 +1,292 @@
+// The subcommands of the built binary: convert against the legacy form's
+// bytes, exact standard output and standard error, exit codes, directories
+// created and nothing left after a failure; lost reports; escaped names;
+// bounded reports and memory on a file of empty sub-elements; the legacy
+// form's missing values.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "commands/json_check.h"
+#include "ota/ota_file_builder.h"
+#include "support/process_runner.h"
+#include "support/raw_file_generator.h"
+#include "support/temp_directory.h"
+
+namespace otawrap {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// AddressSanitizer's shadow memory makes peak memory meaningless.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kAddressSanitizer = true;
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+using test::ProcessResult;
+using test::TempDirectory;
+
+ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments,
+                      test::StandardOutput standardOutput = test::StandardOutput::captured) {
+  test::ProcessOptions options;
+  options.standardOutput = standardOutput;
+  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), options);
+}
+
+std::string examples() { return std::string(OTAWRAP_VECTORS_DIR) + "/../../examples/"; }
+
+// Every file and directory under root, relative, sorted.
+std::vector<std::string> tree(const std::string& root) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    names.push_back(std::filesystem::relative(entry.path(), root).string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class Subcommands : public testing::Test {
+ protected:
+  void SetUp() override {
+    test::RawGeneratorOptions options;
+    options.seed = 31;
+    options.dataBytes = 3000;
+    ASSERT_TRUE(test::writeFileBytes(dir_.file("in.raw"),
+                                     test::rawFileBytes(test::generateRawFile(options))));
+    Bytes truncated = test::readFileBytes(dir_.file("in.raw"));
+    truncated.resize(truncated.size() - 7);
+    ASSERT_TRUE(test::writeFileBytes(dir_.file("cut.raw"), truncated));
+  }
+  TempDirectory dir_;
+};
+
+TEST_F(Subcommands, ConvertWritesTheLegacyBytesAndPrintsThePath) {
+  ASSERT_EQ(otawrap(dir_, {"in.raw", "-m100B", "-t0042", "-v00000001"}).exitCode, 0);
+  const std::string name = "100B-0042-00000001.zigbee";
+  const Bytes legacy = test::readFileBytes(dir_.file(name));
+
+  const ProcessResult run =
+      otawrap(dir_, {"convert", "in.raw", "-o", "a/b/c", "-m", "100B", "--image-type=42", "-v1"});
+  EXPECT_EQ(run.exitCode, 0) << run.errors;
+  EXPECT_EQ(run.output, "a/b/c/" + name + "\n");
+  EXPECT_EQ(run.errors, "");
+  EXPECT_EQ(test::readFileBytes(dir_.file("a/b/c/" + name)), legacy);
+
+  const ProcessResult quiet = otawrap(dir_, {"convert", "-q", "in.raw", "-m100b", "-t", "0x42",
+                                             "-v", "1", "--output", "named.ota"});
+  EXPECT_EQ(quiet.exitCode, 0) << quiet.errors;
+  EXPECT_EQ(quiet.output, "");
+  EXPECT_EQ(test::readFileBytes(dir_.file("named.ota")), legacy);
+
+  const ProcessResult json = otawrap(
+      dir_, {"convert", "in.raw", "-o", "signed/", "--json", "-p", "fenboard", "--credentials",
+             examples() + "test-credentials.txt"});
+  ASSERT_EQ(json.exitCode, 0) << json.errors;
+  const auto parsed = test::parseJson(json.output);
+  ASSERT_TRUE(parsed) << json.output;
+  const test::JsonValue& summary = *parsed;
+  const std::string path = summary["path"].ascii();
+  EXPECT_EQ(path.rfind("signed/", 0), 0u) << path;
+  const Bytes written = test::readFileBytes(dir_.file(path));
+  EXPECT_EQ(summary["size"].number(), written.size());
+  EXPECT_EQ(summary["headerLength"].number(), 56u);
+  EXPECT_EQ(summary["platform"].ascii(), "FENBOARD");
+  EXPECT_TRUE(summary["signed"].boolean);
+  const auto& elements = summary["subElements"].items;
+  ASSERT_EQ(elements.size(), 3u);
+  EXPECT_EQ(elements[0].members.at("offset").number(), 56u);
+  EXPECT_EQ(elements[2].members.at("tag").number(), 1u);  // the signature, last
+  EXPECT_EQ(elements[2].members.at("offset").number() + 6 + elements[2].members.at("length").number(),
+            written.size());
+  EXPECT_EQ(json.output.back(), '\n');
+}
+
+TEST_F(Subcommands, FailuresNameTheFileAndLeaveNothingBehind) {
+  const std::string kTry = "Try 'otawrap convert --help'.\n";
+  const struct {
+    std::vector<std::string> arguments;
+    std::string errors;
+  } cases[] = {
+      {{"convert", "missing.raw", "-o", "out"},
+       "otawrap: cannot open input file 'missing.raw': No such file or directory\n"},
+      {{"convert", "cut.raw", "-o", "out"}, "otawrap: input file 'cut.raw' is truncated\n"},
+      {{"convert", "in.raw", "-o", "out", "-s", "keys.txt"},
+       "otawrap: cannot open credentials file 'keys.txt': No such file or directory\n"},
+      {{"convert", "in.raw", "-o", "out", "-s", "in.raw"},
+       "otawrap: credentials file 'in.raw': not valid signer credentials (IEEE address, private "
+       "key, certificate)\n"},
+      {{"convert", "in.raw", "--output", "no/such/x.ota"},
+       "otawrap: cannot create output file 'no/such/x.ota': No such file or directory\n"},
+      {{"convert", "in.raw", "-o", "in.raw/sub"},
+       "otawrap: cannot create output directory 'in.raw/sub/': File exists\n"},
+      {{"convert", "in.raw", "-o", "out", "-x"}, "otawrap: unknown option '-x'\n" + kTry},
+      {{"convert", "in.raw", "-m", "100G"},
+       "otawrap: invalid value '100G' for -m: 1 to 4 hex digits expected\n" + kTry},
+      {{"convert", "in.raw", "-o"}, "otawrap: option -o needs a value\n" + kTry},
+      {{"convert", "in.raw", "out"}, "otawrap: unexpected operand 'out'\n" + kTry},
+      {{"convert", "--header-strng", "x", "in.raw"},
+       "otawrap: unknown option '--header-strng'\n" + kTry},
+      {{"info"}, "otawrap: missing FILE operand\nTry 'otawrap info --help'.\n"},
+      {{"help", "nope"}, "otawrap: no help for 'nope': not a command\nTry 'otawrap help --help'.\n"},
+      {{"version", "x"}, "otawrap: unexpected operand 'x'\nTry 'otawrap version --help'.\n"},
+      {{"build", "x"}, "otawrap: command 'build' is not yet available; see 'otawrap help'\n"},
+      {{"index"}, "otawrap: command 'index' is not yet available; see 'otawrap help'\n"},
+  };
+  const std::vector<std::string> before = tree(dir_.path());
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.back());
+    const ProcessResult run = otawrap(dir_, c.arguments);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.errors, c.errors);
+    EXPECT_EQ(tree(dir_.path()), before);
+  }
+}
+
+TEST_F(Subcommands, HelpPagesAndTheLegacyFormBeside) {
+  for (const char* command : {"convert", "info", "verify", "help", "version"}) {
+    SCOPED_TRACE(command);
+    const ProcessResult page = otawrap(dir_, {command, "--help"});
+    EXPECT_EQ(page.exitCode, 0);
+    EXPECT_EQ(page.output.rfind(std::string("Usage: otawrap ") + command, 0), 0u) << page.output;
+    for (const char* part : {"Example: otawrap", "Exit codes: 0"}) {
+      EXPECT_NE(page.output.find(part), std::string::npos) << part;
+    }
+    EXPECT_EQ(otawrap(dir_, {"help", command}).output, page.output);
+    EXPECT_EQ(otawrap(dir_, {command, "x", "-h"}).output, page.output);
+  }
+  // A raw file named like a command goes through the legacy form as ./convert.
+  std::filesystem::copy_file(dir_.file("in.raw"), dir_.file("convert"));
+  const ProcessResult legacy = otawrap(dir_, {"./convert", "-m100B", "-t1", "-v1"});
+  EXPECT_EQ(legacy.exitCode, 0) << legacy.output;
+  EXPECT_TRUE(std::filesystem::exists(dir_.file("100B-1000-10000000.zigbee")));
+}
+
+TEST_F(Subcommands, LegacyIdentifierAndDirectoryOptionsNeedAValue) {
+  const std::vector<std::string> before = tree(dir_.path());
+  for (const char* option : {"-o", "-o\"", "-O", "-m", "-t", "-v", "-V"}) {
+    SCOPED_TRACE(option);
+    const ProcessResult run = otawrap(dir_, {"in.raw", option, "-n"});
+    EXPECT_EQ(run.exitCode, 2);
+    const char letter = static_cast<char>(std::tolower(option[1]));
+    EXPECT_EQ(run.output, std::string("Error: Missing value for -") + letter);
+    EXPECT_EQ(run.errors, "");
+    EXPECT_EQ(tree(dir_.path()), before);
+  }
+}
+
+TEST_F(Subcommands, LostOutputIsAnError) {
+  ASSERT_EQ(otawrap(dir_, {"convert", "in.raw", "-q", "--output", "f.ota"}).exitCode, 0);
+  const std::string key = examples() + "test-credentials.txt";
+  const std::vector<std::vector<std::string>> commands = {
+      {"info", "f.ota"},          {"--info", "f.ota", "--json"},
+      {"verify", "f.ota", "-s", key}, {"verify", "f.ota", "-s", key, "--json"},
+      {"convert", "in.raw", "--output", "g.ota"}, {"help"}, {"version"}, {"convert", "--help"},
+  };
+  for (const auto standardOutput : {test::StandardOutput::devFull, test::StandardOutput::closed}) {
+    for (const auto& arguments : commands) {
+      SCOPED_TRACE(arguments.front() + " " + arguments.back());
+      const ProcessResult run = otawrap(dir_, arguments, standardOutput);
+      EXPECT_EQ(run.exitCode, 2);
+      EXPECT_EQ(run.errors, "otawrap: cannot write to standard output\n");
+    }
+  }
+}
+
+TEST_F(Subcommands, ControlCharactersInNamesAreEscaped) {
+  const std::string forged = "x (1 bytes)\nSignature: ok\n";
+  ASSERT_EQ(otawrap(dir_, {"convert", "in.raw", "-q", "--output", forged, "-s",
+                           examples() + "test-credentials.txt"})
+                .exitCode,
+            0);
+  const ProcessResult run = otawrap(dir_, {"verify", forged, "-s", examples() + "test-ca-credentials.txt"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.output.rfind("File: x (1 bytes)\\nSignature: ok\\n (", 0), 0u) << run.output;
+  EXPECT_EQ(run.output.find("\nSignature: ok"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("\nSignature: FAILED ("), std::string::npos) << run.output;
+}
+
+// A file of empty sub-elements (6 bytes each), optionally ending with a
+// certificate and a signature: the worst case for the report's size.
+Bytes emptySubElementFile(std::size_t count, bool signedTail) {
+  std::vector<test::BuiltSubElement> tail;
+  if (signedTail) tail = {test::builtCertificate(), test::builtSignature()};
+  Bytes file = test::builtOtaFile({});
+  const Bytes empty = {0x34, 0x12, 0, 0, 0, 0};
+  file.reserve(file.size() + 6 * count + 200);
+  for (std::size_t i = 0; i < count; ++i) file.insert(file.end(), empty.begin(), empty.end());
+  for (const auto& e : tail) {
+    test::appendLe(file, e.tag, 2);
+    test::appendLe(file, e.data.size(), 4);
+    file.insert(file.end(), e.data.begin(), e.data.end());
+  }
+  test::putLe(file, 52, file.size(), 4);
+  return file;
+}
+
+TEST_F(Subcommands, ReportsAndMemoryStayBoundedOnEmptySubElements) {
+  constexpr std::size_t kCount = 2'000'000;  // 12 MB of sub-element heads
+  const Bytes file = emptySubElementFile(kCount, true);
+  ASSERT_TRUE(test::writeFileBytes(dir_.file("empty.ota"), file));
+  const std::vector<std::vector<std::string>> runs = {
+      {"info", "empty.ota"},
+      {"info", "empty.ota", "--json"},
+      {"verify", "empty.ota", "-s", examples() + "test-credentials.txt"},
+      {"verify", "empty.ota", "-s", examples() + "test-credentials.txt", "--json"},
+  };
+  for (const auto& arguments : runs) {
+    SCOPED_TRACE(arguments.back());
+    const ProcessResult run = otawrap(dir_, arguments);
+    // Nothing is wrong with the file itself; only the signature is made up.
+    EXPECT_EQ(run.exitCode, arguments[0] == "info" ? 0 : 1) << run.errors;
+    EXPECT_LT(run.output.size(), 200'000u);
+    if (arguments.back() == "--json") {
+      const auto parsed = test::parseJson(run.output);
+      ASSERT_TRUE(parsed);
+      const test::JsonValue& report = *parsed;
+      EXPECT_EQ(report["subElements"].items.size(), 1000u);
+      EXPECT_EQ(report["subElementsOmitted"].number(), kCount + 2 - 1000);
+    } else {
+      EXPECT_NE(run.output.find("  ... and " + std::to_string(kCount + 2 - 1000) +
+                                " more sub-elements\n"),
+                std::string::npos);
+      // The checks still saw the certificate and signature at the very end.
+      EXPECT_NE(run.output.find("  signature layout: ok\n"), std::string::npos) << run.output;
+    }
+    if (!kAddressSanitizer) {
+      EXPECT_LE(run.peakMemoryKib * 1024, 2 * static_cast<long>(file.size()) + (16L << 20));
+    }
+  }
+}
+
+TEST_F(Subcommands, OneReadLimitForInfoAndVerify) {
+  {
+    const Bytes head = test::builtOtaFile({});
+    ASSERT_TRUE(test::writeFileBytes(dir_.file("big.ota"), head));
+  }
+  std::filesystem::resize_file(dir_.file("big.ota"), (64u << 20) + 1);
+  const std::string message =
+      "otawrap: input file 'big.ota' is larger than the 64 MiB limit for OTA files\n";
+  for (const auto& arguments : std::vector<std::vector<std::string>>{
+           {"info", "big.ota"}, {"verify", "big.ota", "-s", examples() + "test-credentials.txt"}}) {
+    const ProcessResult run = otawrap(dir_, arguments);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.errors, message);
+  }
+  std::filesystem::resize_file(dir_.file("big.ota"), 64u << 20);
+  EXPECT_EQ(otawrap(dir_, {"info", "big.ota"}).exitCode, 1);  // read, then checks fail
+}
+
+}  // namespace
+}  // namespace otawrap

@@ -1,0 +1,278 @@
+// otawrap --verify through the built binary: files it signs with generated
+// test credentials verify with --public-key in both encodings (made by
+// OpenSSL), with -s and with --ca-key for certificates of a test CA; wrong
+// keys, corrupted and unsigned files fail with exit code 2; bad key text,
+// missing files and bad option combinations take the error exit.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/openssl_curve.h"
+#include "support/openssl_verify.h"
+#include "support/process_runner.h"
+#include "support/raw_file_generator.h"
+#include "support/temp_directory.h"
+#include "support/test_ca.h"
+#include "support/vector_file.h"
+
+namespace otawrap {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using test::TempDirectory;
+
+test::ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments) {
+  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), {});
+}
+
+std::string hex(const Bytes& bytes) { return test::bytesToHex(bytes.data(), bytes.size()); }
+
+bool endsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Test credentials (not for production) written as a credentials file.
+struct Signer {
+  test::Octets21 key;
+  Bytes ieee;
+  Bytes certificate;
+};
+
+void writeCredentials(const TempDirectory& dir, const std::string& name, const Signer& s) {
+  const std::string text = "# otawrap test credentials: test key, not for production\n"
+                           "IEEE Address: " + hex(s.ieee) +
+                           "\nDevice Private Key: " + test::bytesToHex(s.key.data(), 21) +
+                           "\nDevice Implicit Cert: " + hex(s.certificate) + "\n";
+  ASSERT_TRUE(test::writeFileBytes(dir.file(name), Bytes(text.begin(), text.end())));
+}
+
+Signer randomSigner(std::mt19937& rng) {
+  Signer s;
+  s.ieee.resize(8);
+  s.certificate.resize(48);
+  for (auto& b : s.ieee) b = static_cast<std::uint8_t>(rng());
+  for (auto& b : s.key) b = static_cast<std::uint8_t>(rng());
+  for (auto& b : s.certificate) b = static_cast<std::uint8_t>(rng());
+  s.key[0] &= 0x03;
+  s.key[20] |= 1;
+  return s;
+}
+
+class VerifyEndToEnd : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::mt19937 rng(2611);  // seed of the generated credentials
+    signer_ = randomSigner(rng);
+    other_ = randomSigner(rng);
+    writeCredentials(dir_, "creds.txt", signer_);
+    writeCredentials(dir_, "other.txt", other_);
+    test::RawGeneratorOptions options;
+    options.seed = 12;
+    options.dataBytes = 5000;
+    ASSERT_TRUE(test::writeFileBytes(dir_.file("in.raw"),
+                                     test::rawFileBytes(test::generateRawFile(options))));
+    const test::ProcessResult run =
+        otawrap(dir_, {"in.raw", "-screds.txt", "-m100B", "-t0042", "-v00010203"});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const test::ProcessResult plain = otawrap(dir_, {"in.raw", "-m100B", "-t0042", "-v00000001"});
+    ASSERT_EQ(plain.exitCode, 0) << plain.output;
+  }
+
+  const std::string signedName_ = "100B-0042-00010203.zigbee";
+  const std::string unsignedName_ = "100B-0042-00000001.zigbee";
+  TempDirectory dir_;
+  Signer signer_;
+  Signer other_;
+};
+
+TEST_F(VerifyEndToEnd, PublicKeyInBothEncodingsAndCredentialsVerify) {
+  const AffinePoint Q = test::sslPublicKey(signer_.key);
+  const std::vector<std::vector<std::string>> keyArguments = {
+      {"--public-key", hex(test::sslPointEncode(Q, true))},
+      {"--public-key", hex(test::sslPointEncode(Q, false))},
+      {"--public-key", "0x" + hex(test::sslPointEncode(Q, true))},
+      {"-screds.txt"},
+      {"-s", "creds.txt"},
+      {"--credentials", "creds.txt"},
+      {"--credentials=creds.txt"},
+  };
+  for (const auto& key : keyArguments) {
+    std::vector<std::string> args = {"--verify", signedName_};
+    args.insert(args.end(), key.begin(), key.end());
+    SCOPED_TRACE(key.back());
+    const test::ProcessResult run = otawrap(dir_, args);
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("  signature verification: ok\n"), std::string::npos) << run.output;
+    EXPECT_TRUE(endsWith(run.output, "\nSignature: ok\n")) << run.output;
+  }
+  // Key first or file first: the same.
+  const test::ProcessResult reordered =
+      otawrap(dir_, {"--verify", "-screds.txt", signedName_});
+  EXPECT_EQ(reordered.exitCode, 0) << reordered.output;
+}
+
+TEST_F(VerifyEndToEnd, JsonReportCarriesTheSignatureCheck) {
+  const test::ProcessResult good = otawrap(dir_, {"--verify", signedName_, "-screds.txt", "--json"});
+  EXPECT_EQ(good.exitCode, 0);
+  EXPECT_NE(good.output.find(R"({"name":"signature verification","result":"ok"})"),
+            std::string::npos)
+      << good.output;
+  EXPECT_TRUE(endsWith(good.output, "\"ok\":true}\n")) << good.output;
+  const test::ProcessResult bad = otawrap(dir_, {"--verify", signedName_, "-sother.txt", "--json"});
+  EXPECT_EQ(bad.exitCode, 1);
+  EXPECT_NE(bad.output.find(R"({"name":"signature verification","result":"failed",)"
+                            R"("reason":"the signature does not match the key"})"),
+            std::string::npos)
+      << bad.output;
+  EXPECT_TRUE(endsWith(bad.output, "\"ok\":false}\n")) << bad.output;
+}
+
+TEST_F(VerifyEndToEnd, WrongKeysCorruptedAndUnsignedFilesFail) {
+  const AffinePoint wrong = test::sslPublicKey(other_.key);
+  const std::string failed = "Signature: FAILED (the signature does not match the key)\n";
+  const std::vector<std::vector<std::string>> wrongKeys = {
+      {"-sother.txt"}, {"--public-key", hex(test::sslPointEncode(wrong, true))}};
+  for (const auto& key : wrongKeys) {
+    std::vector<std::string> args = {"--verify", signedName_};
+    args.insert(args.end(), key.begin(), key.end());
+    const test::ProcessResult run = otawrap(dir_, args);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(endsWith(run.output, failed)) << run.output;
+  }
+
+  // One flipped bit in the header, the image, the certificate, r and s.
+  const Bytes file = test::readFileBytes(dir_.file(signedName_));
+  const std::size_t positions[] = {10, 20, 100, file.size() / 2, file.size() - 100,
+                                   file.size() - 30, file.size() - 1};
+  for (const std::size_t at : positions) {
+    Bytes damaged = file;
+    damaged[at] ^= 0x10;
+    ASSERT_TRUE(test::writeFileBytes(dir_.file("damaged.zigbee"), damaged));
+    const test::ProcessResult run = otawrap(dir_, {"--verify", "damaged.zigbee", "-screds.txt"});
+    EXPECT_EQ(run.exitCode, 1) << "byte " << at;
+    EXPECT_NE(run.output.find("Signature: FAILED ("), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.rfind("Error:", 0), std::string::npos);
+  }
+
+  for (const std::string& key : {std::string("-screds.txt"), std::string("--ca-key")}) {
+    std::vector<std::string> args = {"--verify", unsignedName_, key};
+    if (key == "--ca-key") args.push_back(hex(test::sslPointEncode(test::sslPublicKey(signer_.key), true)));
+    const test::ProcessResult plain = otawrap(dir_, args);
+    EXPECT_EQ(plain.exitCode, 1);
+    EXPECT_TRUE(endsWith(plain.output, "Signature: FAILED (the file is not signed)\n")) << plain.output;
+  }
+}
+
+TEST_F(VerifyEndToEnd, BadKeysFilesAndOptionsTakeTheErrorExit) {
+  const AffinePoint Q = test::sslPublicKey(signer_.key);
+  Bytes offCurve = test::sslPointEncode(Q, false);
+  offCurve.back() ^= 1;
+  Bytes orderTwo(22, 0);
+  orderTwo[0] = 0x02;
+  const AffinePoint twisted =
+      test::sslPointAdd(Q, AffinePoint{FieldElement{}, FieldElement{1}});  // order 2n
+  const std::string kTry = "\nTry 'otawrap verify --help'.";
+  struct Case {
+    std::vector<std::string> args;
+    std::string errors;  // without the final newline
+  } cases[] = {
+      {{"--verify", signedName_, "--public-key", "zz"},
+       "invalid public key 'zz': not an even number of hexadecimal digits"},
+      {{"--verify", signedName_, "--public-key", "030"},
+       "invalid public key '030': not an even number of hexadecimal digits"},
+      {{"--verify", signedName_, "--public-key", "0302"},
+       "invalid public key: public key must be 22 octets (compressed) or 43 octets "
+       "(uncompressed)"},
+      {{"--verify", signedName_, "--public-key", "05" + hex(test::sslPointEncode(Q, true)).substr(2)},
+       "invalid public key: public key must start with 02 or 03 (compressed) or 04 "
+       "(uncompressed)"},
+      {{"--verify", signedName_, "--public-key", hex(offCurve)},
+       "invalid public key: public key is not a point on sect163k1"},
+      {{"--verify", signedName_, "--public-key", hex(orderTwo)},
+       "invalid public key: public key is not a point of order n"},
+      {{"--verify", signedName_, "--public-key", hex(test::sslPointEncode(twisted, false))},
+       "invalid public key: public key is not a point of order n"},
+      {{"--verify", signedName_, "--ca-key", "00"},
+       "invalid CA public key: public key must be 22 octets (compressed) or 43 octets "
+       "(uncompressed)"},
+      {{"--verify", "missing.zigbee", "-screds.txt"},
+       "cannot open input file 'missing.zigbee': No such file or directory"},
+      {{"verify", ".", "-screds.txt"}, "cannot open input file '.': Is a directory"},
+      {{"verify", signedName_, "-smissing.txt"},
+       "cannot open credentials file 'missing.txt': No such file or directory"},
+      {{"verify", signedName_, "-sin.raw"},
+       "credentials file 'in.raw': not valid signer credentials (IEEE address, private key, "
+       "certificate)"},
+      {{"--verify", signedName_}, "missing key: give --public-key, --credentials or --ca-key" + kTry},
+      {{"--verify", signedName_, "-screds.txt", "--public-key", hex(test::sslPointEncode(Q, true))},
+       "give only one of --public-key, --credentials and --ca-key" + kTry},
+      {{"--verify", "-screds.txt"}, "missing FILE operand" + kTry},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    const test::ProcessResult run = otawrap(dir_, c.args);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.errors, "otawrap: " + c.errors + "\n");
+  }
+}
+
+TEST(VerifyEndToEndCa, BundledTestCredentialsSignAndVerifyWithTheBundledCaKey) {
+  TempDirectory dir;
+  const std::string examples = std::string(OTAWRAP_VECTORS_DIR) + "/../../examples/";
+  const Bytes caText = test::readFileBytes(examples + "test-ca-key.txt");
+  ASSERT_EQ(caText.size(), 45u);
+  const std::string caKey(caText.begin(), caText.end() - 1);
+  ASSERT_EQ(otawrap(dir, {examples + "sample.raw", "-s" + examples + "test-ca-credentials.txt"}).exitCode, 0);
+  const test::ProcessResult run =
+      otawrap(dir, {"--verify", "100B-0042-00010203.zigbee", "--ca-key", caKey});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  // The generator's CA (seed 4711) gives the same key as the bundled file.
+  test::TestCertificateAuthority ca(4711);
+  EXPECT_EQ(caKey, hex(ca.publicKeyCompressed()));
+}
+
+TEST(VerifyEndToEndCa, CaKeyReconstructsTheSignerFromTheCertificate) {
+  TempDirectory dir;
+  test::TestCertificateAuthority ca(4711);  // seed of the test CA
+  test::TestCertificateAuthority otherCa(815);
+  std::array<std::uint8_t, 8> subject = {0x00, 0x0D, 0x6F, 0x00, 0x00, 0x12, 0x34, 0x56};
+  const test::IssuedCredentials issued = ca.issue(subject);
+  Signer signer;
+  signer.key = issued.privateKey;
+  signer.ieee.assign(subject.begin(), subject.end());
+  signer.certificate.assign(issued.certificate.begin(), issued.certificate.end());
+  writeCredentials(dir, "creds.txt", signer);
+  ASSERT_EQ(otawrap(dir, {"x", "-n", "-screds.txt"}).exitCode, 0);
+  const std::string name = "0000-0000-00000000.zigbee";
+
+  const test::ProcessResult good = otawrap(dir, {"--verify", name, "--ca-key", hex(ca.publicKeyCompressed())});
+  EXPECT_EQ(good.exitCode, 0) << good.output;
+  EXPECT_TRUE(endsWith(good.output, "\nPublic key: " + hex(test::sslPointEncode(issued.publicKey, true)) +
+                                        "\nSignature: ok\n"))
+      << good.output;
+
+  const test::ProcessResult wrongCa =
+      otawrap(dir, {"--verify", name, "--ca-key", hex(otherCa.publicKeyCompressed())});
+  EXPECT_EQ(wrongCa.exitCode, 1);
+  EXPECT_TRUE(endsWith(wrongCa.output, "Signature: FAILED (the signature does not match the key)\n"))
+      << wrongCa.output;
+
+  // A broken reconstruction point in the certificate (signed as it is).
+  signer.certificate.assign(22, 0);
+  signer.certificate[0] = 0x02;
+  signer.certificate.resize(48, 0x55);
+  writeCredentials(dir, "broken.txt", signer);
+  ASSERT_EQ(otawrap(dir, {"x", "-n", "-sbroken.txt", "-v00000002"}).exitCode, 0);
+  const test::ProcessResult broken = otawrap(
+      dir, {"--verify", "0000-0000-00000002.zigbee", "--ca-key", hex(ca.publicKeyCompressed())});
+  EXPECT_EQ(broken.exitCode, 1);
+  EXPECT_TRUE(endsWith(broken.output, "Signature: FAILED (the certificate does not give a public key "
+                                      "under this CA key)\n"))
+      << broken.output;
+}
+
+}  // namespace
+}  // namespace otawrap
