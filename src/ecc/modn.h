@@ -27,13 +27,6 @@ inline constexpr ModNumber orderWrap = {0xE5EF, 0x707C, 0x658F, 0x6FDD, 0xD850, 
 // Status of modInvert when the input is a multiple of n (shared with the field).
 inline constexpr int kModNoInverse = 0xFB01;
 
-// x held the wanted residue plus 2^176 (a subtraction wrapped): x becomes a
-// loose representative of that residue. In place.
-void modFixBorrow(ModNumber& x);
-// x held the wanted residue minus 2^176 (an addition wrapped): x becomes a
-// loose representative of that residue. In place.
-void modFixCarry(ModNumber& x);
-
 // out = a + b (mod n), loose. out may alias a or b.
 void modAdd(const ModNumber& a, const ModNumber& b, ModNumber& out);
 // out = a - b (mod n), loose. out may alias a or b.

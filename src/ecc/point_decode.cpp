@@ -1,5 +1,6 @@
 // Decompression by the half-trace, curve and order checks, encodings.
 #include "ecc/point_decode.h"
+#include "ecc/point_decode_internal.h"
 
 #include "ecc/modn.h"
 

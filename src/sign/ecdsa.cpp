@@ -1,6 +1,8 @@
 // ECDSA signing over sect163k1 with the windowed fixed-base multiplication.
 #include "sign/ecdsa.h"
+#include "sign/ecdsa_internal.h"
 
+#include "codec/bytes.h"
 #include "ecc/base_point_table.h"
 #include "ecc/modn.h"
 #include "sign/rfc6979.h"
@@ -30,7 +32,7 @@ int ecdsaEphemeralKey(const std::uint8_t random40[40], ModNumber& kOut, AffinePo
                       const YieldControl* yieldControl) {
   WideWords wide{};
   for (std::size_t i = 0; i < 20; ++i) {
-    wide[i] = static_cast<Word>(random40[2 * i] | (random40[2 * i + 1] << 8));
+    wide[i] = loadLittle16(random40 + 2 * i);
   }
   wide[20] = 0;
   wide[21] = 0xFFFF;
@@ -115,8 +117,7 @@ void ecdsaRandomForNonce(const std::uint8_t k[21], std::uint8_t random40[40]) {
   modSub(value, nonceOffset(), value);
   modReduceFinal(value);
   for (std::size_t i = 0; i < kWordCount; ++i) {
-    random40[2 * i] = static_cast<std::uint8_t>(value[i] & 0xFF);
-    random40[2 * i + 1] = static_cast<std::uint8_t>(value[i] >> 8);
+    storeLittle16(value[i], random40 + 2 * i);
   }
   for (std::size_t i = 2 * kWordCount; i < kEcdsaRandomOctets; ++i) {
     random40[i] = 0;

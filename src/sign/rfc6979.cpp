@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sign/hmac.h"
+#include "sign/rfc6979_internal.h"
 #include "sign/secure_wipe.h"
 
 namespace otawrap {

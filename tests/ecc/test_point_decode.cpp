@@ -9,6 +9,7 @@
 
 #include "ecc/field.h"
 #include "ecc/point_decode.h"
+#include "ecc/point_decode_internal.h"
 #include "support/field_reference.h"
 #include "support/openssl_curve.h"
 #include "support/openssl_verify.h"
