@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "driver/failure_messages.h"
 #include "driver/info_command.h"
 #include "driver/long_options.h"
 #include "driver/output.h"
@@ -78,7 +79,7 @@ const char* runBuildFile(RunContext& context, ByteSource* input) {
         imageAppendUpgradeImage(reader, context.settings.platform, ids, context.image.data(),
                                 context.position, runImageLimit(context.settings), end);
     if (status != ImageStatus::ok) {
-      return imageStatusMessage(status);
+      return failureMessage(status);
     }
     header.manufacturerCode = ids.manufacturerCode;
     header.imageType = ids.imageType;
@@ -90,7 +91,7 @@ const char* runBuildFile(RunContext& context, ByteSource* input) {
   if (context.settings.signing) {
     const SignStatus status = otaSignedFileAppend(header, context.image.data(), context.position,
                                                   context.settings.credentials);
-    return status == SignStatus::ok ? nullptr : "Unable to generate signature";
+    return status == SignStatus::ok ? nullptr : failureMessage(status);
   }
   // An unsigned file only needs its header brought up to date.
   otaHeaderPatch(header, context.image.data());

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/failure_messages.h"
 #include "driver/info_format.h"
 #include "driver/input_file.h"
 #include "ecc/point_decode.h"
@@ -59,7 +60,7 @@ const char* decodeKeyText(const std::string& text, const char* what, AffinePoint
   }
   const PointDecodeStatus status = pointDecode(octets.data(), octets.size(), point);
   if (status != PointDecodeStatus::ok) {
-    message = std::string("Invalid ") + what + ": " + pointDecodeMessage(status);
+    message = std::string("Invalid ") + what + ": " + failureMessage(status);
     return message.c_str();
   }
   return nullptr;
@@ -129,7 +130,7 @@ int runVerifyCommand(const LongOptionArguments& arguments, std::ostream& out) {
     const std::uint8_t* certificate = otaCertificateBytes(bytes.data(), info);
     if (certificate == nullptr) {
       // The layout is wrong: the check reports why without using a key.
-      check = otaSignatureCheck(bytes.data(), info, caKey);
+      check = signatureCheckReport(otaSignatureCheck(bytes.data(), info, caKey));
       haveKey = false;
     } else if (ecqvPublicKeyReconstruct(certificate, caKey, publicKey) != EcqvStatus::ok) {
       check = OtaCheck{OtaCheckState::failed,
@@ -139,7 +140,7 @@ int runVerifyCommand(const LongOptionArguments& arguments, std::ostream& out) {
     }
   }
   if (haveKey) {
-    check = otaSignatureCheck(bytes.data(), info, publicKey);
+    check = signatureCheckReport(otaSignatureCheck(bytes.data(), info, publicKey));
   }
 
   const bool verified = check.state == OtaCheckState::passed;

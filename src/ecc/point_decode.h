@@ -33,9 +33,6 @@ enum class PointDecodeStatus {
 // written only when the status is ok.
 PointDecodeStatus pointDecode(const std::uint8_t* octets, std::size_t length, AffinePoint& out);
 
-// The fixed message for a status ("" for ok).
-const char* pointDecodeMessage(PointDecodeStatus status);
-
 // Encodings of a finite point P: 22 octets compressed, 43 octets uncompressed.
 // P's coordinates may be partially reduced.
 void pointEncodeCompressed(const AffinePoint& P, std::uint8_t out[kPointCompressedOctets]);

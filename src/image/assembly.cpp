@@ -87,22 +87,6 @@ ImageStatus packImage(RawReader& reader, Platform platform, ImagePacker& packer)
 
 }  // namespace
 
-const char* imageStatusMessage(ImageStatus status) {
-  switch (status) {
-    case ImageStatus::ok:
-      return nullptr;
-    case ImageStatus::inputTruncated:
-      return "Input file is truncated";
-    case ImageStatus::inputReadFailed:
-      return "Unable to open input file";
-    case ImageStatus::imageTooSmall:
-      return "Input image too small";
-    case ImageStatus::imageTooLarge:
-      return "Input image too large";
-  }
-  return "Input image too large";
-}
-
 ImageStatus imageAppendUpgradeImage(RawReader& reader, Platform platform, ImageIdentifiers& ids,
                                     std::uint8_t* buffer, std::size_t start, std::size_t limit,
                                     std::size_t& end) {

@@ -10,10 +10,6 @@ namespace {
 constexpr std::size_t kAddressOctets = 8;
 constexpr std::size_t kScalarOctets = 21;
 
-OtaCheck failedCheck(const char* reason) {
-  return OtaCheck{OtaCheckState::failed, reason, false, false, 0, 0};
-}
-
 // Offset of the signature sub-element's head; 0 unless the layout check passed
 // (then it is last, 56 bytes long and inside the file).
 std::size_t signatureOffset(const OtaFileInfo& info) {
@@ -30,26 +26,24 @@ std::size_t signatureOffset(const OtaFileInfo& info) {
 
 }  // namespace
 
-OtaCheck otaSignatureCheck(const std::uint8_t* file, const OtaFileInfo& info,
-                           const AffinePoint& publicKey) {
+SignatureCheckStatus otaSignatureCheck(const std::uint8_t* file, const OtaFileInfo& info,
+                                       const AffinePoint& publicKey) {
   if (info.check(OtaCheckId::signatureLayout).state == OtaCheckState::notApplicable) {
-    return failedCheck("the file is not signed");
+    return SignatureCheckStatus::notSigned;
   }
   const std::size_t at = signatureOffset(info);
   if (at == 0) {
-    return failedCheck("the signature is not the last sub-element of the file");
+    return SignatureCheckStatus::notLast;
   }
   if (at >= (std::size_t{1} << 29)) {
-    return failedCheck("file too large to hash");
+    return SignatureCheckStatus::fileTooLarge;
   }
   std::uint8_t digest[mmoDigestSize];
   mmoHash(file, static_cast<std::uint32_t>(at), digest);
   const std::uint8_t* r = file + at + kOtaSubElementHeadSize + kAddressOctets;
   const std::uint8_t* s = r + kScalarOctets;
-  if (ecdsaVerify(publicKey, digest, r, s) == 0) {
-    return failedCheck("the signature does not match the key");
-  }
-  return OtaCheck{OtaCheckState::passed, nullptr, false, false, 0, 0};
+  return ecdsaVerify(publicKey, digest, r, s) == 0 ? SignatureCheckStatus::mismatch
+                                                   : SignatureCheckStatus::passed;
 }
 
 const std::uint8_t* otaCertificateBytes(const std::uint8_t* file, const OtaFileInfo& info) {
