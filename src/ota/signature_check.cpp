@@ -1,5 +1,6 @@
 #include "ota/signature_check.h"
 
+#include "ecc/modn.h"
 #include "sign/ecdsa_verify.h"
 #include "sign/mmo.h"
 
@@ -8,7 +9,6 @@ namespace otawrap {
 namespace {
 
 constexpr std::size_t kAddressOctets = 8;
-constexpr std::size_t kScalarOctets = 21;
 
 // Offset of the signature sub-element's head; 0 unless the layout check passed
 // (then it is last, 56 bytes long and inside the file).

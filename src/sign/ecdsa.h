@@ -21,6 +21,8 @@ using YieldCallback = void (*)();
 using RandomFill = int (*)(std::uint8_t* destination, std::uint32_t count);
 
 inline constexpr std::uint32_t kEcdsaRandomOctets = 40;
+// Signed and verified digests: the 16-octet AES-MMO hash.
+inline constexpr std::uint16_t kEcdsaDigestOctets = 16;
 inline constexpr std::uint32_t kEcdsaMaxYieldLevel = 10;
 
 // Signs digest (16 octets) with privateKey (21 octets, used as its residue

@@ -10,7 +10,6 @@
 namespace otawrap {
 namespace {
 
-constexpr std::size_t orderLength = 21;  // rlen in octets
 constexpr std::size_t macLength = 32;    // hlen in octets
 
 constexpr std::uint8_t separatorZero = 0x00;
@@ -36,7 +35,7 @@ int nonceIsInRange(const std::uint8_t value[21]) {
   // Borrow out of value - n tells value < n; the OR of all octets tells value != 0.
   unsigned borrow = 0;
   unsigned any = 0;
-  for (std::size_t i = orderLength; i-- > 0;) {
+  for (std::size_t i = kScalarOctets; i-- > 0;) {
     const unsigned difference = static_cast<unsigned>(value[i]) - nonceGroupOrder[i] - borrow;
     borrow = (difference >> 8) & 1u;
     any |= value[i];
@@ -48,7 +47,7 @@ int nonceIsInRange(const std::uint8_t value[21]) {
 void nonceBitsToInt(const std::uint8_t t[32], std::uint8_t kOut[21]) {
   // The leftmost 168 bits are t[0..20]; five more bits go to reach 163.
   kOut[0] = static_cast<std::uint8_t>(t[0] >> 5);
-  for (std::size_t i = 1; i < orderLength; ++i) {
+  for (std::size_t i = 1; i < kScalarOctets; ++i) {
     kOut[i] = static_cast<std::uint8_t>((t[i - 1] << 3) | (t[i] >> 5));
   }
 }
@@ -57,13 +56,13 @@ void rfc6979Nonce(const std::uint8_t privateKeyModN[21], const std::uint8_t dige
                   std::uint8_t kOut[21]) {
   // int2octets(x) || bits2octets(h1); h1 < 2^128 < n, so bits2octets(h1) is
   // h1 itself left-padded to 21 octets.
-  std::uint8_t material[2 * orderLength] = {};
-  std::memcpy(material, privateKeyModN, orderLength);
-  std::memcpy(material + 2 * orderLength - 16, digest, 16);
+  std::uint8_t material[2 * kScalarOctets] = {};
+  std::memcpy(material, privateKeyModN, kScalarOctets);
+  std::memcpy(material + 2 * kScalarOctets - 16, digest, 16);
 
   std::uint8_t v[macLength];
   std::uint8_t key[macLength];
-  std::uint8_t candidate[orderLength];
+  std::uint8_t candidate[kScalarOctets];
   HmacSha256Context keyed;
 
   std::memset(v, 0x01, sizeof v);
@@ -91,7 +90,7 @@ void rfc6979Nonce(const std::uint8_t privateKeyModN[21], const std::uint8_t dige
     hmacSha256Init(keyed, key, sizeof key);
     macOf(keyed, v, nullptr, nullptr, 0, v);
   }
-  std::memcpy(kOut, candidate, orderLength);
+  std::memcpy(kOut, candidate, kScalarOctets);
 
   secureWipe(material, sizeof material);
   secureWipe(v, sizeof v);
