@@ -10,8 +10,7 @@
 namespace otawrap {
 namespace {
 
-constexpr std::size_t macLength = 32;    // hlen in octets
-
+// rlen is kScalarOctets, hlen is hmacSha256Size.
 constexpr std::uint8_t separatorZero = 0x00;
 constexpr std::uint8_t separatorOne = 0x01;
 
@@ -21,7 +20,7 @@ constexpr std::uint8_t separatorOne = 0x01;
 void macOf(const HmacSha256Context& keyed, const std::uint8_t* v, const std::uint8_t* separator,
            const std::uint8_t* material, std::size_t materialLength, std::uint8_t* out) {
   HmacSha256Context work = keyed;
-  hmacSha256Update(work, v, macLength);
+  hmacSha256Update(work, v, hmacSha256Size);
   if (separator != nullptr) {
     hmacSha256Update(work, separator, 1);
   }
@@ -60,8 +59,8 @@ void rfc6979Nonce(const std::uint8_t privateKeyModN[21], const std::uint8_t dige
   std::memcpy(material, privateKeyModN, kScalarOctets);
   std::memcpy(material + 2 * kScalarOctets - 16, digest, 16);
 
-  std::uint8_t v[macLength];
-  std::uint8_t key[macLength];
+  std::uint8_t v[hmacSha256Size];
+  std::uint8_t key[hmacSha256Size];
   std::uint8_t candidate[kScalarOctets];
   HmacSha256Context keyed;
 
