@@ -11,19 +11,6 @@ namespace otawrap {
 
 namespace {
 
-Failure imageFailure(ImageStatus status) {
-  switch (status) {
-    case ImageStatus::inputTruncated:
-      return Failure::inputTruncated;
-    case ImageStatus::inputReadFailed:
-      return Failure::inputReadFailed;
-    case ImageStatus::imageTooSmall:
-      return Failure::imageTooSmall;
-    default:
-      return Failure::imageTooLarge;
-  }
-}
-
 // The directory part of a path: everything up to and including its last
 // separator ("" when none).
 std::string directoryOf(const std::string& path) {

@@ -52,6 +52,55 @@ const FailureText& textOf(Failure failure) {
 
 }  // namespace
 
+Failure imageFailure(ImageStatus status) {
+  switch (status) {
+    case ImageStatus::inputTruncated:
+      return Failure::inputTruncated;
+    case ImageStatus::inputReadFailed:
+      return Failure::inputReadFailed;
+    case ImageStatus::imageTooSmall:
+      return Failure::imageTooSmall;
+    case ImageStatus::ok:
+    case ImageStatus::imageTooLarge:
+      break;
+  }
+  return Failure::imageTooLarge;
+}
+
+const char* pointDecodeText(PointDecodeStatus status) {
+  switch (status) {
+    case PointDecodeStatus::ok:
+      return "";
+    case PointDecodeStatus::badLength:
+      return "public key must be 22 octets (compressed) or 43 octets (uncompressed)";
+    case PointDecodeStatus::badPrefix:
+      return "public key must start with 02 or 03 (compressed) or 04 (uncompressed)";
+    case PointDecodeStatus::notInField:
+      return "public key coordinate is not a field element";
+    case PointDecodeStatus::notOnCurve:
+      return "public key is not a point on sect163k1";
+    case PointDecodeStatus::wrongOrder:
+      return "public key is not a point of order n";
+  }
+  return "";
+}
+
+OtaCheck signatureCheckReport(SignatureCheckStatus status) {
+  switch (status) {
+    case SignatureCheckStatus::passed:
+      return OtaCheck::passed();
+    case SignatureCheckStatus::notSigned:
+      return OtaCheck::failed("the file is not signed");
+    case SignatureCheckStatus::notLast:
+      return OtaCheck::failed("the signature is not the last sub-element of the file");
+    case SignatureCheckStatus::fileTooLarge:
+      return OtaCheck::failed("file too large to hash");
+    case SignatureCheckStatus::mismatch:
+      break;
+  }
+  return OtaCheck::failed("the signature does not match the key");
+}
+
 std::string legacyMessage(const Problem& problem) {
   const char* text = textOf(problem.failure).legacy;
   return text != nullptr ? text : problem.detail;

@@ -11,6 +11,11 @@
 #include <ostream>
 #include <string>
 
+#include "ecc/point_decode.h"
+#include "image/assembly.h"
+#include "ota/reader.h"
+#include "ota/signature_check.h"
+
 namespace otawrap {
 
 enum class Failure : std::uint8_t {
@@ -62,6 +67,15 @@ std::string legacyMessage(const Problem& problem);
 
 // The message of the command style, without "otawrap: " and the newline.
 std::string commandMessage(const Problem& problem);
+
+// The failure a conversion reports for an image status other than ok.
+Failure imageFailure(ImageStatus status);
+
+// Why a public key could not be decoded; "" for ok.
+const char* pointDecodeText(PointDecodeStatus status);
+
+// The signature check as a report entry: passed, or failed with its reason.
+OtaCheck signatureCheckReport(SignatureCheckStatus status);
 
 // Prints the failure in the given style (command names the subcommand for the
 // help hint) and returns kExitError.

@@ -38,7 +38,7 @@ bool decodeKeyText(const std::string& text, const char* what, AffinePoint& point
       pointDecode(reinterpret_cast<const std::uint8_t*>(octets.data()), octets.size(), point);
   if (status != PointDecodeStatus::ok) {
     problem = {Failure::invalidKey,
-               std::string("invalid ") + what + ": " + pointDecodeMessage(status), "", 0};
+               std::string("invalid ") + what + ": " + pointDecodeText(status), "", 0};
     return false;
   }
   return true;
@@ -63,7 +63,7 @@ std::optional<AffinePoint> signerKey(const std::uint8_t* file, const OtaFileInfo
   if (!key.isCaKey) return key.point;
   const std::uint8_t* certificate = otaCertificateBytes(file, info);
   if (certificate == nullptr) {
-    failure = otaSignatureUnusable(info);
+    failure = signatureCheckReport(otaSignatureUsable(info));
     return std::nullopt;
   }
   AffinePoint publicKey{};
@@ -98,7 +98,7 @@ int runVerifyCommand(const VerifyOptions& options, Console console) {
   OtaCheck& check = info.check(OtaCheckId::signatureVerification);
   const std::optional<AffinePoint> publicKey = signerKey(bytes.data(), info, key, check);
   if (publicKey) {
-    check = otaSignatureCheck(bytes.data(), info, *publicKey);
+    check = signatureCheckReport(otaSignatureCheck(bytes.data(), info, *publicKey));
   }
 
   const bool verified = check.state == OtaCheckState::passed;

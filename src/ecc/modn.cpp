@@ -3,6 +3,7 @@
 // and differences are corrected by adding multiples of 2^176 mod n, never by
 // comparing with n.
 #include "ecc/modn.h"
+#include "ecc/modn_internal.h"
 
 #include "ecc/words_inline.h"
 

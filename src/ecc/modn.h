@@ -24,15 +24,11 @@ inline constexpr ModNumber orderWrapNeg = {0xC000, 0x297B, 0x667E, 0x3303, 0x28B
 inline constexpr ModNumber orderWrap = {0xE5EF, 0x707C, 0x658F, 0x6FDD, 0xD850, 0x7FBF,
                                         0xFFFF, 0xFFFF, 0xFFFF, 0xFFFF, 0x0003};
 
+// A residue below n (163 bits) as big-endian octets: keys, nonces, r and s.
+inline constexpr std::uint16_t kScalarOctets = 21;
+
 // Status of modInvert when the input is a multiple of n (shared with the field).
 inline constexpr int kModNoInverse = 0xFB01;
-
-// x held the wanted residue plus 2^176 (a subtraction wrapped): x becomes a
-// loose representative of that residue. In place.
-void modFixBorrow(ModNumber& x);
-// x held the wanted residue minus 2^176 (an addition wrapped): x becomes a
-// loose representative of that residue. In place.
-void modFixCarry(ModNumber& x);
 
 // out = a + b (mod n), loose. out may alias a or b.
 void modAdd(const ModNumber& a, const ModNumber& b, ModNumber& out);

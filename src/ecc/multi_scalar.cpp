@@ -2,7 +2,7 @@
 #include "ecc/multi_scalar.h"
 
 #include "ecc/modn.h"
-#include "ecc/scalar_mult.h"
+#include "ecc/scalar_mult_internal.h"
 
 namespace otawrap {
 

@@ -1,5 +1,6 @@
 // Decompression by the half-trace, curve and order checks, encodings.
 #include "ecc/point_decode.h"
+#include "ecc/point_decode_internal.h"
 
 #include "ecc/modn.h"
 
@@ -178,24 +179,6 @@ PointDecodeStatus pointDecode(const std::uint8_t* octets, std::size_t length, Af
   }
   out = point;
   return PointDecodeStatus::ok;
-}
-
-const char* pointDecodeMessage(PointDecodeStatus status) {
-  switch (status) {
-    case PointDecodeStatus::ok:
-      return "";
-    case PointDecodeStatus::badLength:
-      return "public key must be 22 octets (compressed) or 43 octets (uncompressed)";
-    case PointDecodeStatus::badPrefix:
-      return "public key must start with 02 or 03 (compressed) or 04 (uncompressed)";
-    case PointDecodeStatus::notInField:
-      return "public key coordinate is not a field element";
-    case PointDecodeStatus::notOnCurve:
-      return "public key is not a point on sect163k1";
-    case PointDecodeStatus::wrongOrder:
-      return "public key is not a point of order n";
-  }
-  return "";
 }
 
 void pointEncodeCompressed(const AffinePoint& P, std::uint8_t out[kPointCompressedOctets]) {

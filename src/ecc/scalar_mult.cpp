@@ -1,5 +1,6 @@
 // Tau-adic window evaluation and kG.
 #include "ecc/scalar_mult.h"
+#include "ecc/scalar_mult_internal.h"
 
 #include "ecc/modn.h"
 

@@ -1,6 +1,7 @@
 // Partial reduction modulo delta and the tauNAF digit loop on 176-bit
 // two's-complement values.
 #include "ecc/tnaf.h"
+#include "ecc/tnaf_internal.h"
 
 #include "ecc/words_inline.h"
 

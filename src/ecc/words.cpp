@@ -1,6 +1,8 @@
 // 11-word utilities: copy, compare, tests, constants and the one-bit shift.
 #include "ecc/words.h"
 
+#include "ecc/words_inline.h"
+
 namespace otawrap {
 
 void wordsCopy(const Words& src, Words& dst) { dst = src; }
@@ -21,13 +23,7 @@ int wordsIsOne(const Word* a, std::uint16_t count) {
   return wordsIsZero(a + 1, static_cast<std::uint16_t>(count - 1));
 }
 
-int wordsIsZero(const Word* a, std::uint16_t count) {
-  Word any = 0;
-  for (std::uint16_t k = 0; k < count; ++k) {
-    any = static_cast<Word>(any | a[k]);
-  }
-  return any == 0 ? 1 : 0;
-}
+int wordsIsZero(const Word* a, std::uint16_t count) { return wordsKernel::isZero(a, count); }
 
 void wordsSetOne(Word* a, std::uint16_t count) {
   wordsSetZero(a, count);
@@ -42,11 +38,6 @@ void wordsSetZero(Word* a, std::uint16_t count) {
   }
 }
 
-void wordsShiftRight1(Words& a) {
-  for (int k = 0; k < kWordCount - 1; ++k) {
-    a[k] = static_cast<Word>((a[k] >> 1) | ((a[k + 1] & 1u) << 15));
-  }
-  a[kWordCount - 1] = static_cast<Word>(a[kWordCount - 1] >> 1);
-}
+void wordsShiftRight1(Words& a) { wordsKernel::shiftRight1(a.data()); }
 
 }  // namespace otawrap

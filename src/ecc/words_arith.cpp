@@ -63,12 +63,7 @@ int wordsDecrementFrom(std::uint16_t i, std::uint16_t count, Word* x) {
   return 1;
 }
 
-int wordsNegate(const Words& src, Words& dst) {
-  for (std::uint16_t k = 0; k < kWordCount; ++k) {
-    dst[k] = static_cast<Word>(~src[k]);
-  }
-  return wordsIncrementFrom(0, kWordCount, dst.data());
-}
+int wordsNegate(const Words& src, Words& dst) { return wordsKernel::negate(src.data(), dst.data()); }
 
 void wordsMulWord(const Words& a, Word w, WordProduct& out) {
   wordsKernel::mulWordRow(a.data(), w, out.data());
@@ -80,28 +75,18 @@ void wordsMultiply(const Words& a, const Words& b, WideWords& out) {
   // per row (b padded with zero words to 16 lanes), in loops the compiler can
   // vectorise; then they are added into out from the top row down.
   constexpr std::uint16_t kLanes = 16;
-  Word wl[kLanes] = {};
-  Word wh[kLanes] = {};
+  Word lanes[kLanes] = {};
   for (std::uint16_t k = 0; k < kWordCount; ++k) {
-    wl[k] = static_cast<Word>(b[k] & 0xFFu);
-    wh[k] = static_cast<Word>(b[k] >> 8);
+    lanes[k] = b[k];
   }
   // rows[i][k] = word i of row k.
   Word rows[kWordCount + 1][kLanes];
   Word previousHigh[kLanes];
   for (std::uint16_t i = 0; i < kWordCount; ++i) {
-    const Word ml = static_cast<Word>(a[i] & 0xFFu);
-    const Word mh = static_cast<Word>(a[i] >> 8);
     for (std::uint16_t k = 0; k < kLanes; ++k) {
-      // a[i] * b[k] from four 8x8-bit products.
-      Word lo = static_cast<Word>(ml * wl[k]);
-      Word hi = static_cast<Word>(mh * wh[k]);
-      const Word crossA = static_cast<Word>(wh[k] * ml);
-      const Word cross = static_cast<Word>(crossA + static_cast<Word>(wl[k] * mh));
-      hi = static_cast<Word>(hi + (cross < crossA ? 0x100u : 0u) + (cross >> 8));
-      const Word crossLow = static_cast<Word>(cross << 8);
-      lo = static_cast<Word>(lo + crossLow);
-      hi = static_cast<Word>(hi + (lo < crossLow ? 1u : 0u));
+      Word hi = 0;
+      Word lo = 0;
+      wordsKernel::mulWordPair(a[i], lanes[k], hi, lo);
       // Its low word goes into the previous product's high word; the carry
       // goes into its own high word, which is at most 0xFFFE.
       if (i == 0) {

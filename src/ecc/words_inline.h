@@ -79,10 +79,10 @@ inline void mulWordRow(const Word* a, Word w, Word* out) {
   }
 }
 
-// 1 if the 11 words of a are all zero, else 0.
-inline int isZero(const Word* a) {
+// 1 if a[0..count-1] are all zero (count 0 gives 1), else 0.
+inline int isZero(const Word* a, std::uint16_t count = kWordCount) {
   Word any = 0;
-  for (std::uint16_t k = 0; k < kWordCount; ++k) {
+  for (std::uint16_t k = 0; k < count; ++k) {
     any = static_cast<Word>(any | a[k]);
   }
   return any == 0 ? 1 : 0;
@@ -96,12 +96,13 @@ inline void shiftRight1(Word* a) {
   a[kWordCount - 1] = static_cast<Word>(a[kWordCount - 1] >> 1);
 }
 
-// dst = (2^176 - src) mod 2^176: the complement plus one. dst may be src.
-inline void negate(const Word* src, Word* dst) {
+// dst = (2^176 - src) mod 2^176: the complement plus one; returns 1 if src is
+// zero. dst may be src.
+inline int negate(const Word* src, Word* dst) {
   for (std::uint16_t k = 0; k < kWordCount; ++k) {
     dst[k] = static_cast<Word>(~src[k]);
   }
-  wordsIncrementFrom(0, kWordCount, dst);
+  return wordsIncrementFrom(0, kWordCount, dst);
 }
 
 }  // namespace wordsKernel

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "codec/bytes.h"
 #include "image/crc.h"
 
 namespace otawrap {
@@ -49,26 +50,6 @@ class ImagePacker {
   std::uint8_t ring_[kImageCutSize] = {};
 };
 
-void put16(std::uint16_t value, std::uint8_t* out) {
-  out[0] = static_cast<std::uint8_t>(value);
-  out[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-void put32(std::uint32_t value, std::uint8_t* out) {
-  for (int i = 0; i < 4; ++i) {
-    out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-  }
-}
-
-std::uint16_t get16(const std::uint8_t* in) {
-  return static_cast<std::uint16_t>(in[0] | (in[1] << 8));
-}
-
-std::uint32_t get32(const std::uint8_t* in) {
-  return std::uint32_t{in[0]} | (std::uint32_t{in[1]} << 8) | (std::uint32_t{in[2]} << 16) |
-         (std::uint32_t{in[3]} << 24);
-}
-
 ImageStatus fromRawStatus(RawStatus status) {
   return status == RawStatus::readFailed ? ImageStatus::inputReadFailed
                                          : ImageStatus::inputTruncated;
@@ -106,22 +87,6 @@ ImageStatus packImage(RawReader& reader, Platform platform, ImagePacker& packer)
 
 }  // namespace
 
-const char* imageStatusMessage(ImageStatus status) {
-  switch (status) {
-    case ImageStatus::ok:
-      return nullptr;
-    case ImageStatus::inputTruncated:
-      return "Input file is truncated";
-    case ImageStatus::inputReadFailed:
-      return "Unable to open input file";
-    case ImageStatus::imageTooSmall:
-      return "Input image too small";
-    case ImageStatus::imageTooLarge:
-      return "Input image too large";
-  }
-  return "Input image too large";
-}
-
 ImageStatus imageAppendUpgradeImage(RawReader& reader, Platform platform, ImageIdentifiers& ids,
                                     std::uint8_t* buffer, std::size_t start, std::size_t limit,
                                     std::size_t& end) {
@@ -153,25 +118,25 @@ ImageStatus imageAppendUpgradeImage(RawReader& reader, Platform platform, ImageI
 
   std::uint8_t* image = buffer + imageStart;
   const std::uint32_t length = static_cast<std::uint32_t>(imageEnd - imageStart);
-  put32(length, image + kImageLengthOffset);
+  storeLittle32(length, image + kImageLengthOffset);
   if (ids.manufacturerGiven) {
-    put16(ids.manufacturerCode, image + kImageManufacturerOffset);
+    storeLittle16(ids.manufacturerCode, image + kImageManufacturerOffset);
   } else {
-    ids.manufacturerCode = get16(image + kImageManufacturerOffset);
+    ids.manufacturerCode = loadLittle16(image + kImageManufacturerOffset);
   }
   if (ids.imageTypeGiven) {
-    put16(ids.imageType, image + kImageTypeOffset);
+    storeLittle16(ids.imageType, image + kImageTypeOffset);
   } else {
-    ids.imageType = get16(image + kImageTypeOffset);
+    ids.imageType = loadLittle16(image + kImageTypeOffset);
   }
   if (ids.fileVersionGiven) {
-    put32(ids.fileVersion, image + kImageFileVersionOffset);
+    storeLittle32(ids.fileVersion, image + kImageFileVersionOffset);
   } else {
-    ids.fileVersion = get32(image + kImageFileVersionOffset);
+    ids.fileVersion = loadLittle32(image + kImageFileVersionOffset);
   }
   imageCrcStore(image, length, platformCrcOffset(platform));
-  put16(kUpgradeImageTag, buffer + start);
-  put32(length, buffer + start + 2);
+  storeLittle16(kUpgradeImageTag, buffer + start);
+  storeLittle32(length, buffer + start + 2);
   end = imageEnd;
   return ImageStatus::ok;
 }

@@ -43,9 +43,6 @@ enum class ImageStatus : std::uint8_t {
   imageTooLarge,    // the sub-element would end beyond the limit
 };
 
-// The error text for a status other than ok (nullptr for ok).
-const char* imageStatusMessage(ImageStatus status);
-
 // Reads the raw file's header and walks its records through reader, and
 // appends the upgrade-image sub-element at buffer[start]. On ok, end is the
 // position behind the sub-element (start + 6 + N, N >= 0x98, N % 4 == 2) and

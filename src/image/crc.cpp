@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "codec/bytes.h"
+
 namespace otawrap {
 
 namespace {
@@ -59,11 +61,14 @@ std::uint16_t imageCrcUpdate(std::uint16_t crc, const std::uint8_t* data, std::s
   return static_cast<std::uint16_t>(value);
 }
 
+std::uint16_t imageCrcCompute(const std::uint8_t* image, std::size_t length, std::size_t crcOffset) {
+  const std::uint16_t crc = imageCrcUpdate(0, image, crcOffset);
+  return imageCrcUpdate(crc, image + crcOffset + 4, length - crcOffset - 4);
+}
+
 std::uint16_t imageCrcStore(std::uint8_t* image, std::size_t length, std::size_t crcOffset) {
-  std::uint16_t crc = imageCrcUpdate(0, image, crcOffset);
-  crc = imageCrcUpdate(crc, image + crcOffset + 4, length - crcOffset - 4);
-  image[crcOffset] = static_cast<std::uint8_t>(crc);
-  image[crcOffset + 1] = static_cast<std::uint8_t>(crc >> 8);
+  const std::uint16_t crc = imageCrcCompute(image, length, crcOffset);
+  storeLittle16(crc, image + crcOffset);
   image[crcOffset + 2] = 0xFF;
   image[crcOffset + 3] = 0xFF;
   return crc;

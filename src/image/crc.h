@@ -16,9 +16,13 @@ std::uint16_t imageCrcStep(std::uint16_t crc, std::uint8_t byte);
 // repeated imageCrcStep.
 std::uint16_t imageCrcUpdate(std::uint16_t crc, const std::uint8_t* data, std::size_t length);
 
-// Computes the CRC from 0 over image[0..length-1] except the four bytes at
-// crcOffset..crcOffset+3, then stores it there low byte first, followed by
-// 0xFF 0xFF. Requires crcOffset + 4 <= length. Returns the stored CRC.
+// The CRC from 0 over image[0..length-1] except the four bytes at
+// crcOffset..crcOffset+3, where the image keeps it. Requires
+// crcOffset + 4 <= length; reads only.
+std::uint16_t imageCrcCompute(const std::uint8_t* image, std::size_t length, std::size_t crcOffset);
+
+// Computes imageCrcCompute, then stores it at crcOffset low byte first,
+// followed by 0xFF 0xFF. Returns the stored CRC.
 std::uint16_t imageCrcStore(std::uint8_t* image, std::size_t length, std::size_t crcOffset);
 
 }  // namespace otawrap

@@ -1,19 +1,19 @@
 #include "ota/header.h"
 
+#include "codec/bytes.h"
+
 namespace otawrap {
 
 namespace {
 
+// Store little-endian and step past the field.
 std::uint8_t* put16(std::uint16_t value, std::uint8_t* out) {
-  out[0] = static_cast<std::uint8_t>(value);
-  out[1] = static_cast<std::uint8_t>(value >> 8);
+  storeLittle16(value, out);
   return out + 2;
 }
 
 std::uint8_t* put32(std::uint32_t value, std::uint8_t* out) {
-  for (int i = 0; i < 4; ++i) {
-    out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-  }
+  storeLittle32(value, out);
   return out + 4;
 }
 

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "image/assembly.h"
+
 namespace otawrap {
 
 inline constexpr std::uint32_t kOtaFileIdentifier = 0x0BEEF11E;
@@ -21,10 +23,12 @@ inline constexpr std::uint16_t kOtaFieldDestination = 0x0002;
 inline constexpr std::uint16_t kOtaFieldHardwareVersions = 0x0004;
 
 // Sub-element tags, and the sizes of the two sub-elements a signature appends.
-inline constexpr std::uint16_t kOtaTagUpgradeImage = 0x0000;
+// The upgrade image's tag and the head size are the image module's, which
+// writes that sub-element itself.
+inline constexpr std::uint16_t kOtaTagUpgradeImage = kUpgradeImageTag;
 inline constexpr std::uint16_t kOtaTagSignature = 0x0001;
 inline constexpr std::uint16_t kOtaTagCertificate = 0x0002;
-inline constexpr std::size_t kOtaSubElementHeadSize = 6;  // 16-bit tag, 32-bit length
+inline constexpr std::size_t kOtaSubElementHeadSize = kUpgradeImageHeadSize;
 inline constexpr std::size_t kOtaCertificateSubElementSize = kOtaSubElementHeadSize + 48;
 inline constexpr std::size_t kOtaSignatureSubElementSize = kOtaSubElementHeadSize + 50;
 // Bytes that signing appends behind the last sub-element of an unsigned file.

@@ -1,5 +1,6 @@
 #include "ota/signature_check.h"
 
+#include "ecc/modn.h"
 #include "sign/ecdsa_verify.h"
 #include "sign/mmo.h"
 
@@ -8,7 +9,6 @@ namespace otawrap {
 namespace {
 
 constexpr std::size_t kAddressOctets = 8;
-constexpr std::size_t kScalarOctets = 21;
 
 // Offset of the signature sub-element's head; 0 unless the layout check passed
 // (then it is last, 56 bytes long and inside the file).
@@ -26,34 +26,29 @@ std::size_t signatureOffset(const OtaFileInfo& info) {
 
 }  // namespace
 
-OtaCheck otaSignatureUnusable(const OtaFileInfo& info) {
+SignatureCheckStatus otaSignatureUsable(const OtaFileInfo& info) {
   if (info.check(OtaCheckId::signatureLayout).state == OtaCheckState::notApplicable) {
-    return OtaCheck::failed("the file is not signed");
+    return SignatureCheckStatus::notSigned;
   }
-  if (signatureOffset(info) == 0) {
-    return OtaCheck::failed("the signature is not the last sub-element of the file");
-  }
-  return OtaCheck::passed();
+  return signatureOffset(info) == 0 ? SignatureCheckStatus::notLast : SignatureCheckStatus::passed;
 }
 
-OtaCheck otaSignatureCheck(const std::uint8_t* file, const OtaFileInfo& info,
-                           const AffinePoint& publicKey) {
-  const OtaCheck usable = otaSignatureUnusable(info);
-  if (usable.state != OtaCheckState::passed) {
+SignatureCheckStatus otaSignatureCheck(const std::uint8_t* file, const OtaFileInfo& info,
+                                       const AffinePoint& publicKey) {
+  const SignatureCheckStatus usable = otaSignatureUsable(info);
+  if (usable != SignatureCheckStatus::passed) {
     return usable;
   }
   const std::size_t at = signatureOffset(info);
   if (at >= (std::size_t{1} << 29)) {
-    return OtaCheck::failed("file too large to hash");
+    return SignatureCheckStatus::fileTooLarge;
   }
   std::uint8_t digest[mmoDigestSize];
   mmoHash(file, static_cast<std::uint32_t>(at), digest);
   const std::uint8_t* r = file + at + kOtaSubElementHeadSize + kAddressOctets;
   const std::uint8_t* s = r + kScalarOctets;
-  if (ecdsaVerify(publicKey, digest, r, s) == 0) {
-    return OtaCheck::failed("the signature does not match the key");
-  }
-  return OtaCheck::passed();
+  return ecdsaVerify(publicKey, digest, r, s) == 0 ? SignatureCheckStatus::mismatch
+                                                   : SignatureCheckStatus::passed;
 }
 
 const std::uint8_t* otaCertificateBytes(const std::uint8_t* file, const OtaFileInfo& info) {

@@ -10,16 +10,23 @@
 
 namespace otawrap {
 
+enum class SignatureCheckStatus : std::uint8_t {
+  passed,
+  notSigned,     // signatureLayout found no signature
+  notLast,       // the signature sub-element is not the well-formed last one
+  fileTooLarge,  // 2^29 bytes or more before the signature: too long to hash
+  mismatch,      // (r, s) does not verify under the key
+};
+
 // The signature check for file[0..info.fileSize) as otaFileRead described it.
 // Passes when the signature sub-element is the last one (signatureLayout
-// passed) and (r, s) verifies under publicKey (a point of order n); fails
-// with a fixed reason otherwise. Never reads outside the file.
-OtaCheck otaSignatureCheck(const std::uint8_t* file, const OtaFileInfo& info,
-                           const AffinePoint& publicKey);
+// passed) and (r, s) verifies under publicKey (a point of order n); otherwise
+// the first failure in the order of the enum. Never reads outside the file.
+SignatureCheckStatus otaSignatureCheck(const std::uint8_t* file, const OtaFileInfo& info,
+                                       const AffinePoint& publicKey);
 
-// The failed signature check of a file whose layout leaves no signature to
-// verify (unsigned, or the signature not last); a passed check otherwise.
-OtaCheck otaSignatureUnusable(const OtaFileInfo& info);
+// Whether the layout leaves a signature to verify: notSigned, notLast or passed.
+SignatureCheckStatus otaSignatureUsable(const OtaFileInfo& info);
 
 // The 48 certificate bytes right before the signature, or nullptr unless
 // signatureLayout passed.

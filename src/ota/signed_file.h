@@ -20,8 +20,8 @@ enum class SignStatus { ok, signatureFailed };
 // signature is verified under the public key d*G before it is written; a
 // signature that does not verify is a failure. file must
 // have room for kOtaSignedTrailerSize bytes behind position. On success
-// position is the end of the file; on failure ("Unable to generate signature")
-// the file is not to be written.
+// position is the end of the file; on signatureFailed the file is not to be
+// written.
 SignStatus otaSignedFileAppend(OtaHeader& header, std::uint8_t* file, std::size_t& position,
                                const SignerCredentials& credentials);
 

@@ -1,6 +1,8 @@
 // ECDSA signing over sect163k1 with the windowed fixed-base multiplication.
 #include "sign/ecdsa.h"
+#include "sign/ecdsa_internal.h"
 
+#include "codec/bytes.h"
 #include "ecc/base_point_table.h"
 #include "ecc/modn.h"
 #include "sign/rfc6979.h"
@@ -11,8 +13,6 @@ namespace otawrap {
 namespace {
 
 constexpr int kWindowWidth = 5;
-constexpr std::uint16_t kKeyOctets = 21;
-constexpr std::uint16_t kDigestOctets = 16;
 
 // 0xFFFF * 2^336 mod n, the fixed top word the nonce reduction adds to R.
 ModNumber nonceOffset() {
@@ -30,7 +30,7 @@ int ecdsaEphemeralKey(const std::uint8_t random40[40], ModNumber& kOut, AffinePo
                       const YieldControl* yieldControl) {
   WideWords wide{};
   for (std::size_t i = 0; i < 20; ++i) {
-    wide[i] = static_cast<Word>(random40[2 * i] | (random40[2 * i + 1] << 8));
+    wide[i] = loadLittle16(random40 + 2 * i);
   }
   wide[20] = 0;
   wide[21] = 0xFFFF;
@@ -63,8 +63,8 @@ int ecdsaSignWithRandom(const std::uint8_t privateKey[21], const std::uint8_t di
 
   ModNumber e;
   ModNumber d;
-  octetsToWords(kDigestOctets, digest, kWordCount, e.data());
-  octetsToWords(kKeyOctets, privateKey, kWordCount, d.data());
+  octetsToWords(kEcdsaDigestOctets, digest, kWordCount, e.data());
+  octetsToWords(kScalarOctets, privateKey, kWordCount, d.data());
 
   ModNumber t;
   modMultiply(d, r, t);
@@ -72,8 +72,8 @@ int ecdsaSignWithRandom(const std::uint8_t privateKey[21], const std::uint8_t di
   modMultiply(t, k, k);  // s, written over k^-1
   modReduceFinal(k);
 
-  wordsToOctets(1, kWordCount, r.data(), kKeyOctets, rOut);
-  wordsToOctets(1, kWordCount, k.data(), kKeyOctets, sOut);
+  wordsToOctets(1, kWordCount, r.data(), kScalarOctets, rOut);
+  wordsToOctets(1, kWordCount, k.data(), kScalarOctets, sOut);
 
   secureWipe(k.data(), sizeof k);
   secureWipe(d.data(), sizeof d);
@@ -111,12 +111,11 @@ int ecdsaSign(const std::uint8_t* privateKey, const std::uint8_t* digest, Random
 
 void ecdsaRandomForNonce(const std::uint8_t k[21], std::uint8_t random40[40]) {
   ModNumber value;
-  octetsToWords(kKeyOctets, k, kWordCount, value.data());
+  octetsToWords(kScalarOctets, k, kWordCount, value.data());
   modSub(value, nonceOffset(), value);
   modReduceFinal(value);
   for (std::size_t i = 0; i < kWordCount; ++i) {
-    random40[2 * i] = static_cast<std::uint8_t>(value[i] & 0xFF);
-    random40[2 * i + 1] = static_cast<std::uint8_t>(value[i] >> 8);
+    storeLittle16(value[i], random40 + 2 * i);
   }
   for (std::size_t i = 2 * kWordCount; i < kEcdsaRandomOctets; ++i) {
     random40[i] = 0;
@@ -128,14 +127,14 @@ int ecdsaSignDeterministic(const std::uint8_t privateKey[21], const std::uint8_t
                            std::uint8_t rOut[21], std::uint8_t sOut[21]) {
   // x = d mod n as 21 octets; the nonce derivation needs 0 < x < n.
   ModNumber d;
-  octetsToWords(kKeyOctets, privateKey, kWordCount, d.data());
+  octetsToWords(kScalarOctets, privateKey, kWordCount, d.data());
   modReduceFinal(d);
   if (wordsIsZero(d.data(), kWordCount) == 1) {
     return 2;
   }
-  std::uint8_t x[kKeyOctets];
-  wordsToOctets(1, kWordCount, d.data(), kKeyOctets, x);
-  std::uint8_t k[kKeyOctets];
+  std::uint8_t x[kScalarOctets];
+  wordsToOctets(1, kWordCount, d.data(), kScalarOctets, x);
+  std::uint8_t k[kScalarOctets];
   rfc6979Nonce(x, digest, k);
   std::uint8_t random40[kEcdsaRandomOctets];
   ecdsaRandomForNonce(k, random40);

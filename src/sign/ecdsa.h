@@ -21,6 +21,8 @@ using YieldCallback = void (*)();
 using RandomFill = int (*)(std::uint8_t* destination, std::uint32_t count);
 
 inline constexpr std::uint32_t kEcdsaRandomOctets = 40;
+// Signed and verified digests: the 16-octet AES-MMO hash.
+inline constexpr std::uint16_t kEcdsaDigestOctets = 16;
 inline constexpr std::uint32_t kEcdsaMaxYieldLevel = 10;
 
 // Signs digest (16 octets) with privateKey (21 octets, used as its residue
@@ -35,22 +37,6 @@ inline constexpr std::uint32_t kEcdsaMaxYieldLevel = 10;
 int ecdsaSign(const std::uint8_t* privateKey, const std::uint8_t* digest, RandomFill randomFill,
               std::uint8_t* rOut, std::uint8_t* sOut, YieldCallback yieldCallback,
               std::uint32_t yieldLevel);
-
-// The nonce step: k = (R + 0xFFFF * 2^336) mod n, canonical, from the 40
-// octets R (little-endian), and pointOut = kG. Returns 0.
-int ecdsaEphemeralKey(const std::uint8_t random40[40], ModNumber& kOut, AffinePoint& pointOut,
-                      const YieldControl* yieldControl);
-
-// The signature computation behind ecdsaSign once the 40 random octets are
-// known; all pointers valid. Returns 0.
-int ecdsaSignWithRandom(const std::uint8_t privateKey[21], const std::uint8_t digest[16],
-                        const std::uint8_t random40[40], std::uint8_t rOut[21],
-                        std::uint8_t sOut[21], const YieldControl* yieldControl);
-
-// The 40 random octets that make the signer's reduction yield exactly the
-// nonce k (0 < k < n, 21 big-endian octets): R = (k - 0xFFFF * 2^336) mod n,
-// little-endian, zero-padded.
-void ecdsaRandomForNonce(const std::uint8_t k[21], std::uint8_t random40[40]);
 
 // Deterministic signature: the nonce is derived from the private key and the
 // digest (RFC 6979 with HMAC-SHA-256) and handed to the signer as the 40

@@ -6,14 +6,13 @@
 #include "ecc/multi_scalar.h"
 #include "ecc/point_table.h"
 #include "ecc/scalar_mult.h"
+#include "sign/ecdsa.h"
 #include "sign/secure_wipe.h"
 
 namespace otawrap {
 
 namespace {
 
-constexpr std::uint16_t kScalarOctets = 21;
-constexpr std::uint16_t kDigestOctets = 16;
 
 // value = the octets as an integer; 1 if 1 <= value <= n - 1, else 0.
 int scalarReadInRange(const std::uint8_t octets[21], ModNumber& value) {
@@ -31,7 +30,7 @@ int ecdsaVerify(const AffinePoint& publicKey, const std::uint8_t digest[16], con
     return 0;
   }
   ModNumber e;
-  octetsToWords(kDigestOctets, digest, kWordCount, e.data());
+  octetsToWords(kEcdsaDigestOctets, digest, kWordCount, e.data());
 
   modInvert(w, w);  // s is a unit: 1 <= s < n and n is prime
   ModNumber u1;

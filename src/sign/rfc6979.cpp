@@ -4,14 +4,13 @@
 #include <cstring>
 
 #include "sign/hmac.h"
+#include "sign/rfc6979_internal.h"
 #include "sign/secure_wipe.h"
 
 namespace otawrap {
 namespace {
 
-constexpr std::size_t orderLength = 21;  // rlen in octets
-constexpr std::size_t macLength = 32;    // hlen in octets
-
+// rlen is kScalarOctets, hlen is hmacSha256Size.
 constexpr std::uint8_t separatorZero = 0x00;
 constexpr std::uint8_t separatorOne = 0x01;
 
@@ -21,7 +20,7 @@ constexpr std::uint8_t separatorOne = 0x01;
 void macOf(const HmacSha256Context& keyed, const std::uint8_t* v, const std::uint8_t* separator,
            const std::uint8_t* material, std::size_t materialLength, std::uint8_t* out) {
   HmacSha256Context work = keyed;
-  hmacSha256Update(work, v, macLength);
+  hmacSha256Update(work, v, hmacSha256Size);
   if (separator != nullptr) {
     hmacSha256Update(work, separator, 1);
   }
@@ -35,7 +34,7 @@ int nonceIsInRange(const std::uint8_t value[21]) {
   // Borrow out of value - n tells value < n; the OR of all octets tells value != 0.
   unsigned borrow = 0;
   unsigned any = 0;
-  for (std::size_t i = orderLength; i-- > 0;) {
+  for (std::size_t i = kScalarOctets; i-- > 0;) {
     const unsigned difference = static_cast<unsigned>(value[i]) - nonceGroupOrder[i] - borrow;
     borrow = (difference >> 8) & 1u;
     any |= value[i];
@@ -47,7 +46,7 @@ int nonceIsInRange(const std::uint8_t value[21]) {
 void nonceBitsToInt(const std::uint8_t t[32], std::uint8_t kOut[21]) {
   // The leftmost 168 bits are t[0..20]; five more bits go to reach 163.
   kOut[0] = static_cast<std::uint8_t>(t[0] >> 5);
-  for (std::size_t i = 1; i < orderLength; ++i) {
+  for (std::size_t i = 1; i < kScalarOctets; ++i) {
     kOut[i] = static_cast<std::uint8_t>((t[i - 1] << 3) | (t[i] >> 5));
   }
 }
@@ -56,13 +55,13 @@ void rfc6979Nonce(const std::uint8_t privateKeyModN[21], const std::uint8_t dige
                   std::uint8_t kOut[21]) {
   // int2octets(x) || bits2octets(h1); h1 < 2^128 < n, so bits2octets(h1) is
   // h1 itself left-padded to 21 octets.
-  std::uint8_t material[2 * orderLength] = {};
-  std::memcpy(material, privateKeyModN, orderLength);
-  std::memcpy(material + 2 * orderLength - 16, digest, 16);
+  std::uint8_t material[2 * kScalarOctets] = {};
+  std::memcpy(material, privateKeyModN, kScalarOctets);
+  std::memcpy(material + 2 * kScalarOctets - 16, digest, 16);
 
-  std::uint8_t v[macLength];
-  std::uint8_t key[macLength];
-  std::uint8_t candidate[orderLength];
+  std::uint8_t v[hmacSha256Size];
+  std::uint8_t key[hmacSha256Size];
+  std::uint8_t candidate[kScalarOctets];
   HmacSha256Context keyed;
 
   std::memset(v, 0x01, sizeof v);
@@ -90,7 +89,7 @@ void rfc6979Nonce(const std::uint8_t privateKeyModN[21], const std::uint8_t dige
     hmacSha256Init(keyed, key, sizeof key);
     macOf(keyed, v, nullptr, nullptr, 0, v);
   }
-  std::memcpy(kOut, candidate, orderLength);
+  std::memcpy(kOut, candidate, kScalarOctets);
 
   secureWipe(material, sizeof material);
   secureWipe(v, sizeof v);

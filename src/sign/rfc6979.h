@@ -10,20 +10,6 @@
 
 namespace otawrap {
 
-// n, the order of the sect163k1 base point (SEC 2, 3.2.1), as 21 big-endian octets.
-inline constexpr std::uint8_t nonceGroupOrder[21] = {
-    0x04, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x02,
-    0x01, 0x08, 0xA2, 0xE0, 0xCC, 0x0D, 0x99, 0xF8, 0xA5, 0xEF,
-};
-
-// 1 if the 21-octet big-endian value satisfies 0 < value < n, else 0. Runs
-// in time independent of the value.
-int nonceIsInRange(const std::uint8_t value[21]);
-
-// k = bits2int(t): the leftmost 163 bits of the 32-octet t, i.e. t >> 93, as
-// 21 big-endian octets (below 2^163). kOut may not overlap t.
-void nonceBitsToInt(const std::uint8_t t[32], std::uint8_t kOut[21]);
-
 // kOut = the RFC 6979 nonce k for private key x and digest h1:
 // x = privateKeyModN, 21 big-endian octets, already reduced modulo n (the
 // caller guarantees 0 < x < n); h1 = digest, 16 octets, read as a 128-bit

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "codec/bytes.h"
 #include "sign/secure_wipe.h"
 
 namespace otawrap {
@@ -29,18 +30,6 @@ constexpr std::uint32_t initialHash[8] = {
 
 inline std::uint32_t rotr(std::uint32_t x, unsigned n) {
   return (x >> n) | (x << (32 - n));
-}
-
-inline std::uint32_t loadBigEndian(const std::uint8_t* p) {
-  return (static_cast<std::uint32_t>(p[0]) << 24) | (static_cast<std::uint32_t>(p[1]) << 16) |
-         (static_cast<std::uint32_t>(p[2]) << 8) | static_cast<std::uint32_t>(p[3]);
-}
-
-inline void storeBigEndian(std::uint32_t v, std::uint8_t* p) {
-  p[0] = static_cast<std::uint8_t>(v >> 24);
-  p[1] = static_cast<std::uint8_t>(v >> 16);
-  p[2] = static_cast<std::uint8_t>(v >> 8);
-  p[3] = static_cast<std::uint8_t>(v);
 }
 
 // One round of FIPS 180-4 6.2.2 step 3 with the roles of the eight working
@@ -70,7 +59,7 @@ inline std::uint32_t scheduleWord(std::uint32_t (&w)[16], unsigned t) {
 void compress(std::uint32_t state[8], const std::uint8_t* block) {
   std::uint32_t w[16];
   for (unsigned t = 0; t < 16; ++t) {
-    w[t] = loadBigEndian(block + 4 * t);
+    w[t] = loadBig32(block + 4 * t);
   }
   std::uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
   std::uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
@@ -148,11 +137,11 @@ void sha256Final(Sha256Context& context, std::uint8_t digest[32]) {
     used = 0;
   }
   std::memset(context.buffer + used, 0, 56 - used);
-  storeBigEndian(static_cast<std::uint32_t>(bits >> 32), context.buffer + 56);
-  storeBigEndian(static_cast<std::uint32_t>(bits), context.buffer + 60);
+  storeBig32(static_cast<std::uint32_t>(bits >> 32), context.buffer + 56);
+  storeBig32(static_cast<std::uint32_t>(bits), context.buffer + 60);
   compress(context.state, context.buffer);
   for (unsigned i = 0; i < 8; ++i) {
-    storeBigEndian(context.state[i], digest + 4 * i);
+    storeBig32(context.state[i], digest + 4 * i);
   }
   secureWipe(&context, sizeof context);
 }

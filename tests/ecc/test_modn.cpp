@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ecc/modn.h"
+#include "ecc/modn_internal.h"
 #include "support/openssl_bignum.h"
 
 namespace otawrap {

@@ -9,6 +9,7 @@
 
 #include "ecc/field.h"
 #include "ecc/point_decode.h"
+#include "ecc/point_decode_internal.h"
 #include "support/field_reference.h"
 #include "support/openssl_curve.h"
 #include "support/openssl_verify.h"
@@ -224,7 +225,6 @@ TEST(PointDecode, RejectsBadEncodingsAndBadPoints) {
     out.y.fill(0x5A5A);
     const PointDecodeStatus status = decode(c.octets, out);
     EXPECT_EQ(status, c.status);
-    EXPECT_EQ(pointDecodeMessage(status)[0] == '\0', status == PointDecodeStatus::ok);
     if (status == PointDecodeStatus::ok) {
       EXPECT_EQ(out, P);
     } else {

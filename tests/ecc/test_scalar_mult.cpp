@@ -9,6 +9,7 @@
 #include "ecc/base_point_table.h"
 #include "ecc/modn.h"
 #include "ecc/scalar_mult.h"
+#include "ecc/scalar_mult_internal.h"
 #include "support/field_reference.h"
 #include "support/openssl_curve.h"
 #include "support/vector_file.h"

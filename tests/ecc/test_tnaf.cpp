@@ -12,6 +12,7 @@
 
 #include "ecc/modn.h"
 #include "ecc/tnaf.h"
+#include "ecc/tnaf_internal.h"
 #include "support/openssl_bignum.h"
 
 namespace otawrap {

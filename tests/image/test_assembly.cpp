@@ -227,14 +227,6 @@ TEST(ImageAssembly, InputErrors) {
   EXPECT_EQ(build(Bytes(), Platform::quillDev).status, ImageStatus::inputTruncated);
 }
 
-TEST(ImageAssembly, StatusMessages) {
-  EXPECT_EQ(imageStatusMessage(ImageStatus::ok), nullptr);
-  EXPECT_STREQ(imageStatusMessage(ImageStatus::inputTruncated), "Input file is truncated");
-  EXPECT_STREQ(imageStatusMessage(ImageStatus::inputReadFailed), "Unable to open input file");
-  EXPECT_STREQ(imageStatusMessage(ImageStatus::imageTooSmall), "Input image too small");
-  EXPECT_STREQ(imageStatusMessage(ImageStatus::imageTooLarge), "Input image too large");
-}
-
 // Property: for generated files the assembly equals the model on every platform.
 TEST(ImageAssembly, GeneratedFilesMatchTheModel) {
   for (std::uint32_t seed = 1; seed <= 200; ++seed) {

@@ -102,7 +102,7 @@ TEST(OtaBuildFile, SignedFilesVerify) {
   EXPECT_EQ(info.check(OtaCheckId::signatureLayout).state, OtaCheckState::passed);
   AffinePoint key;
   ASSERT_EQ(ecdsaPublicKey(credentials.privateKey.data(), key), 0);
-  EXPECT_EQ(otaSignatureCheck(built.data(), info, key).state, OtaCheckState::passed);
+  EXPECT_EQ(otaSignatureCheck(built.data(), info, key), SignatureCheckStatus::passed);
 }
 
 TEST(OtaBuildFile, RefusalsComeBeforeAnyByteIsWritten) {

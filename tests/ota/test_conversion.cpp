@@ -198,7 +198,7 @@ TEST(OtaConvert, ExtraSubElementsComeAfterTheImageAndBeforeTheSeal) {
     if (seal == OtaSeal::signature) {
       AffinePoint key;
       ASSERT_EQ(ecdsaPublicKey(credentials.privateKey.data(), key), 0);
-      EXPECT_EQ(otaSignatureCheck(out.file.data(), info, key).state, OtaCheckState::passed);
+      EXPECT_EQ(otaSignatureCheck(out.file.data(), info, key), SignatureCheckStatus::passed);
     }
   }
 }

@@ -10,6 +10,7 @@
 
 #include "ecc/modn.h"
 #include "sign/ecdsa.h"
+#include "sign/ecdsa_internal.h"
 #include "support/openssl_ecdsa.h"
 #include "support/vector_file.h"
 

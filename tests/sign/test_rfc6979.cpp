@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "sign/rfc6979.h"
+#include "sign/rfc6979_internal.h"
 #include "sign/secure_wipe.h"
 #include "support/vector_file.h"
 
@@ -126,7 +127,7 @@ Bytes ourNonce(const Bytes& x, const Bytes& digest) {
 
 TEST(NonceGroupOrder, IsTheOrderOpensslUsesForSect163k1) {
   const Bn order = opensslOrder();
-  const Bytes ours(nonceGroupOrder, nonceGroupOrder + 21);
+  const Bytes ours(nonceGroupOrder.begin(), nonceGroupOrder.end());
   EXPECT_EQ(bytesToHex(ours.data(), 21), bytesToHex(bnToBytes(order.get(), 21).data(), 21));
   EXPECT_EQ(BN_num_bits(order.get()), 163);
 }
@@ -188,7 +189,7 @@ TEST(Rfc6979Nonce, RandomKeysAndDigestsMatchTheOracleIncludingRetries) {
 
 TEST(Rfc6979Nonce, ExtremeKeysAndDigests) {
   const Bn order = opensslOrder();
-  Bytes nMinusOne(nonceGroupOrder, nonceGroupOrder + 21);
+  Bytes nMinusOne(nonceGroupOrder.begin(), nonceGroupOrder.end());
   nMinusOne[20] -= 1;
   Bytes one(21, 0);
   one[20] = 1;
@@ -203,7 +204,7 @@ TEST(Rfc6979Nonce, ExtremeKeysAndDigests) {
 }
 
 TEST(NonceIsInRange, BoundaryValues) {
-  const Bytes n(nonceGroupOrder, nonceGroupOrder + 21);
+  const Bytes n(nonceGroupOrder.begin(), nonceGroupOrder.end());
   const auto with = [&](std::initializer_list<std::pair<int, int>> deltas) {
     Bytes value = n;
     for (const auto& [index, delta] : deltas) {
@@ -244,7 +245,7 @@ TEST(NonceIsInRange, AgreesWithBignumNearTheOrder) {
   std::mt19937 rng(163u);  // fixed seed
   for (int trial = 0; trial < 20000; ++trial) {
     // Values sharing a prefix of random length with n, then random octets.
-    Bytes value(nonceGroupOrder, nonceGroupOrder + 21);
+    Bytes value(nonceGroupOrder.begin(), nonceGroupOrder.end());
     const std::size_t keep = rng() % 22;
     for (std::size_t i = keep; i < 21; ++i) {
       value[i] = static_cast<std::uint8_t>(rng());

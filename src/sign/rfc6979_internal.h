@@ -1,0 +1,32 @@
+// The steps of the RFC 6979 nonce, open to the tests: the range check and
+// bits2int. Nothing else in the program calls them.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "ecc/modn.h"
+
+namespace otawrap {
+
+// n, the order of the sect163k1 base point, as 21 big-endian octets: groupOrder
+// written out.
+inline constexpr std::array<std::uint8_t, 21> nonceGroupOrder = [] {
+  std::array<std::uint8_t, 21> octets{};
+  for (std::size_t i = 0; i < octets.size(); ++i) {
+    const std::size_t j = octets.size() - 1 - i;  // octet j counted from the bottom
+    octets[i] = static_cast<std::uint8_t>(groupOrder[j / 2] >> (8 * (j % 2)));
+  }
+  return octets;
+}();
+
+// 1 if the 21-octet big-endian value satisfies 0 < value < n, else 0. Runs
+// in time independent of the value.
+int nonceIsInRange(const std::uint8_t value[21]);
+
+// k = bits2int(t): the leftmost 163 bits of the 32-octet t, i.e. t >> 93, as
+// 21 big-endian octets (below 2^163). kOut may not overlap t.
+void nonceBitsToInt(const std::uint8_t t[32], std::uint8_t kOut[21]);
+
+}  // namespace otawrap

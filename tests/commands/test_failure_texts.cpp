@@ -1,0 +1,66 @@
+// The failure table: every failure the core names has its exact legacy text,
+// every ok value has none.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "commands/failure.h"
+
+namespace otawrap {
+namespace {
+
+struct Case {
+  std::string message;
+  const char *expected;
+};
+
+TEST(FailureMessages, EachFailureHasItsTextAndOkHasNone) {
+  const std::vector<Case> cases = {
+      {legacyMessage({imageFailure(ImageStatus::inputTruncated), "", "", 0}),
+       "Input file is truncated"},
+      {legacyMessage({imageFailure(ImageStatus::inputReadFailed), "", "", 0}),
+       "Unable to open input file"},
+      {legacyMessage({imageFailure(ImageStatus::imageTooSmall), "", "", 0}),
+       "Input image too small"},
+      {legacyMessage({imageFailure(ImageStatus::imageTooLarge), "", "", 0}),
+       "Input image too large"},
+      {pointDecodeText(PointDecodeStatus::ok), ""},
+      {pointDecodeText(PointDecodeStatus::badLength),
+       "public key must be 22 octets (compressed) or 43 octets (uncompressed)"},
+      {pointDecodeText(PointDecodeStatus::badPrefix),
+       "public key must start with 02 or 03 (compressed) or 04 (uncompressed)"},
+      {pointDecodeText(PointDecodeStatus::notInField),
+       "public key coordinate is not a field element"},
+      {pointDecodeText(PointDecodeStatus::notOnCurve),
+       "public key is not a point on sect163k1"},
+      {pointDecodeText(PointDecodeStatus::wrongOrder),
+       "public key is not a point of order n"},
+      {legacyMessage({Failure::signingFailed, "", "", 0}),
+       "Unable to generate signature"},
+      {signatureCheckReport(SignatureCheckStatus::notSigned).reason,
+       "the file is not signed"},
+      {signatureCheckReport(SignatureCheckStatus::notLast).reason,
+       "the signature is not the last sub-element of the file"},
+      {signatureCheckReport(SignatureCheckStatus::fileTooLarge).reason,
+       "file too large to hash"},
+      {signatureCheckReport(SignatureCheckStatus::mismatch).reason,
+       "the signature does not match the key"},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    EXPECT_EQ(cases[i].message, cases[i].expected) << i;
+  }
+}
+
+TEST(FailureMessages, SignatureCheckReportPassesOnlyAPassedCheck) {
+  const OtaCheck passed = signatureCheckReport(SignatureCheckStatus::passed);
+  EXPECT_EQ(passed.state, OtaCheckState::passed);
+  EXPECT_EQ(passed.reason, nullptr);
+  const OtaCheck failed = signatureCheckReport(SignatureCheckStatus::mismatch);
+  EXPECT_EQ(failed.state, OtaCheckState::failed);
+  EXPECT_STREQ(failed.reason, "the signature does not match the key");
+  EXPECT_FALSE(failed.hasValues);
+}
+
+} // namespace
+} // namespace otawrap
