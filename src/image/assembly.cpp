@@ -70,8 +70,16 @@ std::uint32_t get32(const std::uint8_t* in) {
 }
 
 ImageStatus fromRawStatus(RawStatus status) {
-  return status == RawStatus::readFailed ? ImageStatus::inputReadFailed
-                                         : ImageStatus::inputTruncated;
+  switch (status) {
+    case RawStatus::readFailed:
+      return ImageStatus::inputReadFailed;
+    case RawStatus::tooLong:
+      return ImageStatus::imageTooLarge;
+    case RawStatus::ok:
+    case RawStatus::truncated:
+      break;
+  }
+  return ImageStatus::inputTruncated;
 }
 
 // Packs every kept data byte of the walk.
