@@ -10,12 +10,18 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <pthread.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstddef>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -216,6 +222,68 @@ TEST(FaultInjection, FullAndReadOnlyFileSystems) {
 
   test::unmountPrivateTmpfs(workspace.dir.file("small"));
   test::unmountPrivateTmpfs(workspace.dir.file("readonly"));
+}
+
+// Runs the tool in the workspace with every fsync failing with EIO (a
+// seccomp filter installed in the child before exec). Exit code 125 with no
+// output means the filter could not be installed.
+ProcessResult runWithFailingFsync(const Workspace& workspace,
+                                  const std::vector<std::string>& arguments) {
+  const std::string program = OTAWRAP_BINARY;
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(program.c_str()));
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  int output[2];
+  if (pipe(output) != 0) return {125, ""};
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(output[1], STDOUT_FILENO);
+    close(output[0]);
+    close(output[1]);
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fsync, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog program{static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
+    if (chdir(workspace.dir.path().c_str()) != 0 || prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+      _exit(125);
+    }
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  close(output[1]);
+  ProcessResult result{125, ""};
+  char buffer[4096];
+  ssize_t count = 0;
+  while ((count = read(output[0], buffer, sizeof buffer)) > 0) {
+    result.output.append(buffer, static_cast<std::size_t>(count));
+  }
+  close(output[0]);
+  int status = 0;
+  if (child > 0 && waitpid(child, &status, 0) == child) {
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+  }
+  return result;
+}
+
+// The device refuses to make the data durable: fsync of the temporary fails.
+// The run fails with the write error and changes nothing, signed or not.
+TEST(FaultInjection, FailedSyncFailsTheWriteAndKeepsTheOldFile) {
+  for (const bool signing : {false, true}) {
+    SCOPED_TRACE(signing ? "signed" : "unsigned");
+    Workspace workspace;
+    std::vector<std::string> arguments = {"in.raw", "-oout"};
+    if (signing) arguments.push_back("-screds.txt");
+    const ProcessResult result = runWithFailingFsync(workspace, arguments);
+    if (result.exitCode == 125 && result.output.empty()) {
+      GTEST_SKIP() << "cannot install a seccomp filter here";
+    }
+    workspace.expectFatal(result, "Unable to write output file");
+  }
 }
 
 // Permission faults. Root ignores file permissions, so as root the tool runs
