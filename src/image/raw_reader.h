@@ -70,7 +70,7 @@ class RawReader {
  public:
   static constexpr std::size_t kChunkSize = 64 * 1024;
 
-  // The source must outlive the reader. inputLimit > 0.
+  // The source must outlive the reader.
   explicit RawReader(ByteSource& source, std::uint64_t inputLimit = kRawInputLimit);
 
   // Reads the file header. Call once, before nextData.

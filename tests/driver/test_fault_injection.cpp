@@ -114,6 +114,16 @@ TEST(FaultInjection, EveryFatalConditionLeavesTheOutputDirectoryAlone) {
   const Bytes tooSmall = test::rawFileBytes({{{0, Bytes(0x98 + 99, 0x01)}}, {}});
   const Bytes tooLarge = rawFile(5, 700 * 1024);
   const std::string name1023(1023, 'n');
+  // A private key written with a leading 00 (44 digits): reading its first 42
+  // would sign with another key.
+  std::string longKey = kCredentials;
+  const std::size_t keyAt = longKey.find("Key: ") + 5;
+  longKey.replace(keyAt, longKey.find('\n', keyAt) - keyAt,
+                  "0000112233445566778899AABBCCDDEEFF0011223344");
+  // 1,024 bytes with CR LF line ends: one over the limit on every platform.
+  std::string crlf;
+  for (const char c : std::string(kCredentials)) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  crlf.insert(crlf.size() - 2, std::string(1024 - crlf.size(), ' '));
   const bool haveProcMem = fs::exists("/proc/self/mem");
 
   struct Case {
@@ -134,6 +144,10 @@ TEST(FaultInjection, EveryFatalConditionLeavesTheOutputDirectoryAlone) {
       {"credentials missing", {"in.raw", "-oout", "-smissing.txt"}, "Cannot open certificate", {}},
       {"credentials are a directory", {"in.raw", "-oout", "-sout"}, "Cannot open certificate", {}},
       {"credentials invalid", {"in.raw", "-oout", "-sin.raw"}, "Invalid certificate", {}},
+      {"44-digit private key", {"in.raw", "-oout", "-scase.raw"}, "Invalid certificate",
+       Bytes(longKey.begin(), longKey.end())},
+      {"1,024-byte credentials with CR LF", {"in.raw", "-oout", "-scase.raw"}, "Invalid certificate",
+       Bytes(crlf.begin(), crlf.end())},
       {"output directory missing", {"in.raw", "-onowhere"}, "Unable to open output file", {}},
       {"output directory is a file", {"in.raw", "-ocreds.txt"}, "Unable to open output file", {}},
       {"output directory is /dev/full", {"in.raw", "-o/dev/full"}, "Unable to open output file", {}},
@@ -146,6 +160,15 @@ TEST(FaultInjection, EveryFatalConditionLeavesTheOutputDirectoryAlone) {
       workspace.entriesBefore = workspace.dir.entries();
     }
     workspace.expectFatal(workspace.run(c.arguments), c.message);
+  }
+
+  // Control: the same CR LF credentials one byte shorter sign.
+  {
+    ASSERT_EQ(crlf.size(), 1024u);
+    Workspace workspace;
+    const std::string shorter = crlf.substr(0, 1000) + crlf.substr(1001);
+    ASSERT_TRUE(test::writeFileBytes(workspace.dir.file("case.raw"), Bytes(shorter.begin(), shorter.end())));
+    EXPECT_EQ(workspace.run({"in.raw", "-oout", "-scase.raw"}).exitCode, 0);
   }
 
   // Read errors after a successful open: /proc/self/mem opens but fails on read.
