@@ -44,6 +44,11 @@ max_len() {
   esac
 }
 
+# Memory: 512 MB of RSS and per allocation, so an input that makes memory
+# grow far beyond its size fails the run. ASan's quarantine of freed memory is
+# kept at 64 MB so it does not eat that headroom.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64}
+
 run_target() {
   local target=$1
   local work=$build/work/$target artifacts=$build/artifacts/$target log=$build/logs/$target.log
