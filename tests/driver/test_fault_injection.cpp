@@ -270,9 +270,9 @@ ProcessResult runWithFailingFsync(const Workspace& workspace,
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EIO),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
     };
-    sock_fprog program{static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
+    sock_fprog filterProgram{static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
     if (chdir(workspace.dir.path().c_str()) != 0 || prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
-        prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+        prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filterProgram) != 0) {
       _exit(125);
     }
     execv(argv[0], argv.data());
@@ -500,10 +500,10 @@ TEST(FaultInjection, SignalInsideTheWriteWindow) {
     for (int attempt = 0; attempt < 50 && !hit; ++attempt) {
       ASSERT_TRUE(test::writeFileBytes(output, kOldContent));
       watch.waitForCreation(0);
-      if (c.ignored) std::signal(c.signal, SIG_IGN);  // inherited by the tool
+      if (c.ignored) static_cast<void>(std::signal(c.signal, SIG_IGN));  // inherited by the tool
       const test::RunningProcess process =
           test::startProcess(OTAWRAP_BINARY, arguments, workspace.dir.path());
-      if (c.ignored) std::signal(c.signal, SIG_DFL);
+      if (c.ignored) static_cast<void>(std::signal(c.signal, SIG_DFL));
       ASSERT_GT(process.pid, 0);
       watch.waitForCreation(10000);
       test::signalProcess(process, SIGSTOP);
@@ -518,14 +518,14 @@ TEST(FaultInjection, SignalInsideTheWriteWindow) {
       }
       if (!hit) {
         ASSERT_EQ(exitCode, 0) << "attempt " << attempt;
-        for (const std::string& name : temporariesIn(out)) fs::remove(out + "/" + name);
+        for (const std::string& name : temporariesIn(out)) fs::remove(fs::path(out) / name);
         continue;
       }
       EXPECT_EQ(exitCode, c.exitCode);
       EXPECT_EQ(test::readFileBytes(output), c.exitCode == 0 ? complete : kOldContent);
       const std::vector<std::string> left = temporariesIn(out);
       EXPECT_EQ(left.size(), c.temporaryStays ? 1u : 0u);
-      for (const std::string& name : left) fs::remove(out + "/" + name);
+      for (const std::string& name : left) fs::remove(fs::path(out) / name);
     }
     EXPECT_TRUE(hit) << "the write window was never caught";
   }

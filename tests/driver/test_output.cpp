@@ -1,6 +1,8 @@
 // Output naming and the replace-by-rename write, in a temporary directory.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <vector>
@@ -76,10 +78,13 @@ TEST(OutputWrite, SyncCalls) {
   EXPECT_TRUE(fsSyncDirectory(prefix));
   EXPECT_TRUE(fsSyncDirectory(""));
   EXPECT_TRUE(fsSyncDirectory(prefix + "missing" + kPathSeparator));
-  std::FILE* pipe = popen("true", "r");
-  ASSERT_NE(pipe, nullptr);
-  EXPECT_FALSE(fsSyncFile(pipe));
-  pclose(pipe);
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  std::FILE* stream = fdopen(ends[1], "w");
+  ASSERT_NE(stream, nullptr);
+  EXPECT_FALSE(fsSyncFile(stream));
+  EXPECT_EQ(std::fclose(stream), 0);
+  EXPECT_EQ(close(ends[0]), 0);
 }
 
 }  // namespace

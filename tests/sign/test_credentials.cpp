@@ -154,10 +154,10 @@ TEST(Credentials, LoadingFromFiles) {
                      "\r\nDevice Implicit Cert: " + kCert + "\r\n";
   crlf += std::string(1022 - crlf.size(), ' ') + "\r\n";
   for (const std::size_t size : {std::size_t{1023}, std::size_t{1024}}) {
-    const std::string text = crlf.substr(0, size - 2) + "\r\n";
+    const std::string sized = crlf.substr(0, size - 2) + "\r\n";
     std::FILE* file = std::fopen(path.c_str(), "wb");
     ASSERT_NE(file, nullptr);
-    ASSERT_EQ(std::fwrite(text.data(), 1, text.size(), file), text.size());
+    ASSERT_EQ(std::fwrite(sized.data(), 1, sized.size(), file), sized.size());
     ASSERT_EQ(std::fclose(file), 0);
     EXPECT_EQ(loadSignerCredentials(path.c_str(), c),
               size == 1023 ? CredentialsStatus::ok : CredentialsStatus::invalid)
