@@ -1,7 +1,8 @@
 // The credentials parser on arbitrary text. Checked: the size limit, that a
 // failed parse leaves the output alone, that a success is reproducible and
 // that each parsed field is found again, hex pair by hex pair, behind its
-// label's first occurrence in the text (up to its first zero byte).
+// label's first occurrence in the text (up to its first zero byte), with no
+// hex digit right behind its last pair.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -23,7 +24,8 @@ int hexValue(char c) {
 }
 
 // True when the bytes behind the label's first occurrence read as the given
-// field: pairs of hex digits, optionally preceded by spaces, CR and LF.
+// field: pairs of hex digits, optionally preceded by spaces, CR and LF, and
+// then no further hex digit.
 bool fieldMatches(std::string_view text, std::string_view label, const std::uint8_t* field,
                   std::size_t count, bool reversed) {
   const std::size_t found = text.find(label);
@@ -38,7 +40,7 @@ bool fieldMatches(std::string_view text, std::string_view label, const std::uint
     if (field[reversed ? count - 1 - i : i] != high * 16 + low) return false;
     at += 2;
   }
-  return true;
+  return at == text.size() || hexValue(text[at]) < 0;  // no longer than count pairs
 }
 
 bool sameCredentials(const SignerCredentials& a, const SignerCredentials& b) {

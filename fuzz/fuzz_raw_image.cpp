@@ -7,6 +7,8 @@
 //             failing (read error) halfway through the file
 // The result is compared with a direct in-memory model of the walk: status,
 // image bytes, identifiers, and that nothing is written at or beyond the limit.
+// The reader's input limit set to the input size, and one byte below it, must
+// give the same result (or, below, image too large).
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -143,6 +145,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (std::size_t i = 0; i < kStart; ++i) {
     fuzzCheck(buffer[i] == kGuard, "nothing written before the start");
+  }
+
+  // The reader's input limit: at exactly the bytes served the walk is the same;
+  // one byte less either changes nothing (the walk ended before) or stops it
+  // as too large.
+  for (const std::size_t inputLimit : {served, served - 1}) {
+    if (inputLimit > served) continue;  // served was 0
+    static std::array<std::uint8_t, kBufferSize> again;
+    ImageIdentifiers againIds = given;
+    ScriptedSource againSource(raw, served, step, failing);
+    RawReader limited(againSource, inputLimit);
+    std::size_t againEnd = 0;
+    const ImageStatus againStatus =
+        imageAppendUpgradeImage(limited, platform, againIds, again.data(), kStart, limit, againEnd);
+    if (inputLimit == served || againStatus != ImageStatus::imageTooLarge) {
+      fuzzCheck(againStatus == status, "input limit at the input size changes nothing");
+      fuzzCheck(status != ImageStatus::ok ||
+                    (againEnd == end &&
+                     std::memcmp(again.data() + kStart, buffer.data() + kStart, end - kStart) == 0),
+                "same image under the input limit");
+    }
   }
 
   const Model model = modelImage(raw, served, platform, failing, limit);

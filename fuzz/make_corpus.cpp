@@ -2,7 +2,8 @@
 // from the shared raw-file generator with every control byte the raw-image
 // target knows, credentials texts, argument vectors, arithmetic operands at
 // the edges (zero, one, f, n and its multiples, all ones) plus seeded random
-// ones, and OTA files from the tool's own writer. Run it from the test build:
+// ones, and OTA files from the tool's own writer and long chains of empty
+// sub-elements. Run it from the test build:
 //   otawrap_make_fuzz_corpus fuzz/corpus
 #include <algorithm>
 #include <cstdint>
@@ -216,6 +217,20 @@ void otaReaderSeeds(const fs::path& root) {
   out.add(Bytes{0x00});
   out.add(Bytes{0x00, 0x1E, 0xF1, 0xEE, 0x0B});
   out.add(prefixed(0x00, emptySubElementFile(1100)));
+
+  // Zero-length sub-elements (6 bytes each) from the header on: the shape that
+  // multiplies per-element memory and report size. A short chain, and one that
+  // fills the 16 KiB the fuzz runs allow.
+  for (const std::size_t fileSize : {std::size_t{56 + 8 * 6}, std::size_t{16383}}) {
+    otawrap::OtaHeader header;
+    otawrap::otaHeaderDefaults(header);
+    const std::size_t count = (fileSize - header.headerLength) / otawrap::kOtaSubElementHeadSize;
+    header.totalImageSize =
+        static_cast<std::uint32_t>(header.headerLength + count * otawrap::kOtaSubElementHeadSize);
+    Bytes file(header.totalImageSize, 0x00);
+    static_cast<void>(otawrap::otaHeaderSerialize(header, file.data()));
+    out.add(prefixed(0x00, file));
+  }
 }
 
 }  // namespace

@@ -44,6 +44,11 @@ max_len() {
   esac
 }
 
+# Memory: 512 MB of RSS and per allocation, so an input that makes memory
+# grow far beyond its size fails the run. ASan's quarantine of freed memory is
+# kept at 64 MB so it does not eat that headroom.
+export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64}
+
 run_target() {
   local target=$1
   local work=$build/work/$target artifacts=$build/artifacts/$target log=$build/logs/$target.log
@@ -53,7 +58,7 @@ run_target() {
   cp "$PWD"/fuzz/regressions/"$target"/* "$work"/ 2>/dev/null || true
   local status=0
   "$build/fuzz/fuzz_$target" "$work" -max_total_time="$seconds" -max_len="$(max_len "$target")" \
-    -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$artifacts/" \
+    -timeout=10 -rss_limit_mb=512 -malloc_limit_mb=512 -print_final_stats=1 -artifact_prefix="$artifacts/" \
     >"$log" 2>&1 || status=$?
   local runs
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)

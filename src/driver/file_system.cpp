@@ -2,6 +2,7 @@
 #include "driver/file_system.h"
 
 #include <cstdint>
+#include <cstring>
 #include <random>
 
 #include <cerrno>
@@ -9,10 +10,14 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#include <io.h>
 #include <process.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
+
 #endif
 
 namespace otawrap {
@@ -27,6 +32,104 @@ unsigned long processId() {
 #endif
 }
 
+#ifdef _WIN32
+
+// No signal cleanup on Windows.
+class PendingGuard {
+ public:
+  PendingGuard() {}
+  ~PendingGuard() {}
+  PendingGuard(const PendingGuard&) = delete;
+  PendingGuard& operator=(const PendingGuard&) = delete;
+};
+
+void setPending(const std::string&) {}
+void clearPending(const std::string&) {}
+bool pendingFits(const std::string&) { return true; }
+
+#else
+
+// The pending temporary's path for the signal handler: the process's one
+// piece of global state, as a handler has no other way to reach it. It is
+// only written while the three signals are blocked; "" when there is none.
+char pendingPath[4096 + 64];
+
+const int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+sigset_t cleanupSignalSet() {
+  sigset_t set;
+  sigemptyset(&set);
+  for (const int signal : kCleanupSignals) {
+    sigaddset(&set, signal);
+  }
+  return set;
+}
+
+// Async-signal-safe: unlink, sigaction and raise only. The re-raised signal
+// stays blocked until the handler returns, then ends the process by default.
+extern "C" void removePendingAndDie(int signal) {
+  if (pendingPath[0] != '\0') {
+    static_cast<void>(unlink(pendingPath));
+  }
+  struct sigaction restore;
+  std::memset(&restore, 0, sizeof restore);
+  restore.sa_handler = SIG_DFL;
+  sigemptyset(&restore.sa_mask);
+  static_cast<void>(sigaction(signal, &restore, nullptr));
+  static_cast<void>(raise(signal));
+}
+
+// Installs the handler once per process, keeping signals that are ignored.
+void installHandlers() {
+  static bool installed = false;
+  if (installed) {
+    return;
+  }
+  installed = true;
+  for (const int signal : kCleanupSignals) {
+    struct sigaction previous;
+    if (sigaction(signal, nullptr, &previous) != 0 || previous.sa_handler == SIG_IGN) {
+      continue;
+    }
+    struct sigaction handler;
+    std::memset(&handler, 0, sizeof handler);
+    handler.sa_handler = removePendingAndDie;
+    handler.sa_mask = cleanupSignalSet();
+    static_cast<void>(sigaction(signal, &handler, nullptr));
+  }
+}
+
+// Blocks the cleanup signals for its lifetime, so the file and the pending
+// path change together.
+class PendingGuard {
+ public:
+  PendingGuard() {
+    const sigset_t set = cleanupSignalSet();
+    static_cast<void>(sigprocmask(SIG_BLOCK, &set, &saved_));
+  }
+  ~PendingGuard() { static_cast<void>(sigprocmask(SIG_SETMASK, &saved_, nullptr)); }
+  PendingGuard(const PendingGuard&) = delete;
+  PendingGuard& operator=(const PendingGuard&) = delete;
+
+ private:
+  sigset_t saved_;
+};
+
+bool pendingFits(const std::string& path) { return path.size() < sizeof pendingPath; }
+
+void setPending(const std::string& path) {
+  installHandlers();
+  std::memcpy(pendingPath, path.c_str(), path.size() + 1);
+}
+
+void clearPending(const std::string& path) {
+  if (path == pendingPath) {
+    pendingPath[0] = '\0';
+  }
+}
+
+#endif
+
 }  // namespace
 
 std::FILE* fsCreateTemporary(const std::string& directory, std::string& path) {
@@ -38,8 +141,18 @@ std::FILE* fsCreateTemporary(const std::string& directory, std::string& path) {
     static_cast<void>(std::snprintf(name, sizeof name, ".otawrap-%lu-%08lx.tmp", processId(),
                                     static_cast<unsigned long>(random() & 0xFFFFFFFFUL)));
     path = directory + name;
-    // "x": fail rather than open a file that already exists.
-    std::FILE* file = std::fopen(path.c_str(), "wbx");
+    if (!pendingFits(path)) {
+      break;
+    }
+    std::FILE* file = nullptr;
+    {
+      const PendingGuard guard;
+      // "x": fail rather than open a file that already exists.
+      file = std::fopen(path.c_str(), "wbx");
+      if (file != nullptr) {
+        setPending(path);
+      }
+    }
     if (file != nullptr) {
       return file;
     }
@@ -53,15 +166,50 @@ std::FILE* fsCreateTemporary(const std::string& directory, std::string& path) {
   return nullptr;
 }
 
-bool fsReplaceFile(const std::string& from, const std::string& to) {
+bool fsSyncFile(std::FILE* file) {
 #ifdef _WIN32
-  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  const std::intptr_t handle = _get_osfhandle(_fileno(file));
+  return handle != -1 && FlushFileBuffers(reinterpret_cast<HANDLE>(handle)) != 0;
 #else
-  return std::rename(from.c_str(), to.c_str()) == 0;
+  return fsync(fileno(file)) == 0;
 #endif
 }
 
-void fsRemove(const std::string& path) { static_cast<void>(std::remove(path.c_str())); }
+bool fsReplaceFile(const std::string& from, const std::string& to) {
+  const PendingGuard guard;
+#ifdef _WIN32
+  const bool moved =
+      MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+  const bool moved = std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+  if (moved) {
+    clearPending(from);
+  }
+  return moved;
+}
+
+bool fsSyncDirectory(const std::string& directory) {
+#ifdef _WIN32
+  static_cast<void>(directory);
+  return true;
+#else
+  const int descriptor = open(directory.empty() ? "." : directory.c_str(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) {
+    return true;  // not readable: nothing to sync through
+  }
+  const bool synced = fsync(descriptor) == 0 || errno == EINVAL || errno == ENOTSUP;
+  static_cast<void>(close(descriptor));
+  return synced;
+#endif
+}
+
+void fsRemove(const std::string& path) {
+  const PendingGuard guard;
+  static_cast<void>(std::remove(path.c_str()));
+  clearPending(path);
+}
 
 namespace {
 

@@ -17,11 +17,30 @@ inline constexpr char kPathSeparator = '/';
 // Creates a new, empty file with a unique name in directory (a prefix that is
 // empty or ends with a separator) and opens it for binary writing. Sets path to
 // its name. Returns nullptr if no file could be created.
+//
+// On POSIX the new file becomes the process's pending temporary (there is at
+// most one) until fsReplaceFile moves it or fsRemove deletes it: if SIGINT,
+// SIGTERM or SIGHUP arrives meanwhile, a handler unlinks it and the process
+// then dies of that signal. A signal the process was started ignoring stays
+// ignored. Nothing can remove the file after SIGKILL; it keeps its
+// ".otawrap-*.tmp" name and never replaces the target. Windows installs no
+// handler.
 std::FILE* fsCreateTemporary(const std::string& directory, std::string& path);
+
+// Flushes what was written to file (after fflush) down to the storage device:
+// fsync, FlushFileBuffers on Windows. False on failure.
+bool fsSyncFile(std::FILE* file);
 
 // Renames from to to, replacing an existing file atomically. False on failure,
 // in which case both files are as they were.
 bool fsReplaceFile(const std::string& from, const std::string& to);
+
+// Makes the entries of directory (a prefix as for fsCreateTemporary) durable,
+// such as a rename into it: fsync of the directory on POSIX. False only when
+// that sync fails; true when the directory cannot be opened for reading or its
+// file system cannot sync directories, and always on Windows, where the
+// rename itself writes through.
+bool fsSyncDirectory(const std::string& directory);
 
 // Removes a file; failures are ignored.
 void fsRemove(const std::string& path);

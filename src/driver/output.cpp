@@ -50,6 +50,7 @@ const char* outputWriteFile(const std::string& directory, const std::string& nam
   }
   bool written = std::fwrite(data, 1, size, file) == size;
   written = std::fflush(file) == 0 && written;
+  written = written && fsSyncFile(file);  // the data is on the device before the rename
   written = std::fclose(file) == 0 && written;
   if (!written) {
     fsRemove(temporary);
@@ -58,6 +59,11 @@ const char* outputWriteFile(const std::string& directory, const std::string& nam
   if (!fsReplaceFile(temporary, directory + name)) {
     fsRemove(temporary);
     return "Unable to open output file";
+  }
+  // The rename is done; a failed directory sync means it may not survive a
+  // power cut, which the caller must hear about.
+  if (!fsSyncDirectory(directory)) {
+    return "Unable to write output file";
   }
   return nullptr;
 }

@@ -51,8 +51,16 @@ class ImagePacker {
 };
 
 ImageStatus fromRawStatus(RawStatus status) {
-  return status == RawStatus::readFailed ? ImageStatus::inputReadFailed
-                                         : ImageStatus::inputTruncated;
+  switch (status) {
+    case RawStatus::readFailed:
+      return ImageStatus::inputReadFailed;
+    case RawStatus::tooLong:
+      return ImageStatus::imageTooLarge;
+    case RawStatus::ok:
+    case RawStatus::truncated:
+      break;
+  }
+  return ImageStatus::inputTruncated;
 }
 
 // Packs every kept data byte of the walk.

@@ -40,7 +40,8 @@ enum class ImageStatus : std::uint8_t {
   inputTruncated,   // the raw file ends inside its header, a record head or data
   inputReadFailed,  // reading the raw file failed
   imageTooSmall,    // no room for the preamble
-  imageTooLarge,    // the sub-element would end beyond the limit
+  imageTooLarge,    // the sub-element would end beyond the limit, or the raw
+                    // file runs past the reader's input limit
 };
 
 // Reads the raw file's header and walks its records through reader, and
@@ -48,6 +49,10 @@ enum class ImageStatus : std::uint8_t {
 // position behind the sub-element (start + 6 + N, N >= 0x98, N % 4 == 2) and
 // ids holds the final identifiers. Bytes at buffer[limit] and beyond are never
 // written and the sub-element must end at or before limit, else imageTooLarge.
+// The walk stops with imageTooLarge as soon as that is certain: a packed byte
+// at or beyond limit that the cut can no longer remove is not 0xFF, so the
+// trim cannot remove it either. Packed 0xFF bytes, dropped bytes and empty
+// records never make that certain; the reader's input limit ends those.
 // Requires start + 6 <= limit. On failure buffer[start..limit) is undefined.
 ImageStatus imageAppendUpgradeImage(RawReader& reader, Platform platform, ImageIdentifiers& ids,
                                     std::uint8_t* buffer, std::size_t start, std::size_t limit,

@@ -15,14 +15,26 @@ std::uint16_t be16(const std::uint8_t* p) {
 
 }  // namespace
 
-RawReader::RawReader(ByteSource& source) : source_(source), chunk_(kChunkSize) {}
+RawReader::RawReader(ByteSource& source, std::uint64_t inputLimit)
+    : source_(source), inputLimit_(inputLimit), chunk_(kChunkSize) {}
 
 bool RawReader::fill() {
   if (begin_ < end_) {
     return true;
   }
+  consumed_ += end_;
   begin_ = 0;
-  end_ = source_.read(chunk_.data(), chunk_.size());
+  end_ = 0;
+  if (consumed_ >= inputLimit_) {
+    // One probe byte tells an input longer than the limit from one that ends
+    // there.
+    std::uint8_t probe = 0;
+    overLimit_ = overLimit_ || source_.read(&probe, 1) > 0;
+    return false;
+  }
+  const std::uint64_t room = inputLimit_ - consumed_;
+  const std::size_t capacity = room < chunk_.size() ? static_cast<std::size_t>(room) : chunk_.size();
+  end_ = source_.read(chunk_.data(), capacity);
   return end_ > 0;
 }
 
@@ -37,6 +49,9 @@ bool RawReader::readBytes(std::uint8_t* out, std::size_t count) {
 }
 
 RawStatus RawReader::failure() const {
+  if (overLimit_) {
+    return RawStatus::tooLong;
+  }
   return source_.failed() ? RawStatus::readFailed : RawStatus::truncated;
 }
 
@@ -52,8 +67,8 @@ RawStatus RawReader::readFileHeader() {
 RawStatus RawReader::readRecordHead() {
   record_ = RawRecord{};
   if (!fill()) {
-    if (source_.failed()) {
-      return RawStatus::readFailed;
+    if (overLimit_ || source_.failed()) {
+      return failure();
     }
     ended_ = true;  // the input ends where a record would begin
     return RawStatus::ok;

@@ -12,6 +12,13 @@
 // record that is not a data record: whatever follows that record's fields is
 // never looked at. Input that ends inside the file header, inside a record's
 // fixed fields or inside a data record's bytes is truncated.
+//
+// The walk reads at most an input limit of bytes (kRawInputLimit unless the
+// caller sets another): a walk that needs one byte more ends with tooLong, so
+// an endless stream (a pipe whose writer never stops sending records) cannot
+// keep the reader busy forever. An input of exactly the limit still ends
+// cleanly; bytes behind the point where the walk ends are never read and do
+// not count.
 #pragma once
 
 #include <cstddef>
@@ -22,9 +29,13 @@
 
 namespace otawrap {
 
-enum class RawStatus : std::uint8_t { ok, truncated, readFailed };
+enum class RawStatus : std::uint8_t { ok, truncated, readFailed, tooLong };
 
 inline constexpr std::size_t kRawFileHeaderSize = 14;
+// 256 MiB: 512 times the largest image (524,288 bytes), far above any raw file
+// a linker writes for these targets; only padding of 0xFF bytes, dropped
+// address ranges or empty records could make an accepted file that long.
+inline constexpr std::uint64_t kRawInputLimit = std::uint64_t{256} * 1024 * 1024;
 inline constexpr std::uint8_t kRawRecordData = 1;
 
 struct RawFileHeader {
@@ -60,21 +71,22 @@ class RawReader {
   static constexpr std::size_t kChunkSize = 64 * 1024;
 
   // The source must outlive the reader.
-  explicit RawReader(ByteSource& source);
+  explicit RawReader(ByteSource& source, std::uint64_t inputLimit = kRawInputLimit);
 
   // Reads the file header. Call once, before nextData.
   RawStatus readFileHeader();
 
   // Hands out the next run of data bytes. At the end of the walk it returns ok
-  // with span.length 0, and keeps doing so. On truncated or readFailed the
-  // span is empty and the walk must not go on.
+  // with span.length 0, and keeps doing so. On truncated, readFailed or
+  // tooLong the span is empty and the walk must not go on.
   RawStatus nextData(RawDataSpan& span);
 
   const RawFileHeader& fileHeader() const { return header_; }
   const RawRecord& record() const { return record_; }
 
  private:
-  // Makes at least one byte available; false at the end of input or on failure.
+  // Makes at least one byte available; false at the end of input, on failure
+  // or at the input limit.
   bool fill();
   // Reads count (<= 11) bytes as one big-endian field group into out.
   bool readBytes(std::uint8_t* out, std::size_t count);
@@ -82,10 +94,13 @@ class RawReader {
   RawStatus readRecordHead();
 
   ByteSource& source_;
+  std::uint64_t inputLimit_;
+  std::uint64_t consumed_ = 0;  // bytes of the chunks before the current one
   std::vector<std::uint8_t> chunk_;
   std::size_t begin_ = 0;
   std::size_t end_ = 0;
   bool ended_ = false;
+  bool overLimit_ = false;
   RawFileHeader header_{};
   RawRecord record_{};
 };

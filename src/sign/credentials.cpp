@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "codec/hex.h"
 #include "ecc/modn.h"
 #include "ecc/words.h"
 #include "sign/secure_wipe.h"
@@ -12,17 +13,11 @@ namespace otawrap {
 
 namespace {
 
-// 0..15 for a hexadecimal digit, -1 for anything else.
-int strictHexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Reads count pairs behind the first occurrence of label into dest (reversed
 // when asked). Whitespace is allowed only between pairs; the text ends at its
-// first zero byte, and a field that runs into that end is invalid.
+// first zero byte, and a field that runs into that end is invalid. A hex digit
+// right behind the last pair means the field is longer than count pairs, so
+// it is invalid too; anything else there ends the field.
 bool readHexField(std::string_view text, std::string_view label, std::uint8_t* dest,
                   std::size_t count, bool reversed) {
   const std::size_t found = text.find(label);
@@ -37,15 +32,15 @@ bool readHexField(std::string_view text, std::string_view label, std::uint8_t* d
     if (at + 2 > text.size()) {
       return false;
     }
-    const int high = strictHexDigit(text[at]);
-    const int low = strictHexDigit(text[at + 1]);
+    const int high = hexDigit(text[at]);
+    const int low = hexDigit(text[at + 1]);
     if (high < 0 || low < 0) {
       return false;
     }
     dest[reversed ? count - 1 - i : i] = static_cast<std::uint8_t>(high * 16 + low);
     at += 2;
   }
-  return true;
+  return at == text.size() || hexDigit(text[at]) < 0;
 }
 
 bool privateKeyIsZeroModOrder(const std::array<std::uint8_t, 21>& key) {
@@ -83,7 +78,8 @@ CredentialsStatus parseSignerCredentials(const char* text, std::size_t length,
 }
 
 CredentialsStatus loadSignerCredentials(const char* path, SignerCredentials& out) {
-  std::FILE* file = std::fopen(path, "r");
+  // Binary: CR LF counts as two bytes toward the limit on every platform.
+  std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) {
     return CredentialsStatus::cannotOpen;
   }

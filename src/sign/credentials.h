@@ -4,7 +4,10 @@
 // The text is at most 1,023 bytes. Each label's first occurrence counts; the
 // fields may come in any order and any other text may surround them. Before each
 // pair of hex digits, spaces, line feeds and carriage returns are skipped; a
-// pair itself must be two hexadecimal digits.
+// pair itself must be two hexadecimal digits. A field ends after its last pair
+// at anything but another hex digit: "...5B\n", "...5B Device" and "...5B AB"
+// end it, "...5BA" makes it too long. The file is read in binary mode, so CR LF
+// line ends count as two bytes toward the size limit everywhere.
 #pragma once
 
 #include <array>
@@ -39,7 +42,7 @@ inline constexpr std::size_t kCredentialsFileLimit = 1023;
 // Parses credentials text (length bytes, no terminator needed). Fails with
 // `invalid` when the text is longer than kCredentialsFileLimit, a label is
 // missing, a field ends before all its pairs, a pair holds a non-hex character,
-// or the private key is zero modulo the group order. out is written only on
+// a hex digit follows a field's last pair, or the private key is zero modulo the group order. out is written only on
 // success.
 CredentialsStatus parseSignerCredentials(const char* text, std::size_t length,
                                          SignerCredentials& out);

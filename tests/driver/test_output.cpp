@@ -1,6 +1,9 @@
 // Output naming and the replace-by-rename write, in a temporary directory.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <vector>
 
@@ -56,6 +59,32 @@ TEST(OutputWrite, FailuresLeaveNothingBehind) {
                "Unable to open output file");
   EXPECT_EQ(dir.entries(), std::vector<std::string>{"b.zigbee"});
   EXPECT_TRUE(std::filesystem::is_directory(dir.file("b.zigbee")));
+}
+
+// The sync calls: a regular file and a directory sync; a stream that cannot
+// be synced (a pipe) reports the failure; a directory that cannot be opened
+// has nothing to sync and is no failure.
+TEST(OutputWrite, SyncCalls) {
+  test::TempDirectory dir;
+  const std::string prefix = dir.path() + kPathSeparator;
+  std::string path;
+  std::FILE* file = fsCreateTemporary(prefix, path);
+  ASSERT_NE(file, nullptr);
+  EXPECT_TRUE(std::fputs("data", file) >= 0 && std::fflush(file) == 0);
+  EXPECT_TRUE(fsSyncFile(file));
+  EXPECT_EQ(std::fclose(file), 0);
+  fsRemove(path);
+  EXPECT_TRUE(dir.entries().empty());
+  EXPECT_TRUE(fsSyncDirectory(prefix));
+  EXPECT_TRUE(fsSyncDirectory(""));
+  EXPECT_TRUE(fsSyncDirectory(prefix + "missing" + kPathSeparator));
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  std::FILE* stream = fdopen(ends[1], "w");
+  ASSERT_NE(stream, nullptr);
+  EXPECT_FALSE(fsSyncFile(stream));
+  EXPECT_EQ(std::fclose(stream), 0);
+  EXPECT_EQ(close(ends[0]), 0);
 }
 
 }  // namespace

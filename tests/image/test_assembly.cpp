@@ -2,6 +2,7 @@
 // of the test support and against hand-derived facts.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "image/assembly.h"
@@ -226,6 +227,61 @@ TEST(ImageAssembly, InputErrors) {
   EXPECT_EQ(build(Bytes(13, 0), Platform::quillDev).status, ImageStatus::inputTruncated);
   EXPECT_EQ(build(Bytes(), Platform::quillDev).status, ImageStatus::inputTruncated);
 }
+
+// A producer that never stops: prefix, then the same record forever.
+class EndlessSource final : public ByteSource {
+ public:
+  EndlessSource(Bytes prefix, Bytes record) : prefix_(std::move(prefix)), record_(std::move(record)) {}
+  std::size_t read(std::uint8_t* out, std::size_t capacity) override {
+    for (std::size_t i = 0; i < capacity; ++i, ++served_) {
+      out[i] = served_ < prefix_.size() ? prefix_[served_]
+                                        : record_[(served_ - prefix_.size()) % record_.size()];
+    }
+    return capacity;
+  }
+  bool failed() const override { return false; }
+  std::uint64_t served() const { return served_; }
+
+ private:
+  Bytes prefix_, record_;
+  std::uint64_t served_ = 0;
+};
+
+// An endless stream ends with imageTooLarge: early once a byte that must stay
+// in the image lies beyond the limit, else at the reader's input limit.
+TEST(ImageAssembly, EndlessStreamsEnd) {
+  constexpr std::size_t kLimit = 1000;
+  constexpr std::uint64_t kInputLimit = 1 << 20;
+  const Bytes prefix = test::rawFileBytes({{preambleRecord()}, {}});
+  struct Case {
+    const char* name;
+    Bytes record;
+    Platform platform;
+    bool early;  // stopped before the input limit
+  } cases[] = {
+      {"kept bytes", test::rawDataRecordBytes(0x20000, Bytes(256, 0x42)), Platform::quillDev, true},
+      {"0xFF fill", test::rawDataRecordBytes(0x20000, Bytes(4096, 0xFF)), Platform::quillDev, false},
+      {"dropped bytes", test::rawDataRecordBytes(0xCA00, Bytes(4096, 0x42)), Platform::fenBoard,
+       false},
+      {"empty records", test::rawDataRecordBytes(0x20000, {}), Platform::quillDev, false},
+  };
+  for (const Case& c : cases) {
+    EndlessSource source(prefix, c.record);
+    RawReader reader(source, kInputLimit);
+    Bytes buffer(kLimit, kGuard);
+    ImageIdentifiers ids{};
+    std::size_t end = 0;
+    EXPECT_EQ(imageAppendUpgradeImage(reader, c.platform, ids, buffer.data(), kStart, kLimit, end),
+              ImageStatus::imageTooLarge)
+        << c.name;
+    if (c.early) {
+      EXPECT_LE(source.served(), RawReader::kChunkSize) << c.name;
+    } else {
+      EXPECT_EQ(source.served(), kInputLimit + 1) << c.name;
+    }
+  }
+}
+
 
 // Property: for generated files the assembly equals the model on every platform.
 TEST(ImageAssembly, GeneratedFilesMatchTheModel) {

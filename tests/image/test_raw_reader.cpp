@@ -44,8 +44,8 @@ struct Walk {
   RawRecord last;
 };
 
-Walk walk(ByteSource& source) {
-  RawReader reader(source);
+Walk walk(ByteSource& source, std::uint64_t inputLimit = kRawInputLimit) {
+  RawReader reader(source, inputLimit);
   Walk result{reader.readFileHeader(), {}, {}};
   while (result.status == RawStatus::ok) {
     RawDataSpan span;
@@ -59,9 +59,10 @@ Walk walk(ByteSource& source) {
   return result;
 }
 
-Walk walkBytes(const Bytes& bytes, std::size_t step = SIZE_MAX) {
+Walk walkBytes(const Bytes& bytes, std::size_t step = SIZE_MAX,
+               std::uint64_t inputLimit = kRawInputLimit) {
   TrickleSource source(bytes, step);
-  return walk(source);
+  return walk(source, inputLimit);
 }
 
 Bytes header() { return Bytes(14, 0x11); }
@@ -162,6 +163,70 @@ TEST(RawReader, ReadFailureIsNotAnEnd) {
   for (std::size_t failAt : {0, 10, 14, 20, 29}) {
     TrickleSource source(file, 4, failAt);
     EXPECT_EQ(walk(source).status, RawStatus::readFailed) << failAt;
+  }
+}
+
+// A producer that never stops: a file header, then the same record forever.
+class EndlessSource final : public ByteSource {
+ public:
+  explicit EndlessSource(Bytes record) : record_(std::move(record)) {}
+  std::size_t read(std::uint8_t* out, std::size_t capacity) override {
+    for (std::size_t i = 0; i < capacity; ++i, ++served_) {
+      out[i] = served_ < 14 ? 0x11 : record_[(served_ - 14) % record_.size()];
+    }
+    return capacity;
+  }
+  bool failed() const override { return false; }
+  std::uint64_t served() const { return served_; }
+
+ private:
+  Bytes record_;
+  std::uint64_t served_ = 0;
+};
+
+TEST(RawReader, InputLimitIsTwoHundredFiftySixMebibytes) {
+  EXPECT_EQ(kRawInputLimit, 512u * 524288u);
+}
+
+// The walk may read exactly the limit; needing one byte more is tooLong,
+// whatever the chunking. Bytes behind the end of the walk do not count.
+TEST(RawReader, InputLimit) {
+  const Bytes file = join({header(), data(0x100, Bytes(300, 0xA5)), data(0x400, {1, 2, 3})});
+  const Bytes stopped = join({file, {3, 0, 0, 0, 0}, Bytes(5000, 0xEE)});
+  const std::uint64_t size = file.size();
+  struct Case {
+    const char* name;
+    const Bytes& bytes;
+    std::uint64_t limit;
+    RawStatus status;
+  } cases[] = {
+      {"file of exactly the limit", file, size, RawStatus::ok},
+      {"limit above the file", file, size + 1, RawStatus::ok},
+      {"one byte over", file, size - 1, RawStatus::tooLong},
+      {"over inside the data", file, 100, RawStatus::tooLong},
+      {"over inside the file header", file, 5, RawStatus::tooLong},
+      {"ignored tail after a type 3 record", stopped, size + 5, RawStatus::ok},
+      {"type 3 record one byte over", stopped, size + 4, RawStatus::tooLong},
+  };
+  for (const Case& c : cases) {
+    for (const std::size_t step : {std::size_t{1}, std::size_t{7}, SIZE_MAX}) {
+      EXPECT_EQ(walkBytes(c.bytes, step, c.limit).status, c.status) << c.name << ", step " << step;
+    }
+  }
+  const Walk whole = walkBytes(file, SIZE_MAX, size);
+  EXPECT_EQ(whole.bytes, walkBytes(file).bytes);
+}
+
+// Endless streams of records end at the limit, having read one probe byte
+// past it: data records, empty data records and 0xFF fill alike.
+TEST(RawReader, EndlessStreamsStopAtTheLimit) {
+  const Bytes records[] = {data(0x100, Bytes(1000, 0x5A)), data(0x100, {}),
+                           data(0xE200, Bytes(64 * 1024, 0xFF))};
+  for (const Bytes& record : records) {
+    EndlessSource source(record);
+    const std::uint64_t limit = 3 * RawReader::kChunkSize + 123;
+    EXPECT_EQ(walk(source, limit).status, RawStatus::tooLong) << record.size();
+    EXPECT_EQ(source.served(), limit + 1);
   }
 }
 

@@ -48,8 +48,13 @@ TEST(Credentials, AcceptedSpellings) {
            "\nnotes\nDevice Private Key:" + kKey + "\nIEEE Address:00124B0001020304 trailing"},
       {"first occurrence of a label counts",
        credentialsText("00124B0001020304", kKey, kCert) + "IEEE Address: FFFFFFFFFFFFFFFF\n"},
-      {"extra digits after a field are ignored",
-       credentialsText("00124B0001020304AB", kKey + "CD", kCert + "EF")},
+      {"extra pairs after a space are ignored",
+       credentialsText("00124B0001020304 AB", kKey + " CD", kCert + " EF")},
+      {"a field ends at a non-hex character",
+       credentialsText("00124B0001020304;", kKey + "G", kCert + "x")},
+      {"a label right behind a field's line",
+       "IEEE Address: 00124B0001020304\nDevice Private Key: " + kKey + "\r\nDevice Implicit Cert: " +
+           kCert},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -88,6 +93,18 @@ TEST(Credentials, Rejections) {
       {"private key equal to the order",
        credentialsText("00124B0001020304", "04000000000000000000020108A2E0CC0D99F8A5EF", kCert)},
       {"1,024 bytes", good + std::string(1024 - good.size(), ' ')},
+      // One more hex digit behind the last pair: the field is longer than its
+      // size, and reading its first pairs would sign with another key.
+      {"44-digit private key", credentialsText("00124B0001020304", "00" + kKey, kCert)},
+      {"43-digit private key", credentialsText("00124B0001020304", kKey + "5", kCert)},
+      {"48-digit address", credentialsText("00124B000102030405", kKey, kCert)},
+      {"97-digit certificate", credentialsText("00124B0001020304", kKey, kCert + "0")},
+      {"split long key", credentialsText("00124B0001020304", kKey.substr(0, 40) + " 3344A", kCert)},
+      {"label glued to a field", "Device Private Key: " + kKey + "\nIEEE Address: 00124B0001020304"
+                                 "Device Implicit Cert: " + kCert},
+      {"field at the end of the text, one digit over",
+       "IEEE Address: 00124B0001020304\nDevice Private Key: " + kKey + "\nDevice Implicit Cert: " +
+           kCert + "F"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -130,6 +147,21 @@ TEST(Credentials, LoadingFromFiles) {
     EXPECT_EQ(loadSignerCredentials(path.c_str(), c),
               size == 1023 ? CredentialsStatus::ok : CredentialsStatus::invalid)
         << size;
+  }
+  // Binary reading: CR LF line ends count two bytes each, so 1,024 bytes
+  // written with them are refused on every platform.
+  std::string crlf = "IEEE Address: 00124B0001020304\r\nDevice Private Key: " + kKey +
+                     "\r\nDevice Implicit Cert: " + kCert + "\r\n";
+  crlf += std::string(1022 - crlf.size(), ' ') + "\r\n";
+  for (const std::size_t size : {std::size_t{1023}, std::size_t{1024}}) {
+    const std::string sized = crlf.substr(0, size - 2) + "\r\n";
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(std::fwrite(sized.data(), 1, sized.size(), file), sized.size());
+    ASSERT_EQ(std::fclose(file), 0);
+    EXPECT_EQ(loadSignerCredentials(path.c_str(), c),
+              size == 1023 ? CredentialsStatus::ok : CredentialsStatus::invalid)
+        << "CR LF, " << size;
   }
   EXPECT_EQ(std::remove(path.c_str()), 0);
 }
