@@ -28,7 +28,7 @@ inline __m128i nextRoundKey(__m128i key) {
 
 // One middle round: the next round key, then one AESENC with it.
 template <int RoundConstant>
-inline void round(__m128i& key, __m128i& state) {
+inline void middleRound(__m128i& key, __m128i& state) {
   key = nextRoundKey<RoundConstant>(key);
   state = _mm_aesenc_si128(state, key);
 }
@@ -43,15 +43,15 @@ void mmoAbsorbAesni(std::uint8_t state[16], const std::uint8_t* blocks, std::siz
     __m128i key = chaining;
     __m128i s = _mm_xor_si128(block, key);
     // Round constants x^(r-1) in GF(2^8) for rounds 1..10 (FIPS-197 5.2).
-    round<0x01>(key, s);
-    round<0x02>(key, s);
-    round<0x04>(key, s);
-    round<0x08>(key, s);
-    round<0x10>(key, s);
-    round<0x20>(key, s);
-    round<0x40>(key, s);
-    round<0x80>(key, s);
-    round<0x1B>(key, s);
+    middleRound<0x01>(key, s);
+    middleRound<0x02>(key, s);
+    middleRound<0x04>(key, s);
+    middleRound<0x08>(key, s);
+    middleRound<0x10>(key, s);
+    middleRound<0x20>(key, s);
+    middleRound<0x40>(key, s);
+    middleRound<0x80>(key, s);
+    middleRound<0x1B>(key, s);
     key = nextRoundKey<0x36>(key);
     s = _mm_aesenclast_si128(s, key);
     chaining = _mm_xor_si128(s, block);

@@ -172,9 +172,11 @@ TEST(FieldMultiplyPaths, ClmulLeavesThePortableWordsExactly) {
   // Partially reduced outputs are compared whole, not as residues: random mixed
   // shapes, every pair of monomials, and the all-ones extremes.
   std::vector<std::pair<FieldElement, FieldElement>> pairs;
+  pairs.reserve(4 * kOracleRounds + 176 * 176 + 3);
   ElementSource source(0x636C6D756CULL);  // "clmul"
   for (int round = 0; round < 4 * kOracleRounds; ++round) {
-    pairs.emplace_back(source.next(), source.next());
+    const FieldElement a = source.next();
+    pairs.emplace_back(a, source.next());
   }
   for (int i = 0; i < 176; ++i) {
     for (int j = 0; j < 176; ++j) {
