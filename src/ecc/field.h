@@ -8,7 +8,9 @@
 // canonical form (degree below 163, word 10 at most 7).
 //
 // Nothing here allocates, fails (except the documented inversion status), or
-// touches state beyond its arguments and the two constants below.
+// touches state beyond its arguments and the two constants below; multiply and
+// square also read cpuFeatures() to pick between two paths that leave the same
+// words.
 #pragma once
 
 #include <array>

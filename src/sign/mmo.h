@@ -4,7 +4,9 @@
 // H_0 = 0; H_i = E(key = H_(i-1), M_i) ^ M_i. Padding: a 1 bit, zero bits, then
 // the message length in bits, as 16 bits big-endian at the end of a block for
 // messages under 2^16 bits, or as 32 bits big-endian followed by 16 zero bits
-// for longer messages. Messages must be shorter than 2^29 bytes.
+// for longer messages. Messages must be shorter than 2^29 bytes. The
+// compression runs on AES-NI where cpuFeatures() reports it, else on the
+// byte-oriented cipher; the bytes are the same.
 #pragma once
 
 #include <cstddef>

@@ -3,7 +3,9 @@
 // carry-less multiply must leave the portable comb's words exactly.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -146,6 +148,28 @@ const MultiplyPath kMultiplyPaths[] = {
     {"portable", true, fieldMultiplyPortable, fieldSquarePortable},
     {"pclmulqdq", cpuFeatures().pclmul, clmulMultiply, clmulSquare},
 };
+
+TEST(CpuFeatures, AgreeWithTheKernelsFlags) {
+  // Linux lists the CPUID flags it sees; a build with the hardware paths must
+  // report exactly those two (a portable-only build reports neither).
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(cpuinfo, line) && line.rfind("flags", 0) != 0) {
+  }
+  if (line.empty()) {
+    GTEST_SKIP() << "no /proc/cpuinfo flags here";
+  }
+  line += ' ';
+  const bool aes = line.find(" aes ") != std::string::npos;
+  const bool pclmul = line.find(" pclmulqdq ") != std::string::npos;
+  const CpuFeatures detected = detectCpuFeatures();
+  if (detected.aes || detected.pclmul) {
+    EXPECT_EQ(detected.aes, aes);
+    EXPECT_EQ(detected.pclmul, pclmul);
+  }
+  EXPECT_EQ(cpuFeatures().aes, detected.aes);
+  EXPECT_EQ(cpuFeatures().pclmul, detected.pclmul);
+}
 
 TEST(FieldMultiplyPaths, EachMatchesOpenSsl) {
   for (const MultiplyPath& path : kMultiplyPaths) {
