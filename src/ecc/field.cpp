@@ -2,6 +2,9 @@
 // binary Euclidean inversion.
 #include "ecc/field.h"
 
+#include "ecc/cpu_features.h"
+#include "ecc/field_clmul.h"
+
 namespace otawrap {
 
 void fieldAdd(const FieldElement& a, const FieldElement& b, FieldElement& out) {
@@ -73,7 +76,7 @@ inline void foldWide(Word* wide, FieldElement& out) {
 // held as 64-bit lanes of four words; a row placed at word offset i = 4q + r is
 // the row moved up by r words, XORed into lanes q..q+3. The words i are visited
 // grouped by r (XOR order does not change the result).
-void fieldMultiply(const FieldElement& a, const FieldElement& b, FieldElement& out) {
+void fieldMultiplyPortable(const FieldElement& a, const FieldElement& b, FieldElement& out) {
   std::uint64_t row0 = packLane(b[0], b[1], b[2], b[3]);
   std::uint64_t row1 = packLane(b[4], b[5], b[6], b[7]);
   std::uint64_t row2 = packLane(b[8], b[9], b[10], 0);
@@ -175,7 +178,23 @@ void fieldMultiply(const FieldElement& a, const FieldElement& b, FieldElement& o
   foldWide(wide, out);
 }
 
+void fieldMultiply(const FieldElement& a, const FieldElement& b, FieldElement& out) {
+  if (cpuFeatures().pclmul) {
+    fieldMultiplyClmul(a.data(), b.data(), out.data());
+  } else {
+    fieldMultiplyPortable(a, b, out);
+  }
+}
+
 void fieldSquare(const FieldElement& a, FieldElement& out) {
+  if (cpuFeatures().pclmul) {
+    fieldSquareClmul(a.data(), out.data());
+  } else {
+    fieldSquarePortable(a, out);
+  }
+}
+
+void fieldSquarePortable(const FieldElement& a, FieldElement& out) {
   Word wide[22];
   for (int i = 0; i < 11; ++i) {
     const unsigned w = a[i];

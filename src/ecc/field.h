@@ -8,7 +8,9 @@
 // canonical form (degree below 163, word 10 at most 7).
 //
 // Nothing here allocates, fails (except the documented inversion status), or
-// touches state beyond its arguments and the two constants below.
+// touches state beyond its arguments and the two constants below; multiply and
+// square also read cpuFeatures() to pick between two paths that leave the same
+// words.
 #pragma once
 
 #include <array>
@@ -41,10 +43,19 @@ inline constexpr std::array<std::uint16_t, 256> squareSpreadTable = [] {
 void fieldAdd(const FieldElement& a, const FieldElement& b, FieldElement& out);
 
 // out = a*b mod f, partially reduced. out may alias a or b (written only at the end).
+// Runs fieldMultiplyClmul (field_clmul.h) when cpuFeatures().pclmul holds, else
+// fieldMultiplyPortable; both leave the same words.
 void fieldMultiply(const FieldElement& a, const FieldElement& b, FieldElement& out);
 
-// out = a^2 mod f, partially reduced. out may alias a.
+// fieldMultiply by a comb over 16-bit words, whatever the processor.
+void fieldMultiplyPortable(const FieldElement& a, const FieldElement& b, FieldElement& out);
+
+// out = a^2 mod f, partially reduced: the same words as fieldMultiply(a, a, out).
+// out may alias a. Carry-less or portable as fieldMultiply.
 void fieldSquare(const FieldElement& a, FieldElement& out);
+
+// fieldSquare by a table that spreads bits, whatever the processor.
+void fieldSquarePortable(const FieldElement& a, FieldElement& out);
 
 // out = wide mod f, partially reduced. wide is used as scratch and left changed;
 // out is written after all folds, so it may be the low half of wide.

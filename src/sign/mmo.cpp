@@ -1,11 +1,53 @@
-// AES-MMO hash over the byte-oriented AES-128 cipher.
+// AES-MMO hash over the byte-oriented AES-128 cipher or the AES instructions.
 #include "sign/mmo.h"
 
 #include <cstring>
 
+#include "ecc/cpu_features.h"
 #include "sign/aes.h"
+#include "sign/mmo_aesni.h"
 
 namespace otawrap {
+
+namespace {
+
+// Absorbs the tail data[0..length-1] (length 0..15) and the padding for a
+// message of byteCount + length bytes.
+void absorbFinal(MmoEngine engine, std::uint8_t state[16], std::uint32_t byteCount,
+                 const std::uint8_t* data, std::uint8_t length) {
+  // Message length in bits, modulo 2^32.
+  const std::uint32_t bits = 8u * (byteCount + length);
+  std::uint8_t block[32] = {};
+  if (length != 0) {
+    std::memcpy(block, data, length);
+  }
+  block[length] = 0x80;
+  std::size_t end = 16;
+  if (bits < 0x10000u) {
+    // 16-bit length at the end of the block; tails of 14 or 15 bytes need one more block.
+    if (length > 13) {
+      end = 32;
+    }
+    block[end - 2] = static_cast<std::uint8_t>(bits >> 8);
+    block[end - 1] = static_cast<std::uint8_t>(bits);
+  } else {
+    // 32-bit length then two zero bytes; tails of 10..15 bytes need one more block.
+    if (length > 9) {
+      end = 32;
+    }
+    block[end - 6] = static_cast<std::uint8_t>(bits >> 24);
+    block[end - 5] = static_cast<std::uint8_t>(bits >> 16);
+    block[end - 4] = static_cast<std::uint8_t>(bits >> 8);
+    block[end - 3] = static_cast<std::uint8_t>(bits);
+  }
+  mmoAbsorbBlocks(engine, state, block, end / 16);
+}
+
+}  // namespace
+
+MmoEngine mmoDefaultEngine() {
+  return cpuFeatures().aes ? MmoEngine::aesni : MmoEngine::portable;
+}
 
 void mmoBlockXor(std::uint8_t destination[16], const std::uint8_t source[16]) {
   for (unsigned i = 0; i < 16; ++i) {
@@ -13,12 +55,27 @@ void mmoBlockXor(std::uint8_t destination[16], const std::uint8_t source[16]) {
   }
 }
 
-void mmoStep(std::uint8_t state[16], const std::uint8_t block[16]) {
+void mmoStepPortable(std::uint8_t state[16], const std::uint8_t block[16]) {
   std::uint8_t key[16];
   std::memcpy(key, state, 16);
   std::memcpy(state, block, 16);
   aesEncryptBlock(key, state);
   mmoBlockXor(state, block);
+}
+
+void mmoStep(std::uint8_t state[16], const std::uint8_t block[16]) {
+  mmoAbsorbBlocks(mmoDefaultEngine(), state, block, 1);
+}
+
+void mmoAbsorbBlocks(MmoEngine engine, std::uint8_t state[16], const std::uint8_t* blocks,
+                     std::size_t count) {
+  if (engine == MmoEngine::aesni) {
+    mmoAbsorbAesni(state, blocks, count);
+    return;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    mmoStepPortable(state, blocks + 16 * i);
+  }
 }
 
 void mmoHashUpdate(MmoHashContext& context, const std::uint8_t* data, std::uint8_t length,
@@ -28,44 +85,21 @@ void mmoHashUpdate(MmoHashContext& context, const std::uint8_t* data, std::uint8
     context.byteCount += 16;
     return;
   }
-  // Message length in bits, modulo 2^32.
-  const std::uint32_t bits = 8u * (context.byteCount + length);
-  std::uint8_t block[16] = {};
-  if (length != 0) {
-    std::memcpy(block, data, length);
-  }
-  block[length] = 0x80;
-  if (bits < 0x10000u) {
-    // 16-bit length in bytes 14..15; tails of 14 or 15 bytes need one more block.
-    if (length > 13) {
-      mmoStep(context.state, block);
-      std::memset(block, 0, sizeof block);
-    }
-    block[14] = static_cast<std::uint8_t>(bits >> 8);
-    block[15] = static_cast<std::uint8_t>(bits);
-  } else {
-    // 32-bit length in bytes 10..13, bytes 14..15 zero; tails of 10..15 need one more block.
-    if (length > 9) {
-      mmoStep(context.state, block);
-      std::memset(block, 0, sizeof block);
-    }
-    block[10] = static_cast<std::uint8_t>(bits >> 24);
-    block[11] = static_cast<std::uint8_t>(bits >> 16);
-    block[12] = static_cast<std::uint8_t>(bits >> 8);
-    block[13] = static_cast<std::uint8_t>(bits);
-  }
-  mmoStep(context.state, block);
+  absorbFinal(mmoDefaultEngine(), context.state, context.byteCount, data, length);
+}
+
+void mmoHashWith(MmoEngine engine, const std::uint8_t* data, std::uint32_t length,
+                 std::uint8_t digest[16]) {
+  std::uint8_t state[16] = {};
+  const std::uint32_t blocks = length / 16;
+  mmoAbsorbBlocks(engine, state, data, blocks);
+  absorbFinal(engine, state, 16u * blocks, data + 16 * static_cast<std::size_t>(blocks),
+              static_cast<std::uint8_t>(length % 16));
+  std::memcpy(digest, state, 16);
 }
 
 void mmoHash(const std::uint8_t* data, std::uint32_t length, std::uint8_t digest[16]) {
-  MmoHashContext context{};
-  const std::uint32_t blocks = length / 16;
-  for (std::uint32_t i = 0; i < blocks; ++i) {
-    mmoHashUpdate(context, data + 16 * static_cast<std::size_t>(i), 0, 0);
-  }
-  mmoHashUpdate(context, data + 16 * static_cast<std::size_t>(blocks),
-                static_cast<std::uint8_t>(length % 16), 1);
-  std::memcpy(digest, context.state, 16);
+  mmoHashWith(mmoDefaultEngine(), data, length, digest);
 }
 
 }  // namespace otawrap

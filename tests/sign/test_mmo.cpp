@@ -1,11 +1,15 @@
 // AES-MMO: published digests, every padding boundary against an MMO built on
 // OpenSSL's AES-128-ECB with independently written padding, and the byte count.
+// Both compressions (byte-oriented and AES-NI) meet the same checks.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
+#include <string>
 #include <random>
 #include <vector>
 
+#include "ecc/cpu_features.h"
 #include "sign/mmo.h"
 #include "support/openssl_hash.h"
 #include "support/vector_file.h"
@@ -43,14 +47,17 @@ TEST(MmoHash, PublishedDigests) {
   EXPECT_EQ(opensslDigest({'a', 'b', 'c'}), "BD2F2EBD93FADC48BC00174D95422741");
 }
 
+// Lengths around every padding switch: tails of 13/14 and 9/10 bytes, the
+// 2^16-bit boundary of the length field, and 512 KiB images.
+constexpr std::size_t kBoundaryLengths[] = {
+    1,     13,    14,    15,    16,    17,    29,     30,     31,     32,
+    8175,  8176,  8177,  8189,  8190,  8191,  8192,   8193,   8201,   8202,
+    8203,  8207,  8208,  8209,  65535, 65536, 65545,  65546,  100000, 524288,
+    524287, 524281, 524282,
+};
+
 TEST(MmoHash, PaddingBoundariesMatchOpensslMmo) {
-  const std::size_t lengths[] = {
-      1,     13,    14,    15,    16,    17,    29,     30,     31,     32,
-      8175,  8176,  8177,  8189,  8190,  8191,  8192,   8193,   8201,   8202,
-      8203,  8207,  8208,  8209,  65535, 65536, 65545,  65546,  100000, 524288,
-      524287, 524281, 524282,
-  };
-  for (const std::size_t length : lengths) {
+  for (const std::size_t length : kBoundaryLengths) {
     const auto message = patternMessage(length, static_cast<std::uint32_t>(length));
     EXPECT_EQ(ourDigest(message), opensslDigest(message)) << "length " << length;
   }
@@ -60,6 +67,56 @@ TEST(MmoHash, EveryShortLengthMatchesOpensslMmo) {
   for (std::size_t length = 0; length <= 300; ++length) {
     const auto message = patternMessage(length, 1000u + static_cast<std::uint32_t>(length));
     ASSERT_EQ(ourDigest(message), opensslDigest(message)) << "length " << length;
+  }
+}
+
+// The engines this processor can run.
+std::vector<MmoEngine> availableEngines() {
+  std::vector<MmoEngine> engines{MmoEngine::portable};
+  if (cpuFeatures().aes) {
+    engines.push_back(MmoEngine::aesni);
+  }
+  return engines;
+}
+
+const char* engineName(MmoEngine engine) {
+  return engine == MmoEngine::aesni ? "aesni" : "portable";
+}
+
+TEST(MmoEngines, EachMatchesOpensslOnEveryTestedLength) {
+  std::vector<std::size_t> lengths(std::begin(kBoundaryLengths), std::end(kBoundaryLengths));
+  for (std::size_t length = 0; length <= 300; ++length) {
+    lengths.push_back(length);
+  }
+  for (const std::size_t length : lengths) {
+    const auto message = patternMessage(length, 2000u + static_cast<std::uint32_t>(length));
+    const std::string expected = opensslDigest(message);
+    for (const MmoEngine engine : availableEngines()) {
+      std::uint8_t digest[16];
+      mmoHashWith(engine, message.data(), static_cast<std::uint32_t>(length), digest);
+      ASSERT_EQ(bytesToHex(digest, 16), expected) << engineName(engine) << " length " << length;
+    }
+  }
+}
+
+TEST(MmoEngines, AesniAbsorbsLikeThePortableStepsOnRandomInputs) {
+  if (!cpuFeatures().aes) {
+    GTEST_SKIP() << "no AES instructions on this processor or in this build";
+  }
+  std::mt19937 rng(0xAE5u);  // fixed seed
+  for (int trial = 0; trial < 500; ++trial) {
+    const std::size_t count = rng() % 40;
+    const auto blocks = patternMessage(16 * count, static_cast<std::uint32_t>(rng()));
+    std::uint8_t portable[16];
+    std::uint8_t aesni[16];
+    for (int i = 0; i < 16; ++i) {
+      portable[i] = aesni[i] = static_cast<std::uint8_t>(rng());
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+      mmoStepPortable(portable, blocks.data() + 16 * i);
+    }
+    mmoAbsorbBlocks(MmoEngine::aesni, aesni, blocks.data(), count);
+    ASSERT_EQ(bytesToHex(aesni, 16), bytesToHex(portable, 16)) << "trial " << trial;
   }
 }
 
@@ -153,9 +210,13 @@ TEST(MmoStep, IsEncryptionUnderTheChainingValueXorTheBlock) {
       ours[i] = theirs[i] = static_cast<std::uint8_t>(rng());
       block[i] = static_cast<std::uint8_t>(rng());
     }
+    std::uint8_t portable[16];
+    std::memcpy(portable, ours, 16);
     mmoStep(ours, block);
+    mmoStepPortable(portable, block);
     oracle.step(theirs, block);
     ASSERT_EQ(0, std::memcmp(ours, theirs, 16)) << "trial " << trial;
+    ASSERT_EQ(0, std::memcmp(portable, theirs, 16)) << "trial " << trial;
   }
 }
 

@@ -1,0 +1,26 @@
+// Processor instructions the hardware paths may use, detected once at run time.
+//
+// A capability is reported only when the processor has it and this build
+// compiled the code that uses it (x86-64 without OTAWRAP_PORTABLE_ONLY). Every
+// hardware path gives the same bytes as its portable twin, so the answer only
+// changes speed. Nothing here allocates or fails.
+#pragma once
+
+namespace otawrap {
+
+struct CpuFeatures {
+  bool aes;     // AESENC, AESENCLAST, AESKEYGENASSIST (CPUID leaf 1, ECX bit 25)
+  bool pclmul;  // PCLMULQDQ (CPUID leaf 1, ECX bit 1)
+};
+
+// The processor's features as CPUID reports them, asked on every call.
+CpuFeatures detectCpuFeatures();
+
+// detectCpuFeatures() of the first call; later calls return the same value.
+// Inline so that the hot paths pay one predictable test per call.
+inline const CpuFeatures& cpuFeatures() {
+  static const CpuFeatures features = detectCpuFeatures();
+  return features;
+}
+
+}  // namespace otawrap
