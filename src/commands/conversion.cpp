@@ -45,12 +45,13 @@ bool runLoadCredentials(const std::string& path, RunSettings& settings, Problem&
 
 bool loadCredentials(const std::string& path, SignerCredentials& credentials, Problem& problem) {
   errno = 0;
-  const CredentialsStatus status = loadSignerCredentials(path.c_str(), credentials);
+  CredentialsFault fault;
+  const CredentialsStatus status = loadSignerCredentials(path.c_str(), credentials, &fault);
   if (status == CredentialsStatus::ok) return true;
   if (status == CredentialsStatus::cannotOpen) {
     problem = {Failure::cannotOpenCredentials, "", path, errno};
   } else {
-    problem = {Failure::invalidCredentials, "", path, 0};
+    problem = {Failure::invalidCredentials, credentialsFaultText(fault), path, 0};
   }
   return false;
 }

@@ -9,7 +9,8 @@ namespace {
 struct FailureText {
   Failure failure;
   const char* legacy;   // nullptr: the detail is the text
-  const char* command;  // "{}" stands for the quoted file name; nullptr: the detail
+  const char* command;  // "{}" stands for the quoted file name, "%" for the detail;
+                        // nullptr: the detail
 };
 
 // The legacy texts stay exactly as they were, the misspelt "platfomrs"
@@ -26,7 +27,7 @@ constexpr FailureText kTexts[] = {
      "input file {} is larger than the 64 MiB limit for OTA files"},
     {Failure::cannotOpenCredentials, "Cannot open certificate", "cannot open credentials file {}"},
     {Failure::invalidCredentials, "Invalid certificate",
-     "credentials file {}: not valid signer credentials (IEEE address, private key, certificate)"},
+     "credentials file {}: %"},
     {Failure::inputTruncated, "Input file is truncated", "input file {} is truncated"},
     {Failure::inputReadFailed, "Unable to open input file", "cannot read input file {}"},
     {Failure::imageTooSmall, "Input image too small", "input file {}: image too small"},
@@ -101,6 +102,28 @@ OtaCheck signatureCheckReport(SignatureCheckStatus status) {
   return OtaCheck::failed("the signature does not match the key");
 }
 
+std::string credentialsFaultText(const CredentialsFault& fault) {
+  const std::string label = std::string("'") + credentialsLabel(fault.field) + "'";
+  const std::string digits = std::to_string(credentialsDigits(fault.field));
+  switch (fault.defect) {
+    case CredentialsDefect::tooLong:
+      return "larger than " + std::to_string(kCredentialsFileLimit) + " bytes";
+    case CredentialsDefect::labelMissing:
+      return label + " is missing";
+    case CredentialsDefect::fieldTruncated:
+      return label + " ends before its " + digits + " hex digits";
+    case CredentialsDefect::notHexDigit:
+      return label + " holds a character that is not a hex digit";
+    case CredentialsDefect::fieldTooLong:
+      return label + " has more than " + digits + " hex digits";
+    case CredentialsDefect::zeroKey:
+      return label + " is zero modulo the group order";
+    case CredentialsDefect::none:
+      break;
+  }
+  return "not valid signer credentials";
+}
+
 std::string legacyMessage(const Problem& problem) {
   const char* text = textOf(problem.failure).legacy;
   return text != nullptr ? text : problem.detail;
@@ -111,6 +134,10 @@ std::string commandMessage(const Problem& problem) {
   std::string message = pattern != nullptr ? pattern : problem.detail;
   const std::size_t at = message.find("{}");
   if (at != std::string::npos) message.replace(at, 2, "'" + problem.file + "'");
+  if (pattern != nullptr) {
+    const std::size_t detailAt = message.find('%');
+    if (detailAt != std::string::npos) message.replace(detailAt, 1, problem.detail);
+  }
   if (problem.osError != 0) {
     message += ": ";
     message += std::strerror(problem.osError);

@@ -15,6 +15,7 @@
 #include "image/assembly.h"
 #include "ota/reader.h"
 #include "ota/signature_check.h"
+#include "sign/credentials.h"
 
 namespace otawrap {
 
@@ -70,6 +71,10 @@ std::string commandMessage(const Problem& problem);
 
 // The failure a conversion reports for an image status other than ok.
 Failure imageFailure(ImageStatus status);
+
+// Why a credentials file is invalid, naming the field: the detail of
+// invalidCredentials.
+std::string credentialsFaultText(const CredentialsFault& fault);
 
 // Why a public key could not be decoded; "" for ok.
 const char* pointDecodeText(PointDecodeStatus status);

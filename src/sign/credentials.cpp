@@ -18,11 +18,11 @@ namespace {
 // first zero byte, and a field that runs into that end is invalid. A hex digit
 // right behind the last pair means the field is longer than count pairs, so
 // it is invalid too; anything else there ends the field.
-bool readHexField(std::string_view text, std::string_view label, std::uint8_t* dest,
-                  std::size_t count, bool reversed) {
+CredentialsDefect readHexField(std::string_view text, std::string_view label, std::uint8_t* dest,
+                               std::size_t count, bool reversed) {
   const std::size_t found = text.find(label);
   if (found == std::string_view::npos) {
-    return false;
+    return CredentialsDefect::labelMissing;
   }
   std::size_t at = found + label.size();
   for (std::size_t i = 0; i < count; ++i) {
@@ -30,17 +30,18 @@ bool readHexField(std::string_view text, std::string_view label, std::uint8_t* d
       ++at;
     }
     if (at + 2 > text.size()) {
-      return false;
+      return CredentialsDefect::fieldTruncated;
     }
     const int high = hexDigit(text[at]);
     const int low = hexDigit(text[at + 1]);
     if (high < 0 || low < 0) {
-      return false;
+      return CredentialsDefect::notHexDigit;
     }
     dest[reversed ? count - 1 - i : i] = static_cast<std::uint8_t>(high * 16 + low);
     at += 2;
   }
-  return at == text.size() || hexDigit(text[at]) < 0;
+  return at == text.size() || hexDigit(text[at]) < 0 ? CredentialsDefect::none
+                                                     : CredentialsDefect::fieldTooLong;
 }
 
 bool privateKeyIsZeroModOrder(const std::array<std::uint8_t, 21>& key) {
@@ -54,30 +55,78 @@ bool privateKeyIsZeroModOrder(const std::array<std::uint8_t, 21>& key) {
 
 }  // namespace
 
-CredentialsStatus parseSignerCredentials(const char* text, std::size_t length,
-                                         SignerCredentials& out) {
-  if (length > kCredentialsFileLimit) {
-    return CredentialsStatus::invalid;
+const char* credentialsLabel(CredentialsField field) {
+  switch (field) {
+    case CredentialsField::ieeeAddress:
+      return "IEEE Address:";
+    case CredentialsField::privateKey:
+      return "Device Private Key:";
+    case CredentialsField::certificate:
+      return "Device Implicit Cert:";
+    case CredentialsField::none:
+      break;
   }
-  std::string_view view(text, length);
-  view = view.substr(0, view.find('\0'));  // the text ends at its first zero byte
-
-  SignerCredentials parsed;
-  const bool ok =
-      readHexField(view, "IEEE Address:", parsed.ieeeAddress.data(), parsed.ieeeAddress.size(),
-                   true) &&
-      readHexField(view, "Device Private Key:", parsed.privateKey.data(),
-                   parsed.privateKey.size(), false) &&
-      readHexField(view, "Device Implicit Cert:", parsed.implicitCertificate.data(),
-                   parsed.implicitCertificate.size(), false) &&
-      !privateKeyIsZeroModOrder(parsed.privateKey);
-  if (ok) {
-    out = parsed;
-  }
-  return ok ? CredentialsStatus::ok : CredentialsStatus::invalid;
+  return "";
 }
 
-CredentialsStatus loadSignerCredentials(const char* path, SignerCredentials& out) {
+std::size_t credentialsDigits(CredentialsField field) {
+  switch (field) {
+    case CredentialsField::ieeeAddress:
+      return 2 * sizeof SignerCredentials{}.ieeeAddress;
+    case CredentialsField::privateKey:
+      return 2 * sizeof SignerCredentials{}.privateKey;
+    case CredentialsField::certificate:
+      return 2 * sizeof SignerCredentials{}.implicitCertificate;
+    case CredentialsField::none:
+      break;
+  }
+  return 0;
+}
+
+CredentialsStatus parseSignerCredentials(const char* text, std::size_t length,
+                                         SignerCredentials& out, CredentialsFault* fault) {
+  CredentialsFault found;
+  SignerCredentials parsed;
+  if (length > kCredentialsFileLimit) {
+    found.defect = CredentialsDefect::tooLong;
+  } else {
+    std::string_view view(text, length);
+    view = view.substr(0, view.find('\0'));  // the text ends at its first zero byte
+    struct FieldRead {
+      CredentialsField field;
+      std::uint8_t* dest;
+      std::size_t count;
+      bool reversed;
+    };
+    const FieldRead fields[] = {
+        {CredentialsField::ieeeAddress, parsed.ieeeAddress.data(), parsed.ieeeAddress.size(), true},
+        {CredentialsField::privateKey, parsed.privateKey.data(), parsed.privateKey.size(), false},
+        {CredentialsField::certificate, parsed.implicitCertificate.data(),
+         parsed.implicitCertificate.size(), false},
+    };
+    for (const FieldRead& f : fields) {
+      found.defect = readHexField(view, credentialsLabel(f.field), f.dest, f.count, f.reversed);
+      if (found.defect != CredentialsDefect::none) {
+        found.field = f.field;
+        break;
+      }
+    }
+    if (found.defect == CredentialsDefect::none && privateKeyIsZeroModOrder(parsed.privateKey)) {
+      found = {CredentialsDefect::zeroKey, CredentialsField::privateKey};
+    }
+  }
+  if (fault != nullptr) {
+    *fault = found;
+  }
+  if (found.defect != CredentialsDefect::none) {
+    return CredentialsStatus::invalid;
+  }
+  out = parsed;
+  return CredentialsStatus::ok;
+}
+
+CredentialsStatus loadSignerCredentials(const char* path, SignerCredentials& out,
+                                        CredentialsFault* fault) {
   // Binary: CR LF counts as two bytes toward the limit on every platform.
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) {
@@ -90,22 +139,10 @@ CredentialsStatus loadSignerCredentials(const char* path, SignerCredentials& out
   static_cast<void>(std::fclose(file));  // opened for reading only
   CredentialsStatus status = CredentialsStatus::cannotOpen;
   if (!readFailed) {
-    status = parseSignerCredentials(text, length, out);
+    status = parseSignerCredentials(text, length, out, fault);
   }
   secureWipe(text, sizeof text);
   return status;
-}
-
-const char* credentialsMessage(CredentialsStatus status) {
-  switch (status) {
-    case CredentialsStatus::ok:
-      return "";
-    case CredentialsStatus::cannotOpen:
-      return "Cannot open certificate";
-    case CredentialsStatus::invalid:
-      return "Invalid certificate";
-  }
-  return "Invalid certificate";
 }
 
 SignerCredentials::~SignerCredentials() { wipeSignerCredentials(*this); }

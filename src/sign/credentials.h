@@ -31,28 +31,52 @@ struct SignerCredentials {
 
 enum class CredentialsStatus {
   ok,
-  cannotOpen,  // "Cannot open certificate"
-  invalid,     // "Invalid certificate"
+  cannotOpen,
+  invalid,
 };
 
 // Largest accepted credentials file; a file of kCredentialsFileLimit + 1 bytes
 // or more is invalid.
 inline constexpr std::size_t kCredentialsFileLimit = 1023;
 
+// Why a credentials text is invalid, and in which field.
+enum class CredentialsDefect : std::uint8_t {
+  none,
+  tooLong,         // more than kCredentialsFileLimit bytes
+  labelMissing,
+  fieldTruncated,  // the text ends before all the field's pairs
+  notHexDigit,     // a pair holds a character that is not a hex digit
+  fieldTooLong,    // a hex digit right behind the field's last pair
+  zeroKey,         // the private key is zero modulo the group order
+};
+
+enum class CredentialsField : std::uint8_t { none, ieeeAddress, privateKey, certificate };
+
+struct CredentialsFault {
+  CredentialsDefect defect = CredentialsDefect::none;
+  CredentialsField field = CredentialsField::none;
+};
+
+// The label that introduces field ("IEEE Address:", ...); "" for none.
+const char* credentialsLabel(CredentialsField field);
+
+// The hex digits field holds (16, 42 or 96); 0 for none.
+std::size_t credentialsDigits(CredentialsField field);
+
 // Parses credentials text (length bytes, no terminator needed). Fails with
 // `invalid` when the text is longer than kCredentialsFileLimit, a label is
-// missing, a field ends before all its pairs, a pair holds a non-hex character,
-// a hex digit follows a field's last pair, or the private key is zero modulo the group order. out is written only on
+// missing, a field ends before all its pairs, a pair holds a non-hex
+// character, a hex digit follows a field's last pair, or the private key is
+// zero modulo the group order; fault (may be nullptr) then says which, for the
+// first field in file order of the labels above. out is written only on
 // success.
 CredentialsStatus parseSignerCredentials(const char* text, std::size_t length,
-                                         SignerCredentials& out);
+                                         SignerCredentials& out, CredentialsFault* fault = nullptr);
 
 // Reads the file at path and parses it. `cannotOpen` when the file cannot be
 // opened or read. out is written only on success.
-CredentialsStatus loadSignerCredentials(const char* path, SignerCredentials& out);
-
-// The message for a failed status ("" for ok).
-const char* credentialsMessage(CredentialsStatus status);
+CredentialsStatus loadSignerCredentials(const char* path, SignerCredentials& out,
+                                        CredentialsFault* fault = nullptr);
 
 // Overwrites every byte of the credentials, the private key included.
 void wipeSignerCredentials(SignerCredentials& credentials);

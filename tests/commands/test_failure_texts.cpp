@@ -44,6 +44,19 @@ TEST(FailureMessages, EachFailureHasItsTextAndOkHasNone) {
        "the signature is not the last sub-element of the file"},
       {signatureCheckReport(SignatureCheckStatus::fileTooLarge).reason,
        "file too large to hash"},
+      {credentialsFaultText({CredentialsDefect::notHexDigit, CredentialsField::privateKey}),
+       "'Device Private Key:' holds a character that is not a hex digit"},
+      {credentialsFaultText({CredentialsDefect::fieldTooLong, CredentialsField::certificate}),
+       "'Device Implicit Cert:' has more than 96 hex digits"},
+      {credentialsFaultText({CredentialsDefect::fieldTruncated, CredentialsField::ieeeAddress}),
+       "'IEEE Address:' ends before its 16 hex digits"},
+      {credentialsFaultText({CredentialsDefect::tooLong, CredentialsField::none}),
+       "larger than 1023 bytes"},
+      {credentialsFaultText({CredentialsDefect::zeroKey, CredentialsField::privateKey}),
+       "'Device Private Key:' is zero modulo the group order"},
+      {legacyMessage({Failure::invalidCredentials, "detail", "k.txt", 0}), "Invalid certificate"},
+      {commandMessage({Failure::invalidCredentials, "detail", "k.txt", 0}),
+       "credentials file 'k.txt': detail"},
       {signatureCheckReport(SignatureCheckStatus::mismatch).reason,
        "the signature does not match the key"},
   };
@@ -62,5 +75,5 @@ TEST(FailureMessages, SignatureCheckReportPassesOnlyAPassedCheck) {
   EXPECT_FALSE(failed.hasValues);
 }
 
-} // namespace
-} // namespace otawrap
+}  // namespace
+}  // namespace otawrap

@@ -124,8 +124,7 @@ TEST_F(Subcommands, FailuresNameTheFileAndLeaveNothingBehind) {
       {{"convert", "in.raw", "-o", "out", "-s", "keys.txt"},
        "otawrap: cannot open credentials file 'keys.txt': No such file or directory\n"},
       {{"convert", "in.raw", "-o", "out", "-s", "in.raw"},
-       "otawrap: credentials file 'in.raw': not valid signer credentials (IEEE address, private "
-       "key, certificate)\n"},
+       "otawrap: credentials file 'in.raw': larger than 1023 bytes\n"},
       {{"convert", "in.raw", "--output", "no/such/x.ota"},
        "otawrap: cannot create output file 'no/such/x.ota': No such file or directory\n"},
       {{"convert", "in.raw", "-o", "in.raw/sub"},

@@ -203,8 +203,7 @@ TEST_F(VerifyEndToEnd, BadKeysFilesAndOptionsTakeTheErrorExit) {
       {{"verify", signedName_, "-smissing.txt"},
        "cannot open credentials file 'missing.txt': No such file or directory"},
       {{"verify", signedName_, "-sin.raw"},
-       "credentials file 'in.raw': not valid signer credentials (IEEE address, private key, "
-       "certificate)"},
+       "credentials file 'in.raw': larger than 1023 bytes"},
       {{"--verify", signedName_}, "missing key: give --public-key, --credentials or --ca-key" + kTry},
       {{"--verify", signedName_, "-screds.txt", "--public-key", hex(test::sslPointEncode(Q, true))},
        "give only one of --public-key, --credentials and --ca-key" + kTry},

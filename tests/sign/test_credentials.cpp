@@ -69,40 +69,42 @@ TEST(Credentials, AcceptedSpellings) {
 TEST(Credentials, Rejections) {
   const std::string good = credentialsText("00124B0001020304", kKey, kCert);
   struct Case {
+    CredentialsDefect defect;
+    CredentialsField field;
     const char* name;
     std::string text;
   } cases[] = {
-      {"IEEE label missing", "Device Private Key: " + kKey + "\nDevice Implicit Cert: " + kCert},
-      {"key label missing", "IEEE Address: 00124B0001020304\nDevice Implicit Cert: " + kCert},
-      {"cert label missing", "IEEE Address: 00124B0001020304\nDevice Private Key: " + kKey},
-      {"label with other case", "ieee address: 00124B0001020304\nDevice Private Key: " + kKey +
+      {CredentialsDefect::labelMissing, CredentialsField::ieeeAddress, "IEEE label missing", "Device Private Key: " + kKey + "\nDevice Implicit Cert: " + kCert},
+      {CredentialsDefect::labelMissing, CredentialsField::privateKey, "key label missing", "IEEE Address: 00124B0001020304\nDevice Implicit Cert: " + kCert},
+      {CredentialsDefect::labelMissing, CredentialsField::certificate, "cert label missing", "IEEE Address: 00124B0001020304\nDevice Private Key: " + kKey},
+      {CredentialsDefect::labelMissing, CredentialsField::ieeeAddress, "label with other case", "ieee address: 00124B0001020304\nDevice Private Key: " + kKey +
                                     "\nDevice Implicit Cert: " + kCert},
-      {"field ends early at end of text", credentialsText("00124B0001020304", kKey,
+      {CredentialsDefect::fieldTruncated, CredentialsField::certificate, "field ends early at end of text", credentialsText("00124B0001020304", kKey,
                                                           kCert.substr(0, 94))},
-      {"field ends inside a pair", credentialsText("00124B0001020304", kKey,
+      {CredentialsDefect::notHexDigit, CredentialsField::certificate, "field ends inside a pair", credentialsText("00124B0001020304", kKey,
                                                    kCert.substr(0, 95))},
-      {"field runs into a zero byte",
+      {CredentialsDefect::fieldTruncated, CredentialsField::ieeeAddress, "field runs into a zero byte",
        std::string("Device Private Key: ") + kKey + "\nDevice Implicit Cert: " + kCert +
            "\nIEEE Address: 0012" + std::string(1, '\0') + "4B0001020304"},
-      {"tab before a pair", credentialsText("\t00124B0001020304", kKey, kCert)},
-      {"colon separators", credentialsText("00:12:4B:00:01:02:03:04", kKey, kCert)},
-      {"0x prefix", credentialsText("0x00124B0001020304", kKey, kCert)},
-      {"stray letter", credentialsText("00124B000102030G", kKey, kCert)},
-      {"pair split by a space", credentialsText("0 0124B0001020304", kKey, kCert)},
-      {"private key zero", credentialsText("00124B0001020304", std::string(42, '0'), kCert)},
-      {"private key equal to the order",
+      {CredentialsDefect::notHexDigit, CredentialsField::ieeeAddress, "tab before a pair", credentialsText("\t00124B0001020304", kKey, kCert)},
+      {CredentialsDefect::notHexDigit, CredentialsField::ieeeAddress, "colon separators", credentialsText("00:12:4B:00:01:02:03:04", kKey, kCert)},
+      {CredentialsDefect::notHexDigit, CredentialsField::ieeeAddress, "0x prefix", credentialsText("0x00124B0001020304", kKey, kCert)},
+      {CredentialsDefect::notHexDigit, CredentialsField::ieeeAddress, "stray letter", credentialsText("00124B000102030G", kKey, kCert)},
+      {CredentialsDefect::notHexDigit, CredentialsField::ieeeAddress, "pair split by a space", credentialsText("0 0124B0001020304", kKey, kCert)},
+      {CredentialsDefect::zeroKey, CredentialsField::privateKey, "private key zero", credentialsText("00124B0001020304", std::string(42, '0'), kCert)},
+      {CredentialsDefect::zeroKey, CredentialsField::privateKey, "private key equal to the order",
        credentialsText("00124B0001020304", "04000000000000000000020108A2E0CC0D99F8A5EF", kCert)},
-      {"1,024 bytes", good + std::string(1024 - good.size(), ' ')},
+      {CredentialsDefect::tooLong, CredentialsField::none, "1,024 bytes", good + std::string(1024 - good.size(), ' ')},
       // One more hex digit behind the last pair: the field is longer than its
       // size, and reading its first pairs would sign with another key.
-      {"44-digit private key", credentialsText("00124B0001020304", "00" + kKey, kCert)},
-      {"43-digit private key", credentialsText("00124B0001020304", kKey + "5", kCert)},
-      {"48-digit address", credentialsText("00124B000102030405", kKey, kCert)},
-      {"97-digit certificate", credentialsText("00124B0001020304", kKey, kCert + "0")},
-      {"split long key", credentialsText("00124B0001020304", kKey.substr(0, 40) + " 3344A", kCert)},
-      {"label glued to a field", "Device Private Key: " + kKey + "\nIEEE Address: 00124B0001020304"
+      {CredentialsDefect::fieldTooLong, CredentialsField::privateKey, "44-digit private key", credentialsText("00124B0001020304", "00" + kKey, kCert)},
+      {CredentialsDefect::fieldTooLong, CredentialsField::privateKey, "43-digit private key", credentialsText("00124B0001020304", kKey + "5", kCert)},
+      {CredentialsDefect::fieldTooLong, CredentialsField::ieeeAddress, "48-digit address", credentialsText("00124B000102030405", kKey, kCert)},
+      {CredentialsDefect::fieldTooLong, CredentialsField::certificate, "97-digit certificate", credentialsText("00124B0001020304", kKey, kCert + "0")},
+      {CredentialsDefect::fieldTooLong, CredentialsField::privateKey, "split long key", credentialsText("00124B0001020304", kKey.substr(0, 40) + " 3344A", kCert)},
+      {CredentialsDefect::fieldTooLong, CredentialsField::ieeeAddress, "label glued to a field", "Device Private Key: " + kKey + "\nIEEE Address: 00124B0001020304"
                                  "Device Implicit Cert: " + kCert},
-      {"field at the end of the text, one digit over",
+      {CredentialsDefect::fieldTooLong, CredentialsField::certificate, "field at the end of the text, one digit over",
        "IEEE Address: 00124B0001020304\nDevice Private Key: " + kKey + "\nDevice Implicit Cert: " +
            kCert + "F"},
   };
@@ -110,7 +112,11 @@ TEST(Credentials, Rejections) {
     SCOPED_TRACE(c.name);
     SignerCredentials creds;
     creds.privateKey.fill(0x77);
-    EXPECT_EQ(parse(c.text, creds), CredentialsStatus::invalid);
+    CredentialsFault fault;
+    EXPECT_EQ(parseSignerCredentials(c.text.data(), c.text.size(), creds, &fault),
+              CredentialsStatus::invalid);
+    EXPECT_EQ(fault.defect, c.defect);
+    EXPECT_EQ(fault.field, c.field);
     EXPECT_EQ(creds.privateKey[0], 0x77);  // untouched on failure
   }
 }
@@ -133,8 +139,6 @@ TEST(Credentials, LoadingFromFiles) {
   SignerCredentials c;
   EXPECT_EQ(loadSignerCredentials("/nonexistent/otawrap/credentials.txt", c),
             CredentialsStatus::cannotOpen);
-  EXPECT_STREQ(credentialsMessage(CredentialsStatus::cannotOpen), "Cannot open certificate");
-  EXPECT_STREQ(credentialsMessage(CredentialsStatus::invalid), "Invalid certificate");
 
   const std::string path = ::testing::TempDir() + "otawrap_credentials_test.txt";
   const std::string text = credentialsText("00124B0001020304", kKey, kCert);
