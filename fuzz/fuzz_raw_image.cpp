@@ -15,6 +15,7 @@
 #include <cstring>
 #include <vector>
 
+#include "codec/bytes.h"
 #include "image/assembly.h"
 #include "image/byte_source.h"
 #include "image/platform.h"
@@ -104,11 +105,6 @@ Model modelImage(const std::uint8_t* data, std::size_t size, Platform platform, 
   return {ImageStatus::ok, kept};
 }
 
-std::uint16_t le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t le32(const std::uint8_t* p) {
-  return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
-         (std::uint32_t{p[3]} << 24);
-}
 
 }  // namespace
 
@@ -183,23 +179,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzzCheck(end == kStart + kUpgradeImageHeadSize + length, "end position");
   fuzzCheck(length % 4 == 2 && length >= kImagePreambleEnd && end <= limit, "image length form");
   const std::uint8_t* head = buffer.data() + kStart;
-  fuzzCheck(le16(head) == kUpgradeImageTag && le32(head + 2) == length, "sub-element head");
+  fuzzCheck(otawrap::loadLittle16(head) == kUpgradeImageTag && otawrap::loadLittle32(head + 2) == length, "sub-element head");
   const std::uint8_t* image = head + kUpgradeImageHeadSize;
-  fuzzCheck(le32(image + kImageLengthOffset) == length, "preamble length");
+  fuzzCheck(otawrap::loadLittle32(image + kImageLengthOffset) == length, "preamble length");
 
   const std::uint8_t* modelImage = model.image.data();
   const std::uint16_t manufacturer =
-      given.manufacturerGiven ? given.manufacturerCode : le16(modelImage + kImageManufacturerOffset);
+      given.manufacturerGiven ? given.manufacturerCode : otawrap::loadLittle16(modelImage + kImageManufacturerOffset);
   const std::uint16_t imageType =
-      given.imageTypeGiven ? given.imageType : le16(modelImage + kImageTypeOffset);
+      given.imageTypeGiven ? given.imageType : otawrap::loadLittle16(modelImage + kImageTypeOffset);
   const std::uint32_t fileVersion =
-      given.fileVersionGiven ? given.fileVersion : le32(modelImage + kImageFileVersionOffset);
+      given.fileVersionGiven ? given.fileVersion : otawrap::loadLittle32(modelImage + kImageFileVersionOffset);
   fuzzCheck(ids.manufacturerCode == manufacturer && ids.imageType == imageType &&
                 ids.fileVersion == fileVersion,
             "identifiers");
-  fuzzCheck(le16(image + kImageManufacturerOffset) == manufacturer &&
-                le16(image + kImageTypeOffset) == imageType &&
-                le32(image + kImageFileVersionOffset) == fileVersion,
+  fuzzCheck(otawrap::loadLittle16(image + kImageManufacturerOffset) == manufacturer &&
+                otawrap::loadLittle16(image + kImageTypeOffset) == imageType &&
+                otawrap::loadLittle32(image + kImageFileVersionOffset) == fileVersion,
             "identifiers in the preamble");
 
   const std::size_t crcOffset = platformCrcOffset(platform);

@@ -4,6 +4,7 @@
 
 #include "ecc/cpu_features.h"
 #include "ecc/field_clmul.h"
+#include "ecc/words_inline.h"
 
 namespace otawrap {
 
@@ -215,18 +216,6 @@ void fieldReduceFinal(FieldElement& a) {
   a[1] = static_cast<Word>(a[1] ^ ((v >> 9) ^ (v >> 10)));
 }
 
-namespace {
-
-// a = a >> 1 over 11 words (the same step as wordsShiftRight1, kept inline here).
-inline void shiftRight1(FieldElement& a) {
-  for (int k = 0; k < 10; ++k) {
-    a[k] = static_cast<Word>((a[k] >> 1) | ((a[k + 1] & 1u) << 15));
-  }
-  a[10] = static_cast<Word>(a[10] >> 1);
-}
-
-}  // namespace
-
 // Binary Euclid with the invariants g1*a = u and g2*a = v (mod f). Only u and g1
 // are halved; v starts as f (odd) and stays odd, so u is even after each XOR.
 // g1 and g2 keep degree below 163, so the result is canonical. Making g1 even
@@ -250,8 +239,8 @@ int fieldInvert(const FieldElement& a, FieldElement& out) {
       const Word odd = static_cast<Word>(0u - ((*g1)[0] & 1u));
       (*g1)[0] = static_cast<Word>((*g1)[0] ^ (fieldPolynomial[0] & odd));
       (*g1)[10] = static_cast<Word>((*g1)[10] ^ (fieldPolynomial[10] & odd));
-      shiftRight1(*u);
-      shiftRight1(*g1);
+      wordsKernel::shiftRight1(u->data());
+      wordsKernel::shiftRight1(g1->data());
     }
     if (wordsIsOne(u->data(), kWordCount) != 0) {
       out = *g1;

@@ -1,19 +1,8 @@
 #include "image/raw_reader.h"
 
+#include "codec/bytes.h"
+
 namespace otawrap {
-
-namespace {
-
-std::uint32_t be32(const std::uint8_t* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-         p[3];
-}
-
-std::uint16_t be16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
-
-}  // namespace
 
 RawReader::RawReader(ByteSource& source, std::uint64_t inputLimit)
     : source_(source), inputLimit_(inputLimit), chunk_(kChunkSize) {}
@@ -60,7 +49,7 @@ RawStatus RawReader::readFileHeader() {
   if (!readBytes(bytes, kRawFileHeaderSize)) {
     return failure();
   }
-  header_ = {be32(bytes), be32(bytes + 4), be32(bytes + 8), be16(bytes + 12)};
+  header_ = {loadBig32(bytes), loadBig32(bytes + 4), loadBig32(bytes + 8), loadBig16(bytes + 12)};
   return RawStatus::ok;
 }
 
@@ -81,9 +70,9 @@ RawStatus RawReader::readRecordHead() {
         return failure();
       }
       record_.kind = fields[0];
-      record_.word = be16(fields + 1);
-      record_.startAddress = be32(fields + 3);
-      record_.byteCount = be32(fields + 7);
+      record_.word = loadBig16(fields + 1);
+      record_.startAddress = loadBig32(fields + 3);
+      record_.byteCount = loadBig32(fields + 7);
       record_.address = record_.startAddress;
       record_.remaining = record_.byteCount;
       return RawStatus::ok;
@@ -91,14 +80,14 @@ RawStatus RawReader::readRecordHead() {
       if (!readBytes(fields, 5)) {
         return failure();
       }
-      record_.value32 = be32(fields);
+      record_.value32 = loadBig32(fields);
       record_.value8 = fields[4];
       break;
     case 3:
       if (!readBytes(fields, 4)) {
         return failure();
       }
-      record_.value32 = be32(fields);
+      record_.value32 = loadBig32(fields);
       break;
     default:
       break;
