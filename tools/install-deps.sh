@@ -8,6 +8,7 @@
 #              fuzzers (clang-14 with libFuzzer) and the static analysis
 #     windows  the MinGW-w64 cross compiler and Wine (about 170 MB download)
 #     docs     mandoc, for the man page lint
+#     package  dpkg-dev, file and man-db, for the package check
 #   (no SET: full, as before)
 set -euo pipefail
 [ $# -gt 0 ] || set -- full
@@ -21,6 +22,7 @@ for set in "$@"; do
       libgtest-dev libbenchmark-dev libssl-dev) ;;
     windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64) ;;
     docs) packages+=(mandoc) ;;
+    package) packages+=(dpkg-dev file man-db) ;;
     *) echo "unknown package set: $set" >&2; exit 2 ;;
   esac
 done

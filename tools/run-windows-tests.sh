@@ -14,3 +14,17 @@ cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DOTAWRAP_BUILD_
   -DOTAWRAP_WINDOWS_BINARY="$PWD/build/mingw/otawrap.exe" >/dev/null
 cmake --build build/release -j 2 --target otawrap otawrap_make_windows_cases | tail -1
 OTAWRAP_WINDOWS_REQUIRED=1 ctest --test-dir build/release -L windows --output-on-failure
+
+# The Windows package: a .zip whose (stripped) otawrap.exe converts the sample
+# to the same bytes as the Linux build.
+(cd build/mingw && cpack -G ZIP >cpack.log 2>&1) || { cat build/mingw/cpack.log; exit 1; }
+zip=$(ls build/mingw/otawrap-*-Windows-*.zip)
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+(cd "$unpacked" && unzip -q "$OLDPWD/$zip")
+mkdir -p "$unpacked/linux" "$unpacked/windows"
+build/release/otawrap examples/sample.raw -o"$unpacked/linux" -sexamples/test-credentials.txt
+WINEDEBUG=-all WINEPREFIX=$PWD/build/release/wineprefix /usr/lib/wine/wine64 \
+  "$unpacked"/otawrap-*/bin/otawrap.exe examples/sample.raw -o"$unpacked/windows" -sexamples/test-credentials.txt
+cmp "$unpacked"/linux/*.zigbee "$unpacked"/windows/*.zigbee
+echo "windows package: $(du -k "$zip" | cut -f1) KiB $(basename "$zip"); its otawrap.exe signs the sample like the Linux build"

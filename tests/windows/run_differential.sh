@@ -69,6 +69,13 @@ run_step() {
     (cd "$dir" && timeout 120 "$linux_bin" "$@" >"$log.out" 2>"$log.err") || rc=$?
   else
     (cd "$dir" && timeout 120 "$wine" "$windows_exe" "$@" >"$log.out" 2>"$log.err") || rc=$?
+    # Wine itself now and then fails to start a process (exit 1, nothing
+    # printed, nothing written): run such a step once more, and count it.
+    if [ "$rc" -ne 0 ] && [ "$rc" -ne 2 ] && [ ! -s "$log.out" ] && [ ! -s "$log.err" ]; then
+      echo "$name $rc" >>"$work/wine-retries"
+      rc=0
+      (cd "$dir" && timeout 120 "$wine" "$windows_exe" "$@" >"$log.out" 2>"$log.err") || rc=$?
+    fi
   fi
   echo "$rc" >"$log.rc"
 }
@@ -115,5 +122,8 @@ leftovers=$(find "$work/run" -name '.otawrap-*' | head -3)
 [ -z "$leftovers" ] || report "temporary files left: $leftovers"
 files=$(find "$work/run/linux" -type f | wc -l)
 
+if [ -f "$work/wine-retries" ]; then
+  echo "Wine failed to start $(wc -l <"$work/wine-retries") step(s); ran them again: $(tr '\n' ' ' <"$work/wine-retries")"
+fi
 echo "windows differential: $steps steps, $files output files, $failures differences, $(($(date +%s) - start)) s"
 [ "$failures" -eq 0 ]
