@@ -6,9 +6,10 @@
 // directory <dir>/run/<side>/<case>/, which starts with an empty out/. Input
 // paths are relative to that directory. The argument "@output" stands for the
 // one file the case has written into out/ (see run_differential.sh).
-// Expectations: "same" (identical files, messages and exit codes; standard
-// output lines end in CR LF under Windows) or "star" (the Linux build writes a
-// name with '*', which Windows cannot create: the Windows build must fail
+// Expectations: "same" (identical files, messages and exit codes; output
+// lines end in CR LF under Windows), "path" (the same, except that a path the
+// step prints has '\' for '/' under Windows) or "star" (the Linux build writes
+// a name with '*', which Windows cannot create: the Windows build must fail
 // with no file left).
 //
 //   otawrap_make_windows_cases DIR
