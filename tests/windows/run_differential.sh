@@ -47,7 +47,7 @@ start=$(date +%s)
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$wine" wineboot --init >/dev/null 2>&1
 fi
-"$wineserver" -p
+"$wineserver" -p30  # stays up between steps, ends 30 s after the last
 trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
 "$wine" "$windows_exe" --version >/dev/null 2>&1
 echo "Wine ready in $(($(date +%s) - start)) s"
@@ -86,11 +86,13 @@ run_step() {
   echo "$rc" >"$log.rc"
 }
 
+# 1. Every step under Linux, in order; "@output" is resolved from the Linux
+#    run and the arguments are kept for the Windows run.
+mkdir -p "$work/log/args"
 steps=0
-star_cases=()
+declare -A case_number=()
 while IFS=$'\x1f' read -r -a fields; do
   name=${fields[0]}
-  expectation=${fields[1]}
   args=("${fields[@]:2}")
   for i in "${!args[@]}"; do
     if [ "${args[$i]}" = "@output" ]; then
@@ -99,11 +101,34 @@ while IFS=$'\x1f' read -r -a fields; do
     fi
   done
   steps=$((steps + 1))
+  [ -n "${case_number[$name]:-}" ] || case_number[$name]=${#case_number[@]}
+  : >"$work/log/args/$steps"
+  [ ${#args[@]} -eq 0 ] || printf '%s\0' "${args[@]}" >"$work/log/args/$steps"
+  echo "$steps ${case_number[$name]} $name ${fields[1]}" >>"$work/steps.txt"
   run_step linux "$steps" "$name" "${args[@]}"
-  run_step windows "$steps" "$name" "${args[@]}"
-  l=$work/log/linux/$steps
-  w=$work/log/windows/$steps
-  what="step $steps ($name: ${args[*]:0:4})"
+done <"$work/cases.txt"
+
+# 2. The same steps under Windows, in two workers (Wine spends most of its
+#    time waiting); a case's steps stay in order in one worker.
+windows_worker() {
+  local worker=$1 n number name expectation
+  while read -r n number name expectation; do
+    [ $((number % 2)) -eq "$worker" ] || continue
+    mapfile -d '' -t args <"$work/log/args/$n"
+    run_step windows "$n" "$name" "${args[@]}"
+  done <"$work/steps.txt"
+}
+windows_worker 0 &
+windows_worker 1 &
+wait
+
+# 3. One comparison loop over the steps.
+star_cases=()
+while read -r n number name expectation; do
+  l=$work/log/linux/$n
+  w=$work/log/windows/$n
+  mapfile -d '' -t args <"$work/log/args/$n"
+  what="step $n ($name: ${args[*]:0:4})"
   if [ "$expectation" = star ]; then
     star_cases+=("$name")
     [ "$(cat "$l.rc")" = 0 ] || report "$what: Linux exit $(cat "$l.rc"), expected 0"
@@ -116,7 +141,7 @@ while IFS=$'\x1f' read -r -a fields; do
   [ "$(cat "$l.rc")" = "$(cat "$w.rc")" ] || report "$what: exit $(cat "$l.rc") on Linux, $(cat "$w.rc") on Windows"
   native <"$l.err" | crlf | cmp -s - "$w.err" || report "$what: standard error differs (diff $l.err $w.err)"
   native <"$l.out" | crlf | cmp -s - "$w.out" || report "$what: standard output differs (diff $l.out $w.out)"
-done <"$work/cases.txt"
+done <"$work/steps.txt"
 
 # The star cases leave their file on Linux only; every other file must match
 # byte for byte, and no temporary file may be left on either side.
