@@ -33,7 +33,7 @@ MANPAGER=cat MANWIDTH=80 man -M "$prefix/usr/share/man" otawrap 2>/dev/null | gr
 (cd "$build" && cpack -G "TGZ;DEB" >cpack.log 2>&1) || { cat "$build/cpack.log"; exit 1; }
 deb=$(ls "$build"/otawrap_*.deb)
 tgz=$(ls "$build"/otawrap-*.tar.gz)
-echo "packages: $(du -k "$deb" | cut -f1) KiB $(basename "$deb"), $(du -k "$tgz" | cut -f1) KiB $(basename "$tgz")"
+echo "packages: $(($(stat -c %s "$deb") / 1024)) KiB $(basename "$deb"), $(($(stat -c %s "$tgz") / 1024)) KiB $(basename "$tgz")"
 dpkg-deb -f "$deb" Package Version Maintainer Depends
 
 # Install, use and remove the .deb on this machine.

@@ -40,7 +40,7 @@ run_build() {
   # Each failed test's output: from its result line to the next result line.
   awk '/^ *[0-9]+\/[0-9]+ Test +#/ { show = ($0 ~ /\*\*\*(Failed|Exception|Timeout)|\(Failed\)|Not Run/) }
        /^[0-9]+% tests passed/ { show = 0 }
-       show' "$dir/ctest.log"
+       show && !/^ +Start +[0-9]+: /' "$dir/ctest.log"
   local total failed skipped
   total=$(sed -nE 's/.* tests failed out of ([0-9]+).*/\1/p' "$dir/ctest.log" | tail -1)
   failed=$(sed -nE 's/.*% tests passed, ([0-9]+) tests? failed out of.*/\1/p' "$dir/ctest.log" | tail -1)

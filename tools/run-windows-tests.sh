@@ -27,4 +27,4 @@ build/release/otawrap examples/sample.raw -o"$unpacked/linux" -sexamples/test-cr
 WINEDEBUG=-all WINEPREFIX=$PWD/build/release/wineprefix /usr/lib/wine/wine64 \
   "$unpacked"/otawrap-*/bin/otawrap.exe examples/sample.raw -o"$unpacked/windows" -sexamples/test-credentials.txt
 cmp "$unpacked"/linux/*.zigbee "$unpacked"/windows/*.zigbee
-echo "windows package: $(du -k "$zip" | cut -f1) KiB $(basename "$zip"); its otawrap.exe signs the sample like the Linux build"
+echo "windows package: $(($(stat -c %s "$zip") / 1024)) KiB $(basename "$zip"); its otawrap.exe signs the sample like the Linux build"
