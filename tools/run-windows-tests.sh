@@ -13,7 +13,9 @@ cmake --build build/mingw -j 2 --target otawrap | tail -1
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DOTAWRAP_BUILD_TESTS=ON \
   -DOTAWRAP_WINDOWS_BINARY="$PWD/build/mingw/otawrap.exe" >/dev/null
 cmake --build build/release -j 2 --target otawrap otawrap_make_windows_cases | tail -1
-OTAWRAP_WINDOWS_REQUIRED=1 ctest --test-dir build/release -L windows --output-on-failure
+OTAWRAP_WINDOWS_REQUIRED=1 ctest --test-dir build/release -L windows --output-on-failure |
+  grep -E "tests passed|Test +#|DIFFERENCE|skipped|windows differential|Wine failed"
+grep -hE "^(Wine|windows differential)" build/release/Testing/Temporary/LastTest.log
 
 # The Windows package: a .zip whose (stripped) otawrap.exe converts the sample
 # to the same bytes as the Linux build.
