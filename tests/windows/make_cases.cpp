@@ -37,7 +37,8 @@ const std::string kIn = "../../../in/";  // from run/<side>/<case>/
 
 class CaseWriter {
  public:
-  explicit CaseWriter(const std::string& dir) : dir_(dir), list_(dir + "/cases.txt", std::ios::binary) {}
+  explicit CaseWriter(const std::string& dir)
+      : dir_(dir), list_(dir + "/cases.txt", std::ios::binary) {}
 
   // Writes an input file into in/ and returns the path a case uses for it.
   std::string input(const std::string& name, const Bytes& bytes) {
@@ -66,8 +67,8 @@ class CaseWriter {
   int steps_ = 0;
 };
 
-Bytes raw(std::uint32_t seed, std::size_t dataBytes, std::uint16_t manufacturer,
-          std::uint16_t type, std::uint32_t version, bool trailer) {
+Bytes raw(std::uint32_t seed, std::size_t dataBytes, std::uint16_t manufacturer, std::uint16_t type,
+          std::uint32_t version, bool trailer) {
   otawrap::test::RawGeneratorOptions options;
   options.seed = seed;
   options.dataBytes = dataBytes;
@@ -80,7 +81,8 @@ Bytes raw(std::uint32_t seed, std::size_t dataBytes, std::uint16_t manufacturer,
 
 std::string hex(std::uint64_t value, int digits) {
   char text[20];
-  std::snprintf(text, sizeof text, "%0*llX", digits, static_cast<unsigned long long>(value));
+  static_cast<void>(
+      std::snprintf(text, sizeof text, "%0*llX", digits, static_cast<unsigned long long>(value)));
   return text;
 }
 
@@ -128,7 +130,7 @@ void conversionCases(CaseWriter& w, const std::vector<Signer>& signers,
     const auto type = static_cast<std::uint16_t>(i * 101);
     const std::uint32_t version = 0x00010000U + i * 0x10101U;
     const std::string input = w.input(name + ".raw", raw(1000 + i, 200 + (i * 997) % 20000,
-                                                           manufacturer, type, version, i % 3 != 0));
+                                                         manufacturer, type, version, i % 3 != 0));
     Args args = {input, "-oout"};
     if (kPlatforms[i % 4] != nullptr) args.emplace_back(kPlatforms[i % 4]);
     const bool signing = (i / 4) % 2 == 1;
@@ -136,13 +138,17 @@ void conversionCases(CaseWriter& w, const std::vector<Signer>& signers,
     if (signing) args.push_back("-s" + signer.path);
     if ((i / 8) % 2 == 1) {
       args.insert(args.end(), {"--header-string", kHeaderStrings[i % 4]});
-      if (i % 3 == 0) args.insert(args.end(), {"--security-credential-version", std::to_string(i % 256)});
-      if (i % 5 != 0) args.insert(args.end(), {"--destination", hex(0x0011223344556677ULL + i, 16)});
-      if (i % 2 == 0) args.insert(args.end(), {"--min-hw-version", "1", "--max-hw-version", hex(i, 4)});
+      if (i % 3 == 0)
+        args.insert(args.end(), {"--security-credential-version", std::to_string(i % 256)});
+      if (i % 5 != 0)
+        args.insert(args.end(), {"--destination", hex(0x0011223344556677ULL + i, 16)});
+      if (i % 2 == 0)
+        args.insert(args.end(), {"--min-hw-version", "1", "--max-hw-version", hex(i, 4)});
     }
     switch ((i / 16) % 3) {
       case 1:  // full values in either case
-        args.insert(args.end(), {"-m" + hex(manufacturer, 4), "-T" + hex(type, 4), "-v0x" + hex(version, 8)});
+        args.insert(args.end(),
+                    {"-m" + hex(manufacturer, 4), "-T" + hex(type, 4), "-v0x" + hex(version, 8)});
         break;
       case 2:  // the lax legacy forms: left-aligned short values, a space
         args.insert(args.end(), {"-m" + hex(i % 16, 1), "-t 2A", "-V" + hex(i, 3)});
@@ -157,7 +163,8 @@ void conversionCases(CaseWriter& w, const std::vector<Signer>& signers,
     if (signing) {
       w.step(name, {"--verify", "@output", "-s" + signer.path});
       if (signer.fromCa) w.step(name, {"--verify", "@output", "--ca-key", caKeyHex, "--json"});
-      if (i % 8 == 5) w.step(name, {"--verify", "@output", "-s" + signers[(i + 1) % signers.size()].path});
+      if (i % 8 == 5)
+        w.step(name, {"--verify", "@output", "-s" + signers[(i + 1) % signers.size()].path});
     }
   }
 }
@@ -177,7 +184,8 @@ void legacyErrorCases(CaseWriter& w, const std::vector<Signer>& signers) {
   Bytes truncated = raw(6, 3000, 0x100B, 0x0042, 0x00010203, false);
   truncated.resize(truncated.size() - 40);
   const std::string truncatedPath = w.input("truncated.raw", truncated);
-  const std::string tiny = w.input("tiny.raw", otawrap::test::rawFileBytes({{{0, Bytes(16, 1)}}, {}}));
+  const std::string tiny =
+      w.input("tiny.raw", otawrap::test::rawFileBytes({{{0, Bytes(16, 1)}}, {}}));
   const std::string large = w.input("large.raw", raw(9, 600000, 0x100B, 0x0042, 0x00010203, false));
   const std::string notRaw = w.input("not-raw.raw", std::string("hello, world\n"));
   const std::string empty = w.input("empty.raw", Bytes{});
@@ -217,8 +225,9 @@ void legacyErrorCases(CaseWriter& w, const std::vector<Signer>& signers) {
       {"hw-version-order", {good, "-oout", "--min-hw-version", "2", "--max-hw-version", "1"}},
       // UTF-8 beyond any Windows ANSI code page, in an argument and a file name.
       {"utf8-header-string", {good, "-oout", "--header-string", u8"caf\u00e9 \u2603 \u4e2d"}},
-      {"utf8-file-name", {w.input(u8"snow-\u2603.raw", otawrap::test::readFileBytes(w.dir() + "/in/good.raw")),
-                          u8"-oout-\u00e9"}},
+      {"utf8-file-name",
+       {w.input(u8"snow-\u2603.raw", otawrap::test::readFileBytes(w.dir() + "/in/good.raw")),
+        u8"-oout-\u00e9"}},
       {"utf8-output-dir", {good, u8"-oout-\u00e9"}},
   };
   for (const auto& c : cases) w.step(c.first, c.second);
@@ -234,7 +243,10 @@ void legacyErrorCases(CaseWriter& w, const std::vector<Signer>& signers) {
                        "\nDevice Implicit Cert: " + std::string(96, 'A') + "\n"},
       {"limit-lf", limitLf},
       {"over-limit-lf", limitLf + "\n"},
-      {"nul-byte", std::string("IEEE Address: 00\0" "11223344556677\n", 32) + valid},
+      {"nul-byte", std::string("IEEE Address: 00\0"
+                               "11223344556677\n",
+                               32) +
+                       valid},
   };
   for (const auto& c : credentials) {
     const std::string path = w.input("credentials-" + c.first + ".txt", c.second);
@@ -270,9 +282,11 @@ void inspectionCases(CaseWriter& w, const std::string& caKeyHex) {
   const std::vector<std::pair<std::string, Bytes>> files = {
       {"plain", builtOtaFile({{0x0000, image}})},
       {"all-fields", builtOtaFile({{0x0000, image}}, allFields)},
-      {"signed-layout", builtOtaFile({{0x0000, image}, otawrap::test::builtCertificate(),
-                                      otawrap::test::builtSignature()})},
-      {"short-signature", builtOtaFile({{0x0000, image}, otawrap::test::builtCertificate(),
+      {"signed-layout",
+       builtOtaFile(
+           {{0x0000, image}, otawrap::test::builtCertificate(), otawrap::test::builtSignature()})},
+      {"short-signature", builtOtaFile({{0x0000, image},
+                                        otawrap::test::builtCertificate(),
                                         otawrap::test::builtSignature(49)})},
       {"no-image", builtOtaFile({})},
       {"bad-magic", badMagic},
@@ -316,7 +330,7 @@ void inspectionCases(CaseWriter& w, const std::string& caKeyHex) {
 
 int main(int argc, char** argv) {
   if (argc != 2) {
-    std::fprintf(stderr, "usage: otawrap_make_windows_cases DIR\n");
+    static_cast<void>(std::fprintf(stderr, "usage: otawrap_make_windows_cases DIR\n"));
     return 2;
   }
   std::error_code error;
@@ -329,7 +343,7 @@ int main(int argc, char** argv) {
   legacyErrorCases(writer, signers);
   inspectionCases(writer, caKeyHex);
   if (!writer.ok()) {
-    std::fprintf(stderr, "cannot write the cases into %s\n", argv[1]);
+    static_cast<void>(std::fprintf(stderr, "cannot write the cases into %s\n", argv[1]));
     return 1;
   }
   std::printf("%d steps\n", writer.steps());
