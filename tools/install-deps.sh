@@ -1,10 +1,31 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests, the benchmarks, the
-# fuzzers (clang-14 with its libFuzzer runtime) and the static analysis need,
-# skipping the package manager when everything is already present.
+# Installs the Debian packages of the named sets, skipping the package manager
+# when everything is already present.
+#
+#   tools/install-deps.sh SET...
+#     build    cmake, ninja-build, g++: all that building the tool needs
+#     full     build plus the tests (GoogleTest, OpenSSL), the benchmarks, the
+#              fuzzers (clang-14 with libFuzzer) and the static analysis
+#     windows  the MinGW-w64 cross compiler and Wine (about 170 MB download)
+#     docs     mandoc, for the man page lint
+#     package  dpkg-dev, file and man-db, for the package check
+#   (no SET: full, as before)
 set -euo pipefail
-packages=(cmake ninja-build g++ clang clang-14 libclang-rt-14-dev clang-tidy-14 cppcheck
-  libgtest-dev libbenchmark-dev libssl-dev)
+[ $# -gt 0 ] || set -- full
+packages=()
+recommends=(--no-install-recommends)
+for set in "$@"; do
+  case "$set" in
+    build) packages+=(cmake ninja-build g++) ;;
+    full) recommends=()
+      packages+=(cmake ninja-build g++ clang clang-14 libclang-rt-14-dev clang-tidy-14 cppcheck
+      libgtest-dev libbenchmark-dev libssl-dev) ;;
+    windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64) ;;
+    docs) packages+=(mandoc) ;;
+    package) packages+=(dpkg-dev file man-db) ;;
+    *) echo "unknown package set: $set" >&2; exit 2 ;;
+  esac
+done
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
@@ -16,4 +37,5 @@ sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 echo "Installing: ${missing[*]}"
 "${sudo_cmd[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${recommends[@]}" \
+  "${missing[@]}" >/dev/null

@@ -1,15 +1,79 @@
 #!/usr/bin/env bash
-# Builds otawrap and runs the whole test suite twice: a plain optimised build,
-# then a build under AddressSanitizer and UndefinedBehaviorSanitizer.
-set -euo pipefail
+# Installs the full dependency list (tools/install-deps.sh full), builds
+# otawrap and runs the whole test suite twice: a plain optimised build
+# (build/release), then a build under AddressSanitizer and
+# UndefinedBehaviorSanitizer (build/sanitize). The Windows differential test
+# (label windows) runs in tools/run-windows-tests.sh instead.
+#
+#   tools/run-tests.sh [BUILD...]   release, sanitize (the default: both),
+#                                   portable (-DOTAWRAP_PORTABLE_ONLY=ON)
+#
+# Build and test output goes to build/<name>/{build,ctest}.log; the screen gets
+# each failure's output and, last, one summary line per build (also kept in
+# build/test-summary.txt). Exits non-zero when a build or a test fails.
+set -uo pipefail
 cd "$(dirname "$0")/.."
-tools/install-deps.sh
+tools/install-deps.sh full || exit 1
 jobs=$(nproc 2>/dev/null || echo 2)
 
-cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DOTAWRAP_BUILD_TESTS=ON
-cmake --build build/release -j "$jobs"
-ctest --test-dir build/release --output-on-failure -j "$jobs"
+summary=()
+all_passed=0 all_failed=0 all_skipped=0
+status=0
 
-cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOTAWRAP_BUILD_TESTS=ON -DOTAWRAP_SANITIZE=ON
-cmake --build build/sanitize -j "$jobs"
-ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+# run_build NAME CMAKE-ARGUMENTS...
+run_build() {
+  local name=$1 dir=build/$1
+  shift
+  local start=$SECONDS
+  mkdir -p "$dir"
+  echo "== $name: building ($dir/build.log)"
+  if ! { cmake -S . -B "$dir" -G Ninja -DOTAWRAP_BUILD_TESTS=ON "$@" &&
+         cmake --build "$dir" -j "$jobs"; } >"$dir/build.log" 2>&1; then
+    grep -E "error|Error|FAILED" "$dir/build.log" | head -40
+    summary+=("$(printf '%-9s build FAILED (%d s), see %s' "$name:" $((SECONDS - start)) "$dir/build.log")")
+    status=1
+    return
+  fi
+  echo "== $name: testing ($dir/ctest.log)"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" -LE windows >"$dir/ctest.log" 2>&1
+  local rc=$?
+  # Each failed test's output: from its result line to the next result line.
+  awk '/^ *[0-9]+\/[0-9]+ Test +#/ { show = ($0 ~ /\*\*\*(Failed|Exception|Timeout)|\(Failed\)|Not Run/) }
+       /^[0-9]+% tests passed/ { show = 0 }
+       show && !/^ +Start +[0-9]+: /' "$dir/ctest.log"
+  local total failed skipped
+  total=$(sed -nE 's/.* tests failed out of ([0-9]+).*/\1/p' "$dir/ctest.log" | tail -1)
+  failed=$(sed -nE 's/.*% tests passed, ([0-9]+) tests? failed out of.*/\1/p' "$dir/ctest.log" | tail -1)
+  skipped=$(grep -cE '^ *[0-9]+/[0-9]+ Test +#.*\*\*\*Skipped' "$dir/ctest.log")
+  if [ -z "$total" ]; then
+    tail -20 "$dir/ctest.log"
+    summary+=("$(printf '%-9s ctest FAILED to run (%d s), see %s' "$name:" $((SECONDS - start)) "$dir/ctest.log")")
+    status=1
+    return
+  fi
+  local passed=$((total - failed - skipped))
+  if [ "$rc" -ne 0 ] || [ "$failed" -ne 0 ]; then
+    status=1
+    grep -A 200 "The following tests FAILED" "$dir/ctest.log" | grep -vE "^Errors while running" || true
+  fi
+  all_passed=$((all_passed + passed)) all_failed=$((all_failed + failed)) all_skipped=$((all_skipped + skipped))
+  summary+=("$(printf '%-9s %4d passed, %d failed, %d skipped  (%d s)' "$name:" "$passed" "$failed" "$skipped" $((SECONDS - start)))")
+}
+
+[ $# -gt 0 ] || set -- release sanitize
+for build in "$@"; do
+  case "$build" in
+    release) run_build release -DCMAKE_BUILD_TYPE=Release ;;
+    sanitize) run_build sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOTAWRAP_SANITIZE=ON ;;
+    portable) run_build portable -DCMAKE_BUILD_TYPE=Release -DOTAWRAP_PORTABLE_ONLY=ON ;;
+    *) echo "unknown build: $build"; exit 2 ;;
+  esac
+done
+
+{
+  printf '%s\n' "${summary[@]}"
+  echo "tests: $all_passed passed, $all_failed failed, $all_skipped skipped"
+} >build/test-summary.txt
+echo
+cat build/test-summary.txt
+exit $status
