@@ -122,7 +122,9 @@ TEST(InfoEndToEnd, GoldenTextOfAHeaderOnlyFileWithEveryOptionalField) {
             "  sub-element chain: ok\n"
             "  image preamble: not applicable (no upgrade image)\n"
             "  image CRC: not applicable (no upgrade image)\n"
-            "  signature layout: not applicable (unsigned file)\n");
+            "  signature layout: not applicable (unsigned file)\n"
+            "  integrity code: not applicable (no integrity code)\n"
+            "  crypto suite 2 signature layout: not applicable (no crypto suite 2 signature)\n");
 }
 
 TEST(InfoEndToEnd, GoldenTextOfTheBundledSample) {
@@ -163,7 +165,9 @@ TEST(InfoEndToEnd, GoldenTextOfTheBundledSample) {
                   return std::string(text);
                 }() +
                 " at offset 0x88)\n"
-                "  signature layout: not applicable (unsigned file)\n");
+                "  signature layout: not applicable (unsigned file)\n"
+            "  integrity code: not applicable (no integrity code)\n"
+            "  crypto suite 2 signature layout: not applicable (no crypto suite 2 signature)\n");
 }
 
 // Test credentials with a fixed key (not for real devices).
@@ -229,7 +233,8 @@ void checkJsonReport(const std::string& output, const Bytes& file, const std::st
   EXPECT_TRUE(walk.second);
   const auto& items = json["subElements"].items;
   ASSERT_EQ(items.size(), walk.first.size());
-  const char* names[] = {"upgrade image", "ECDSA signature", "ECDSA signing certificate"};
+  const char* names[] = {"upgrade image", "ECDSA signature (crypto suite 1)",
+                         "ECDSA signing certificate (crypto suite 1)"};
   for (std::size_t i = 0; i < items.size(); ++i) {
     EXPECT_EQ(items[i]["tag"].number(), walk.first[i].tag);
     EXPECT_EQ(items[i]["name"].ascii(), names[walk.first[i].tag]);
@@ -241,7 +246,8 @@ void checkJsonReport(const std::string& output, const Bytes& file, const std::st
   } else {
     EXPECT_EQ(json["imageCrcOffset"].number(), static_cast<std::uint64_t>(crcOffset));
   }
-  ASSERT_EQ(json["checks"].items.size(), 7u);
+  EXPECT_EQ(json["prefixLength"].number(), 0u);
+  ASSERT_EQ(json["checks"].items.size(), 9u);
   for (const test::JsonValue& check : json["checks"].items) {
     EXPECT_NE(check["result"].ascii(), "failed") << check["name"].ascii();
   }
