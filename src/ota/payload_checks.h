@@ -20,9 +20,9 @@ namespace otawrap {
 // tool writes, that is when either of its two parts is stamped: the 32-bit
 // little-endian length at offset 0x8C equals the sub-element's length, or the
 // manufacturer code, image type and file version at 0x90..0x97 equal the
-// header's. Either alone is 4 or 8 bytes that a foreign payload matches only
-// by design, and asking for one rather than both keeps a preamble with one
-// damaged part ours, so the preamble check fails on it instead of passing it
+// header's. Either part is 4 or 8 bytes at a fixed place that a foreign
+// payload matches only by rare chance, and asking for one rather than both
+// keeps a preamble with one damaged part ours, so the preamble check fails on it instead of passing it
 // over as foreign. Only then do the image preamble and image CRC checks
 // apply.
 bool otaImageCarriesPreamble(const std::uint8_t* file, const OtaSubElement& element,
@@ -36,7 +36,7 @@ bool otaImageCarriesPreamble(const std::uint8_t* file, const OtaSubElement& elem
 // reader's verdicts. otaFileRead calls it before running the image checks.
 bool otaExemptForeignPayload(const std::uint8_t* file, OtaFileInfo& info, bool forced);
 
-// The first sub-element with the tag, or nullptr.
+// The first sub-element with the tag among the listed ones, or nullptr.
 const OtaSubElement* otaFindSubElement(const OtaFileInfo& info, std::uint16_t tag);
 
 // Name of the file that holds sub-element `index` when all are extracted:
