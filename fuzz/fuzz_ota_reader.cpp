@@ -3,7 +3,9 @@
 //   bit 0 clear  the rest is read as an OTA file, whatever it holds: the
 //                reader must stay inside it (ASan) and its report must be
 //                self-consistent (chain inside the file and contiguous, failed
-//                checks give a reason, passed ones none, signature not run)
+//                checks give a reason, passed ones none, signature not run);
+//                bit 1 set looks for the identifier behind a vendor prefix,
+//                bits 2-3 (1 to 3) force the checks of a platform
 //   bit 0 set    the rest is a raw input file; the tool's own writer builds an
 //                OTA file from it (platform from bits 1-2, signed with bits 3
 //                and 6 both set, since signing is the slow part; no-image mode
@@ -53,7 +55,8 @@ void checkReport(const OtaFileInfo& info, std::size_t size) {
     const OtaCheck& check = info.checks[i];
     fuzzCheck(otaCheckName(static_cast<OtaCheckId>(i)) != nullptr, "check name");
     fuzzCheck(check.state == OtaCheckState::passed || check.state == OtaCheckState::failed ||
-                  check.state == OtaCheckState::notApplicable || check.state == OtaCheckState::notRun,
+                  check.state == OtaCheckState::notApplicable || check.state == OtaCheckState::notRun ||
+                  check.state == OtaCheckState::notSupported,
               "check state");
     if (check.state == OtaCheckState::failed) {
       anyFailed = true;
@@ -66,6 +69,14 @@ void checkReport(const OtaFileInfo& info, std::size_t size) {
   fuzzCheck(info.check(OtaCheckId::signatureVerification).state == OtaCheckState::notRun,
             "the reader does not verify signatures");
   fuzzCheck(otaFileChecksPass(info) == !anyFailed, "overall result agrees with the checks");
+  fuzzCheck((info.check(OtaCheckId::suite2SignatureVerification).state == OtaCheckState::notSupported) ==
+                (info.check(OtaCheckId::suite2SignatureLayout).state == OtaCheckState::passed),
+            "a well-formed suite 2 signature is reported as not supported");
+  if (info.check(OtaCheckId::integrityCode).state == OtaCheckState::passed) {
+    fuzzCheck(info.lastSubElement && info.lastSubElement->tag == 0x0003 &&
+                  info.lastSubElement->length == 16,
+              "a passed integrity code is the last sub-element");
+  }
   if (info.check(OtaCheckId::subElementChain).state == OtaCheckState::passed &&
       info.lastSubElement) {
     const OtaSubElement& last = *info.lastSubElement;
@@ -145,7 +156,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const std::uint8_t control = data[0];
   if ((control & 1) == 0) {
-    checkReport(otaFileRead(data + 1, size - 1), size - 1);
+    OtaReadOptions options;
+    const int platform = (control >> 2) & 3;
+    options.platformGiven = platform != 0;
+    options.platform = static_cast<Platform>(platform == 0 ? 0 : platform - 1);
+    if ((control & 2) == 0) {
+      checkReport(otaFileRead(data + 1, size - 1, options), size - 1);
+    } else {
+      const OtaFileInfo info = otaFileLocateAndRead(data + 1, size - 1, options);
+      fuzzCheck(info.prefixLength <= size - 1, "prefix inside the data");
+      checkReport(info, size - 1 - info.prefixLength);
+    }
   } else {
     readWrittenFile(data + 1, size - 1, control);
   }

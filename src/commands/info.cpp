@@ -14,7 +14,7 @@ int runInfoCommand(const InfoOptions& options, Console console) {
   if (!readOtaFile(options.file, bytes, problem)) {
     return reportFailure(problem, MessageStyle::command, console);
   }
-  const OtaFileInfo info = otaFileRead(bytes.data(), bytes.size());
+  const OtaFileInfo info = otaFileLocateAndRead(bytes.data(), bytes.size(), options.read);
   console.out << (options.json ? infoFormatJson(info, options.file)
                                : infoFormatText(info, options.file));
   return finishOutput(console, otaFileChecksPass(info) ? kExitSuccess : kExitCheckFailed);

@@ -74,6 +74,21 @@ std::optional<AffinePoint> signerKey(const std::uint8_t* file, const OtaFileInfo
   return publicKey;
 }
 
+// A more precise reason than "not signed" for a file with a signature that
+// cannot be checked: one followed by an integrity code, or of crypto suite 2.
+OtaCheck unverifiableReason(const OtaFileInfo& info, const OtaCheck& check) {
+  if (check.state != OtaCheckState::failed || otaSignatureUsable(info) != SignatureCheckStatus::notSigned) {
+    return check;
+  }
+  if (info.firstSignature) {
+    return signatureCheckReport(SignatureCheckStatus::notLast);
+  }
+  if (info.firstSuite2Signature) {
+    return OtaCheck::failed("crypto suite 2 signatures cannot be verified yet");
+  }
+  return check;
+}
+
 std::string keyText(const AffinePoint& point) {
   std::uint8_t encoded[kPointCompressedOctets];
   pointEncodeCompressed(point, encoded);
@@ -94,12 +109,14 @@ int runVerifyCommand(const VerifyOptions& options, Console console) {
   if (!readOtaFile(options.file, bytes, problem)) {
     return reportFailure(problem, MessageStyle::command, console);
   }
-  OtaFileInfo info = otaFileRead(bytes.data(), bytes.size());
+  OtaFileInfo info = otaFileLocateAndRead(bytes.data(), bytes.size(), options.read);
+  const std::uint8_t* file = bytes.data() + info.prefixLength;
   OtaCheck& check = info.check(OtaCheckId::signatureVerification);
-  const std::optional<AffinePoint> publicKey = signerKey(bytes.data(), info, key, check);
+  const std::optional<AffinePoint> publicKey = signerKey(file, info, key, check);
   if (publicKey) {
-    check = signatureCheckReport(otaSignatureCheck(bytes.data(), info, *publicKey));
+    check = signatureCheckReport(otaSignatureCheck(file, info, *publicKey));
   }
+  check = unverifiableReason(info, check);
 
   const bool verified = check.state == OtaCheckState::passed;
   if (options.json) {

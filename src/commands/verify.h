@@ -1,5 +1,6 @@
 // otawrap verify FILE (--public-key HEX | --credentials FILE | --ca-key HEX)
-// [--json]: checks the ECDSA signature of an OTA file.
+// [--platform NAME] [--json]: checks an OTA file like info, then its ECDSA
+// signature (crypto suite 1; suite 2 is not supported).
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,7 @@ struct VerifyOptions {
   bool json = false;
   KeySource keySource = KeySource::publicKey;
   std::string key;
+  OtaReadOptions read;  // --platform forces the image checks
 };
 
 // Resolves the key first (a bad key is an error whatever the file holds),

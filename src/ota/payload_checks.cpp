@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "codec/bytes.h"
 #include "codec/hex.h"
@@ -23,21 +24,25 @@ constexpr std::uint32_t kSuite2CertificateLength = 74;
 
 }  // namespace
 
-bool otaImageCarriesPreamble(const std::uint8_t* file, const OtaSubElement& element) {
-  if (element.length < kImagePreambleEnd) {
-    return false;
-  }
+bool otaImageCarriesPreamble(const std::uint8_t* file, const OtaSubElement& element,
+                             const OtaHeader& header) {
   const std::uint8_t* data = file + element.offset + kOtaSubElementHeadSize;
-  return loadLittle32(data + kImageLengthOffset) == element.length;
+  const bool lengthStamped = element.length >= kImageLengthOffset + 4 &&
+                             loadLittle32(data + kImageLengthOffset) == element.length;
+  const bool identifiersStamped =
+      element.length >= kImagePreambleEnd &&
+      loadLittle16(data + kImageManufacturerOffset) == header.manufacturerCode &&
+      loadLittle16(data + kImageTypeOffset) == header.imageType &&
+      loadLittle32(data + kImageFileVersionOffset) == header.fileVersion;
+  return lengthStamped || identifiersStamped;
 }
 
 bool otaExemptForeignPayload(const std::uint8_t* file, OtaFileInfo& info, bool forced) {
-  const OtaSubElement* image = otaFindSubElement(info, kOtaTagUpgradeImage);
-  if (forced || image == nullptr || otaImageCarriesPreamble(file, *image)) {
+  if (forced || !info.firstUpgradeImage ||
+      otaImageCarriesPreamble(file, *info.firstUpgradeImage, info.header)) {
     return false;
   }
-  const OtaCheck exempt{OtaCheckState::notApplicable, "payload without the image preamble", false,
-                        false, 0, 0};
+  const OtaCheck exempt = OtaCheck::notApplicable(kOtaForeignPayloadReason);
   info.check(OtaCheckId::imagePreamble) = exempt;
   info.check(OtaCheckId::imageCrc) = exempt;
   info.imageCrcOffset = 0;
@@ -59,16 +64,14 @@ std::string otaSubElementFileName(std::size_t index, std::uint16_t tag) {
 }
 
 Suite2Layout otaSuite2SignatureLayout(const OtaFileInfo& info) {
-  const OtaSubElement* signature = otaFindSubElement(info, kOtaTagSignatureSuite2);
-  const OtaSubElement* certificate = otaFindSubElement(info, kOtaTagCertificateSuite2);
-  if (signature == nullptr && certificate == nullptr) {
+  if (!info.firstSuite2Signature && !info.firstSuite2Certificate) {
     return Suite2Layout::absent;
   }
-  const std::size_t count = info.subElements.size();
-  if (count < 2 || info.subElements[count - 1].tag != kOtaTagSignatureSuite2 ||
-      info.subElements[count - 1].length != kSuite2SignatureLength ||
-      info.subElements[count - 2].tag != kOtaTagCertificateSuite2 ||
-      info.subElements[count - 2].length != kSuite2CertificateLength) {
+  const std::optional<OtaSubElement>& last = info.lastSubElement;
+  const std::optional<OtaSubElement>& certificate = info.beforeLastSubElement;
+  if (!last || last->tag != kOtaTagSignatureSuite2 || last->length != kSuite2SignatureLength ||
+      !certificate || certificate->tag != kOtaTagCertificateSuite2 ||
+      certificate->length != kSuite2CertificateLength) {
     return Suite2Layout::malformed;
   }
   return Suite2Layout::wellFormed;
@@ -76,28 +79,26 @@ Suite2Layout otaSuite2SignatureLayout(const OtaFileInfo& info) {
 
 IntegrityCodeCheck otaIntegrityCodeCheck(const std::uint8_t* file, const OtaFileInfo& info) {
   IntegrityCodeCheck check{IntegrityCodeStatus::absent, {}, {}};
-  const auto found =
-      std::find_if(info.subElements.begin(), info.subElements.end(),
-                   [](const OtaSubElement& e) { return e.tag == kOtaTagIntegrityCode; });
-  if (found == info.subElements.end()) {
+  if (!info.firstIntegrityCode) {
     return check;
   }
-  if (found + 1 != info.subElements.end() ||
-      found->offset + kOtaSubElementHeadSize + found->length != info.fileSize) {
+  const OtaSubElement& code = *info.firstIntegrityCode;
+  if (!info.lastSubElement || info.lastSubElement->offset != code.offset ||
+      code.offset + kOtaSubElementHeadSize + std::uint64_t{code.length} != info.fileSize) {
     check.status = IntegrityCodeStatus::notLast;
     return check;
   }
-  if (found->length != check.stored.size()) {
+  if (code.length != check.stored.size()) {
     check.status = IntegrityCodeStatus::badLength;
     return check;
   }
-  if (found->offset >= kMmoMessageLimit) {
+  if (code.offset >= kMmoMessageLimit) {
     check.status = IntegrityCodeStatus::tooLarge;
     return check;
   }
-  std::memcpy(check.stored.data(), file + found->offset + kOtaSubElementHeadSize,
+  std::memcpy(check.stored.data(), file + code.offset + kOtaSubElementHeadSize,
               check.stored.size());
-  mmoHash(file, static_cast<std::uint32_t>(found->offset), check.computed.data());
+  mmoHash(file, static_cast<std::uint32_t>(code.offset), check.computed.data());
   check.status = check.stored == check.computed ? IntegrityCodeStatus::passed
                                                 : IntegrityCodeStatus::mismatch;
   return check;

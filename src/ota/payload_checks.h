@@ -16,22 +16,27 @@
 
 namespace otawrap {
 
-// True when the sub-element (data inside file[0..size)) carries the image
-// preamble this tool writes: at least 0x98 bytes, and the 32-bit
-// little-endian length at offset 0x8C equals the sub-element's length. Only
-// then do the image preamble and image CRC checks apply; the identifiers in
-// the preamble are left to the preamble check, so a wrong one is a failure
-// rather than a foreign payload.
-bool otaImageCarriesPreamble(const std::uint8_t* file, const OtaSubElement& element);
+// True when the sub-element (inside file) carries the image preamble this
+// tool writes, that is when either of its two parts is stamped: the 32-bit
+// little-endian length at offset 0x8C equals the sub-element's length, or the
+// manufacturer code, image type and file version at 0x90..0x97 equal the
+// header's. Either part is 4 or 8 bytes at a fixed place that a foreign
+// payload matches only by rare chance, and asking for one rather than both
+// keeps a preamble with one damaged part ours, so the preamble check fails on it instead of passing it
+// over as foreign. Only then do the image preamble and image CRC checks
+// apply.
+bool otaImageCarriesPreamble(const std::uint8_t* file, const OtaSubElement& element,
+                             const OtaHeader& header);
 
 // The first upgrade image decides: when it does not carry the preamble and
 // the checks are not forced (a platform named by the user), imagePreamble
 // and imageCrc become notApplicable with the reason "payload without the
-// image preamble". Returns true when it changed them. Files without an
-// upgrade image keep the reader's verdicts.
+// image preamble", and the function returns true; otherwise it changes
+// nothing and returns false. Files without an upgrade image keep the
+// reader's verdicts. otaFileRead calls it before running the image checks.
 bool otaExemptForeignPayload(const std::uint8_t* file, OtaFileInfo& info, bool forced);
 
-// The first sub-element with the tag, or nullptr.
+// The first sub-element with the tag among the listed ones, or nullptr.
 const OtaSubElement* otaFindSubElement(const OtaFileInfo& info, std::uint16_t tag);
 
 // Name of the file that holds sub-element `index` when all are extracted:
@@ -45,7 +50,8 @@ enum class Suite2Layout : std::uint8_t {
   malformed,   // anything else with either tag
 };
 
-// The crypto suite 2 signature layout. Its verification is not supported.
+// The crypto suite 2 signature layout, judged on the whole chain (the last
+// two sub-elements). Its verification is not supported.
 Suite2Layout otaSuite2SignatureLayout(const OtaFileInfo& info);
 
 enum class IntegrityCodeStatus : std::uint8_t {
@@ -63,8 +69,8 @@ struct IntegrityCodeCheck {
   std::array<std::uint8_t, 16> computed;  // for passed and mismatch
 };
 
-// Recomputes the integrity code of file[0..info.fileSize) (the first 0x0003
-// among info.subElements).
+// Recomputes the integrity code of file[0..info.fileSize): the first 0x0003
+// of the whole chain, which must be the last sub-element.
 IntegrityCodeCheck otaIntegrityCodeCheck(const std::uint8_t* file, const OtaFileInfo& info);
 
 // Where the OTA file starts in data[0..size): the offset of the first

@@ -6,31 +6,29 @@
 #include "image/assembly.h"
 #include "image/crc.h"
 #include "image/platform.h"
+#include "ota/payload_checks.h"
+#include "ota/tags.h"
 
 namespace otawrap {
 
 namespace {
 
-// Little-endian reads; callers have checked that the bytes are there.
-std::uint16_t get16(const std::uint8_t* p) { return loadLittle16(p); }
-std::uint32_t get32(const std::uint8_t* p) { return loadLittle32(p); }
-
 constexpr OtaCheck kPassed = OtaCheck::passed();
 
 void readHeader(const std::uint8_t* file, std::size_t size, OtaFileInfo& info) {
   OtaHeader& h = info.header;
-  h.fileIdentifier = get32(file);
-  h.headerVersion = get16(file + 4);
-  h.headerLength = get16(file + 6);
-  h.fieldControl = get16(file + 8);
-  h.manufacturerCode = get16(file + 10);
-  h.imageType = get16(file + 12);
-  h.fileVersion = get32(file + 14);
-  h.stackVersion = get16(file + 18);
+  h.fileIdentifier = loadLittle32(file);
+  h.headerVersion = loadLittle16(file + 4);
+  h.headerLength = loadLittle16(file + 6);
+  h.fieldControl = loadLittle16(file + 8);
+  h.manufacturerCode = loadLittle16(file + 10);
+  h.imageType = loadLittle16(file + 12);
+  h.fileVersion = loadLittle32(file + 14);
+  h.stackVersion = loadLittle16(file + 18);
   for (std::size_t i = 0; i < h.headerString.size(); ++i) {
     h.headerString[i] = file[20 + i];
   }
-  h.totalImageSize = get32(file + 52);
+  h.totalImageSize = loadLittle32(file + 52);
 
   // Optional fields follow in bit order, each only when its bit is set.
   std::size_t at = kOtaHeaderBaseLength;
@@ -52,8 +50,8 @@ void readHeader(const std::uint8_t* file, std::size_t size, OtaFileInfo& info) {
   }
   if (h.fieldControl & kOtaFieldHardwareVersions) {
     if (at <= size && size - at >= 4) {
-      h.minimumHardwareVersion = get16(file + at);
-      h.maximumHardwareVersion = get16(file + at + 2);
+      h.minimumHardwareVersion = loadLittle16(file + at);
+      h.maximumHardwareVersion = loadLittle16(file + at + 2);
       info.hardwareVersionsPresent = true;
     }
   }
@@ -83,6 +81,9 @@ void noteSubElement(const OtaSubElement& element, OtaFileInfo& info) {
   if (element.tag == kOtaTagUpgradeImage) noteFirst(info.firstUpgradeImage, element);
   if (element.tag == kOtaTagSignature) noteFirst(info.firstSignature, element);
   if (element.tag == kOtaTagCertificate) noteFirst(info.firstCertificate, element);
+  if (element.tag == kOtaTagIntegrityCode) noteFirst(info.firstIntegrityCode, element);
+  if (element.tag == kOtaTagSignatureSuite2) noteFirst(info.firstSuite2Signature, element);
+  if (element.tag == kOtaTagCertificateSuite2) noteFirst(info.firstSuite2Certificate, element);
   info.beforeLastSubElement = info.lastSubElement;
   info.lastSubElement = element;
 }
@@ -100,8 +101,8 @@ OtaCheck walkSubElements(const std::uint8_t* file, OtaFileInfo& info) {
       return OtaCheck::failed("sub-element head cut short by the end of the file", at + kOtaSubElementHeadSize,
                     size);
     }
-    const std::uint16_t tag = get16(file + at);
-    const std::uint32_t length = get32(file + at + 2);
+    const std::uint16_t tag = loadLittle16(file + at);
+    const std::uint32_t length = loadLittle32(file + at + 2);
     if (length > size - at - kOtaSubElementHeadSize) {
       return OtaCheck::failed("sub-element runs past the end of the file",
                     std::uint64_t{at} + kOtaSubElementHeadSize + length, size);
@@ -138,49 +139,60 @@ OtaCheck checkPreamble(const std::uint8_t* file, const OtaFileInfo& info) {
   }
   const std::uint8_t* data = file + image->offset + kOtaSubElementHeadSize;
   const OtaHeader& h = info.header;
-  const std::uint32_t length = get32(data + kImageLengthOffset);
+  const std::uint32_t length = loadLittle32(data + kImageLengthOffset);
   if (length != image->length) {
     return OtaCheck::failed("preamble length differs from the sub-element length", image->length, length);
   }
-  const std::uint16_t manufacturer = get16(data + kImageManufacturerOffset);
+  const std::uint16_t manufacturer = loadLittle16(data + kImageManufacturerOffset);
   if (manufacturer != h.manufacturerCode) {
     return OtaCheck::failedHex("preamble manufacturer code differs from the header", h.manufacturerCode,
                   manufacturer);
   }
-  const std::uint16_t imageType = get16(data + kImageTypeOffset);
+  const std::uint16_t imageType = loadLittle16(data + kImageTypeOffset);
   if (imageType != h.imageType) {
     return OtaCheck::failedHex("preamble image type differs from the header", h.imageType, imageType);
   }
-  const std::uint32_t version = get32(data + kImageFileVersionOffset);
+  const std::uint32_t version = loadLittle32(data + kImageFileVersionOffset);
   if (version != h.fileVersion) {
     return OtaCheck::failedHex("preamble file version differs from the header", h.fileVersion, version);
   }
   return kPassed;
 }
 
-OtaCheck checkCrc(const std::uint8_t* file, OtaFileInfo& info) {
+OtaCheck checkCrc(const std::uint8_t* file, const OtaReadOptions& options, OtaFileInfo& info) {
   const OtaSubElement* image = upgradeImage(info);
   if (image == nullptr) {
     return noUpgradeImage(info);
   }
   const std::uint8_t* data = file + image->offset + kOtaSubElementHeadSize;
   const std::size_t length = image->length;
-  // The CRC offsets the platforms use, in the order they are tried.
-  const std::uint32_t offsets[] = {platformCrcOffset(Platform::quillDev),
-                                   platformCrcOffset(Platform::fenBoard)};
-  if (length < offsets[0] + 4) {
-    return OtaCheck::failed("upgrade image too short for its CRC", offsets[0] + 4, length);
+  // The CRC offsets the platforms use, in the order they are tried; a named
+  // platform has only its own.
+  const std::uint32_t tried[] = {platformCrcOffset(Platform::quillDev),
+                                 platformCrcOffset(Platform::fenBoard)};
+  const std::uint32_t named = platformCrcOffset(options.platform);
+  const std::uint32_t* offsets = options.platformGiven ? &named : tried;
+  const std::size_t count = options.platformGiven ? 1 : 2;
+  std::uint32_t furthest = 0;
+  for (std::size_t i = 0; i < count; ++i) furthest = std::max(furthest, offsets[i]);
+  if (length < std::size_t{furthest} + 4) {
+    return OtaCheck::failed("upgrade image too short for its CRC", furthest + 4, length);
   }
-  for (std::uint32_t offset : offsets) {
-    std::uint16_t crc = imageCrcUpdate(0, data, offset);
-    crc = imageCrcUpdate(crc, data + offset + 4, length - offset - 4);
-    if (crc == get16(data + offset)) {
-      info.imageCrcOffset = offset;
-      info.imageCrc = crc;
+  std::uint16_t computed = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    computed = imageCrcCompute(data, length, offsets[i]);
+    if (computed == loadLittle16(data + offsets[i])) {
+      info.imageCrcOffset = offsets[i];
+      info.imageCrc = computed;
       return kPassed;
     }
   }
-  return OtaCheck::failed("image CRC matches at neither offset 0x88 nor 0");
+  if (!options.platformGiven) {
+    return OtaCheck::failed("image CRC matches at neither offset 0x88 nor 0");
+  }
+  return OtaCheck::failedHex(named == 0 ? "image CRC at offset 0 does not match"
+                                        : "image CRC at offset 0x88 does not match",
+                             computed, loadLittle16(data + named));
 }
 
 OtaCheck checkSignatureLayout(const OtaFileInfo& info) {
@@ -191,6 +203,10 @@ OtaCheck checkSignatureLayout(const OtaFileInfo& info) {
     return OtaCheck::failed("certificate without a signature");
   }
   const OtaSubElement& last = *info.lastSubElement;
+  if (last.tag == kOtaTagIntegrityCode) {
+    // Both seals: the last one is checked, the other reported.
+    return OtaCheck::notApplicable("the integrity code is last and is checked instead");
+  }
   if (last.tag != kOtaTagSignature) {
     return OtaCheck::failed("signature is not the last sub-element");
   }
@@ -210,9 +226,48 @@ OtaCheck checkSignatureLayout(const OtaFileInfo& info) {
   return kPassed;
 }
 
+OtaCheck checkIntegrityCode(const std::uint8_t* file, const OtaFileInfo& info) {
+  const IntegrityCodeCheck check = otaIntegrityCodeCheck(file, info);
+  switch (check.status) {
+    case IntegrityCodeStatus::absent:
+      return OtaCheck::notApplicable("no integrity code");
+    case IntegrityCodeStatus::passed:
+      return kPassed;
+    case IntegrityCodeStatus::notLast:
+      if (info.check(OtaCheckId::signatureLayout).state == OtaCheckState::passed) {
+        return OtaCheck::notApplicable("the signature is last and is checked instead");
+      }
+      return OtaCheck::failed("integrity code is not the last sub-element");
+    case IntegrityCodeStatus::badLength:
+      return OtaCheck::failed("integrity code length is not 16", 16, info.firstIntegrityCode->length);
+    case IntegrityCodeStatus::tooLarge:
+      return OtaCheck::failed("file too large to hash");
+    case IntegrityCodeStatus::mismatch:
+      break;
+  }
+  return OtaCheck::failed("integrity code differs from the AES-MMO hash of the file");
+}
+
+OtaCheck checkSuite2Layout(const OtaFileInfo& info) {
+  switch (otaSuite2SignatureLayout(info)) {
+    case Suite2Layout::absent:
+      return OtaCheck::notApplicable("no crypto suite 2 signature");
+    case Suite2Layout::wellFormed:
+      return kPassed;
+    case Suite2Layout::malformed:
+      break;
+  }
+  return OtaCheck::failed(
+      "not a certificate of 74 bytes, then a signature of 80 bytes, at the end of the file");
+}
+
 }  // namespace
 
 OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size) {
+  return otaFileRead(file, size, OtaReadOptions{});
+}
+
+OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size, const OtaReadOptions& options) {
   OtaFileInfo info{};
   info.fileSize = size;
   info.headerComplete = size >= kOtaHeaderBaseLength;
@@ -222,9 +277,9 @@ OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size) {
 
   if (size < 4) {
     info.check(OtaCheckId::fileIdentifier) = OtaCheck::failed("file shorter than the identifier", 4, size);
-  } else if (get32(file) != kOtaFileIdentifier) {
+  } else if (loadLittle32(file) != kOtaFileIdentifier) {
     info.check(OtaCheckId::fileIdentifier) =
-        OtaCheck::failedHex("not the OTA file identifier", kOtaFileIdentifier, get32(file));
+        OtaCheck::failedHex("not the OTA file identifier", kOtaFileIdentifier, loadLittle32(file));
   }
 
   if (info.headerComplete) {
@@ -238,10 +293,27 @@ OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size) {
         OtaCheck::failed("total image size differs from the file size", size, info.header.totalImageSize);
   }
   info.check(OtaCheckId::subElementChain) = walkSubElements(file, info);
-  info.check(OtaCheckId::imagePreamble) = checkPreamble(file, info);
-  info.check(OtaCheckId::imageCrc) = checkCrc(file, info);
+  if (!otaExemptForeignPayload(file, info, options.platformGiven)) {
+    info.check(OtaCheckId::imagePreamble) = checkPreamble(file, info);
+    info.check(OtaCheckId::imageCrc) = checkCrc(file, options, info);
+  }
   info.check(OtaCheckId::signatureLayout) = checkSignatureLayout(info);
   info.check(OtaCheckId::signatureVerification) = OtaCheck::notRun("not asked for");
+  info.check(OtaCheckId::integrityCode) = checkIntegrityCode(file, info);
+  const OtaCheck suite2 = checkSuite2Layout(info);
+  info.check(OtaCheckId::suite2SignatureLayout) = suite2;
+  info.check(OtaCheckId::suite2SignatureVerification) =
+      suite2.state == OtaCheckState::passed ? OtaCheck::notSupported("not supported")
+                                            : OtaCheck::notRun("no crypto suite 2 signature");
+  return info;
+}
+
+OtaFileInfo otaFileLocateAndRead(const std::uint8_t* data, std::size_t size,
+                                 const OtaReadOptions& options) {
+  std::size_t prefix = 0;
+  if (!otaFindFileStart(data, size, prefix)) prefix = 0;
+  OtaFileInfo info = otaFileRead(prefix == 0 ? data : data + prefix, size - prefix, options);
+  info.prefixLength = prefix;
   return info;
 }
 
@@ -268,21 +340,14 @@ const char* otaCheckName(OtaCheckId id) {
       return "signature layout";
     case OtaCheckId::signatureVerification:
       return "signature verification";
+    case OtaCheckId::integrityCode:
+      return "integrity code";
+    case OtaCheckId::suite2SignatureLayout:
+      return "crypto suite 2 signature layout";
+    case OtaCheckId::suite2SignatureVerification:
+      return "crypto suite 2 signature verification";
   }
   return "unknown";
-}
-
-const char* otaTagName(std::uint16_t tag) {
-  switch (tag) {
-    case kOtaTagUpgradeImage:
-      return "upgrade image";
-    case kOtaTagSignature:
-      return "ECDSA signature";
-    case kOtaTagCertificate:
-      return "ECDSA signing certificate";
-    default:
-      return nullptr;
-  }
 }
 
 }  // namespace otawrap

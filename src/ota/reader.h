@@ -1,7 +1,9 @@
 // Reads any ZigBee OTA Upgrade file from memory: its header fields, the
 // optional fields the field control announces, the sub-element chain, and a
-// set of checks on the whole file. Never reads outside the given bytes, for any
-// content or length. Reports data only; printing is the caller's.
+// set of checks on the whole file. The image checks apply only to an upgrade
+// image that carries this tool's image preamble, unless a platform is named.
+// Never reads outside the given bytes, for any content or length. Reports data
+// only; printing is the caller's.
 #pragma once
 
 #include <array>
@@ -10,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "image/platform.h"
 #include "ota/header.h"
 
 namespace otawrap {
@@ -23,14 +26,18 @@ enum class OtaCheckId : std::uint8_t {
   imageCrc,               // the image CRC at offset 0x88 or 0 of the upgrade image
   signatureLayout,        // certificate, then signature as the last sub-element
   signatureVerification,  // the ECDSA signature; left notRun by otaFileRead
+  integrityCode,          // sub-element 0x0003, last, recomputed
+  suite2SignatureLayout,  // crypto suite 2: certificate 0x0006, then signature 0x0005, last
+  suite2SignatureVerification,  // notSupported when that layout is there, else notRun
 };
-inline constexpr std::size_t kOtaCheckCount = 8;
+inline constexpr std::size_t kOtaCheckCount = 11;
 
 enum class OtaCheckState : std::uint8_t {
   passed,
   failed,
   notApplicable,  // nothing to check, e.g. no upgrade image; counts as passing
   notRun,         // not asked for; counts as passing
+  notSupported,   // there is something to check that this tool cannot; counts as passing
 };
 
 struct OtaCheck {
@@ -62,6 +69,9 @@ struct OtaCheck {
   static constexpr OtaCheck notRun(const char* why) {
     return {OtaCheckState::notRun, why, false, false, 0, 0};
   }
+  static constexpr OtaCheck notSupported(const char* why) {
+    return {OtaCheckState::notSupported, why, false, false, 0, 0};
+  }
 };
 
 // How many sub-elements otaFileRead lists; the chain beyond is walked and
@@ -75,6 +85,10 @@ struct OtaSubElement {
 };
 
 struct OtaFileInfo {
+  // Bytes before the OTA file identifier (a vendor's own header) when read
+  // with otaFileLocateAndRead, else 0. Every offset and fileSize count from
+  // the identifier; the file's bytes start at data + prefixLength.
+  std::size_t prefixLength;
   std::size_t fileSize;
   // The file holds the 56 bytes of the fixed header; only then are the fixed
   // fields of header meaningful.
@@ -95,6 +109,9 @@ struct OtaFileInfo {
   std::optional<OtaSubElement> firstUpgradeImage;
   std::optional<OtaSubElement> firstSignature;
   std::optional<OtaSubElement> firstCertificate;
+  std::optional<OtaSubElement> firstIntegrityCode;
+  std::optional<OtaSubElement> firstSuite2Signature;
+  std::optional<OtaSubElement> firstSuite2Certificate;
   std::optional<OtaSubElement> lastSubElement;
   std::optional<OtaSubElement> beforeLastSubElement;
   // Where the image CRC matched (0x88 or 0) and its value, when imageCrc passed.
@@ -106,19 +123,35 @@ struct OtaFileInfo {
   const OtaCheck& check(OtaCheckId id) const { return checks[static_cast<std::size_t>(id)]; }
 };
 
+// Why the image checks do not apply to an upgrade image without the preamble.
+inline constexpr const char* kOtaForeignPayloadReason = "payload without the image preamble";
+
+struct OtaReadOptions {
+  // A platform named by the user: the image preamble and CRC checks apply to
+  // the first upgrade image whatever it holds, and the CRC is looked for only
+  // at that platform's offset. Otherwise they apply only to an image that
+  // carries the preamble (otaImageCarriesPreamble), and the CRC may sit at
+  // 0x88 or 0.
+  bool platformGiven = false;
+  Platform platform = Platform::quillDev;
+};
+
 // Parses file[0..size) (file may be nullptr when size is 0) and runs every
 // check but signatureVerification. Never fails: a malformed file gives failed
 // checks.
 OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size);
+OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size, const OtaReadOptions& options);
+
+// The same for data[0..size) that may hold a vendor's header before the OTA
+// file: reads from the first OTA file identifier (otaFindFileStart) and sets
+// prefixLength; with no identifier anywhere, reads from 0.
+OtaFileInfo otaFileLocateAndRead(const std::uint8_t* data, std::size_t size,
+                                 const OtaReadOptions& options);
 
 // True when no check has failed.
 bool otaFileChecksPass(const OtaFileInfo& info);
 
 // The short name of a check ("file identifier", ...).
 const char* otaCheckName(OtaCheckId id);
-
-// The name of a sub-element tag: "upgrade image", "ECDSA signature", "ECDSA
-// signing certificate"; nullptr for any other tag.
-const char* otaTagName(std::uint16_t tag);
 
 }  // namespace otawrap

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codec/hex.h"
+#include "ota/tags.h"
 #include "report/json_writer.h"
 
 namespace otawrap {
@@ -75,6 +76,8 @@ StateName stateName(OtaCheckState state) {
       return {"ok", "ok"};
     case OtaCheckState::failed:
       return {"FAILED", "failed"};
+    case OtaCheckState::notSupported:
+      return {"not supported", "not supported"};
     default:
       return {"not applicable", "not applicable"};
   }
@@ -141,6 +144,13 @@ std::size_t omittedSubElements(const OtaFileInfo& info) {
   return info.subElementCount - info.subElements.size();
 }
 
+// The whole file, vendor prefix included.
+std::uint64_t wholeFileSize(const OtaFileInfo& info) {
+  return std::uint64_t{info.prefixLength} + info.fileSize;
+}
+
+const char* tagName(std::uint16_t tag) { return otaTagKindName(otaTagKind(tag)); }
+
 }  // namespace
 
 std::string escapeControlCharacters(const std::string& text) {
@@ -165,7 +175,11 @@ std::string escapeControlCharacters(const std::string& text) {
 
 std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName) {
   std::string out = "File: " + escapeControlCharacters(fileName) + " (" +
-                    std::to_string(info.fileSize) + " bytes)\n";
+                    std::to_string(wholeFileSize(info)) + " bytes)\n";
+  if (info.prefixLength > 0) {
+    out += "Vendor prefix: " + std::to_string(info.prefixLength) +
+           " bytes before the OTA file identifier; offsets count from the identifier\n";
+  }
   if (!info.headerComplete) {
     out += "Header: incomplete, the file is shorter than 56 bytes\n";
   } else {
@@ -180,8 +194,7 @@ std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName)
     out += "  (none)\n";
   }
   for (const OtaSubElement& e : info.subElements) {
-    const char* name = otaTagName(e.tag);
-    out += "  tag 0x" + hexUpper(e.tag, 4) + " " + (name != nullptr ? name : "(unknown)") +
+    out += "  tag 0x" + hexUpper(e.tag, 4) + " " + tagName(e.tag) +
            ", offset " + std::to_string(e.offset) + ", length " + std::to_string(e.length) +
            "\n";
   }
@@ -203,6 +216,8 @@ std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName)
         out += " (0x" + hexUpper(info.imageCrc, 4) + " at offset 0x" +
                hexUpper(info.imageCrcOffset, 2) + ")";
       }
+    } else if (c.state == OtaCheckState::notSupported) {
+      // The state says it all.
     } else if (c.state == OtaCheckState::failed) {
       out += ": ";
       out += c.reason;
@@ -226,7 +241,9 @@ std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName)
   json.key("file");
   json.string(fileName);
   json.key("fileSize");
-  json.number(info.fileSize);
+  json.number(wholeFileSize(info));
+  json.key("prefixLength");
+  json.number(info.prefixLength);
 
   json.key("header");
   const OtaHeader& h = info.header;
@@ -259,12 +276,7 @@ std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName)
     json.key("tag");
     json.number(e.tag);
     json.key("name");
-    const char* name = otaTagName(e.tag);
-    if (name != nullptr) {
-      json.string(name);
-    } else {
-      json.null();
-    }
+    json.string(tagName(e.tag));
     json.key("offset");
     json.number(e.offset);
     json.key("length");

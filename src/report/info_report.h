@@ -9,19 +9,21 @@
 
 namespace otawrap {
 
-// Human-readable: the file, every header field with its name and value (the
-// optional ones the field control announces), the listed sub-elements (tag,
-// name, offset, length) and a line with how many more there are, and each
-// check as "ok", "FAILED: <reason>" or "not applicable (<reason>)". Checks
-// left notRun are not shown. Control characters in the file name are escaped
+// Human-readable: the file and its whole size, the vendor prefix when there
+// is one, every header field with its name and value (the optional ones the
+// field control announces), the listed sub-elements (tag, name from
+// ota/tags.h, offset from the OTA file identifier, length) and a line with how
+// many more there are, and each check as "ok", "FAILED: <reason>", "not
+// applicable (<reason>)" or "not supported". Checks left notRun are not shown. Control characters in the file name are escaped
 // (\n, \x1B, ...). Ends with a newline.
 std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName);
 
 // The same as one JSON object on one line, followed by a newline: "file",
-// "fileSize", "header" (null when incomplete; numbers as integers, the header
+// "fileSize" (the whole file), "prefixLength" (0 without a vendor prefix),
+// "header" (null when incomplete; numbers as integers, the header
 // string as text without its zero padding and as "headerStringHex", the
-// destination as 16 hex digits, most significant first), "subElements",
-// "subElementsOmitted", "imageCrcOffset" (null unless the CRC matched),
+// destination as 16 hex digits, most significant first), "subElements"
+// (tag, name, offset, length), "subElementsOmitted", "imageCrcOffset" (null unless the CRC matched),
 // "checks" (notRun ones left out) and "ok".
 std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName);
 

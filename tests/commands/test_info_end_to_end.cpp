@@ -1,6 +1,7 @@
 // --help, --version and --info FILE [--json] of the built binary: golden
 // texts, JSON parsed back and compared with the file's own bytes, failing
-// files and exit codes.
+// files and exit codes; OTA files that are not conversions of ours (foreign
+// payloads, every tag, integrity codes, vendor prefixes, crypto suite 2).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "commands/expected_usage.h"
 #include "commands/ota_file_check.h"
 #include "ota/ota_file_builder.h"
+#include "support/openssl_hash.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/temp_directory.h"
@@ -122,7 +124,9 @@ TEST(InfoEndToEnd, GoldenTextOfAHeaderOnlyFileWithEveryOptionalField) {
             "  sub-element chain: ok\n"
             "  image preamble: not applicable (no upgrade image)\n"
             "  image CRC: not applicable (no upgrade image)\n"
-            "  signature layout: not applicable (unsigned file)\n");
+            "  signature layout: not applicable (unsigned file)\n"
+            "  integrity code: not applicable (no integrity code)\n"
+            "  crypto suite 2 signature layout: not applicable (no crypto suite 2 signature)\n");
 }
 
 TEST(InfoEndToEnd, GoldenTextOfTheBundledSample) {
@@ -163,7 +167,9 @@ TEST(InfoEndToEnd, GoldenTextOfTheBundledSample) {
                   return std::string(text);
                 }() +
                 " at offset 0x88)\n"
-                "  signature layout: not applicable (unsigned file)\n");
+                "  signature layout: not applicable (unsigned file)\n"
+            "  integrity code: not applicable (no integrity code)\n"
+            "  crypto suite 2 signature layout: not applicable (no crypto suite 2 signature)\n");
 }
 
 // Test credentials with a fixed key (not for real devices).
@@ -229,7 +235,8 @@ void checkJsonReport(const std::string& output, const Bytes& file, const std::st
   EXPECT_TRUE(walk.second);
   const auto& items = json["subElements"].items;
   ASSERT_EQ(items.size(), walk.first.size());
-  const char* names[] = {"upgrade image", "ECDSA signature", "ECDSA signing certificate"};
+  const char* names[] = {"upgrade image", "ECDSA signature (crypto suite 1)",
+                         "ECDSA signing certificate (crypto suite 1)"};
   for (std::size_t i = 0; i < items.size(); ++i) {
     EXPECT_EQ(items[i]["tag"].number(), walk.first[i].tag);
     EXPECT_EQ(items[i]["name"].ascii(), names[walk.first[i].tag]);
@@ -241,7 +248,8 @@ void checkJsonReport(const std::string& output, const Bytes& file, const std::st
   } else {
     EXPECT_EQ(json["imageCrcOffset"].number(), static_cast<std::uint64_t>(crcOffset));
   }
-  ASSERT_EQ(json["checks"].items.size(), 7u);
+  EXPECT_EQ(json["prefixLength"].number(), 0u);
+  ASSERT_EQ(json["checks"].items.size(), 9u);
   for (const test::JsonValue& check : json["checks"].items) {
     EXPECT_NE(check["result"].ascii(), "failed") << check["name"].ascii();
   }
@@ -366,6 +374,154 @@ TEST(InfoEndToEnd, FailingFilesAndErrors) {
     EXPECT_EQ(result.output, "");
     EXPECT_EQ(result.errors, e.errors);
   }
+}
+
+// A bootloader-like blob: no image preamble anywhere.
+Bytes bootloaderBlob() {
+  Bytes blob(0x2400);
+  for (std::size_t i = 0; i < blob.size(); ++i) {
+    blob[i] = static_cast<std::uint8_t>((i * 151) ^ (i >> 7));
+  }
+  return blob;
+}
+
+// The file of the elements followed by an integrity code over every byte
+// before its head, from the OpenSSL-based AES-MMO.
+Bytes withIntegrityCode(std::vector<test::BuiltSubElement> elements) {
+  elements.push_back({0x0003, Bytes(16)});
+  Bytes file = test::builtOtaFile(elements);
+  const Bytes code = test::opensslMmoHash(file.data(), file.size() - 22);
+  std::copy(code.begin(), code.end(), file.end() - 16);
+  return file;
+}
+
+TEST(InfoEndToEnd, EveryOtaFileNotOnlyConversions) {
+  TempDirectory dir;
+  const Bytes blob = bootloaderBlob();
+  const test::BuiltSubElement vendor{0xF000, Bytes(12, 0xF0)};
+  Bytes tampered = withIntegrityCode({{0x0000, blob}, vendor});
+  tampered[0x300] ^= 0x40;
+  Bytes prefixed(60, 0xA5);
+  const Bytes inner = test::builtOtaFile({{0x0000, test::builtImage(0x200, 0x88)}, vendor});
+  prefixed.insert(prefixed.end(), inner.begin(), inner.end());
+  const struct {
+    const char* name;
+    Bytes file;
+    std::vector<std::string> options;
+    int exitCode;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {"blob.ota", test::builtOtaFile({{0x0000, blob}, vendor, {0xFFFF, Bytes(3)}}), {}, 0,
+       {"  tag 0x0000 upgrade image, offset 56, length 9216\n",
+        "  tag 0xF000 manufacturer specific, offset 9278, length 12\n",
+        "  image preamble: not applicable (payload without the image preamble)\n",
+        "  image CRC: not applicable (payload without the image preamble)\n"}},
+      {"plain.bin.ota", test::builtOtaFile({{0x0000, Bytes(700, 0x00)}}), {}, 0,
+       {"  image preamble: not applicable (payload without the image preamble)\n"}},
+      {"blob.ota", test::builtOtaFile({{0x0000, blob}}), {"--platform", "quilldev"}, 1,
+       {"  image preamble: FAILED: preamble length differs from the sub-element length (expected "
+        "9216, found ",
+        "  image CRC: FAILED: image CRC at offset 0x88 does not match (expected 0x"}},
+      {"ours0.ota", test::builtOtaFile({{0x0000, test::builtImage(0x1FE, 0)}}), {"-pMarshDev"}, 0,
+       {"  image CRC: ok ("}},
+      {"ours0.ota", test::builtOtaFile({{0x0000, test::builtImage(0x1FE, 0)}}),
+       {"--platform=QUILLDEV"}, 1, {"  image CRC: FAILED: image CRC at offset 0x88 does not match"}},
+      {"sealed.ota", withIntegrityCode({{0x0000, blob}, vendor}), {}, 0,
+       {"  tag 0x0003 image integrity code, offset 9296, length 16\n",
+        "  integrity code: ok\n"}},
+      {"tampered.ota", tampered, {}, 1,
+       {"  integrity code: FAILED: integrity code differs from the AES-MMO hash of the file\n"}},
+      {"both.ota",
+       test::builtOtaFile({{0x0000, blob}, {0x0003, Bytes(16)}, test::builtCertificate(),
+                           test::builtSignature()}),
+       {}, 0,
+       {"  signature layout: ok\n",
+        "  integrity code: not applicable (the signature is last and is checked instead)\n"}},
+      {"prefixed.ota", prefixed, {}, 0,
+       {"File: prefixed.ota (" + std::to_string(prefixed.size()) + " bytes)\n",
+        "Vendor prefix: 60 bytes before the OTA file identifier; offsets count from the "
+        "identifier\n",
+        "  tag 0x0000 upgrade image, offset 56, length 512\n", "  image preamble: ok\n"}},
+      {"suite2.ota",
+       test::builtOtaFile({{0x0000, blob}, {0x0006, Bytes(74, 6)}, {0x0005, Bytes(80, 5)}}), {},
+       0,
+       {"  tag 0x0006 ECDSA signing certificate (crypto suite 2), offset 9278, length 74\n",
+        "  tag 0x0005 ECDSA signature (crypto suite 2), offset 9358, length 80\n",
+        "  crypto suite 2 signature layout: ok\n",
+        "  crypto suite 2 signature verification: not supported\n"}},
+  };
+  for (const auto& c : cases) {
+    std::string label = c.name;
+    for (const std::string& o : c.options) label += " " + o;
+    SCOPED_TRACE(label);
+    ASSERT_TRUE(test::writeFileBytes(dir.file(c.name), c.file));
+    std::vector<std::string> arguments = {"info", c.name};
+    arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+    const ProcessResult text = otawrap(dir, arguments);
+    EXPECT_EQ(text.exitCode, c.exitCode) << text.output << text.errors;
+    for (const std::string& line : c.lines) {
+      EXPECT_NE(text.output.find(line), std::string::npos) << line << "\n" << text.output;
+    }
+    arguments.push_back("--json");
+    const ProcessResult json = otawrap(dir, arguments);
+    EXPECT_EQ(json.exitCode, c.exitCode);
+    const auto parsed = test::parseJson(json.output);
+    ASSERT_TRUE(parsed) << json.output;
+    EXPECT_EQ((*parsed)["ok"].boolean, c.exitCode == 0);
+    EXPECT_EQ((*parsed)["fileSize"].number(), c.file.size());
+    const std::size_t prefix = c.name == std::string("prefixed.ota") ? 60 : 0;
+    EXPECT_EQ((*parsed)["prefixLength"].number(), prefix);
+    // The listed sub-elements are those of an independent walk from the identifier.
+    const Bytes ota(c.file.begin() + static_cast<std::ptrdiff_t>(prefix), c.file.end());
+    const auto walk = test::referenceWalk(ota, le(ota, 6, 2));
+    const auto& items = (*parsed)["subElements"].items;
+    ASSERT_EQ(items.size(), walk.first.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      EXPECT_EQ(items[i]["tag"].number(), walk.first[i].tag);
+      EXPECT_EQ(items[i]["offset"].number(), walk.first[i].offset);
+    }
+  }
+
+  // Every tag range by its name, in text and JSON.
+  const struct {
+    std::uint16_t tag;
+    const char* name;
+  } tags[] = {
+      {0x0000, "upgrade image"},
+      {0x0001, "ECDSA signature (crypto suite 1)"},
+      {0x0002, "ECDSA signing certificate (crypto suite 1)"},
+      {0x0003, "image integrity code"},
+      {0x0004, "picture data"},
+      {0x0005, "ECDSA signature (crypto suite 2)"},
+      {0x0006, "ECDSA signing certificate (crypto suite 2)"},
+      {0x0007, "unknown"},
+      {0xEFFF, "unknown"},
+      {0xF000, "manufacturer specific"},
+      {0xFFFF, "manufacturer specific"},
+  };
+  std::vector<test::BuiltSubElement> elements;
+  for (const auto& t : tags) elements.push_back({t.tag, Bytes(1)});
+  ASSERT_TRUE(test::writeFileBytes(dir.file("tags.ota"), test::builtOtaFile(elements)));
+  const ProcessResult text = otawrap(dir, {"info", "tags.ota"});
+  const auto json = test::parseJson(otawrap(dir, {"info", "tags.ota", "--json"}).output);
+  ASSERT_TRUE(json);
+  const auto& items = (*json)["subElements"].items;
+  ASSERT_EQ(items.size(), std::size(tags));
+  std::size_t offset = 56;
+  for (std::size_t i = 0; i < std::size(tags); ++i) {
+    char line[100];
+    static_cast<void>(std::snprintf(line, sizeof line, "  tag 0x%04X %s, offset %zu, length 1\n",
+                                    tags[i].tag, tags[i].name, offset));
+    EXPECT_NE(text.output.find(line), std::string::npos) << line;
+    EXPECT_EQ(items[i]["name"].ascii(), tags[i].name);
+    offset += 7;
+  }
+
+  const ProcessResult bad = otawrap(dir, {"info", "tags.ota", "--platform", "CC2652"});
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_EQ(bad.errors,
+            "otawrap: invalid value 'CC2652' for --platform: QUILLDEV, MARSHDEV or FENBOARD "
+            "expected\nTry 'otawrap info --help'.\n");
 }
 
 }  // namespace

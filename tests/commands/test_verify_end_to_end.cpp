@@ -273,5 +273,64 @@ TEST(VerifyEndToEndCa, CaKeyReconstructsTheSignerFromTheCertificate) {
       << broken.output;
 }
 
+// Signed files behind a vendor prefix, with a platform named, followed by an
+// integrity code, and with a crypto suite 2 signature instead.
+TEST_F(VerifyEndToEnd, PrefixPlatformAndSealsOtherThanSuite1) {
+  const Bytes file = test::readFileBytes(dir_.file(signedName_));
+  Bytes prefixed(0x3C + file.size(), 0x00);
+  std::copy(file.begin(), file.end(), prefixed.begin() + 0x3C);
+  ASSERT_TRUE(test::writeFileBytes(dir_.file("prefixed.ota"), prefixed));
+  // The signed file with an integrity code behind the signature (its value
+  // does not matter to verify).
+  const auto append = [](Bytes& bytes, std::uint8_t tag, std::uint8_t length, std::uint8_t fill) {
+    for (const std::uint8_t b : {tag, std::uint8_t{0}, length, std::uint8_t{0}, std::uint8_t{0},
+                                 std::uint8_t{0}}) {
+      bytes.push_back(b);
+    }
+    bytes.resize(bytes.size() + length, fill);
+  };
+  Bytes sealed = file;
+  append(sealed, 0x03, 16, 0x33);
+  for (int i = 0; i < 4; ++i) sealed[52 + i] = static_cast<std::uint8_t>(sealed.size() >> (8 * i));
+  ASSERT_TRUE(test::writeFileBytes(dir_.file("sealed.ota"), sealed));
+  // The unsigned part with a well-formed crypto suite 2 certificate and signature.
+  Bytes suite2(file.begin(), file.end() - 110);
+  append(suite2, 0x06, 74, 0x66);
+  append(suite2, 0x05, 80, 0x55);
+  for (int i = 0; i < 4; ++i) suite2[52 + i] = static_cast<std::uint8_t>(suite2.size() >> (8 * i));
+  ASSERT_TRUE(test::writeFileBytes(dir_.file("suite2.ota"), suite2));
+
+  const struct {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string tail;
+  } cases[] = {
+      {{"prefixed.ota"}, 0, "\nSignature: ok\n"},
+      {{signedName_, "--platform", "QUILLDEV"}, 0, "\nSignature: ok\n"},
+      {{signedName_, "-pfenboard"}, 1, "\nSignature: ok\n"},
+      {{"sealed.ota"}, 1,
+       "\nSignature: FAILED (the signature is not the last sub-element of the file)\n"},
+      {{"suite2.ota"}, 1, "\nSignature: FAILED (crypto suite 2 signatures cannot be verified yet)\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments = {"verify", "-s", "creds.txt"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    SCOPED_TRACE(c.arguments.back());
+    const test::ProcessResult run = otawrap(dir_, arguments);
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.output << run.errors;
+    EXPECT_TRUE(endsWith(run.output, c.tail)) << run.output;
+  }
+  const test::ProcessResult prefixedRun = otawrap(dir_, {"verify", "-s", "creds.txt", "prefixed.ota"});
+  EXPECT_NE(prefixedRun.output.find("Vendor prefix: 60 bytes"), std::string::npos);
+  const test::ProcessResult fenboard = otawrap(dir_, {"verify", "-s", "creds.txt", signedName_, "-pFENBOARD"});
+  EXPECT_NE(fenboard.output.find("  image CRC: FAILED: image CRC at offset 0 does not match"),
+            std::string::npos)
+      << fenboard.output;
+  const test::ProcessResult suite2Run = otawrap(dir_, {"verify", "-s", "creds.txt", "suite2.ota"});
+  EXPECT_NE(suite2Run.output.find("  crypto suite 2 signature verification: not supported\n"),
+            std::string::npos)
+      << suite2Run.output;
+}
+
 }  // namespace
 }  // namespace otawrap

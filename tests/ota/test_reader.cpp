@@ -10,6 +10,7 @@
 
 #include "ota/ota_file_builder.h"
 #include "ota/reader.h"
+#include "support/openssl_hash.h"
 
 namespace otawrap {
 namespace {
@@ -32,14 +33,15 @@ OtaFileInfo readExact(const Bytes& bytes) {
 }
 
 // One letter per check in OtaCheckId order: P passed, F failed, N not
-// applicable, R not run.
+// applicable, R not run, S not supported.
 std::string states(const OtaFileInfo& info) {
   std::string text;
   for (const OtaCheck& c : info.checks) {
     text += c.state == OtaCheckState::passed   ? 'P'
             : c.state == OtaCheckState::failed ? 'F'
-            : c.state == OtaCheckState::notRun ? 'R'
-                                               : 'N';
+            : c.state == OtaCheckState::notRun       ? 'R'
+            : c.state == OtaCheckState::notSupported ? 'S'
+                                                     : 'N';
   }
   return text;
 }
@@ -69,29 +71,29 @@ TEST(OtaReader, CraftedFiles) {
   struct Case {
     const char* name;
     Bytes file;
-    const char* states;   // checks 0..7
+    const char* states;   // checks 0..10
     const char* failure;  // reason of the first failed check
   } cases[] = {
-      {"image, CRC at 0x88", imageFile(), "PPPPPPNR", ""},
-      {"image, CRC at 0", imageFile(0x1FE, 0), "PPPPPPNR", ""},
-      {"header only", builtOtaFile({}), "PPPPNNNR", ""},
-      {"signed image", signedImageFile(), "PPPPPPPR", ""},
-      {"signed header only", builtOtaFile({builtCertificate(), builtSignature()}), "PPPPNNPR",
+      {"image, CRC at 0x88", imageFile(), "PPPPPPNRNNR", ""},
+      {"image, CRC at 0", imageFile(0x1FE, 0), "PPPPPPNRNNR", ""},
+      {"header only", builtOtaFile({}), "PPPPNNNRNNR", ""},
+      {"signed image", signedImageFile(), "PPPPPPPRNNR", ""},
+      {"signed header only", builtOtaFile({builtCertificate(), builtSignature()}), "PPPPNNPRNNR",
        ""},
       {"all optional fields", builtOtaFile({{0x0000, builtImage(0x200, 0x88)}}, allFields),
-       "PPPPPPNR", ""},
-      {"unknown tag", builtOtaFile({{0x0000, builtImage(0x200, 0)}, {0x0003, Bytes(5, 1)}}),
-       "PPPPPPNR", ""},
-      {"empty sub-element", builtOtaFile({{0x1234, {}}}), "PPPPNNNR", ""},
-      {"empty file", {}, "FFFFNNNR", "file shorter than the identifier"},
-      {"three bytes", {0x1E, 0xF1, 0xEE}, "FFFFNNNR", "file shorter than the identifier"},
+       "PPPPPPNRNNR", ""},
+      {"unknown tag", builtOtaFile({{0x0000, builtImage(0x200, 0)}, {0x0100, Bytes(5, 1)}}),
+       "PPPPPPNRNNR", ""},
+      {"empty sub-element", builtOtaFile({{0x1234, {}}}), "PPPPNNNRNNR", ""},
+      {"empty file", {}, "FFFFNNNRNNR", "file shorter than the identifier"},
+      {"three bytes", {0x1E, 0xF1, 0xEE}, "FFFFNNNRNNR", "file shorter than the identifier"},
       {"55 bytes",
        [] {
          Bytes f = builtOtaFile({});
          f.pop_back();
          return f;
        }(),
-       "PFFFNNNR",
+       "PFFFNNNRNNR",
        "file shorter than the 56-byte header"},
       {"wrong identifier",
        [] {
@@ -99,14 +101,14 @@ TEST(OtaReader, CraftedFiles) {
          f[3] = 0x0C;
          return f;
        }(),
-       "FPPPPPNR", "not the OTA file identifier"},
+       "FPPPPPNRNNR", "not the OTA file identifier"},
       {"field-control bit without its field",
        [] {
          Bytes f = imageFile();
          f[8] = 1;
          return f;
        }(),
-       "PFPPPPNR", "header length does not match the field-control bits"},
+       "PFPPPPNRNNR", "header length does not match the field-control bits"},
       {"header longer than the file",
        [] {
          Bytes f = builtOtaFile({});
@@ -114,14 +116,14 @@ TEST(OtaReader, CraftedFiles) {
          f[8] = 7;
          return f;
        }(),
-       "PFPFNNNR", "header runs past the end of the file"},
+       "PFPFNNNRNNR", "header runs past the end of the file"},
       {"total size one too large",
        [] {
          Bytes f = imageFile();
          f[52] += 1;
          return f;
        }(),
-       "PPFPPPNR", "total image size differs from the file size"},
+       "PPFPPPNRNNR", "total image size differs from the file size"},
       {"sub-element head cut short",
        [] {
          Bytes f = imageFile();
@@ -129,74 +131,74 @@ TEST(OtaReader, CraftedFiles) {
          setTotalSize(f);
          return f;
        }(),
-       "PPPFPPNR", "sub-element head cut short by the end of the file"},
+       "PPPFPPNRNNR", "sub-element head cut short by the end of the file"},
       {"image runs past the end",
        [] {
          Bytes f = imageFile();
          f[58] += 1;
          return f;
        }(),
-       "PPPFNNNR", "sub-element runs past the end of the file"},
+       "PPPFNNNRNNR", "sub-element runs past the end of the file"},
       {"last byte missing",
        [] {
          Bytes f = imageFile();
          f.pop_back();
          return f;
        }(),
-       "PPFFNNNR", "total image size differs from the file size"},
+       "PPFFNNNRNNR", "total image size differs from the file size"},
       {"image shorter than its preamble", builtOtaFile({{0x0000, builtImage(0x94, 0x88)}}),
-       "PPPPFPNR", "upgrade image shorter than its preamble"},
-      {"image shorter than its CRC", builtOtaFile({{0x0000, builtImage(0x8B, 0)}}), "PPPPFFNR",
-       "upgrade image shorter than its preamble"},
+       "PPPPFPNRNNR", "upgrade image shorter than its preamble"},
+      {"image shorter than the preamble's length field is foreign",
+       builtOtaFile({{0x0000, builtImage(0x8B, 0)}}), "PPPPNNNRNNR", ""},
       {"preamble length differs",
        builtOtaFile({{0x0000, builtImage(0x200, 0x88, [](Bytes& i) { i[0x8C] += 4; })}}),
-       "PPPPFPNR", "preamble length differs from the sub-element length"},
+       "PPPPFPNRNNR", "preamble length differs from the sub-element length"},
       {"preamble manufacturer differs",
        builtOtaFile({{0x0000, builtImage(0x200, 0x88, [](Bytes& i) { i[0x90] ^= 1; })}}),
-       "PPPPFPNR", "preamble manufacturer code differs from the header"},
+       "PPPPFPNRNNR", "preamble manufacturer code differs from the header"},
       {"preamble image type differs",
        builtOtaFile({{0x0000, builtImage(0x200, 0x88, [](Bytes& i) { i[0x93] ^= 0x80; })}}),
-       "PPPPFPNR", "preamble image type differs from the header"},
+       "PPPPFPNRNNR", "preamble image type differs from the header"},
       {"preamble file version differs",
        builtOtaFile({{0x0000, builtImage(0x200, 0, [](Bytes& i) { i[0x97] ^= 0x10; })}}),
-       "PPPPFPNR", "preamble file version differs from the header"},
+       "PPPPFPNRNNR", "preamble file version differs from the header"},
       {"image byte flipped after the CRC",
        [] {
          Bytes f = imageFile();
          f[56 + 6 + 0x1FF] ^= 0x20;
          return f;
        }(),
-       "PPPPPFNR", "image CRC matches at neither offset 0x88 nor 0"},
+       "PPPPPFNRNNR", "image CRC matches at neither offset 0x88 nor 0"},
       {"CRC at 0x88 with its high byte flipped",
        [] {
          Bytes f = imageFile();
          f[56 + 6 + 0x89] ^= 1;
          return f;
        }(),
-       "PPPPPFNR", "image CRC matches at neither offset 0x88 nor 0"},
+       "PPPPPFNRNNR", "image CRC matches at neither offset 0x88 nor 0"},
       {"bytes behind the CRC are not covered",
        [] {
          Bytes f = imageFile();
          f[56 + 6 + 0x8A] = 0;
          return f;
        }(),
-       "PPPPPPNR", ""},
+       "PPPPPPNRNNR", ""},
       {"signature not last",
        builtOtaFile({{0x0000, builtImage(0x200, 0x88)}, builtCertificate(), builtSignature(),
-                     {0x0003, Bytes(4)}}),
-       "PPPPPPFR", "signature is not the last sub-element"},
+                     {0x0100, Bytes(4)}}),
+       "PPPPPPFRNNR", "signature is not the last sub-element"},
       {"signature without certificate",
-       builtOtaFile({{0x0000, builtImage(0x200, 0x88)}, builtSignature()}), "PPPPPPFR",
+       builtOtaFile({{0x0000, builtImage(0x200, 0x88)}, builtSignature()}), "PPPPPPFRNNR",
        "no certificate right before the signature"},
       {"element between certificate and signature",
-       builtOtaFile({builtCertificate(), {0x0003, Bytes(4)}, builtSignature()}), "PPPPNNFR",
+       builtOtaFile({builtCertificate(), {0x0100, Bytes(4)}, builtSignature()}), "PPPPNNFRNNR",
        "no certificate right before the signature"},
-      {"certificate without signature", builtOtaFile({builtCertificate()}), "PPPPNNFR",
+      {"certificate without signature", builtOtaFile({builtCertificate()}), "PPPPNNFRNNR",
        "certificate without a signature"},
       {"signature of 49 bytes", builtOtaFile({builtCertificate(), builtSignature(49)}),
-       "PPPPNNFR", "signature length is not 50"},
+       "PPPPNNFRNNR", "signature length is not 50"},
       {"certificate of 47 bytes", builtOtaFile({builtCertificate(47), builtSignature()}),
-       "PPPPNNFR", "certificate length is not 48"},
+       "PPPPNNFRNNR", "certificate length is not 48"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -217,6 +219,129 @@ TEST(OtaReader, CraftedFiles) {
       }
     }
   }
+}
+
+// The file of the elements followed by an integrity code over every byte
+// before its head, computed by the OpenSSL-based AES-MMO.
+Bytes withIntegrityCode(std::vector<BuiltSubElement> elements) {
+  elements.push_back({0x0003, Bytes(16)});
+  Bytes file = builtOtaFile(elements);
+  const Bytes code = test::opensslMmoHash(file.data(), file.size() - 22);
+  std::copy(code.begin(), code.end(), file.end() - 16);
+  return file;
+}
+
+OtaReadOptions forced(Platform platform) {
+  OtaReadOptions options;
+  options.platformGiven = true;
+  options.platform = platform;
+  return options;
+}
+
+TEST(OtaReader, EveryKindOfOtaFile) {
+  // A bootloader-like blob: no preamble, whatever its size.
+  Bytes blob(0x1000);
+  for (std::size_t i = 0; i < blob.size(); ++i) blob[i] = static_cast<std::uint8_t>(i * 13 + i / 256);
+  const BuiltSubElement foreign{0x0000, blob};
+  const BuiltSubElement ours{0x0000, builtImage(0x200, 0x88)};
+  const BuiltSubElement oursAt0{0x0000, builtImage(0x1FE, 0)};
+  const BuiltSubElement vendor{0xF000, Bytes(9, 0xF0)};
+  Bytes tampered = withIntegrityCode({foreign, vendor});
+  tampered[100] ^= 0x04;
+  struct Case {
+    const char* name;
+    Bytes file;
+    OtaReadOptions options;
+    const char* states;
+    const char* failure;
+  } const cases[] = {
+      {"bootloader blob and manufacturer tags", builtOtaFile({foreign, vendor, {0xFFFF, {}}}), {},
+       "PPPPNNNRNNR", ""},
+      {"plain binary, no tags", builtOtaFile({{0x0000, Bytes(3, 0x11)}}), {}, "PPPPNNNRNNR", ""},
+      {"picture data and an unknown tag", builtOtaFile({foreign, {0x0004, Bytes(5)}, {0x0777, {}}}),
+       {}, "PPPPNNNRNNR", ""},
+      {"blob, QUILLDEV forced", builtOtaFile({foreign}), forced(Platform::quillDev), "PPPPFFNRNNR",
+       "preamble length differs from the sub-element length"},
+      {"ours, FENBOARD forced", builtOtaFile({oursAt0}), forced(Platform::fenBoard), "PPPPPPNRNNR",
+       ""},
+      {"CRC at 0x88, MARSHDEV forced", builtOtaFile({ours}), forced(Platform::marshDev),
+       "PPPPPFNRNNR", "image CRC at offset 0 does not match"},
+      {"CRC at 0, QUILLDEV forced", builtOtaFile({oursAt0}), forced(Platform::quillDev),
+       "PPPPPFNRNNR", "image CRC at offset 0x88 does not match"},
+      {"integrity code", withIntegrityCode({foreign, vendor}), {}, "PPPPNNNRPNR", ""},
+      {"integrity code over our image", withIntegrityCode({ours}), {}, "PPPPPPNRPNR", ""},
+      {"integrity code, payload tampered", tampered, {}, "PPPPNNNRFNR",
+       "integrity code differs from the AES-MMO hash of the file"},
+      {"integrity code not last", builtOtaFile({foreign, {0x0003, Bytes(16)}, vendor}), {},
+       "PPPPNNNRFNR", "integrity code is not the last sub-element"},
+      {"integrity code of 15 bytes", builtOtaFile({foreign, {0x0003, Bytes(15)}}), {},
+       "PPPPNNNRFNR", "integrity code length is not 16"},
+      {"integrity code, then signature", builtOtaFile({ours, {0x0003, Bytes(16)},
+                                                       builtCertificate(), builtSignature()}),
+       {}, "PPPPPPPRNNR", ""},
+      {"signature, then integrity code",
+       withIntegrityCode({ours, builtCertificate(), builtSignature()}), {}, "PPPPPPNRPNR", ""},
+      {"crypto suite 2 signature",
+       builtOtaFile({foreign, {0x0006, Bytes(74, 6)}, {0x0005, Bytes(80, 5)}}), {}, "PPPPNNNRNPS",
+       ""},
+      {"crypto suite 2 signature not last",
+       builtOtaFile({{0x0006, Bytes(74)}, {0x0005, Bytes(80)}, vendor}), {}, "PPPPNNNRNFR",
+       "not a certificate of 74 bytes, then a signature of 80 bytes, at the end of the file"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[c.file.size()]);
+    std::copy(c.file.begin(), c.file.end(), copy.get());
+    const OtaFileInfo info = otaFileRead(copy.get(), c.file.size(), c.options);
+    EXPECT_EQ(states(info), c.states);
+    EXPECT_EQ(firstFailure(info), c.failure);
+    EXPECT_EQ(otaFileChecksPass(info), std::string(c.failure).empty());
+    const OtaCheck& preamble = info.check(OtaCheckId::imagePreamble);
+    if (preamble.state == OtaCheckState::notApplicable && info.firstUpgradeImage) {
+      EXPECT_STREQ(preamble.reason, "payload without the image preamble");
+    }
+  }
+}
+
+TEST(OtaReader, SealsBeyondTheListedSubElementsAreFound) {
+  std::vector<BuiltSubElement> many(kOtaListedSubElementLimit + 3, {0xF001, {}});
+  const Bytes sealed = withIntegrityCode(many);
+  EXPECT_EQ(states(readExact(sealed)), "PPPPNNNRPNR");
+  many.push_back({0x0006, Bytes(74)});
+  many.push_back({0x0005, Bytes(80)});
+  EXPECT_EQ(states(readExact(builtOtaFile(many))), "PPPPNNNRNPS");
+}
+
+TEST(OtaReader, VendorPrefixBeforeTheIdentifier) {
+  const Bytes ota = builtOtaFile({{0x0000, builtImage(0x200, 0x88)}, {0xF000, Bytes(4)}});
+  struct Case {
+    const char* name;
+    Bytes prefix;
+    std::size_t prefixLength;
+    bool passes;
+  } const cases[] = {
+      {"none", {}, 0, true},
+      {"vendor header", Bytes(0x40, 0x5A), 0x40, true},
+      {"a partial identifier first", {0x1E, 0xF1, 0xEE}, 3, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes data = c.prefix;
+    data.insert(data.end(), ota.begin(), ota.end());
+    const OtaFileInfo info = otaFileLocateAndRead(data.data(), data.size(), {});
+    EXPECT_EQ(info.prefixLength, c.prefixLength);
+    EXPECT_EQ(info.fileSize, ota.size());
+    EXPECT_EQ(otaFileChecksPass(info), c.passes);
+    ASSERT_EQ(info.subElements.size(), 2u);
+    EXPECT_EQ(info.subElements[1].offset, ota.size() - 10);
+  }
+  // Without an identifier anywhere the whole file is read and fails.
+  const Bytes junk(100, 0x42);
+  const OtaFileInfo info = otaFileLocateAndRead(junk.data(), junk.size(), {});
+  EXPECT_EQ(info.prefixLength, 0u);
+  EXPECT_EQ(info.fileSize, junk.size());
+  EXPECT_EQ(info.check(OtaCheckId::fileIdentifier).state, OtaCheckState::failed);
+  EXPECT_EQ(otaFileLocateAndRead(nullptr, 0, {}).fileSize, 0u);
 }
 
 TEST(OtaReader, HeaderFieldsAndValues) {
@@ -346,7 +471,7 @@ TEST(OtaReader, RandomCorruptionsStayInBounds) {
       signedImageFile(),
       builtOtaFile({{0x0000, builtImage(0x98, 0)}, builtCertificate(), builtSignature()},
                    fields),
-      builtOtaFile({{0x0003, Bytes(3)}, {0x0000, builtImage(0x9A, 0x88)}}),
+      builtOtaFile({{0x0100, Bytes(3)}, {0x0000, builtImage(0x9A, 0x88)}}),
   };
   int chainIntact = 0;
   int imageChecked = 0;
@@ -393,14 +518,12 @@ TEST(OtaReader, ImageChecksSayWhetherTheChainCouldHideTheImage) {
                "no upgrade image");
 }
 
-TEST(OtaReader, NamesOfChecksAndTags) {
-  EXPECT_STREQ(otaTagName(0x0000), "upgrade image");
-  EXPECT_STREQ(otaTagName(0x0001), "ECDSA signature");
-  EXPECT_STREQ(otaTagName(0x0002), "ECDSA signing certificate");
-  EXPECT_EQ(otaTagName(0x0003), nullptr);
-  EXPECT_EQ(otaTagName(0xFFFF), nullptr);
+TEST(OtaReader, NamesOfChecks) {
   EXPECT_STREQ(otaCheckName(OtaCheckId::imageCrc), "image CRC");
   EXPECT_STREQ(otaCheckName(OtaCheckId::signatureVerification), "signature verification");
+  EXPECT_STREQ(otaCheckName(OtaCheckId::integrityCode), "integrity code");
+  EXPECT_STREQ(otaCheckName(OtaCheckId::suite2SignatureVerification),
+               "crypto suite 2 signature verification");
 }
 
 }  // namespace

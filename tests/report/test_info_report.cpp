@@ -1,5 +1,6 @@
-// The report: control characters escaped in text, and the listing capped at
-// the first sub-elements with the rest counted, in text and JSON alike.
+// The report: control characters escaped in text, the listing capped at the
+// first sub-elements with the rest counted, the vendor prefix and the states
+// of the checks, in text and JSON alike.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -48,6 +49,32 @@ TEST(InfoReport, ListingIsCappedAndTheRestCounted) {
     EXPECT_EQ((*json)["subElements"].items.size(), kOtaListedSubElementLimit);
     EXPECT_EQ((*json)["subElementsOmitted"].number(), count - kOtaListedSubElementLimit);
   }
+}
+
+TEST(InfoReport, VendorPrefixAndUnsupportedChecks) {
+  test::Bytes data(7, 0x00);
+  const test::Bytes ota = test::builtOtaFile(
+      {{0x0000, test::Bytes(0x100, 0x11)}, {0x0006, test::Bytes(74)}, {0x0005, test::Bytes(80)}});
+  data.insert(data.end(), ota.begin(), ota.end());
+  const OtaFileInfo info = otaFileLocateAndRead(data.data(), data.size(), {});
+  const std::string text = infoFormatText(info, "v.ota");
+  for (const std::string& line :
+       {"File: v.ota (" + std::to_string(data.size()) + " bytes)\n",
+        std::string("Vendor prefix: 7 bytes before the OTA file identifier; offsets count from "
+                    "the identifier\n"),
+        std::string("  tag 0x0005 ECDSA signature (crypto suite 2), offset 398, length 80\n"),
+        std::string("  crypto suite 2 signature verification: not supported\n")}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line << text;
+  }
+  const auto json = test::parseJson(infoFormatJson(info, "v.ota"));
+  ASSERT_TRUE(json);
+  EXPECT_EQ((*json)["fileSize"].number(), data.size());
+  EXPECT_EQ((*json)["prefixLength"].number(), 7u);
+  EXPECT_TRUE((*json)["ok"].boolean);
+  const auto& checks = (*json)["checks"].items;
+  ASSERT_EQ(checks.size(), 10u);
+  EXPECT_EQ(checks.back()["name"].ascii(), "crypto suite 2 signature verification");
+  EXPECT_EQ(checks.back()["result"].ascii(), "not supported");
 }
 
 }  // namespace
