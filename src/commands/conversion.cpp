@@ -110,24 +110,28 @@ std::string runOutputPath(const RunContext& context) {
          outputFileName(header.manufacturerCode, header.imageType, header.fileVersion);
 }
 
-bool runWriteOutput(const RunContext& context, Problem& problem) {
-  const std::string path = runOutputPath(context);
+bool writeOutputFile(const std::string& path, const std::string& outputFile,
+                     const std::string& outputDirectory, const std::uint8_t* data,
+                     std::size_t size, Problem& problem) {
   if (path.size() >= kPathBufferSize) {
     problem = {Failure::outputPathTooLong, "", path, 0};
     return false;
   }
-  const std::string directory = context.settings.outputFile.empty()
-                                    ? context.settings.outputDirectory
-                                    : directoryOf(path);
+  const std::string directory = outputFile.empty() ? outputDirectory : directoryOf(path);
   const std::string name = path.substr(directory.size());
   errno = 0;
-  const char* error = outputWriteFile(directory, name, context.image.data(),
-                                      context.header.totalImageSize);
+  const char* error = outputWriteFile(directory, name, data, size);
   if (error == nullptr) return true;
   const int reason = errno;
   const bool opening = std::string(error) == "Unable to open output file";
   problem = {opening ? Failure::cannotOpenOutput : Failure::cannotWriteOutput, "", path, reason};
   return false;
+}
+
+bool runWriteOutput(const RunContext& context, Problem& problem) {
+  return writeOutputFile(runOutputPath(context), context.settings.outputFile,
+                         context.settings.outputDirectory, context.image.data(),
+                         context.header.totalImageSize, problem);
 }
 
 bool runConversion(RunContext& context, Problem& problem) {

@@ -90,6 +90,14 @@ bool runBuildFile(RunContext& context, ByteSource* input, Problem& problem);
 // directory followed by the default name.
 std::string runOutputPath(const RunContext& context);
 
+// Writes data[0..size) to path, which is outputFile when that is given, else
+// outputDirectory (empty or ending with a separator) followed by a name.
+// False with problem set on failure; then nothing was written and an existing
+// file is untouched.
+bool writeOutputFile(const std::string& path, const std::string& outputFile,
+                     const std::string& outputDirectory, const std::uint8_t* data,
+                     std::size_t size, Problem& problem);
+
 // Writes the built file to runOutputPath. False with problem set on failure;
 // then nothing was written and an existing file is untouched.
 bool runWriteOutput(const RunContext& context, Problem& problem);

@@ -4,61 +4,14 @@
 #include <memory>
 
 #include "cli/values.h"
+#include "commands/file_summary.h"
 #include "driver/file_system.h"
 #include "image/input_format.h"
 #include "image/intel_hex.h"
-#include "ota/reader.h"
-#include "report/json_writer.h"
 
 namespace otawrap {
 
 namespace {
-
-// The summary of a written file: where, how large, its identifiers and the
-// sub-elements it holds.
-std::string summaryJson(const RunContext& context, const std::string& path) {
-  const OtaHeader& h = context.header;
-  const OtaFileInfo info = otaFileRead(context.image.data(), h.totalImageSize);
-  JsonWriter json;
-  json.beginObject();
-  json.key("path");
-  json.string(path);
-  json.key("size");
-  json.number(h.totalImageSize);
-  json.key("manufacturerCode");
-  json.number(h.manufacturerCode);
-  json.key("imageType");
-  json.number(h.imageType);
-  json.key("fileVersion");
-  json.number(h.fileVersion);
-  json.key("headerLength");
-  json.number(h.headerLength);
-  json.key("platform");
-  if (context.settings.noImage) {
-    json.null();
-  } else {
-    json.string(platformName(context.settings.platform));
-  }
-  json.key("signed");
-  json.boolean(context.settings.signing);
-  json.key("integrityCode");
-  json.boolean(context.settings.integrityCode);
-  json.key("subElements");
-  json.beginArray();
-  for (const OtaSubElement& e : info.subElements) {
-    json.beginObject();
-    json.key("tag");
-    json.number(e.tag);
-    json.key("offset");
-    json.number(e.offset);
-    json.key("length");
-    json.number(e.length);
-    json.endObject();
-  }
-  json.endArray();
-  json.endObject();
-  return json.text() + "\n";
-}
 
 // The input format chosen for the bytes in source's head, or a refusal.
 bool chooseFormat(InputFormatChoice choice, const PeekedSource& source, const std::string& file,
@@ -152,7 +105,10 @@ int runConvertCommand(const ConvertOptions& options, Console console) {
   }
   const std::string path = runOutputPath(*context);
   if (options.json) {
-    console.out << summaryJson(*context, path);
+    const RunSettings& s = context->settings;
+    console.out << writtenFileJson(path, context->image.data(), context->position,
+                                   s.noImage ? nullptr : platformName(s.platform), s.signing,
+                                   s.integrityCode);
   } else if (!options.quiet) {
     console.out << path << '\n';
   }
