@@ -1,8 +1,9 @@
 // The options of `build`.
+#include <algorithm>
+
 #include "cli/command_arguments.h"
 #include "cli/option_parser.h"
 #include "cli/values.h"
-#include "driver/file_system.h"
 
 namespace otawrap {
 
@@ -84,11 +85,7 @@ std::string apply(const ParsedOption& option, BuildOptions& options) {
       return "";
     case kOutputDir:
       if (option.value.empty()) return "empty directory name for " + option.name;
-      options.outputDirectory = option.value;
-      if (options.outputDirectory.back() != kPathSeparator &&
-          options.outputDirectory.back() != '/') {
-        options.outputDirectory += kPathSeparator;
-      }
+      options.outputDirectory = directoryPrefix(option.value);
       return "";
     case kJson:
       options.json = true;
@@ -109,10 +106,8 @@ std::string apply(const ParsedOption& option, BuildOptions& options) {
 }
 
 bool given(const ParsedArguments& parsed, int id) {
-  for (const ParsedOption& option : parsed.options) {
-    if (option.id == id) return true;
-  }
-  return false;
+  return std::any_of(parsed.options.begin(), parsed.options.end(),
+                     [id](const ParsedOption& option) { return option.id == id; });
 }
 
 }  // namespace

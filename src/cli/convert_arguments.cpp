@@ -5,7 +5,6 @@
 #include "cli/command_arguments.h"
 #include "cli/option_parser.h"
 #include "cli/values.h"
-#include "driver/file_system.h"
 
 namespace otawrap {
 
@@ -62,10 +61,7 @@ std::string apply(const ParsedOption& option, ConvertOptions& options) {
   switch (option.id) {
     case kOutputDir:
       if (option.value.empty()) return "empty directory name for " + option.name;
-      s.outputDirectory = option.value;
-      if (s.outputDirectory.back() != kPathSeparator && s.outputDirectory.back() != '/') {
-        s.outputDirectory += kPathSeparator;
-      }
+      s.outputDirectory = directoryPrefix(option.value);
       options.createOutputDirectory = true;
       return "";
     case kOutput:

@@ -2,7 +2,6 @@
 #include "cli/command_arguments.h"
 #include "cli/option_parser.h"
 #include "cli/values.h"
-#include "driver/file_system.h"
 
 namespace otawrap {
 
@@ -30,11 +29,7 @@ std::string parseExtractArguments(const Arguments& arguments, ExtractOptions& op
         break;
       case kOutputDir:
         if (option.value.empty()) return "empty directory name for " + option.name;
-        options.outputDirectory = option.value;
-        if (options.outputDirectory.back() != kPathSeparator &&
-            options.outputDirectory.back() != '/') {
-          options.outputDirectory += kPathSeparator;
-        }
+        options.outputDirectory = directoryPrefix(option.value);
         break;
       default:
         options.quiet = true;

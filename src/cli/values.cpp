@@ -1,6 +1,7 @@
 #include "cli/values.h"
 
 #include "codec/hex.h"
+#include "driver/file_system.h"
 #include "ota/builder.h"
 
 namespace otawrap {
@@ -29,6 +30,12 @@ std::string parseIdentifier(const std::string& option, const std::string& text, 
          " hex digits expected";
 }
 
+std::string directoryPrefix(const std::string& directory) {
+  // cppcheck-suppress knownConditionTrueFalse ; one separator on POSIX, two on Windows
+  const bool ends = directory.back() == '/' || directory.back() == kPathSeparator;
+  return ends ? directory : directory + kPathSeparator;
+}
+
 std::string parseTag(const std::string& option, const std::string& text, std::uint16_t& tag) {
   std::uint32_t value = 0;
   if (!parseHexNumber(text, 4, value)) {
@@ -44,7 +51,7 @@ std::string parseTagFile(const std::string& option, const std::string& text, std
   if (equals == std::string::npos || equals + 1 == text.size()) {
     return "invalid value '" + text + "' for " + option + ": TAG=FILE expected";
   }
-  const std::string error = parseTag(option, text.substr(0, equals), tag);
+  std::string error = parseTag(option, text.substr(0, equals), tag);
   if (!error.empty()) return error;
   path = text.substr(equals + 1);
   const std::string name = "tag 0x" + hexUpper(tag, 4) + " for " + option;

@@ -14,6 +14,10 @@ namespace otawrap {
 std::string parseIdentifier(const std::string& option, const std::string& text, int maxDigits,
                             std::uint32_t& value);
 
+// An output directory as a prefix for file names: with the path separator
+// appended unless it ends with one ('/' counts everywhere). Not empty.
+std::string directoryPrefix(const std::string& directory);
+
 // A sub-element tag: 1 to 4 hex digits, optional "0x".
 std::string parseTag(const std::string& option, const std::string& text, std::uint16_t& tag);
 

@@ -45,7 +45,8 @@ std::vector<std::string> tree(const std::string& root) {
 
 std::string tagName(std::size_t index, std::uint16_t tag) {
   char name[40];
-  std::snprintf(name, sizeof name, "%02zu-%04X.bin", index, static_cast<unsigned>(tag));
+  static_cast<void>(std::snprintf(name, sizeof name, "%02zu-%04X.bin", index,
+                                  static_cast<unsigned>(tag)));
   return name;
 }
 
