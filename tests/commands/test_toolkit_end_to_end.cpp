@@ -190,6 +190,16 @@ TEST_F(Toolkit, BuildThenExtractGivesBackEveryPayload) {
       return e.tag == payloads.back().tag;
     });
     EXPECT_EQ(read("one"), first->data);
+
+    // Behind a vendor header (which may hold the identifier's first bytes) the same.
+    Bytes prefixed = {0x1E, 0xF1, 0xEE, 0x00, 0x1E};
+    prefixed.resize(5 + rng() % 60, 0x5A);
+    prefixed.insert(prefixed.end(), file.begin(), file.end());
+    write("vendor.ota", prefixed);
+    const ProcessResult behind = run({"extract", "vendor.ota", "--tag",
+                                      hexUpper(payloads.back().tag, 4), "--output", "two", "-q"});
+    ASSERT_EQ(behind.exitCode, 0) << behind.errors;
+    EXPECT_EQ(read("two"), first->data);
   }
 }
 
