@@ -99,7 +99,7 @@ const char kVerify[] =
     "unreadable file.\n";
 
 const char kBuild[] =
-    "Usage: otawrap build -m HEX -t HEX -v HEX --tag TAG=FILE [--tag TAG=FILE ...] [options]\n"
+    "Usage: otawrap build -m HEX -t HEX -v HEX (--tag TAG=FILE)... [options]\n"
     "\n"
     "Builds an OTA file holding the bytes of each FILE as a sub-element with its\n"
     "TAG, in the order given, and prints the path it wrote (by default\n"
@@ -109,7 +109,7 @@ const char kBuild[] =
     "  -m, --manufacturer HEX        manufacturer code, 1 to 4 hex digits (required)\n"
     "  -t, --image-type HEX          image type, 1 to 4 hex digits (required)\n"
     "  -v, --file-version HEX        file version, 1 to 8 hex digits (required)\n"
-    "      --tag TAG=FILE            a sub-element: TAG 1 to 4 hex digits (0x optional);\n"
+    "      --tag TAG=FILE            a sub-element; TAG 1 to 4 hex digits, 0x optional,\n"
     "                                not 0001-0003 (written by otawrap) nor 0005/0006\n"
     "      --stack-version HEX       ZigBee stack version, default 0002 (ZigBee PRO)\n"
     "  -s, --credentials FILE        sign with the signer credentials in FILE\n"
