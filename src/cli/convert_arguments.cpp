@@ -1,11 +1,10 @@
-// The options of `convert`: where -o, -m, -t, -v, -p, -s, -n and the header
-// fields of the subcommand are read.
+// The options of `convert`: where -o, -m, -t, -v, -p, -s, -n, the header
+// fields, the extra sub-elements, the seal and the input format are read.
 #include <cstring>
 
 #include "cli/command_arguments.h"
 #include "cli/option_parser.h"
 #include "cli/values.h"
-#include "driver/file_system.h"
 
 namespace otawrap {
 
@@ -13,7 +12,7 @@ namespace {
 
 enum Id : int {
   kOutputDir, kOutput, kManufacturer, kImageType, kFileVersion, kPlatform, kCredentials,
-  kNoImage, kJson, kQuiet,
+  kNoImage, kJson, kQuiet, kTag, kIntegrityCode, kStackVersion, kInputFormat,
   // The header fields, read by the shared header-option code.
   kHeaderString, kSecurityCredentialVersion, kDestination, kMinHwVersion, kMaxHwVersion,
 };
@@ -34,6 +33,10 @@ const std::vector<OptionSpec> kSpecs = {
     {kMaxHwVersion, '\0', "max-hw-version", true, false},
     {kJson, '\0', "json", false, true},
     {kQuiet, 'q', "quiet", false, true},
+    {kTag, '\0', "tag", true, true},
+    {kIntegrityCode, '\0', "integrity-code", false, true},
+    {kStackVersion, '\0', "stack-version", true, false},
+    {kInputFormat, '\0', "input-format", true, false},
 };
 
 // The full long name of a header-field option, whichever way it was written.
@@ -58,10 +61,7 @@ std::string apply(const ParsedOption& option, ConvertOptions& options) {
   switch (option.id) {
     case kOutputDir:
       if (option.value.empty()) return "empty directory name for " + option.name;
-      s.outputDirectory = option.value;
-      if (s.outputDirectory.back() != kPathSeparator && s.outputDirectory.back() != '/') {
-        s.outputDirectory += kPathSeparator;
-      }
+      s.outputDirectory = directoryPrefix(option.value);
       options.createOutputDirectory = true;
       return "";
     case kOutput:
@@ -96,6 +96,28 @@ std::string apply(const ParsedOption& option, ConvertOptions& options) {
     case kQuiet:
       options.quiet = true;
       return "";
+    case kTag: {
+      TagFile tag{0, ""};
+      error = parseTagFile(option.name, option.value, tag.tag, tag.path);
+      if (error.empty()) options.tags.push_back(tag);
+      return error;
+    }
+    case kIntegrityCode:
+      s.integrityCode = true;
+      return "";
+    case kStackVersion:
+      error = parseIdentifier(option.name, option.value, 4, value);
+      s.stackVersion = static_cast<std::uint16_t>(value);
+      return error;
+    case kInputFormat:
+      if (option.value == "raw") {
+        options.inputFormat = InputFormatChoice::raw;
+      } else if (option.value == "ihex") {
+        options.inputFormat = InputFormatChoice::intelHex;
+      } else {
+        return "invalid value '" + option.value + "' for " + option.name + ": raw or ihex expected";
+      }
+      return "";
     default: {
       const char* message = nullptr;
       const std::string name = headerOptionName(option.id);
@@ -122,6 +144,7 @@ std::string parseConvertArguments(const Arguments& arguments, ConvertOptions& op
   if (!s.outputFile.empty() && options.createOutputDirectory) {
     return "--output and --output-dir exclude each other";
   }
+  if (s.signing && s.integrityCode) return "--credentials and --integrity-code exclude each other";
   const char* fields = headerFieldsComplete(s.headerFields);
   if (fields != nullptr) return fields;
   s.inputFileName = parsed.operands[0];

@@ -41,6 +41,18 @@ int verifyMain(const Arguments& arguments, Console console) {
   return parseAndRun("verify", arguments, parseVerifyArguments, runVerifyCommand, console);
 }
 
+int buildMain(const Arguments& arguments, Console console) {
+  return parseAndRun("build", arguments, parseBuildArguments, runBuildCommand, console);
+}
+
+int extractMain(const Arguments& arguments, Console console) {
+  return parseAndRun("extract", arguments, parseExtractArguments, runExtractCommand, console);
+}
+
+int indexMain(const Arguments& arguments, Console console) {
+  return parseAndRun("index", arguments, parseIndexArguments, runIndexCommand, console);
+}
+
 int helpMain(const Arguments& arguments, Console console) {
   if (arguments.size() > 1) return usageError("unexpected operand '" + arguments[1] + "'", "help", console);
   return runHelpCommand(arguments.empty() ? "" : arguments[0], console);
@@ -70,9 +82,9 @@ constexpr CommandRow kCommands[] = {
     {"verify", "--verify", verifyMain},
     {"help", "--help", helpMain},
     {"version", "--version", versionMain},
-    {"build", nullptr, nullptr},
-    {"extract", nullptr, nullptr},
-    {"index", nullptr, nullptr},
+    {"build", nullptr, buildMain},
+    {"extract", nullptr, extractMain},
+    {"index", nullptr, indexMain},
 };
 
 const CommandRow* findCommand(const std::string& word) {

@@ -7,13 +7,17 @@ namespace {
 const char kTopLevel[] =
     "Usage: otawrap COMMAND [ARGUMENTS]\n"
     "\n"
-    "Turns IAR raw firmware files into ZigBee OTA Upgrade files, signs them, and\n"
-    "inspects and verifies OTA files.\n"
+    "Turns IAR raw firmware and Intel HEX files into ZigBee OTA Upgrade files,\n"
+    "builds OTA files from any payloads, signs them, and inspects, verifies,\n"
+    "extracts and indexes OTA files.\n"
     "\n"
     "Commands:\n"
-    "  convert INPUT [options]       raw firmware file -> OTA file\n"
+    "  convert INPUT [options]       raw firmware or Intel HEX file -> OTA file\n"
+    "  build --tag TAG=FILE ...      OTA file from any payloads\n"
     "  info FILE [--json]            header, sub-elements and checks of an OTA file\n"
     "  verify FILE KEY-OPTION        check the signature of an OTA file\n"
+    "  extract FILE [options]        sub-elements of an OTA file as files\n"
+    "  index FILE... [--url-prefix URL]   zigbee-herdsman OTA index entries\n"
     "  help [COMMAND]                this text, or the page of one command\n"
     "  version                       the version\n"
     "\n"
@@ -25,14 +29,15 @@ const char kTopLevel[] =
     "README.md describes it under \"Legacy command line\". A raw file named like a\n"
     "command is converted in that form as ./convert.\n"
     "\n"
-    "Exit codes: 0 success, 1 a check or the signature failed (info, verify),\n"
+    "Exit codes: 0 success, 1 a check or the signature failed (info, verify,\n"
+    "extract, index) or the tag is absent (extract),\n"
     "2 usage error, unreadable or invalid input, failed write.\n";
 
 const char kConvert[] =
     "Usage: otawrap convert INPUT [options]\n"
     "\n"
-    "Converts the raw firmware file INPUT into an OTA file named\n"
-    "MMMM-TTTT-VVVVVVVV.zigbee and prints the path it wrote.\n"
+    "Converts the raw firmware file or Intel HEX file INPUT (told by its content)\n"
+    "into an OTA file named MMMM-TTTT-VVVVVVVV.zigbee and prints the path it wrote.\n"
     "\n"
     "Options:\n"
     "  -o, --output-dir DIR          write into DIR, created with its parents when missing\n"
@@ -42,7 +47,12 @@ const char kConvert[] =
     "  -v, --file-version HEX        file version, 1 to 8 hex digits\n"
     "  -p, --platform NAME           QUILLDEV (default), MARSHDEV or FENBOARD, any case\n"
     "  -s, --credentials FILE        sign with the signer credentials in FILE\n"
+    "      --integrity-code          end with an image integrity code (not with -s)\n"
+    "      --tag TAG=FILE            add FILE's bytes as sub-element TAG (1 to 4 hex\n"
+    "                                digits) behind the image; repeatable, in order\n"
+    "      --input-format FORMAT     raw or ihex instead of telling by content\n"
     "  -n, --no-image                write the header only, without reading INPUT's image\n"
+    "      --stack-version HEX       ZigBee stack version, default 0002 (ZigBee PRO)\n"
     "      --header-string TEXT      OTA header string, at most 32 bytes\n"
     "      --security-credential-version N   0 to 255 (decimal, or 0x and hex)\n"
     "      --destination IEEE        upgrade file destination, 16 hex digits\n"
@@ -99,6 +109,74 @@ const char kVerify[] =
     "Exit codes: 0 valid, 1 a check or the signature failed, 2 usage error, bad key,\n"
     "unreadable file.\n";
 
+const char kBuild[] =
+    "Usage: otawrap build -m HEX -t HEX -v HEX (--tag TAG=FILE)... [options]\n"
+    "\n"
+    "Builds an OTA file holding the bytes of each FILE as a sub-element with its\n"
+    "TAG, in the order given, and prints the path it wrote (by default\n"
+    "MMMM-TTTT-VVVVVVVV.zigbee in the current directory). At most 64 MiB.\n"
+    "\n"
+    "Options:\n"
+    "  -m, --manufacturer HEX        manufacturer code, 1 to 4 hex digits (required)\n"
+    "  -t, --image-type HEX          image type, 1 to 4 hex digits (required)\n"
+    "  -v, --file-version HEX        file version, 1 to 8 hex digits (required)\n"
+    "      --tag TAG=FILE            a sub-element; TAG 1 to 4 hex digits, 0x optional,\n"
+    "                                not 0001-0003 (written by otawrap) nor 0005/0006\n"
+    "      --stack-version HEX       ZigBee stack version, default 0002 (ZigBee PRO)\n"
+    "  -s, --credentials FILE        sign with the signer credentials in FILE\n"
+    "      --integrity-code          end with an image integrity code (not with -s)\n"
+    "      --header-string TEXT      OTA header string, at most 32 bytes\n"
+    "      --security-credential-version N   0 to 255 (decimal, or 0x and hex)\n"
+    "      --destination IEEE        upgrade file destination, 16 hex digits\n"
+    "      --min-hw-version HEX      minimum hardware version (with --max-hw-version)\n"
+    "      --max-hw-version HEX      maximum hardware version (with --min-hw-version)\n"
+    "  -o, --output-dir DIR          write into DIR, created with its parents when missing\n"
+    "      --output FILE             write to FILE instead (not with --output-dir)\n"
+    "      --json                    print a JSON summary instead of the path\n"
+    "  -q, --quiet                   print nothing on success\n"
+    "  -h, --help                    this text\n"
+    "\n"
+    "Example: otawrap build -m 1234 -t 0101 -v 1 --tag 0=boot.bin --integrity-code\n"
+    "\n"
+    "Exit codes: 0 written, 2 usage error, unreadable payload, file too large,\n"
+    "failed write.\n";
+
+const char kExtract[] =
+    "Usage: otawrap extract FILE (--tag TAG --output OUT | --output-dir DIR)\n"
+    "\n"
+    "Writes the data of the first sub-element with tag TAG to OUT, or of every\n"
+    "sub-element to DIR/<index>-<tag>.bin (00-0000.bin, 01-F00D.bin, ...), and\n"
+    "prints the paths. A vendor header before the OTA file identifier is skipped.\n"
+    "\n"
+    "Options:\n"
+    "      --tag TAG                 the tag, 1 to 4 hex digits (0x optional)\n"
+    "      --output OUT              the file for the tag's data\n"
+    "  -o, --output-dir DIR          every sub-element into DIR, created when missing\n"
+    "  -q, --quiet                   print nothing on success\n"
+    "  -h, --help                    this text\n"
+    "\n"
+    "Example: otawrap extract 1234-0101-00000001.zigbee --output-dir parts\n"
+    "\n"
+    "Exit codes: 0 written, 1 no sub-element with the tag or an unsound sub-element\n"
+    "chain, 2 usage error, unreadable file, failed write.\n";
+
+const char kIndex[] =
+    "Usage: otawrap index FILE... [--url-prefix URL]\n"
+    "\n"
+    "Prints a JSON array with one zigbee-herdsman OTA index entry per file:\n"
+    "fileName, fileVersion, fileSize, url, imageType, manufacturerCode, sha512,\n"
+    "and otaHeaderString, hardwareVersionMin, hardwareVersionMax when present.\n"
+    "Every file must pass the checks of info.\n"
+    "\n"
+    "Options:\n"
+    "      --url-prefix URL          url is URL followed by the file name (default:\n"
+    "                                the path as given)\n"
+    "  -h, --help                    this text\n"
+    "\n"
+    "Example: otawrap index *.zigbee --url-prefix https://example.com/ota/\n"
+    "\n"
+    "Exit codes: 0 printed, 1 a file fails a check, 2 usage error, unreadable file.\n";
+
 const char kHelp[] =
     "Usage: otawrap help [COMMAND]\n"
     "\n"
@@ -123,7 +201,8 @@ struct Page {
 };
 
 constexpr Page kPages[] = {
-    {"convert", kConvert}, {"info", kInfo}, {"verify", kVerify},
+    {"convert", kConvert}, {"info", kInfo},     {"verify", kVerify},
+    {"build", kBuild},     {"extract", kExtract}, {"index", kIndex},
     {"help", kHelp},       {"version", kVersion},
 };
 

@@ -80,7 +80,7 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
   if (parsed.operands.size() < operands.count) {
     return std::string("missing ") + operands.name + " operand";
   }
-  if (parsed.operands.size() > operands.count) {
+  if (!operands.orMore && parsed.operands.size() > operands.count) {
     return "unexpected operand '" + parsed.operands[operands.count] + "'";
   }
   return "";

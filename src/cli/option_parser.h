@@ -33,8 +33,9 @@ struct ParsedArguments {
 };
 
 struct OperandRule {
-  std::size_t count;  // exactly this many operands
-  const char* name;   // how the usage names them, e.g. "FILE"
+  std::size_t count;    // exactly this many operands (at least, with orMore)
+  const char* name;     // how the usage names them, e.g. "FILE"
+  bool orMore = false;  // any number from count on
 };
 
 // Parses arguments[0..count) against specs. Returns an empty string on

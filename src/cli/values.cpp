@@ -1,6 +1,8 @@
 #include "cli/values.h"
 
 #include "codec/hex.h"
+#include "driver/file_system.h"
+#include "ota/builder.h"
 
 namespace otawrap {
 
@@ -26,6 +28,42 @@ std::string parseIdentifier(const std::string& option, const std::string& text, 
   if (parseHexNumber(text, maxDigits, value)) return "";
   return "invalid value '" + text + "' for " + option + ": 1 to " + std::to_string(maxDigits) +
          " hex digits expected";
+}
+
+std::string directoryPrefix(const std::string& directory) {
+  // cppcheck-suppress knownConditionTrueFalse ; one separator on POSIX, two on Windows
+  const bool ends = directory.back() == '/' || directory.back() == kPathSeparator;
+  return ends ? directory : directory + kPathSeparator;
+}
+
+std::string parseTag(const std::string& option, const std::string& text, std::uint16_t& tag) {
+  std::uint32_t value = 0;
+  if (!parseHexNumber(text, 4, value)) {
+    return "invalid tag '" + text + "' for " + option + ": 1 to 4 hex digits expected";
+  }
+  tag = static_cast<std::uint16_t>(value);
+  return "";
+}
+
+std::string parseTagFile(const std::string& option, const std::string& text, std::uint16_t& tag,
+                         std::string& path) {
+  const std::size_t equals = text.find('=');
+  if (equals == std::string::npos || equals + 1 == text.size()) {
+    return "invalid value '" + text + "' for " + option + ": TAG=FILE expected";
+  }
+  std::string error = parseTag(option, text.substr(0, equals), tag);
+  if (!error.empty()) return error;
+  path = text.substr(equals + 1);
+  const std::string name = "tag 0x" + hexUpper(tag, 4) + " for " + option;
+  switch (otaPayloadTagStatus(tag)) {
+    case OtaBuildStatus::reservedTag:
+      return name + " is written by otawrap itself (signature and certificate: --credentials;" +
+             " integrity code: --integrity-code)";
+    case OtaBuildStatus::unsupportedTag:
+      return name + " (crypto suite 2) is not supported yet";
+    default:
+      return "";
+  }
 }
 
 std::string parsePlatform(const std::string& option, const std::string& text,

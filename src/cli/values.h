@@ -14,6 +14,19 @@ namespace otawrap {
 std::string parseIdentifier(const std::string& option, const std::string& text, int maxDigits,
                             std::uint32_t& value);
 
+// An output directory as a prefix for file names: with the path separator
+// appended unless it ends with one ('/' counts everywhere). Not empty.
+std::string directoryPrefix(const std::string& directory);
+
+// A sub-element tag: 1 to 4 hex digits, optional "0x".
+std::string parseTag(const std::string& option, const std::string& text, std::uint16_t& tag);
+
+// TAG=FILE of a --tag option: a tag as above that the builder takes from the
+// user (not 0x0001..0x0003, written by otawrap itself, nor 0x0005/0x0006, not
+// supported yet) and a non-empty file name.
+std::string parseTagFile(const std::string& option, const std::string& text, std::uint16_t& tag,
+                         std::string& path);
+
 // QUILLDEV, MARSHDEV or FENBOARD in any case.
 std::string parsePlatform(const std::string& option, const std::string& text,
                           Platform& platform);

@@ -4,7 +4,7 @@
 
 #include "driver/file_system.h"
 #include "driver/output.h"
-#include "image/raw_reader.h"
+#include "ota/conversion.h"
 #include "ota/signed_file.h"
 
 namespace otawrap {
@@ -20,8 +20,13 @@ std::string directoryOf(const std::string& path) {
 
 }  // namespace
 
+OtaSeal runSeal(const RunSettings& settings) {
+  if (settings.signing) return OtaSeal::signature;
+  return settings.integrityCode ? OtaSeal::integrityCode : OtaSeal::none;
+}
+
 std::size_t runImageLimit(const RunSettings& settings) {
-  return kImageBufferSize - (settings.signing ? kOtaSignedTrailerSize : 0);
+  return kImageBufferSize - otaSealSize(runSeal(settings));
 }
 
 void runApplyHeaderFields(const HeaderFieldSettings& fields, OtaHeader& header) {
@@ -57,42 +62,45 @@ bool loadCredentials(const std::string& path, SignerCredentials& credentials, Pr
 }
 
 bool runBuildFile(RunContext& context, ByteSource* input, Problem& problem) {
-  OtaHeader& header = context.header;
-  ImageIdentifiers& ids = context.settings.identifiers;
-  runApplyHeaderFields(context.settings.headerFields, header);
-  header.manufacturerCode = ids.manufacturerCode;
-  header.imageType = ids.imageType;
-  header.fileVersion = ids.fileVersion;
-  context.position = otaHeaderSerialize(header, context.image.data());
+  const RunSettings& settings = context.settings;
+  OtaConversionRequest request;
+  request.header = context.header;
+  runApplyHeaderFields(settings.headerFields, request.header);
+  request.header.stackVersion = settings.stackVersion;
+  request.identifiers = settings.identifiers;
+  request.platform = settings.platform;
+  request.noImage = settings.noImage;
+  request.extraPayloads = context.extraPayloads;
+  request.seal = runSeal(settings);
+  request.credentials = &settings.credentials;
 
-  if (!context.settings.noImage) {
-    RawReader reader(*input);
-    std::size_t end = 0;
-    const ImageStatus status =
-        imageAppendUpgradeImage(reader, context.settings.platform, ids, context.image.data(),
-                                context.position, runImageLimit(context.settings), end);
-    if (status != ImageStatus::ok) {
-      problem = {imageFailure(status), "", context.settings.inputFileName, 0};
+  // Each extra sub-element adds its own room, so the image keeps the room it
+  // has always had. The builder's limit bounds the sum.
+  std::size_t capacity = kImageBufferSize;
+  for (const OtaPayload& payload : context.extraPayloads) {
+    if (payload.size > kOtaBuildMaxFileSize - kOtaSubElementHeadSize - capacity) {
+      problem = {Failure::fileTooLarge, "", "", 0};
       return false;
     }
-    header.manufacturerCode = ids.manufacturerCode;
-    header.imageType = ids.imageType;
-    header.fileVersion = ids.fileVersion;
-    header.totalImageSize += static_cast<std::uint32_t>(end - context.position);
-    context.position = end;
+    capacity += kOtaSubElementHeadSize + payload.size;
   }
+  context.image.resize(capacity);
 
-  if (context.settings.signing) {
-    const SignStatus status = otaSignedFileAppend(header, context.image.data(), context.position,
-                                                  context.settings.credentials);
-    if (status != SignStatus::ok) {
-      problem = {Failure::signingFailed, "", "", 0};
-      return false;
-    }
-    return true;
+  std::size_t size = 0;
+  const OtaConversionResult result =
+      otaConvert(request, input, context.image.data(), capacity, size);
+  if (result.image != ImageStatus::ok) {
+    problem = {imageFailure(result.image), "", settings.inputFileName, 0};
+    return false;
   }
-  // An unsigned file only needs its header brought up to date.
-  otaHeaderPatch(header, context.image.data());
+  if (result.build.status != OtaBuildStatus::ok) {
+    problem = {buildFailure(result.build.status), "a tag otawrap does not take from the user",
+               "", 0};
+    return false;
+  }
+  context.header = request.header;
+  context.settings.identifiers = request.identifiers;
+  context.position = size;
   return true;
 }
 
@@ -103,24 +111,28 @@ std::string runOutputPath(const RunContext& context) {
          outputFileName(header.manufacturerCode, header.imageType, header.fileVersion);
 }
 
-bool runWriteOutput(const RunContext& context, Problem& problem) {
-  const std::string path = runOutputPath(context);
+bool writeOutputFile(const std::string& path, const std::string& outputFile,
+                     const std::string& outputDirectory, const std::uint8_t* data,
+                     std::size_t size, Problem& problem) {
   if (path.size() >= kPathBufferSize) {
     problem = {Failure::outputPathTooLong, "", path, 0};
     return false;
   }
-  const std::string directory = context.settings.outputFile.empty()
-                                    ? context.settings.outputDirectory
-                                    : directoryOf(path);
+  const std::string directory = outputFile.empty() ? outputDirectory : directoryOf(path);
   const std::string name = path.substr(directory.size());
   errno = 0;
-  const char* error = outputWriteFile(directory, name, context.image.data(),
-                                      context.header.totalImageSize);
+  const char* error = outputWriteFile(directory, name, data, size);
   if (error == nullptr) return true;
   const int reason = errno;
   const bool opening = std::string(error) == "Unable to open output file";
   problem = {opening ? Failure::cannotOpenOutput : Failure::cannotWriteOutput, "", path, reason};
   return false;
+}
+
+bool runWriteOutput(const RunContext& context, Problem& problem) {
+  return writeOutputFile(runOutputPath(context), context.settings.outputFile,
+                         context.settings.outputDirectory, context.image.data(),
+                         context.header.totalImageSize, problem);
 }
 
 bool runConversion(RunContext& context, Problem& problem) {

@@ -7,12 +7,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli/header_options.h"
 #include "commands/failure.h"
 #include "image/assembly.h"
 #include "image/byte_source.h"
 #include "image/platform.h"
+#include "ota/builder.h"
 #include "ota/header.h"
 #include "sign/credentials.h"
 
@@ -34,22 +36,33 @@ struct RunSettings {
   std::string credentialsPath;  // the last -s path
   SignerCredentials credentials;  // loaded by the last -s
   HeaderFieldSettings headerFields;  // from the long options
+  // Only `convert` changes these two.
+  std::uint16_t stackVersion = kOtaStackVersion;
+  bool integrityCode = false;  // seal with an integrity code (never with signing)
 };
 
-// The whole output file is built here before it is written.
+// The upgrade image and everything before it fit this buffer, as they always
+// have; extra sub-elements get room of their own on top.
 inline constexpr std::size_t kImageBufferSize = 524288;
-using ImageBuffer = std::array<std::uint8_t, kImageBufferSize>;
 
 // All state of one run. Large: allocate it on the heap.
 struct RunContext {
   RunSettings settings{};
   OtaHeader header{};
-  ImageBuffer image{};
+  // The file is built here: kImageBufferSize bytes, grown by runBuildFile by
+  // what the extra sub-elements take.
+  std::vector<std::uint8_t> image = std::vector<std::uint8_t>(kImageBufferSize);
   std::size_t position = 0;  // end of the file built so far
+  // Sub-elements behind the upgrade image (convert --tag); their bytes belong
+  // to the caller and outlive the build.
+  std::vector<OtaPayload> extraPayloads;
 };
 
-// The room the unsigned file may take: the whole buffer, less what signing
-// will append when it is on.
+// The seal the settings ask for.
+OtaSeal runSeal(const RunSettings& settings);
+
+// The room the file without its extra sub-elements may take: the whole
+// buffer, less what the seal will append.
 std::size_t runImageLimit(const RunSettings& settings);
 
 // Sets the optional header fields of a header fresh from otaHeaderDefaults:
@@ -65,15 +78,25 @@ bool loadCredentials(const std::string& path, SignerCredentials& credentials, Pr
 bool runLoadCredentials(const std::string& path, RunSettings& settings, Problem& problem);
 
 // Builds the complete output file in context.image[0..position) from the
-// parsed settings (context.header fresh from otaHeaderDefaults): header with
-// its optional fields, upgrade image read from input (not used in no-image
-// mode, may then be nullptr), signature or header patch. False with problem
-// set on failure.
+// parsed settings (context.header fresh from otaHeaderDefaults) with the one
+// conversion core, otaConvert: header with its optional fields, upgrade image
+// read from input as a raw file (not used in no-image mode, may then be
+// nullptr), the extra payloads, then signature, integrity code or header
+// patch. False with problem set on failure (an image failure names the input
+// file; the caller may refine it, e.g. for Intel HEX text).
 bool runBuildFile(RunContext& context, ByteSource* input, Problem& problem);
 
 // The path the built file goes to: settings.outputFile, or the output
 // directory followed by the default name.
 std::string runOutputPath(const RunContext& context);
+
+// Writes data[0..size) to path, which is outputFile when that is given, else
+// outputDirectory (empty or ending with a separator) followed by a name.
+// False with problem set on failure; then nothing was written and an existing
+// file is untouched.
+bool writeOutputFile(const std::string& path, const std::string& outputFile,
+                     const std::string& outputDirectory, const std::uint8_t* data,
+                     std::size_t size, Problem& problem);
 
 // Writes the built file to runOutputPath. False with problem set on failure;
 // then nothing was written and an existing file is untouched.

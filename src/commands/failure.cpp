@@ -42,6 +42,22 @@ constexpr FailureText kTexts[] = {
     {Failure::invalidKey, nullptr, nullptr},
     {Failure::reportNotWritten, "Unable to write output", "cannot write to standard output"},
     {Failure::notAvailable, "Unknown command", "command {} is not yet available; see 'otawrap help'"},
+    {Failure::fileTooLarge, "Input image too large",
+     "the OTA file would be larger than the 64 MiB limit"},
+    {Failure::tagRefused, nullptr, nullptr},
+    {Failure::intelHexInvalid, "Unable to open input file", nullptr},
+    {Failure::inputIsOtaFile, "Unable to open input file",
+     "input file {} is already an OTA file; see 'otawrap info'"},
+    {Failure::inputIsElf, "Unable to open input file",
+     "input file {} is an ELF file; convert it to a raw binary or Intel HEX file first"},
+    {Failure::cannotReadPayload, "Unable to open input file", "cannot read payload file {}"},
+    {Failure::notOtaFile, "Unable to open input file",
+     "{} is not an OTA file: no OTA file identifier (0x0BEEF11E)"},
+    {Failure::unsoundOtaFile, nullptr, nullptr},
+    {Failure::tagNotFound, nullptr, nullptr},
+    {Failure::tooManySubElements, "Unable to open input file",
+     "{} has more than 1000 sub-elements, beyond what extract lists"},
+    {Failure::notIndexable, nullptr, nullptr},
 };
 
 const FailureText& textOf(Failure failure) {
@@ -66,6 +82,45 @@ Failure imageFailure(ImageStatus status) {
       break;
   }
   return Failure::imageTooLarge;
+}
+
+Failure buildFailure(OtaBuildStatus status) {
+  switch (status) {
+    case OtaBuildStatus::reservedTag:
+    case OtaBuildStatus::unsupportedTag:
+      return Failure::tagRefused;
+    case OtaBuildStatus::fileTooLarge:
+      return Failure::fileTooLarge;
+    case OtaBuildStatus::ok:
+    case OtaBuildStatus::missingCredentials:
+    case OtaBuildStatus::signatureFailed:
+      break;
+  }
+  return Failure::signingFailed;
+}
+
+const char* intelHexErrorText(IntelHexError error) {
+  switch (error) {
+    case IntelHexError::missingStartCode:
+      return "line does not start with ':'";
+    case IntelHexError::badHexDigit:
+      return "not a hexadecimal digit";
+    case IntelHexError::badRecordLength:
+      return "wrong record length";
+    case IntelHexError::checksumMismatch:
+      return "checksum mismatch";
+    case IntelHexError::unknownRecordType:
+      return "unknown record type";
+    case IntelHexError::dataAfterEndOfFile:
+      return "data after the end-of-file record";
+    case IntelHexError::missingEndOfFile:
+      return "no end-of-file record";
+    case IntelHexError::readFailed:
+      return "read failed";
+    case IntelHexError::none:
+      break;
+  }
+  return "";
 }
 
 const char* pointDecodeText(PointDecodeStatus status) {

@@ -13,6 +13,8 @@
 
 #include "ecc/point_decode.h"
 #include "image/assembly.h"
+#include "image/intel_hex.h"
+#include "ota/builder.h"
 #include "ota/reader.h"
 #include "ota/signature_check.h"
 #include "sign/credentials.h"
@@ -40,6 +42,17 @@ enum class Failure : std::uint8_t {
   invalidKey,           // detail holds the reason
   reportNotWritten,     // standard output refused the report
   notAvailable,         // a reserved command word; file holds it
+  fileTooLarge,         // the OTA file to write would pass the 64 MiB limit
+  tagRefused,           // a tag the builder refuses; detail holds the reason
+  intelHexInvalid,      // detail holds "<file>:<line>: <reason>"
+  inputIsOtaFile,       // convert's input is an OTA file already
+  inputIsElf,           // convert's input is an ELF file
+  cannotReadPayload,    // a --tag file
+  notOtaFile,           // no OTA file identifier anywhere in the file
+  unsoundOtaFile,       // a structural check failed; detail names it
+  tagNotFound,          // extract --tag: detail names the tag
+  tooManySubElements,   // extract: more than the reader lists
+  notIndexable,         // index: a check failed; detail names it
 };
 
 // One failure as it happened: what, on which file (may be empty) and the
@@ -75,6 +88,12 @@ Failure imageFailure(ImageStatus status);
 // Why a credentials file is invalid, naming the field: the detail of
 // invalidCredentials.
 std::string credentialsFaultText(const CredentialsFault& fault);
+
+// The failure for a build status other than ok.
+Failure buildFailure(OtaBuildStatus status);
+
+// The text of an Intel HEX error ("checksum mismatch", ...).
+const char* intelHexErrorText(IntelHexError error);
 
 // Why a public key could not be decoded; "" for ok.
 const char* pointDecodeText(PointDecodeStatus status);

@@ -139,8 +139,8 @@ TEST_F(Subcommands, FailuresNameTheFileAndLeaveNothingBehind) {
       {{"info"}, "otawrap: missing FILE operand\nTry 'otawrap info --help'.\n"},
       {{"help", "nope"}, "otawrap: no help for 'nope': not a command\nTry 'otawrap help --help'.\n"},
       {{"version", "x"}, "otawrap: unexpected operand 'x'\nTry 'otawrap version --help'.\n"},
-      {{"build", "x"}, "otawrap: command 'build' is not yet available; see 'otawrap help'\n"},
-      {{"index"}, "otawrap: command 'index' is not yet available; see 'otawrap help'\n"},
+      {{"build", "x"}, "otawrap: unexpected operand 'x'\nTry 'otawrap build --help'.\n"},
+      {{"index"}, "otawrap: missing FILE operand\nTry 'otawrap index --help'.\n"},
   };
   const std::vector<std::string> before = tree(dir_.path());
   for (const auto& c : cases) {
@@ -154,7 +154,8 @@ TEST_F(Subcommands, FailuresNameTheFileAndLeaveNothingBehind) {
 }
 
 TEST_F(Subcommands, HelpPagesAndTheLegacyFormBeside) {
-  for (const char* command : {"convert", "info", "verify", "help", "version"}) {
+  for (const char* command :
+       {"convert", "info", "verify", "help", "version", "build", "extract", "index"}) {
     SCOPED_TRACE(command);
     const ProcessResult page = otawrap(dir_, {command, "--help"});
     EXPECT_EQ(page.exitCode, 0);

@@ -1,0 +1,17 @@
+// The JSON summary convert and build print for the file they wrote.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace otawrap {
+
+// One JSON object and a newline: path, size, identifiers, header length,
+// platform (null when platform is nullptr), whether signed or sealed with an
+// integrity code, and the sub-elements (tag, offset, length) of
+// file[0..size).
+std::string writtenFileJson(const std::string& path, const std::uint8_t* file, std::size_t size,
+                            const char* platform, bool signedFile, bool integrityCode);
+
+}  // namespace otawrap

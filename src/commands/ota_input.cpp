@@ -1,0 +1,33 @@
+#include "commands/ota_input.h"
+
+#include "commands/input_file.h"
+#include "ota/payload_checks.h"
+
+namespace otawrap {
+
+bool readOtaInput(const std::string& path, OtaInput& input, Problem& problem) {
+  if (!readOtaFile(path, input.bytes, problem)) return false;
+  if (!otaFindFileStart(input.bytes.data(), input.bytes.size(), input.prefixLength)) {
+    problem = {Failure::notOtaFile, "", path, 0};
+    return false;
+  }
+  input.info = otaFileRead(input.file(), input.bytes.size() - input.prefixLength);
+  return true;
+}
+
+const OtaCheckId* firstFailedCheck(const OtaFileInfo& info, const OtaCheckId* ids,
+                                   std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    if (info.check(ids[i]).state == OtaCheckState::failed) return &ids[i];
+  }
+  return nullptr;
+}
+
+std::string failedCheckText(const std::string& path, const OtaFileInfo& info, OtaCheckId id) {
+  const OtaCheck& check = info.check(id);
+  std::string text = "file '" + path + "': " + otaCheckName(id) + " failed";
+  if (check.reason != nullptr) text += std::string(": ") + check.reason;
+  return text;
+}
+
+}  // namespace otawrap

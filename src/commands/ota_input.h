@@ -1,0 +1,34 @@
+// An OTA file read for extract and index: the whole file (64 MiB at most),
+// where the OTA file starts behind a vendor header, and what the reader made
+// of the rest.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "commands/failure.h"
+#include "ota/reader.h"
+
+namespace otawrap {
+
+struct OtaInput {
+  std::vector<std::uint8_t> bytes;  // the whole file
+  std::size_t prefixLength = 0;     // bytes before the OTA file identifier
+  OtaFileInfo info{};               // of bytes[prefixLength..)
+  const std::uint8_t* file() const { return bytes.data() + prefixLength; }
+};
+
+// Reads path into input. False with problem set when it cannot be read, is
+// too large, or holds no OTA file identifier (notOtaFile).
+bool readOtaInput(const std::string& path, OtaInput& input, Problem& problem);
+
+// The first check that failed among those named, or nullptr.
+const OtaCheckId* firstFailedCheck(const OtaFileInfo& info, const OtaCheckId* ids,
+                                   std::size_t count);
+
+// "file 'NAME': CHECK failed: REASON" for a failed check.
+std::string failedCheckText(const std::string& path, const OtaFileInfo& info, OtaCheckId id);
+
+}  // namespace otawrap
