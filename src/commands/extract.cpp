@@ -1,5 +1,6 @@
 #include "commands/extract.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "codec/hex.h"
@@ -19,7 +20,16 @@ const std::uint8_t* dataOf(const OtaInput& input, const OtaSubElement& element) 
   return input.file() + element.offset + kOtaSubElementHeadSize;
 }
 
-// Writes every sub-element; on failure removes what this run wrote.
+bool fileExists(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  static_cast<void>(std::fclose(file));  // opened for reading only
+  return true;
+}
+
+// Writes every sub-element into new files; on failure removes what this run
+// wrote. A name that is taken already stops the run before anything is
+// written, so a failure never costs an existing file.
 bool extractAll(const ExtractOptions& options, const OtaInput& input,
                 std::vector<std::string>& written, Problem& problem) {
   const OtaFileInfo& info = input.info;
@@ -31,6 +41,14 @@ bool extractAll(const ExtractOptions& options, const OtaInput& input,
   if (!fsCreateDirectories(options.outputDirectory, osError)) {
     problem = {Failure::cannotCreateDirectory, "", options.outputDirectory, osError};
     return false;
+  }
+  for (std::size_t i = 0; i < info.subElements.size(); ++i) {
+    const std::string path =
+        options.outputDirectory + otaSubElementFileName(i, info.subElements[i].tag);
+    if (fileExists(path)) {
+      problem = {Failure::outputExists, "", path, 0};
+      return false;
+    }
   }
   for (std::size_t i = 0; i < info.subElements.size(); ++i) {
     const OtaSubElement& element = info.subElements[i];

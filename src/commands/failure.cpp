@@ -58,6 +58,8 @@ constexpr FailureText kTexts[] = {
     {Failure::tooManySubElements, "Unable to open input file",
      "{} has more than 1000 sub-elements, beyond what extract lists"},
     {Failure::notIndexable, nullptr, nullptr},
+    {Failure::outputExists, "Unable to open output file",
+     "output file {} exists; extract into a new or empty directory"},
 };
 
 const FailureText& textOf(Failure failure) {

@@ -53,6 +53,7 @@ enum class Failure : std::uint8_t {
   tagNotFound,          // extract --tag: detail names the tag
   tooManySubElements,   // extract: more than the reader lists
   notIndexable,         // index: a check failed; detail names it
+  outputExists,         // extract --output-dir never replaces a file
 };
 
 // One failure as it happened: what, on which file (may be empty) and the

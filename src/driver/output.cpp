@@ -2,20 +2,10 @@
 
 #include <cstdio>
 
+#include "codec/hex.h"
 #include "driver/file_system.h"
 
 namespace otawrap {
-
-namespace {
-
-void appendHex(std::uint32_t value, int digits, std::string& out) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  for (int i = digits - 1; i >= 0; --i) {
-    out += kDigits[(value >> (4 * i)) & 0xF];
-  }
-}
-
-}  // namespace
 
 std::string outputFileName(std::uint16_t manufacturerCode, std::uint16_t imageType,
                            std::uint32_t fileVersion) {
@@ -23,19 +13,19 @@ std::string outputFileName(std::uint16_t manufacturerCode, std::uint16_t imageTy
   if (manufacturerCode == 0xFFFF) {
     name += '*';
   } else {
-    appendHex(manufacturerCode, 4, name);
+    name += hexUpper(manufacturerCode, 4);
   }
   name += '-';
   if (imageType == 0xFFFF) {
     name += '*';
   } else {
-    appendHex(imageType, 4, name);
+    name += hexUpper(imageType, 4);
   }
   name += '-';
   if (fileVersion == 0xFFFFFFFF) {
     name += '*';
   } else {
-    appendHex(fileVersion, 8, name);
+    name += hexUpper(fileVersion, 8);
   }
   name += ".zigbee";
   return name;

@@ -330,6 +330,8 @@ TEST_F(Toolkit, RefusalsNameTheFileExitAsDocumentedAndWriteNothing) {
   writeText("open.hex", ":0100000001FE\n");
   writeText("later.hex", ":00000001FF\n:0100000001FE\n");
   std::filesystem::create_directory(dir_.file("d"));
+  std::filesystem::create_directory(dir_.file("kept"));
+  write("kept/00-0000.bin", {9});
   const std::string kBuild = "Try 'otawrap build --help'.\n";
   const std::string kExtract = "Try 'otawrap extract --help'.\n";
   const std::vector<std::string> kIds = {"build", "-m1", "-t1", "-v1"};
@@ -408,6 +410,9 @@ TEST_F(Toolkit, RefusalsNameTheFileExitAsDocumentedAndWriteNothing) {
       {{"extract", "ok.ota", "--tag", "0", "--output", "x", "-o", "d"}, 2,
        "otawrap: --output-dir extracts every sub-element; not with --tag or --output\n" +
            kExtract},
+      {{"extract", "ok.ota", "-o", "kept"}, 2,
+       "otawrap: output file 'kept/00-0000.bin' exists; extract into a new or empty "
+       "directory\n"},
       {{"index", "ok.ota", "cut.ota"}, 1,
        "otawrap: file 'cut.ota': total image size failed: total image size differs from the "
        "file size\n"},
