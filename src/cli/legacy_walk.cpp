@@ -120,19 +120,7 @@ CommandLineOutcome applyOption(const char* argument, RunSettings& settings, Prob
 const char* usageText() { return kUsageText; }
 
 std::uint32_t hexOptionValue(const char* argument, int digitCount) {
-  const char* p = argument + 2;
-  while (*p == ' ') {
-    ++p;
-  }
-  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
-    p += 2;
-  }
-  std::uint32_t value = 0;
-  for (int j = 0; j < digitCount && p[j] != '\0' && p[j] != ' '; ++j) {
-    const int digit = hexDigit(p[j]);  // a non-hex character counts as 0
-    value |= static_cast<std::uint32_t>(digit < 0 ? 0 : digit) << (4 * (digitCount - 1 - j));
-  }
-  return value;
+  return parseLaxLeftAlignedHex(argument + 2, digitCount);
 }
 
 CommandLineOutcome parseCommandLine(int argc, const char* const* argv, RunSettings& settings,

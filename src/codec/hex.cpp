@@ -24,6 +24,22 @@ bool parseHexNumber(std::string_view text, int maxDigits, std::uint32_t& value) 
   return true;
 }
 
+std::uint32_t parseLaxLeftAlignedHex(const char* text, int digitCount) {
+  const char* p = text;
+  while (*p == ' ') {
+    ++p;
+  }
+  if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
+    p += 2;
+  }
+  std::uint32_t value = 0;
+  for (int j = 0; j < digitCount && p[j] != '\0' && p[j] != ' '; ++j) {
+    const int digit = hexDigit(p[j]);
+    value |= static_cast<std::uint32_t>(digit < 0 ? 0 : digit) << (4 * (digitCount - 1 - j));
+  }
+  return value;
+}
+
 bool parseHexOctets(std::string_view text, std::string& octets) {
   text = withoutHexPrefix(text);
   if (text.size() % 2 != 0) return false;

@@ -23,6 +23,13 @@ constexpr int hexDigit(char c) {
 // at most 8).
 bool parseHexNumber(std::string_view text, int maxDigits, std::uint32_t& value);
 
+// The legacy command line's lax value: skips leading spaces and one "0x" or
+// "0X", then reads up to digitCount (4 or 8) characters of text (zero
+// terminated), stopping at a space or the end. Digit j goes to bits
+// 4*(digitCount-1-j), so short values are left-aligned ("1" gives 0x1000 for
+// 4 digits); a character that is not a hex digit counts as 0. Never fails.
+std::uint32_t parseLaxLeftAlignedHex(const char* text, int digitCount);
+
 // The hex digits of text, two per octet, most significant first, after an
 // optional "0x" or "0X". False for an odd count or a non-hex character; the
 // octets are then unspecified.

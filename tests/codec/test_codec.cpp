@@ -49,6 +49,21 @@ TEST(Hex, NumbersAreStrict) {
   }
 }
 
+TEST(Hex, LaxLeftAlignedValuesNeverFail) {
+  const struct {
+    const char* text;
+    int digits;
+    std::uint32_t value;
+  } cases[] = {
+      {"1", 4, 0x1000},      {"100B", 4, 0x100B},        {"  0x12", 4, 0x1200},
+      {"12345", 4, 0x1234},  {"1G2", 4, 0x1020},         {"12 34", 4, 0x1200},
+      {"", 8, 0},            {"0x", 8, 0},               {"ABCDEF01", 8, 0xABCDEF01},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(parseLaxLeftAlignedHex(c.text, c.digits), c.value) << c.text;
+  }
+}
+
 TEST(Hex, OctetsAndEncoders) {
   std::string octets;
   ASSERT_TRUE(parseHexOctets("0x00aBff", octets));
