@@ -21,6 +21,7 @@
 #include "image/byte_source.h"
 #include "ota/header.h"
 #include "ota/reader.h"
+#include "report/check_texts.h"
 #include "support/fuzz_check.h"
 
 namespace {
@@ -60,10 +61,10 @@ void checkReport(const OtaFileInfo& info, std::size_t size) {
               "check state");
     if (check.state == OtaCheckState::failed) {
       anyFailed = true;
-      fuzzCheck(check.reason != nullptr, "a failed check gives its reason");
+      fuzzCheck(*otaReasonText(check.reason) != 0, "a failed check gives its reason");
     }
     if (check.state == OtaCheckState::passed) {
-      fuzzCheck(check.reason == nullptr, "a passed check gives no reason");
+      fuzzCheck(check.reason == OtaReason::none, "a passed check gives no reason");
     }
   }
   fuzzCheck(info.check(OtaCheckId::signatureVerification).state == OtaCheckState::notRun,

@@ -148,15 +148,15 @@ OtaCheck signatureCheckReport(SignatureCheckStatus status) {
     case SignatureCheckStatus::passed:
       return OtaCheck::passed();
     case SignatureCheckStatus::notSigned:
-      return OtaCheck::failed("the file is not signed");
+      return OtaCheck::failed(OtaReason::fileNotSigned);
     case SignatureCheckStatus::notLast:
-      return OtaCheck::failed("the signature is not the last sub-element of the file");
+      return OtaCheck::failed(OtaReason::signatureNotLastOfFile);
     case SignatureCheckStatus::fileTooLarge:
-      return OtaCheck::failed("file too large to hash");
+      return OtaCheck::failed(OtaReason::fileTooLargeToHash);
     case SignatureCheckStatus::mismatch:
       break;
   }
-  return OtaCheck::failed("the signature does not match the key");
+  return OtaCheck::failed(OtaReason::signatureMismatch);
 }
 
 std::string credentialsFaultText(const CredentialsFault& fault) {

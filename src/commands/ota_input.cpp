@@ -2,6 +2,7 @@
 
 #include "commands/input_file.h"
 #include "ota/payload_checks.h"
+#include "report/check_texts.h"
 
 namespace otawrap {
 
@@ -26,7 +27,7 @@ const OtaCheckId* firstFailedCheck(const OtaFileInfo& info, const OtaCheckId* id
 std::string failedCheckText(const std::string& path, const OtaFileInfo& info, OtaCheckId id) {
   const OtaCheck& check = info.check(id);
   std::string text = "file '" + path + "': " + otaCheckName(id) + " failed";
-  if (check.reason != nullptr) text += std::string(": ") + check.reason;
+  if (check.reason != OtaReason::none) text += std::string(": ") + otaReasonText(check.reason);
   return text;
 }
 

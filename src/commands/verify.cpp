@@ -9,6 +9,7 @@
 #include "ecc/point_decode.h"
 #include "ota/reader.h"
 #include "ota/signature_check.h"
+#include "report/check_texts.h"
 #include "report/info_report.h"
 #include "sign/ecdsa_verify.h"
 #include "sign/ecqv.h"
@@ -68,7 +69,7 @@ std::optional<AffinePoint> signerKey(const std::uint8_t* file, const OtaFileInfo
   }
   AffinePoint publicKey{};
   if (ecqvPublicKeyReconstruct(certificate, key.point, publicKey) != EcqvStatus::ok) {
-    failure = OtaCheck::failed("the certificate does not give a public key under this CA key");
+    failure = OtaCheck::failed(OtaReason::certificateNotUnderCaKey);
     return std::nullopt;
   }
   return publicKey;
@@ -84,7 +85,7 @@ OtaCheck unverifiableReason(const OtaFileInfo& info, const OtaCheck& check) {
     return signatureCheckReport(SignatureCheckStatus::notLast);
   }
   if (info.firstSuite2Signature) {
-    return OtaCheck::failed("crypto suite 2 signatures cannot be verified yet");
+    return OtaCheck::failed(OtaReason::suite2NotVerifiable);
   }
   return check;
 }
@@ -125,7 +126,8 @@ int runVerifyCommand(const VerifyOptions& options, Console console) {
     console.out << infoFormatText(info, options.file);
     if (publicKey) console.out << "Public key: " << keyText(*publicKey) << '\n';
     console.out << (verified ? std::string("Signature: ok\n")
-                             : std::string("Signature: FAILED (") + check.reason + ")\n");
+                             : std::string("Signature: FAILED (") +
+                                   otaReasonText(check.reason) + ")\n");
   }
   return finishOutput(console,
                       verified && otaFileChecksPass(info) ? kExitSuccess : kExitCheckFailed);

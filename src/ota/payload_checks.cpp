@@ -42,7 +42,7 @@ bool otaExemptForeignPayload(const std::uint8_t* file, OtaFileInfo& info, bool f
       otaImageCarriesPreamble(file, *info.firstUpgradeImage, info.header)) {
     return false;
   }
-  const OtaCheck exempt = OtaCheck::notApplicable(kOtaForeignPayloadReason);
+  const OtaCheck exempt = OtaCheck::notApplicable(OtaReason::foreignPayload);
   info.check(OtaCheckId::imagePreamble) = exempt;
   info.check(OtaCheckId::imageCrc) = exempt;
   info.imageCrcOffset = 0;

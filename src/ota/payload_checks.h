@@ -30,8 +30,8 @@ bool otaImageCarriesPreamble(const std::uint8_t* file, const OtaSubElement& elem
 
 // The first upgrade image decides: when it does not carry the preamble and
 // the checks are not forced (a platform named by the user), imagePreamble
-// and imageCrc become notApplicable with the reason "payload without the
-// image preamble", and the function returns true; otherwise it changes
+// and imageCrc become notApplicable with the reason foreignPayload, and the
+// function returns true; otherwise it changes
 // nothing and returns false. Files without an upgrade image keep the
 // reader's verdicts. otaFileRead calls it before running the image checks.
 bool otaExemptForeignPayload(const std::uint8_t* file, OtaFileInfo& info, bool forced);

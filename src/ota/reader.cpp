@@ -59,16 +59,14 @@ void readHeader(const std::uint8_t* file, std::size_t size, OtaFileInfo& info) {
 
 OtaCheck checkHeaderLength(const OtaFileInfo& info) {
   if (!info.headerComplete) {
-    return OtaCheck::failed("file shorter than the 56-byte header", kOtaHeaderBaseLength, info.fileSize);
+    return OtaCheck::failed(OtaReason::shorterThanHeader, kOtaHeaderBaseLength, info.fileSize);
   }
   const std::uint16_t expected = otaHeaderLengthFor(info.header.fieldControl);
   if (info.header.headerLength != expected) {
-    return OtaCheck::failed("header length does not match the field-control bits", expected,
-                  info.header.headerLength);
+    return OtaCheck::failed(OtaReason::headerLengthMismatch, expected, info.header.headerLength);
   }
   if (info.header.headerLength > info.fileSize) {
-    return OtaCheck::failed("header runs past the end of the file", info.header.headerLength,
-                  info.fileSize);
+    return OtaCheck::failed(OtaReason::headerPastEnd, info.header.headerLength, info.fileSize);
   }
   return kPassed;
 }
@@ -93,18 +91,17 @@ OtaCheck walkSubElements(const std::uint8_t* file, OtaFileInfo& info) {
   const std::size_t size = info.fileSize;
   const std::size_t start = info.header.headerLength;
   if (!info.headerComplete || start < kOtaHeaderBaseLength || start > size) {
-    return OtaCheck::failed("no sub-elements: header length outside the file");
+    return OtaCheck::failed(OtaReason::headerLengthOutsideFile);
   }
   std::size_t at = start;
   while (at < size) {
     if (size - at < kOtaSubElementHeadSize) {
-      return OtaCheck::failed("sub-element head cut short by the end of the file", at + kOtaSubElementHeadSize,
-                    size);
+      return OtaCheck::failed(OtaReason::subElementHeadCut, at + kOtaSubElementHeadSize, size);
     }
     const std::uint16_t tag = loadLittle16(file + at);
     const std::uint32_t length = loadLittle32(file + at + 2);
     if (length > size - at - kOtaSubElementHeadSize) {
-      return OtaCheck::failed("sub-element runs past the end of the file",
+      return OtaCheck::failed(OtaReason::subElementPastEnd,
                     std::uint64_t{at} + kOtaSubElementHeadSize + length, size);
     }
     const OtaSubElement element{tag, at, length};
@@ -120,9 +117,9 @@ OtaCheck walkSubElements(const std::uint8_t* file, OtaFileInfo& info) {
 
 // Why the image checks do not apply: a broken chain may have hidden the image.
 OtaCheck noUpgradeImage(const OtaFileInfo& info) {
-  return OtaCheck::notApplicable(info.check(OtaCheckId::subElementChain).state == OtaCheckState::passed
-                           ? "no upgrade image"
-                           : "no complete upgrade image");
+  const bool chainWhole = info.check(OtaCheckId::subElementChain).state == OtaCheckState::passed;
+  return OtaCheck::notApplicable(chainWhole ? OtaReason::noUpgradeImage
+                                            : OtaReason::noCompleteUpgradeImage);
 }
 
 const OtaSubElement* upgradeImage(const OtaFileInfo& info) {
@@ -135,26 +132,26 @@ OtaCheck checkPreamble(const std::uint8_t* file, const OtaFileInfo& info) {
     return noUpgradeImage(info);
   }
   if (image->length < kImagePreambleEnd) {
-    return OtaCheck::failed("upgrade image shorter than its preamble", kImagePreambleEnd, image->length);
+    return OtaCheck::failed(OtaReason::imageShorterThanPreamble, kImagePreambleEnd, image->length);
   }
   const std::uint8_t* data = file + image->offset + kOtaSubElementHeadSize;
   const OtaHeader& h = info.header;
   const std::uint32_t length = loadLittle32(data + kImageLengthOffset);
   if (length != image->length) {
-    return OtaCheck::failed("preamble length differs from the sub-element length", image->length, length);
+    return OtaCheck::failed(OtaReason::preambleLengthMismatch, image->length, length);
   }
   const std::uint16_t manufacturer = loadLittle16(data + kImageManufacturerOffset);
   if (manufacturer != h.manufacturerCode) {
-    return OtaCheck::failedHex("preamble manufacturer code differs from the header", h.manufacturerCode,
+    return OtaCheck::failedHex(OtaReason::preambleManufacturerMismatch, h.manufacturerCode,
                   manufacturer);
   }
   const std::uint16_t imageType = loadLittle16(data + kImageTypeOffset);
   if (imageType != h.imageType) {
-    return OtaCheck::failedHex("preamble image type differs from the header", h.imageType, imageType);
+    return OtaCheck::failedHex(OtaReason::preambleImageTypeMismatch, h.imageType, imageType);
   }
   const std::uint32_t version = loadLittle32(data + kImageFileVersionOffset);
   if (version != h.fileVersion) {
-    return OtaCheck::failedHex("preamble file version differs from the header", h.fileVersion, version);
+    return OtaCheck::failedHex(OtaReason::preambleFileVersionMismatch, h.fileVersion, version);
   }
   return kPassed;
 }
@@ -176,7 +173,7 @@ OtaCheck checkCrc(const std::uint8_t* file, const OtaReadOptions& options, OtaFi
   std::uint32_t furthest = 0;
   for (std::size_t i = 0; i < count; ++i) furthest = std::max(furthest, offsets[i]);
   if (length < std::size_t{furthest} + 4) {
-    return OtaCheck::failed("upgrade image too short for its CRC", furthest + 4, length);
+    return OtaCheck::failed(OtaReason::imageTooShortForCrc, furthest + 4, length);
   }
   std::uint16_t computed = 0;
   for (std::size_t i = 0; i < count; ++i) {
@@ -188,39 +185,39 @@ OtaCheck checkCrc(const std::uint8_t* file, const OtaReadOptions& options, OtaFi
     }
   }
   if (!options.platformGiven) {
-    return OtaCheck::failed("image CRC matches at neither offset 0x88 nor 0");
+    return OtaCheck::failed(OtaReason::crcMatchesNeitherOffset);
   }
-  return OtaCheck::failedHex(named == 0 ? "image CRC at offset 0 does not match"
-                                        : "image CRC at offset 0x88 does not match",
+  return OtaCheck::failedHex(named == 0 ? OtaReason::crcMismatchAtZero
+                                        : OtaReason::crcMismatchAt0x88,
                              computed, loadLittle16(data + named));
 }
 
 OtaCheck checkSignatureLayout(const OtaFileInfo& info) {
   if (!info.firstSignature && !info.firstCertificate) {
-    return OtaCheck::notApplicable("unsigned file");
+    return OtaCheck::notApplicable(OtaReason::unsignedFile);
   }
   if (!info.firstSignature) {
-    return OtaCheck::failed("certificate without a signature");
+    return OtaCheck::failed(OtaReason::certificateWithoutSignature);
   }
   const OtaSubElement& last = *info.lastSubElement;
   if (last.tag == kOtaTagIntegrityCode) {
     // Both seals: the last one is checked, the other reported.
-    return OtaCheck::notApplicable("the integrity code is last and is checked instead");
+    return OtaCheck::notApplicable(OtaReason::integrityCodeCheckedInstead);
   }
   if (last.tag != kOtaTagSignature) {
-    return OtaCheck::failed("signature is not the last sub-element");
+    return OtaCheck::failed(OtaReason::signatureNotLast);
   }
   const std::uint32_t signatureLength = kOtaSignatureSubElementSize - kOtaSubElementHeadSize;
   if (last.length != signatureLength) {
-    return OtaCheck::failed("signature length is not 50", signatureLength, last.length);
+    return OtaCheck::failed(OtaReason::signatureLengthNot50, signatureLength, last.length);
   }
   if (!info.beforeLastSubElement || info.beforeLastSubElement->tag != kOtaTagCertificate) {
-    return OtaCheck::failed("no certificate right before the signature");
+    return OtaCheck::failed(OtaReason::noCertificateBeforeSignature);
   }
   const std::uint32_t certificateLength =
       kOtaCertificateSubElementSize - kOtaSubElementHeadSize;
   if (info.beforeLastSubElement->length != certificateLength) {
-    return OtaCheck::failed("certificate length is not 48", certificateLength,
+    return OtaCheck::failed(OtaReason::certificateLengthNot48, certificateLength,
                   info.beforeLastSubElement->length);
   }
   return kPassed;
@@ -230,35 +227,36 @@ OtaCheck checkIntegrityCode(const std::uint8_t* file, const OtaFileInfo& info) {
   const IntegrityCodeCheck check = otaIntegrityCodeCheck(file, info);
   switch (check.status) {
     case IntegrityCodeStatus::absent:
-      return OtaCheck::notApplicable("no integrity code");
+      return OtaCheck::notApplicable(OtaReason::noIntegrityCode);
     case IntegrityCodeStatus::passed:
       return kPassed;
     case IntegrityCodeStatus::notLast:
       if (info.check(OtaCheckId::signatureLayout).state == OtaCheckState::passed) {
-        return OtaCheck::notApplicable("the signature is last and is checked instead");
+        return OtaCheck::notApplicable(OtaReason::signatureCheckedInstead);
       }
-      return OtaCheck::failed("integrity code is not the last sub-element");
+      return OtaCheck::failed(OtaReason::integrityCodeNotLast);
     case IntegrityCodeStatus::badLength:
-      return OtaCheck::failed("integrity code length is not 16", 16, info.firstIntegrityCode->length);
+      return OtaCheck::failed(OtaReason::integrityCodeLengthNot16, 16,
+                              info.firstIntegrityCode->length);
     case IntegrityCodeStatus::tooLarge:
-      return OtaCheck::failed("file too large to hash");
+      return OtaCheck::failed(OtaReason::fileTooLargeToHash);
     case IntegrityCodeStatus::mismatch:
       break;
   }
-  return OtaCheck::failed("integrity code differs from the AES-MMO hash of the file");
+  return OtaCheck::failed(OtaReason::integrityCodeMismatch);
 }
 
 OtaCheck checkSuite2Layout(const OtaFileInfo& info) {
   switch (otaSuite2SignatureLayout(info)) {
     case Suite2Layout::absent:
-      return OtaCheck::notApplicable("no crypto suite 2 signature");
+      return OtaCheck::notApplicable(OtaReason::noSuite2Signature);
     case Suite2Layout::wellFormed:
       return kPassed;
     case Suite2Layout::malformed:
       break;
   }
   return OtaCheck::failed(
-      "not a certificate of 74 bytes, then a signature of 80 bytes, at the end of the file");
+      OtaReason::suite2LayoutMalformed);
 }
 
 }  // namespace
@@ -276,10 +274,11 @@ OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size, const OtaRea
   }
 
   if (size < 4) {
-    info.check(OtaCheckId::fileIdentifier) = OtaCheck::failed("file shorter than the identifier", 4, size);
+    info.check(OtaCheckId::fileIdentifier) =
+        OtaCheck::failed(OtaReason::shorterThanIdentifier, 4, size);
   } else if (loadLittle32(file) != kOtaFileIdentifier) {
     info.check(OtaCheckId::fileIdentifier) =
-        OtaCheck::failedHex("not the OTA file identifier", kOtaFileIdentifier, loadLittle32(file));
+        OtaCheck::failedHex(OtaReason::notOtaIdentifier, kOtaFileIdentifier, loadLittle32(file));
   }
 
   if (info.headerComplete) {
@@ -287,10 +286,10 @@ OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size, const OtaRea
   }
   info.check(OtaCheckId::headerLength) = checkHeaderLength(info);
   if (!info.headerComplete) {
-    info.check(OtaCheckId::totalImageSize) = OtaCheck::failed("no complete header");
+    info.check(OtaCheckId::totalImageSize) = OtaCheck::failed(OtaReason::noCompleteHeader);
   } else if (info.header.totalImageSize != size) {
     info.check(OtaCheckId::totalImageSize) =
-        OtaCheck::failed("total image size differs from the file size", size, info.header.totalImageSize);
+        OtaCheck::failed(OtaReason::totalSizeMismatch, size, info.header.totalImageSize);
   }
   info.check(OtaCheckId::subElementChain) = walkSubElements(file, info);
   if (!otaExemptForeignPayload(file, info, options.platformGiven)) {
@@ -298,13 +297,13 @@ OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size, const OtaRea
     info.check(OtaCheckId::imageCrc) = checkCrc(file, options, info);
   }
   info.check(OtaCheckId::signatureLayout) = checkSignatureLayout(info);
-  info.check(OtaCheckId::signatureVerification) = OtaCheck::notRun("not asked for");
+  info.check(OtaCheckId::signatureVerification) = OtaCheck::notRun(OtaReason::notAskedFor);
   info.check(OtaCheckId::integrityCode) = checkIntegrityCode(file, info);
   const OtaCheck suite2 = checkSuite2Layout(info);
   info.check(OtaCheckId::suite2SignatureLayout) = suite2;
   info.check(OtaCheckId::suite2SignatureVerification) =
-      suite2.state == OtaCheckState::passed ? OtaCheck::notSupported("not supported")
-                                            : OtaCheck::notRun("no crypto suite 2 signature");
+      suite2.state == OtaCheckState::passed ? OtaCheck::notSupported(OtaReason::notSupported)
+                                            : OtaCheck::notRun(OtaReason::noSuite2Signature);
   return info;
 }
 
@@ -320,34 +319,6 @@ OtaFileInfo otaFileLocateAndRead(const std::uint8_t* data, std::size_t size,
 bool otaFileChecksPass(const OtaFileInfo& info) {
   return std::none_of(info.checks.begin(), info.checks.end(),
                       [](const OtaCheck& c) { return c.state == OtaCheckState::failed; });
-}
-
-const char* otaCheckName(OtaCheckId id) {
-  switch (id) {
-    case OtaCheckId::fileIdentifier:
-      return "file identifier";
-    case OtaCheckId::headerLength:
-      return "header length";
-    case OtaCheckId::totalImageSize:
-      return "total image size";
-    case OtaCheckId::subElementChain:
-      return "sub-element chain";
-    case OtaCheckId::imagePreamble:
-      return "image preamble";
-    case OtaCheckId::imageCrc:
-      return "image CRC";
-    case OtaCheckId::signatureLayout:
-      return "signature layout";
-    case OtaCheckId::signatureVerification:
-      return "signature verification";
-    case OtaCheckId::integrityCode:
-      return "integrity code";
-    case OtaCheckId::suite2SignatureLayout:
-      return "crypto suite 2 signature layout";
-    case OtaCheckId::suite2SignatureVerification:
-      return "crypto suite 2 signature verification";
-  }
-  return "unknown";
 }
 
 }  // namespace otawrap

@@ -40,36 +40,94 @@ enum class OtaCheckState : std::uint8_t {
   notSupported,   // there is something to check that this tool cannot; counts as passing
 };
 
+// Why a check failed, does not apply or was not run; the command layer owns
+// the text of each (report/check_texts.h).
+enum class OtaReason : std::uint8_t {
+  none,  // passed
+  // fileIdentifier
+  shorterThanIdentifier,
+  notOtaIdentifier,
+  // headerLength, totalImageSize
+  shorterThanHeader,
+  headerLengthMismatch,
+  headerPastEnd,
+  noCompleteHeader,
+  totalSizeMismatch,
+  // subElementChain
+  headerLengthOutsideFile,
+  subElementHeadCut,
+  subElementPastEnd,
+  // imagePreamble, imageCrc
+  noUpgradeImage,
+  noCompleteUpgradeImage,
+  foreignPayload,  // an upgrade image without the image preamble
+  imageShorterThanPreamble,
+  preambleLengthMismatch,
+  preambleManufacturerMismatch,
+  preambleImageTypeMismatch,
+  preambleFileVersionMismatch,
+  imageTooShortForCrc,
+  crcMatchesNeitherOffset,
+  crcMismatchAtZero,
+  crcMismatchAt0x88,
+  // signatureLayout
+  unsignedFile,
+  certificateWithoutSignature,
+  integrityCodeCheckedInstead,
+  signatureNotLast,
+  signatureLengthNot50,
+  noCertificateBeforeSignature,
+  certificateLengthNot48,
+  // integrityCode
+  noIntegrityCode,
+  signatureCheckedInstead,
+  integrityCodeNotLast,
+  integrityCodeLengthNot16,
+  fileTooLargeToHash,  // also signatureVerification
+  integrityCodeMismatch,
+  // suite 2
+  noSuite2Signature,
+  suite2LayoutMalformed,
+  notSupported,
+  // signatureVerification
+  notAskedFor,
+  fileNotSigned,
+  signatureNotLastOfFile,
+  signatureMismatch,
+  certificateNotUnderCaKey,
+  suite2NotVerifiable,
+};
+
 struct OtaCheck {
   OtaCheckState state;
-  const char* reason;  // why it failed or does not apply; nullptr when passed
-  bool hasValues;      // expected and found hold the numbers behind a failure
-  bool hexValues;      // they are identifiers, best shown in hexadecimal
+  OtaReason reason;  // why it failed or does not apply; none when passed
+  bool hasValues;    // expected and found hold the numbers behind a failure
+  bool hexValues;    // they are identifiers, best shown in hexadecimal
   std::uint64_t expected;
   std::uint64_t found;
 
   static constexpr OtaCheck passed() {
-    return {OtaCheckState::passed, nullptr, false, false, 0, 0};
+    return {OtaCheckState::passed, OtaReason::none, false, false, 0, 0};
   }
-  static constexpr OtaCheck failed(const char* why) {
+  static constexpr OtaCheck failed(OtaReason why) {
     return {OtaCheckState::failed, why, false, false, 0, 0};
   }
-  static constexpr OtaCheck failed(const char* why, std::uint64_t expectedValue,
+  static constexpr OtaCheck failed(OtaReason why, std::uint64_t expectedValue,
                                    std::uint64_t foundValue) {
     return {OtaCheckState::failed, why, true, false, expectedValue, foundValue};
   }
   // The same, with identifiers that read best in hexadecimal.
-  static constexpr OtaCheck failedHex(const char* why, std::uint64_t expectedValue,
+  static constexpr OtaCheck failedHex(OtaReason why, std::uint64_t expectedValue,
                                       std::uint64_t foundValue) {
     return {OtaCheckState::failed, why, true, true, expectedValue, foundValue};
   }
-  static constexpr OtaCheck notApplicable(const char* why) {
+  static constexpr OtaCheck notApplicable(OtaReason why) {
     return {OtaCheckState::notApplicable, why, false, false, 0, 0};
   }
-  static constexpr OtaCheck notRun(const char* why) {
+  static constexpr OtaCheck notRun(OtaReason why) {
     return {OtaCheckState::notRun, why, false, false, 0, 0};
   }
-  static constexpr OtaCheck notSupported(const char* why) {
+  static constexpr OtaCheck notSupported(OtaReason why) {
     return {OtaCheckState::notSupported, why, false, false, 0, 0};
   }
 };
@@ -123,9 +181,6 @@ struct OtaFileInfo {
   const OtaCheck& check(OtaCheckId id) const { return checks[static_cast<std::size_t>(id)]; }
 };
 
-// Why the image checks do not apply to an upgrade image without the preamble.
-inline constexpr const char* kOtaForeignPayloadReason = "payload without the image preamble";
-
 struct OtaReadOptions {
   // A platform named by the user: the image preamble and CRC checks apply to
   // the first upgrade image whatever it holds, and the CRC is looked for only
@@ -150,8 +205,5 @@ OtaFileInfo otaFileLocateAndRead(const std::uint8_t* data, std::size_t size,
 
 // True when no check has failed.
 bool otaFileChecksPass(const OtaFileInfo& info);
-
-// The short name of a check ("file identifier", ...).
-const char* otaCheckName(OtaCheckId id);
 
 }  // namespace otawrap

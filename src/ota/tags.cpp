@@ -28,28 +28,4 @@ OtaTagKind otaTagKind(std::uint16_t tag) {
   }
 }
 
-const char* otaTagKindName(OtaTagKind kind) {
-  switch (kind) {
-    case OtaTagKind::upgradeImage:
-      return "upgrade image";
-    case OtaTagKind::signatureSuite1:
-      return "ECDSA signature (crypto suite 1)";
-    case OtaTagKind::certificateSuite1:
-      return "ECDSA signing certificate (crypto suite 1)";
-    case OtaTagKind::integrityCode:
-      return "image integrity code";
-    case OtaTagKind::pictureData:
-      return "picture data";
-    case OtaTagKind::signatureSuite2:
-      return "ECDSA signature (crypto suite 2)";
-    case OtaTagKind::certificateSuite2:
-      return "ECDSA signing certificate (crypto suite 2)";
-    case OtaTagKind::manufacturerSpecific:
-      return "manufacturer specific";
-    case OtaTagKind::unknown:
-      break;
-  }
-  return "unknown";
-}
-
 }  // namespace otawrap

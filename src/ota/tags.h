@@ -1,5 +1,6 @@
 // Sub-element tags of the ZigBee OTA Upgrade file: every standard tag, the
-// manufacturer-specific range, and their names. Pure lookups; nothing fails.
+// manufacturer-specific range, and the kind of each. Pure lookups; nothing
+// fails. Their names are the command layer's (report/check_texts.h).
 #pragma once
 
 #include <cstdint>
@@ -28,9 +29,5 @@ enum class OtaTagKind : std::uint8_t {
 };
 
 OtaTagKind otaTagKind(std::uint16_t tag);
-
-// "upgrade image", "ECDSA signature (crypto suite 1)", ..., "manufacturer
-// specific", "unknown". Never nullptr.
-const char* otaTagKindName(OtaTagKind kind);
 
 }  // namespace otawrap

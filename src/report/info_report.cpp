@@ -7,6 +7,7 @@
 
 #include "codec/hex.h"
 #include "ota/tags.h"
+#include "report/check_texts.h"
 #include "report/json_writer.h"
 
 namespace otawrap {
@@ -220,14 +221,14 @@ std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName)
       // The state says it all.
     } else if (c.state == OtaCheckState::failed) {
       out += ": ";
-      out += c.reason;
+      out += otaReasonText(c.reason);
       if (c.hasValues) {
         out += " (expected " + checkValue(c, c.expected) + ", found " + checkValue(c, c.found) +
                ")";
       }
     } else {
       out += " (";
-      out += c.reason;
+      out += otaReasonText(c.reason);
       out += ")";
     }
     out += '\n';
@@ -305,9 +306,9 @@ std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName)
     json.string(otaCheckName(id));
     json.key("result");
     json.string(stateName(c.state).json);
-    if (c.reason != nullptr) {
+    if (c.reason != OtaReason::none) {
       json.key("reason");
-      json.string(c.reason);
+      json.string(otaReasonText(c.reason));
     }
     if (c.hasValues) {
       json.key("expected");

@@ -12,7 +12,7 @@ namespace otawrap {
 // Human-readable: the file and its whole size, the vendor prefix when there
 // is one, every header field with its name and value (the optional ones the
 // field control announces), the listed sub-elements (tag, name from
-// ota/tags.h, offset from the OTA file identifier, length) and a line with how
+// report/check_texts.h, offset from the OTA file identifier, length) and a line with how
 // many more there are, and each check as "ok", "FAILED: <reason>", "not
 // applicable (<reason>)" or "not supported". Checks left notRun are not shown. Control characters in the file name are escaped
 // (\n, \x1B, ...). Ends with a newline.

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "commands/failure.h"
+#include "report/check_texts.h"
 
 namespace otawrap {
 namespace {
@@ -38,11 +39,11 @@ TEST(FailureMessages, EachFailureHasItsTextAndOkHasNone) {
        "public key is not a point of order n"},
       {legacyMessage({Failure::signingFailed, "", "", 0}),
        "Unable to generate signature"},
-      {signatureCheckReport(SignatureCheckStatus::notSigned).reason,
+      {otaReasonText(signatureCheckReport(SignatureCheckStatus::notSigned).reason),
        "the file is not signed"},
-      {signatureCheckReport(SignatureCheckStatus::notLast).reason,
+      {otaReasonText(signatureCheckReport(SignatureCheckStatus::notLast).reason),
        "the signature is not the last sub-element of the file"},
-      {signatureCheckReport(SignatureCheckStatus::fileTooLarge).reason,
+      {otaReasonText(signatureCheckReport(SignatureCheckStatus::fileTooLarge).reason),
        "file too large to hash"},
       {credentialsFaultText({CredentialsDefect::notHexDigit, CredentialsField::privateKey}),
        "'Device Private Key:' holds a character that is not a hex digit"},
@@ -57,7 +58,7 @@ TEST(FailureMessages, EachFailureHasItsTextAndOkHasNone) {
       {legacyMessage({Failure::invalidCredentials, "detail", "k.txt", 0}), "Invalid certificate"},
       {commandMessage({Failure::invalidCredentials, "detail", "k.txt", 0}),
        "credentials file 'k.txt': detail"},
-      {signatureCheckReport(SignatureCheckStatus::mismatch).reason,
+      {otaReasonText(signatureCheckReport(SignatureCheckStatus::mismatch).reason),
        "the signature does not match the key"},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
@@ -68,10 +69,10 @@ TEST(FailureMessages, EachFailureHasItsTextAndOkHasNone) {
 TEST(FailureMessages, SignatureCheckReportPassesOnlyAPassedCheck) {
   const OtaCheck passed = signatureCheckReport(SignatureCheckStatus::passed);
   EXPECT_EQ(passed.state, OtaCheckState::passed);
-  EXPECT_EQ(passed.reason, nullptr);
+  EXPECT_EQ(passed.reason, OtaReason::none);
   const OtaCheck failed = signatureCheckReport(SignatureCheckStatus::mismatch);
   EXPECT_EQ(failed.state, OtaCheckState::failed);
-  EXPECT_STREQ(failed.reason, "the signature does not match the key");
+  EXPECT_STREQ(otaReasonText(failed.reason), "the signature does not match the key");
   EXPECT_FALSE(failed.hasValues);
 }
 

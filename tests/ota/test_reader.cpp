@@ -10,6 +10,7 @@
 
 #include "ota/ota_file_builder.h"
 #include "ota/reader.h"
+#include "report/check_texts.h"
 #include "support/openssl_hash.h"
 
 namespace otawrap {
@@ -49,7 +50,7 @@ std::string states(const OtaFileInfo& info) {
 // The first failed check's reason, or "".
 std::string firstFailure(const OtaFileInfo& info) {
   for (const OtaCheck& c : info.checks) {
-    if (c.state == OtaCheckState::failed) return c.reason;
+    if (c.state == OtaCheckState::failed) return otaReasonText(c.reason);
   }
   return "";
 }
@@ -298,7 +299,7 @@ TEST(OtaReader, EveryKindOfOtaFile) {
     EXPECT_EQ(otaFileChecksPass(info), std::string(c.failure).empty());
     const OtaCheck& preamble = info.check(OtaCheckId::imagePreamble);
     if (preamble.state == OtaCheckState::notApplicable && info.firstUpgradeImage) {
-      EXPECT_STREQ(preamble.reason, "payload without the image preamble");
+      EXPECT_STREQ(otaReasonText(preamble.reason), "payload without the image preamble");
     }
   }
 }
@@ -511,10 +512,11 @@ TEST(OtaReader, RandomCorruptionsStayInBounds) {
 TEST(OtaReader, ImageChecksSayWhetherTheChainCouldHideTheImage) {
   Bytes cut = imageFile();
   cut.pop_back();
-  EXPECT_STREQ(readExact(cut).check(OtaCheckId::imagePreamble).reason,
+  EXPECT_STREQ(otaReasonText(readExact(cut).check(OtaCheckId::imagePreamble).reason),
                "no complete upgrade image");
-  EXPECT_STREQ(readExact(cut).check(OtaCheckId::imageCrc).reason, "no complete upgrade image");
-  EXPECT_STREQ(readExact(builtOtaFile({})).check(OtaCheckId::imagePreamble).reason,
+  EXPECT_STREQ(otaReasonText(readExact(cut).check(OtaCheckId::imageCrc).reason),
+               "no complete upgrade image");
+  EXPECT_STREQ(otaReasonText(readExact(builtOtaFile({})).check(OtaCheckId::imagePreamble).reason),
                "no upgrade image");
 }
 

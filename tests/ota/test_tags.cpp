@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ota/tags.h"
+#include "report/check_texts.h"
 
 namespace otawrap {
 namespace {
