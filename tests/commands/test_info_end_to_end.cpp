@@ -58,7 +58,7 @@ TEST(InfoEndToEnd, HelpAndVersion) {
   const ProcessResult help = otawrap(dir, {"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_EQ(otawrap(dir, {"help"}).output, help.output);
-  for (const char* text : {"convert INPUT", "info FILE [--json]", "verify FILE", "help [COMMAND]",
+  for (const char* text : {"convert INPUT", "info FILE [options]", "verify FILE", "help [COMMAND]",
                            "version", "legacy command line", "./convert"}) {
     EXPECT_NE(help.output.find(text), std::string::npos) << text;
   }
