@@ -64,7 +64,9 @@ bool convert(RunContext& context, bool createDirectory, Problem& problem) {
   FileSource input;
   if (!settings.noImage) {
     errno = 0;
-    if (!input.open(settings.inputFileName.c_str())) {
+    // A directory is refused here on every platform (POSIX would open it and
+    // fail on the first read).
+    if (fsIsDirectory(settings.inputFileName) || !input.open(settings.inputFileName.c_str())) {
       problem = {Failure::cannotOpenInput, "", settings.inputFileName, errno};
       return false;
     }

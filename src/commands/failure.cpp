@@ -1,6 +1,9 @@
 #include "commands/failure.h"
 
+#include <cerrno>
 #include <cstring>
+
+#include "driver/file_system.h"
 
 namespace otawrap {
 
@@ -129,6 +132,26 @@ std::string legacyMessage(const Problem& problem) {
   return text != nullptr ? text : problem.detail;
 }
 
+namespace {
+
+// The system's reason to print. A directory where a file was expected is
+// "Is a directory" on every platform: Windows says "Permission denied" when
+// opening it, or nothing after a failed rename onto it.
+int reasonOf(const Problem& problem) {
+  switch (problem.failure) {
+    case Failure::cannotOpenInput:
+    case Failure::inputReadFailed:
+    case Failure::cannotOpenCredentials:
+    case Failure::cannotOpenOutput:
+    case Failure::cannotWriteOutput:
+      return fsIsDirectory(problem.file) ? EISDIR : problem.osError;
+    default:
+      return problem.osError;
+  }
+}
+
+}  // namespace
+
 std::string commandMessage(const Problem& problem) {
   const char* pattern = textOf(problem.failure).command;
   std::string message = pattern != nullptr ? pattern : problem.detail;
@@ -138,9 +161,10 @@ std::string commandMessage(const Problem& problem) {
     const std::size_t detailAt = message.find('%');
     if (detailAt != std::string::npos) message.replace(detailAt, 1, problem.detail);
   }
-  if (problem.osError != 0) {
+  const int reason = reasonOf(problem);
+  if (reason != 0) {
     message += ": ";
-    message += std::strerror(problem.osError);
+    message += std::strerror(reason);
   }
   return message;
 }

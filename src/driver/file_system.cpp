@@ -10,6 +10,7 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#include <fcntl.h>
 #include <io.h>
 #include <process.h>
 #include <windows.h>
@@ -254,7 +255,22 @@ bool fsCreateDirectories(const std::string& directory, int& osError) {
     }
   }
   osError = 0;
-  return directory.empty() || isDirectory(directory);
+  return directory.empty() || fsIsDirectory(directory);
+}
+
+bool fsIsDirectory(const std::string& path) {
+  // Checked without its trailing separators: the Windows C runtime's stat
+  // fails on a directory's path that ends in one.
+  std::string whole = path;
+  while (whole.size() > 1 && isSeparator(whole.back())) whole.pop_back();
+  return !whole.empty() && isDirectory(whole);
+}
+
+void fsBinaryStandardStreams() {
+#ifdef _WIN32
+  static_cast<void>(_setmode(_fileno(stdout), _O_BINARY));
+  static_cast<void>(_setmode(_fileno(stderr), _O_BINARY));
+#endif
 }
 
 bool fsNameAllowed(const std::string& name) {

@@ -49,6 +49,15 @@ void fsRemove(const std::string& path);
 // directory afterwards; else false with osError set to errno.
 bool fsCreateDirectories(const std::string& directory, int& osError);
 
+// True when path names an existing directory (a trailing separator is
+// allowed).
+bool fsIsDirectory(const std::string& path);
+
+// Switches standard output and error to binary mode, so that "\n" is written
+// as LF alone: on Windows they start in text mode (LF becomes CR LF). Call it
+// before anything is written. No-op elsewhere.
+void fsBinaryStandardStreams();
+
 // False when this platform cannot hold name as a file name (on Windows any
 // of * ? " < > | :); always true elsewhere.
 bool fsNameAllowed(const std::string& name);
