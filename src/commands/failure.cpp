@@ -1,7 +1,6 @@
 #include "commands/failure.h"
 
 #include <cerrno>
-#include <cstring>
 
 #include "driver/file_system.h"
 
@@ -164,7 +163,7 @@ std::string commandMessage(const Problem& problem) {
   const int reason = reasonOf(problem);
   if (reason != 0) {
     message += ": ";
-    message += std::strerror(reason);
+    message += fsErrorText(reason);
   }
   return message;
 }

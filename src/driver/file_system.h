@@ -53,6 +53,13 @@ bool fsCreateDirectories(const std::string& directory, int& osError);
 // allowed).
 bool fsIsDirectory(const std::string& path);
 
+// The text of a system error number, the same on every platform for the
+// reasons a command reports about files (the GNU C library's wording; the
+// Windows C runtime words some differently, e.g. "Filename too long"); other
+// numbers get the C runtime's strerror, valid until its next call. Never
+// nullptr.
+const char* fsErrorText(int error);
+
 // Switches standard output and error to binary mode, so that "\n" is written
 // as LF alone: on Windows they start in text mode (LF becomes CR LF). Call it
 // before anything is written. No-op elsewhere.
