@@ -382,6 +382,7 @@ void subcommandCases(CaseWriter& w, const std::vector<Signer>& signers,
        {"convert", kIn + "no-such.raw", "-n", "-m", "1", "-t", "2", "-v", "3", "-o", "out"},
        "path"},
       {"sub-convert-end-of-options", {"convert", "-o", "out", "--", in}, "path"},
+      {"sub-convert-star", {"convert", in, "-o", "out", "-m", "FFFF"}, "star"},
       // Usage errors, one of each kind.
       {"sub-usage-no-operand", {"convert"}, "same"},
       {"sub-usage-two-operands", {"convert", in, in}, "same"},

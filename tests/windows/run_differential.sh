@@ -143,6 +143,8 @@ while read -r n number name expectation; do
     [ "$(cat "$w.rc")" = 2 ] || report "$what: Windows exit $(cat "$w.rc"), expected 2"
     if [ ! -s "$w.err" ]; then  # the legacy form's message
       [ "$(cat "$w.out")" = "Error: Unable to open output file" ] || report "$what: Windows printed $(head -c 200 "$w.out")"
+    else  # a command's message names the file it cannot create
+      grep -qE "^otawrap: cannot create a file named '[^']*\*[^']*'" "$w.err" || report "$what: Windows said $(head -c 200 "$w.err")"
     fi
     continue
   fi
