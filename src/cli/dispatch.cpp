@@ -94,6 +94,11 @@ const CommandRow* findCommand(const std::string& word) {
   return nullptr;
 }
 
+// The row argv[1] selects; nullptr for the legacy form.
+const CommandRow* selectedCommand(int argc, const char* const* argv) {
+  return argc >= 2 ? findCommand(argv[1]) : nullptr;
+}
+
 // "-h" or "--help" among the options (before any "--").
 bool asksForHelp(const Arguments& arguments) {
   for (const std::string& a : arguments) {
@@ -107,7 +112,7 @@ bool asksForHelp(const Arguments& arguments) {
 
 int runOtawrap(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   const Console console{out, err};
-  const CommandRow* command = argc >= 2 ? findCommand(argv[1]) : nullptr;
+  const CommandRow* command = selectedCommand(argc, argv);
   if (command == nullptr) {
     return runLegacy(argc, argv, console);
   }
@@ -119,6 +124,10 @@ int runOtawrap(int argc, const char* const* argv, std::ostream& out, std::ostrea
     return runHelpCommand(command->name, console);
   }
   return command->main(arguments, console);
+}
+
+bool isLegacyCommandLine(int argc, const char* const* argv) {
+  return selectedCommand(argc, argv) == nullptr;
 }
 
 }  // namespace otawrap

@@ -10,4 +10,9 @@ namespace otawrap {
 // and every report go to out; subcommand errors go to err.
 int runOtawrap(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
 
+// True when runOtawrap would take argv[0..argc) as the legacy form (the first
+// argument names no subcommand or alias), whose output keeps the platform's
+// text mode.
+bool isLegacyCommandLine(int argc, const char* const* argv);
+
 }  // namespace otawrap

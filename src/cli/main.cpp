@@ -1,6 +1,12 @@
-// Process entry: hands the arguments to the dispatcher.
+// Process entry: hands the arguments to the dispatcher. The subcommands write
+// LF line ends on every platform; the legacy form keeps the platform's text
+// mode (CR LF under Windows), as it always has.
 #include <iostream>
 
 #include "cli/dispatch.h"
+#include "driver/file_system.h"
 
-int main(int argc, char** argv) { return otawrap::runOtawrap(argc, argv, std::cout, std::cerr); }
+int main(int argc, char** argv) {
+  if (!otawrap::isLegacyCommandLine(argc, argv)) otawrap::fsBinaryStandardStreams();
+  return otawrap::runOtawrap(argc, argv, std::cout, std::cerr);
+}

@@ -42,6 +42,12 @@ bool buildFromInput(RunContext& context, InputFormatChoice choice, Problem& prob
   const RunSettings& settings = context.settings;
   if (settings.noImage) return runBuildFile(context, nullptr, problem);
   FileSource file;
+  // A directory is refused here on every platform (POSIX would open it and
+  // fail on the first read).
+  if (fsIsDirectory(settings.inputFileName)) {
+    problem = {Failure::cannotOpenInput, "", settings.inputFileName, EISDIR};
+    return false;
+  }
   errno = 0;
   if (!file.open(settings.inputFileName.c_str())) {
     problem = {Failure::cannotOpenInput, "", settings.inputFileName, errno};

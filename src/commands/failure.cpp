@@ -1,6 +1,8 @@
 #include "commands/failure.h"
 
-#include <cstring>
+#include <cerrno>
+
+#include "driver/file_system.h"
 
 namespace otawrap {
 
@@ -186,6 +188,26 @@ std::string legacyMessage(const Problem& problem) {
   return text != nullptr ? text : problem.detail;
 }
 
+namespace {
+
+// The system's reason to print. A directory where a file was expected is
+// "Is a directory" on every platform: Windows says "Permission denied" when
+// opening it, or nothing after a failed rename onto it.
+int reasonOf(const Problem& problem) {
+  switch (problem.failure) {
+    case Failure::cannotOpenInput:
+    case Failure::inputReadFailed:
+    case Failure::cannotOpenCredentials:
+    case Failure::cannotOpenOutput:
+    case Failure::cannotWriteOutput:
+      return fsIsDirectory(problem.file) ? EISDIR : problem.osError;
+    default:
+      return problem.osError;
+  }
+}
+
+}  // namespace
+
 std::string commandMessage(const Problem& problem) {
   const char* pattern = textOf(problem.failure).command;
   std::string message = pattern != nullptr ? pattern : problem.detail;
@@ -195,9 +217,10 @@ std::string commandMessage(const Problem& problem) {
     const std::size_t detailAt = message.find('%');
     if (detailAt != std::string::npos) message.replace(detailAt, 1, problem.detail);
   }
-  if (problem.osError != 0) {
+  const int reason = reasonOf(problem);
+  if (reason != 0) {
     message += ": ";
-    message += std::strerror(problem.osError);
+    message += fsErrorText(reason);
   }
   return message;
 }

@@ -10,6 +10,7 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#include <fcntl.h>
 #include <io.h>
 #include <process.h>
 #include <windows.h>
@@ -254,7 +255,52 @@ bool fsCreateDirectories(const std::string& directory, int& osError) {
     }
   }
   osError = 0;
-  return directory.empty() || isDirectory(directory);
+  return directory.empty() || fsIsDirectory(directory);
+}
+
+bool fsIsDirectory(const std::string& path) {
+  // Checked without its trailing separators: the Windows C runtime's stat
+  // fails on a directory's path that ends in one.
+  std::string whole = path;
+  while (whole.size() > 1 && isSeparator(whole.back())) whole.pop_back();
+  return !whole.empty() && isDirectory(whole);
+}
+
+const char* fsErrorText(int error) {
+  struct ErrorText {
+    int error;
+    const char* text;
+  };
+  // The GNU C library's texts; a driver test compares them with its strerror.
+  static const ErrorText kTexts[] = {
+      {EPERM, "Operation not permitted"},
+      {ENOENT, "No such file or directory"},
+      {EIO, "Input/output error"},
+      {ENOMEM, "Cannot allocate memory"},
+      {EACCES, "Permission denied"},
+      {EBUSY, "Device or resource busy"},
+      {EEXIST, "File exists"},
+      {EXDEV, "Invalid cross-device link"},
+      {ENOTDIR, "Not a directory"},
+      {EISDIR, "Is a directory"},
+      {EINVAL, "Invalid argument"},
+      {EMFILE, "Too many open files"},
+      {EFBIG, "File too large"},
+      {ENOSPC, "No space left on device"},
+      {EROFS, "Read-only file system"},
+      {ENAMETOOLONG, "File name too long"},
+  };
+  for (const ErrorText& entry : kTexts) {
+    if (entry.error == error) return entry.text;
+  }
+  return std::strerror(error);
+}
+
+void fsBinaryStandardStreams() {
+#ifdef _WIN32
+  static_cast<void>(_setmode(_fileno(stdout), _O_BINARY));
+  static_cast<void>(_setmode(_fileno(stderr), _O_BINARY));
+#endif
 }
 
 bool fsNameAllowed(const std::string& name) {

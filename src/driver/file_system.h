@@ -49,6 +49,22 @@ void fsRemove(const std::string& path);
 // directory afterwards; else false with osError set to errno.
 bool fsCreateDirectories(const std::string& directory, int& osError);
 
+// True when path names an existing directory (a trailing separator is
+// allowed).
+bool fsIsDirectory(const std::string& path);
+
+// The text of a system error number, the same on every platform for the
+// reasons a command reports about files (the GNU C library's wording; the
+// Windows C runtime words some differently, e.g. "Filename too long"); other
+// numbers get the C runtime's strerror, valid until its next call. Never
+// nullptr.
+const char* fsErrorText(int error);
+
+// Switches standard output and error to binary mode, so that "\n" is written
+// as LF alone: on Windows they start in text mode (LF becomes CR LF). Call it
+// before anything is written. No-op elsewhere.
+void fsBinaryStandardStreams();
+
 // False when this platform cannot hold name as a file name (on Windows any
 // of * ? " < > | :); always true elsewhere.
 bool fsNameAllowed(const std::string& name);

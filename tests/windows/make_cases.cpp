@@ -6,11 +6,12 @@
 // directory <dir>/run/<side>/<case>/, which starts with an empty out/. Input
 // paths are relative to that directory. The argument "@output" stands for the
 // one file the case has written into out/ (see run_differential.sh).
-// Expectations: "same" (identical files, messages and exit codes; output
-// lines end in CR LF under Windows), "path" (the same, except that a path the
-// step prints has '\' for '/' under Windows) or "star" (the Linux build writes
-// a name with '*', which Windows cannot create: the Windows build must fail
-// with no file left).
+// Expectations: "same" (identical files, messages and exit codes, byte for
+// byte), "usage" (the same, except that the legacy usage text the step prints
+// ends its lines in CR LF under Windows), "path" (the same, except that a path
+// the step prints has '\' for its last '/' under Windows, escaped as "\\" in
+// JSON) or "star" (the Linux build writes a name with '*', which Windows
+// cannot create: the Windows build must fail with no file left).
 //
 //   otawrap_make_windows_cases DIR
 #include <array>
@@ -20,6 +21,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "ota/ota_file_builder.h"
@@ -169,7 +171,8 @@ void conversionCases(CaseWriter& w, const std::vector<Signer>& signers,
   }
 }
 
-// Names with '*' (identifier all ones): written on Linux, impossible on Windows.
+// Names with '*' (identifier all ones): written on Linux, impossible on
+// Windows.
 void starNameCases(CaseWriter& w) {
   const std::string input = w.input("star.raw", raw(77, 1000, 0x100B, 0x0042, 0x00010203, false));
   w.step("star-manufacturer", {input, "-oout", "-mFFFF"}, "star");
@@ -223,14 +226,17 @@ void legacyErrorCases(CaseWriter& w, const std::vector<Signer>& signers) {
       {"hw-version-bad", {good, "-oout", "--min-hw-version", "12345", "--max-hw-version", "1"}},
       {"hw-version-half", {good, "-oout", "--min-hw-version", "1"}},
       {"hw-version-order", {good, "-oout", "--min-hw-version", "2", "--max-hw-version", "1"}},
-      // UTF-8 beyond any Windows ANSI code page, in an argument and a file name.
+      // UTF-8 beyond any Windows ANSI code page, in an argument and a file
+      // name.
       {"utf8-header-string", {good, "-oout", "--header-string", u8"caf\u00e9 \u2603 \u4e2d"}},
       {"utf8-file-name",
        {w.input(u8"snow-\u2603.raw", otawrap::test::readFileBytes(w.dir() + "/in/good.raw")),
         u8"-oout-\u00e9"}},
       {"utf8-output-dir", {good, u8"-oout-\u00e9"}},
   };
-  for (const auto& c : cases) w.step(c.first, c.second);
+  for (const auto& c : cases) {
+    w.step(c.first, c.second, c.first.compare(0, 6, "usage-") == 0 ? "usage" : "same");
+  }
 
   // Credentials files: each way to be invalid, and the size limit.
   const std::string valid = otawrap::test::generateCredentials(11).text();
@@ -253,12 +259,12 @@ void legacyErrorCases(CaseWriter& w, const std::vector<Signer>& signers) {
     w.step("credentials-" + c.first, {good, "-oout", "-s" + path});
     w.step("credentials-" + c.first, {"--verify", kIn + "no-such.zigbee", "-s" + path});
   }
-  // TODO(merge): enable once the credentials file is read in binary mode; until
-  // then Windows reads CR LF as LF and accepts this 1,024-byte file.
-  // std::string crlf;
-  // for (char c : valid) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  // w.step("credentials-limit-crlf", {good, "-oout", "-s" + w.input("credentials-limit-crlf.txt",
-  //        crlf + std::string(1024 - crlf.size(), ' '))});
+  // 1,024 bytes with CR LF line ends: one over the limit on every platform.
+  std::string crlf;
+  for (char c : valid) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  w.step("credentials-limit-crlf", {good, "-oout",
+                                    "-s" + w.input("credentials-limit-crlf.txt",
+                                                   crlf + std::string(1024 - crlf.size(), ' '))});
 }
 
 // --info and --verify on hand-built OTA files, and their argument errors.
@@ -326,6 +332,135 @@ void inspectionCases(CaseWriter& w, const std::string& caKeyHex) {
   for (const auto& c : cases) w.step(c.first, c.second);
 }
 
+// The subcommands: convert's outputs and options, its usage and input errors
+// (those with the system's reason included), info and verify in both forms,
+// help and version. Their output is LF-only on every platform.
+void subcommandCases(CaseWriter& w, const std::vector<Signer>& signers,
+                     const std::string& caKeyHex) {
+  const std::string in = w.input("sub.raw", raw(21, 5000, 0x100B, 0x0042, 0x00010203, true));
+  const std::string signer = signers[0].path;
+  const std::string dir = kIn.substr(0, kIn.size() - 1);  // a directory, not a file
+  const std::vector<std::tuple<std::string, Args, const char*>> cases = {
+      // Outputs: the default name in the working directory, -o creating its
+      // parents, --output, --json, -q.
+      {"sub-convert-default", {"convert", in}, "same"},
+      {"sub-convert-dir-parents", {"convert", in, "-o", "out/a/b"}, "path"},
+      {"sub-convert-dir-long", {"convert", "--output-dir=out/c", in}, "path"},
+      {"sub-convert-dir-slash", {"convert", in, "-oout/d/"}, "same"},
+      {"sub-convert-output", {"convert", in, "--output", "out/named.ota"}, "same"},
+      {"sub-convert-json", {"convert", in, "--output", "out/j.zigbee", "--json"}, "same"},
+      {"sub-convert-json-dir", {"convert", in, "-o", "out", "--json"}, "path"},
+      {"sub-convert-quiet", {"convert", "-q", in, "-o", "out"}, "same"},
+      {"sub-convert-signed", {"convert", in, "-s", signer, "-o", "out"}, "path"},
+      {"sub-convert-signed-long",
+       {"convert", in, "--credentials=" + signer, "--output", "out/s.zigbee", "--json"},
+       "same"},
+      {"sub-convert-fields",
+       {"convert",
+        in,
+        "--output",
+        "out/f.zigbee",
+        "-m",
+        "0x100b",
+        "--image-type",
+        "2A",
+        "-v",
+        "10203",
+        "-p",
+        "marshdev",
+        "--header-string",
+        "sub",
+        "--security-credential-version=0x12",
+        "--destination",
+        "0011223344556677",
+        "--min-hw-version",
+        "1",
+        "--max-hw-version",
+        "0x20"},
+       "same"},
+      {"sub-convert-no-image",
+       {"convert", kIn + "no-such.raw", "-n", "-m", "1", "-t", "2", "-v", "3", "-o", "out"},
+       "path"},
+      {"sub-convert-end-of-options", {"convert", "-o", "out", "--", in}, "path"},
+      {"sub-convert-star", {"convert", in, "-o", "out", "-m", "FFFF"}, "star"},
+      // Usage errors, one of each kind.
+      {"sub-usage-no-operand", {"convert"}, "same"},
+      {"sub-usage-two-operands", {"convert", in, in}, "same"},
+      {"sub-usage-unknown-short", {"convert", in, "-x"}, "same"},
+      {"sub-usage-unknown-long", {"convert", in, "--bogus"}, "same"},
+      {"sub-usage-missing-value", {"convert", in, "-o"}, "same"},
+      {"sub-usage-flag-value", {"convert", in, "--json=yes"}, "same"},
+      {"sub-usage-repeated", {"convert", in, "--output", "a", "--output", "b"}, "same"},
+      {"sub-usage-empty-dir", {"convert", in, "--output-dir="}, "same"},
+      {"sub-usage-empty-output", {"convert", in, "--output", ""}, "same"},
+      {"sub-usage-output-and-dir", {"convert", in, "--output", "a", "-o", "out"}, "same"},
+      {"sub-usage-bad-id", {"convert", in, "-m", "10GB"}, "same"},
+      {"sub-usage-long-id", {"convert", in, "-t", "12345"}, "same"},
+      {"sub-usage-long-version", {"convert", in, "-v", "123456789"}, "same"},
+      {"sub-usage-platform", {"convert", in, "-p", "nosuch"}, "same"},
+      {"sub-usage-header-string", {"convert", in, "--header-string", std::string(33, 'h')}, "same"},
+      {"sub-usage-hw-half", {"convert", in, "--max-hw-version", "1"}, "same"},
+      {"sub-usage-security", {"convert", in, "--security-credential-version", "256"}, "same"},
+      {"sub-usage-destination", {"convert", in, "--destination", "0011"}, "same"},
+      {"sub-usage-input-too-long", {"convert", std::string(1024, 'i')}, "same"},
+      {"sub-usage-info-two", {"info", in, in}, "same"},
+      {"sub-usage-verify-no-key", {"verify", in}, "same"},
+      {"sub-usage-help-two", {"help", "convert", "info"}, "same"},
+      {"sub-usage-help-unknown", {"help", "bogus"}, "same"},
+      {"sub-usage-version-operand", {"version", "x"}, "same"},
+      {"sub-reserved", {"build"}, "same"},
+      // Input and output errors that carry the system's reason.
+      {"sub-error-no-input", {"convert", kIn + "no-such.raw", "-o", "out"}, "same"},
+      {"sub-error-input-dir", {"convert", dir, "-o", "out"}, "same"},
+      {"sub-error-no-credentials", {"convert", in, "-s", kIn + "no-such.txt", "-o", "out"}, "same"},
+      {"sub-error-credentials-dir", {"convert", in, "-s", dir, "-o", "out"}, "same"},
+      {"sub-error-dir-is-file", {"convert", in, "-o", in}, "path"},
+      {"sub-error-dir-under-file", {"convert", in, "-o", in + "/sub"}, "path"},
+      {"sub-error-output-no-dir", {"convert", in, "--output", "no-such-dir/x.zigbee"}, "same"},
+      {"sub-error-output-is-dir", {"convert", in, "--output", "out"}, "same"},
+      {"sub-error-not-raw", {"convert", kIn + "not-raw.raw", "-o", "out"}, "same"},
+      {"sub-error-info-missing", {"info", kIn + "no-such.zigbee"}, "same"},
+      {"sub-error-info-dir", {"info", dir}, "same"},
+      {"sub-error-verify-missing", {"verify", kIn + "no-such.zigbee", "-s", signer}, "same"},
+      {"sub-error-verify-credentials",
+       {"verify", in, "--credentials", kIn + "no-such.txt"},
+       "same"},
+      // help and version in every spelling.
+      {"sub-help", {"help"}, "same"},
+      {"sub-help-convert", {"help", "convert"}, "same"},
+      {"sub-help-info", {"info", "--help"}, "same"},
+      {"sub-help-verify", {"verify", "-h"}, "same"},
+      {"sub-help-help", {"help", "help"}, "same"},
+      {"sub-help-version", {"--help", "version"}, "same"},
+      {"sub-version", {"version"}, "same"},
+      {"sub-version-alias", {"--version"}, "same"},
+  };
+  for (const auto& c : cases) w.step(std::get<0>(c), std::get<1>(c), std::get<2>(c));
+
+  // info and verify, text and JSON, on a signed output and on a copy with a
+  // flipped byte (exit 1).
+  const std::string name = "sub-inspect";
+  w.step(name, {"convert", in, "--output", "out/signed.zigbee", "-s", signers[2].path});
+  const std::string ca = "sub-inspect-ca";
+  w.step(ca, {"convert", in, "--output", "out/signed.zigbee", "-s", signers[1].path});
+  for (const std::string& n : {name, ca}) {
+    w.step(n, {"info", "out/signed.zigbee"});
+    w.step(n, {"info", "--json", "out/signed.zigbee"});
+  }
+  w.step(name, {"verify", "out/signed.zigbee", "--credentials", signers[2].path});
+  w.step(name, {"verify", "out/signed.zigbee", "-s", signers[2].path, "--json"});
+  w.step(name, {"verify", "out/signed.zigbee", "-s", signers[3].path});
+  w.step(ca, {"verify", "out/signed.zigbee", "--ca-key", caKeyHex});
+  w.step(ca, {"verify", "--json", "out/signed.zigbee", "--ca-key=" + caKeyHex});
+  Bytes damaged = otawrap::test::builtOtaFile({{0x0000, otawrap::test::builtImage(0x300, 0x120)}});
+  damaged[damaged.size() / 2] ^= 0x10;
+  const std::string damagedPath = w.input("sub-damaged.zigbee", damaged);
+  w.step("sub-damaged", {"info", damagedPath});
+  w.step("sub-damaged", {"info", damagedPath, "--json"});
+  w.step("sub-damaged", {"verify", damagedPath, "--ca-key", caKeyHex});
+  w.step("sub-damaged", {"verify", damagedPath, "--public-key", caKeyHex, "--json"});
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -342,6 +477,7 @@ int main(int argc, char** argv) {
   starNameCases(writer);
   legacyErrorCases(writer, signers);
   inspectionCases(writer, caKeyHex);
+  subcommandCases(writer, signers, caKeyHex);
   if (!writer.ok()) {
     static_cast<void>(std::fprintf(stderr, "cannot write the cases into %s\n", argv[1]));
     return 1;

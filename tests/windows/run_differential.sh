@@ -6,10 +6,11 @@
 #   run_differential.sh LINUX_OTAWRAP WINDOWS_OTAWRAP_EXE CASE_GENERATOR WORK_DIR
 #
 # Known differences, and only these, are allowed:
-#   - standard output and error are in text mode under Windows: each "\n"
-#     arrives as "\r\n" (the legacy usage text included);
+#   - a step marked "usage" prints the legacy usage text, whose lines end in
+#     CR LF under Windows (the legacy form keeps the platform's text mode;
+#     the subcommands write binary, LF only);
 #   - a step marked "path" prints a path it made, with '\' before the file
-#     name under Windows;
+#     name under Windows ("\\" inside a JSON line);
 #   - a name with '*' (an identifier of all ones) cannot be created under
 #     Windows: the step is marked "star" and must fail there (exit 2) with no
 #     file.
@@ -20,7 +21,7 @@ set -uo pipefail
 linux_bin=$(realpath "$1")
 windows_exe=$2
 generator=$3
-work=$4
+work=$(realpath -m "$4")
 
 skip() {
   echo "skipped: $1"
@@ -52,10 +53,17 @@ trap '"$wineserver" -k >/dev/null 2>&1 || true' EXIT
 "$wine" "$windows_exe" --version >/dev/null 2>&1
 echo "Wine ready in $(($(date +%s) - start)) s"
 
-crlf() { perl -pe 's/\n/\r\n/'; }
-# "path" steps print a path they made: the separator before the file name (the
-# last '/' of a line) is the platform's.
-native() { if [ "$expectation" = path ]; then perl -pe 's{/([^/\n]*)$}{\\$1}'; else cat; fi; }
+# What the Windows build must print, from what the Linux build printed:
+# "usage" steps end their lines in CR LF; "path" steps print a path they made,
+# whose separator before the file name (the last '/' of a line) is the
+# platform's, escaped in a JSON line.
+native() {
+  case "$expectation" in
+    usage) perl -pe 's/\n/\r\n/' ;;
+    path) perl -pe 'if (/^\{/) { s{/([^/\n]*)$}{\\\\$1} } else { s{/([^/\n]*)$}{\\$1} }' ;;
+    *) cat ;;
+  esac
+}
 
 failures=0
 report() {
@@ -135,12 +143,14 @@ while read -r n number name expectation; do
     [ "$(cat "$w.rc")" = 2 ] || report "$what: Windows exit $(cat "$w.rc"), expected 2"
     if [ ! -s "$w.err" ]; then  # the legacy form's message
       [ "$(cat "$w.out")" = "Error: Unable to open output file" ] || report "$what: Windows printed $(head -c 200 "$w.out")"
+    else  # a command's message names the file it cannot create
+      grep -qE "^otawrap: cannot create a file named '[^']*\*[^']*'" "$w.err" || report "$what: Windows said $(head -c 200 "$w.err")"
     fi
     continue
   fi
   [ "$(cat "$l.rc")" = "$(cat "$w.rc")" ] || report "$what: exit $(cat "$l.rc") on Linux, $(cat "$w.rc") on Windows"
-  native <"$l.err" | crlf | cmp -s - "$w.err" || report "$what: standard error differs (diff $l.err $w.err)"
-  native <"$l.out" | crlf | cmp -s - "$w.out" || report "$what: standard output differs (diff $l.out $w.out)"
+  native <"$l.err" | cmp -s - "$w.err" || report "$what: standard error differs (diff $l.err $w.err)"
+  native <"$l.out" | cmp -s - "$w.out" || report "$what: standard output differs (diff $l.out $w.out)"
 done <"$work/steps.txt"
 
 # The star cases leave their file on Linux only; every other file must match
