@@ -22,6 +22,7 @@ InputFormat detectInputFormat(const std::uint8_t* data, std::size_t size) {
     return InputFormat::elf;
   }
   const std::size_t limit = size < kInputPeekSize ? size : kInputPeekSize;
+  // cppcheck-suppress knownConditionTrueFalse ; limit is 0 only for an empty input
   for (std::size_t i = 0; i < limit; ++i) {
     const std::uint8_t c = data[i];
     if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {

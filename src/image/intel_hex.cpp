@@ -124,6 +124,7 @@ void IntelHexSource::handleRecord() {
         // continues at the segment's start.
         const std::size_t first = count < 0x10000u - offset ? count : 0x10000u - offset;
         appendRawRecord(base_ + offset, data, first);
+        // cppcheck-suppress knownConditionTrueFalse ; true when the record crosses the segment end
         if (first < count) {
           appendRawRecord(base_, data + first, count - first);
         }

@@ -10,16 +10,18 @@
 
 namespace otawrap {
 
-// n, the order of the sect163k1 base point, as 21 big-endian octets: groupOrder
-// written out.
-inline constexpr std::array<std::uint8_t, 21> nonceGroupOrder = [] {
+// groupOrder written out as 21 big-endian octets.
+constexpr std::array<std::uint8_t, 21> groupOrderOctets() {
   std::array<std::uint8_t, 21> octets{};
   for (std::size_t i = 0; i < octets.size(); ++i) {
     const std::size_t j = octets.size() - 1 - i;  // octet j counted from the bottom
     octets[i] = static_cast<std::uint8_t>(groupOrder[j / 2] >> (8 * (j % 2)));
   }
   return octets;
-}();
+}
+
+// n, the order of the sect163k1 base point, as 21 big-endian octets.
+inline constexpr std::array<std::uint8_t, 21> nonceGroupOrder = groupOrderOctets();
 
 // 1 if the 21-octet big-endian value satisfies 0 < value < n, else 0. Runs
 // in time independent of the value.

@@ -38,8 +38,8 @@ std::string build(const Bytes& raw, bool signing, std::size_t& fileSize) {
   if (built) {
     EXPECT_EQ(context->position, fileSize);
     if (!signing) {
-      test::checkUnsignedOtaFile(Bytes(context->image.begin(), context->image.begin() + fileSize),
-                                 0);
+      const auto end = context->image.begin() + static_cast<std::ptrdiff_t>(fileSize);
+      test::checkUnsignedOtaFile(Bytes(context->image.begin(), end), 0);
     }
   }
   return built ? "" : legacyMessage(problem);

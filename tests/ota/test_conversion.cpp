@@ -161,7 +161,7 @@ TEST(OtaConvert, WritesWhatTheLegacyCommandLineWrites) {
     ASSERT_TRUE(ours.result.ok());
     const OtaFileInfo info = otaFileRead(ours.file.data(), ours.file.size());
     const std::string name = outputName(info.header);
-    EXPECT_EQ(ours.file, test::readFileBytes(outDir + "/" + name)) << "seed " << c.seed;
+    EXPECT_EQ(ours.file, test::readFileBytes(outDir + '/' + name)) << "seed " << c.seed;
   }
 }
 
@@ -170,7 +170,6 @@ TEST(OtaConvert, ExtraSubElementsComeAfterTheImageAndBeforeTheSeal) {
   options.seed = 9;
   const Bytes raw = test::rawFileBytes(test::generateRawFile(options));
   const Bytes first = {1, 2, 3, 4, 5};
-  const Bytes second;
   const SignerCredentials credentials = credentialsFor(9);
   for (const OtaSeal seal : {OtaSeal::none, OtaSeal::signature, OtaSeal::integrityCode}) {
     OtaConversionRequest request = baseRequest(Platform::quillDev);
