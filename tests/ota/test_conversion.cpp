@@ -160,8 +160,8 @@ TEST(OtaConvert, WritesWhatTheLegacyCommandLineWrites) {
     const Converted ours = convert(request, c.noImage ? nullptr : &source);
     ASSERT_TRUE(ours.result.ok());
     const OtaFileInfo info = otaFileRead(ours.file.data(), ours.file.size());
-    const std::string name = outputName(info.header);
-    EXPECT_EQ(ours.file, test::readFileBytes(outDir + '/' + name)) << "seed " << c.seed;
+    const std::string path = outDir + '/';
+    EXPECT_EQ(ours.file, test::readFileBytes(path + outputName(info.header))) << "seed " << c.seed;
   }
 }
 
