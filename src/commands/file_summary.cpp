@@ -11,38 +11,27 @@ std::string writtenFileJson(const std::string& path, const std::uint8_t* file, s
   const OtaHeader& h = info.header;
   JsonWriter json;
   json.beginObject();
-  json.key("path");
-  json.string(path);
-  json.key("size");
-  json.number(size);
-  json.key("manufacturerCode");
-  json.number(h.manufacturerCode);
-  json.key("imageType");
-  json.number(h.imageType);
-  json.key("fileVersion");
-  json.number(h.fileVersion);
-  json.key("headerLength");
-  json.number(h.headerLength);
+  json.stringMember("path", path);
+  json.numberMember("size", size);
+  json.numberMember("manufacturerCode", h.manufacturerCode);
+  json.numberMember("imageType", h.imageType);
+  json.numberMember("fileVersion", h.fileVersion);
+  json.numberMember("headerLength", h.headerLength);
   json.key("platform");
   if (platform == nullptr) {
     json.null();
   } else {
     json.string(platform);
   }
-  json.key("signed");
-  json.boolean(signedFile);
-  json.key("integrityCode");
-  json.boolean(integrityCode);
+  json.booleanMember("signed", signedFile);
+  json.booleanMember("integrityCode", integrityCode);
   json.key("subElements");
   json.beginArray();
   for (const OtaSubElement& e : info.subElements) {
     json.beginObject();
-    json.key("tag");
-    json.number(e.tag);
-    json.key("offset");
-    json.number(e.offset);
-    json.key("length");
-    json.number(e.length);
+    json.numberMember("tag", e.tag);
+    json.numberMember("offset", e.offset);
+    json.numberMember("length", e.length);
     json.endObject();
   }
   json.endArray();

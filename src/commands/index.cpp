@@ -16,29 +16,19 @@ std::string baseName(const std::string& path) {
 
 void entryJson(const OtaIndexEntry& e, JsonWriter& json) {
   json.beginObject();
-  json.key("fileName");
-  json.string(e.fileName);
-  json.key("fileVersion");
-  json.number(e.fileVersion);
-  json.key("fileSize");
-  json.number(e.fileSize);
-  json.key("url");
-  json.string(e.url);
-  json.key("imageType");
-  json.number(e.imageType);
-  json.key("manufacturerCode");
-  json.number(e.manufacturerCode);
-  json.key("sha512");
-  json.string(e.sha512);
+  json.stringMember("fileName", e.fileName);
+  json.numberMember("fileVersion", e.fileVersion);
+  json.numberMember("fileSize", e.fileSize);
+  json.stringMember("url", e.url);
+  json.numberMember("imageType", e.imageType);
+  json.numberMember("manufacturerCode", e.manufacturerCode);
+  json.stringMember("sha512", e.sha512);
   if (e.headerStringPresent) {
-    json.key("otaHeaderString");
-    json.string(e.otaHeaderString);
+    json.stringMember("otaHeaderString", e.otaHeaderString);
   }
   if (e.hardwareVersionsPresent) {
-    json.key("hardwareVersionMin");
-    json.number(e.hardwareVersionMin);
-    json.key("hardwareVersionMax");
-    json.number(e.hardwareVersionMax);
+    json.numberMember("hardwareVersionMin", e.hardwareVersionMin);
+    json.numberMember("hardwareVersionMax", e.hardwareVersionMax);
   }
   json.endObject();
 }

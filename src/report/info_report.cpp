@@ -239,12 +239,9 @@ std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName)
 std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName) {
   JsonWriter json;
   json.beginObject();
-  json.key("file");
-  json.string(fileName);
-  json.key("fileSize");
-  json.number(wholeFileSize(info));
-  json.key("prefixLength");
-  json.number(info.prefixLength);
+  json.stringMember("file", fileName);
+  json.numberMember("fileSize", wholeFileSize(info));
+  json.numberMember("prefixLength", info.prefixLength);
 
   json.key("header");
   const OtaHeader& h = info.header;
@@ -274,19 +271,14 @@ std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName)
   json.beginArray();
   for (const OtaSubElement& e : info.subElements) {
     json.beginObject();
-    json.key("tag");
-    json.number(e.tag);
-    json.key("name");
-    json.string(tagName(e.tag));
-    json.key("offset");
-    json.number(e.offset);
-    json.key("length");
-    json.number(e.length);
+    json.numberMember("tag", e.tag);
+    json.stringMember("name", tagName(e.tag));
+    json.numberMember("offset", e.offset);
+    json.numberMember("length", e.length);
     json.endObject();
   }
   json.endArray();
-  json.key("subElementsOmitted");
-  json.number(omittedSubElements(info));
+  json.numberMember("subElementsOmitted", omittedSubElements(info));
 
   json.key("imageCrcOffset");
   if (info.check(OtaCheckId::imageCrc).state == OtaCheckState::passed) {
@@ -302,26 +294,20 @@ std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName)
     const OtaCheck& c = info.check(id);
     if (c.state == OtaCheckState::notRun) continue;
     json.beginObject();
-    json.key("name");
-    json.string(otaCheckName(id));
-    json.key("result");
-    json.string(stateName(c.state).json);
+    json.stringMember("name", otaCheckName(id));
+    json.stringMember("result", stateName(c.state).json);
     if (c.reason != OtaReason::none) {
-      json.key("reason");
-      json.string(otaReasonText(c.reason));
+      json.stringMember("reason", otaReasonText(c.reason));
     }
     if (c.hasValues) {
-      json.key("expected");
-      json.number(c.expected);
-      json.key("found");
-      json.number(c.found);
+      json.numberMember("expected", c.expected);
+      json.numberMember("found", c.found);
     }
     json.endObject();
   }
   json.endArray();
 
-  json.key("ok");
-  json.boolean(otaFileChecksPass(info));
+  json.booleanMember("ok", otaFileChecksPass(info));
   json.endObject();
   return json.text() + "\n";
 }

@@ -26,6 +26,20 @@ class JsonWriter {
   void boolean(bool value);
   void null();
 
+  // A whole member: key(name), then the value.
+  void stringMember(const char* name, const std::string& text) {
+    key(name);
+    string(text);
+  }
+  void numberMember(const char* name, std::uint64_t value) {
+    key(name);
+    number(value);
+  }
+  void booleanMember(const char* name, bool value) {
+    key(name);
+    boolean(value);
+  }
+
   // The document written so far.
   const std::string& text() const { return out_; }
 
