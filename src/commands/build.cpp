@@ -21,9 +21,9 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, std::st
   OtaBuildRequest request;
   otaHeaderDefaults(request.header);
   runApplyHeaderFields(options.headerFields, request.header);
-  request.header.manufacturerCode = options.manufacturerCode;
-  request.header.imageType = options.imageType;
-  request.header.fileVersion = options.fileVersion;
+  request.header.manufacturerCode = options.identifiers.manufacturerCode;
+  request.header.imageType = options.identifiers.imageType;
+  request.header.fileVersion = options.identifiers.fileVersion;
   request.header.stackVersion = options.stackVersion;
   request.payloads = payloads.payloads;
   request.seal = signing                  ? OtaSeal::signature
@@ -37,7 +37,7 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, std::st
   }
 
   const std::string name =
-      outputFileName(options.manufacturerCode, options.imageType, options.fileVersion);
+      outputFileName(options.identifiers.manufacturerCode, options.identifiers.imageType, options.identifiers.fileVersion);
   path = options.outputFile.empty() ? options.outputDirectory + name : options.outputFile;
   if (options.outputFile.empty() && !fsNameAllowed(name)) {
     problem = {Failure::nameNotCreatable, "", name, 0};

@@ -40,9 +40,9 @@ TEST(SharedOptions, BuildAndConvertAgree) {
     ConvertOptions convert;
     ASSERT_EQ(parseConvertArguments(arguments, convert), "") << extra[0];
     const RunSettings& s = convert.settings;
-    EXPECT_EQ(build.manufacturerCode, s.identifiers.manufacturerCode);
-    EXPECT_EQ(build.imageType, s.identifiers.imageType);
-    EXPECT_EQ(build.fileVersion, s.identifiers.fileVersion);
+    EXPECT_EQ(build.identifiers.manufacturerCode, s.identifiers.manufacturerCode);
+    EXPECT_EQ(build.identifiers.imageType, s.identifiers.imageType);
+    EXPECT_EQ(build.identifiers.fileVersion, s.identifiers.fileVersion);
     EXPECT_EQ(build.stackVersion, s.stackVersion);
     ASSERT_EQ(build.tags.size(), convert.tags.size());
     EXPECT_EQ(build.tags[0].path, convert.tags[0].path);
