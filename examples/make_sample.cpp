@@ -2,10 +2,11 @@
 // seed 2024, about 4 KiB of firmware data, manufacturer code 0x100B, image type
 // 0x0042, file version 0x00010203 (so otawrap names its output
 // 100B-0042-00010203.zigbee), and the example TEST credentials (seed 2024;
-// a test key, never for real devices).
+// a test key, never for real devices), and the same records as Intel HEX
+// (record split seed 2024), which converts to the same OTA file.
 //
-//   otawrap_make_sample [raw path] [credentials path]
-//   (defaults: examples/sample.raw, examples/test-credentials.txt)
+//   otawrap_make_sample [raw path] [credentials path] [Intel HEX path]
+//   (defaults: examples/sample.raw, examples/test-credentials.txt, examples/sample.hex)
 #include <cstdio>
 #include <string>
 
@@ -31,5 +32,13 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("wrote %s (test credentials)\n", credentialsPath);
+
+  const char* hexPath = argc > 3 ? argv[3] : "examples/sample.hex";
+  const std::string hex = otawrap::test::intelHexText(layout, 2024);
+  if (!otawrap::test::writeFileBytes(hexPath, std::vector<std::uint8_t>(hex.begin(), hex.end()))) {
+    std::printf("cannot write %s\n", hexPath);
+    return 1;
+  }
+  std::printf("wrote %s (the same records as Intel HEX)\n", hexPath);
   return 0;
 }
