@@ -16,12 +16,22 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix/usr" >/dev/null
 expected="usr/bin/otawrap
 usr/share/doc/otawrap/README.md
+usr/share/doc/otawrap/docs/commands.md
+usr/share/doc/otawrap/docs/development.md
+usr/share/doc/otawrap/docs/file-format.md
+usr/share/doc/otawrap/docs/inspecting.md
+usr/share/doc/otawrap/docs/install.md
+usr/share/doc/otawrap/docs/internals.md
+usr/share/doc/otawrap/docs/performance.md
+usr/share/doc/otawrap/docs/signing.md
+usr/share/doc/otawrap/docs/toolkit.md
+usr/share/doc/otawrap/examples/sample.hex
 usr/share/doc/otawrap/examples/sample.raw
 usr/share/doc/otawrap/examples/test-ca-credentials.txt
 usr/share/doc/otawrap/examples/test-ca-key.txt
 usr/share/doc/otawrap/examples/test-credentials.txt
 usr/share/man/man1/otawrap.1"
-installed=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
+installed=$(cd "$prefix" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 if [ "$installed" != "$expected" ]; then
   echo "cmake --install put these files under the prefix:"
   echo "$installed"
