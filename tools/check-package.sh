@@ -16,10 +16,10 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix/usr" >/dev/null
 expected="usr/bin/otawrap
 usr/share/doc/otawrap/README.md
+usr/share/doc/otawrap/docs/checks.md
 usr/share/doc/otawrap/docs/commands.md
 usr/share/doc/otawrap/docs/development.md
 usr/share/doc/otawrap/docs/file-format.md
-usr/share/doc/otawrap/docs/inspecting.md
 usr/share/doc/otawrap/docs/install.md
 usr/share/doc/otawrap/docs/internals.md
 usr/share/doc/otawrap/docs/performance.md

@@ -41,23 +41,23 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
       optionsEnded = true;
       continue;
     }
-    const OptionSpec* spec = nullptr;
+    const OptionSpec* row = nullptr;
     std::string name;
     std::string value;
     bool valueAttached = false;
     if (argument[1] == '-') {
       const std::size_t equals = argument.find('=');
       name = argument.substr(0, equals);
-      spec = findLong(specs, name.substr(2));
+      row = findLong(specs, name.substr(2));
       if (equals != std::string::npos) {
         value = argument.substr(equals + 1);
         valueAttached = true;
       }
     } else {
       name = argument.substr(0, 2);
-      spec = findShort(specs, argument[1]);
+      row = findShort(specs, argument[1]);
       if (argument.size() > 2) {
-        if (spec != nullptr && !spec->takesValue) {
+        if (row != nullptr && !row->takesValue) {
           std::string message = "option " + name;
           message += " takes no value: '" + argument + "'";
           return message;
@@ -66,16 +66,16 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
         valueAttached = true;
       }
     }
-    if (spec == nullptr) return "unknown option '" + name + "'";
-    if (!spec->takesValue && valueAttached) return "option " + name + " takes no value";
-    if (spec->takesValue && !valueAttached) {
+    if (row == nullptr) return "unknown option '" + name + "'";
+    if (!row->takesValue && valueAttached) return "option " + name + " takes no value";
+    if (row->takesValue && !valueAttached) {
       if (i + 1 == arguments.size()) return "option " + name + " needs a value";
       value = arguments[++i];
     }
-    if (!spec->repeatable && seen(parsed, spec->id)) {
+    if (!row->repeatable && seen(parsed, row->id)) {
       return "option " + name + " given more than once";
     }
-    parsed.options.push_back({spec->id, name, value});
+    parsed.options.push_back({row->id, name, value});
   }
   if (parsed.operands.size() < operands.count) {
     return std::string("missing ") + operands.name + " operand";
