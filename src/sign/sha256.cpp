@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "codec/bytes.h"
+#include "sign/block_absorb.h"
 #include "sign/secure_wipe.h"
 
 namespace otawrap {
@@ -101,30 +102,8 @@ void sha256Init(Sha256Context& context) {
 }
 
 void sha256Update(Sha256Context& context, const std::uint8_t* data, std::size_t length) {
-  if (length == 0) {
-    return;
-  }
-  std::size_t used = static_cast<std::size_t>(context.byteCount % 64);
-  context.byteCount += length;
-  if (used != 0) {
-    const std::size_t take = length < 64 - used ? length : 64 - used;
-    std::memcpy(context.buffer + used, data, take);
-    data += take;
-    length -= take;
-    used += take;
-    if (used < 64) {
-      return;
-    }
-    compress(context.state, context.buffer);
-  }
-  while (length >= 64) {
-    compress(context.state, data);
-    data += 64;
-    length -= 64;
-  }
-  if (length != 0) {
-    std::memcpy(context.buffer, data, length);
-  }
+  absorbBlocks(context.buffer, context.byteCount, data, length,
+               [&context](const std::uint8_t* block) { compress(context.state, block); });
 }
 
 void sha256Final(Sha256Context& context, std::uint8_t digest[32]) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "codec/bytes.h"
+#include "sign/block_absorb.h"
 #include "sign/secure_wipe.h"
 
 namespace otawrap {
@@ -104,30 +105,8 @@ void sha512Init(Sha512Context& context) {
 }
 
 void sha512Update(Sha512Context& context, const std::uint8_t* data, std::size_t length) {
-  if (length == 0) {
-    return;
-  }
-  std::size_t used = static_cast<std::size_t>(context.byteCount % 128);
-  context.byteCount += length;
-  if (used != 0) {
-    const std::size_t take = length < 128 - used ? length : 128 - used;
-    std::memcpy(context.buffer + used, data, take);
-    data += take;
-    length -= take;
-    used += take;
-    if (used < 128) {
-      return;
-    }
-    compress(context.state, context.buffer);
-  }
-  while (length >= 128) {
-    compress(context.state, data);
-    data += 128;
-    length -= 128;
-  }
-  if (length != 0) {
-    std::memcpy(context.buffer, data, length);
-  }
+  absorbBlocks(context.buffer, context.byteCount, data, length,
+               [&context](const std::uint8_t* block) { compress(context.state, block); });
 }
 
 void sha512Final(Sha512Context& context, std::uint8_t digest[64]) {
