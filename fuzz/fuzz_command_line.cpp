@@ -22,6 +22,7 @@
 #include "cli/legacy_walk.h"
 #include "cli/command_arguments.h"
 #include "cli/header_options.h"
+#include "commands/failure.h"
 #include "support/fuzz_check.h"
 
 namespace {
@@ -151,7 +152,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   if (error != "-") {
-    fuzzCheck(error.find('\n') == std::string::npos, "one-line parser error");
+    const std::string printed = commandMessage({Failure::usage, error, "", 0});
+    fuzzCheck(printed.find('\n') == std::string::npos, "one-line usage message");
     return 0;
   }
 

@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "driver/file_system.h"
+#include "report/info_report.h"
 
 namespace otawrap {
 
@@ -222,7 +223,9 @@ std::string commandMessage(const Problem& problem) {
     message += ": ";
     message += fsErrorText(reason);
   }
-  return message;
+  // One line whatever names and values it quotes: a file name or argument
+  // holding a newline cannot forge further lines on standard error.
+  return escapeControlCharacters(message);
 }
 
 int reportFailure(const Problem& problem, MessageStyle style, Console console,

@@ -80,7 +80,8 @@ inline constexpr int kExitError = 2;
 // The legacy text of a failure, exactly as the legacy form has always printed it.
 std::string legacyMessage(const Problem& problem);
 
-// The message of the command style, without "otawrap: " and the newline.
+// The message of the command style, without "otawrap: " and the newline;
+// control characters in it are escaped (\n, \x1B), so it is one line.
 std::string commandMessage(const Problem& problem);
 
 // The failure a conversion reports for an image status other than ok.

@@ -2,6 +2,7 @@
 // every ok value has none.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,10 @@ TEST(FailureMessages, EachFailureHasItsTextAndOkHasNone) {
       {legacyMessage({Failure::invalidCredentials, "detail", "k.txt", 0}), "Invalid certificate"},
       {commandMessage({Failure::invalidCredentials, "detail", "k.txt", 0}),
        "credentials file 'k.txt': detail"},
+      {commandMessage({Failure::usage, "unexpected operand 'a\nb'", "", 0}),
+       "unexpected operand 'a\\nb'"},
+      {commandMessage({Failure::cannotOpenInput, "", "x\n\x1B", ENOENT}),
+       "cannot open input file 'x\\n\\x1B': No such file or directory"},
       {otaReasonText(signatureCheckReport(SignatureCheckStatus::mismatch).reason),
        "the signature does not match the key"},
   };
