@@ -2,8 +2,8 @@
 // from the shared raw-file generator with every control byte the raw-image
 // target knows, credentials texts, argument vectors, arithmetic operands at
 // the edges (zero, one, f, n and its multiples, all ones) plus seeded random
-// ones, and OTA files from the tool's own writer and long chains of empty
-// sub-elements. Run it from the test build:
+// ones, OTA files from the tool's own writer, long chains of empty
+// sub-elements and one file of every shape of the OTA shape generator. Run it from the test build:
 //   otawrap_make_fuzz_corpus fuzz/corpus
 #include <algorithm>
 #include <cstdint>
@@ -21,6 +21,7 @@
 #include "ecc/modn.h"
 #include "image/byte_source.h"
 #include "ota/header.h"
+#include "support/ota_shape_generator.h"
 #include "support/raw_file_generator.h"
 
 namespace {
@@ -230,6 +231,13 @@ void otaReaderSeeds(const fs::path& root) {
     Bytes file(header.totalImageSize, 0x00);
     static_cast<void>(otawrap::otaHeaderSerialize(header, file.data()));
     out.add(prefixed(0x00, file));
+  }
+
+  // One well-formed file of every shape found in the field (the test kit's
+  // generator, seed kShapeSeed); those with bytes before the OTA file are
+  // read with the identifier search.
+  for (const auto& shape : otawrap::test::generateShapes()) {
+    out.add(prefixed(shape.innerOffset > 0 ? 0x02 : 0x00, shape.bytes));
   }
 }
 
