@@ -16,7 +16,6 @@ otawrap=$(absolute "$1")
 sample=$(absolute "$3")
 mkdir -p "$2"
 cache=$(cd "$2" && pwd)
-herdsman_version=10.9.5  # pinned: the parser whose behaviour the test relies on
 
 unavailable() {
   echo "interop: $1" >&2
@@ -24,20 +23,8 @@ unavailable() {
   exit 77
 }
 
-command -v node >/dev/null 2>&1 || unavailable "node not found"
-command -v npm >/dev/null 2>&1 || unavailable "npm not found"
-
-ota_js=$cache/node_modules/zigbee-herdsman/dist/controller/helpers/ota.js
-installed=$cache/node_modules/zigbee-herdsman/package.json
-if [ ! -f "$installed" ] || ! grep -q "\"version\": \"$herdsman_version\"" "$installed"; then
-  # --ignore-scripts: no native serial-port builds; only the parser is used.
-  if ! (cd "$cache" && npm install --no-audit --no-fund --ignore-scripts --no-save \
-          "zigbee-herdsman@$herdsman_version" >npm-install.log 2>&1); then
-    cat "$cache/npm-install.log" >&2 || true
-    unavailable "npm install zigbee-herdsman@$herdsman_version failed"
-  fi
-fi
-[ -f "$ota_js" ] || unavailable "$ota_js missing after install"
+. "$script_dir/herdsman.sh"
+install_herdsman "$cache"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
