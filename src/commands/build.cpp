@@ -16,7 +16,7 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, std::st
   const bool signing = !options.credentialsPath.empty();
   if (signing && !loadCredentials(options.credentialsPath, credentials, problem)) return false;
   PayloadFiles payloads;
-  if (!readPayloadFiles(options.tags, kOtaBuildMaxFileSize, payloads, problem)) return false;
+  if (!readPayloadFiles(options.tags, kOtaFileSizeLimit, payloads, problem)) return false;
 
   OtaBuildRequest request;
   otaHeaderDefaults(request.header);

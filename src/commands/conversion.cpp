@@ -78,7 +78,7 @@ bool runBuildFile(RunContext& context, ByteSource* input, Problem& problem) {
   // has always had. The builder's limit bounds the sum.
   std::size_t capacity = kImageBufferSize;
   for (const OtaPayload& payload : context.extraPayloads) {
-    if (payload.size > kOtaBuildMaxFileSize - kOtaSubElementHeadSize - capacity) {
+    if (payload.size > kOtaFileSizeLimit - kOtaSubElementHeadSize - capacity) {
       problem = {Failure::fileTooLarge, "", "", 0};
       return false;
     }

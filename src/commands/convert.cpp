@@ -76,7 +76,7 @@ bool convert(RunContext& context, const ConvertOptions& options, PayloadFiles& p
   if (settings.signing && !runLoadCredentials(settings.credentialsPath, settings, problem)) {
     return false;
   }
-  if (!readPayloadFiles(options.tags, kOtaBuildMaxFileSize - kImageBufferSize, payloads,
+  if (!readPayloadFiles(options.tags, kOtaFileSizeLimit - kImageBufferSize, payloads,
                         problem)) {
     return false;
   }

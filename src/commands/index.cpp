@@ -1,7 +1,7 @@
 #include "commands/index.h"
 
 #include "commands/ota_input.h"
-#include "ota/payload_checks.h"
+#include "ota/file_entries.h"
 #include "report/json_writer.h"
 
 namespace otawrap {

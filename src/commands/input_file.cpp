@@ -52,7 +52,7 @@ InputFileStatus inputFileReadAll(const std::string& path, std::size_t limit,
 
 bool readOtaFile(const std::string& path, std::vector<std::uint8_t>& bytes, Problem& problem) {
   int osError = 0;
-  const InputFileStatus status = inputFileReadAll(path, kOtaFileReadLimit, bytes, osError);
+  const InputFileStatus status = inputFileReadAll(path, kOtaFileSizeLimit, bytes, osError);
   if (status == InputFileStatus::ok) return true;
   const bool tooLarge = status == InputFileStatus::tooLarge;
   problem = {tooLarge ? Failure::inputTooLarge : Failure::cannotOpenInput, "", path,

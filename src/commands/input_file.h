@@ -8,12 +8,9 @@
 #include <vector>
 
 #include "commands/failure.h"
+#include "ota/format.h"
 
 namespace otawrap {
-
-// The largest OTA file info and verify read, the same for both: far above
-// any real image, and it bounds memory to a small multiple of it.
-inline constexpr std::size_t kOtaFileReadLimit = std::size_t{64} * 1024 * 1024;
 
 enum class InputFileStatus : std::uint8_t {
   ok,
@@ -36,7 +33,7 @@ inline InputFileStatus inputFileReadAll(const std::string& path, std::size_t lim
   return inputFileReadAll(path, limit, bytes, osError);
 }
 
-// Reads an OTA file of at most kOtaFileReadLimit bytes for info and verify;
+// Reads an OTA file of at most kOtaFileSizeLimit bytes for info and verify;
 // false with problem set when it cannot be read or is too large.
 bool readOtaFile(const std::string& path, std::vector<std::uint8_t>& bytes, Problem& problem);
 

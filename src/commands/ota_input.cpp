@@ -1,7 +1,7 @@
 #include "commands/ota_input.h"
 
 #include "commands/input_file.h"
-#include "ota/payload_checks.h"
+#include "ota/wrapping.h"
 #include "report/check_texts.h"
 
 namespace otawrap {

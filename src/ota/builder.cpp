@@ -59,8 +59,8 @@ void otaIntegrityCodeAppend(OtaHeader& header, std::uint8_t* file, std::size_t& 
   // The hash covers everything before the sub-element's head, as a signature does.
   std::uint8_t digest[mmoDigestSize];
   mmoHash(file, static_cast<std::uint32_t>(position), digest);
-  otaSubElementHeadWrite(kOtaTagIntegrityCode, kOtaIntegrityCodeSize, file + position);
-  std::memcpy(file + position + kOtaSubElementHeadSize, digest, kOtaIntegrityCodeSize);
+  otaSubElementHeadWrite(kOtaTagIntegrityCode, kOtaIntegrityCodeLength, file + position);
+  std::memcpy(file + position + kOtaSubElementHeadSize, digest, kOtaIntegrityCodeLength);
   position += kOtaIntegrityCodeSubElementSize;
 }
 
@@ -98,13 +98,13 @@ OtaBuildResult otaBuildFile(const OtaBuildRequest& request, std::vector<std::uin
   // Sizes add up one payload at a time, so no sum can wrap before the check.
   std::size_t total = header.headerLength + otaSealSize(request.seal);
   for (const OtaPayload& payload : request.payloads) {
-    if (payload.size > kOtaBuildMaxFileSize ||
-        kOtaSubElementHeadSize + payload.size > kOtaBuildMaxFileSize - total) {
+    if (payload.size > kOtaFileSizeLimit ||
+        kOtaSubElementHeadSize + payload.size > kOtaFileSizeLimit - total) {
       return {OtaBuildStatus::fileTooLarge, 0};
     }
     total += kOtaSubElementHeadSize + payload.size;
   }
-  if (total > kOtaBuildMaxFileSize) {
+  if (total > kOtaFileSizeLimit) {
     return {OtaBuildStatus::fileTooLarge, 0};
   }
 

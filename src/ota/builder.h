@@ -18,13 +18,7 @@
 
 namespace otawrap {
 
-// Largest file the builder writes (the header's total size is 32-bit; this
-// is the tool's own, lower limit).
-inline constexpr std::size_t kOtaBuildMaxFileSize = std::size_t{64} << 20;
-// Integrity code: tag 0x0003, 16 bytes of AES-MMO hash.
-inline constexpr std::size_t kOtaIntegrityCodeSize = 16;
-inline constexpr std::size_t kOtaIntegrityCodeSubElementSize =
-    kOtaSubElementHeadSize + kOtaIntegrityCodeSize;
+// The builder writes files of at most kOtaFileSizeLimit bytes (ota/format.h).
 
 // One sub-element to write: data[0..size) is the caller's and is only read.
 struct OtaPayload {
@@ -43,7 +37,7 @@ enum class OtaBuildStatus : std::uint8_t {
   ok,
   reservedTag,         // 0x0001, 0x0002 or 0x0003 among the caller's payloads
   unsupportedTag,      // 0x0005 or 0x0006 (crypto suite 2)
-  fileTooLarge,        // the file would exceed kOtaBuildMaxFileSize (or the buffer)
+  fileTooLarge,        // the file would exceed kOtaFileSizeLimit (or the buffer)
   missingCredentials,  // OtaSeal::signature without credentials
   signatureFailed,     // the signature could not be made or did not verify
 };

@@ -66,11 +66,54 @@ std::size_t otaHeaderSerialize(const OtaHeader& header, std::uint8_t* out) {
   return static_cast<std::size_t>(p - out);
 }
 
+OtaHeaderPresence otaHeaderDecode(const std::uint8_t* file, std::size_t size, OtaHeader& h) {
+  OtaHeaderPresence present{false, false, false};
+  h.fileIdentifier = loadLittle32(file + kOtaIdentifierOffset);
+  h.headerVersion = loadLittle16(file + kOtaHeaderVersionOffset);
+  h.headerLength = loadLittle16(file + kOtaHeaderLengthOffset);
+  h.fieldControl = loadLittle16(file + kOtaFieldControlOffset);
+  h.manufacturerCode = loadLittle16(file + kOtaManufacturerOffset);
+  h.imageType = loadLittle16(file + kOtaImageTypeOffset);
+  h.fileVersion = loadLittle32(file + kOtaFileVersionOffset);
+  h.stackVersion = loadLittle16(file + kOtaStackVersionOffset);
+  for (std::size_t i = 0; i < h.headerString.size(); ++i) {
+    h.headerString[i] = file[kOtaHeaderStringOffset + i];
+  }
+  h.totalImageSize = loadLittle32(file + kOtaTotalImageSizeOffset);
+
+  // Optional fields follow in bit order, each only when its bit is set.
+  std::size_t at = kOtaHeaderBaseLength;
+  if (h.fieldControl & kOtaFieldSecurityCredential) {
+    if (size - at >= 1) {
+      h.securityCredentialVersion = file[at];
+      present.securityCredentialVersion = true;
+    }
+    at += 1;
+  }
+  if (h.fieldControl & kOtaFieldDestination) {
+    if (at <= size && size - at >= 8) {
+      for (std::size_t i = 0; i < 8; ++i) {
+        h.upgradeFileDestination[i] = file[at + i];
+      }
+      present.destination = true;
+    }
+    at += 8;
+  }
+  if (h.fieldControl & kOtaFieldHardwareVersions) {
+    if (at <= size && size - at >= 4) {
+      h.minimumHardwareVersion = loadLittle16(file + at);
+      h.maximumHardwareVersion = loadLittle16(file + at + 2);
+      present.hardwareVersions = true;
+    }
+  }
+  return present;
+}
+
 void otaHeaderPatch(const OtaHeader& header, std::uint8_t* file) {
-  put16(header.manufacturerCode, file + 10);
-  put16(header.imageType, file + 12);
-  put32(header.fileVersion, file + 14);
-  put32(header.totalImageSize, file + 52);
+  put16(header.manufacturerCode, file + kOtaManufacturerOffset);
+  put16(header.imageType, file + kOtaImageTypeOffset);
+  put32(header.fileVersion, file + kOtaFileVersionOffset);
+  put32(header.totalImageSize, file + kOtaTotalImageSizeOffset);
 }
 
 void otaSubElementHeadWrite(std::uint16_t tag, std::uint32_t length, std::uint8_t* out) {

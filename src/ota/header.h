@@ -1,39 +1,14 @@
-// The ZigBee OTA Upgrade file: its fixed header, the in-memory header record and
-// the sub-element tags. Every multi-byte field of the file is little-endian.
+// The ZigBee OTA Upgrade file header: the in-memory record, its encoder and
+// its decoder (the numbers are ota/format.h's).
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
-#include "image/assembly.h"
+#include "ota/format.h"
 
 namespace otawrap {
-
-inline constexpr std::uint32_t kOtaFileIdentifier = 0x0BEEF11E;
-inline constexpr std::uint16_t kOtaHeaderVersion = 0x0100;
-inline constexpr std::uint16_t kOtaStackVersion = 0x0002;
-// Header length without optional fields, and the largest with all of them (56 + 1 + 8 + 4).
-inline constexpr std::size_t kOtaHeaderBaseLength = 56;
-inline constexpr std::size_t kOtaHeaderMaxLength = 69;
-
-// Field-control bits that add optional header fields.
-inline constexpr std::uint16_t kOtaFieldSecurityCredential = 0x0001;
-inline constexpr std::uint16_t kOtaFieldDestination = 0x0002;
-inline constexpr std::uint16_t kOtaFieldHardwareVersions = 0x0004;
-
-// Sub-element tags, and the sizes of the two sub-elements a signature appends.
-// The upgrade image's tag and the head size are the image module's, which
-// writes that sub-element itself.
-inline constexpr std::uint16_t kOtaTagUpgradeImage = kUpgradeImageTag;
-inline constexpr std::uint16_t kOtaTagSignature = 0x0001;
-inline constexpr std::uint16_t kOtaTagCertificate = 0x0002;
-inline constexpr std::size_t kOtaSubElementHeadSize = kUpgradeImageHeadSize;
-inline constexpr std::size_t kOtaCertificateSubElementSize = kOtaSubElementHeadSize + 48;
-inline constexpr std::size_t kOtaSignatureSubElementSize = kOtaSubElementHeadSize + 50;
-// Bytes that signing appends behind the last sub-element of an unsigned file.
-inline constexpr std::size_t kOtaSignedTrailerSize =
-    kOtaCertificateSubElementSize + kOtaSignatureSubElementSize;
 
 struct OtaHeader {
   std::uint32_t fileIdentifier;
@@ -71,6 +46,19 @@ std::size_t otaHeaderSerialize(const OtaHeader& header, std::uint8_t* out);
 // and the total image size (offsets 52..55) of a header already serialised at
 // file[0]; touches no other byte. file must hold at least 56 bytes.
 void otaHeaderPatch(const OtaHeader& header, std::uint8_t* file);
+
+// Which optional fields a decoded header holds: announced by the field
+// control and inside the given bytes.
+struct OtaHeaderPresence {
+  bool securityCredentialVersion;
+  bool destination;
+  bool hardwareVersions;
+};
+
+// Decodes the fixed fields of file[0..56) and the optional fields the field
+// control announces that lie inside file[0..size). Requires size >= 56; reads
+// nothing at or beyond size. The inverse of otaHeaderSerialize.
+OtaHeaderPresence otaHeaderDecode(const std::uint8_t* file, std::size_t size, OtaHeader& header);
 
 // Writes a sub-element head (tag, then data length) at out[0..5].
 void otaSubElementHeadWrite(std::uint16_t tag, std::uint32_t length, std::uint8_t* out);

@@ -1,7 +1,5 @@
 #include "ota/tags.h"
 
-#include "ota/header.h"
-
 namespace otawrap {
 
 OtaTagKind otaTagKind(std::uint16_t tag) {

@@ -5,16 +5,9 @@
 
 #include <cstdint>
 
-namespace otawrap {
+#include "ota/format.h"
 
-// Tags beyond the three in ota/header.h (0x0000 upgrade image, 0x0001 and
-// 0x0002 signature and certificate of crypto suite 1).
-inline constexpr std::uint16_t kOtaTagIntegrityCode = 0x0003;
-inline constexpr std::uint16_t kOtaTagPictureData = 0x0004;
-inline constexpr std::uint16_t kOtaTagSignatureSuite2 = 0x0005;
-inline constexpr std::uint16_t kOtaTagCertificateSuite2 = 0x0006;
-// 0xF000..0xFFFF belong to the manufacturer.
-inline constexpr std::uint16_t kOtaTagManufacturerFirst = 0xF000;
+namespace otawrap {
 
 enum class OtaTagKind : std::uint8_t {
   upgradeImage,

@@ -10,7 +10,7 @@
 
 #include "ota/builder.h"
 #include "ota/ota_file_builder.h"
-#include "ota/payload_checks.h"
+#include "ota/element_checks.h"
 #include "ota/reader.h"
 #include "ota/signature_check.h"
 #include "sign/ecdsa_verify.h"
@@ -84,7 +84,7 @@ TEST(OtaBuildFile, IntegrityCodeIsTheHashOfEverythingBeforeIt) {
     const OtaFileInfo info = otaFileRead(built.data(), built.size());
     EXPECT_EQ(info.header.totalImageSize, built.size());
     EXPECT_EQ(info.check(OtaCheckId::subElementChain).state, OtaCheckState::passed);
-    EXPECT_EQ(otaIntegrityCodeCheck(built.data(), info).status, IntegrityCodeStatus::passed);
+    EXPECT_EQ(otaIntegrityCodeCheck(built.data(), info.fileSize, info).status, IntegrityCodeStatus::passed);
   }
 }
 
@@ -106,7 +106,7 @@ TEST(OtaBuildFile, SignedFilesVerify) {
 }
 
 TEST(OtaBuildFile, RefusalsComeBeforeAnyByteIsWritten) {
-  const std::size_t most = kOtaBuildMaxFileSize;
+  const std::size_t most = kOtaFileSizeLimit;
   const std::size_t room = most - kOtaHeaderBaseLength - kOtaSubElementHeadSize;
   const std::size_t huge = std::numeric_limits<std::size_t>::max();
   const std::uint8_t byte = 0;
@@ -150,14 +150,14 @@ TEST(OtaBuildFile, RefusalsComeBeforeAnyByteIsWritten) {
 }
 
 TEST(OtaBuildFile, ExactlyTheLargestFileIsAccepted) {
-  const Bytes payload(kOtaBuildMaxFileSize - kOtaHeaderBaseLength - kOtaSubElementHeadSize, 0xEE);
+  const Bytes payload(kOtaFileSizeLimit - kOtaHeaderBaseLength - kOtaSubElementHeadSize, 0xEE);
   OtaBuildRequest request;
   otaHeaderDefaults(request.header);
   request.payloads = {{0xF000, payload.data(), payload.size()}};
   Bytes built;
   ASSERT_EQ(otaBuildFile(request, built).status, OtaBuildStatus::ok);
-  EXPECT_EQ(built.size(), kOtaBuildMaxFileSize);
-  EXPECT_EQ(otaFileRead(built.data(), built.size()).header.totalImageSize, kOtaBuildMaxFileSize);
+  EXPECT_EQ(built.size(), kOtaFileSizeLimit);
+  EXPECT_EQ(otaFileRead(built.data(), built.size()).header.totalImageSize, kOtaFileSizeLimit);
 }
 
 }  // namespace

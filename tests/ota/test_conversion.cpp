@@ -12,7 +12,7 @@
 #include "codec/hex.h"
 #include "image/intel_hex.h"
 #include "ota/conversion.h"
-#include "ota/payload_checks.h"
+#include "ota/element_checks.h"
 #include "ota/reader.h"
 #include "ota/signature_check.h"
 #include "sign/ecdsa.h"
@@ -191,7 +191,7 @@ TEST(OtaConvert, ExtraSubElementsComeAfterTheImageAndBeforeTheSeal) {
     EXPECT_EQ(Bytes(out.file.begin() + static_cast<long>(picture.offset + 6),
                     out.file.begin() + static_cast<long>(picture.offset + 6 + picture.length)),
               first);
-    EXPECT_EQ(otaIntegrityCodeCheck(out.file.data(), info).status,
+    EXPECT_EQ(otaIntegrityCodeCheck(out.file.data(), info.fileSize, info).status,
               seal == OtaSeal::integrityCode ? IntegrityCodeStatus::passed
                                              : IntegrityCodeStatus::absent);
     if (seal == OtaSeal::signature) {

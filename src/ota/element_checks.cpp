@@ -1,0 +1,180 @@
+#include "ota/element_checks.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "codec/bytes.h"
+#include "image/assembly.h"
+#include "image/crc.h"
+#include "ota/format.h"
+#include "sign/mmo.h"
+
+namespace otawrap {
+
+namespace {
+
+constexpr OtaCheck kPassed = OtaCheck::passed();
+
+}  // namespace
+
+bool otaImageCarriesPreamble(const std::uint8_t* image, std::uint32_t length,
+                             const OtaHeader& header) {
+  const bool lengthStamped =
+      length >= kImageLengthOffset + 4 && loadLittle32(image + kImageLengthOffset) == length;
+  const bool identifiersStamped =
+      length >= kImagePreambleEnd &&
+      loadLittle16(image + kImageManufacturerOffset) == header.manufacturerCode &&
+      loadLittle16(image + kImageTypeOffset) == header.imageType &&
+      loadLittle32(image + kImageFileVersionOffset) == header.fileVersion;
+  return lengthStamped || identifiersStamped;
+}
+
+OtaCheck otaImagePreambleCheck(const std::uint8_t* image, std::uint32_t length,
+                               const OtaHeader& h) {
+  if (length < kImagePreambleEnd) {
+    return OtaCheck::failed(OtaReason::imageShorterThanPreamble, kImagePreambleEnd, length);
+  }
+  const std::uint32_t stamped = loadLittle32(image + kImageLengthOffset);
+  if (stamped != length) {
+    return OtaCheck::failed(OtaReason::preambleLengthMismatch, length, stamped);
+  }
+  const std::uint16_t manufacturer = loadLittle16(image + kImageManufacturerOffset);
+  if (manufacturer != h.manufacturerCode) {
+    return OtaCheck::failedHex(OtaReason::preambleManufacturerMismatch, h.manufacturerCode,
+                               manufacturer);
+  }
+  const std::uint16_t imageType = loadLittle16(image + kImageTypeOffset);
+  if (imageType != h.imageType) {
+    return OtaCheck::failedHex(OtaReason::preambleImageTypeMismatch, h.imageType, imageType);
+  }
+  const std::uint32_t version = loadLittle32(image + kImageFileVersionOffset);
+  if (version != h.fileVersion) {
+    return OtaCheck::failedHex(OtaReason::preambleFileVersionMismatch, h.fileVersion, version);
+  }
+  return kPassed;
+}
+
+OtaCheck otaImageCrcCheck(const std::uint8_t* image, std::uint32_t length, bool platformGiven,
+                          Platform platform, ImageCrcFound& found) {
+  // The CRC offsets the platforms use, in the order they are tried; a named
+  // platform has only its own.
+  const std::uint32_t tried[] = {platformCrcOffset(Platform::quillDev),
+                                 platformCrcOffset(Platform::fenBoard)};
+  const std::uint32_t named = platformCrcOffset(platform);
+  const std::uint32_t* offsets = platformGiven ? &named : tried;
+  const std::size_t count = platformGiven ? 1 : 2;
+  std::uint32_t furthest = 0;
+  for (std::size_t i = 0; i < count; ++i) furthest = std::max(furthest, offsets[i]);
+  if (length < std::size_t{furthest} + 4) {
+    return OtaCheck::failed(OtaReason::imageTooShortForCrc, furthest + 4, length);
+  }
+  std::uint16_t computed = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    computed = imageCrcCompute(image, length, offsets[i]);
+    if (computed == loadLittle16(image + offsets[i])) {
+      found = {offsets[i], computed};
+      return kPassed;
+    }
+  }
+  if (!platformGiven) {
+    return OtaCheck::failed(OtaReason::crcMatchesNeitherOffset);
+  }
+  return OtaCheck::failedHex(named == 0 ? OtaReason::crcMismatchAtZero
+                                        : OtaReason::crcMismatchAt0x88,
+                             computed, loadLittle16(image + named));
+}
+
+OtaCheck otaSignatureLayoutCheck(const OtaSealElements& seal) {
+  if (!seal.firstSignature && !seal.firstCertificate) {
+    return OtaCheck::notApplicable(OtaReason::unsignedFile);
+  }
+  if (!seal.firstSignature) {
+    return OtaCheck::failed(OtaReason::certificateWithoutSignature);
+  }
+  const OtaSubElement& last = *seal.lastSubElement;
+  if (last.tag == kOtaTagIntegrityCode) {
+    // Both seals: the last one is checked, the other reported.
+    return OtaCheck::notApplicable(OtaReason::integrityCodeCheckedInstead);
+  }
+  if (last.tag != kOtaTagSignature) {
+    return OtaCheck::failed(OtaReason::signatureNotLast);
+  }
+  if (last.length != kOtaSignatureLength) {
+    return OtaCheck::failed(OtaReason::signatureLengthNot50, kOtaSignatureLength, last.length);
+  }
+  if (!seal.beforeLastSubElement || seal.beforeLastSubElement->tag != kOtaTagCertificate) {
+    return OtaCheck::failed(OtaReason::noCertificateBeforeSignature);
+  }
+  if (seal.beforeLastSubElement->length != kOtaCertificateLength) {
+    return OtaCheck::failed(OtaReason::certificateLengthNot48, kOtaCertificateLength,
+                            seal.beforeLastSubElement->length);
+  }
+  return kPassed;
+}
+
+Suite2Layout otaSuite2SignatureLayout(const OtaSealElements& seal) {
+  if (!seal.firstSuite2Signature && !seal.firstSuite2Certificate) {
+    return Suite2Layout::absent;
+  }
+  const std::optional<OtaSubElement>& last = seal.lastSubElement;
+  const std::optional<OtaSubElement>& certificate = seal.beforeLastSubElement;
+  if (!last || last->tag != kOtaTagSignatureSuite2 || last->length != kOtaSuite2SignatureLength ||
+      !certificate || certificate->tag != kOtaTagCertificateSuite2 ||
+      certificate->length != kOtaSuite2CertificateLength) {
+    return Suite2Layout::malformed;
+  }
+  return Suite2Layout::wellFormed;
+}
+
+IntegrityCodeCheck otaIntegrityCodeCheck(const std::uint8_t* file, std::size_t fileSize,
+                                         const OtaSealElements& seal) {
+  IntegrityCodeCheck check{IntegrityCodeStatus::absent, {}, {}};
+  if (!seal.firstIntegrityCode) {
+    return check;
+  }
+  const OtaSubElement& code = *seal.firstIntegrityCode;
+  if (!seal.lastSubElement || seal.lastSubElement->offset != code.offset ||
+      code.offset + kOtaSubElementHeadSize + std::uint64_t{code.length} != fileSize) {
+    check.status = IntegrityCodeStatus::notLast;
+    return check;
+  }
+  if (code.length != kOtaIntegrityCodeLength) {
+    check.status = IntegrityCodeStatus::badLength;
+    return check;
+  }
+  if (code.offset >= kOtaMmoMessageLimit) {
+    check.status = IntegrityCodeStatus::tooLarge;
+    return check;
+  }
+  std::memcpy(check.stored.data(), file + code.offset + kOtaSubElementHeadSize,
+              check.stored.size());
+  mmoHash(file, static_cast<std::uint32_t>(code.offset), check.computed.data());
+  check.status = check.stored == check.computed ? IntegrityCodeStatus::passed
+                                                : IntegrityCodeStatus::mismatch;
+  return check;
+}
+
+OtaCheck otaIntegrityCodeVerdict(const IntegrityCodeCheck& check, const OtaSealElements& seal,
+                                 const OtaCheck& signatureLayout) {
+  switch (check.status) {
+    case IntegrityCodeStatus::absent:
+      return OtaCheck::notApplicable(OtaReason::noIntegrityCode);
+    case IntegrityCodeStatus::passed:
+      return kPassed;
+    case IntegrityCodeStatus::notLast:
+      if (signatureLayout.state == OtaCheckState::passed) {
+        return OtaCheck::notApplicable(OtaReason::signatureCheckedInstead);
+      }
+      return OtaCheck::failed(OtaReason::integrityCodeNotLast);
+    case IntegrityCodeStatus::badLength:
+      return OtaCheck::failed(OtaReason::integrityCodeLengthNot16, kOtaIntegrityCodeLength,
+                              seal.firstIntegrityCode->length);
+    case IntegrityCodeStatus::tooLarge:
+      return OtaCheck::failed(OtaReason::fileTooLargeToHash);
+    case IntegrityCodeStatus::mismatch:
+      break;
+  }
+  return OtaCheck::failed(OtaReason::integrityCodeMismatch);
+}
+
+}  // namespace otawrap

@@ -1,0 +1,97 @@
+// The checks the reader runs on single sub-elements and on the end of the
+// sub-element chain: the image preamble and image CRC of an upgrade image,
+// the integrity code, and the signature layouts of crypto suites 1 and 2.
+// Each takes the file's bytes and the sub-elements it judges, never the
+// reader's state; none reads outside the bytes it is given, prints or fails
+// other than by its result.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "image/platform.h"
+#include "ota/check_result.h"
+#include "ota/header.h"
+
+namespace otawrap {
+
+// True when the upgrade image image[0..length) carries the image preamble
+// this tool writes, that is when either of its two parts is stamped: the
+// 32-bit little-endian length at offset 0x8C equals length, or the
+// manufacturer code, image type and file version at 0x90..0x97 equal the
+// header's. Either part is 4 or 8 bytes at a fixed place that a foreign
+// payload matches only by rare chance, and asking for one rather than both
+// keeps a preamble with one damaged part ours, so the preamble check fails
+// on it instead of passing it over as foreign. Only then do the image
+// preamble and image CRC checks apply, unless a platform is named.
+bool otaImageCarriesPreamble(const std::uint8_t* image, std::uint32_t length,
+                             const OtaHeader& header);
+
+// The image preamble check of image[0..length): its length and identifiers.
+OtaCheck otaImagePreambleCheck(const std::uint8_t* image, std::uint32_t length,
+                               const OtaHeader& header);
+
+// Where the image CRC matched and its value.
+struct ImageCrcFound {
+  std::uint32_t offset;
+  std::uint16_t crc;
+};
+
+// The image CRC check of image[0..length): with a named platform only at its
+// offset, else at 0x88, then 0. found is set when it passes.
+OtaCheck otaImageCrcCheck(const std::uint8_t* image, std::uint32_t length, bool platformGiven,
+                          Platform platform, ImageCrcFound& found);
+
+// The sub-elements the seal checks judge, gathered over the whole chain.
+struct OtaSealElements {
+  std::optional<OtaSubElement> firstSignature;
+  std::optional<OtaSubElement> firstCertificate;
+  std::optional<OtaSubElement> firstIntegrityCode;
+  std::optional<OtaSubElement> firstSuite2Signature;
+  std::optional<OtaSubElement> firstSuite2Certificate;
+  std::optional<OtaSubElement> lastSubElement;
+  std::optional<OtaSubElement> beforeLastSubElement;
+};
+
+// Crypto suite 1: certificate (48 bytes), then signature (50 bytes) last.
+OtaCheck otaSignatureLayoutCheck(const OtaSealElements& seal);
+
+enum class Suite2Layout : std::uint8_t {
+  absent,      // neither 0x0005 nor 0x0006
+  wellFormed,  // certificate 0x0006 (74 bytes), then signature 0x0005 (80 bytes), last
+  malformed,   // anything else with either tag
+};
+
+// The crypto suite 2 signature layout, judged on the last two sub-elements.
+// Its verification is not supported.
+Suite2Layout otaSuite2SignatureLayout(const OtaSealElements& seal);
+
+enum class IntegrityCodeStatus : std::uint8_t {
+  absent,     // no sub-element 0x0003
+  passed,     // last, 16 bytes, equal to the AES-MMO hash of every byte before its head
+  notLast,    // present but not the last sub-element
+  badLength,  // its data is not 16 bytes
+  mismatch,   // the stored code differs from the recomputed one
+  tooLarge,   // the hashed bytes reach 2^29, beyond AES-MMO's limit
+};
+
+struct IntegrityCodeCheck {
+  IntegrityCodeStatus status;
+  std::array<std::uint8_t, 16> stored;    // for passed and mismatch
+  std::array<std::uint8_t, 16> computed;  // for passed and mismatch
+};
+
+// Recomputes the integrity code of file[0..fileSize): the first 0x0003 of
+// the whole chain, which must be the last sub-element.
+IntegrityCodeCheck otaIntegrityCodeCheck(const std::uint8_t* file, std::size_t fileSize,
+                                         const OtaSealElements& seal);
+
+// The integrity code check as the report gives it; signatureLayout is the
+// suite 1 layout's verdict (a code before a well-formed signature is
+// reported, not failed).
+OtaCheck otaIntegrityCodeVerdict(const IntegrityCodeCheck& check, const OtaSealElements& seal,
+                                 const OtaCheck& signatureLayout);
+
+}  // namespace otawrap

@@ -1,0 +1,45 @@
+#include "ota/file_entries.h"
+
+#include <algorithm>
+
+#include "codec/hex.h"
+#include "sign/sha512.h"
+
+namespace otawrap {
+
+const OtaSubElement* otaFindSubElement(const OtaFileInfo& info, std::uint16_t tag) {
+  for (const OtaSubElement& e : info.subElements) {
+    if (e.tag == tag) return &e;
+  }
+  return nullptr;
+}
+
+std::string otaSubElementFileName(std::size_t index, std::uint16_t tag) {
+  std::string number = std::to_string(index);
+  if (number.size() < 2) number.insert(0, 1, '0');
+  return number + "-" + hexUpper(tag, 4) + ".bin";
+}
+
+OtaIndexEntry otaIndexEntry(const std::uint8_t* data, std::size_t size, const OtaFileInfo& info,
+                            const std::string& fileName, const std::string& url) {
+  OtaIndexEntry entry{};
+  entry.fileName = fileName;
+  entry.url = url;
+  entry.fileSize = size;
+  entry.fileVersion = info.header.fileVersion;
+  entry.manufacturerCode = info.header.manufacturerCode;
+  entry.imageType = info.header.imageType;
+  std::uint8_t digest[sha512DigestSize];
+  sha512Hash(data, size, digest);
+  entry.sha512 = hexLowerOctets(digest, sizeof digest);
+  const auto& text = info.header.headerString;
+  const auto textEnd = std::find(text.begin(), text.end(), 0);
+  entry.otaHeaderString.assign(text.begin(), textEnd);
+  entry.headerStringPresent = !entry.otaHeaderString.empty();
+  entry.hardwareVersionsPresent = info.hardwareVersionsPresent;
+  entry.hardwareVersionMin = info.header.minimumHardwareVersion;
+  entry.hardwareVersionMax = info.header.maximumHardwareVersion;
+  return entry;
+}
+
+}  // namespace otawrap
