@@ -3,7 +3,8 @@
 // target knows, credentials texts, argument vectors, arithmetic operands at
 // the edges (zero, one, f, n and its multiples, all ones) plus seeded random
 // ones, OTA files from the tool's own writer, long chains of empty
-// sub-elements and one file of every shape of the OTA shape generator. Run it from the test build:
+// sub-elements, one file of every shape of the OTA shape generator, and the
+// payload cases of every payload format. Run it from the test build:
 //   otawrap_make_fuzz_corpus fuzz/corpus
 #include <algorithm>
 #include <cstdint>
@@ -22,6 +23,7 @@
 #include "image/byte_source.h"
 #include "ota/header.h"
 #include "support/ota_shape_generator.h"
+#include "support/payload_generator.h"
 #include "support/raw_file_generator.h"
 
 namespace {
@@ -243,6 +245,18 @@ void otaReaderSeeds(const fs::path& root) {
 
 }  // namespace
 
+// Every generated payload case (valid and damaged) as an arbitrary payload,
+// and generator runs for each format.
+void payloadSeeds(const fs::path& root) {
+  CorpusWriter out(root, "payload");
+  for (const otawrap::test::PayloadCase& c : otawrap::test::payloadCases(60)) {
+    if (c.bytes.size() < 4000) out.add(prefixed(0x00, c.bytes));
+  }
+  for (std::uint8_t format = 0; format < 10; ++format) {
+    out.add(Bytes{0x01, format, 0, 0, 1, format, 0x00, 0x10, 0x01});
+  }
+}
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     std::cerr << "usage: " << argv[0] << " <corpus root>\n";
@@ -254,5 +268,6 @@ int main(int argc, char** argv) {
   commandLineSeeds(root);
   arithmeticSeeds(root);
   otaReaderSeeds(root);
+  payloadSeeds(root);
   return 0;
 }

@@ -4,9 +4,9 @@
 #
 #   tools/install-deps.sh SET...
 #     build    cmake, ninja-build, g++: all that building the tool needs
-#     full     build plus the tests (GoogleTest, OpenSSL, zigpy as an oracle),
-#              the benchmarks, the fuzzers (clang-14 with libFuzzer) and the
-#              static analysis
+#     full     build plus the tests (GoogleTest, OpenSSL, zigpy and xz as
+#              oracles), the benchmarks, the fuzzers (clang-14 with libFuzzer)
+#              and the static analysis
 #     windows  the MinGW-w64 cross compiler and Wine (about 170 MB download)
 #     docs     mandoc, for the man page lint
 #     package  dpkg-dev, file and man-db, for the package check
@@ -20,7 +20,7 @@ for set in "$@"; do
     build) packages+=(cmake ninja-build g++) ;;
     full) recommends=()
       packages+=(cmake ninja-build g++ clang clang-14 libclang-rt-14-dev clang-tidy-14 cppcheck
-      libgtest-dev libbenchmark-dev libssl-dev python3-zigpy) ;;
+      libgtest-dev libbenchmark-dev libssl-dev python3-zigpy xz-utils) ;;
     windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64) ;;
     docs) packages+=(mandoc) ;;
     package) packages+=(dpkg-dev file man-db) ;;

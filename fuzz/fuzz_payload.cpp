@@ -1,0 +1,82 @@
+// The payload module. The first byte picks the run:
+//   bit 0 clear: the rest is a payload. Identification must be the same
+//     twice, every format's check must finish inside the bytes (the
+//     sanitizers watch), an unrecognised payload is not checkable, and a
+//     payload identified as a format with a known end may not pass its check
+//     once its last byte is gone, unless that byte could be padding.
+//   bit 0 set: the test kit's generator writes a valid payload of the format
+//     chosen by the second byte, seeded by the next four; it must be
+//     identified as that format and pass. The remaining bytes then flip
+//     bytes in it (position, mask pairs) and the check must still finish.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "payload/payload.h"
+#include "support/fuzz_check.h"
+#include "support/payload_generator.h"
+
+namespace {
+
+using namespace otawrap;
+using fuzz::fuzzCheck;
+
+constexpr PayloadFormat kGenerated[] = {
+    PayloadFormat::gbl,       PayloadFormat::ebl,        PayloadFormat::segmentedApp,
+    PayloadFormat::knltImage, PayloadFormat::vectorTable, PayloadFormat::fb05Head,
+    PayloadFormat::xzStream,  PayloadFormat::zlibStream, PayloadFormat::oadImage,
+    PayloadFormat::imagePreamble};
+
+bool hasKnownEnd(PayloadFormat format) {
+  return format == PayloadFormat::gbl || format == PayloadFormat::segmentedApp ||
+         format == PayloadFormat::knltImage || format == PayloadFormat::oadImage ||
+         format == PayloadFormat::xzStream || format == PayloadFormat::zlibStream;
+}
+
+void checkArbitrary(const std::uint8_t* data, std::size_t size) {
+  const PayloadFormat format = payloadIdentify(data, size, {});
+  fuzzCheck(format == payloadIdentify(data, size, {}), "identification is repeatable");
+  for (std::size_t f = 0; f < kPayloadFormatCount; ++f) {
+    static_cast<void>(payloadCheck(static_cast<PayloadFormat>(f), data, size));
+  }
+  const PayloadCheck check = payloadCheck(format, data, size);
+  if (format == PayloadFormat::unknown) {
+    fuzzCheck(check.verdict == PayloadVerdict::notCheckable, "unknown is not checkable");
+  }
+  const bool paddingLast = size > 0 && (data[size - 1] == 0x00 || data[size - 1] == 0xFF);
+  if (check.verdict == PayloadVerdict::ok && hasKnownEnd(format) && size > 0 && !paddingLast) {
+    // Copied, so the sanitizers see a read past the shorter end.
+    const std::vector<std::uint8_t> shorter(data, data + size - 1);
+    fuzzCheck(payloadCheck(format, shorter.data(), shorter.size()).verdict != PayloadVerdict::ok,
+              "a passing payload fails without its last byte");
+  }
+}
+
+void checkGenerated(const std::uint8_t* data, std::size_t size) {
+  if (size < 5) return;
+  const PayloadFormat format = kGenerated[data[0] % (sizeof kGenerated / sizeof kGenerated[0])];
+  const std::uint32_t seed = (std::uint32_t{data[1]} << 24) | (std::uint32_t{data[2]} << 16) |
+                             (std::uint32_t{data[3]} << 8) | data[4];
+  std::vector<std::uint8_t> payload = test::makePayload(format, seed);
+  fuzzCheck(payloadIdentify(payload.data(), payload.size(), {}) == format,
+            "a generated payload is identified as its format");
+  fuzzCheck(payloadCheck(format, payload.data(), payload.size()).verdict == PayloadVerdict::ok,
+            "a generated payload passes");
+  for (std::size_t i = 5; i + 2 < size; i += 3) {
+    const std::size_t at = ((std::size_t{data[i]} << 8) | data[i + 1]) % payload.size();
+    payload[at] ^= data[i + 2];
+  }
+  static_cast<void>(payloadCheck(format, payload.data(), payload.size()));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  if ((data[0] & 1) == 0) {
+    checkArbitrary(data + 1, size - 1);
+  } else {
+    checkGenerated(data + 1, size - 1);
+  }
+  return 0;
+}

@@ -1,0 +1,38 @@
+// Synthetic firmware payloads for every checked payload format: seeded random
+// code bytes wrapped in the format's real structure with its real checksums
+// (CRC-32 written here bit by bit, SHA-256 from OpenSSL), and damaged
+// variants of each: cut, extended, flipped under the checksum, a wrong length
+// field, padding that breaks the rules. No real firmware is involved; the
+// same seed gives the same bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "payload/payload.h"
+
+namespace otawrap::test {
+
+enum class PayloadDamage : std::uint8_t { none, cut, extended, flipped, lengthField, padding };
+
+struct PayloadCase {
+  std::string name;  // "gbl/cut", "ebl/trailer", ...
+  PayloadFormat format;
+  PayloadDamage damage;
+  std::vector<std::uint8_t> bytes;
+  PayloadVerdict verdict;  // what the format's own rules say about the bytes
+};
+
+// A valid payload of the format (a checked one, or any with a generator:
+// every format but unknown).
+std::vector<std::uint8_t> makePayload(PayloadFormat format, std::uint32_t seed);
+
+// Every generated format's valid payload, its valid variants (padding, no
+// digest, ...) and its damaged ones, with the verdict each must get.
+std::vector<PayloadCase> payloadCases(std::uint32_t seed);
+
+// CRC-32 (reflected 0xEDB88320, preset and inverted), one bit at a time.
+std::uint32_t kitCrc32(const std::uint8_t* data, std::size_t length);
+
+}  // namespace otawrap::test
