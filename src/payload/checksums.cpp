@@ -50,17 +50,18 @@ std::uint32_t crc32Bitwise(const std::uint8_t* data, std::size_t length) {
 std::uint32_t adler32Update(std::uint32_t adler, const std::uint8_t* data, std::size_t length) {
   std::uint32_t s1 = adler & 0xFFFF;
   std::uint32_t s2 = adler >> 16;
-  while (length > 0) {
-    const std::size_t run = length < kAdlerRun ? length : kAdlerRun;
-    for (std::size_t i = 0; i < run; ++i) {
-      s1 += data[i];
-      s2 += s1;
+  std::size_t sinceReduction = 0;
+  for (std::size_t i = 0; i < length; ++i) {
+    s1 += data[i];
+    s2 += s1;
+    if (++sinceReduction == kAdlerRun) {
+      s1 %= kAdlerModulus;
+      s2 %= kAdlerModulus;
+      sinceReduction = 0;
     }
-    s1 %= kAdlerModulus;
-    s2 %= kAdlerModulus;
-    data += run;
-    length -= run;
   }
+  s1 %= kAdlerModulus;
+  s2 %= kAdlerModulus;
   return (s2 << 16) | s1;
 }
 

@@ -12,34 +12,34 @@ using namespace payload_detail;
 
 // Formats recognised by bytes at a fixed offset, longest first.
 struct PayloadMagic {
-  PayloadFormat format;
   std::size_t offset;
   std::size_t length;
+  PayloadFormat format;
   std::uint8_t bytes[12];
 };
 
 constexpr PayloadMagic kMagics[] = {
     // Three words, big- or little-endian.
-    {PayloadFormat::magic12345678, 0, 12,
+    {0, 12, PayloadFormat::magic12345678,
      {0x12, 0x34, 0x56, 0x78, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88}},
-    {PayloadFormat::magic12345678, 0, 12,
+    {0, 12, PayloadFormat::magic12345678,
      {0x78, 0x56, 0x34, 0x12, 0x44, 0x33, 0x22, 0x11, 0x88, 0x77, 0x66, 0x55}},
     // The OAD image's 8-character marks.
-    {PayloadFormat::oadImage, 0, 8, {'C', 'C', '2', '6', 'x', '2', 'R', '1'}},
-    {PayloadFormat::oadImage, 0, 8, {'C', 'C', '1', '3', 'x', '2', 'R', '1'}},
+    {0, 8, PayloadFormat::oadImage, {'C', 'C', '2', '6', 'x', '2', 'R', '1'}},
+    {0, 8, PayloadFormat::oadImage, {'C', 'C', '1', '3', 'x', '2', 'R', '1'}},
     // xz: the stream header magic of the xz file format.
-    {PayloadFormat::xzStream, 0, 6, {0xFD, '7', 'z', 'X', 'Z', 0x00}},
+    {0, 6, PayloadFormat::xzStream, {0xFD, '7', 'z', 'X', 'Z', 0x00}},
     // GBL: the header tag 0x03A617EB, little-endian.
-    {PayloadFormat::gbl, 0, 4, {0xEB, 0x17, 0xA6, 0x03}},
+    {0, 4, PayloadFormat::gbl, {0xEB, 0x17, 0xA6, 0x03}},
     // EBL: the header tag 0x0000 with its length 0x008C, big-endian.
-    {PayloadFormat::ebl, 0, 4, {0x00, 0x00, 0x00, 0x8C}},
-    {PayloadFormat::fb05Head, 0, 4, {0xFB, 0x05, 0x00, 0x06}},
-    {PayloadFormat::frs0Mark, 0, 4, {'F', 'R', 'S', '0'}},
-    {PayloadFormat::dec0deMark, 0, 4, {0x00, 0xDE, 0xC0, 0xDE}},
-    {PayloadFormat::dec0deMark, 0, 3, {0xDE, 0xC0, 0xDE}},
+    {0, 4, PayloadFormat::ebl, {0x00, 0x00, 0x00, 0x8C}},
+    {0, 4, PayloadFormat::fb05Head, {0xFB, 0x05, 0x00, 0x06}},
+    {0, 4, PayloadFormat::frs0Mark, {'F', 'R', 'S', '0'}},
+    {0, 4, PayloadFormat::dec0deMark, {0x00, 0xDE, 0xC0, 0xDE}},
+    {0, 3, PayloadFormat::dec0deMark, {0xDE, 0xC0, 0xDE}},
     // An OTA file identifier 0x0BEEF11E behind an 8-byte head.
-    {PayloadFormat::nestedOta, 8, 4, {0x1E, 0xF1, 0xEE, 0x0B}},
-    {PayloadFormat::lvrmMark, 0x1C, 4, {'L', 'V', 'R', 'M'}},
+    {8, 4, PayloadFormat::nestedOta, {0x1E, 0xF1, 0xEE, 0x0B}},
+    {0x1C, 4, PayloadFormat::lvrmMark, {'L', 'V', 'R', 'M'}},
 };
 
 // Formats recognised by their header fields, in the order tried.
@@ -59,32 +59,32 @@ constexpr PayloadShape kShapes[] = {
 };
 
 struct PayloadFormatRow {
-  PayloadFormat format;
   const char* key;
+  PayloadFormat format;
   PayloadCheckKind kind;
 };
 
 // Indexed by PayloadFormat.
 constexpr PayloadFormatRow kFormats[] = {
-    {PayloadFormat::unknown, "unknown", PayloadCheckKind::none},
-    {PayloadFormat::gbl, "gbl", PayloadCheckKind::crc32},
-    {PayloadFormat::ebl, "ebl", PayloadCheckKind::crc32},
-    {PayloadFormat::segmentedApp, "segmented-app", PayloadCheckKind::checksumAndDigest},
-    {PayloadFormat::knltImage, "knlt", PayloadCheckKind::crc32},
-    {PayloadFormat::vectorTable, "vector-table", PayloadCheckKind::wordSum},
-    {PayloadFormat::fb05Head, "fb05", PayloadCheckKind::crc32},
-    {PayloadFormat::magic12345678, "magic-12345678", PayloadCheckKind::none},
-    {PayloadFormat::nestedOta, "nested-ota", PayloadCheckKind::otaFile},
-    {PayloadFormat::xzStream, "xz", PayloadCheckKind::framingCrc32},
-    {PayloadFormat::zlibStream, "zlib", PayloadCheckKind::adler32},
-    {PayloadFormat::oadImage, "oad", PayloadCheckKind::crc32},
-    {PayloadFormat::imagePreamble, "image-preamble", PayloadCheckKind::imageCrc},
-    {PayloadFormat::headedVectorTable, "headed-vector-table", PayloadCheckKind::none},
-    {PayloadFormat::tlvWrapper, "tlv-wrapper", PayloadCheckKind::none},
-    {PayloadFormat::lvrmMark, "lvrm", PayloadCheckKind::none},
-    {PayloadFormat::frs0Mark, "frs0", PayloadCheckKind::none},
-    {PayloadFormat::dec0deMark, "dec0de", PayloadCheckKind::none},
-    {PayloadFormat::cborMultiImage, "cbor-multi-image", PayloadCheckKind::none},
+    {"unknown", PayloadFormat::unknown, PayloadCheckKind::none},
+    {"gbl", PayloadFormat::gbl, PayloadCheckKind::crc32},
+    {"ebl", PayloadFormat::ebl, PayloadCheckKind::crc32},
+    {"segmented-app", PayloadFormat::segmentedApp, PayloadCheckKind::checksumAndDigest},
+    {"knlt", PayloadFormat::knltImage, PayloadCheckKind::crc32},
+    {"vector-table", PayloadFormat::vectorTable, PayloadCheckKind::wordSum},
+    {"fb05", PayloadFormat::fb05Head, PayloadCheckKind::crc32},
+    {"magic-12345678", PayloadFormat::magic12345678, PayloadCheckKind::none},
+    {"nested-ota", PayloadFormat::nestedOta, PayloadCheckKind::otaFile},
+    {"xz", PayloadFormat::xzStream, PayloadCheckKind::framingCrc32},
+    {"zlib", PayloadFormat::zlibStream, PayloadCheckKind::adler32},
+    {"oad", PayloadFormat::oadImage, PayloadCheckKind::crc32},
+    {"image-preamble", PayloadFormat::imagePreamble, PayloadCheckKind::imageCrc},
+    {"headed-vector-table", PayloadFormat::headedVectorTable, PayloadCheckKind::none},
+    {"tlv-wrapper", PayloadFormat::tlvWrapper, PayloadCheckKind::none},
+    {"lvrm", PayloadFormat::lvrmMark, PayloadCheckKind::none},
+    {"frs0", PayloadFormat::frs0Mark, PayloadCheckKind::none},
+    {"dec0de", PayloadFormat::dec0deMark, PayloadCheckKind::none},
+    {"cbor-multi-image", PayloadFormat::cborMultiImage, PayloadCheckKind::none},
 };
 static_assert(sizeof kFormats / sizeof kFormats[0] == kPayloadFormatCount);
 

@@ -53,6 +53,7 @@ enum class PayloadReason : std::uint8_t {
   checksumMismatch,    // the format's CRC, checksum or sum does not match
   digestMismatch,      // the appended SHA-256 does not match
   streamCorrupt,       // a compressed stream breaks its coding rules
+  nestedFileFailed,    // a nested OTA file fails its own checks (given by the OTA layer)
   // notCheckable
   noCheckKnown,        // identified by its magic only
   unknownFormat,       // nothing recognised

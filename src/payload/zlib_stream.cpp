@@ -55,8 +55,13 @@ bool buildHuffman(Huffman& code, const std::uint8_t* lengths, unsigned symbols) 
     left = left * 2 - code.count[len];
     if (left < 0) return false;
   }
-  std::array<std::uint16_t, kMaxCodeLength + 1> next{};
-  for (unsigned len = 1; len < kMaxCodeLength; ++len) next[len + 1] = next[len] + code.count[len];
+  // Where the codes of each length start among the ordered symbols.
+  std::uint16_t next[kMaxCodeLength + 1] = {};
+  std::uint16_t offset = 0;
+  for (unsigned len = 1; len <= kMaxCodeLength; ++len) {
+    next[len] = offset;
+    offset = static_cast<std::uint16_t>(offset + code.count[len]);
+  }
   for (unsigned s = 0; s < symbols; ++s) {
     if (lengths[s] != 0) code.symbol[next[lengths[s]]++] = static_cast<std::uint16_t>(s);
   }
