@@ -64,9 +64,21 @@ void fieldReduceWide(WideWords& wide, FieldElement& out);
 // a = a mod f in canonical form, in place.
 void fieldReduceFinal(FieldElement& a);
 
+// out = a^(2^count) mod f, partially reduced: the words of count fieldSquare
+// calls in a row (a itself when count is 0). count >= 0; out may alias a.
+void fieldSquareTimes(const FieldElement& a, int count, FieldElement& out);
+
+// fieldSquareTimes on fieldSquarePortable, whatever the processor.
+void fieldSquareTimesPortable(const FieldElement& a, int count, FieldElement& out);
+
 // out = a^-1 mod f in canonical form and returns 0; returns kNoInverse and leaves
-// out untouched when a is congruent to 0. out may alias a.
+// out untouched when a is congruent to 0. out may alias a. A fixed chain of
+// fieldSquareTimes and fieldMultiply (Itoh-Tsujii), so apart from the zero test
+// the work does not depend on a; carry-less or portable as fieldMultiply.
 int fieldInvert(const FieldElement& a, FieldElement& out);
+
+// fieldInvert on the portable square and multiply, whatever the processor.
+int fieldInvertPortable(const FieldElement& a, FieldElement& out);
 
 // 1 if a is congruent to 0, else 0. Leaves a in canonical form (same residue).
 int fieldIsZero(FieldElement& a);

@@ -34,8 +34,9 @@ inline __m128i loadHigh(const std::uint16_t* a) {
 }
 
 // Reduces the product held in three 128-bit parts (bits 0..127, 128..255,
-// 256..383) as described above and writes the 11 words to out.
-inline void reduceAndStore(__m128i low, __m128i middle, __m128i high, std::uint16_t* out) {
+// 256..383) as described above: limbs 0 and 1 of the result go to out01, limb 2
+// (48 bits, zero above) to out2.
+inline void reduce(__m128i low, __m128i middle, __m128i high, __m128i& out01, __m128i& out2) {
   const __m128i r = _mm_cvtsi32_si128((1 << 20) | (1 << 19) | (1 << 16) | (1 << 13));
   const __m128i bits0To47 = _mm_set_epi64x(0, 0x0000FFFFFFFFFFFFLL);
   // H = product >> 176 = bytes 22..43: limbs 0 and 1 from bytes 22..37, limb 2 from 38..43.
@@ -50,13 +51,23 @@ inline void reduceAndStore(__m128i low, __m128i middle, __m128i high, std::uint1
   // T = Q >> 176 (20 bits) and T*r (40 bits).
   const __m128i t = _mm_srli_si128(q23, 6);
   const __m128i tr = _mm_clmulepi64_si128(t, r, 0x00);
-  const __m128i out01 = _mm_xor_si128(_mm_xor_si128(low, q01), tr);
-  const __m128i out2 = _mm_and_si128(_mm_xor_si128(middle, q23), bits0To47);
+  out01 = _mm_xor_si128(_mm_xor_si128(low, q01), tr);
+  out2 = _mm_and_si128(_mm_xor_si128(middle, q23), bits0To47);
+}
+
+inline void store(__m128i out01, __m128i out2, std::uint16_t* out) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), out01);
   const auto top = static_cast<unsigned long long>(_mm_cvtsi128_si64(out2));
   out[8] = static_cast<std::uint16_t>(top);
   out[9] = static_cast<std::uint16_t>(top >> 16);
   out[10] = static_cast<std::uint16_t>(top >> 32);
+}
+
+inline void reduceAndStore(__m128i low, __m128i middle, __m128i high, std::uint16_t* out) {
+  __m128i out01;
+  __m128i out2;
+  reduce(low, middle, high, out01, out2);
+  store(out01, out2, out);
 }
 
 }  // namespace
@@ -95,6 +106,17 @@ void fieldSquareClmul(const std::uint16_t a[11], std::uint16_t out[11]) {
                  _mm_clmulepi64_si128(a2, a2, 0x00), out);
 }
 
+void fieldSquareTimesClmul(const std::uint16_t a[11], int count, std::uint16_t out[11]) {
+  // The squares of fieldSquareClmul in a row, the value kept in registers.
+  __m128i a01 = loadLow(a);
+  __m128i a2 = loadHigh(a);
+  for (int i = 0; i < count; ++i) {
+    reduce(_mm_clmulepi64_si128(a01, a01, 0x00), _mm_clmulepi64_si128(a01, a01, 0x11),
+           _mm_clmulepi64_si128(a2, a2, 0x00), a01, a2);
+  }
+  store(a01, a2, out);
+}
+
 }  // namespace otawrap
 
 #else
@@ -127,6 +149,19 @@ void fieldSquareClmul(const std::uint16_t a[11], std::uint16_t out[11]) {
   fieldSquarePortable(x, r);
   for (int k = 0; k < kWordCount; ++k) {
     out[k] = r[k];
+  }
+}
+
+void fieldSquareTimesClmul(const std::uint16_t a[11], int count, std::uint16_t out[11]) {
+  FieldElement x;
+  for (int k = 0; k < kWordCount; ++k) {
+    x[k] = a[k];
+  }
+  for (int i = 0; i < count; ++i) {
+    fieldSquarePortable(x, x);
+  }
+  for (int k = 0; k < kWordCount; ++k) {
+    out[k] = x[k];
   }
 }
 

@@ -19,4 +19,8 @@ void fieldMultiplyClmul(const std::uint16_t a[11], const std::uint16_t b[11], st
 // out = a^2 mod f, partially reduced exactly as fieldSquarePortable leaves it.
 void fieldSquareClmul(const std::uint16_t a[11], std::uint16_t out[11]);
 
+// out = a^(2^count) mod f: the words of count fieldSquareClmul calls in a row
+// (a copied when count is 0). count >= 0.
+void fieldSquareTimesClmul(const std::uint16_t a[11], int count, std::uint16_t out[11]);
+
 }  // namespace otawrap

@@ -85,44 +85,4 @@ void modReduceFinal(ModNumber& x) {
   subInPlaceMod(x.data(), t.data());
 }
 
-int modInvert(const ModNumber& a, ModNumber& out) {
-  // Invariant: x1 * a = u and x2 * a = v (mod n). u and x1 live in slot 0, v
-  // and x2 in slot 1; exchanging the roles swaps the slot index, not the words.
-  ModNumber u[2] = {groupOrder, a};
-  ModNumber x[2] = {ModNumber{}, ModNumber{}};
-  wordsSetOne(x[1].data(), kWordCount);
-  int vi = 1;
-  if (wordsKernel::isZero(u[vi].data()) != 0) {
-    return kModNoInverse;
-  }
-  for (;;) {
-    Word* v = u[vi].data();
-    Word* x2 = x[vi].data();
-    while ((v[0] & 1u) == 0) {
-      int carry = 0;
-      if ((x2[0] & 1u) != 0) {
-        carry = addInPlace(x2, groupOrder.data(), kWordCount);
-      }
-      wordsKernel::shiftRight1(v);
-      wordsKernel::shiftRight1(x2);
-      // The carry of the addition comes back as bit 175.
-      x2[kWordCount - 1] = static_cast<Word>(x2[kWordCount - 1] | (carry << 15));
-    }
-    if (wordsIsOne(v, kWordCount) != 0) {
-      out = x[vi];
-      return 0;
-    }
-    if (wordsCompare(u[1 - vi], u[vi]) > 0) {
-      vi = 1 - vi;
-      v = u[vi].data();
-      x2 = x[vi].data();
-    }
-    subInPlace(v, u[1 - vi].data(), kWordCount);
-    subInPlaceMod(x2, x[1 - vi].data());
-    if (wordsKernel::isZero(v) != 0) {
-      return kModNoInverse;
-    }
-  }
-}
-
 }  // namespace otawrap

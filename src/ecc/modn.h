@@ -1,9 +1,9 @@
 // Arithmetic modulo n, the order of the base point of sect163k1.
 //
 // A ModNumber is loose when it is any value below 2^176 with the right residue,
-// canonical when it lies in [0, n). modAdd, modSub, modMultiply, modReduceWide
-// and modInvert take loose inputs and give loose results (often above n); only
-// modReduceFinal gives the canonical residue. Nothing here compares with n,
+// canonical when it lies in [0, n). modAdd, modSub, modMultiply and
+// modReduceWide take loose inputs and give loose results (often above n);
+// modReduceFinal and modInvert give the canonical residue. Nothing here
 // allocates or fails, except modInvert on a multiple of n.
 #pragma once
 
@@ -41,8 +41,10 @@ void modMultiply(const ModNumber& a, const ModNumber& b, ModNumber& out);
 void modReduceWide(WideWords& wide, ModNumber& out);
 // x = x mod n in place: the canonical residue, for any x below 2^176.
 void modReduceFinal(ModNumber& x);
-// out = a^-1 (mod n), loose; returns 0. When a = 0 (mod n) returns
-// kModNoInverse and leaves out untouched. out may alias a.
+// out = a^-1 (mod n), canonical; returns 0. When a = 0 (mod n) returns
+// kModNoInverse and leaves out untouched. out may alias a. Fermat's a^(n-2) on
+// a Montgomery multiplication: apart from the zero test, the same operations
+// for every a.
 int modInvert(const ModNumber& a, ModNumber& out);
 
 }  // namespace otawrap
