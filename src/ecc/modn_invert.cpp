@@ -76,7 +76,7 @@ void modMontgomeryMultiply(const ModLimbs& a, const ModLimbs& b, ModLimbs& out) 
     t0 = multiplyAdd(a[0], b[i], t0, 0, carry);
     t1 = multiplyAdd(a[1], b[i], t1, carry, carry);
     t2 = multiplyAdd(a[2], b[i], t2, carry, carry);
-    t3 += carry;  // t stays below 2^193 before the division by 2^64: no 5th limb
+    t3 += carry;  // t is below 2^230 here: four limbs hold it
     const std::uint64_t m = t0 * kMontgomeryFactor;
     multiplyAdd(m, kOrderLimbs[0], t0, 0, carry);  // low limb becomes zero
     t0 = multiplyAdd(m, kOrderLimbs[1], t1, carry, carry);
