@@ -7,6 +7,7 @@
 #include "image/assembly.h"
 #include "image/crc.h"
 #include "ota/format.h"
+#include "payload/payload.h"
 #include "sign/mmo.h"
 
 namespace otawrap {
@@ -19,14 +20,12 @@ constexpr OtaCheck kPassed = OtaCheck::passed();
 
 bool otaImageCarriesPreamble(const std::uint8_t* image, std::uint32_t length,
                              const OtaHeader& header) {
-  const bool lengthStamped =
-      length >= kImageLengthOffset + 4 && loadLittle32(image + kImageLengthOffset) == length;
-  const bool identifiersStamped =
-      length >= kImagePreambleEnd &&
-      loadLittle16(image + kImageManufacturerOffset) == header.manufacturerCode &&
-      loadLittle16(image + kImageTypeOffset) == header.imageType &&
-      loadLittle32(image + kImageFileVersionOffset) == header.fileVersion;
-  return lengthStamped || identifiersStamped;
+  PayloadContext context;
+  context.headerKnown = true;
+  context.manufacturerCode = header.manufacturerCode;
+  context.imageType = header.imageType;
+  context.fileVersion = header.fileVersion;
+  return payloadCarriesImagePreamble(image, length, context);
 }
 
 OtaCheck otaImagePreambleCheck(const std::uint8_t* image, std::uint32_t length,

@@ -143,6 +143,11 @@ PayloadCheck payloadCheck(PayloadFormat format, const std::uint8_t* payload, std
   return notCheckable(PayloadReason::noCheckKnown);
 }
 
+bool payloadCarriesImagePreamble(const std::uint8_t* payload, std::size_t size,
+                                 const PayloadContext& context) {
+  return isImagePreamble(payload, size, context);
+}
+
 PayloadCheckKind payloadCheckKind(PayloadFormat format) { return row(format).kind; }
 
 const char* payloadFormatKey(PayloadFormat format) { return row(format).key; }

@@ -100,6 +100,14 @@ PayloadFormat payloadIdentify(const std::uint8_t* payload, std::size_t size,
 // from these bytes may give any failure, but still reads only inside them.
 PayloadCheck payloadCheck(PayloadFormat format, const std::uint8_t* payload, std::size_t size);
 
+// True when payload[0..size) carries this tool's image preamble: the 32-bit
+// little-endian length at 0x8C equals size, or (with the header known) the
+// manufacturer code, image type and file version at 0x90..0x97 equal the
+// header's. Either part suffices, so an image of ours with one damaged part
+// is still ours and fails its check instead of passing for foreign.
+bool payloadCarriesImagePreamble(const std::uint8_t* payload, std::size_t size,
+                                 const PayloadContext& context);
+
 // What payloadCheck verifies for the format.
 PayloadCheckKind payloadCheckKind(PayloadFormat format);
 
