@@ -1,5 +1,7 @@
 #include "commands/failure.h"
 
+#include "commands/command.h"
+
 #include <cerrno>
 
 #include "driver/file_system.h"
@@ -241,6 +243,10 @@ int reportFailure(const Problem& problem, MessageStyle style, Console console,
   }
   console.err << std::flush;
   return kExitError;
+}
+
+int reportUsageError(const std::string& message, const char* command, Console console) {
+  return reportFailure({Failure::usage, message, "", 0}, MessageStyle::command, console, command);
 }
 
 int finishOutput(Console console, int exitCode) {

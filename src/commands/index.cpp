@@ -1,6 +1,7 @@
 #include "commands/index.h"
 
 #include "commands/ota_input.h"
+#include "commands/registry.h"
 #include "ota/file_entries.h"
 #include "report/json_writer.h"
 
@@ -33,9 +34,7 @@ void entryJson(const OtaIndexEntry& e, JsonWriter& json) {
   json.endObject();
 }
 
-}  // namespace
-
-int runIndexCommand(const IndexOptions& options, Console console) {
+int runIndex(const IndexOptions& options, Console console) {
   JsonWriter json;
   json.beginArray();
   for (const std::string& path : options.files) {
@@ -63,6 +62,47 @@ int runIndexCommand(const IndexOptions& options, Console console) {
   json.endArray();
   console.out << json.text() << '\n';
   return finishOutput(console, kExitSuccess);
+}
+
+std::string storeUrlPrefix(const ParsedOption& given, IndexOptions& options) {
+  options.urlPrefixGiven = true;
+  options.urlPrefix = given.value;
+  return "";
+}
+
+std::string finishIndex(const std::vector<std::string>& operands, IndexOptions& options) {
+  options.files = operands;
+  return "";
+}
+
+}  // namespace
+
+const CommandSpec<IndexOptions>& indexSpec() {
+  static const CommandSpec<IndexOptions> spec = {
+      {"index", nullptr, "index FILE... [--url-prefix URL]", "zigbee-herdsman OTA index entries",
+       "index FILE... [--url-prefix URL]",
+       "Prints a JSON array with one zigbee-herdsman OTA index entry per file:\n"
+       "fileName, fileVersion, fileSize, url, imageType, manufacturerCode, sha512,\n"
+       "and otaHeaderString, hardwareVersionMin, hardwareVersionMax when present.\n"
+       "Every file must pass the checks of info.\n",
+       "Options:", "otawrap index *.zigbee --url-prefix https://example.com/ota/",
+       "0 printed, 1 a file fails a check, 2 usage error, unreadable file.\n"},
+      {
+          {{'\0', "url-prefix", "URL",
+            "url is URL followed by the file name (default:\nthe path as given)"},
+           storeUrlPrefix},
+      },
+      {},
+      {1, kAnyNumber, "FILE"},
+      finishIndex,
+      runIndex,
+  };
+  return spec;
+}
+
+const Command& indexCommand() {
+  static const SpecCommand<IndexOptions> command(indexSpec());
+  return command;
 }
 
 }  // namespace otawrap

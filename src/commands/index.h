@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/failure.h"
+#include "cli/command_spec.h"
 
 namespace otawrap {
 
@@ -15,11 +15,11 @@ struct IndexOptions {
   std::string urlPrefix;  // url = urlPrefix + the file's name; else the path as given
 };
 
-// Reads each file in turn (64 MiB at most; a vendor header before the OTA file
+// The spec. The run reads each file in turn (64 MiB at most; a vendor header before the OTA file
 // identifier is kept in the size and hash) and, once all pass every check
 // info makes, prints one JSON array of their entries. Returns 0; 1 when a file
 // fails a check (naming the file and the check; nothing printed); 2 when a
 // file cannot be read or the array cannot be written.
-int runIndexCommand(const IndexOptions& options, Console console);
+const CommandSpec<IndexOptions>& indexSpec();
 
 }  // namespace otawrap

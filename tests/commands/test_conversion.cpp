@@ -6,10 +6,10 @@
 #include <sstream>
 #include <vector>
 
-#include "commands/ota_file_check.h"
-#include "cli/dispatch.h"
-#include "cli/legacy_walk.h"
 #include "commands/conversion.h"
+#include "commands/dispatch.h"
+#include "commands/legacy.h"
+#include "commands/ota_file_check.h"
 #include "support/raw_file_generator.h"
 
 namespace otawrap {
@@ -29,11 +29,12 @@ Bytes rawWithImageLength(std::size_t length) {
 std::string build(const Bytes& raw, bool signing, std::size_t& fileSize) {
   auto context = std::make_unique<RunContext>();
   otaHeaderDefaults(context->header);
-  context->settings.signing = signing;
-  context->settings.credentials.privateKey[20] = 1;  // test key
+  RunSettings settings;
+  if (signing) settings.file.credentialsPath = "(test key in memory)";
+  context->credentials.privateKey[20] = 1;  // test key
   MemorySource source(raw.data(), raw.size());
   Problem problem{Failure::usage, "", "", 0};
-  const bool built = runBuildFile(*context, &source, problem);
+  const bool built = runBuildFile(settings, *context, &source, problem);
   fileSize = context->header.totalImageSize;
   if (built) {
     EXPECT_EQ(context->position, fileSize);
@@ -46,9 +47,9 @@ std::string build(const Bytes& raw, bool signing, std::size_t& fileSize) {
 }
 
 TEST(Run, ImageBufferBoundsAreExact) {
-  EXPECT_EQ(runImageLimit(RunSettings{}), 524288u);
-  RunSettings signing{};
-  signing.signing = true;
+  EXPECT_EQ(runImageLimit(OtaFileSettings{}), 524288u);
+  OtaFileSettings signing{};
+  signing.credentialsPath = "signer.txt";
   EXPECT_EQ(runImageLimit(signing), 524288u - 110);
 
   struct Case {
