@@ -7,7 +7,6 @@
 
 #include <fstream>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -58,12 +57,27 @@ std::vector<Section> sections(const std::string& text, const std::string& marker
 }
 
 // The commands a section title names as words ("info and verify").
+bool isWordCharacter(char c) { return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'; }
+
+// The runs of lower-case letters, digits and '-' in text.
+std::vector<std::string> words(const std::string& text) {
+  std::vector<std::string> found;
+  std::string word;
+  for (const char c : text + " ") {
+    if (isWordCharacter(c)) {
+      word += c;
+    } else if (!word.empty()) {
+      found.push_back(word);
+      word.clear();
+    }
+  }
+  return found;
+}
+
 std::vector<const Command*> commandsNamed(const std::string& title) {
   std::vector<const Command*> named;
-  const std::regex word("[a-z]+");
-  for (auto it = std::sregex_iterator(title.begin(), title.end(), word);
-       it != std::sregex_iterator(); ++it) {
-    const Command* command = findCommand(it->str());
+  for (const std::string& word : words(title)) {
+    const Command* command = word[0] == '-' ? nullptr : findCommand(word);
     if (command != nullptr) named.push_back(command);
   }
   return named;
@@ -79,12 +93,13 @@ std::set<std::string> longOptions(const std::vector<const Command*>& commands) {
   return names;
 }
 
+// Every "--name" in text (name starting with a letter).
 std::set<std::string> optionsIn(const std::string& text) {
   std::set<std::string> found;
-  const std::regex option("--[a-z][a-z0-9-]*");
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), option);
-       it != std::sregex_iterator(); ++it) {
-    found.insert(it->str());
+  for (const std::string& word : words(text)) {
+    if (word.size() > 2 && word.compare(0, 2, "--") == 0 && word[2] >= 'a' && word[2] <= 'z') {
+      found.insert(word);
+    }
   }
   return found;
 }
