@@ -45,6 +45,12 @@ deb=$(ls "$build"/otawrap_*.deb)
 tgz=$(ls "$build"/otawrap-*.tar.gz)
 echo "packages: $(($(stat -c %s "$deb") / 1024)) KiB $(basename "$deb"), $(($(stat -c %s "$tgz") / 1024)) KiB $(basename "$tgz")"
 dpkg-deb -f "$deb" Package Version Maintainer Depends
+# The C++ runtime is linked in; glibc is the one shared library.
+depends=$(dpkg-deb -f "$deb" Depends)
+case "$depends" in
+  "libc6 (>= "*")") ;;
+  *) echo "the package should depend on libc6 alone: Depends: $depends"; exit 1 ;;
+esac
 
 # Install, use and remove the .deb on this machine.
 if dpkg -s otawrap >/dev/null 2>&1; then
