@@ -65,6 +65,7 @@ constexpr FailureText kTexts[] = {
     {Failure::notIndexable, nullptr, nullptr},
     {Failure::outputExists, "Unable to open output file",
      "output file {} exists; extract into a new or empty directory"},
+    {Failure::indexInvalid, "Unable to open input file", "index file {} is not an OTA index: %"},
 };
 
 const FailureText& textOf(Failure failure) {

@@ -55,6 +55,7 @@ enum class Failure : std::uint8_t {
   tooManySubElements,   // extract: more than the reader lists
   notIndexable,         // index: a check failed; detail names it
   outputExists,         // extract --output-dir never replaces a file
+  indexInvalid,         // lint, match, index --update: detail says where and why
 };
 
 // One failure as it happened: what, on which file (may be empty) and the

@@ -4,7 +4,8 @@ namespace otawrap {
 
 std::vector<const Command*> allCommands() {
   return {&convertCommand(), &buildCommand(),   &infoCommand(), &verifyCommand(),
-          &extractCommand(), &indexCommand(),   &helpCommand(), &versionCommand()};
+          &extractCommand(), &indexCommand(),   &lintCommand(), &matchCommand(),
+          &helpCommand(),    &versionCommand()};
 }
 
 const Command* findCommand(const std::string& word) {

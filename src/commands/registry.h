@@ -16,6 +16,8 @@ const Command& infoCommand();
 const Command& verifyCommand();
 const Command& extractCommand();
 const Command& indexCommand();
+const Command& lintCommand();
+const Command& matchCommand();
 const Command& helpCommand();
 const Command& versionCommand();
 
