@@ -20,6 +20,7 @@ usr/share/doc/otawrap/docs/checks.md
 usr/share/doc/otawrap/docs/commands.md
 usr/share/doc/otawrap/docs/development.md
 usr/share/doc/otawrap/docs/file-format.md
+usr/share/doc/otawrap/docs/hosting.md
 usr/share/doc/otawrap/docs/install.md
 usr/share/doc/otawrap/docs/internals.md
 usr/share/doc/otawrap/docs/performance.md
