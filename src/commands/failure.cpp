@@ -66,6 +66,7 @@ constexpr FailureText kTexts[] = {
     {Failure::outputExists, "Unable to open output file",
      "output file {} exists; extract into a new or empty directory"},
     {Failure::indexInvalid, "Unable to open input file", "index file {} is not an OTA index: %"},
+    {Failure::notACommand, "Unable to open input file", "{} is not a command; did you mean '%'?"},
 };
 
 const FailureText& textOf(Failure failure) {

@@ -56,6 +56,7 @@ enum class Failure : std::uint8_t {
   notIndexable,         // index: a check failed; detail names it
   outputExists,         // extract --output-dir never replaces a file
   indexInvalid,         // lint, match, index --update: detail says where and why
+  notACommand,          // a first argument close to a command word; detail holds the word
 };
 
 // One failure as it happened: what, on which file (may be empty) and the

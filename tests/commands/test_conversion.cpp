@@ -77,23 +77,35 @@ TEST(Run, ImageBufferBoundsAreExact) {
 }
 
 TEST(Run, PrintsUsageAndErrorsWithoutNewline) {
+  const std::string pointer =
+      "otawrap: the commands (convert, info, verify, build, ...) are listed by 'otawrap help'\n";
   struct Case {
     std::vector<const char*> argv;
     int exitCode;
     std::string output;
+    std::string errors;
   } cases[] = {
-      {{"otawrap"}, 0, usageText()},
+      {{"otawrap"}, 0, usageText(), pointer},
+      {{"otawrap", "-h"}, 0, usageText(), pointer},
+      {{"otawrap", "in.raw", "-h"}, 0, usageText(), ""},
       {{"otawrap", "in.raw", "-pX"},
-       2, "Error: Invalid platform.  Valid platfomrs are: QUILLDEV, MARSHDEV, or FENBOARD"},
-      {{"otawrap", "/nonexistent/in.raw"}, 2, "Error: Unable to open input file"},
-      {{"otawrap", "x", "-n", "-o/nonexistent"}, 2, "Error: Unable to open output file"},
+       2, "Error: Invalid platform.  Valid platfomrs are: QUILLDEV, MARSHDEV, or FENBOARD", ""},
+      {{"otawrap", "/nonexistent/in.raw"}, 2, "Error: Unable to open input file", ""},
+      {{"otawrap", "x", "-n", "-o/nonexistent"}, 2, "Error: Unable to open output file", ""},
+      // A word within two edits of a command that names no file.
+      {{"otawrap", "convrt", "app.raw", "--output", "x.ota"}, 2, "",
+       "otawrap: 'convrt' is not a command; did you mean 'convert'?\n"},
+      {{"otawrap", "infoo"}, 2, "", "otawrap: 'infoo' is not a command; did you mean 'info'?\n"},
+      {{"otawrap", "idnex", "-n"}, 2, "", "otawrap: 'idnex' is not a command; did you mean 'index'?\n"},
+      {{"otawrap", "cnvrt"}, 2, "", "otawrap: 'cnvrt' is not a command; did you mean 'convert'?\n"},
+      {{"otawrap", "cnvt"}, 2, "Error: Unable to open input file", ""},  // three edits: legacy
   };
   for (const Case& c : cases) {
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(runOtawrap(static_cast<int>(c.argv.size()), c.argv.data(), out, err), c.exitCode);
+    EXPECT_EQ(runOtawrap(static_cast<int>(c.argv.size()), c.argv.data(), out, err), c.exitCode) << c.argv[1];
     EXPECT_EQ(out.str(), c.output);
-    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(err.str(), c.errors);
   }
 }
 
