@@ -146,6 +146,11 @@ std::string storeInputFormat(const ParsedOption& given, ConvertOptions& options)
 std::string finishConvert(const std::vector<std::string>& operands, ConvertOptions& options) {
   const char* fields = headerFieldsComplete(options.file.headerFields);
   if (fields != nullptr) return fields;
+  // Without an image nothing else supplies the identifiers.
+  const ImageIdentifiers& ids = options.file.identifiers;
+  if (options.noImage && !(ids.manufacturerGiven && ids.imageTypeGiven && ids.fileVersionGiven)) {
+    return "--no-image needs -m, -t and -v: there is no image to take them from";
+  }
   options.inputFileName = operands[0];
   if (options.inputFileName.size() >= kPathBufferSize) return "input file name too long";
   return "";
