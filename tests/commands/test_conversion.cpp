@@ -99,6 +99,9 @@ TEST(Run, PrintsUsageAndErrorsWithoutNewline) {
       {{"otawrap", "idnex", "-n"}, 2, "", "otawrap: 'idnex' is not a command; did you mean 'index'?\n"},
       {{"otawrap", "cnvrt"}, 2, "", "otawrap: 'cnvrt' is not a command; did you mean 'convert'?\n"},
       {{"otawrap", "cnvt"}, 2, "Error: Unable to open input file", ""},  // three edits: legacy
+      {{"otawrap", "convert", "x", "-n", "-m", "1", "-t", "2"}, 2, "",
+       "otawrap: --no-image needs -m, -t and -v: there is no image to take them from\n"
+       "Try 'otawrap convert --help'.\n"},
   };
   for (const Case& c : cases) {
     std::ostringstream out;
