@@ -15,6 +15,7 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix/usr" >/dev/null
 expected="usr/bin/otawrap
+usr/share/bash-completion/completions/otawrap
 usr/share/doc/otawrap/README.md
 usr/share/doc/otawrap/changelog.gz
 usr/share/doc/otawrap/copyright
@@ -33,7 +34,8 @@ usr/share/doc/otawrap/examples/sample.raw
 usr/share/doc/otawrap/examples/test-ca-credentials.txt
 usr/share/doc/otawrap/examples/test-ca-key.txt
 usr/share/doc/otawrap/examples/test-credentials.txt
-usr/share/man/man1/otawrap.1.gz"
+usr/share/man/man1/otawrap.1.gz
+usr/share/zsh/vendor-completions/_otawrap"
 installed=$(cd "$prefix" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 if [ "$installed" != "$expected" ]; then
   echo "cmake --install put these files under the prefix:"

@@ -20,7 +20,7 @@ for set in "$@"; do
     build) packages+=(cmake ninja-build g++) ;;
     full) recommends=()
       packages+=(cmake ninja-build g++ clang clang-14 libclang-rt-14-dev clang-tidy-14 cppcheck
-      libgtest-dev libbenchmark-dev libssl-dev python3-zigpy xz-utils) ;;
+      libgtest-dev libbenchmark-dev libssl-dev python3-zigpy xz-utils zsh) ;;
     windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64) ;;
     docs) packages+=(mandoc) ;;
     package) packages+=(dpkg-dev file man-db lintian) ;;
