@@ -12,11 +12,14 @@ absolute() { echo "$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"; }
 script_dir=$(cd "$(dirname "$0")" && pwd)
 otawrap=$(absolute "$1")
 sample=$(absolute "$2")
-# zigpy is a Debian package: the system's interpreter, not one on PATH first.
-python=/usr/bin/python3
-[ -x "$python" ] || python=python3
-if ! "$python" -c 'import zigpy.ota.provider' 2>/dev/null; then
-  echo "interop: zigpy not found (tools/install-deps.sh full installs python3-zigpy)" >&2
+# The Debian package installs zigpy for the system's python3, which need not
+# be the first python3 on the PATH.
+python=
+for candidate in python3 /usr/bin/python3; do
+  if "$candidate" -c 'import zigpy.ota.provider' >/dev/null 2>&1; then python=$candidate; break; fi
+done
+if [ -z "$python" ]; then
+  echo "interop: no python3 with zigpy (tools/install-deps.sh full installs python3-zigpy)" >&2
   if [ "${CI:-}" = "true" ]; then exit 1; fi
   exit 77
 fi
