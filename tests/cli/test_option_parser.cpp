@@ -123,7 +123,7 @@ TEST(ConvertArguments, FlagsAndPaths) {
             "option -n takes no value: '-nq'");
   options = ConvertOptions{};
   ASSERT_EQ(parseCommand(convertSpec(), {"-n", "-q", "--json", "-s", "k.txt", "--output", "x.ota",
-                                   "--header-string", "hi", "a.raw"},
+                                   "--header-string", "hi", "-m1", "-t2", "-v3", "a.raw"},
                                   options),
             "");
   EXPECT_TRUE(options.noImage);
