@@ -19,12 +19,10 @@
 #include <string>
 #include <vector>
 
+#include "cli/legacy_walk.h"
+#include "cli/command_arguments.h"
 #include "cli/header_options.h"
-#include "commands/convert.h"
 #include "commands/failure.h"
-#include "commands/info.h"
-#include "commands/legacy.h"
-#include "commands/verify.h"
 #include "support/fuzz_check.h"
 
 namespace {
@@ -137,18 +135,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string error = "-";
   if (command == "convert") {
     ConvertOptions options;
-    error = parseCommand(convertSpec(), rest, options);
+    error = parseConvertArguments(rest, options);
     if (error.empty()) {
-      fuzzCheck(options.output.file.empty() || options.output.directory.empty(),
+      fuzzCheck(options.settings.outputFile.empty() || !options.createOutputDirectory,
                 "--output and --output-dir exclude each other");
-      fuzzCheck(options.inputFileName.size() < kPathBufferSize, "input name fits");
+      fuzzCheck(options.settings.inputFileName.size() < kPathBufferSize, "input name fits");
     }
   } else if (command == "info" || command == "--info") {
     InfoOptions options;
-    error = parseCommand(infoSpec(), rest, options);
+    error = parseInfoArguments(rest, options);
   } else if (command == "verify" || command == "--verify") {
     VerifyOptions options;
-    error = parseCommand(verifySpec(), rest, options);
+    error = parseVerifyArguments(rest, options);
     if (error.empty()) {
       fuzzCheck(std::find(rest.begin(), rest.end(), options.file) != rest.end(), "file operand taken");
     }
@@ -160,10 +158,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   RunSettings settings{};
-  SignerCredentials credentials{};
   Problem problem{Failure::usage, "", "", 0};
   const CommandLineOutcome outcome =
-      parseCommandLine(static_cast<int>(argv.size()), argv.data(), settings, credentials, problem);
+      parseCommandLine(static_cast<int>(argv.size()), argv.data(), settings, problem);
   struct {
     CommandLineOutcome outcome;
     std::string message;
@@ -180,15 +177,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   fuzzCheck(settings.inputFileName == arguments[1], "input file name");
   fuzzCheck(settings.inputFileName.size() < kPathBufferSize, "input name fits its buffer");
-  const std::string& directory = settings.output.directory;
-  fuzzCheck(directory.size() < kPathBufferSize, "output path fits its buffer");
-  fuzzCheck(directory.empty() || directory.back() == '/',
+  fuzzCheck(settings.outputDirectory.size() < kPathBufferSize, "output path fits its buffer");
+  fuzzCheck(settings.outputDirectory.empty() || settings.outputDirectory.back() == '/',
             "output directory ends with a separator");
-  if (!settings.file.credentialsPath.empty()) {
-    fuzzCheck(settings.file.credentialsPath == credentialsDirectory() + "good",
+  if (settings.signing) {
+    fuzzCheck(settings.credentialsPath == credentialsDirectory() + "good",
               "a run signs only with the valid file");
-    fuzzCheck(credentials.ieeeAddress[0] == 0x08 && credentials.privateKey[20] == 0x44 &&
-                  credentials.implicitCertificate[47] == 0x2F,
+    fuzzCheck(settings.credentials.ieeeAddress[0] == 0x08 &&
+                  settings.credentials.privateKey[20] == 0x44 &&
+                  settings.credentials.implicitCertificate[47] == 0x2F,
               "credentials loaded");
   }
   return 0;

@@ -29,15 +29,24 @@ namespace {
 using namespace otawrap;
 using fuzz::fuzzCheck;
 
-void checkReport(const OtaFileInfo& info, std::size_t size) {
-  fuzzCheck(info.fileSize == size, "file size");
+std::uint64_t endOf(const OtaSubElement& e) { return e.dataOffset() + std::uint64_t{e.length}; }
+
+// size: the bytes handed to the reader; a recognised trailer ends the OTA
+// file before them.
+void checkReport(const OtaFileInfo& info, std::size_t region) {
+  fuzzCheck(info.fileSize + info.trailer.length == region, "file size and trailer");
+  fuzzCheck(info.trailer.length == 0 || info.fileSize == info.header.totalImageSize,
+            "a trailer starts at the total image size");
+  const std::size_t size = info.fileSize;
   fuzzCheck(info.headerComplete == (size >= kOtaHeaderBaseLength), "header completeness");
   std::size_t expectedOffset = info.subElements.empty() ? 0 : info.subElements[0].offset;
   for (const OtaSubElement& e : info.subElements) {
     fuzzCheck(e.offset == expectedOffset, "sub-elements are contiguous");
-    fuzzCheck(e.offset + kOtaSubElementHeadSize + std::uint64_t{e.length} <= size,
-              "sub-element inside the file");
-    expectedOffset = e.offset + kOtaSubElementHeadSize + e.length;
+    fuzzCheck(endOf(e) <= size, "sub-element inside the file");
+    fuzzCheck(e.headSize == kOtaSubElementHeadSize ||
+                  (e.headSize == kOtaLongHeadSize && e.tag == kOtaTagLongHeadElement),
+              "only a 0xF000 element has the long head");
+    expectedOffset = endOf(e);
   }
   if (!info.subElements.empty()) {
     fuzzCheck(info.subElements[0].offset == info.header.headerLength, "chain starts at the header end");
@@ -45,8 +54,7 @@ void checkReport(const OtaFileInfo& info, std::size_t size) {
   // The listing is bounded; the count and the landmarks cover the whole chain.
   fuzzCheck(info.subElements.size() == std::min(info.subElementCount, kOtaListedSubElementLimit),
             "the first sub-elements are listed, up to the limit");
-  fuzzCheck(info.subElementCount == 0 || (info.lastSubElement && info.lastSubElement->offset + kOtaSubElementHeadSize +
-                                                                       std::uint64_t{info.lastSubElement->length} <= size),
+  fuzzCheck(info.subElementCount == 0 || (info.lastSubElement && endOf(*info.lastSubElement) <= size),
             "the last sub-element lies inside the file");
   fuzzCheck(info.subElementCount < kOtaListedSubElementLimit || !info.lastSubElement ||
                 info.lastSubElement->offset >= info.subElements.back().offset,
@@ -63,8 +71,8 @@ void checkReport(const OtaFileInfo& info, std::size_t size) {
       anyFailed = true;
       fuzzCheck(*otaReasonText(check.reason) != 0, "a failed check gives its reason");
     }
-    if (check.state == OtaCheckState::passed) {
-      fuzzCheck(check.reason == OtaReason::none, "a passed check gives no reason");
+    if (check.state == OtaCheckState::passed && check.reason != OtaReason::none) {
+      fuzzCheck(*otaReasonText(check.reason) != 0, "a passed check says what matched");
     }
   }
   fuzzCheck(info.check(OtaCheckId::signatureVerification).state == OtaCheckState::notRun,
@@ -73,17 +81,17 @@ void checkReport(const OtaFileInfo& info, std::size_t size) {
   fuzzCheck((info.check(OtaCheckId::suite2SignatureVerification).state == OtaCheckState::notSupported) ==
                 (info.check(OtaCheckId::suite2SignatureLayout).state == OtaCheckState::passed),
             "a well-formed suite 2 signature is reported as not supported");
-  if (info.check(OtaCheckId::integrityCode).state == OtaCheckState::passed) {
+  const OtaCheck& code = info.check(OtaCheckId::integrityCode);
+  if (code.state == OtaCheckState::passed && code.reason != OtaReason::integrityCodeMisplaced) {
     fuzzCheck(info.lastSubElement && info.lastSubElement->tag == 0x0003 &&
                   info.lastSubElement->length == 16,
-              "a passed integrity code is the last sub-element");
+              "a passed integrity code is the last sub-element unless misplaced");
   }
   if (info.check(OtaCheckId::subElementChain).state == OtaCheckState::passed &&
       info.lastSubElement) {
-    const OtaSubElement& last = *info.lastSubElement;
-    fuzzCheck(last.offset + kOtaSubElementHeadSize + std::uint64_t{last.length} == size,
-              "a passed chain fills the file");
-    fuzzCheck(info.subElementCount > info.subElements.size() || expectedOffset == size,
+    const std::uint64_t headless = info.headless ? info.headless->length : 0;
+    fuzzCheck(endOf(*info.lastSubElement) + headless == size, "a passed chain fills the file");
+    fuzzCheck(info.subElementCount > info.subElements.size() || expectedOffset + headless == size,
               "a fully listed passed chain fills the file");
   }
 }
@@ -94,20 +102,20 @@ void readWrittenFile(const std::uint8_t* raw, std::size_t size, std::uint8_t con
   static const auto context = std::make_unique<RunContext>();
   static std::size_t written = 0;
   std::fill(context->image.begin(), context->image.begin() + static_cast<std::ptrdiff_t>(written), 0);
+  context->settings = RunSettings{};
   context->header = OtaHeader{};
   context->position = 0;
   otaHeaderDefaults(context->header);
-  RunSettings settings;
+  RunSettings& settings = context->settings;
   settings.platform = static_cast<Platform>(((control >> 1) & 3) % 3);
-  const bool signing = (control & 0x48) == 0x48;
-  if (signing) settings.file.credentialsPath = "(key in memory)";
+  settings.signing = (control & 0x48) == 0x48;
   settings.noImage = (control & 0x10) != 0;
-  for (std::size_t i = 0; i < context->credentials.privateKey.size(); ++i) {
-    context->credentials.privateKey[i] = static_cast<std::uint8_t>(0x31 + i);
-    context->credentials.ieeeAddress[i % 8] = static_cast<std::uint8_t>(i);
+  for (std::size_t i = 0; i < settings.credentials.privateKey.size(); ++i) {
+    settings.credentials.privateKey[i] = static_cast<std::uint8_t>(0x31 + i);
+    settings.credentials.ieeeAddress[i % 8] = static_cast<std::uint8_t>(i);
   }
   if ((control & 0x20) != 0) {
-    HeaderFieldSettings& fields = settings.file.headerFields;
+    HeaderFieldSettings& fields = settings.headerFields;
     fields.fieldControl = kOtaFieldSecurityCredential | kOtaFieldDestination | kOtaFieldHardwareVersions;
     fields.headerStringGiven = true;
     fields.headerString.fill('h');
@@ -120,7 +128,7 @@ void readWrittenFile(const std::uint8_t* raw, std::size_t size, std::uint8_t con
   }
   MemorySource source(raw, size);
   Problem problem{Failure::usage, "", "", 0};
-  const bool built = runBuildFile(settings, *context, &source, problem);
+  const bool built = runBuildFile(*context, &source, problem);
   // A refused file may have written up to the end of the buffer.
   written = built ? context->position : context->image.size();
   if (!built) return;
@@ -136,12 +144,12 @@ void readWrittenFile(const std::uint8_t* raw, std::size_t size, std::uint8_t con
                 info.header.totalImageSize == length &&
                 info.header.headerLength == context->header.headerLength,
             "header read back");
-  const std::size_t expectedCount = (settings.noImage ? 0 : 1) + (signing ? 2 : 0);
+  const std::size_t expectedCount = (settings.noImage ? 0 : 1) + (settings.signing ? 2 : 0);
   fuzzCheck(info.subElements.size() == expectedCount, "sub-element count");
   if (!settings.noImage) {
     fuzzCheck(info.subElements[0].tag == kOtaTagUpgradeImage, "upgrade image first");
   }
-  if (signing) {
+  if (settings.signing) {
     fuzzCheck(info.subElements[expectedCount - 2].tag == kOtaTagCertificate &&
                   info.subElements[expectedCount - 1].tag == kOtaTagSignature,
               "certificate, then signature");
@@ -165,8 +173,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       checkReport(otaFileRead(data + 1, size - 1, options), size - 1);
     } else {
       const OtaFileInfo info = otaFileLocateAndRead(data + 1, size - 1, options);
-      fuzzCheck(info.prefixLength <= size - 1, "prefix inside the data");
-      checkReport(info, size - 1 - info.prefixLength);
+      fuzzCheck(info.prefixLength + info.wrapping.length + info.wrapping.suffixLength == size - 1,
+                "container, OTA file and suffix make the data");
+      checkReport(info, info.wrapping.length);
     }
   } else {
     readWrittenFile(data + 1, size - 1, control);

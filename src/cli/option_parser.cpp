@@ -7,32 +7,30 @@ namespace otawrap {
 
 namespace {
 
-constexpr std::size_t kNone = kAnyNumber;
-
-std::size_t findShort(const std::vector<OptionSpec>& specs, char name) {
-  for (std::size_t i = 0; i < specs.size(); ++i) {
-    if (specs[i].shortName != '\0' && specs[i].shortName == name) return i;
+const OptionSpec* findShort(const std::vector<OptionSpec>& specs, char name) {
+  for (const OptionSpec& s : specs) {
+    if (s.shortName != '\0' && s.shortName == name) return &s;
   }
-  return kNone;
+  return nullptr;
 }
 
-std::size_t findLong(const std::vector<OptionSpec>& specs, const std::string& name) {
-  for (std::size_t i = 0; i < specs.size(); ++i) {
-    if (specs[i].longName != nullptr && name == specs[i].longName) return i;
+const OptionSpec* findLong(const std::vector<OptionSpec>& specs, const std::string& name) {
+  for (const OptionSpec& s : specs) {
+    if (s.longName != nullptr && name == s.longName) return &s;
   }
-  return kNone;
+  return nullptr;
 }
 
-bool seen(const ParsedArguments& parsed, std::size_t row) {
+bool seen(const ParsedArguments& parsed, int id) {
   return std::any_of(parsed.options.begin(), parsed.options.end(),
-                     [row](const ParsedOption& o) { return o.row == row; });
+                     [id](const ParsedOption& o) { return o.id == id; });
 }
 
 }  // namespace
 
 std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule operands,
                          const std::vector<std::string>& arguments, ParsedArguments& parsed) {
-  bool optionsEnded = specs.empty();
+  bool optionsEnded = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
@@ -43,7 +41,7 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
       optionsEnded = true;
       continue;
     }
-    std::size_t row = kNone;
+    const OptionSpec* row = nullptr;
     std::string name;
     std::string value;
     bool valueAttached = false;
@@ -59,7 +57,7 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
       name = argument.substr(0, 2);
       row = findShort(specs, argument[1]);
       if (argument.size() > 2) {
-        if (row != kNone && specs[row].metavar == nullptr) {
+        if (row != nullptr && !row->takesValue) {
           std::string message = "option " + name;
           message += " takes no value: '" + argument + "'";
           return message;
@@ -68,47 +66,22 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
         valueAttached = true;
       }
     }
-    if (row == kNone) return "unknown option '" + name + "'";
-    const bool takesValue = specs[row].metavar != nullptr;
-    if (!takesValue && valueAttached) return "option " + name + " takes no value";
-    if (takesValue && !valueAttached) {
+    if (row == nullptr) return "unknown option '" + name + "'";
+    if (!row->takesValue && valueAttached) return "option " + name + " takes no value";
+    if (row->takesValue && !valueAttached) {
       if (i + 1 == arguments.size()) return "option " + name + " needs a value";
       value = arguments[++i];
     }
-    if (!specs[row].repeatable && seen(parsed, row)) {
+    if (!row->repeatable && seen(parsed, row->id)) {
       return "option " + name + " given more than once";
     }
-    parsed.options.push_back({row, name, value});
+    parsed.options.push_back({row->id, name, value});
   }
-  if (parsed.operands.size() < operands.least) {
+  if (parsed.operands.size() < operands.count) {
     return std::string("missing ") + operands.name + " operand";
   }
-  if (parsed.operands.size() > operands.most) {
-    return "unexpected operand '" + parsed.operands[operands.most] + "'";
-  }
-  return "";
-}
-
-std::string exclusionError(const std::vector<OptionSpec>& specs,
-                           const std::vector<Exclusion>& exclusions,
-                           const ParsedArguments& parsed) {
-  for (const Exclusion& exclusion : exclusions) {
-    std::size_t given = 0;
-    for (const char* name : exclusion.longNames) {
-      const std::size_t row = findLong(specs, name);
-      if (row != kNone && seen(parsed, row)) ++given;
-    }
-    if (given < 2) continue;
-    const std::vector<const char*>& names = exclusion.longNames;
-    if (names.size() == 2) {
-      return std::string("--") + names[0] + " and --" + names[1] + " exclude each other";
-    }
-    std::string text = "give only one of";
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      text += i == 0 ? " --" : i + 1 == names.size() ? " and --" : ", --";
-      text += names[i];
-    }
-    return text;
+  if (!operands.orMore && parsed.operands.size() > operands.count) {
+    return "unexpected operand '" + parsed.operands[operands.count] + "'";
   }
   return "";
 }

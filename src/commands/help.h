@@ -1,14 +1,14 @@
-// otawrap help [COMMAND], and the page every COMMAND --help prints.
+// otawrap help [COMMAND].
 #pragma once
 
-#include "commands/command.h"
+#include <string>
+
+#include "commands/failure.h"
 
 namespace otawrap {
 
-// Prints the help page of command. Returns 0, or 2 when it was lost.
-int printHelpPage(const Command& command, Console console);
-
-// The overview `otawrap help` prints.
-std::string overviewText();
+// Prints the overview (empty topic) or the page of topic. Returns 0, or 2
+// for an unknown topic or a lost text.
+int runHelpCommand(const std::string& topic, Console console);
 
 }  // namespace otawrap

@@ -12,7 +12,8 @@ bool readOtaInput(const std::string& path, OtaInput& input, Problem& problem) {
     problem = {Failure::notOtaFile, "", path, 0};
     return false;
   }
-  input.info = otaFileRead(input.file(), input.bytes.size() - input.prefixLength);
+  input.info = otaFileLocateAndRead(input.bytes.data(), input.bytes.size(), OtaReadOptions{});
+  input.prefixLength = input.info.prefixLength;
   return true;
 }
 
@@ -27,7 +28,7 @@ const OtaCheckId* firstFailedCheck(const OtaFileInfo& info, const OtaCheckId* id
 std::string failedCheckText(const std::string& path, const OtaFileInfo& info, OtaCheckId id) {
   const OtaCheck& check = info.check(id);
   std::string text = "file '" + path + "': " + otaCheckName(id) + " failed";
-  if (check.reason != OtaReason::none) text += std::string(": ") + otaReasonText(check.reason);
+  if (check.reason != OtaReason::none) text += std::string(": ") + otaCheckReasonText(check);
   return text;
 }
 

@@ -6,12 +6,16 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ota/format.h"
+
 namespace otawrap {
 
 enum class OtaCheckId : std::uint8_t {
+  container,              // a container's relations and block hashes; notRun without one
   fileIdentifier,         // the first four bytes are 0x0BEEF11E
   headerLength,           // the header length fits the field-control bits and the file
   totalImageSize,         // the total image size field equals the file size
+  trailer,                // the CRC-32 trailer behind the total image size; notRun without one
   subElementChain,        // the sub-elements fill the file behind the header exactly
   imagePreamble,          // length and identifiers stamped into the upgrade image
   imageCrc,               // the image CRC at offset 0x88 or 0 of the upgrade image
@@ -21,7 +25,7 @@ enum class OtaCheckId : std::uint8_t {
   suite2SignatureLayout,  // crypto suite 2: certificate 0x0006, then signature 0x0005, last
   suite2SignatureVerification,  // notSupported when that layout is there, else notRun
 };
-inline constexpr std::size_t kOtaCheckCount = 11;
+inline constexpr std::size_t kOtaCheckCount = 13;
 
 enum class OtaCheckState : std::uint8_t {
   passed,
@@ -44,6 +48,15 @@ enum class OtaReason : std::uint8_t {
   headerPastEnd,
   noCompleteHeader,
   totalSizeMismatch,
+  bytesAfterTotalSize,  // found - expected bytes follow the total image size
+  // container
+  containerCut,
+  containerFieldMismatch,
+  containerSizeMismatch,
+  containerBlockHashMismatch,  // expected and found: the block's index
+  // trailer (passed)
+  trailerCrc32,
+  trailerPaddedInvertedCrc32,
   // subElementChain
   headerLengthOutsideFile,
   subElementHeadCut,
@@ -76,9 +89,15 @@ enum class OtaReason : std::uint8_t {
   integrityCodeLengthNot16,
   fileTooLargeToHash,  // also signatureVerification
   integrityCodeMismatch,
+  // integrityCode (passed): which convention matched, or where it lies
+  integrityCodeBeforeHead,
+  integrityCodeWithHead,
+  integrityCodeShortPadding,
+  integrityCodeMisplaced,
   // suite 2
   noSuite2Signature,
   suite2LayoutMalformed,
+  suite2WithoutCertificate,  // passed: a signature last, no certificate anywhere
   notSupported,
   // signatureVerification
   notAskedFor,
@@ -87,11 +106,13 @@ enum class OtaReason : std::uint8_t {
   signatureMismatch,
   certificateNotUnderCaKey,
   suite2NotVerifiable,
+  suite2NeedsCertificate,
 };
 
 struct OtaCheck {
   OtaCheckState state;
-  OtaReason reason;  // why it failed or does not apply; none when passed
+  // Why it failed or does not apply; when passed, none or what matched.
+  OtaReason reason;
   bool hasValues;    // expected and found hold the numbers behind a failure
   bool hexValues;    // they are identifiers, best shown in hexadecimal
   std::uint64_t expected;
@@ -99,6 +120,10 @@ struct OtaCheck {
 
   static constexpr OtaCheck passed() {
     return {OtaCheckState::passed, OtaReason::none, false, false, 0, 0};
+  }
+  // Passed, saying which of several accepted forms matched.
+  static constexpr OtaCheck passed(OtaReason which) {
+    return {OtaCheckState::passed, which, false, false, 0, 0};
   }
   static constexpr OtaCheck failed(OtaReason why) {
     return {OtaCheckState::failed, why, false, false, 0, 0};
@@ -125,8 +150,14 @@ struct OtaCheck {
 
 struct OtaSubElement {
   std::uint16_t tag;
-  std::size_t offset;    // of the 6-byte head, from the start of the file
+  std::size_t offset;    // of the head, from the start of the file
   std::uint32_t length;  // of the data behind the head
+  // 6, or 8 for a Telink-style encrypted element, whose head adds two info
+  // bytes (ota/format.h).
+  std::uint8_t headSize;
+  std::uint8_t info[2];  // those info bytes; 0 for a 6-byte head
+
+  std::size_t dataOffset() const { return offset + headSize; }
 };
 
 }  // namespace otawrap

@@ -117,63 +117,102 @@ Suite2Layout otaSuite2SignatureLayout(const OtaSealElements& seal) {
   }
   const std::optional<OtaSubElement>& last = seal.lastSubElement;
   const std::optional<OtaSubElement>& certificate = seal.beforeLastSubElement;
-  if (!last || last->tag != kOtaTagSignatureSuite2 || last->length != kOtaSuite2SignatureLength ||
-      !certificate || certificate->tag != kOtaTagCertificateSuite2 ||
+  if (last && last->tag == kOtaTagIntegrityCode) {
+    return Suite2Layout::integrityCodeLast;
+  }
+  if (!last || last->tag != kOtaTagSignatureSuite2 || last->length != kOtaSuite2SignatureLength) {
+    return Suite2Layout::malformed;
+  }
+  if (!seal.firstSuite2Certificate) {
+    return Suite2Layout::withoutCertificate;
+  }
+  if (!certificate || certificate->tag != kOtaTagCertificateSuite2 ||
       certificate->length != kOtaSuite2CertificateLength) {
     return Suite2Layout::malformed;
   }
   return Suite2Layout::wellFormed;
 }
 
+void mmoHashShortPadding(const std::uint8_t* data, std::size_t length, std::uint8_t digest[16]) {
+  std::uint8_t state[16] = {};
+  const std::size_t whole = length / 16;
+  mmoAbsorbBlocks(mmoDefaultEngine(), state, data, whole);
+  std::uint8_t tail[32] = {};
+  const std::size_t rest = length % 16;
+  if (rest > 0) std::memcpy(tail, data + whole * 16, rest);
+  tail[rest] = 0x80;
+  const std::size_t blocks = rest + 1 + 2 <= 16 ? 1 : 2;
+  storeBig16(static_cast<std::uint16_t>(length * 8), tail + 16 * blocks - 2);
+  for (std::size_t i = 0; i < blocks; ++i) mmoStep(state, tail + 16 * i);
+  std::memcpy(digest, state, 16);
+}
+
 IntegrityCodeCheck otaIntegrityCodeCheck(const std::uint8_t* file, std::size_t fileSize,
                                          const OtaSealElements& seal) {
-  IntegrityCodeCheck check{IntegrityCodeStatus::absent, {}, {}};
+  IntegrityCodeCheck check{IntegrityCodeStatus::absent, false, IntegrityConvention::beforeHead,
+                           {}, {}};
   if (!seal.firstIntegrityCode) {
     return check;
   }
   const OtaSubElement& code = *seal.firstIntegrityCode;
-  if (!seal.lastSubElement || seal.lastSubElement->offset != code.offset ||
-      code.offset + kOtaSubElementHeadSize + std::uint64_t{code.length} != fileSize) {
-    check.status = IntegrityCodeStatus::notLast;
-    return check;
-  }
+  check.last = seal.lastSubElement && seal.lastSubElement->offset == code.offset &&
+               code.dataOffset() + std::uint64_t{code.length} == fileSize;
   if (code.length != kOtaIntegrityCodeLength) {
     check.status = IntegrityCodeStatus::badLength;
     return check;
   }
-  if (code.offset >= kOtaMmoMessageLimit) {
+  if (code.dataOffset() >= kOtaMmoMessageLimit) {
     check.status = IntegrityCodeStatus::tooLarge;
     return check;
   }
-  std::memcpy(check.stored.data(), file + code.offset + kOtaSubElementHeadSize,
-              check.stored.size());
-  mmoHash(file, static_cast<std::uint32_t>(code.offset), check.computed.data());
-  check.status = check.stored == check.computed ? IntegrityCodeStatus::passed
-                                                : IntegrityCodeStatus::mismatch;
+  std::memcpy(check.stored.data(), file + code.dataOffset(), check.stored.size());
+  const auto head = static_cast<std::uint32_t>(code.offset);
+  mmoHash(file, head, check.computed.data());
+  std::array<std::uint8_t, 16> withHead{};
+  mmoHash(file, static_cast<std::uint32_t>(code.dataOffset()), withHead.data());
+  std::array<std::uint8_t, 16> shortPadding{};
+  mmoHashShortPadding(file, head, shortPadding.data());
+  check.status = IntegrityCodeStatus::passed;
+  if (check.stored == check.computed) {
+    check.convention = IntegrityConvention::beforeHead;
+  } else if (check.stored == withHead) {
+    check.convention = IntegrityConvention::withHead;
+  } else if (check.stored == shortPadding) {
+    check.convention = IntegrityConvention::shortPadding;
+  } else {
+    check.status = IntegrityCodeStatus::mismatch;
+  }
   return check;
 }
 
 OtaCheck otaIntegrityCodeVerdict(const IntegrityCodeCheck& check, const OtaSealElements& seal,
-                                 const OtaCheck& signatureLayout) {
+                                 bool signatureFollows) {
   switch (check.status) {
     case IntegrityCodeStatus::absent:
       return OtaCheck::notApplicable(OtaReason::noIntegrityCode);
     case IntegrityCodeStatus::passed:
-      return kPassed;
-    case IntegrityCodeStatus::notLast:
-      if (signatureLayout.state == OtaCheckState::passed) {
-        return OtaCheck::notApplicable(OtaReason::signatureCheckedInstead);
-      }
-      return OtaCheck::failed(OtaReason::integrityCodeNotLast);
+      break;
     case IntegrityCodeStatus::badLength:
       return OtaCheck::failed(OtaReason::integrityCodeLengthNot16, kOtaIntegrityCodeLength,
                               seal.firstIntegrityCode->length);
     case IntegrityCodeStatus::tooLarge:
       return OtaCheck::failed(OtaReason::fileTooLargeToHash);
     case IntegrityCodeStatus::mismatch:
+      return OtaCheck::failed(OtaReason::integrityCodeMismatch);
+  }
+  if (!check.last) {
+    return signatureFollows ? OtaCheck::passed(OtaReason::integrityCodeMisplaced)
+                            : OtaCheck::failed(OtaReason::integrityCodeNotLast);
+  }
+  switch (check.convention) {
+    case IntegrityConvention::beforeHead:
+      return OtaCheck::passed(OtaReason::integrityCodeBeforeHead);
+    case IntegrityConvention::withHead:
+      return OtaCheck::passed(OtaReason::integrityCodeWithHead);
+    case IntegrityConvention::shortPadding:
       break;
   }
-  return OtaCheck::failed(OtaReason::integrityCodeMismatch);
+  return OtaCheck::passed(OtaReason::integrityCodeShortPadding);
 }
 
 }  // namespace otawrap

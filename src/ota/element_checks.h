@@ -59,9 +59,11 @@ struct OtaSealElements {
 OtaCheck otaSignatureLayoutCheck(const OtaSealElements& seal);
 
 enum class Suite2Layout : std::uint8_t {
-  absent,      // neither 0x0005 nor 0x0006
-  wellFormed,  // certificate 0x0006 (74 bytes), then signature 0x0005 (80 bytes), last
-  malformed,   // anything else with either tag
+  absent,              // neither 0x0005 nor 0x0006
+  wellFormed,          // certificate 0x0006 (74 bytes), then signature 0x0005 (80 bytes), last
+  withoutCertificate,  // signature 0x0005 (80 bytes) last, no 0x0006 anywhere
+  integrityCodeLast,   // suite 2 elements, then an integrity code last: the code is checked
+  malformed,           // anything else with either tag
 };
 
 // The crypto suite 2 signature layout, judged on the last two sub-elements.
@@ -70,28 +72,43 @@ Suite2Layout otaSuite2SignatureLayout(const OtaSealElements& seal);
 
 enum class IntegrityCodeStatus : std::uint8_t {
   absent,     // no sub-element 0x0003
-  passed,     // last, 16 bytes, equal to the AES-MMO hash of every byte before its head
-  notLast,    // present but not the last sub-element
+  passed,     // 16 bytes equal to the AES-MMO hash of the bytes before it, by one convention
   badLength,  // its data is not 16 bytes
-  mismatch,   // the stored code differs from the recomputed one
+  mismatch,   // the stored code matches no convention
   tooLarge,   // the hashed bytes reach 2^29, beyond AES-MMO's limit
+};
+
+// The conventions in use for what the code hashes (ota/format.h).
+enum class IntegrityConvention : std::uint8_t {
+  beforeHead,    // file[0..head), ZigBee padding: the standard one
+  withHead,      // file[0..head + 6), ZigBee padding
+  shortPadding,  // file[0..head), the short padding form whatever the length
 };
 
 struct IntegrityCodeCheck {
   IntegrityCodeStatus status;
+  bool last;                              // the code is the last sub-element of the file
+  IntegrityConvention convention;         // for passed
   std::array<std::uint8_t, 16> stored;    // for passed and mismatch
-  std::array<std::uint8_t, 16> computed;  // for passed and mismatch
+  std::array<std::uint8_t, 16> computed;  // the standard convention's, for passed and mismatch
 };
 
 // Recomputes the integrity code of file[0..fileSize): the first 0x0003 of
-// the whole chain, which must be the last sub-element.
+// the whole chain, over the bytes before it wherever it lies, by each
+// convention in the order of the enum.
 IntegrityCodeCheck otaIntegrityCodeCheck(const std::uint8_t* file, std::size_t fileSize,
                                          const OtaSealElements& seal);
 
-// The integrity code check as the report gives it; signatureLayout is the
-// suite 1 layout's verdict (a code before a well-formed signature is
-// reported, not failed).
+// The integrity code check as the report gives it. A code that matches but
+// is not last passes as misplaced when a signature layout follows it
+// (signatureFollows), and fails otherwise; a code that does not match fails
+// wherever it lies.
 OtaCheck otaIntegrityCodeVerdict(const IntegrityCodeCheck& check, const OtaSealElements& seal,
-                                 const OtaCheck& signatureLayout);
+                                 bool signatureFollows);
+
+// AES-MMO of data[0..length) with the short padding form (0x80, zeros to 14
+// mod 16, the bit length mod 2^16 big-endian) even past 8,191 bytes; equal
+// to mmoHash below that. length < 2^29.
+void mmoHashShortPadding(const std::uint8_t* data, std::size_t length, std::uint8_t digest[16]);
 
 }  // namespace otawrap

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "codec/bytes.h"
+#include "ota/chain.h"
 #include "ota/format.h"
-#include "ota/wrapping.h"
 
 namespace otawrap {
 
@@ -41,31 +41,49 @@ void noteSubElement(const OtaSubElement& element, OtaFileInfo& info) {
   info.lastSubElement = element;
 }
 
-// Walks the sub-elements from the header length to the end of the file.
+// Walks the sub-elements from the header length to the end of the OTA file.
 OtaCheck walkSubElements(const std::uint8_t* file, OtaFileInfo& info) {
   const std::size_t size = info.fileSize;
   const std::size_t start = info.header.headerLength;
   if (!info.headerComplete || start < kOtaHeaderBaseLength || start > size) {
     return OtaCheck::failed(OtaReason::headerLengthOutsideFile);
   }
-  std::size_t at = start;
-  while (at < size) {
-    if (size - at < kOtaSubElementHeadSize) {
-      return OtaCheck::failed(OtaReason::subElementHeadCut, at + kOtaSubElementHeadSize, size);
-    }
-    const std::uint16_t tag = loadLittle16(file + at);
-    const std::uint32_t length = loadLittle32(file + at + 2);
-    if (length > size - at - kOtaSubElementHeadSize) {
-      return OtaCheck::failed(OtaReason::subElementPastEnd,
-                    std::uint64_t{at} + kOtaSubElementHeadSize + length, size);
-    }
-    const OtaSubElement element{tag, at, length};
-    if (info.subElementCount < kOtaListedSubElementLimit) {
-      info.subElements.push_back(element);
-    }
-    ++info.subElementCount;
-    noteSubElement(element, info);
-    at += kOtaSubElementHeadSize + length;
+  const OtaChainResult chain =
+      otaChainWalk(file, start, size, info.header, [&info](const OtaSubElement& element) {
+        if (info.subElementCount < kOtaListedSubElementLimit) {
+          info.subElements.push_back(element);
+        }
+        ++info.subElementCount;
+        noteSubElement(element, info);
+      });
+  info.headless = chain.headless;
+  return chain.check;
+}
+
+// A recognised trailer behind the total image size ends the OTA file there.
+void findTrailer(const std::uint8_t* file, OtaFileInfo& info) {
+  info.check(OtaCheckId::trailer) = OtaCheck::notRun(OtaReason::none);
+  const std::size_t total = info.header.totalImageSize;
+  if (!info.headerComplete || total < info.header.headerLength || total >= info.fileSize) {
+    return;
+  }
+  const OtaTrailer trailer = otaTrailerFind(file, info.fileSize, total);
+  if (trailer.kind == OtaTrailerKind::none) return;
+  info.trailer = trailer;
+  info.fileSize = total;
+  info.check(OtaCheckId::trailer) = OtaCheck::passed(
+      trailer.kind == OtaTrailerKind::crc32 ? OtaReason::trailerCrc32
+                                            : OtaReason::trailerPaddedInvertedCrc32);
+}
+
+OtaCheck checkTotalSize(const OtaFileInfo& info) {
+  if (!info.headerComplete) return OtaCheck::failed(OtaReason::noCompleteHeader);
+  const std::uint32_t total = info.header.totalImageSize;
+  if (total < info.fileSize) {
+    return OtaCheck::failed(OtaReason::bytesAfterTotalSize, total, info.fileSize);
+  }
+  if (total > info.fileSize) {
+    return OtaCheck::failed(OtaReason::totalSizeMismatch, info.fileSize, total);
   }
   return kPassed;
 }
@@ -103,16 +121,48 @@ void checkUpgradeImage(const std::uint8_t* file, const OtaReadOptions& options,
   info.imageCrc = found.crc;
 }
 
-OtaCheck checkSuite2Layout(const OtaSealElements& seal) {
-  switch (otaSuite2SignatureLayout(seal)) {
+OtaCheck checkSuite2Layout(Suite2Layout layout) {
+  switch (layout) {
     case Suite2Layout::absent:
       return OtaCheck::notApplicable(OtaReason::noSuite2Signature);
     case Suite2Layout::wellFormed:
       return kPassed;
+    case Suite2Layout::withoutCertificate:
+      return OtaCheck::passed(OtaReason::suite2WithoutCertificate);
+    case Suite2Layout::integrityCodeLast:
+      return OtaCheck::notApplicable(OtaReason::integrityCodeCheckedInstead);
     case Suite2Layout::malformed:
       break;
   }
   return OtaCheck::failed(OtaReason::suite2LayoutMalformed);
+}
+
+OtaCheck suite2Verification(Suite2Layout layout) {
+  switch (layout) {
+    case Suite2Layout::wellFormed:
+      return OtaCheck::notSupported(OtaReason::notSupported);
+    case Suite2Layout::withoutCertificate:
+      return OtaCheck::notSupported(OtaReason::suite2NeedsCertificate);
+    default:
+      break;
+  }
+  return OtaCheck::notRun(OtaReason::noSuite2Signature);
+}
+
+// The seals after the chain is known: the signature layouts, then the
+// integrity code, which a well-formed signature behind it does not excuse.
+void checkSeals(const std::uint8_t* file, OtaFileInfo& info) {
+  const OtaCheck suite1 = otaSignatureLayoutCheck(info);
+  const Suite2Layout suite2 = otaSuite2SignatureLayout(info);
+  info.check(OtaCheckId::signatureLayout) = suite1;
+  info.check(OtaCheckId::signatureVerification) = OtaCheck::notRun(OtaReason::notAskedFor);
+  const bool signatureFollows = suite1.state == OtaCheckState::passed ||
+                                suite2 == Suite2Layout::wellFormed ||
+                                suite2 == Suite2Layout::withoutCertificate;
+  info.check(OtaCheckId::integrityCode) = otaIntegrityCodeVerdict(
+      otaIntegrityCodeCheck(file, info.fileSize, info), info, signatureFollows);
+  info.check(OtaCheckId::suite2SignatureLayout) = checkSuite2Layout(suite2);
+  info.check(OtaCheckId::suite2SignatureVerification) = suite2Verification(suite2);
 }
 
 }  // namespace
@@ -124,10 +174,13 @@ OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size) {
 OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size, const OtaReadOptions& options) {
   OtaFileInfo info{};
   info.fileSize = size;
+  info.wholeSize = size;
+  info.wrapping = {OtaWrapKind::none, 0, size, 0, 0, OtaCheck::notRun(OtaReason::none)};
   info.headerComplete = size >= kOtaHeaderBaseLength;
   for (OtaCheck& c : info.checks) {
     c = kPassed;
   }
+  info.check(OtaCheckId::container) = OtaCheck::notRun(OtaReason::none);
 
   if (size < 4) {
     info.check(OtaCheckId::fileIdentifier) =
@@ -143,34 +196,24 @@ OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size, const OtaRea
     info.destinationPresent = present.destination;
     info.hardwareVersionsPresent = present.hardwareVersions;
   }
+  findTrailer(file, info);
   info.check(OtaCheckId::headerLength) = checkHeaderLength(info);
-  if (!info.headerComplete) {
-    info.check(OtaCheckId::totalImageSize) = OtaCheck::failed(OtaReason::noCompleteHeader);
-  } else if (info.header.totalImageSize != size) {
-    info.check(OtaCheckId::totalImageSize) =
-        OtaCheck::failed(OtaReason::totalSizeMismatch, size, info.header.totalImageSize);
-  }
+  info.check(OtaCheckId::totalImageSize) = checkTotalSize(info);
   info.check(OtaCheckId::subElementChain) = walkSubElements(file, info);
   checkUpgradeImage(file, options, info);
-  info.check(OtaCheckId::signatureLayout) = otaSignatureLayoutCheck(info);
-  info.check(OtaCheckId::signatureVerification) = OtaCheck::notRun(OtaReason::notAskedFor);
-  info.check(OtaCheckId::integrityCode) =
-      otaIntegrityCodeVerdict(otaIntegrityCodeCheck(file, size, info), info,
-                              info.check(OtaCheckId::signatureLayout));
-  const OtaCheck suite2 = checkSuite2Layout(info);
-  info.check(OtaCheckId::suite2SignatureLayout) = suite2;
-  info.check(OtaCheckId::suite2SignatureVerification) =
-      suite2.state == OtaCheckState::passed ? OtaCheck::notSupported(OtaReason::notSupported)
-                                            : OtaCheck::notRun(OtaReason::noSuite2Signature);
+  checkSeals(file, info);
   return info;
 }
 
 OtaFileInfo otaFileLocateAndRead(const std::uint8_t* data, std::size_t size,
                                  const OtaReadOptions& options) {
-  std::size_t prefix = 0;
-  if (!otaFindFileStart(data, size, prefix)) prefix = 0;
-  OtaFileInfo info = otaFileRead(prefix == 0 ? data : data + prefix, size - prefix, options);
-  info.prefixLength = prefix;
+  const OtaWrapping wrapping = otaWrappingFind(data, size);
+  OtaFileInfo info = otaFileRead(wrapping.start == 0 ? data : data + wrapping.start,
+                                 wrapping.length, options);
+  info.prefixLength = wrapping.start;
+  info.wholeSize = size;
+  info.wrapping = wrapping;
+  info.check(OtaCheckId::container) = wrapping.check;
   return info;
 }
 

@@ -16,6 +16,8 @@
 #include "ota/check_result.h"
 #include "ota/element_checks.h"
 #include "ota/header.h"
+#include "ota/headless.h"
+#include "ota/wrapping.h"
 
 namespace otawrap {
 
@@ -24,11 +26,20 @@ namespace otawrap {
 inline constexpr std::size_t kOtaListedSubElementLimit = 1000;
 
 struct OtaFileInfo : OtaSealElements {
-  // Bytes before the OTA file identifier (a vendor's own header) when read
-  // with otaFileLocateAndRead, else 0. Every offset and fileSize count from
-  // the identifier; the file's bytes start at data + prefixLength.
+  // Where the OTA file starts in the bytes read by otaFileLocateAndRead (a
+  // container's or prefix's length), else 0. Every offset and fileSize count
+  // from the identifier; the file's bytes start at data + prefixLength.
   std::size_t prefixLength;
+  // The OTA file's own bytes: up to the total image size when a trailer was
+  // recognised behind it, else every byte from the identifier on.
   std::size_t fileSize;
+  // Every byte read: container, prefix, trailer and suffix included.
+  std::size_t wholeSize;
+  OtaWrapping wrapping;  // kind none from otaFileRead
+  OtaTrailer trailer;    // kind none without a recognised trailer
+  // Bytes without a sub-element head that end the chain, when a headless
+  // payload kind recognised them.
+  std::optional<OtaHeadlessPayload> headless;
   // The file holds the 56 bytes of the fixed header; only then are the fixed
   // fields of header meaningful.
   bool headerComplete;
@@ -71,9 +82,9 @@ struct OtaReadOptions {
 OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size);
 OtaFileInfo otaFileRead(const std::uint8_t* file, std::size_t size, const OtaReadOptions& options);
 
-// The same for data[0..size) that may hold a vendor's header before the OTA
-// file: reads from the first OTA file identifier (otaFindFileStart) and sets
-// prefixLength (ota/wrapping.h); with no identifier anywhere, reads from 0.
+// The same for a downloaded file data[0..size) that may wrap the OTA file
+// (ota/wrapping.h): reads the OTA file where otaWrappingFind puts it, sets
+// prefixLength, wholeSize and wrapping, and the container check.
 OtaFileInfo otaFileLocateAndRead(const std::uint8_t* data, std::size_t size,
                                  const OtaReadOptions& options);
 

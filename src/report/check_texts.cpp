@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <iterator>
+#include <string>
 
 namespace otawrap {
 
@@ -30,9 +31,11 @@ const char* lookUp(const Text<Id> (&table)[count], Id id) {
 }
 
 constexpr Text<OtaCheckId> kCheckNames[] = {
+    {OtaCheckId::container, "container"},
     {OtaCheckId::fileIdentifier, "file identifier"},
     {OtaCheckId::headerLength, "header length"},
     {OtaCheckId::totalImageSize, "total image size"},
+    {OtaCheckId::trailer, "trailer"},
     {OtaCheckId::subElementChain, "sub-element chain"},
     {OtaCheckId::imagePreamble, "image preamble"},
     {OtaCheckId::imageCrc, "image CRC"},
@@ -54,6 +57,14 @@ constexpr Text<OtaReason> kReasonTexts[] = {
     {OtaReason::headerPastEnd, "header runs past the end of the file"},
     {OtaReason::noCompleteHeader, "no complete header"},
     {OtaReason::totalSizeMismatch, "total image size differs from the file size"},
+    {OtaReason::bytesAfterTotalSize, "bytes after the total image size"},
+    {OtaReason::containerCut, "container shorter than its fixed fields"},
+    {OtaReason::containerFieldMismatch, "container field does not match the layout"},
+    {OtaReason::containerSizeMismatch,
+     "no OTA file of the container's size at the container's offset"},
+    {OtaReason::containerBlockHashMismatch, "SHA-256 of a block differs from its stored hash"},
+    {OtaReason::trailerCrc32, "CRC-32"},
+    {OtaReason::trailerPaddedInvertedCrc32, "0xFF padding and inverted CRC-32"},
     {OtaReason::headerLengthOutsideFile, "no sub-elements: header length outside the file"},
     {OtaReason::subElementHeadCut, "sub-element head cut short by the end of the file"},
     {OtaReason::subElementPastEnd, "sub-element runs past the end of the file"},
@@ -82,9 +93,16 @@ constexpr Text<OtaReason> kReasonTexts[] = {
     {OtaReason::integrityCodeLengthNot16, "integrity code length is not 16"},
     {OtaReason::fileTooLargeToHash, "file too large to hash"},
     {OtaReason::integrityCodeMismatch, "integrity code differs from the AES-MMO hash of the file"},
+    {OtaReason::integrityCodeBeforeHead, "AES-MMO of the bytes before its head"},
+    {OtaReason::integrityCodeWithHead, "AES-MMO of the bytes up to and including its head"},
+    {OtaReason::integrityCodeShortPadding,
+     "AES-MMO of the bytes before its head, short padding form"},
+    {OtaReason::integrityCodeMisplaced,
+     "misplaced: not the last sub-element, a signature follows; it covers the bytes before it"},
     {OtaReason::noSuite2Signature, "no crypto suite 2 signature"},
     {OtaReason::suite2LayoutMalformed,
      "not a certificate of 74 bytes, then a signature of 80 bytes, at the end of the file"},
+    {OtaReason::suite2WithoutCertificate, "a signature of 80 bytes last, no certificate"},
     {OtaReason::notSupported, "not supported"},
     {OtaReason::notAskedFor, "not asked for"},
     {OtaReason::fileNotSigned, "the file is not signed"},
@@ -93,8 +111,9 @@ constexpr Text<OtaReason> kReasonTexts[] = {
     {OtaReason::certificateNotUnderCaKey,
      "the certificate does not give a public key under this CA key"},
     {OtaReason::suite2NotVerifiable, "crypto suite 2 signatures cannot be verified yet"},
+    {OtaReason::suite2NeedsCertificate, "cannot be verified without the signer's certificate"},
 };
-constexpr auto kLastReason = static_cast<std::size_t>(OtaReason::suite2NotVerifiable);
+constexpr auto kLastReason = static_cast<std::size_t>(OtaReason::suite2NeedsCertificate);
 static_assert(inEnumOrder(kReasonTexts) && std::size(kReasonTexts) == kLastReason + 1,
               "one text per reason, in OtaReason order");
 
@@ -113,7 +132,48 @@ static_assert(inEnumOrder(kTagKindNames) &&
                   std::size(kTagKindNames) == static_cast<std::size_t>(OtaTagKind::unknown) + 1,
               "one name per tag kind, in OtaTagKind order");
 
+constexpr Text<OtaWrapKind> kWrapKindNames[] = {
+    {OtaWrapKind::none, "none"},
+    {OtaWrapKind::identifierPrefix, "prefix before the OTA file identifier"},
+    {OtaWrapKind::lengthPrefix, "4-byte length prefix and 17-byte suffix"},
+    {OtaWrapKind::signedContainer, "signed container with block hashes"},
+};
+static_assert(inEnumOrder(kWrapKindNames), "one name per wrapping, in OtaWrapKind order");
+
+constexpr Text<OtaTrailerKind> kTrailerKindNames[] = {
+    {OtaTrailerKind::none, "none"},
+    {OtaTrailerKind::crc32, "CRC-32"},
+    {OtaTrailerKind::paddedInvertedCrc32, "0xFF padding and inverted CRC-32"},
+};
+static_assert(inEnumOrder(kTrailerKindNames), "one name per trailer, in OtaTrailerKind order");
+
+constexpr Text<OtaHeadlessKind> kHeadlessKindNames[] = {
+    {OtaHeadlessKind::timestampedEncryptedImage, "encrypted image with a timestamped length header"},
+    {OtaHeadlessKind::segmentedApplicationImage,
+     "segmented application image, checksum and SHA-256 ok"},
+    {OtaHeadlessKind::rawImageWithCrc16, "raw image with a CRC-16, CRC-16 ok"},
+};
+static_assert(inEnumOrder(kHeadlessKindNames), "one name per headless kind, in enum order");
+
 }  // namespace
+
+const char* otaWrapKindName(OtaWrapKind kind) { return lookUp(kWrapKindNames, kind); }
+
+const char* otaTrailerKindName(OtaTrailerKind kind) { return lookUp(kTrailerKindNames, kind); }
+
+const char* otaHeadlessKindName(OtaHeadlessKind kind) {
+  return lookUp(kHeadlessKindNames, kind);
+}
+
+std::string otaCheckReasonText(const OtaCheck& check) {
+  if (check.reason == OtaReason::bytesAfterTotalSize && check.hasValues &&
+      check.found > check.expected) {
+    const std::uint64_t count = check.found - check.expected;
+    return std::to_string(count) + (count == 1 ? " byte after" : " bytes after") +
+           " the total image size";
+  }
+  return otaReasonText(check.reason);
+}
 
 const char* otaCheckName(OtaCheckId id) { return lookUp(kCheckNames, id); }
 

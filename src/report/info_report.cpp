@@ -9,6 +9,7 @@
 #include "ota/tags.h"
 #include "report/check_texts.h"
 #include "report/json_writer.h"
+#include "report/wrapping_report.h"
 
 namespace otawrap {
 
@@ -145,12 +146,50 @@ std::size_t omittedSubElements(const OtaFileInfo& info) {
   return info.subElementCount - info.subElements.size();
 }
 
-// The whole file, vendor prefix included.
-std::uint64_t wholeFileSize(const OtaFileInfo& info) {
-  return std::uint64_t{info.prefixLength} + info.fileSize;
-}
+// The whole file as read: container, prefix and trailer included.
+std::uint64_t wholeFileSize(const OtaFileInfo& info) { return info.wholeSize; }
 
 const char* tagName(std::uint16_t tag) { return otaTagKindName(otaTagKind(tag)); }
+
+std::string subElementText(const OtaSubElement& e) {
+  std::string out = "  tag 0x" + hexUpper(e.tag, 4) + " " + tagName(e.tag) + ", offset " +
+                    std::to_string(e.offset) + ", length " + std::to_string(e.length);
+  if (e.headSize != kOtaSubElementHeadSize) {
+    out += ", Telink-style encrypted element (" + std::to_string(e.headSize) +
+           "-byte head, info bytes " + hexUpper(e.info[0], 2) + " " + hexUpper(e.info[1], 2) + ")";
+  }
+  return out + "\n";
+}
+
+// A check's state and reason as the text report shows them.
+std::string checkText(const OtaFileInfo& info, OtaCheckId id) {
+  const OtaCheck& c = info.check(id);
+  std::string out = stateName(c.state).text;
+  if (id == OtaCheckId::trailer && c.state == OtaCheckState::passed) {
+    return std::string(otaTrailerKindName(info.trailer.kind)) + " " + out;
+  }
+  if (c.state == OtaCheckState::passed) {
+    if (id == OtaCheckId::imageCrc) {
+      out += " (0x" + hexUpper(info.imageCrc, 4) + " at offset 0x" +
+             hexUpper(info.imageCrcOffset, 2) + ")";
+    } else if (id == OtaCheckId::signatureLayout &&
+               info.check(OtaCheckId::signatureVerification).state == OtaCheckState::notRun) {
+      out += ", signature not verified (use verify)";
+    } else if (c.reason != OtaReason::none) {
+      out += " (" + otaCheckReasonText(c) + ")";
+    }
+  } else if (c.state == OtaCheckState::notSupported) {
+    if (c.reason != OtaReason::notSupported) out += " (" + otaCheckReasonText(c) + ")";
+  } else if (c.state == OtaCheckState::failed) {
+    out += ": " + otaCheckReasonText(c);
+    if (c.hasValues) {
+      out += " (expected " + checkValue(c, c.expected) + ", found " + checkValue(c, c.found) + ")";
+    }
+  } else {
+    out += " (" + otaCheckReasonText(c) + ")";
+  }
+  return out;
+}
 
 }  // namespace
 
@@ -177,10 +216,7 @@ std::string escapeControlCharacters(const std::string& text) {
 std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName) {
   std::string out = "File: " + escapeControlCharacters(fileName) + " (" +
                     std::to_string(wholeFileSize(info)) + " bytes)\n";
-  if (info.prefixLength > 0) {
-    out += "Vendor prefix: " + std::to_string(info.prefixLength) +
-           " bytes before the OTA file identifier; offsets count from the identifier\n";
-  }
+  out += wrappingReportText(info);
   if (!info.headerComplete) {
     out += "Header: incomplete, the file is shorter than 56 bytes\n";
   } else {
@@ -191,16 +227,17 @@ std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName)
   }
 
   out += "Sub-elements:\n";
-  if (info.subElements.empty()) {
+  if (info.subElements.empty() && !info.headless) {
     out += "  (none)\n";
   }
-  for (const OtaSubElement& e : info.subElements) {
-    out += "  tag 0x" + hexUpper(e.tag, 4) + " " + tagName(e.tag) +
-           ", offset " + std::to_string(e.offset) + ", length " + std::to_string(e.length) +
-           "\n";
-  }
+  for (const OtaSubElement& e : info.subElements) out += subElementText(e);
   if (omittedSubElements(info) > 0) {
     out += "  ... and " + std::to_string(omittedSubElements(info)) + " more sub-elements\n";
+  }
+  if (info.headless) {
+    out += "  headless payload, " + std::to_string(info.headless->length) + " bytes, " +
+           otaHeadlessKindName(info.headless->kind) + ", offset " +
+           std::to_string(info.headless->offset) + "\n";
   }
 
   out += "Checks:\n";
@@ -211,26 +248,7 @@ std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName)
     out += "  ";
     out += otaCheckName(id);
     out += ": ";
-    out += stateName(c.state).text;
-    if (c.state == OtaCheckState::passed) {
-      if (id == OtaCheckId::imageCrc) {
-        out += " (0x" + hexUpper(info.imageCrc, 4) + " at offset 0x" +
-               hexUpper(info.imageCrcOffset, 2) + ")";
-      }
-    } else if (c.state == OtaCheckState::notSupported) {
-      // The state says it all.
-    } else if (c.state == OtaCheckState::failed) {
-      out += ": ";
-      out += otaReasonText(c.reason);
-      if (c.hasValues) {
-        out += " (expected " + checkValue(c, c.expected) + ", found " + checkValue(c, c.found) +
-               ")";
-      }
-    } else {
-      out += " (";
-      out += otaReasonText(c.reason);
-      out += ")";
-    }
+    out += checkText(info, id);
     out += '\n';
   }
   return out;
@@ -275,10 +293,15 @@ std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName)
     json.stringMember("name", tagName(e.tag));
     json.numberMember("offset", e.offset);
     json.numberMember("length", e.length);
+    if (e.headSize != kOtaSubElementHeadSize) {
+      json.numberMember("headSize", e.headSize);
+      json.stringMember("infoBytes", hexUpper(e.info[0], 2) + hexUpper(e.info[1], 2));
+    }
     json.endObject();
   }
   json.endArray();
   json.numberMember("subElementsOmitted", omittedSubElements(info));
+  wrappingReportJson(info, json);
 
   json.key("imageCrcOffset");
   if (info.check(OtaCheckId::imageCrc).state == OtaCheckState::passed) {
@@ -297,7 +320,7 @@ std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName)
     json.stringMember("name", otaCheckName(id));
     json.stringMember("result", stateName(c.state).json);
     if (c.reason != OtaReason::none) {
-      json.stringMember("reason", otaReasonText(c.reason));
+      json.stringMember("reason", otaCheckReasonText(c));
     }
     if (c.hasValues) {
       json.numberMember("expected", c.expected);

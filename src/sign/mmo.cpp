@@ -46,11 +46,7 @@ void absorbFinal(MmoEngine engine, std::uint8_t state[16], std::uint32_t byteCou
 }  // namespace
 
 MmoEngine mmoDefaultEngine() {
-  const CpuFeatures& features = cpuFeatures();
-  if (!features.aes) {
-    return MmoEngine::portable;
-  }
-  return features.fastKeygenAssist ? MmoEngine::aesniKeygenAssist : MmoEngine::aesni;
+  return cpuFeatures().aes ? MmoEngine::aesni : MmoEngine::portable;
 }
 
 void mmoBlockXor(std::uint8_t destination[16], const std::uint8_t source[16]) {
@@ -75,10 +71,6 @@ void mmoAbsorbBlocks(MmoEngine engine, std::uint8_t state[16], const std::uint8_
                      std::size_t count) {
   if (engine == MmoEngine::aesni) {
     mmoAbsorbAesni(state, blocks, count);
-    return;
-  }
-  if (engine == MmoEngine::aesniKeygenAssist) {
-    mmoAbsorbAesniKeygenAssist(state, blocks, count);
     return;
   }
   for (std::size_t i = 0; i < count; ++i) {

@@ -95,8 +95,8 @@ TEST(OtaIntegrityCodeCheck, EveryState) {
       {"header changed", flippedHeader, IntegrityCodeStatus::mismatch},
       {"code changed", flippedCode, IntegrityCodeStatus::mismatch},
       {"absent", builtOtaFile({{0xF000, payload}}), IntegrityCodeStatus::absent},
-      {"not last", builtOtaFile({{0x0003, Bytes(16)}, {0xF000, payload}}),
-       IntegrityCodeStatus::notLast},
+      {"not last, checked over the bytes before it",
+       builtOtaFile({{0x0003, Bytes(16)}, {0xF000, payload}}), IntegrityCodeStatus::mismatch},
       {"15 bytes", builtOtaFile({{0xF000, payload}, {0x0003, Bytes(15)}}),
        IntegrityCodeStatus::badLength},
   };
@@ -104,7 +104,11 @@ TEST(OtaIntegrityCodeCheck, EveryState) {
     const OtaFileInfo info = otaFileRead(c.file.data(), c.file.size());
     const IntegrityCodeCheck check = otaIntegrityCodeCheck(c.file.data(), info.fileSize, info);
     EXPECT_EQ(check.status, c.status) << c.name;
-    if (c.status == IntegrityCodeStatus::passed || c.status == IntegrityCodeStatus::mismatch) {
+    EXPECT_EQ(check.last, c.status != IntegrityCodeStatus::absent &&
+                              std::string(c.name).rfind("not last", 0) != 0)
+        << c.name;
+    if (check.last &&
+        (c.status == IntegrityCodeStatus::passed || c.status == IntegrityCodeStatus::mismatch)) {
       const std::size_t at = c.file.size() - 16;
       EXPECT_EQ(Bytes(check.computed.begin(), check.computed.end()),
                 test::opensslMmoHash(c.file.data(), at - 6))
@@ -225,7 +229,11 @@ TEST(OtaSubElements, FindingNamingAndTheSuite2Layout) {
        Suite2Layout::malformed},
       {"short signature", {{0x0006, Bytes(74)}, {0x0005, Bytes(79)}}, Suite2Layout::malformed},
       {"suite 1 certificate", {{0x0002, Bytes(74)}, {0x0005, Bytes(80)}},
-       Suite2Layout::malformed},
+       Suite2Layout::withoutCertificate},
+      {"signature alone", {{0x0000, Bytes(3)}, {0x0005, Bytes(80)}},
+       Suite2Layout::withoutCertificate},
+      {"then an integrity code", {{0x0006, Bytes(74)}, {0x0005, Bytes(80)}, {0x0003, Bytes(16)}},
+       Suite2Layout::integrityCodeLast},
       {"certificate alone", {{0x0006, Bytes(74)}}, Suite2Layout::malformed},
   };
   for (const Case& c : cases) {

@@ -3,12 +3,15 @@
 // of the checks, in text and JSON alike.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "commands/json_check.h"
 #include "ota/ota_file_builder.h"
 #include "ota/reader.h"
 #include "report/info_report.h"
+#include "support/ota_shape_generator.h"
 
 namespace otawrap {
 namespace {
@@ -75,6 +78,97 @@ TEST(InfoReport, VendorPrefixAndUnsupportedChecks) {
   ASSERT_EQ(checks.size(), 10u);
   EXPECT_EQ(checks.back()["name"].ascii(), "crypto suite 2 signature verification");
   EXPECT_EQ(checks.back()["result"].ascii(), "not supported");
+}
+
+// What each shape of the test kit shows in text and JSON.
+TEST(InfoReport, EveryShapeSaysWhatWasFound) {
+  const struct {
+    const char* shape;
+    std::vector<std::string> lines;
+    const char* member;  // the JSON member that is not null, or ""
+    const char* kind;
+  } cases[] = {
+      {"signed-container",
+       {"Container: signed container with block hashes; the OTA file is bytes 104..",
+        "2 block hashes checked, the 512-byte signature behind it not checked\n",
+        "  container: ok\n"},
+       "container", "signed container with block hashes"},
+      {"length-prefix",
+       {"Container: 4-byte length prefix and 17-byte suffix; the OTA file is bytes 4..",
+        "the 17-byte suffix not checked\n"},
+       "container", "4-byte length prefix and 17-byte suffix"},
+      {"crc32-trailer",
+       {"Trailer: CRC-32, 4 bytes after the total image size\n", "  trailer: CRC-32 ok\n"},
+       "trailer", "CRC-32"},
+      {"inverted-crc32-trailer",
+       {"  trailer: 0xFF padding and inverted CRC-32 ok\n",
+        "  crypto suite 2 signature verification: not supported (cannot be verified without "
+        "the signer's certificate)\n"},
+       "trailer", "0xFF padding and inverted CRC-32"},
+      {"telink-element",
+       {", Telink-style encrypted element (8-byte head, info bytes 01 05)\n"}, "", ""},
+      {"length-stamped-payload",
+       {"  headless payload, 2112 bytes, encrypted image with a timestamped length header, "
+        "offset 56\n"},
+       "headlessPayload", "encrypted image with a timestamped length header"},
+      {"crc16-payload", {"raw image with a CRC-16, CRC-16 ok"}, "headlessPayload",
+       "raw image with a CRC-16, CRC-16 ok"},
+      {"integrity-code-short-padding",
+       {"  integrity code: ok (AES-MMO of the bytes before its head, short padding form)\n"}, "",
+       ""},
+  };
+  const std::vector<test::ShapeSample> shapes = test::generateShapes();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shape);
+    const auto sample = std::find_if(shapes.begin(), shapes.end(),
+                                     [&](const test::ShapeSample& s) { return s.shape == c.shape; });
+    ASSERT_NE(sample, shapes.end());
+    const OtaFileInfo info =
+        otaFileLocateAndRead(sample->bytes.data(), sample->bytes.size(), OtaReadOptions{});
+    const std::string text = infoFormatText(info, "s.ota");
+    for (const std::string& line : c.lines) {
+      EXPECT_NE(text.find(line), std::string::npos) << line << text;
+    }
+    const auto json = test::parseJson(infoFormatJson(info, "s.ota"));
+    ASSERT_TRUE(json);
+    EXPECT_TRUE((*json)["ok"].boolean);
+    EXPECT_EQ((*json)["fileSize"].number(), sample->bytes.size());
+    for (const char* member : {"container", "trailer", "headlessPayload"}) {
+      const bool present = std::string(member) == c.member;
+      EXPECT_EQ((*json)[member].kind != test::JsonValue::Kind::null, present) << member;
+      if (present) {
+        EXPECT_EQ((*json)[member]["kind"].ascii(), c.kind);
+      }
+    }
+  }
+}
+
+// An unrecognised byte after the total image size fails and is counted.
+TEST(InfoReport, BytesAfterTheTotalImageSizeAreCounted) {
+  const test::Bytes plain = test::builtOtaFile({{0x0000, test::Bytes(0x100, 0x11)}});
+  for (const std::size_t extra : {1, 3}) {
+    test::Bytes file = plain;
+    file.insert(file.end(), extra, 0x00);
+    const OtaFileInfo info = otaFileLocateAndRead(file.data(), file.size(), {});
+    EXPECT_FALSE(otaFileChecksPass(info));
+    const std::string line = "  total image size: FAILED: " + std::to_string(extra) +
+                             (extra == 1 ? " byte" : " bytes") +
+                             " after the total image size (expected " +
+                             std::to_string(plain.size()) + ", found " +
+                             std::to_string(file.size()) + ")\n";
+    const std::string text = infoFormatText(info, "x.ota");
+    EXPECT_NE(text.find(line), std::string::npos) << line << text;
+  }
+}
+
+// A signature info did not verify is said so, and never excuses the code.
+TEST(InfoReport, UnverifiedSignatureIsSaidSo) {
+  const test::Bytes file = test::builtOtaFile(
+      {{0x0000, test::Bytes(0x100, 0x11)}, test::builtCertificate(), test::builtSignature()});
+  const std::string text = infoFormatText(otaFileRead(file.data(), file.size()), "s.ota");
+  EXPECT_NE(text.find("  signature layout: ok, signature not verified (use verify)\n"),
+            std::string::npos)
+      << text;
 }
 
 }  // namespace

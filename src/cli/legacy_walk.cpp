@@ -1,4 +1,4 @@
-#include "commands/legacy.h"
+#include "cli/legacy_walk.h"
 
 #include <cstring>
 #include <memory>
@@ -36,6 +36,19 @@ const char* pathText(const char* argument) {
   return *text == '"' ? text + 1 : text;
 }
 
+bool platformFromName(const char* name, Platform& platform) {
+  if (std::strcmp(name, "QUILLDEV") == 0) {
+    platform = Platform::quillDev;
+  } else if (std::strcmp(name, "MARSHDEV") == 0) {
+    platform = Platform::marshDev;
+  } else if (std::strcmp(name, "FENBOARD") == 0) {
+    platform = Platform::fenBoard;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 // An identifier option: nothing attached is an error, anything else reads
 // the lax legacy way.
 CommandLineOutcome identifier(const char* argument, char letter, int digits, bool& given,
@@ -48,9 +61,8 @@ CommandLineOutcome identifier(const char* argument, char letter, int digits, boo
   return kRun;
 }
 
-CommandLineOutcome applyOption(const char* argument, RunSettings& settings,
-                               SignerCredentials& credentials, Problem& problem) {
-  ImageIdentifiers& ids = settings.file.identifiers;
+CommandLineOutcome applyOption(const char* argument, RunSettings& settings, Problem& problem) {
+  ImageIdentifiers& ids = settings.identifiers;
   std::uint32_t value = 0;
   CommandLineOutcome outcome = kRun;
   switch (argument[1]) {
@@ -76,12 +88,11 @@ CommandLineOutcome applyOption(const char* argument, RunSettings& settings,
       if (*text == '\0') {
         return failWith(problem, Failure::usage, "Missing value for -o");
       }
-      std::string& directory = settings.output.directory;
-      if (directory.size() + std::strlen(text) + 1 >= kPathBufferSize) {
+      if (settings.outputDirectory.size() + std::strlen(text) + 1 >= kPathBufferSize) {
         return failWith(problem, Failure::outputPathTooLong);
       }
-      directory += text;
-      directory += kPathSeparator;
+      settings.outputDirectory += text;
+      settings.outputDirectory += kPathSeparator;
       return kRun;
     }
     case 'p':
@@ -92,7 +103,7 @@ CommandLineOutcome applyOption(const char* argument, RunSettings& settings,
       return kRun;
     case 's':
     case 'S':
-      return runLoadCredentials(pathText(argument), settings.file, credentials, problem)
+      return runLoadCredentials(pathText(argument), settings, problem)
                  ? kRun
                  : CommandLineOutcome::error;
     case 'n':
@@ -113,7 +124,7 @@ std::uint32_t hexOptionValue(const char* argument, int digitCount) {
 }
 
 CommandLineOutcome parseCommandLine(int argc, const char* const* argv, RunSettings& settings,
-                                    SignerCredentials& credentials, Problem& problem) {
+                                    Problem& problem) {
   if (argc <= 1) {
     return kUsage;
   }
@@ -134,7 +145,7 @@ CommandLineOutcome parseCommandLine(int argc, const char* const* argv, RunSettin
       const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
       const char* error = nullptr;
       const HeaderOptionMatch match =
-          applyHeaderOption(argument, value, settings.file.headerFields, &error);
+          applyHeaderOption(argument, value, settings.headerFields, &error);
       if (match == HeaderOptionMatch::notHeaderOption) {
         return kUsage;
       }
@@ -144,27 +155,25 @@ CommandLineOutcome parseCommandLine(int argc, const char* const* argv, RunSettin
       ++i;  // the value
       continue;
     }
-    const CommandLineOutcome outcome = applyOption(argument, settings, credentials, problem);
+    const CommandLineOutcome outcome = applyOption(argument, settings, problem);
     if (outcome != kRun) {
       return outcome;
     }
   }
-  const char* error = headerFieldsComplete(settings.file.headerFields);
+  const char* error = headerFieldsComplete(settings.headerFields);
   return error == nullptr ? kRun : failWith(problem, Failure::usage, error);
 }
 
 int runLegacy(int argc, const char* const* argv, Console console) {
   const auto context = std::make_unique<RunContext>();
   otaHeaderDefaults(context->header);
-  RunSettings settings;
   Problem problem{Failure::usage, "", "", 0};
-  const CommandLineOutcome parsed =
-      parseCommandLine(argc, argv, settings, context->credentials, problem);
+  const CommandLineOutcome parsed = parseCommandLine(argc, argv, context->settings, problem);
   if (parsed == CommandLineOutcome::usage) {
     console.out << usageText() << std::flush;
     return kExitSuccess;
   }
-  if (parsed == CommandLineOutcome::error || !runConversion(settings, *context, problem)) {
+  if (parsed == CommandLineOutcome::error || !runConversion(*context, problem)) {
     return reportFailure(problem, MessageStyle::legacy, console);
   }
   return kExitSuccess;
