@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/dispatch.h"
+#include "commands/dispatch.h"
 #include "commands/conversion.h"
 #include "support/raw_file_generator.h"
 
@@ -40,21 +40,21 @@ const std::filesystem::path& scratch() {
   return dir;
 }
 
-std::unique_ptr<RunContext> freshContext(otawrap::Platform platform) {
+std::unique_ptr<RunContext> freshContext() {
   auto context = std::make_unique<RunContext>();
   otawrap::otaHeaderDefaults(context->header);
-  context->settings.platform = platform;
   return context;
 }
 
 void convertInMemory(benchmark::State& state) {
   const auto& raw = rawFile();
-  const auto platform = static_cast<otawrap::Platform>(state.range(0));
+  otawrap::RunSettings settings;
+  settings.platform = static_cast<otawrap::Platform>(state.range(0));
   for (auto _ : state) {
-    auto context = freshContext(platform);
+    auto context = freshContext();
     otawrap::MemorySource source(raw.data(), raw.size());
     otawrap::Problem problem{otawrap::Failure::usage, "", "", 0};
-    if (!otawrap::runBuildFile(*context, &source, problem)) {
+    if (!otawrap::runBuildFile(settings, *context, &source, problem)) {
       state.SkipWithError(otawrap::legacyMessage(problem).c_str());
       break;
     }
@@ -67,11 +67,12 @@ BENCHMARK(convertInMemory)->Name("convert/memory")->Arg(0)->Arg(1)->Unit(benchma
 
 void convertFromFile(benchmark::State& state) {
   const std::string input = (scratch() / "in.raw").string();
+  const otawrap::RunSettings settings;
   for (auto _ : state) {
-    auto context = freshContext(otawrap::Platform::quillDev);
+    auto context = freshContext();
     otawrap::FileSource source;
     otawrap::Problem problem{otawrap::Failure::usage, "", "", 0};
-    if (!source.open(input.c_str()) || !otawrap::runBuildFile(*context, &source, problem)) {
+    if (!source.open(input.c_str()) || !otawrap::runBuildFile(settings, *context, &source, problem)) {
       state.SkipWithError("conversion failed");
       break;
     }

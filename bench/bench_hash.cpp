@@ -16,6 +16,7 @@
 #include <random>
 #include <vector>
 
+#include "ecc/cpu_features.h"
 #include "sign/hmac.h"
 #include "sign/mmo.h"
 #include "sign/rfc6979.h"
@@ -119,6 +120,27 @@ void mmoHashPortable(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * message.size()));
 }
 BENCHMARK(mmoHashPortable)->Name("mmoHash512KiB/portable")->Unit(benchmark::kMicrosecond);
+
+// Each AES-NI key schedule, whichever the processor's vendor selects by default.
+void mmoHashEngine(benchmark::State& state, otawrap::MmoEngine engine) {
+  if (!otawrap::cpuFeatures().aes) {
+    state.SkipWithError("no AES-NI here");
+    return;
+  }
+  const auto& message = message512KiB();
+  std::uint8_t digest[16];
+  for (auto _ : state) {
+    otawrap::mmoHashWith(engine, message.data(), static_cast<std::uint32_t>(message.size()), digest);
+    benchmark::DoNotOptimize(digest);
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * message.size()));
+}
+BENCHMARK_CAPTURE(mmoHashEngine, shuffle, otawrap::MmoEngine::aesni)
+    ->Name("mmoHash512KiB/engine-shuffle")
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(mmoHashEngine, keygenassist, otawrap::MmoEngine::aesniKeygenAssist)
+    ->Name("mmoHash512KiB/engine-keygenassist")
+    ->Unit(benchmark::kMicrosecond);
 
 void mmoHashOpenssl(benchmark::State& state) {
   const auto& message = message512KiB();

@@ -71,14 +71,15 @@ const std::vector<std::uint8_t>& rawFile() {
 // The whole signed build in memory: read, assemble, CRC, hash, sign.
 void convertSigned(benchmark::State& state) {
   const auto& raw = rawFile();
+  otawrap::RunSettings settings;
+  settings.file.credentialsPath = "(key in memory)";
   for (auto _ : state) {
     auto context = std::make_unique<otawrap::RunContext>();
     otawrap::otaHeaderDefaults(context->header);
-    context->settings.signing = true;
-    std::copy(kKey.begin(), kKey.end(), context->settings.credentials.privateKey.begin());
+    std::copy(kKey.begin(), kKey.end(), context->credentials.privateKey.begin());
     otawrap::MemorySource source(raw.data(), raw.size());
     otawrap::Problem problem{otawrap::Failure::usage, "", "", 0};
-    if (!otawrap::runBuildFile(*context, &source, problem)) {
+    if (!otawrap::runBuildFile(settings, *context, &source, problem)) {
       state.SkipWithError("signed conversion failed");
       break;
     }

@@ -1,7 +1,8 @@
 // Benchmark entry. Runs every registered benchmark, then prints the ratio
 // ours/OpenSSL for each pair of benchmarks named "<Operation>/ours" and
 // "<Operation>/openssl" (CPU time per iteration), with "<Operation>/portable"
-// (the portable path where a hardware path exists) beside them.
+// (the portable path where a hardware path exists) beside them; then ours over
+// "<Operation>/floor..." (a bare-instructions program) where one exists.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -26,7 +27,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
         continue;
       }
       const std::string side = name.substr(slash + 1);
-      if (side == "ours" || side == "openssl" || side == "portable") {
+      if (side == "ours" || side == "openssl" || side == "portable" || side.rfind("floor", 0) == 0) {
         times_[name.substr(0, slash)][side] = run.GetAdjustedCPUTime();
       }
     }
@@ -51,6 +52,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
       std::printf("\n");
     }
     std::printf("(CPU time in the unit of each benchmark; ratio = time / OpenSSL's)\n");
+    for (const auto& [operation, sides] : times_) {
+      const auto ours = sides.find("ours");
+      for (const auto& [side, time] : sides) {
+        if (ours != sides.end() && side.rfind("floor", 0) == 0 && time > 0) {
+          std::printf("%-30s ours %.1f / %s %.1f = %.2fx\n", operation.c_str(), ours->second,
+                      side.c_str(), time, ours->second / time);
+        }
+      }
+    }
   }
 
  private:

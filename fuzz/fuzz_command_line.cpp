@@ -19,10 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "cli/legacy_walk.h"
-#include "cli/command_arguments.h"
 #include "cli/header_options.h"
+#include "commands/convert.h"
 #include "commands/failure.h"
+#include "commands/info.h"
+#include "commands/legacy.h"
+#include "commands/verify.h"
 #include "support/fuzz_check.h"
 
 namespace {
@@ -135,18 +137,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string error = "-";
   if (command == "convert") {
     ConvertOptions options;
-    error = parseConvertArguments(rest, options);
+    error = parseCommand(convertSpec(), rest, options);
     if (error.empty()) {
-      fuzzCheck(options.settings.outputFile.empty() || !options.createOutputDirectory,
+      fuzzCheck(options.output.file.empty() || options.output.directory.empty(),
                 "--output and --output-dir exclude each other");
-      fuzzCheck(options.settings.inputFileName.size() < kPathBufferSize, "input name fits");
+      fuzzCheck(options.inputFileName.size() < kPathBufferSize, "input name fits");
     }
   } else if (command == "info" || command == "--info") {
     InfoOptions options;
-    error = parseInfoArguments(rest, options);
+    error = parseCommand(infoSpec(), rest, options);
   } else if (command == "verify" || command == "--verify") {
     VerifyOptions options;
-    error = parseVerifyArguments(rest, options);
+    error = parseCommand(verifySpec(), rest, options);
     if (error.empty()) {
       fuzzCheck(std::find(rest.begin(), rest.end(), options.file) != rest.end(), "file operand taken");
     }
@@ -158,9 +160,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   RunSettings settings{};
+  SignerCredentials credentials{};
   Problem problem{Failure::usage, "", "", 0};
   const CommandLineOutcome outcome =
-      parseCommandLine(static_cast<int>(argv.size()), argv.data(), settings, problem);
+      parseCommandLine(static_cast<int>(argv.size()), argv.data(), settings, credentials, problem);
   struct {
     CommandLineOutcome outcome;
     std::string message;
@@ -177,15 +180,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   fuzzCheck(settings.inputFileName == arguments[1], "input file name");
   fuzzCheck(settings.inputFileName.size() < kPathBufferSize, "input name fits its buffer");
-  fuzzCheck(settings.outputDirectory.size() < kPathBufferSize, "output path fits its buffer");
-  fuzzCheck(settings.outputDirectory.empty() || settings.outputDirectory.back() == '/',
+  const std::string& directory = settings.output.directory;
+  fuzzCheck(directory.size() < kPathBufferSize, "output path fits its buffer");
+  fuzzCheck(directory.empty() || directory.back() == '/',
             "output directory ends with a separator");
-  if (settings.signing) {
-    fuzzCheck(settings.credentialsPath == credentialsDirectory() + "good",
+  if (!settings.file.credentialsPath.empty()) {
+    fuzzCheck(settings.file.credentialsPath == credentialsDirectory() + "good",
               "a run signs only with the valid file");
-    fuzzCheck(settings.credentials.ieeeAddress[0] == 0x08 &&
-                  settings.credentials.privateKey[20] == 0x44 &&
-                  settings.credentials.implicitCertificate[47] == 0x2F,
+    fuzzCheck(credentials.ieeeAddress[0] == 0x08 && credentials.privateKey[20] == 0x44 &&
+                  credentials.implicitCertificate[47] == 0x2F,
               "credentials loaded");
   }
   return 0;

@@ -102,20 +102,20 @@ void readWrittenFile(const std::uint8_t* raw, std::size_t size, std::uint8_t con
   static const auto context = std::make_unique<RunContext>();
   static std::size_t written = 0;
   std::fill(context->image.begin(), context->image.begin() + static_cast<std::ptrdiff_t>(written), 0);
-  context->settings = RunSettings{};
   context->header = OtaHeader{};
   context->position = 0;
   otaHeaderDefaults(context->header);
-  RunSettings& settings = context->settings;
+  RunSettings settings;
   settings.platform = static_cast<Platform>(((control >> 1) & 3) % 3);
-  settings.signing = (control & 0x48) == 0x48;
+  const bool signing = (control & 0x48) == 0x48;
+  if (signing) settings.file.credentialsPath = "(key in memory)";
   settings.noImage = (control & 0x10) != 0;
-  for (std::size_t i = 0; i < settings.credentials.privateKey.size(); ++i) {
-    settings.credentials.privateKey[i] = static_cast<std::uint8_t>(0x31 + i);
-    settings.credentials.ieeeAddress[i % 8] = static_cast<std::uint8_t>(i);
+  for (std::size_t i = 0; i < context->credentials.privateKey.size(); ++i) {
+    context->credentials.privateKey[i] = static_cast<std::uint8_t>(0x31 + i);
+    context->credentials.ieeeAddress[i % 8] = static_cast<std::uint8_t>(i);
   }
   if ((control & 0x20) != 0) {
-    HeaderFieldSettings& fields = settings.headerFields;
+    HeaderFieldSettings& fields = settings.file.headerFields;
     fields.fieldControl = kOtaFieldSecurityCredential | kOtaFieldDestination | kOtaFieldHardwareVersions;
     fields.headerStringGiven = true;
     fields.headerString.fill('h');
@@ -128,7 +128,7 @@ void readWrittenFile(const std::uint8_t* raw, std::size_t size, std::uint8_t con
   }
   MemorySource source(raw, size);
   Problem problem{Failure::usage, "", "", 0};
-  const bool built = runBuildFile(*context, &source, problem);
+  const bool built = runBuildFile(settings, *context, &source, problem);
   // A refused file may have written up to the end of the buffer.
   written = built ? context->position : context->image.size();
   if (!built) return;
@@ -144,12 +144,12 @@ void readWrittenFile(const std::uint8_t* raw, std::size_t size, std::uint8_t con
                 info.header.totalImageSize == length &&
                 info.header.headerLength == context->header.headerLength,
             "header read back");
-  const std::size_t expectedCount = (settings.noImage ? 0 : 1) + (settings.signing ? 2 : 0);
+  const std::size_t expectedCount = (settings.noImage ? 0 : 1) + (signing ? 2 : 0);
   fuzzCheck(info.subElements.size() == expectedCount, "sub-element count");
   if (!settings.noImage) {
     fuzzCheck(info.subElements[0].tag == kOtaTagUpgradeImage, "upgrade image first");
   }
-  if (settings.signing) {
+  if (signing) {
     fuzzCheck(info.subElements[expectedCount - 2].tag == kOtaTagCertificate &&
                   info.subElements[expectedCount - 1].tag == kOtaTagSignature,
               "certificate, then signature");

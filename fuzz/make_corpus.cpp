@@ -205,13 +205,14 @@ void otaReaderSeeds(const fs::path& root) {
     // The same file as the writer builds it, as a reader input.
     const auto context = std::make_unique<otawrap::RunContext>();
     otawrap::otaHeaderDefaults(context->header);
-    context->settings.platform = static_cast<otawrap::Platform>(((control >> 1) & 3) % 3);
-    context->settings.signing = (control & 0x48) == 0x48;
-    context->settings.noImage = (control & 0x10) != 0;
-    context->settings.credentials.privateKey[20] = 0x33;
+    otawrap::RunSettings settings;
+    settings.platform = static_cast<otawrap::Platform>(((control >> 1) & 3) % 3);
+    if ((control & 0x48) == 0x48) settings.file.credentialsPath = "(key in memory)";
+    settings.noImage = (control & 0x10) != 0;
+    context->credentials.privateKey[20] = 0x33;
     otawrap::MemorySource source(raw.data(), raw.size());
     otawrap::Problem problem{otawrap::Failure::usage, "", "", 0};
-    if (otawrap::runBuildFile(*context, &source, problem)) {
+    if (otawrap::runBuildFile(settings, *context, &source, problem)) {
       out.add(prefixed(0x00, Bytes(context->image.begin(),
                                    context->image.begin() +
                                        static_cast<std::ptrdiff_t>(context->position))));

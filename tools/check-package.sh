@@ -15,11 +15,15 @@ prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix/usr" >/dev/null
 expected="usr/bin/otawrap
+usr/share/bash-completion/completions/otawrap
 usr/share/doc/otawrap/README.md
+usr/share/doc/otawrap/changelog.gz
+usr/share/doc/otawrap/copyright
 usr/share/doc/otawrap/docs/checks.md
 usr/share/doc/otawrap/docs/commands.md
 usr/share/doc/otawrap/docs/development.md
 usr/share/doc/otawrap/docs/file-format.md
+usr/share/doc/otawrap/docs/hosting.md
 usr/share/doc/otawrap/docs/install.md
 usr/share/doc/otawrap/docs/internals.md
 usr/share/doc/otawrap/docs/performance.md
@@ -30,7 +34,8 @@ usr/share/doc/otawrap/examples/sample.raw
 usr/share/doc/otawrap/examples/test-ca-credentials.txt
 usr/share/doc/otawrap/examples/test-ca-key.txt
 usr/share/doc/otawrap/examples/test-credentials.txt
-usr/share/man/man1/otawrap.1"
+usr/share/man/man1/otawrap.1.gz
+usr/share/zsh/vendor-completions/_otawrap"
 installed=$(cd "$prefix" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)
 if [ "$installed" != "$expected" ]; then
   echo "cmake --install put these files under the prefix:"
@@ -45,6 +50,14 @@ deb=$(ls "$build"/otawrap_*.deb)
 tgz=$(ls "$build"/otawrap-*.tar.gz)
 echo "packages: $(($(stat -c %s "$deb") / 1024)) KiB $(basename "$deb"), $(($(stat -c %s "$tgz") / 1024)) KiB $(basename "$tgz")"
 dpkg-deb -f "$deb" Package Version Maintainer Depends
+# The C++ runtime is linked in; glibc is the one shared library.
+depends=$(dpkg-deb -f "$deb" Depends)
+case "$depends" in
+  "libc6 (>= "*")") ;;
+  *) echo "the package should depend on libc6 alone: Depends: $depends"; exit 1 ;;
+esac
+# Debian's own package checker: no errors (warnings are printed, not fatal).
+lintian --fail-on error "$deb" || { echo "lintian reports errors in $(basename "$deb")"; exit 1; }
 
 # Install, use and remove the .deb on this machine.
 if dpkg -s otawrap >/dev/null 2>&1; then
@@ -63,7 +76,7 @@ mkdir -p "$work/out"
 /usr/bin/otawrap /usr/share/doc/otawrap/examples/sample.raw -o"$work/out" -pQUILLDEV || status=1
 [ -f "$work/out/100B-0042-00010203.zigbee" ] || { echo "the installed otawrap wrote no file"; status=1; }
 /usr/bin/otawrap --info "$work/out/100B-0042-00010203.zigbee" >/dev/null || { echo "--info failed"; status=1; }
-[ "$(man -w otawrap)" = /usr/share/man/man1/otawrap.1 ] || { echo "man -w otawrap: $(man -w otawrap 2>&1)"; status=1; }
+[ "$(man -w otawrap)" = /usr/share/man/man1/otawrap.1.gz ] || { echo "man -w otawrap: $(man -w otawrap 2>&1)"; status=1; }
 dpkg -r otawrap >/dev/null
 trap 'rm -rf "$prefix"' EXIT
 if [ -e /usr/bin/otawrap ]; then echo "dpkg -r left /usr/bin/otawrap"; status=1; fi

@@ -9,7 +9,7 @@
 #              and the static analysis
 #     windows  the MinGW-w64 cross compiler and Wine (about 170 MB download)
 #     docs     mandoc, for the man page lint
-#     package  dpkg-dev, file and man-db, for the package check
+#     package  dpkg-dev, file, man-db and lintian, for the package check
 #   (no SET: full, as before)
 set -euo pipefail
 [ $# -gt 0 ] || set -- full
@@ -20,10 +20,10 @@ for set in "$@"; do
     build) packages+=(cmake ninja-build g++) ;;
     full) recommends=()
       packages+=(cmake ninja-build g++ clang clang-14 libclang-rt-14-dev clang-tidy-14 cppcheck
-      libgtest-dev libbenchmark-dev libssl-dev python3-zigpy xz-utils) ;;
+      libgtest-dev libbenchmark-dev libssl-dev python3-zigpy xz-utils zsh) ;;
     windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64) ;;
     docs) packages+=(mandoc) ;;
-    package) packages+=(dpkg-dev file man-db) ;;
+    package) packages+=(dpkg-dev file man-db lintian) ;;
     *) echo "unknown package set: $set" >&2; exit 2 ;;
   esac
 done

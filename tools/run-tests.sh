@@ -13,7 +13,8 @@
 # codec, ecc, sign, ota and fuzz (the corpus replays).
 #
 # Build and test output goes to build/<name>/{build,ctest}.log; the screen gets
-# each failure's output and, last, one summary line per build (also kept in
+# one progress line per test group (label) as its last test finishes, each
+# failure's output and, last, one summary line per build (also kept in
 # build/test-summary.txt). Exits non-zero when a build or a test fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -35,6 +36,23 @@ targets_for_labels() {
       echo "${label}_tests"
     fi
   done
+}
+
+# progress_lines NAME GROUPS START: reads ctest's output and prints one line
+# when the last test of a group finishes: its counts and the time since START.
+progress_lines() {
+  awk -v build="$1" -v groups="$2" -v start="$3" '
+    BEGIN { while ((getline line < groups) > 0) { split(line, f, " "); group[f[1]] = f[2]; left[f[2]]++ } }
+    /^ *[0-9]+\/[0-9]+ Test +#[0-9]+: / {
+      name = $0; sub(/.*Test +#[0-9]+: /, "", name); sub(/ .*/, "", name)
+      g = group[name]; if (g == "") next
+      if ($0 ~ /\*\*\*Skipped/) skipped[g]++; else if ($0 ~ / Passed /) passed[g]++; else failed[g]++
+      if (--left[g] == 0) {
+        "date +%s" | getline now; close("date +%s")
+        printf "   %s: %-9s %4d passed, %d failed, %d skipped  (%d s)\n", build, g, passed[g], failed[g], skipped[g], now - start
+        fflush()
+      }
+    }'
 }
 
 # run_build NAME LABELS CMAKE-ARGUMENTS...: LABELS is a space-separated list of
@@ -60,8 +78,16 @@ run_build() {
     return
   fi
   echo "== $name: testing ($dir/ctest.log)"
-  ctest --test-dir "$dir" --output-on-failure -j "$jobs" -LE windows "${filter[@]}" >"$dir/ctest.log" 2>&1
-  local rc=$?
+  # Which group (label) each test belongs to, for the progress lines.
+  local groups=$dir/test-groups.txt label
+  : >"$groups"
+  for label in $(ctest --test-dir "$dir" --print-labels 2>/dev/null | sed -n 's/^  //p'); do
+    ctest --test-dir "$dir" -N -LE windows "${filter[@]}" -L "^$label\$" 2>/dev/null |
+      sed -nE "s/^ *Test +#[0-9]+: ([^ ]+).*/\1 $label/p" >>"$groups"
+  done
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" -LE windows "${filter[@]}" 2>&1 |
+    tee "$dir/ctest.log" | progress_lines "$name" "$groups" "$(date +%s)"
+  local rc=${PIPESTATUS[0]}
   # Each failed test's output: from its result line to the next result line.
   awk '/^ *[0-9]+\/[0-9]+ Test +#/ { show = ($0 ~ /\*\*\*(Failed|Exception|Timeout)|\(Failed\)|Not Run/) }
        /^[0-9]+% tests passed/ { show = 0 }

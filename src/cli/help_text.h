@@ -1,15 +1,20 @@
-// The help texts: the top-level overview and one page per subcommand
-// (synopsis, every option on one line, an example, the exit codes).
+// The help texts, generated from the commands' specs: one page per command
+// (synopsis, description, every option on one line, an example, the exit
+// codes) and the lines of the overview.
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "cli/command_spec.h"
 
 namespace otawrap {
 
-// The overview `otawrap help` prints.
-const char* topLevelHelp();
+// The page `otawrap help COMMAND` and `COMMAND --help` print. The options
+// section (with -h, --help last) is left out when there are no options.
+std::string helpPage(const CommandText& text, const std::vector<OptionSpec>& options);
 
-// The page of a subcommand; nullptr for a name that has none.
-const char* commandHelp(const std::string& command);
+// One line per command: its overview words and its summary, aligned.
+std::string commandList(const std::vector<const CommandText*>& commands);
 
 }  // namespace otawrap

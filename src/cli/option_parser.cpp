@@ -7,30 +7,32 @@ namespace otawrap {
 
 namespace {
 
-const OptionSpec* findShort(const std::vector<OptionSpec>& specs, char name) {
-  for (const OptionSpec& s : specs) {
-    if (s.shortName != '\0' && s.shortName == name) return &s;
+constexpr std::size_t kNone = kAnyNumber;
+
+std::size_t findShort(const std::vector<OptionSpec>& specs, char name) {
+  for (std::size_t i = 0; i < specs.size(); ++i) {
+    if (specs[i].shortName != '\0' && specs[i].shortName == name) return i;
   }
-  return nullptr;
+  return kNone;
 }
 
-const OptionSpec* findLong(const std::vector<OptionSpec>& specs, const std::string& name) {
-  for (const OptionSpec& s : specs) {
-    if (s.longName != nullptr && name == s.longName) return &s;
+std::size_t findLong(const std::vector<OptionSpec>& specs, const std::string& name) {
+  for (std::size_t i = 0; i < specs.size(); ++i) {
+    if (specs[i].longName != nullptr && name == specs[i].longName) return i;
   }
-  return nullptr;
+  return kNone;
 }
 
-bool seen(const ParsedArguments& parsed, int id) {
+bool seen(const ParsedArguments& parsed, std::size_t row) {
   return std::any_of(parsed.options.begin(), parsed.options.end(),
-                     [id](const ParsedOption& o) { return o.id == id; });
+                     [row](const ParsedOption& o) { return o.row == row; });
 }
 
 }  // namespace
 
 std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule operands,
                          const std::vector<std::string>& arguments, ParsedArguments& parsed) {
-  bool optionsEnded = false;
+  bool optionsEnded = specs.empty();
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
@@ -41,7 +43,7 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
       optionsEnded = true;
       continue;
     }
-    const OptionSpec* row = nullptr;
+    std::size_t row = kNone;
     std::string name;
     std::string value;
     bool valueAttached = false;
@@ -57,7 +59,7 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
       name = argument.substr(0, 2);
       row = findShort(specs, argument[1]);
       if (argument.size() > 2) {
-        if (row != nullptr && !row->takesValue) {
+        if (row != kNone && specs[row].metavar == nullptr) {
           std::string message = "option " + name;
           message += " takes no value: '" + argument + "'";
           return message;
@@ -66,22 +68,47 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
         valueAttached = true;
       }
     }
-    if (row == nullptr) return "unknown option '" + name + "'";
-    if (!row->takesValue && valueAttached) return "option " + name + " takes no value";
-    if (row->takesValue && !valueAttached) {
+    if (row == kNone) return "unknown option '" + name + "'";
+    const bool takesValue = specs[row].metavar != nullptr;
+    if (!takesValue && valueAttached) return "option " + name + " takes no value";
+    if (takesValue && !valueAttached) {
       if (i + 1 == arguments.size()) return "option " + name + " needs a value";
       value = arguments[++i];
     }
-    if (!row->repeatable && seen(parsed, row->id)) {
+    if (!specs[row].repeatable && seen(parsed, row)) {
       return "option " + name + " given more than once";
     }
-    parsed.options.push_back({row->id, name, value});
+    parsed.options.push_back({row, name, value});
   }
-  if (parsed.operands.size() < operands.count) {
+  if (parsed.operands.size() < operands.least) {
     return std::string("missing ") + operands.name + " operand";
   }
-  if (!operands.orMore && parsed.operands.size() > operands.count) {
-    return "unexpected operand '" + parsed.operands[operands.count] + "'";
+  if (parsed.operands.size() > operands.most) {
+    return "unexpected operand '" + parsed.operands[operands.most] + "'";
+  }
+  return "";
+}
+
+std::string exclusionError(const std::vector<OptionSpec>& specs,
+                           const std::vector<Exclusion>& exclusions,
+                           const ParsedArguments& parsed) {
+  for (const Exclusion& exclusion : exclusions) {
+    std::size_t given = 0;
+    for (const char* name : exclusion.longNames) {
+      const std::size_t row = findLong(specs, name);
+      if (row != kNone && seen(parsed, row)) ++given;
+    }
+    if (given < 2) continue;
+    const std::vector<const char*>& names = exclusion.longNames;
+    if (names.size() == 2) {
+      return std::string("--") + names[0] + " and --" + names[1] + " exclude each other";
+    }
+    std::string text = "give only one of";
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      text += i == 0 ? " --" : i + 1 == names.size() ? " and --" : ", --";
+      text += names[i];
+    }
+    return text;
   }
   return "";
 }

@@ -1,4 +1,4 @@
-// The subcommands' option parser, driven by one table per command.
+// The subcommands' option parser, driven by one row per option.
 //
 // Short options take their value attached or as the next argument ("-o out",
 // "-oout"); long ones as "--name value" or "--name=value". "--" ends the
@@ -8,21 +8,23 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <string>
 #include <vector>
 
 namespace otawrap {
 
+// One option as the parser and the help see it.
 struct OptionSpec {
-  int id;                // the command's own number for the option
   char shortName;        // '\0' when there is none
   const char* longName;  // without the leading "--"
-  bool takesValue;
-  bool repeatable;       // a second use replaces (values) or repeats (flags) harmlessly
+  const char* metavar;   // the value's name in the help, e.g. "DIR"; nullptr: a flag
+  const char* help;      // one line; "\n" continues it on the next line of the page
+  bool repeatable = false;  // a second use replaces (values) or repeats (flags) harmlessly
 };
 
 struct ParsedOption {
-  int id;
+  std::size_t row;   // index of its spec
   std::string name;  // as written, e.g. "-o" or "--output-dir"
   std::string value;
 };
@@ -32,15 +34,29 @@ struct ParsedArguments {
   std::vector<std::string> operands;
 };
 
+inline constexpr std::size_t kAnyNumber = std::numeric_limits<std::size_t>::max();
+
 struct OperandRule {
-  std::size_t count;    // exactly this many operands (at least, with orMore)
-  const char* name;     // how the usage names them, e.g. "FILE"
-  bool orMore = false;  // any number from count on
+  std::size_t least;  // at least this many operands
+  std::size_t most;   // at most this many (kAnyNumber: no bound)
+  const char* name;   // how the usage names them, e.g. "FILE"
 };
 
-// Parses arguments[0..count) against specs. Returns an empty string on
-// success, else the error text (without the help hint).
+// Parses arguments against specs. With no specs at all every argument is an
+// operand. Returns an empty string on success, else the error text (without
+// the help hint).
 std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule operands,
                          const std::vector<std::string>& arguments, ParsedArguments& parsed);
+
+// Long names (without "--") of options of which at most one may be given.
+struct Exclusion {
+  std::vector<const char*> longNames;
+};
+
+// The first exclusion parsed breaks, worded "--a and --b exclude each other"
+// for two names, "give only one of --a, --b and --c" for more; "" when none.
+std::string exclusionError(const std::vector<OptionSpec>& specs,
+                           const std::vector<Exclusion>& exclusions,
+                           const ParsedArguments& parsed);
 
 }  // namespace otawrap

@@ -8,17 +8,6 @@ namespace otawrap {
 
 namespace {
 
-struct PlatformName {
-  const char* name;
-  Platform platform;
-};
-
-constexpr PlatformName kPlatforms[] = {
-    {"QUILLDEV", Platform::quillDev},
-    {"MARSHDEV", Platform::marshDev},
-    {"FENBOARD", Platform::fenBoard},
-};
-
 char upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace
@@ -70,21 +59,12 @@ std::string parsePlatform(const std::string& option, const std::string& text,
                           Platform& platform) {
   std::string name;
   for (const char c : text) name += upper(c);
-  for (const PlatformName& p : kPlatforms) {
-    if (name == p.name) {
-      platform = p.platform;
-      return "";
-    }
+  // A NUL inside would cut the name short.
+  if (name.find('\0') == std::string::npos && platformFromName(name.c_str(), platform)) {
+    return "";
   }
   return "invalid value '" + text + "' for " + option +
          ": QUILLDEV, MARSHDEV or FENBOARD expected";
-}
-
-const char* platformName(Platform platform) {
-  for (const PlatformName& p : kPlatforms) {
-    if (p.platform == platform) return p.name;
-  }
-  return "QUILLDEV";
 }
 
 }  // namespace otawrap

@@ -31,7 +31,4 @@ std::string parseTagFile(const std::string& option, const std::string& text, std
 std::string parsePlatform(const std::string& option, const std::string& text,
                           Platform& platform);
 
-// The platform's name in capitals.
-const char* platformName(Platform platform);
-
 }  // namespace otawrap

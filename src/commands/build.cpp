@@ -1,7 +1,10 @@
 #include "commands/build.h"
 
 #include "commands/conversion.h"
+#include "commands/file_options.h"
 #include "commands/file_summary.h"
+#include "commands/payload_files.h"
+#include "commands/registry.h"
 #include "driver/file_system.h"
 #include "driver/output.h"
 #include "ota/builder.h"
@@ -12,23 +15,22 @@ namespace {
 
 bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, std::string& path,
            Problem& problem) {
+  const OtaFileSettings& settings = options.file;
   SignerCredentials credentials{};
-  const bool signing = !options.credentialsPath.empty();
-  if (signing && !loadCredentials(options.credentialsPath, credentials, problem)) return false;
+  const bool signing = !settings.credentialsPath.empty();
+  if (signing && !loadCredentials(settings.credentialsPath, credentials, problem)) return false;
   PayloadFiles payloads;
-  if (!readPayloadFiles(options.tags, kOtaFileSizeLimit, payloads, problem)) return false;
+  if (!readPayloadFiles(settings.tags, kOtaFileSizeLimit, payloads, problem)) return false;
 
   OtaBuildRequest request;
   otaHeaderDefaults(request.header);
-  runApplyHeaderFields(options.headerFields, request.header);
-  request.header.manufacturerCode = options.identifiers.manufacturerCode;
-  request.header.imageType = options.identifiers.imageType;
-  request.header.fileVersion = options.identifiers.fileVersion;
-  request.header.stackVersion = options.stackVersion;
+  runApplyHeaderFields(settings.headerFields, request.header);
+  request.header.manufacturerCode = settings.identifiers.manufacturerCode;
+  request.header.imageType = settings.identifiers.imageType;
+  request.header.fileVersion = settings.identifiers.fileVersion;
+  request.header.stackVersion = settings.stackVersion;
   request.payloads = payloads.payloads;
-  request.seal = signing                  ? OtaSeal::signature
-                 : options.integrityCode ? OtaSeal::integrityCode
-                                         : OtaSeal::none;
+  request.seal = runSeal(settings);
   request.credentials = &credentials;
   const OtaBuildResult result = otaBuildFile(request, file);
   if (result.status != OtaBuildStatus::ok) {
@@ -36,39 +38,84 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, std::st
     return false;
   }
 
-  const std::string name =
-      outputFileName(options.identifiers.manufacturerCode, options.identifiers.imageType, options.identifiers.fileVersion);
-  path = options.outputFile.empty() ? options.outputDirectory + name : options.outputFile;
-  if (options.outputFile.empty() && !fsNameAllowed(name)) {
+  const OutputChoice& output = options.output;
+  const std::string name = outputFileName(settings.identifiers.manufacturerCode,
+                                          settings.identifiers.imageType,
+                                          settings.identifiers.fileVersion);
+  path = output.file.empty() ? output.directory + name : output.file;
+  if (output.file.empty() && !fsNameAllowed(name)) {
     problem = {Failure::nameNotCreatable, "", name, 0};
     return false;
   }
   int osError = 0;
-  if (!options.outputDirectory.empty() &&
-      !fsCreateDirectories(options.outputDirectory, osError)) {
-    problem = {Failure::cannotCreateDirectory, "", options.outputDirectory, osError};
+  if (!output.directory.empty() && !fsCreateDirectories(output.directory, osError)) {
+    problem = {Failure::cannotCreateDirectory, "", output.directory, osError};
     return false;
   }
-  return writeOutputFile(path, options.outputFile, options.outputDirectory, file.data(),
-                         file.size(), problem);
+  return writeOutputFile(path, output.file, output.directory, file.data(), file.size(),
+                         problem);
 }
 
-}  // namespace
-
-int runBuildCommand(const BuildOptions& options, Console console) {
+int runBuild(const BuildOptions& options, Console console) {
   std::vector<std::uint8_t> file;
   std::string path;
   Problem problem{Failure::usage, "", "", 0};
   if (!build(options, file, path, problem)) {
     return reportFailure(problem, MessageStyle::command, console);
   }
-  if (options.json) {
+  if (options.report.json) {
     console.out << writtenFileJson(path, file.data(), file.size(), nullptr,
-                                   !options.credentialsPath.empty(), options.integrityCode);
-  } else if (!options.quiet) {
+                                   !options.file.credentialsPath.empty(),
+                                   options.file.integrityCode);
+  } else if (!options.report.quiet) {
     console.out << path << '\n';
   }
   return finishOutput(console, kExitSuccess);
+}
+
+std::string finishBuild(const std::vector<std::string>&, BuildOptions& options) {
+  const ImageIdentifiers& ids = options.file.identifiers;
+  if (!ids.manufacturerGiven) return "missing --manufacturer";
+  if (!ids.imageTypeGiven) return "missing --image-type";
+  if (!ids.fileVersionGiven) return "missing --file-version";
+  if (options.file.tags.empty()) return "missing --tag: at least one payload is needed";
+  const char* fields = headerFieldsComplete(options.file.headerFields);
+  return fields != nullptr ? fields : "";
+}
+
+}  // namespace
+
+const CommandSpec<BuildOptions>& buildSpec() {
+  using O = BuildOptions;
+  static const CommandSpec<O> spec = {
+      {"build", nullptr, "build --tag TAG=FILE ...", "OTA file from any payloads",
+       "build -m HEX -t HEX -v HEX (--tag TAG=FILE)... [options]",
+       "Builds an OTA file holding the bytes of each FILE as a sub-element with its\n"
+       "TAG, in the order given, and prints the path it wrote (by default\n"
+       "MMMM-TTTT-VVVVVVVV.zigbee in the current directory). At most 64 MiB.\n",
+       "Options:", "otawrap build -m 1234 -t 0101 -v 1 --tag 0=boot.bin --integrity-code",
+       "0 written, 2 usage error, unreadable payload, file too large,\nfailed write.\n"},
+      joinRows<O>({
+          identifierRows<O>(true),
+          tagRows<O>("a sub-element; TAG 1 to 4 hex digits, 0x optional,\n"
+                     "not 0001-0003 (written by otawrap) nor 0005/0006"),
+          stackVersionRows<O>(),
+          sealRows<O>(),
+          headerFieldRows<O>(),
+          outputRows<O>(),
+          reportRows<O>(),
+      }),
+      fileExclusions(),
+      {0, 0, "FILE"},
+      finishBuild,
+      runBuild,
+  };
+  return spec;
+}
+
+const Command& buildCommand() {
+  static const SpecCommand<BuildOptions> command(buildSpec());
+  return command;
 }
 
 }  // namespace otawrap

@@ -3,21 +3,23 @@
 // sealed with an integrity code.
 #pragma once
 
-#include "cli/shared_options.h"
-#include "commands/failure.h"
-#include "commands/payload_files.h"
-#include "ota/header.h"
+#include "cli/command_spec.h"
+#include "commands/file_settings.h"
 
 namespace otawrap {
 
 // Everything build takes is one of the options it shares with convert; the
 // identifiers are all given and there is at least one tag.
-using BuildOptions = SharedOptions;
+struct BuildOptions {
+  OtaFileSettings file;
+  OutputChoice output;
+  ReportChoice report;
+};
 
-// Loads the credentials and the payload files, builds the file (at most
-// 64 MiB), writes it and prints its path (nothing with quiet) or one JSON
-// object. Returns 0, or 2 after any failure (nothing written then, except when
-// only the printing failed).
-int runBuildCommand(const BuildOptions& options, Console console);
+// The spec. The run loads the credentials and the payload files, builds the
+// file (at most 64 MiB), writes it and prints its path (nothing with quiet)
+// or one JSON object. It returns 0, or 2 after any failure (nothing written
+// then, except when only the printing failed).
+const CommandSpec<BuildOptions>& buildSpec();
 
 }  // namespace otawrap

@@ -20,13 +20,13 @@ std::string directoryOf(const std::string& path) {
 
 }  // namespace
 
-OtaSeal runSeal(const RunSettings& settings) {
-  if (settings.signing) return OtaSeal::signature;
-  return settings.integrityCode ? OtaSeal::integrityCode : OtaSeal::none;
+OtaSeal runSeal(const OtaFileSettings& file) {
+  if (!file.credentialsPath.empty()) return OtaSeal::signature;
+  return file.integrityCode ? OtaSeal::integrityCode : OtaSeal::none;
 }
 
-std::size_t runImageLimit(const RunSettings& settings) {
-  return kImageBufferSize - otaSealSize(runSeal(settings));
+std::size_t runImageLimit(const OtaFileSettings& file) {
+  return kImageBufferSize - otaSealSize(runSeal(file));
 }
 
 void runApplyHeaderFields(const HeaderFieldSettings& fields, OtaHeader& header) {
@@ -42,10 +42,10 @@ void runApplyHeaderFields(const HeaderFieldSettings& fields, OtaHeader& header) 
   header.totalImageSize = header.headerLength;
 }
 
-bool runLoadCredentials(const std::string& path, RunSettings& settings, Problem& problem) {
-  settings.signing = true;
-  settings.credentialsPath = path;
-  return loadCredentials(path, settings.credentials, problem);
+bool runLoadCredentials(const std::string& path, OtaFileSettings& file,
+                        SignerCredentials& credentials, Problem& problem) {
+  file.credentialsPath = path;
+  return loadCredentials(path, credentials, problem);
 }
 
 bool loadCredentials(const std::string& path, SignerCredentials& credentials, Problem& problem) {
@@ -61,18 +61,18 @@ bool loadCredentials(const std::string& path, SignerCredentials& credentials, Pr
   return false;
 }
 
-bool runBuildFile(RunContext& context, ByteSource* input, Problem& problem) {
-  const RunSettings& settings = context.settings;
+bool runBuildFile(const RunSettings& settings, RunContext& context, ByteSource* input,
+                  Problem& problem) {
   OtaConversionRequest request;
   request.header = context.header;
-  runApplyHeaderFields(settings.headerFields, request.header);
-  request.header.stackVersion = settings.stackVersion;
-  request.identifiers = settings.identifiers;
+  runApplyHeaderFields(settings.file.headerFields, request.header);
+  request.header.stackVersion = settings.file.stackVersion;
+  request.identifiers = settings.file.identifiers;
   request.platform = settings.platform;
   request.noImage = settings.noImage;
   request.extraPayloads = context.extraPayloads;
-  request.seal = runSeal(settings);
-  request.credentials = &settings.credentials;
+  request.seal = runSeal(settings.file);
+  request.credentials = &context.credentials;
 
   // Each extra sub-element adds its own room, so the image keeps the room it
   // has always had. The builder's limit bounds the sum.
@@ -99,15 +99,14 @@ bool runBuildFile(RunContext& context, ByteSource* input, Problem& problem) {
     return false;
   }
   context.header = request.header;
-  context.settings.identifiers = request.identifiers;
   context.position = size;
   return true;
 }
 
-std::string runOutputPath(const RunContext& context) {
-  if (!context.settings.outputFile.empty()) return context.settings.outputFile;
+std::string runOutputPath(const RunSettings& settings, const RunContext& context) {
+  if (!settings.output.file.empty()) return settings.output.file;
   const OtaHeader& header = context.header;
-  return context.settings.outputDirectory +
+  return settings.output.directory +
          outputFileName(header.manufacturerCode, header.imageType, header.fileVersion);
 }
 
@@ -129,22 +128,23 @@ bool writeOutputFile(const std::string& path, const std::string& outputFile,
   return false;
 }
 
-bool runWriteOutput(const RunContext& context, Problem& problem) {
-  return writeOutputFile(runOutputPath(context), context.settings.outputFile,
-                         context.settings.outputDirectory, context.image.data(),
+bool runWriteOutput(const RunSettings& settings, const RunContext& context, Problem& problem) {
+  return writeOutputFile(runOutputPath(settings, context), settings.output.file,
+                         settings.output.directory, context.image.data(),
                          context.header.totalImageSize, problem);
 }
 
-bool runConversion(RunContext& context, Problem& problem) {
+bool runConversion(const RunSettings& settings, RunContext& context, Problem& problem) {
   FileSource input;
-  if (!context.settings.noImage) {
+  if (!settings.noImage) {
     errno = 0;
-    if (!input.open(context.settings.inputFileName.c_str())) {
-      problem = {Failure::cannotOpenInput, "", context.settings.inputFileName, errno};
+    if (!input.open(settings.inputFileName.c_str())) {
+      problem = {Failure::cannotOpenInput, "", settings.inputFileName, errno};
       return false;
     }
   }
-  return runBuildFile(context, &input, problem) && runWriteOutput(context, problem);
+  return runBuildFile(settings, context, &input, problem) &&
+         runWriteOutput(settings, context, problem);
 }
 
 }  // namespace otawrap

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/header_options.h"
 #include "commands/failure.h"
+#include "commands/file_settings.h"
 #include "image/assembly.h"
 #include "image/byte_source.h"
 #include "image/platform.h"
@@ -24,46 +24,41 @@ namespace otawrap {
 // terminating zero: at most 1,023 characters.
 inline constexpr std::size_t kPathBufferSize = 1024;
 
-// Everything one conversion takes from its command line.
+// Everything one conversion takes from its command line; `convert` parses
+// straight into it, the legacy walk too.
 struct RunSettings {
   std::string inputFileName;
-  std::string outputDirectory;  // empty, or ends with the path separator
-  std::string outputFile;       // an explicit output path; empty: the default name
-  ImageIdentifiers identifiers;  // values 0 unless given
-  Platform platform;
-  bool noImage;
-  bool signing;
-  std::string credentialsPath;  // the last -s path
-  SignerCredentials credentials;  // loaded by the last -s
-  HeaderFieldSettings headerFields;  // from the long options
-  // Only `convert` changes these two.
-  std::uint16_t stackVersion = kOtaStackVersion;
-  bool integrityCode = false;  // seal with an integrity code (never with signing)
+  Platform platform = Platform::quillDev;
+  bool noImage = false;
+  OtaFileSettings file;  // tags only from convert
+  OutputChoice output;
 };
 
 // The upgrade image and everything before it fit this buffer, as they always
 // have; extra sub-elements get room of their own on top.
 inline constexpr std::size_t kImageBufferSize = 524288;
 
-// All state of one run. Large: allocate it on the heap.
+// The working state and result of one conversion. Large: allocate it on the
+// heap.
 struct RunContext {
-  RunSettings settings{};
-  OtaHeader header{};
+  SignerCredentials credentials{};  // loaded when the settings sign
+  // Sub-elements behind the upgrade image (convert --tag); their bytes belong
+  // to the caller and outlive the build.
+  std::vector<OtaPayload> extraPayloads;
+  OtaHeader header{};  // fresh from otaHeaderDefaults; the built file's header after
   // The file is built here: kImageBufferSize bytes, grown by runBuildFile by
   // what the extra sub-elements take.
   std::vector<std::uint8_t> image = std::vector<std::uint8_t>(kImageBufferSize);
   std::size_t position = 0;  // end of the file built so far
-  // Sub-elements behind the upgrade image (convert --tag); their bytes belong
-  // to the caller and outlive the build.
-  std::vector<OtaPayload> extraPayloads;
 };
 
-// The seal the settings ask for.
-OtaSeal runSeal(const RunSettings& settings);
+// The seal the settings ask for: a signature with credentials, else an
+// integrity code when asked, else none.
+OtaSeal runSeal(const OtaFileSettings& file);
 
 // The room the file without its extra sub-elements may take: the whole
 // buffer, less what the seal will append.
-std::size_t runImageLimit(const RunSettings& settings);
+std::size_t runImageLimit(const OtaFileSettings& file);
 
 // Sets the optional header fields of a header fresh from otaHeaderDefaults:
 // header string (when given), field control, the optional values, and the
@@ -74,8 +69,9 @@ void runApplyHeaderFields(const HeaderFieldSettings& fields, OtaHeader& header);
 // file, with the system's reason) when they cannot be read or are invalid.
 bool loadCredentials(const std::string& path, SignerCredentials& credentials, Problem& problem);
 
-// Loads them into settings and turns signing on.
-bool runLoadCredentials(const std::string& path, RunSettings& settings, Problem& problem);
+// Loads them into credentials and records path in settings, which then sign.
+bool runLoadCredentials(const std::string& path, OtaFileSettings& file,
+                        SignerCredentials& credentials, Problem& problem);
 
 // Builds the complete output file in context.image[0..position) from the
 // parsed settings (context.header fresh from otaHeaderDefaults) with the one
@@ -84,11 +80,12 @@ bool runLoadCredentials(const std::string& path, RunSettings& settings, Problem&
 // nullptr), the extra payloads, then signature, integrity code or header
 // patch. False with problem set on failure (an image failure names the input
 // file; the caller may refine it, e.g. for Intel HEX text).
-bool runBuildFile(RunContext& context, ByteSource* input, Problem& problem);
+bool runBuildFile(const RunSettings& settings, RunContext& context, ByteSource* input,
+                  Problem& problem);
 
 // The path the built file goes to: settings.outputFile, or the output
 // directory followed by the default name.
-std::string runOutputPath(const RunContext& context);
+std::string runOutputPath(const RunSettings& settings, const RunContext& context);
 
 // Writes data[0..size) to path, which is outputFile when that is given, else
 // outputDirectory (empty or ending with a separator) followed by a name.
@@ -100,10 +97,10 @@ bool writeOutputFile(const std::string& path, const std::string& outputFile,
 
 // Writes the built file to runOutputPath. False with problem set on failure;
 // then nothing was written and an existing file is untouched.
-bool runWriteOutput(const RunContext& context, Problem& problem);
+bool runWriteOutput(const RunSettings& settings, const RunContext& context, Problem& problem);
 
 // Opens the input (unless in no-image mode), builds and writes: the whole
 // conversion after parsing. False with problem set on failure.
-bool runConversion(RunContext& context, Problem& problem);
+bool runConversion(const RunSettings& settings, RunContext& context, Problem& problem);
 
 }  // namespace otawrap

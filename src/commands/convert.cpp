@@ -4,7 +4,10 @@
 #include <memory>
 
 #include "cli/values.h"
+#include "commands/file_options.h"
 #include "commands/file_summary.h"
+#include "commands/payload_files.h"
+#include "commands/registry.h"
 #include "driver/file_system.h"
 #include "image/input_format.h"
 #include "image/intel_hex.h"
@@ -38,9 +41,8 @@ bool chooseFormat(InputFormatChoice choice, const PeekedSource& source, const st
 }
 
 // Opens the input and builds the file from it (or without it in no-image mode).
-bool buildFromInput(RunContext& context, InputFormatChoice choice, Problem& problem) {
-  const RunSettings& settings = context.settings;
-  if (settings.noImage) return runBuildFile(context, nullptr, problem);
+bool buildFromInput(const ConvertOptions& settings, RunContext& context, Problem& problem) {
+  if (settings.noImage) return runBuildFile(settings, context, nullptr, problem);
   FileSource file;
   // A directory is refused here on every platform (POSIX would open it and
   // fail on the first read).
@@ -55,10 +57,12 @@ bool buildFromInput(RunContext& context, InputFormatChoice choice, Problem& prob
   }
   PeekedSource peeked(file);
   bool intelHex = false;
-  if (!chooseFormat(choice, peeked, settings.inputFileName, intelHex, problem)) return false;
-  if (!intelHex) return runBuildFile(context, &peeked, problem);
+  if (!chooseFormat(settings.inputFormat, peeked, settings.inputFileName, intelHex, problem)) {
+    return false;
+  }
+  if (!intelHex) return runBuildFile(settings, context, &peeked, problem);
   IntelHexSource hex(peeked);
-  if (runBuildFile(context, &hex, problem)) return true;
+  if (runBuildFile(settings, context, &hex, problem)) return true;
   // A malformed line shows up as a failed read; name the line instead.
   if (hex.failed() && hex.failure().error != IntelHexError::readFailed) {
     const IntelHexFailure failure = hex.failure();
@@ -70,55 +74,127 @@ bool buildFromInput(RunContext& context, InputFormatChoice choice, Problem& prob
   return false;
 }
 
-bool convert(RunContext& context, const ConvertOptions& options, PayloadFiles& payloads,
+bool convert(const ConvertOptions& settings, RunContext& context, PayloadFiles& payloads,
              Problem& problem) {
-  RunSettings& settings = context.settings;
-  if (settings.signing && !runLoadCredentials(settings.credentialsPath, settings, problem)) {
+  const std::string& credentials = settings.file.credentialsPath;
+  if (!credentials.empty() && !loadCredentials(credentials, context.credentials, problem)) {
     return false;
   }
-  if (!readPayloadFiles(options.tags, kOtaFileSizeLimit - kImageBufferSize, payloads,
+  if (!readPayloadFiles(settings.file.tags, kOtaFileSizeLimit - kImageBufferSize, payloads,
                         problem)) {
     return false;
   }
   context.extraPayloads = payloads.payloads;
-  if (!buildFromInput(context, options.inputFormat, problem)) return false;
-  if (settings.outputFile.empty()) {
-    const std::string path = runOutputPath(context);
-    const std::string name = path.substr(settings.outputDirectory.size());
+  if (!buildFromInput(settings, context, problem)) return false;
+  if (settings.output.file.empty()) {
+    const std::string path = runOutputPath(settings, context);
+    const std::string name = path.substr(settings.output.directory.size());
     if (!fsNameAllowed(name)) {
       problem = {Failure::nameNotCreatable, "", name, 0};
       return false;
     }
   }
   int osError = 0;
-  if (options.createOutputDirectory && !fsCreateDirectories(settings.outputDirectory, osError)) {
-    problem = {Failure::cannotCreateDirectory, "", settings.outputDirectory, osError};
+  const std::string& directory = settings.output.directory;
+  if (!directory.empty() && !fsCreateDirectories(directory, osError)) {
+    problem = {Failure::cannotCreateDirectory, "", directory, osError};
     return false;
   }
-  return runWriteOutput(context, problem);
+  return runWriteOutput(settings, context, problem);
+}
+
+int runConvert(const ConvertOptions& options, Console console) {
+  const auto context = std::make_unique<RunContext>();
+  otaHeaderDefaults(context->header);
+  Problem problem{Failure::usage, "", "", 0};
+  PayloadFiles payloads;
+  if (!convert(options, *context, payloads, problem)) {
+    return reportFailure(problem, MessageStyle::command, console);
+  }
+  const std::string path = runOutputPath(options, *context);
+  if (options.report.json) {
+    console.out << writtenFileJson(path, context->image.data(), context->position,
+                                   options.noImage ? nullptr : platformName(options.platform),
+                                   !options.file.credentialsPath.empty(),
+                                   options.file.integrityCode);
+  } else if (!options.report.quiet) {
+    console.out << path << '\n';
+  }
+  return finishOutput(console, kExitSuccess);
+}
+
+std::string storePlatform(const ParsedOption& given, ConvertOptions& options) {
+  return parsePlatform(given.name, given.value, options.platform);
+}
+
+std::string storeNoImage(const ParsedOption&, ConvertOptions& options) {
+  options.noImage = true;
+  return "";
+}
+
+std::string storeInputFormat(const ParsedOption& given, ConvertOptions& options) {
+  if (given.value == "raw") {
+    options.inputFormat = InputFormatChoice::raw;
+  } else if (given.value == "ihex") {
+    options.inputFormat = InputFormatChoice::intelHex;
+  } else {
+    return "invalid value '" + given.value + "' for " + given.name + ": raw or ihex expected";
+  }
+  return "";
+}
+
+std::string finishConvert(const std::vector<std::string>& operands, ConvertOptions& options) {
+  const char* fields = headerFieldsComplete(options.file.headerFields);
+  if (fields != nullptr) return fields;
+  // Without an image nothing else supplies the identifiers.
+  const ImageIdentifiers& ids = options.file.identifiers;
+  if (options.noImage && !(ids.manufacturerGiven && ids.imageTypeGiven && ids.fileVersionGiven)) {
+    return "--no-image needs -m, -t and -v: there is no image to take them from";
+  }
+  options.inputFileName = operands[0];
+  if (options.inputFileName.size() >= kPathBufferSize) return "input file name too long";
+  return "";
 }
 
 }  // namespace
 
-int runConvertCommand(const ConvertOptions& options, Console console) {
-  const auto context = std::make_unique<RunContext>();
-  otaHeaderDefaults(context->header);
-  context->settings = options.settings;
-  Problem problem{Failure::usage, "", "", 0};
-  PayloadFiles payloads;
-  if (!convert(*context, options, payloads, problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
-  }
-  const std::string path = runOutputPath(*context);
-  if (options.json) {
-    const RunSettings& s = context->settings;
-    console.out << writtenFileJson(path, context->image.data(), context->position,
-                                   s.noImage ? nullptr : platformName(s.platform), s.signing,
-                                   s.integrityCode);
-  } else if (!options.quiet) {
-    console.out << path << '\n';
-  }
-  return finishOutput(console, kExitSuccess);
+const CommandSpec<ConvertOptions>& convertSpec() {
+  using O = ConvertOptions;
+  static const CommandSpec<O> spec = {
+      {"convert", nullptr, "convert INPUT [options]", "raw firmware or Intel HEX file -> OTA file",
+       "convert INPUT [options]",
+       "Converts the raw firmware file or Intel HEX file INPUT (told by its content)\n"
+       "into an OTA file named MMMM-TTTT-VVVVVVVV.zigbee and prints the path it wrote.\n",
+       "Options:", "otawrap convert app.raw -o out -m 100B -t 100A -v 00000001",
+       "0 written, 2 usage error, unreadable or invalid input, failed write.\n"},
+      joinRows<O>({
+          outputRows<O>(),
+          identifierRows<O>(false),
+          {{{'p', "platform", "NAME", "QUILLDEV (default), MARSHDEV or FENBOARD, any case"},
+            storePlatform}},
+          sealRows<O>(),
+          tagRows<O>("add FILE's bytes as sub-element TAG (1 to 4 hex\n"
+                     "digits) behind the image; repeatable, in order"),
+          {{{'\0', "input-format", "FORMAT", "raw or ihex instead of telling by content"},
+            storeInputFormat},
+           {{'n', "no-image", nullptr, "write the header only, without reading INPUT's image",
+             true},
+            storeNoImage}},
+          stackVersionRows<O>(),
+          headerFieldRows<O>(),
+          reportRows<O>(),
+      }),
+      fileExclusions(),
+      {1, 1, "INPUT"},
+      finishConvert,
+      runConvert,
+  };
+  return spec;
+}
+
+const Command& convertCommand() {
+  static const SpecCommand<ConvertOptions> command(convertSpec());
+  return command;
 }
 
 }  // namespace otawrap

@@ -2,31 +2,28 @@
 // subcommands' conventions; prints the path it wrote or a JSON summary.
 #pragma once
 
-#include <vector>
+#include <cstdint>
 
+#include "cli/command_spec.h"
 #include "commands/conversion.h"
-#include "commands/failure.h"
-#include "commands/payload_files.h"
 
 namespace otawrap {
 
 // How the input is read: told from its content, or forced.
 enum class InputFormatChoice : std::uint8_t { detect, raw, intelHex };
 
-struct ConvertOptions {
-  RunSettings settings{};  // credentialsPath and signing set; credentials not loaded yet
-  bool createOutputDirectory = false;  // -o: settings.outputDirectory is created with its parents
-  bool json = false;
-  bool quiet = false;
-  std::vector<TagFile> tags;  // extra sub-elements behind the upgrade image, in order
+// The conversion's own settings (parsed straight into) and convert's extras.
+struct ConvertOptions : RunSettings {
   InputFormatChoice inputFormat = InputFormatChoice::detect;
+  ReportChoice report;
 };
 
-// Loads the credentials and the tag files, opens the input (Intel HEX or raw
-// as detected or forced; an OTA or ELF file is refused), builds the file, creates the output directory when
-// asked, writes the file and prints its path (nothing with quiet) or one JSON
-// object. Returns 0, or 2 after any failure (nothing written then, except
-// when only the printing failed).
-int runConvertCommand(const ConvertOptions& options, Console console);
+// The spec: options, help and the run. The run loads the credentials and the
+// tag files, opens the input (Intel HEX or raw as detected or forced; an OTA
+// or ELF file is refused), builds the file, creates the output directory
+// when -o names one, writes the file and prints its path (nothing with quiet)
+// or one JSON object. It returns 0, or 2 after any failure (nothing written
+// then, except when only the printing failed).
+const CommandSpec<ConvertOptions>& convertSpec();
 
 }  // namespace otawrap

@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <vector>
 
+#include "cli/values.h"
 #include "codec/hex.h"
 #include "commands/conversion.h"
+#include "commands/registry.h"
 #include "commands/ota_input.h"
 #include "driver/file_system.h"
 #include "ota/file_entries.h"
@@ -64,9 +66,7 @@ bool extractAll(const ExtractOptions& options, const OtaInput& input,
   return true;
 }
 
-}  // namespace
-
-int runExtractCommand(const ExtractOptions& options, Console console) {
+int runExtract(const ExtractOptions& options, Console console) {
   const auto fail = [&](const Problem& problem, int exitCode) {
     reportFailure(problem, MessageStyle::command, console);
     return exitCode;
@@ -102,6 +102,75 @@ int runExtractCommand(const ExtractOptions& options, Console console) {
     for (const std::string& path : written) console.out << path << '\n';
   }
   return finishOutput(console, kExitSuccess);
+}
+
+std::string storeTag(const ParsedOption& given, ExtractOptions& options) {
+  options.tagGiven = true;
+  return parseTag(given.name, given.value, options.tag);
+}
+
+std::string storeOutput(const ParsedOption& given, ExtractOptions& options) {
+  if (given.value.empty()) return "empty file name for " + given.name;
+  options.outputFile = given.value;
+  return "";
+}
+
+std::string storeOutputDirectory(const ParsedOption& given, ExtractOptions& options) {
+  if (given.value.empty()) return "empty directory name for " + given.name;
+  options.outputDirectory = directoryPrefix(given.value);
+  return "";
+}
+
+std::string storeQuiet(const ParsedOption&, ExtractOptions& options) {
+  options.quiet = true;
+  return "";
+}
+
+std::string finishExtract(const std::vector<std::string>& operands, ExtractOptions& options) {
+  options.file = operands[0];
+  const bool one = options.tagGiven || !options.outputFile.empty();
+  if (one && !options.outputDirectory.empty()) {
+    return "--output-dir extracts every sub-element; not with --tag or --output";
+  }
+  if (one && (!options.tagGiven || options.outputFile.empty())) {
+    return "--tag and --output go together";
+  }
+  if (!one && options.outputDirectory.empty()) {
+    return "missing --tag TAG --output FILE or --output-dir DIR";
+  }
+  return "";
+}
+
+}  // namespace
+
+const CommandSpec<ExtractOptions>& extractSpec() {
+  static const CommandSpec<ExtractOptions> spec = {
+      {"extract", nullptr, "extract FILE [options]", "sub-elements of an OTA file as files",
+       "extract FILE (--tag TAG --output OUT | --output-dir DIR)",
+       "Writes the data of the first sub-element with tag TAG to OUT, or of every\n"
+       "sub-element to DIR/<index>-<tag>.bin (00-0000.bin, 01-F00D.bin, ...), and\n"
+       "prints the paths. A vendor header before the OTA file identifier is skipped.\n",
+       "Options:", "otawrap extract 1234-0101-00000001.zigbee --output-dir parts",
+       "0 written, 1 no sub-element with the tag or an unsound sub-element\n"
+       "chain, 2 usage error, unreadable file, failed write.\n"},
+      {
+          {{'\0', "tag", "TAG", "the tag, 1 to 4 hex digits (0x optional)"}, storeTag},
+          {{'\0', "output", "OUT", "the file for the tag's data"}, storeOutput},
+          {{'o', "output-dir", "DIR", "every sub-element into DIR, created when missing"},
+           storeOutputDirectory},
+          {{'q', "quiet", nullptr, "print nothing on success", true}, storeQuiet},
+      },
+      {},
+      {1, 1, "FILE"},
+      finishExtract,
+      runExtract,
+  };
+  return spec;
+}
+
+const Command& extractCommand() {
+  static const SpecCommand<ExtractOptions> command(extractSpec());
+  return command;
 }
 
 }  // namespace otawrap

@@ -1,5 +1,7 @@
 #include "commands/failure.h"
 
+#include "commands/command.h"
+
 #include <cerrno>
 
 #include "driver/file_system.h"
@@ -63,6 +65,8 @@ constexpr FailureText kTexts[] = {
     {Failure::notIndexable, nullptr, nullptr},
     {Failure::outputExists, "Unable to open output file",
      "output file {} exists; extract into a new or empty directory"},
+    {Failure::indexInvalid, "Unable to open input file", "index file {} is not an OTA index: %"},
+    {Failure::notACommand, "Unable to open input file", "{} is not a command; did you mean '%'?"},
 };
 
 const FailureText& textOf(Failure failure) {
@@ -241,6 +245,10 @@ int reportFailure(const Problem& problem, MessageStyle style, Console console,
   }
   console.err << std::flush;
   return kExitError;
+}
+
+int reportUsageError(const std::string& message, const char* command, Console console) {
+  return reportFailure({Failure::usage, message, "", 0}, MessageStyle::command, console, command);
 }
 
 int finishOutput(Console console, int exitCode) {

@@ -11,6 +11,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/console.h"
 #include "ecc/point_decode.h"
 #include "image/assembly.h"
 #include "image/intel_hex.h"
@@ -54,6 +55,8 @@ enum class Failure : std::uint8_t {
   tooManySubElements,   // extract: more than the reader lists
   notIndexable,         // index: a check failed; detail names it
   outputExists,         // extract --output-dir never replaces a file
+  indexInvalid,         // lint, match, index --update: detail says where and why
+  notACommand,          // a first argument close to a command word; detail holds the word
 };
 
 // One failure as it happened: what, on which file (may be empty) and the
@@ -65,17 +68,7 @@ struct Problem {
   int osError = 0;
 };
 
-// Where a command prints: standard output and standard error.
-struct Console {
-  std::ostream& out;
-  std::ostream& err;
-};
-
 enum class MessageStyle : std::uint8_t { legacy, command };
-
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitCheckFailed = 1;  // info or verify read the file; a check failed
-inline constexpr int kExitError = 2;
 
 // The legacy text of a failure, exactly as the legacy form has always printed it.
 std::string legacyMessage(const Problem& problem);

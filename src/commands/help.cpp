@@ -1,17 +1,82 @@
 #include "commands/help.h"
 
 #include "cli/help_text.h"
+#include "commands/failure.h"
+#include "commands/registry.h"
 
 namespace otawrap {
 
-int runHelpCommand(const std::string& topic, Console console) {
-  const char* text = topic.empty() ? topLevelHelp() : commandHelp(topic);
-  if (text == nullptr) {
-    return reportFailure({Failure::usage, "no help for '" + topic + "': not a command", "", 0},
-                         MessageStyle::command, console, "help");
+namespace {
+
+const char kIntroduction[] =
+    "Usage: otawrap COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Turns IAR raw firmware and Intel HEX files into ZigBee OTA Upgrade files,\n"
+    "builds OTA files from any payloads, signs them, and inspects, verifies,\n"
+    "extracts and indexes OTA files.\n"
+    "\n"
+    "Commands:\n";
+
+const char kClosing[] =
+    "\n"
+    "'otawrap COMMAND --help' shows the options of a command. --info, --verify,\n"
+    "--help and --version as first argument are the same as the commands.\n"
+    "\n"
+    "Any other first argument selects the legacy command line\n"
+    "(otawrap <input file> -o<dir> -m<id> ...), kept unchanged for existing scripts;\n"
+    "docs/commands.md describes it under \"Legacy command line\". A raw file named\n"
+    "like a command is converted in that form as ./convert.\n"
+    "\n"
+    "Exit codes: 0 success, 1 a check or the signature failed (info, verify,\n"
+    "extract, index) or the tag is absent (extract),\n"
+    "2 usage error, unreadable or invalid input, failed write.\n";
+
+struct HelpOptions {
+  std::string topic;  // empty: the overview
+};
+
+int runHelp(const HelpOptions& options, Console console) {
+  if (options.topic.empty()) {
+    console.out << overviewText();
+    return finishOutput(console, kExitSuccess);
   }
-  console.out << text;
+  const Command* command = findCommand(options.topic);
+  if (command == nullptr || options.topic != command->text().name) {
+    return reportUsageError("no help for '" + options.topic + "': not a command", "help",
+                            console);
+  }
+  return printHelpPage(*command, console);
+}
+
+}  // namespace
+
+const Command& helpCommand() {
+  static const CommandSpec<HelpOptions> spec = {
+    {"help", "--help", "help [COMMAND]", "this text, or the page of one command",
+     "help [COMMAND]", "Prints the overview, or the page of COMMAND.\n", "", "otawrap help convert",
+     "0 printed, 2 unknown command.\n"},
+    {},
+    {},
+    {0, 1, "COMMAND"},
+    [](const std::vector<std::string>& operands, HelpOptions& options) -> std::string {
+      if (!operands.empty()) options.topic = operands[0];
+      return "";
+    },
+    runHelp,
+  };
+  static const SpecCommand<HelpOptions> command(spec);
+  return command;
+}
+
+int printHelpPage(const Command& command, Console console) {
+  console.out << helpPage(command.text(), command.options());
   return finishOutput(console, kExitSuccess);
+}
+
+std::string overviewText() {
+  std::vector<const CommandText*> texts;
+  for (const Command* command : allCommands()) texts.push_back(&command->text());
+  return kIntroduction + commandList(texts) + kClosing;
 }
 
 }  // namespace otawrap

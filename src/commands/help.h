@@ -1,14 +1,14 @@
-// otawrap help [COMMAND].
+// otawrap help [COMMAND], and the page every COMMAND --help prints.
 #pragma once
 
-#include <string>
-
-#include "commands/failure.h"
+#include "commands/command.h"
 
 namespace otawrap {
 
-// Prints the overview (empty topic) or the page of topic. Returns 0, or 2
-// for an unknown topic or a lost text.
-int runHelpCommand(const std::string& topic, Console console);
+// Prints the help page of command. Returns 0, or 2 when it was lost.
+int printHelpPage(const Command& command, Console console);
+
+// The overview `otawrap help` prints.
+std::string overviewText();
 
 }  // namespace otawrap

@@ -1,8 +1,12 @@
 #include "commands/index.h"
 
+#include "catalog/index_merge.h"
+#include "cli/values.h"
+#include "commands/index_document.h"
+#include "commands/conversion.h"
 #include "commands/ota_input.h"
+#include "commands/registry.h"
 #include "ota/file_entries.h"
-#include "report/json_writer.h"
 
 namespace otawrap {
 
@@ -14,30 +18,31 @@ std::string baseName(const std::string& path) {
   return at == std::string::npos ? path : path.substr(at + 1);
 }
 
-void entryJson(const OtaIndexEntry& e, JsonWriter& json) {
-  json.beginObject();
-  json.stringMember("fileName", e.fileName);
-  json.numberMember("fileVersion", e.fileVersion);
-  json.numberMember("fileSize", e.fileSize);
-  json.stringMember("url", e.url);
-  json.numberMember("imageType", e.imageType);
-  json.numberMember("manufacturerCode", e.manufacturerCode);
-  json.stringMember("sha512", e.sha512);
-  if (e.headerStringPresent) {
-    json.stringMember("otaHeaderString", e.otaHeaderString);
+// Merges items into the index at path and writes it back whole.
+int updateIndex(const std::string& path, const IndexOptions& options,
+                const std::vector<IndexMergeItem>& items, Console console) {
+  IndexDocument document;
+  Problem problem{Failure::usage, "", "", 0};
+  if (!readIndexDocument(path, document, problem)) {
+    return reportFailure(problem, MessageStyle::command, console);
   }
-  if (e.hardwareVersionsPresent) {
-    json.numberMember("hardwareVersionMin", e.hardwareVersionMin);
-    json.numberMember("hardwareVersionMax", e.hardwareVersionMax);
+  if (!document.entries.empty() && document.format != options.metadata.format) {
+    const char* theirs = document.format == IndexFormat::zigpy ? "zigpy" : "zigbee-herdsman";
+    return reportFailure({Failure::indexInvalid, std::string("it is in the ") + theirs +
+                              " format; give --format to match it", path, 0},
+                         MessageStyle::command, console);
   }
-  json.endObject();
+  IndexMergeCounts counts;
+  const std::string merged = indexMerge(document.text, document.root, document.entries, items, counts);
+  if (!writeOutputFile(path, path, "", reinterpret_cast<const std::uint8_t*>(merged.data()), merged.size(),
+                       problem)) {
+    return reportFailure(problem, MessageStyle::command, console);
+  }
+  return kExitSuccess;
 }
 
-}  // namespace
-
-int runIndexCommand(const IndexOptions& options, Console console) {
-  JsonWriter json;
-  json.beginArray();
+int runIndex(const IndexOptions& options, Console console) {
+  std::vector<IndexMergeItem> items;
   for (const std::string& path : options.files) {
     OtaInput input;
     Problem problem{Failure::usage, "", "", 0};
@@ -57,12 +62,162 @@ int runIndexCommand(const IndexOptions& options, Console console) {
       }
     }
     const std::string name = baseName(path);
-    const std::string url = options.urlPrefixGiven ? options.urlPrefix + name : path;
-    entryJson(otaIndexEntry(input.bytes.data(), input.bytes.size(), input.info, name, url), json);
+    const std::string url = options.urlPrefixGiven ? indexJoinUrl(options.urlPrefix, name) : path;
+    const OtaIndexEntry file = otaIndexEntry(input.bytes.data(), input.bytes.size(), input.info, name, url);
+    const IndexEntry entry = indexEntryOf(file, input.info.header.totalImageSize, options.metadata);
+    items.push_back({file.manufacturerCode, file.imageType, file.fileVersion,
+                     indexEntryJson(entry, options.metadata.format)});
   }
-  json.endArray();
-  console.out << json.text() << '\n';
+  if (!options.update.empty()) return updateIndex(options.update, options, items, console);
+  std::string text = "[";
+  for (const IndexMergeItem& item : items) text += (text.size() > 1 ? "," : "") + item.text;
+  console.out << text << "]\n";
   return finishOutput(console, kExitSuccess);
+}
+
+using O = IndexOptions;
+
+std::string storeUrlPrefix(const ParsedOption& given, O& options) {
+  options.urlPrefixGiven = true;
+  options.urlPrefix = given.value;
+  return "";
+}
+
+std::string storeFormat(const ParsedOption& given, O& options) {
+  if (given.value != "herdsman" && given.value != "zigpy") {
+    return "invalid format '" + given.value + "' for " + given.name + ": herdsman or zigpy expected";
+  }
+  options.formatGiven = true;
+  options.metadata.format = given.value == "zigpy" ? IndexFormat::zigpy : IndexFormat::herdsman;
+  return "";
+}
+
+std::string storeFileSize(const ParsedOption& given, O& options) {
+  if (given.value != "download" && given.value != "total-image") {
+    return "invalid value '" + given.value + "' for " + given.name + ": total-image or download expected";
+  }
+  options.metadata.fileSize = given.value == "download" ? IndexFileSize::download : IndexFileSize::totalImage;
+  return "";
+}
+
+std::string nonEmpty(const ParsedOption& given, std::string& out) {
+  if (given.value.empty()) return "empty value for " + given.name;
+  out = given.value;
+  return "";
+}
+
+std::string storeUpdate(const ParsedOption& given, O& options) { return nonEmpty(given, options.update); }
+
+std::string storeModelId(const ParsedOption& given, O& options) {
+  std::string text;
+  const std::string error = nonEmpty(given, text);
+  if (error.empty()) options.metadata.modelId = text;
+  return error;
+}
+
+std::string storeManufacturerName(const ParsedOption& given, O& options) {
+  std::string text;
+  const std::string error = nonEmpty(given, text);
+  if (!error.empty()) return error;
+  if (!options.metadata.manufacturerNames) options.metadata.manufacturerNames.emplace();
+  options.metadata.manufacturerNames->push_back(text);
+  return "";
+}
+
+template <std::optional<std::uint32_t> IndexMetadata::*field>
+std::string storeVersion(const ParsedOption& given, O& options) {
+  std::uint32_t value = 0;
+  const std::string error = parseIdentifier(given.name, given.value, 8, value);
+  if (error.empty()) options.metadata.*field = value;
+  return error;
+}
+
+template <std::optional<std::uint16_t> IndexMetadata::*field>
+std::string storeHardware(const ParsedOption& given, O& options) {
+  std::uint32_t value = 0;
+  const std::string error = parseIdentifier(given.name, given.value, 4, value);
+  if (error.empty()) options.metadata.*field = static_cast<std::uint16_t>(value);
+  return error;
+}
+
+std::string storeReleaseNotes(const ParsedOption& given, O& options) {
+  options.metadata.releaseNotes = given.value;
+  return "";
+}
+
+std::string storeOriginalUrl(const ParsedOption& given, O& options) {
+  options.metadata.originalUrl = given.value;
+  return "";
+}
+
+std::string storeForce(const ParsedOption&, O& options) {
+  options.metadata.force = true;
+  return "";
+}
+
+std::string finishIndex(const std::vector<std::string>& operands, O& options) {
+  options.files = operands;
+  const IndexMetadata& m = options.metadata;
+  if (m.format == IndexFormat::zigpy &&
+      (m.modelId || m.manufacturerNames || m.minFileVersion || m.maxFileVersion || m.hardwareVersionMin ||
+       m.hardwareVersionMax || m.releaseNotes || m.originalUrl || m.force)) {
+    return "the zigpy format has no field for the metadata options; only --url-prefix, --file-size and --update";
+  }
+  return "";
+}
+
+}  // namespace
+
+const CommandSpec<IndexOptions>& indexSpec() {
+  static const CommandSpec<O> spec = {
+      {"index", nullptr, "index FILE... [options]", "OTA index entries, printed or merged",
+       "index FILE... [--format herdsman|zigpy] [--url-prefix URL] [--update INDEX.json]\n"
+       "      [--file-size total-image|download] [metadata options]",
+       "Prints a JSON array with one OTA index entry per file. herdsman (the default):\n"
+       "zigbee-herdsman's entries: fileName, fileVersion, fileSize, url, imageType,\n"
+       "manufacturerCode, sha512, otaHeaderString and the hardware range when present,\n"
+       "then the metadata options' fields. zigpy: the fw_binary_url, fw_file_version,\n"
+       "fw_filesize, fw_image_type, fw_manufacturer_id list zigpy's update-URL\n"
+       "provider reads. Every file must pass the checks of info. With --update the\n"
+       "entries replace those of the same identifiers and version in that index and\n"
+       "the others are kept byte for byte.\n",
+       "Options:", "otawrap index *.zigbee --url-prefix https://example.com/ota",
+       "0 printed or merged, 1 a file fails a check, 2 usage error, unreadable file or\n"
+       "index, failed write.\n"},
+      {
+          {{'\0', "format", "NAME", "herdsman (default) or zigpy"}, storeFormat},
+          {{'\0', "url-prefix", "URL", "url is URL, one '/', and the file name (default:\nthe path as given)"},
+           storeUrlPrefix},
+          {{'\0', "update", "INDEX", "merge into the index INDEX instead of printing"}, storeUpdate},
+          {{'\0', "file-size", "KIND",
+            "fileSize: download (the file's length, default)\nor total-image (the header's total image size)"},
+           storeFileSize},
+          {{'\0', "model-id", "TEXT", "modelId: only devices of that model"}, storeModelId},
+          {{'\0', "manufacturer-name", "TEXT", "an element of manufacturerName (repeatable)", true},
+           storeManufacturerName},
+          {{'\0', "min-file-version", "HEX", "minFileVersion: devices from that version on"},
+           storeVersion<&IndexMetadata::minFileVersion>},
+          {{'\0', "max-file-version", "HEX", "maxFileVersion: devices up to that version"},
+           storeVersion<&IndexMetadata::maxFileVersion>},
+          {{'\0', "min-hw-version", "HEX", "hardwareVersionMin instead of the header's"},
+           storeHardware<&IndexMetadata::hardwareVersionMin>},
+          {{'\0', "max-hw-version", "HEX", "hardwareVersionMax instead of the header's"},
+           storeHardware<&IndexMetadata::hardwareVersionMax>},
+          {{'\0', "release-notes", "TEXT", "releaseNotes"}, storeReleaseNotes},
+          {{'\0', "original-url", "URL", "originalUrl"}, storeOriginalUrl},
+          {{'\0', "force", nullptr, "force: offered whatever the device's version"}, storeForce},
+      },
+      {},
+      {1, kAnyNumber, "FILE"},
+      finishIndex,
+      runIndex,
+  };
+  return spec;
+}
+
+const Command& indexCommand() {
+  static const SpecCommand<IndexOptions> command(indexSpec());
+  return command;
 }
 
 }  // namespace otawrap

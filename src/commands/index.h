@@ -1,25 +1,33 @@
-// otawrap index FILE... [--url-prefix URL]: zigbee-herdsman OTA index
-// entries for OTA files.
+// otawrap index FILE... [--format herdsman|zigpy] [metadata options]
+// [--url-prefix URL] [--file-size total-image|download] [--update INDEX.json]:
+// OTA index entries for OTA files, printed or merged into an index.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "commands/failure.h"
+#include "cli/command_spec.h"
+#include "commands/index_json.h"
 
 namespace otawrap {
 
 struct IndexOptions {
   std::vector<std::string> files;  // at least one
   bool urlPrefixGiven = false;
-  std::string urlPrefix;  // url = urlPrefix + the file's name; else the path as given
+  std::string urlPrefix;  // url = urlPrefix '/' the file's name; else the path as given
+  bool formatGiven = false;
+  IndexMetadata metadata;  // the same for every file named
+  std::string update;      // the index to merge into; "" prints a new one
 };
 
-// Reads each file in turn (64 MiB at most; a vendor header before the OTA file
-// identifier is kept in the size and hash) and, once all pass every check
-// info makes, prints one JSON array of their entries. Returns 0; 1 when a file
-// fails a check (naming the file and the check; nothing printed); 2 when a
-// file cannot be read or the array cannot be written.
-int runIndexCommand(const IndexOptions& options, Console console);
+// The spec. The run reads each file in turn (64 MiB at most; a vendor header
+// before the OTA file identifier is kept in the size and hash) and, once all
+// pass every check info makes, prints one JSON array of their entries, or with
+// --update merges them into that index (catalog/index_merge.h) and replaces it
+// whole. The index given to --update must be of the chosen format. Exits 0;
+// 1 when a file fails a check (naming the file and the check; nothing printed
+// or written); 2 when a file or the index cannot be read, the index is not
+// one, or the result cannot be written.
+const CommandSpec<IndexOptions>& indexSpec();
 
 }  // namespace otawrap

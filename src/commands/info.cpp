@@ -2,13 +2,17 @@
 
 #include <vector>
 
+#include "commands/failure.h"
 #include "commands/input_file.h"
+#include "commands/registry.h"
 #include "ota/reader.h"
 #include "report/info_report.h"
 
 namespace otawrap {
 
-int runInfoCommand(const InfoOptions& options, Console console) {
+namespace {
+
+int runInfo(const InfoOptions& options, Console console) {
   std::vector<std::uint8_t> bytes;
   Problem problem{Failure::cannotOpenInput, "", options.file, 0};
   if (!readOtaFile(options.file, bytes, problem)) {
@@ -18,6 +22,43 @@ int runInfoCommand(const InfoOptions& options, Console console) {
   console.out << (options.json ? infoFormatJson(info, options.file)
                                : infoFormatText(info, options.file));
   return finishOutput(console, otaFileChecksPass(info) ? kExitSuccess : kExitCheckFailed);
+}
+
+}  // namespace
+
+const CommandSpec<InfoOptions>& infoSpec() {
+  using O = InfoOptions;
+  static const CommandSpec<O> spec = {
+      {"info", "--info", "info FILE [options]", "header, sub-elements and checks of an OTA file",
+       "info FILE [--platform NAME] [--json]",
+       "Shows the header fields, the sub-elements (the first 1000, each tag named) and\n"
+       "the checks of the OTA file FILE (at most 64 MiB). Any OTA file is accepted: a\n"
+       "vendor header before the OTA file identifier is skipped and its length shown;\n"
+       "the image preamble and CRC checks apply only to an upgrade image that carries\n"
+       "the image preamble; an image integrity code (tag 0x0003, last) is recomputed;\n"
+       "a crypto suite 2 signature's layout is checked, its verification is not\n"
+       "supported.\n",
+       "Options:", "otawrap info 100B-100A-00000001.zigbee",
+       "0 every check passed, 1 a check failed, 2 usage error or unreadable file.\n"},
+      {
+          {{'p', "platform", "NAME",
+            "check the upgrade image as one of NAME's\n"
+            "(QUILLDEV, MARSHDEV or FENBOARD, any case):\n"
+            "preamble always, CRC at that platform's offset"},
+           storeCheckPlatform<O>},
+          {{'\0', "json", nullptr, "one JSON object instead of text", true}, storeReportJson<O>},
+      },
+      {},
+      {1, 1, "FILE"},
+      storeFileOperand<O>,
+      runInfo,
+  };
+  return spec;
+}
+
+const Command& infoCommand() {
+  static const SpecCommand<InfoOptions> command(infoSpec());
+  return command;
 }
 
 }  // namespace otawrap

@@ -4,7 +4,9 @@
 
 #include <string>
 
-#include "commands/failure.h"
+#include "cli/command_spec.h"
+#include "cli/values.h"
+#include "ota/reader.h"
 
 namespace otawrap {
 
@@ -14,10 +16,32 @@ struct InfoOptions {
   OtaReadOptions read;  // --platform forces the image checks
 };
 
-// Reads options.file (from its OTA file identifier on, behind any vendor
-// prefix) and prints its header fields, sub-elements and checks, as
-// text or as one JSON object. Returns 0 when every check passes, 1 when one
-// fails, 2 when the file cannot be read or the report cannot be written.
-int runInfoCommand(const InfoOptions& options, Console console);
+// The spec. The run reads options.file (from its OTA file identifier on,
+// behind any vendor prefix) and prints its header fields, sub-elements and
+// checks, as text or as one JSON object. It returns 0 when every check
+// passes, 1 when one fails, 2 when the file cannot be read or the report
+// cannot be written.
+const CommandSpec<InfoOptions>& infoSpec();
+
+// --platform and --json, which verify takes too, into options.read and
+// options.json.
+template <typename Options>
+std::string storeCheckPlatform(const ParsedOption& given, Options& options) {
+  options.read.platformGiven = true;
+  return parsePlatform(given.name, given.value, options.read.platform);
+}
+
+template <typename Options>
+std::string storeReportJson(const ParsedOption&, Options& options) {
+  options.json = true;
+  return "";
+}
+
+// Stores the one FILE operand.
+template <typename Options>
+std::string storeFileOperand(const std::vector<std::string>& operands, Options& options) {
+  options.file = operands[0];
+  return "";
+}
 
 }  // namespace otawrap

@@ -8,14 +8,10 @@
 #include <vector>
 
 #include "commands/failure.h"
+#include "commands/file_settings.h"
 #include "ota/builder.h"
 
 namespace otawrap {
-
-struct TagFile {
-  std::uint16_t tag;
-  std::string path;
-};
 
 // The bytes of each file and the payloads pointing into them.
 struct PayloadFiles {

@@ -5,7 +5,9 @@
 
 #include "codec/hex.h"
 #include "commands/conversion.h"
+#include "commands/info.h"
 #include "commands/input_file.h"
+#include "commands/registry.h"
 #include "ecc/point_decode.h"
 #include "ota/reader.h"
 #include "ota/signature_check.h"
@@ -99,9 +101,7 @@ std::string keyText(const AffinePoint& point) {
   return text;
 }
 
-}  // namespace
-
-int runVerifyCommand(const VerifyOptions& options, Console console) {
+int runVerify(const VerifyOptions& options, Console console) {
   ResolvedKey key{};
   Problem problem{Failure::invalidKey, "", "", 0};
   if (!resolveKey(options, key, problem)) {
@@ -132,6 +132,58 @@ int runVerifyCommand(const VerifyOptions& options, Console console) {
   }
   return finishOutput(console,
                       verified && otaFileChecksPass(info) ? kExitSuccess : kExitCheckFailed);
+}
+
+template <KeySource source>
+std::string storeKey(const ParsedOption& given, VerifyOptions& options) {
+  options.keyGiven = true;
+  options.keySource = source;
+  options.key = given.value;
+  return "";
+}
+
+std::string finishVerify(const std::vector<std::string>& operands, VerifyOptions& options) {
+  if (!options.keyGiven) return "missing key: give --public-key, --credentials or --ca-key";
+  options.file = operands[0];
+  return "";
+}
+
+}  // namespace
+
+const CommandSpec<VerifyOptions>& verifySpec() {
+  using O = VerifyOptions;
+  static const CommandSpec<O> spec = {
+      {"verify", "--verify", "verify FILE KEY-OPTION", "check the signature of an OTA file",
+       "verify FILE (--public-key HEX | --credentials FILE | --ca-key HEX)\n"
+       "                      [--platform NAME] [--json]",
+       "Checks the OTA file FILE like info, then its ECDSA signature (crypto suite 1;\n"
+       "crypto suite 2 signatures cannot be verified yet).\n",
+       "Options (exactly one key):", "otawrap verify signed.zigbee --credentials signer.txt",
+       "0 valid, 1 a check or the signature failed, 2 usage error, bad key,\n"
+       "unreadable file.\n"},
+      {
+          {{'\0', "public-key", "HEX", "the signer's public key, 22 or 43 octets in hex"},
+           storeKey<KeySource::publicKey>},
+          {{'s', "credentials", "FILE", "the signer's key from a signer credentials file"},
+           storeKey<KeySource::credentials>},
+          {{'\0', "ca-key", "HEX",
+            "the CA's public key; the signer's follows from the\ncertificate in FILE"},
+           storeKey<KeySource::caKey>},
+          {{'p', "platform", "NAME", "check the upgrade image as one of NAME's, as info does"},
+           storeCheckPlatform<O>},
+          {{'\0', "json", nullptr, "one JSON object instead of text", true}, storeReportJson<O>},
+      },
+      {{{"public-key", "credentials", "ca-key"}}},
+      {1, 1, "FILE"},
+      finishVerify,
+      runVerify,
+  };
+  return spec;
+}
+
+const Command& verifyCommand() {
+  static const SpecCommand<VerifyOptions> command(verifySpec());
+  return command;
 }
 
 }  // namespace otawrap

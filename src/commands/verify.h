@@ -6,7 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "commands/failure.h"
+#include "cli/command_spec.h"
+#include "ota/reader.h"
 
 namespace otawrap {
 
@@ -19,15 +20,17 @@ enum class KeySource : std::uint8_t {
 struct VerifyOptions {
   std::string file;
   bool json = false;
+  bool keyGiven = false;
   KeySource keySource = KeySource::publicKey;
   std::string key;
   OtaReadOptions read;  // --platform forces the image checks
 };
 
-// Resolves the key first (a bad key is an error whatever the file holds),
-// then reads the file, runs every check and the signature check and prints
-// the report. Returns 0 when all pass, 1 when a check or the signature fails,
-// 2 when the key or the file cannot be used or the report cannot be written.
-int runVerifyCommand(const VerifyOptions& options, Console console);
+// The spec. The run resolves the key first (a bad key is an error whatever
+// the file holds), then reads the file, runs every check and the signature
+// check and prints the report. It returns 0 when all pass, 1 when a check or
+// the signature fails, 2 when the key or the file cannot be used or the
+// report cannot be written.
+const CommandSpec<VerifyOptions>& verifySpec();
 
 }  // namespace otawrap

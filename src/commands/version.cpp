@@ -1,12 +1,35 @@
 #include "commands/version.h"
 
+#include "commands/failure.h"
+#include "commands/registry.h"
+
 namespace otawrap {
+
+namespace {
+
+struct VersionOptions {};
+
+int runVersion(const VersionOptions&, Console console) {
+  console.out << versionText();
+  return finishOutput(console, kExitSuccess);
+}
+
+}  // namespace
 
 std::string versionText() { return std::string("otawrap ") + OTAWRAP_VERSION + "\n"; }
 
-int runVersionCommand(Console console) {
-  console.out << versionText();
-  return finishOutput(console, kExitSuccess);
+const Command& versionCommand() {
+  static const CommandSpec<VersionOptions> spec = {
+      {"version", "--version", "version", "the version", "version", "Prints the version.\n", "",
+       "otawrap version", "0 printed, 2 usage error.\n"},
+      {},
+      {},
+      {0, 0, "operand"},
+      nullptr,
+      runVersion,
+  };
+  static const SpecCommand<VersionOptions> command(spec);
+  return command;
 }
 
 }  // namespace otawrap

@@ -266,6 +266,16 @@ bool fsIsDirectory(const std::string& path) {
   return !whole.empty() && isDirectory(whole);
 }
 
+bool fsExists(const std::string& path) {
+#ifdef _WIN32
+  struct _stat status;
+  return !path.empty() && _stat(path.c_str(), &status) == 0;
+#else
+  struct stat status;
+  return !path.empty() && stat(path.c_str(), &status) == 0;
+#endif
+}
+
 const char* fsErrorText(int error) {
   struct ErrorText {
     int error;

@@ -53,6 +53,9 @@ bool fsCreateDirectories(const std::string& directory, int& osError);
 // allowed).
 bool fsIsDirectory(const std::string& path);
 
+// True when path names anything that exists (file, directory, device).
+bool fsExists(const std::string& path);
+
 // The text of a system error number, the same on every platform for the
 // reasons a command reports about files (the GNU C library's wording; the
 // Windows C runtime words some differently, e.g. "Filename too long"); other

@@ -14,6 +14,15 @@ unsigned leaf1Ecx() {
   __cpuid(registers, 1);
   return static_cast<unsigned>(registers[2]);
 }
+
+// EBX, EDX, ECX of leaf 0: the vendor string in that order.
+void vendorWords(unsigned words[3]) {
+  int registers[4] = {0, 0, 0, 0};
+  __cpuid(registers, 0);
+  words[0] = static_cast<unsigned>(registers[1]);
+  words[1] = static_cast<unsigned>(registers[3]);
+  words[2] = static_cast<unsigned>(registers[2]);
+}
 }  // namespace
 
 #else
@@ -27,6 +36,13 @@ unsigned leaf1Ecx() {
   unsigned edx = 0;
   return __get_cpuid(1, &eax, &ebx, &ecx, &edx) != 0 ? ecx : 0u;
 }
+
+void vendorWords(unsigned words[3]) {
+  unsigned eax = 0;
+  if (__get_cpuid(0, &eax, &words[0], &words[2], &words[1]) == 0) {
+    words[0] = words[1] = words[2] = 0;
+  }
+}
 }  // namespace
 #endif
 
@@ -35,6 +51,7 @@ unsigned leaf1Ecx() {
 namespace {
 // No CPUID, or no hardware path compiled: nothing to offer.
 unsigned leaf1Ecx() { return 0; }
+void vendorWords(unsigned words[3]) { words[0] = words[1] = words[2] = 0; }
 }  // namespace
 
 #endif
@@ -46,12 +63,19 @@ namespace {
 // Bits of ECX for CPUID leaf 1 (Intel SDM vol. 2A, table 3-10).
 constexpr unsigned kEcxPclmul = 1u << 1;
 constexpr unsigned kEcxAes = 1u << 25;
+constexpr unsigned kEcxSsse3 = 1u << 9;
 
 }  // namespace
 
 CpuFeatures detectCpuFeatures() {
   const unsigned ecx = leaf1Ecx();
-  return CpuFeatures{(ecx & kEcxAes) != 0, (ecx & kEcxPclmul) != 0};
+  // The AES path also shuffles bytes (its key schedule), so it needs SSSE3 too.
+  const unsigned aes = kEcxAes | kEcxSsse3;
+  // "AuthenticAMD" as the little-endian words of EBX, EDX, ECX.
+  unsigned vendor[3];
+  vendorWords(vendor);
+  const bool amd = vendor[0] == 0x68747541u && vendor[1] == 0x69746E65u && vendor[2] == 0x444D4163u;
+  return CpuFeatures{(ecx & aes) == aes, (ecx & kEcxPclmul) != 0, amd};
 }
 
 }  // namespace otawrap

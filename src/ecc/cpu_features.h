@@ -9,8 +9,12 @@
 namespace otawrap {
 
 struct CpuFeatures {
-  bool aes;     // AESENC, AESENCLAST, AESKEYGENASSIST (CPUID leaf 1, ECX bit 25)
+  bool aes;     // AESENC, AESENCLAST (CPUID leaf 1, ECX bit 25) and PSHUFB (SSSE3, bit 9)
   bool pclmul;  // PCLMULQDQ (CPUID leaf 1, ECX bit 1)
+  // AESKEYGENASSIST is the faster AES-MMO key schedule here: AMD processors
+  // (CPUID leaf 0 vendor "AuthenticAMD"). Elsewhere the PSHUFB + AESENCLAST
+  // schedule is faster; docs/performance.md has the measurements.
+  bool fastKeygenAssist;
 };
 
 // The processor's features as CPUID reports them, asked on every call.

@@ -1,5 +1,7 @@
 #include "image/platform.h"
 
+#include <cstring>
+
 namespace otawrap {
 
 namespace {
@@ -56,6 +58,23 @@ std::uint64_t platformRunLength(Platform platform, std::uint32_t address, std::u
 
 std::uint32_t platformCrcOffset(Platform platform) {
   return platform == Platform::quillDev ? 0x88 : 0;
+}
+
+bool platformFromName(const char* name, Platform& platform) {
+  for (const PlatformName& p : kPlatformNames) {
+    if (std::strcmp(name, p.name) == 0) {
+      platform = p.platform;
+      return true;
+    }
+  }
+  return false;
+}
+
+const char* platformName(Platform platform) {
+  for (const PlatformName& p : kPlatformNames) {
+    if (p.platform == platform) return p.name;
+  }
+  return kPlatformNames[0].name;
 }
 
 }  // namespace otawrap

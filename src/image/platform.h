@@ -12,6 +12,24 @@ enum class Platform : std::uint8_t {
   marshDev = 2,  // "MARSHDEV"
 };
 
+// The platforms' names, in capitals, as the command lines spell them.
+struct PlatformName {
+  const char* name;
+  Platform platform;
+};
+
+inline constexpr PlatformName kPlatformNames[] = {
+    {"QUILLDEV", Platform::quillDev},
+    {"MARSHDEV", Platform::marshDev},
+    {"FENBOARD", Platform::fenBoard},
+};
+
+// The platform named exactly name (capitals); false when none is.
+bool platformFromName(const char* name, Platform& platform);
+
+// The platform's name in capitals.
+const char* platformName(Platform platform);
+
 // Half-open address range [begin, end) whose bytes are read but not kept.
 struct AddressRange {
   std::uint32_t begin;

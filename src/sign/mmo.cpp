@@ -46,7 +46,11 @@ void absorbFinal(MmoEngine engine, std::uint8_t state[16], std::uint32_t byteCou
 }  // namespace
 
 MmoEngine mmoDefaultEngine() {
-  return cpuFeatures().aes ? MmoEngine::aesni : MmoEngine::portable;
+  const CpuFeatures& features = cpuFeatures();
+  if (!features.aes) {
+    return MmoEngine::portable;
+  }
+  return features.fastKeygenAssist ? MmoEngine::aesniKeygenAssist : MmoEngine::aesni;
 }
 
 void mmoBlockXor(std::uint8_t destination[16], const std::uint8_t source[16]) {
@@ -71,6 +75,10 @@ void mmoAbsorbBlocks(MmoEngine engine, std::uint8_t state[16], const std::uint8_
                      std::size_t count) {
   if (engine == MmoEngine::aesni) {
     mmoAbsorbAesni(state, blocks, count);
+    return;
+  }
+  if (engine == MmoEngine::aesniKeygenAssist) {
+    mmoAbsorbAesniKeygenAssist(state, blocks, count);
     return;
   }
   for (std::size_t i = 0; i < count; ++i) {

@@ -17,12 +17,13 @@ namespace otawrap {
 inline constexpr unsigned mmoDigestSize = 16;
 
 // The compression behind every hash: the byte-oriented cipher, or the
-// processor's AES instructions (only where cpuFeatures().aes holds). Both give
-// the same bytes.
-enum class MmoEngine : std::uint8_t { portable, aesni };
+// processor's AES instructions (only where cpuFeatures().aes holds) with one
+// of two key schedules (PSHUFB + AESENCLAST, or AESKEYGENASSIST). All give the
+// same bytes.
+enum class MmoEngine : std::uint8_t { portable, aesni, aesniKeygenAssist };
 
-// aesni when cpuFeatures().aes holds, else portable. mmoHash, mmoHashUpdate and
-// mmoStep use it.
+// aesniKeygenAssist when cpuFeatures().aes and fastKeygenAssist hold, aesni
+// when only aes holds, else portable. mmoHash, mmoHashUpdate and mmoStep use it.
 MmoEngine mmoDefaultEngine();
 
 // One hash in progress. Zero all of it (MmoHashContext context{};) before the
@@ -48,8 +49,8 @@ void mmoStep(std::uint8_t state[16], const std::uint8_t block[16]);
 // mmoStep on the byte-oriented cipher, whatever the processor.
 void mmoStepPortable(std::uint8_t state[16], const std::uint8_t block[16]);
 
-// mmoStep over count consecutive blocks with the given engine (aesni requires
-// cpuFeatures().aes). blocks may not overlap state.
+// mmoStep over count consecutive blocks with the given engine (both AES-NI
+// engines require cpuFeatures().aes). blocks may not overlap state.
 void mmoAbsorbBlocks(MmoEngine engine, std::uint8_t state[16], const std::uint8_t* blocks,
                      std::size_t count);
 
@@ -61,7 +62,7 @@ void mmoBlockXor(std::uint8_t destination[16], const std::uint8_t source[16]);
 // data.
 void mmoHash(const std::uint8_t* data, std::uint32_t length, std::uint8_t digest[16]);
 
-// mmoHash with the given engine (aesni requires cpuFeatures().aes).
+// mmoHash with the given engine (both AES-NI engines require cpuFeatures().aes).
 void mmoHashWith(MmoEngine engine, const std::uint8_t* data, std::uint32_t length,
                  std::uint8_t digest[16]);
 

@@ -1,14 +1,15 @@
-// AES-MMO compression with AESENC and AESKEYGENASSIST. This file alone is
-// compiled with the AES instruction set enabled (-maes on GCC and Clang; MSVC
-// needs no flag), so nothing else in the build may use those instructions
-// unchecked. It includes no library header whose inline functions could be
-// emitted here.
+// AES-MMO compression with AESENC, AESENCLAST and PSHUFB or AESKEYGENASSIST. This file alone is
+// compiled with the AES and SSSE3 instruction sets enabled (-maes -mssse3 on
+// GCC and Clang; MSVC needs no flag), so nothing else in the build may use
+// those instructions unchecked. It includes no library header whose inline
+// functions could be emitted here.
 #include "sign/mmo_aesni.h"
 
 #if !defined(OTAWRAP_PORTABLE_ONLY) && (defined(__x86_64__) || defined(_M_X64)) && \
     !defined(_M_ARM64EC)
 
 #include <emmintrin.h>
+#include <tmmintrin.h>
 #include <wmmintrin.h>
 
 namespace otawrap {
@@ -17,25 +18,36 @@ namespace {
 
 // Round key r+1 from round key r (FIPS-197 key expansion, four words at once):
 // word i becomes the XOR of words 0..i, then every word takes
-// SubWord(RotWord(w3)) ^ Rcon, which AESKEYGENASSIST leaves in its top word.
-template <int RoundConstant>
+// SubWord(RotWord(w3)) ^ Rcon. Every round key is on the critical path (the
+// key changes with every block), so the two ways of computing that last term
+// differ in speed by processor: PSHUFB puts RotWord(w3) in every column (all
+// columns equal, so ShiftRows leaves them) and AESENCLAST applies the S-box
+// and adds Rcon from a key holding it in every column; AESKEYGENASSIST does it
+// in one instruction with a long latency on some processors.
+template <bool Shuffle, int RoundConstant>
 inline __m128i nextRoundKey(__m128i key) {
-  const __m128i assist = _mm_shuffle_epi32(_mm_aeskeygenassist_si128(key, RoundConstant), 0xFF);
+  __m128i assist;
+  if (Shuffle) {
+    const __m128i rotateWord3 =
+        _mm_set_epi8(12, 15, 14, 13, 12, 15, 14, 13, 12, 15, 14, 13, 12, 15, 14, 13);
+    assist = _mm_aesenclast_si128(_mm_shuffle_epi8(key, rotateWord3), _mm_set1_epi32(RoundConstant));
+  } else {
+    assist = _mm_shuffle_epi32(_mm_aeskeygenassist_si128(key, RoundConstant), 0xFF);
+  }
   key = _mm_xor_si128(key, _mm_slli_si128(key, 4));
   key = _mm_xor_si128(key, _mm_slli_si128(key, 8));
   return _mm_xor_si128(key, assist);
 }
 
 // One middle round: the next round key, then one AESENC with it.
-template <int RoundConstant>
+template <bool Shuffle, int RoundConstant>
 inline void middleRound(__m128i& key, __m128i& state) {
-  key = nextRoundKey<RoundConstant>(key);
+  key = nextRoundKey<Shuffle, RoundConstant>(key);
   state = _mm_aesenc_si128(state, key);
 }
 
-}  // namespace
-
-void mmoAbsorbAesni(std::uint8_t state[16], const std::uint8_t* blocks, std::size_t count) {
+template <bool Shuffle>
+void absorb(std::uint8_t state[16], const std::uint8_t* blocks, std::size_t count) {
   // The chaining value is the cipher key and stays in a register between blocks.
   __m128i chaining = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state));
   for (std::size_t i = 0; i < count; ++i) {
@@ -43,20 +55,31 @@ void mmoAbsorbAesni(std::uint8_t state[16], const std::uint8_t* blocks, std::siz
     __m128i key = chaining;
     __m128i s = _mm_xor_si128(block, key);
     // Round constants x^(r-1) in GF(2^8) for rounds 1..10 (FIPS-197 5.2).
-    middleRound<0x01>(key, s);
-    middleRound<0x02>(key, s);
-    middleRound<0x04>(key, s);
-    middleRound<0x08>(key, s);
-    middleRound<0x10>(key, s);
-    middleRound<0x20>(key, s);
-    middleRound<0x40>(key, s);
-    middleRound<0x80>(key, s);
-    middleRound<0x1B>(key, s);
-    key = nextRoundKey<0x36>(key);
+    middleRound<Shuffle, 0x01>(key, s);
+    middleRound<Shuffle, 0x02>(key, s);
+    middleRound<Shuffle, 0x04>(key, s);
+    middleRound<Shuffle, 0x08>(key, s);
+    middleRound<Shuffle, 0x10>(key, s);
+    middleRound<Shuffle, 0x20>(key, s);
+    middleRound<Shuffle, 0x40>(key, s);
+    middleRound<Shuffle, 0x80>(key, s);
+    middleRound<Shuffle, 0x1B>(key, s);
+    key = nextRoundKey<Shuffle, 0x36>(key);
     s = _mm_aesenclast_si128(s, key);
     chaining = _mm_xor_si128(s, block);
   }
   _mm_storeu_si128(reinterpret_cast<__m128i*>(state), chaining);
+}
+
+}  // namespace
+
+void mmoAbsorbAesni(std::uint8_t state[16], const std::uint8_t* blocks, std::size_t count) {
+  absorb<true>(state, blocks, count);
+}
+
+void mmoAbsorbAesniKeygenAssist(std::uint8_t state[16], const std::uint8_t* blocks,
+                                std::size_t count) {
+  absorb<false>(state, blocks, count);
 }
 
 }  // namespace otawrap
@@ -72,6 +95,11 @@ void mmoAbsorbAesni(std::uint8_t state[16], const std::uint8_t* blocks, std::siz
   for (std::size_t i = 0; i < count; ++i) {
     mmoStepPortable(state, blocks + 16 * i);
   }
+}
+
+void mmoAbsorbAesniKeygenAssist(std::uint8_t state[16], const std::uint8_t* blocks,
+                                std::size_t count) {
+  mmoAbsorbAesni(state, blocks, count);
 }
 
 }  // namespace otawrap

@@ -12,7 +12,13 @@
 namespace otawrap {
 
 // For each of the count 16-byte blocks in order: state = E(key = state, block) ^ block.
-// blocks may not overlap state; count 0 leaves state as it is.
+// blocks may not overlap state; count 0 leaves state as it is. The key
+// schedule uses PSHUFB and AESENCLAST.
 void mmoAbsorbAesni(std::uint8_t state[16], const std::uint8_t* blocks, std::size_t count);
+
+// mmoAbsorbAesni with the key schedule on AESKEYGENASSIST (faster on the
+// processors cpuFeatures().fastKeygenAssist names). Same bytes.
+void mmoAbsorbAesniKeygenAssist(std::uint8_t state[16], const std::uint8_t* blocks,
+                                std::size_t count);
 
 }  // namespace otawrap

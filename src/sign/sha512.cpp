@@ -55,35 +55,51 @@ inline void storeBig64(std::uint64_t v, std::uint8_t* p) {
   storeBig32(static_cast<std::uint32_t>(v), p + 4);
 }
 
+// One round of FIPS 180-4 6.4.2 step 3 with the working variables named by
+// position: the caller rotates the names instead of moving eight values, so d
+// and h are the two that change (d + T1 becomes the next e, T1 + T2 the next a).
+inline void round(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t& d,
+                  std::uint64_t e, std::uint64_t f, std::uint64_t g, std::uint64_t& h,
+                  std::uint64_t kw) {
+  const std::uint64_t t1 =
+      h + (rotr(e, 14) ^ rotr(e, 18) ^ rotr(e, 41)) + ((e & f) ^ (~e & g)) + kw;
+  const std::uint64_t t2 = (rotr(a, 28) ^ rotr(a, 34) ^ rotr(a, 39)) + ((a & b) ^ (a & c) ^ (b & c));
+  d += t1;
+  h = t1 + t2;
+}
+
+// Message schedule word t >= 16 in the 16-word ring (FIPS 180-4 6.4.2 step 1).
+inline std::uint64_t schedule(std::uint64_t w[16], unsigned t) {
+  const std::uint64_t w15 = w[(t - 15) & 15];
+  const std::uint64_t w2 = w[(t - 2) & 15];
+  const std::uint64_t sigma0 = rotr(w15, 1) ^ rotr(w15, 8) ^ (w15 >> 7);
+  const std::uint64_t sigma1 = rotr(w2, 19) ^ rotr(w2, 61) ^ (w2 >> 6);
+  w[t & 15] += sigma0 + w[(t - 7) & 15] + sigma1;
+  return w[t & 15];
+}
+
 // Processes one 128-byte block (FIPS 180-4 6.4.2) with the message schedule
-// kept in a 16-word ring.
-void compress(std::uint64_t state[8], const std::uint8_t* block) {
-  std::uint64_t w[16];
+// kept in the caller's 16-word ring w, eight rounds per pass so that the
+// names come back to where they started.
+void compress(std::uint64_t state[8], const std::uint8_t* block, std::uint64_t w[16]) {
   for (unsigned t = 0; t < 16; ++t) {
     w[t] = loadBig64(block + 8 * t);
   }
   std::uint64_t a = state[0], b = state[1], c = state[2], d = state[3];
   std::uint64_t e = state[4], f = state[5], g = state[6], h = state[7];
-  for (unsigned t = 0; t < 80; ++t) {
-    if (t >= 16) {
-      const std::uint64_t w15 = w[(t - 15) & 15];
-      const std::uint64_t w2 = w[(t - 2) & 15];
-      const std::uint64_t sigma0 = rotr(w15, 1) ^ rotr(w15, 8) ^ (w15 >> 7);
-      const std::uint64_t sigma1 = rotr(w2, 19) ^ rotr(w2, 61) ^ (w2 >> 6);
-      w[t & 15] += sigma0 + w[(t - 7) & 15] + sigma1;
+  for (unsigned t = 0; t < 80; t += 8) {
+    std::uint64_t x[8];
+    for (unsigned i = 0; i < 8; ++i) {
+      x[i] = roundConstants[t + i] + (t < 16 ? w[t + i] : schedule(w, t + i));
     }
-    const std::uint64_t t1 = h + (rotr(e, 14) ^ rotr(e, 18) ^ rotr(e, 41)) +
-                             ((e & f) ^ (~e & g)) + roundConstants[t] + w[t & 15];
-    const std::uint64_t t2 =
-        (rotr(a, 28) ^ rotr(a, 34) ^ rotr(a, 39)) + ((a & b) ^ (a & c) ^ (b & c));
-    h = g;
-    g = f;
-    f = e;
-    e = d + t1;
-    d = c;
-    c = b;
-    b = a;
-    a = t1 + t2;
+    round(a, b, c, d, e, f, g, h, x[0]);
+    round(h, a, b, c, d, e, f, g, x[1]);
+    round(g, h, a, b, c, d, e, f, x[2]);
+    round(f, g, h, a, b, c, d, e, x[3]);
+    round(e, f, g, h, a, b, c, d, x[4]);
+    round(d, e, f, g, h, a, b, c, x[5]);
+    round(c, d, e, f, g, h, a, b, x[6]);
+    round(b, c, d, e, f, g, h, a, x[7]);
   }
   state[0] += a;
   state[1] += b;
@@ -93,6 +109,12 @@ void compress(std::uint64_t state[8], const std::uint8_t* block) {
   state[5] += f;
   state[6] += g;
   state[7] += h;
+}
+
+// compress with a schedule ring that is wiped afterwards.
+void compressOne(std::uint64_t state[8], const std::uint8_t* block) {
+  std::uint64_t w[16];
+  compress(state, block, w);
   secureWipe(w, sizeof w);
 }
 
@@ -105,8 +127,11 @@ void sha512Init(Sha512Context& context) {
 }
 
 void sha512Update(Sha512Context& context, const std::uint8_t* data, std::size_t length) {
+  // One schedule ring for every block of this call, wiped once at the end.
+  std::uint64_t w[16];
   absorbBlocks(context.buffer, context.byteCount, data, length,
-               [&context](const std::uint8_t* block) { compress(context.state, block); });
+               [&context, &w](const std::uint8_t* block) { compress(context.state, block, w); });
+  secureWipe(w, sizeof w);
 }
 
 void sha512Final(Sha512Context& context, std::uint8_t digest[64]) {
@@ -115,13 +140,13 @@ void sha512Final(Sha512Context& context, std::uint8_t digest[64]) {
   context.buffer[used++] = 0x80;
   if (used > 112) {
     std::memset(context.buffer + used, 0, 128 - used);
-    compress(context.state, context.buffer);
+    compressOne(context.state, context.buffer);
     used = 0;
   }
   // The upper 64 bits of the 128-bit length are zero for messages under 2^61 bytes.
   std::memset(context.buffer + used, 0, 120 - used);
   storeBig64(bits, context.buffer + 120);
-  compress(context.state, context.buffer);
+  compressOne(context.state, context.buffer);
   for (unsigned i = 0; i < 8; ++i) {
     storeBig64(context.state[i], digest + 8 * i);
   }

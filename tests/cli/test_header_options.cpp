@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/legacy_walk.h"
-#include "cli/command_arguments.h"
 #include "cli/header_options.h"
 #include "commands/conversion.h"
+#include "commands/info.h"
+#include "commands/legacy.h"
+#include "commands/verify.h"
 
 namespace otawrap {
 namespace {
@@ -71,9 +72,9 @@ TEST(LongOptions, ModeArguments) {
     InfoOptions info;
     VerifyOptions verify;
     if (c.arguments[0] == "info") {
-      error = parseInfoArguments(arguments, info);
+      error = parseCommand(infoSpec(), arguments, info);
     } else {
-      error = parseVerifyArguments(arguments, verify);
+      error = parseCommand(verifySpec(), arguments, verify);
     }
     if (c.error != nullptr) {
       EXPECT_EQ(error, c.error) << label;
@@ -216,13 +217,15 @@ struct WalkResult {
 struct Walk {
   WalkResult result;
   RunSettings settings;
+  SignerCredentials credentials;
 };
 
 Walk walk(const std::vector<std::string>& arguments) {
   const std::vector<const char*> argv = argvOf(arguments);
-  Walk w{{}, RunSettings{}};
+  Walk w{{}, RunSettings{}, SignerCredentials{}};
   Problem problem{Failure::usage, "", "", 0};
-  w.result.outcome = parseCommandLine(static_cast<int>(argv.size()), argv.data(), w.settings, problem);
+  w.result.outcome = parseCommandLine(static_cast<int>(argv.size()), argv.data(), w.settings,
+                                      w.credentials, problem);
   if (w.result.outcome == CommandLineOutcome::error) w.result.message = legacyMessage(problem);
   return w;
 }
@@ -268,7 +271,7 @@ TEST(LongOptions, ShareTheLegacyWalk) {
     EXPECT_EQ(w.result.outcome, c.outcome) << label;
     EXPECT_EQ(w.result.message, c.message == nullptr ? "" : c.message) << label;
     if (c.outcome == CommandLineOutcome::run) {
-      EXPECT_EQ(w.settings.headerFields.fieldControl, c.fieldControl) << label;
+      EXPECT_EQ(w.settings.file.headerFields.fieldControl, c.fieldControl) << label;
     }
   }
 }
@@ -278,17 +281,17 @@ TEST(LongOptions, ValuesAreTakenWholeAndLegacyOptionsStillApply) {
   const Walk a = walk({"in.raw", "--header-string", "-n", "-m100B", "--header-string", "-pX y"});
   ASSERT_EQ(a.result.outcome, CommandLineOutcome::run);
   EXPECT_FALSE(a.settings.noImage);
-  EXPECT_EQ(a.settings.identifiers.manufacturerCode, 0x100B);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(a.settings.headerFields.headerString.data())),
+  EXPECT_EQ(a.settings.file.identifiers.manufacturerCode, 0x100B);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(a.settings.file.headerFields.headerString.data())),
             "-pX y");  // the last one wins, padded with zeros
 
   const Walk b = walk({"in.raw", "-n", "--min-hw-version", "1", "--max-hw-version", "2",
                        "--min-hw-version", "0x2", "-t0042"});
   ASSERT_EQ(b.result.outcome, CommandLineOutcome::run);
   EXPECT_TRUE(b.settings.noImage);
-  EXPECT_EQ(b.settings.identifiers.imageType, 0x0042);
-  EXPECT_EQ(b.settings.headerFields.minimumHardwareVersion, 2);
-  EXPECT_EQ(b.settings.headerFields.maximumHardwareVersion, 2);
+  EXPECT_EQ(b.settings.file.identifiers.imageType, 0x0042);
+  EXPECT_EQ(b.settings.file.headerFields.minimumHardwareVersion, 2);
+  EXPECT_EQ(b.settings.file.headerFields.maximumHardwareVersion, 2);
 }
 
 TEST(LongOptions, AppliedFieldsSetLengthAndTotalSize) {

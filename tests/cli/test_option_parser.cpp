@@ -6,25 +6,23 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_arguments.h"
 #include "cli/option_parser.h"
+#include "commands/convert.h"
 #include "driver/file_system.h"
 
 namespace otawrap {
 namespace {
 
-enum : int { kOut, kFlag, kName };
-
 const std::vector<OptionSpec> kSpecs = {
-    {kOut, 'o', "output-dir", true, false},
-    {kFlag, 'q', "quiet", false, true},
-    {kName, '\0', "name", true, true},
+    {'o', "output-dir", "DIR", "", false},
+    {'q', "quiet", nullptr, "", true},
+    {'\0', "name", "NAME", "", true},
 };
 
 // Parsed options written as "id=value" in order, then "|" and the operands.
 std::string summary(const ParsedArguments& parsed) {
   std::string text;
-  for (const ParsedOption& o : parsed.options) text += std::to_string(o.id) + "=" + o.value + " ";
+  for (const ParsedOption& o : parsed.options) text += std::to_string(o.row) + "=" + o.value + " ";
   text += "|";
   for (const std::string& operand : parsed.operands) text += " " + operand;
   return text;
@@ -62,7 +60,7 @@ TEST(OptionParser, SpellingsAndErrors) {
   };
   for (const Case& c : cases) {
     ParsedArguments parsed;
-    const std::string error = parseOptions(kSpecs, {1, "INPUT"}, c.arguments, parsed);
+    const std::string error = parseOptions(kSpecs, {1, 1, "INPUT"}, c.arguments, parsed);
     const std::string label = c.arguments.empty() ? "(none)" : c.arguments.back();
     EXPECT_EQ(error.empty() ? summary(parsed) : error, c.expected) << label;
   }
@@ -105,37 +103,36 @@ TEST(ConvertArguments, ValuesAndCombinations) {
   };
   for (const Case& c : cases) {
     ConvertOptions options;
-    const std::string error = parseConvertArguments(c.arguments, options);
+    const std::string error = parseCommand(convertSpec(), c.arguments, options);
     const std::string label = c.arguments.back();
     EXPECT_EQ(error, c.error) << label;
     if (!c.error.empty() || !error.empty()) continue;
-    const RunSettings& s = options.settings;
+    const ConvertOptions& s = options;
     EXPECT_EQ(s.inputFileName, "a.raw") << label;
-    EXPECT_EQ(s.identifiers.manufacturerCode, c.manufacturer) << label;
-    EXPECT_EQ(s.identifiers.imageType, c.imageType) << label;
-    EXPECT_EQ(s.identifiers.fileVersion, c.version) << label;
+    EXPECT_EQ(s.file.identifiers.manufacturerCode, c.manufacturer) << label;
+    EXPECT_EQ(s.file.identifiers.imageType, c.imageType) << label;
+    EXPECT_EQ(s.file.identifiers.fileVersion, c.version) << label;
     EXPECT_EQ(s.platform, c.platform) << label;
-    EXPECT_EQ(s.outputDirectory, c.outputDirectory) << label;
-    EXPECT_EQ(options.createOutputDirectory, !c.outputDirectory.empty()) << label;
+    EXPECT_EQ(s.output.directory, c.outputDirectory) << label;
   }
 }
 
 TEST(ConvertArguments, FlagsAndPaths) {
   ConvertOptions options;
-  ASSERT_EQ(parseConvertArguments({"-nq", "a.raw"}, options), "option -n takes no value: '-nq'");
+  ASSERT_EQ(parseCommand(convertSpec(), {"-nq", "a.raw"}, options),
+            "option -n takes no value: '-nq'");
   options = ConvertOptions{};
-  ASSERT_EQ(parseConvertArguments({"-n", "-q", "--json", "-s", "k.txt", "--output", "x.ota",
-                                   "--header-string", "hi", "a.raw"},
+  ASSERT_EQ(parseCommand(convertSpec(), {"-n", "-q", "--json", "-s", "k.txt", "--output", "x.ota",
+                                   "--header-string", "hi", "-m1", "-t2", "-v3", "a.raw"},
                                   options),
             "");
-  EXPECT_TRUE(options.settings.noImage);
-  EXPECT_TRUE(options.quiet);
-  EXPECT_TRUE(options.json);
-  EXPECT_TRUE(options.settings.signing);
-  EXPECT_EQ(options.settings.credentialsPath, "k.txt");
-  EXPECT_EQ(options.settings.outputFile, "x.ota");
-  EXPECT_TRUE(options.settings.headerFields.headerStringGiven);
-  EXPECT_FALSE(options.createOutputDirectory);
+  EXPECT_TRUE(options.noImage);
+  EXPECT_TRUE(options.report.quiet);
+  EXPECT_TRUE(options.report.json);
+  EXPECT_EQ(options.file.credentialsPath, "k.txt");
+  EXPECT_EQ(options.output.file, "x.ota");
+  EXPECT_TRUE(options.file.headerFields.headerStringGiven);
+  EXPECT_TRUE(options.output.directory.empty());
 }
 
 }  // namespace

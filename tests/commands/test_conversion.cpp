@@ -6,10 +6,10 @@
 #include <sstream>
 #include <vector>
 
-#include "commands/ota_file_check.h"
-#include "cli/dispatch.h"
-#include "cli/legacy_walk.h"
 #include "commands/conversion.h"
+#include "commands/dispatch.h"
+#include "commands/legacy.h"
+#include "commands/ota_file_check.h"
 #include "support/raw_file_generator.h"
 
 namespace otawrap {
@@ -29,11 +29,12 @@ Bytes rawWithImageLength(std::size_t length) {
 std::string build(const Bytes& raw, bool signing, std::size_t& fileSize) {
   auto context = std::make_unique<RunContext>();
   otaHeaderDefaults(context->header);
-  context->settings.signing = signing;
-  context->settings.credentials.privateKey[20] = 1;  // test key
+  RunSettings settings;
+  if (signing) settings.file.credentialsPath = "(test key in memory)";
+  context->credentials.privateKey[20] = 1;  // test key
   MemorySource source(raw.data(), raw.size());
   Problem problem{Failure::usage, "", "", 0};
-  const bool built = runBuildFile(*context, &source, problem);
+  const bool built = runBuildFile(settings, *context, &source, problem);
   fileSize = context->header.totalImageSize;
   if (built) {
     EXPECT_EQ(context->position, fileSize);
@@ -46,9 +47,9 @@ std::string build(const Bytes& raw, bool signing, std::size_t& fileSize) {
 }
 
 TEST(Run, ImageBufferBoundsAreExact) {
-  EXPECT_EQ(runImageLimit(RunSettings{}), 524288u);
-  RunSettings signing{};
-  signing.signing = true;
+  EXPECT_EQ(runImageLimit(OtaFileSettings{}), 524288u);
+  OtaFileSettings signing{};
+  signing.credentialsPath = "signer.txt";
   EXPECT_EQ(runImageLimit(signing), 524288u - 110);
 
   struct Case {
@@ -76,23 +77,38 @@ TEST(Run, ImageBufferBoundsAreExact) {
 }
 
 TEST(Run, PrintsUsageAndErrorsWithoutNewline) {
+  const std::string pointer =
+      "otawrap: the commands (convert, info, verify, build, ...) are listed by 'otawrap help'\n";
   struct Case {
     std::vector<const char*> argv;
     int exitCode;
     std::string output;
+    std::string errors;
   } cases[] = {
-      {{"otawrap"}, 0, usageText()},
+      {{"otawrap"}, 0, usageText(), pointer},
+      {{"otawrap", "-h"}, 0, usageText(), pointer},
+      {{"otawrap", "in.raw", "-h"}, 0, usageText(), ""},
       {{"otawrap", "in.raw", "-pX"},
-       2, "Error: Invalid platform.  Valid platfomrs are: QUILLDEV, MARSHDEV, or FENBOARD"},
-      {{"otawrap", "/nonexistent/in.raw"}, 2, "Error: Unable to open input file"},
-      {{"otawrap", "x", "-n", "-o/nonexistent"}, 2, "Error: Unable to open output file"},
+       2, "Error: Invalid platform.  Valid platfomrs are: QUILLDEV, MARSHDEV, or FENBOARD", ""},
+      {{"otawrap", "/nonexistent/in.raw"}, 2, "Error: Unable to open input file", ""},
+      {{"otawrap", "x", "-n", "-o/nonexistent"}, 2, "Error: Unable to open output file", ""},
+      // A word within two edits of a command that names no file.
+      {{"otawrap", "convrt", "app.raw", "--output", "x.ota"}, 2, "",
+       "otawrap: 'convrt' is not a command; did you mean 'convert'?\n"},
+      {{"otawrap", "infoo"}, 2, "", "otawrap: 'infoo' is not a command; did you mean 'info'?\n"},
+      {{"otawrap", "idnex", "-n"}, 2, "", "otawrap: 'idnex' is not a command; did you mean 'index'?\n"},
+      {{"otawrap", "cnvrt"}, 2, "", "otawrap: 'cnvrt' is not a command; did you mean 'convert'?\n"},
+      {{"otawrap", "cnvt"}, 2, "Error: Unable to open input file", ""},  // three edits: legacy
+      {{"otawrap", "convert", "x", "-n", "-m", "1", "-t", "2"}, 2, "",
+       "otawrap: --no-image needs -m, -t and -v: there is no image to take them from\n"
+       "Try 'otawrap convert --help'.\n"},
   };
   for (const Case& c : cases) {
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(runOtawrap(static_cast<int>(c.argv.size()), c.argv.data(), out, err), c.exitCode);
+    EXPECT_EQ(runOtawrap(static_cast<int>(c.argv.size()), c.argv.data(), out, err), c.exitCode) << c.argv[1];
     EXPECT_EQ(out.str(), c.output);
-    EXPECT_EQ(err.str(), "");
+    EXPECT_EQ(err.str(), c.errors);
   }
 }
 

@@ -198,12 +198,13 @@ TEST(HeaderFieldsEndToEnd, BufferBoundCountsTheLongerHeader) {
     const Bytes raw = rawWithImageLength(c.imageLength);
     auto context = std::make_unique<RunContext>();
     otaHeaderDefaults(context->header);
-    context->settings.signing = c.signing;
-    context->settings.credentials.privateKey[20] = 1;  // test key
-    context->settings.headerFields.fieldControl = 7;
+    RunSettings settings;
+    if (c.signing) settings.file.credentialsPath = "(test key in memory)";
+    context->credentials.privateKey[20] = 1;  // test key
+    settings.file.headerFields.fieldControl = 7;
     MemorySource source(raw.data(), raw.size());
     Problem problem{Failure::usage, "", "", 0};
-    const std::string error = runBuildFile(*context, &source, problem) ? "" : legacyMessage(problem);
+    const std::string error = runBuildFile(settings, *context, &source, problem) ? "" : legacyMessage(problem);
     if (c.error != nullptr) {
       EXPECT_EQ(error, c.error) << c.imageLength;
       continue;

@@ -151,24 +151,29 @@ const MultiplyPath kMultiplyPaths[] = {
 
 TEST(CpuFeatures, AgreeWithTheKernelsFlags) {
   // Linux lists the CPUID flags it sees; a build with the hardware paths must
-  // report exactly those two (a portable-only build reports neither).
+  // report exactly what they need (a portable-only build reports neither).
   std::ifstream cpuinfo("/proc/cpuinfo");
   std::string line;
+  bool amd = false;
   while (std::getline(cpuinfo, line) && line.rfind("flags", 0) != 0) {
+    amd = amd || (line.rfind("vendor_id", 0) == 0 && line.find("AuthenticAMD") != std::string::npos);
   }
   if (line.empty()) {
     GTEST_SKIP() << "no /proc/cpuinfo flags here";
   }
   line += ' ';
-  const bool aes = line.find(" aes ") != std::string::npos;
+  // The AES path needs SSSE3 as well (its key schedule shuffles bytes).
+  const bool aes = line.find(" aes ") != std::string::npos && line.find(" ssse3 ") != std::string::npos;
   const bool pclmul = line.find(" pclmulqdq ") != std::string::npos;
   const CpuFeatures detected = detectCpuFeatures();
   if (detected.aes || detected.pclmul) {
     EXPECT_EQ(detected.aes, aes);
     EXPECT_EQ(detected.pclmul, pclmul);
+    EXPECT_EQ(detected.fastKeygenAssist, amd);
   }
   EXPECT_EQ(cpuFeatures().aes, detected.aes);
   EXPECT_EQ(cpuFeatures().pclmul, detected.pclmul);
+  EXPECT_EQ(cpuFeatures().fastKeygenAssist, detected.fastKeygenAssist);
 }
 
 TEST(FieldMultiplyPaths, EachMatchesOpenSsl) {

@@ -4,7 +4,9 @@
 # with extra tags, integrity code, signature and Intel HEX input, build with
 # foreign payloads and manufacturer tags) and must see what `otawrap --info
 # --json` sees and what `otawrap extract` writes; herdsman's index and
-# firmware readers accept what `otawrap index` lists.
+# firmware readers accept what `otawrap index` lists, with or without the
+# metadata options and grown with --update; `otawrap match` picks the entry
+# herdsman's own selection picks on generated indexes.
 #   run_interop.sh <otawrap binary> <cache directory> <sample raw file>
 # Without node, npm or the registry the test is skipped (exit 77), except under
 # CI=true, where that is a failure.
@@ -116,3 +118,20 @@ node -e "const a=require('./index.json'),b=require('./remote.json');
   if (a.length !== b.length + 1) process.exit(1);
   b.forEach((e,i)=>{ if (e.url !== 'https://example.com/ota/' + a[i].fileName) process.exit(1); });"
 node "$script_dir/check_index_with_herdsman.js" "$ota_js" listed index.json
+
+# The metadata options: herdsman reads such an index back unchanged.
+(cd listed && "$otawrap" index ./*.zigbee --model-id "model 1" --manufacturer-name a \
+   --manufacturer-name b --min-file-version 0 --max-file-version FFFFFFFE --release-notes "notes" \
+   --original-url https://example.com/original --file-size total-image > ../metadata.json)
+node "$script_dir/check_index_with_herdsman.js" "$ota_js" listed metadata.json
+
+# --update: an index grown file by file equals the one made at once (files of
+# distinct identifiers; one of the same identifiers replaces its entry).
+(cd listed && set -- ./1234-0101-*.zigbee && "$otawrap" index "$1" > ../grown.json && shift &&
+   for f in "$@"; do "$otawrap" index "$f" --update ../grown.json; done &&
+   "$otawrap" index "$1" --update ../grown.json)
+(cd listed && "$otawrap" index ./1234-0101-*.zigbee > ../whole.json)
+cmp grown.json whole.json
+
+# match picks what herdsman's own selection picks on generated indexes.
+node "$script_dir/check_match_with_herdsman.js" "$ota_js" "$otawrap" match-cases

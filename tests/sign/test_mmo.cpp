@@ -75,12 +75,15 @@ std::vector<MmoEngine> availableEngines() {
   std::vector<MmoEngine> engines{MmoEngine::portable};
   if (cpuFeatures().aes) {
     engines.push_back(MmoEngine::aesni);
+    engines.push_back(MmoEngine::aesniKeygenAssist);
   }
   return engines;
 }
 
 const char* engineName(MmoEngine engine) {
-  return engine == MmoEngine::aesni ? "aesni" : "portable";
+  return engine == MmoEngine::aesni               ? "aesni"
+         : engine == MmoEngine::aesniKeygenAssist ? "aesni-keygenassist"
+                                                   : "portable";
 }
 
 TEST(MmoEngines, EachMatchesOpensslOnEveryTestedLength) {
@@ -109,14 +112,17 @@ TEST(MmoEngines, AesniAbsorbsLikeThePortableStepsOnRandomInputs) {
     const auto blocks = patternMessage(16 * count, static_cast<std::uint32_t>(rng()));
     std::uint8_t portable[16];
     std::uint8_t aesni[16];
+    std::uint8_t assist[16];
     for (int i = 0; i < 16; ++i) {
-      portable[i] = aesni[i] = static_cast<std::uint8_t>(rng());
+      portable[i] = aesni[i] = assist[i] = static_cast<std::uint8_t>(rng());
     }
     for (std::size_t i = 0; i < count; ++i) {
       mmoStepPortable(portable, blocks.data() + 16 * i);
     }
     mmoAbsorbBlocks(MmoEngine::aesni, aesni, blocks.data(), count);
     ASSERT_EQ(bytesToHex(aesni, 16), bytesToHex(portable, 16)) << "trial " << trial;
+    mmoAbsorbBlocks(MmoEngine::aesniKeygenAssist, assist, blocks.data(), count);
+    ASSERT_EQ(bytesToHex(assist, 16), bytesToHex(portable, 16)) << "trial " << trial;
   }
 }
 

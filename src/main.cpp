@@ -3,7 +3,7 @@
 // mode (CR LF under Windows), as it always has.
 #include <iostream>
 
-#include "cli/dispatch.h"
+#include "commands/dispatch.h"
 #include "driver/file_system.h"
 
 int main(int argc, char** argv) {

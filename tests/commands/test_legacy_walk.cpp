@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/legacy_walk.h"
+#include "commands/legacy.h"
 #include "driver/file_system.h"
 
 namespace otawrap {
@@ -19,6 +19,7 @@ struct Result {
 struct Parsed {
   Result result;
   RunSettings settings;
+  SignerCredentials credentials;
 };
 
 Parsed parse(std::vector<std::string> arguments) {
@@ -26,10 +27,11 @@ Parsed parse(std::vector<std::string> arguments) {
   std::vector<const char*> argv;
   argv.reserve(arguments.size());
   for (const std::string& a : arguments) argv.push_back(a.c_str());
-  Parsed parsed{{}, RunSettings{}};
+  Parsed parsed{{}, RunSettings{}, SignerCredentials{}};
   Problem problem{Failure::usage, "", "", 0};
   parsed.result.outcome =
-      parseCommandLine(static_cast<int>(argv.size()), argv.data(), parsed.settings, problem);
+      parseCommandLine(static_cast<int>(argv.size()), argv.data(), parsed.settings,
+                       parsed.credentials, problem);
   if (parsed.result.outcome == CommandLineOutcome::error) {
     parsed.result.message = legacyMessage(problem);
   }
@@ -113,23 +115,22 @@ TEST(CommandLine, Settings) {
     ASSERT_EQ(parsed.result.outcome, CommandLineOutcome::run) << label;
     const RunSettings& s = parsed.settings;
     EXPECT_EQ(s.inputFileName, "in.raw");
-    EXPECT_EQ(s.identifiers.manufacturerCode, c.ids.manufacturerCode) << label;
-    EXPECT_EQ(s.identifiers.imageType, c.ids.imageType) << label;
-    EXPECT_EQ(s.identifiers.fileVersion, c.ids.fileVersion) << label;
-    EXPECT_EQ(s.identifiers.manufacturerGiven, c.ids.manufacturerGiven) << label;
-    EXPECT_EQ(s.identifiers.imageTypeGiven, c.ids.imageTypeGiven) << label;
-    EXPECT_EQ(s.identifiers.fileVersionGiven, c.ids.fileVersionGiven) << label;
+    EXPECT_EQ(s.file.identifiers.manufacturerCode, c.ids.manufacturerCode) << label;
+    EXPECT_EQ(s.file.identifiers.imageType, c.ids.imageType) << label;
+    EXPECT_EQ(s.file.identifiers.fileVersion, c.ids.fileVersion) << label;
+    EXPECT_EQ(s.file.identifiers.manufacturerGiven, c.ids.manufacturerGiven) << label;
+    EXPECT_EQ(s.file.identifiers.imageTypeGiven, c.ids.imageTypeGiven) << label;
+    EXPECT_EQ(s.file.identifiers.fileVersionGiven, c.ids.fileVersionGiven) << label;
     EXPECT_EQ(s.platform, c.platform) << label;
     EXPECT_EQ(s.noImage, c.noImage) << label;
-    EXPECT_FALSE(s.signing);
-    EXPECT_EQ(s.outputDirectory, c.outputDirectory) << label;
+    EXPECT_TRUE(s.file.credentialsPath.empty());
+    EXPECT_EQ(s.output.directory, c.outputDirectory) << label;
   }
 }
 
 TEST(CommandLine, SigningPathSkipsOneLeadingQuote) {
   const Parsed parsed = parse({"in.raw", "-s\"C:\\keys\\signer.txt\""});
-  EXPECT_TRUE(parsed.settings.signing);
-  EXPECT_EQ(parsed.settings.credentialsPath, "C:\\keys\\signer.txt\"");
+  EXPECT_EQ(parsed.settings.file.credentialsPath, "C:\\keys\\signer.txt\"");
 }
 
 TEST(CommandLine, PathLengthBounds) {
@@ -149,7 +150,7 @@ TEST(CommandLine, PathLengthBounds) {
     const Parsed parsed = parse(c.arguments);
     if (c.message == nullptr) {
       EXPECT_EQ(parsed.result.outcome, CommandLineOutcome::run);
-      EXPECT_LE(parsed.settings.outputDirectory.size(), kPathBufferSize - 1);
+      EXPECT_LE(parsed.settings.output.directory.size(), kPathBufferSize - 1);
     } else {
       EXPECT_EQ(parsed.result.outcome, CommandLineOutcome::error);
       EXPECT_EQ(parsed.result.message, c.message);

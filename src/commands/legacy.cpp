@@ -1,4 +1,4 @@
-#include "cli/legacy_walk.h"
+#include "commands/legacy.h"
 
 #include <cstring>
 #include <memory>
@@ -36,19 +36,6 @@ const char* pathText(const char* argument) {
   return *text == '"' ? text + 1 : text;
 }
 
-bool platformFromName(const char* name, Platform& platform) {
-  if (std::strcmp(name, "QUILLDEV") == 0) {
-    platform = Platform::quillDev;
-  } else if (std::strcmp(name, "MARSHDEV") == 0) {
-    platform = Platform::marshDev;
-  } else if (std::strcmp(name, "FENBOARD") == 0) {
-    platform = Platform::fenBoard;
-  } else {
-    return false;
-  }
-  return true;
-}
-
 // An identifier option: nothing attached is an error, anything else reads
 // the lax legacy way.
 CommandLineOutcome identifier(const char* argument, char letter, int digits, bool& given,
@@ -61,8 +48,9 @@ CommandLineOutcome identifier(const char* argument, char letter, int digits, boo
   return kRun;
 }
 
-CommandLineOutcome applyOption(const char* argument, RunSettings& settings, Problem& problem) {
-  ImageIdentifiers& ids = settings.identifiers;
+CommandLineOutcome applyOption(const char* argument, RunSettings& settings,
+                               SignerCredentials& credentials, Problem& problem) {
+  ImageIdentifiers& ids = settings.file.identifiers;
   std::uint32_t value = 0;
   CommandLineOutcome outcome = kRun;
   switch (argument[1]) {
@@ -88,11 +76,12 @@ CommandLineOutcome applyOption(const char* argument, RunSettings& settings, Prob
       if (*text == '\0') {
         return failWith(problem, Failure::usage, "Missing value for -o");
       }
-      if (settings.outputDirectory.size() + std::strlen(text) + 1 >= kPathBufferSize) {
+      std::string& directory = settings.output.directory;
+      if (directory.size() + std::strlen(text) + 1 >= kPathBufferSize) {
         return failWith(problem, Failure::outputPathTooLong);
       }
-      settings.outputDirectory += text;
-      settings.outputDirectory += kPathSeparator;
+      directory += text;
+      directory += kPathSeparator;
       return kRun;
     }
     case 'p':
@@ -103,7 +92,7 @@ CommandLineOutcome applyOption(const char* argument, RunSettings& settings, Prob
       return kRun;
     case 's':
     case 'S':
-      return runLoadCredentials(pathText(argument), settings, problem)
+      return runLoadCredentials(pathText(argument), settings.file, credentials, problem)
                  ? kRun
                  : CommandLineOutcome::error;
     case 'n':
@@ -124,7 +113,7 @@ std::uint32_t hexOptionValue(const char* argument, int digitCount) {
 }
 
 CommandLineOutcome parseCommandLine(int argc, const char* const* argv, RunSettings& settings,
-                                    Problem& problem) {
+                                    SignerCredentials& credentials, Problem& problem) {
   if (argc <= 1) {
     return kUsage;
   }
@@ -145,7 +134,7 @@ CommandLineOutcome parseCommandLine(int argc, const char* const* argv, RunSettin
       const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
       const char* error = nullptr;
       const HeaderOptionMatch match =
-          applyHeaderOption(argument, value, settings.headerFields, &error);
+          applyHeaderOption(argument, value, settings.file.headerFields, &error);
       if (match == HeaderOptionMatch::notHeaderOption) {
         return kUsage;
       }
@@ -155,25 +144,27 @@ CommandLineOutcome parseCommandLine(int argc, const char* const* argv, RunSettin
       ++i;  // the value
       continue;
     }
-    const CommandLineOutcome outcome = applyOption(argument, settings, problem);
+    const CommandLineOutcome outcome = applyOption(argument, settings, credentials, problem);
     if (outcome != kRun) {
       return outcome;
     }
   }
-  const char* error = headerFieldsComplete(settings.headerFields);
+  const char* error = headerFieldsComplete(settings.file.headerFields);
   return error == nullptr ? kRun : failWith(problem, Failure::usage, error);
 }
 
 int runLegacy(int argc, const char* const* argv, Console console) {
   const auto context = std::make_unique<RunContext>();
   otaHeaderDefaults(context->header);
+  RunSettings settings;
   Problem problem{Failure::usage, "", "", 0};
-  const CommandLineOutcome parsed = parseCommandLine(argc, argv, context->settings, problem);
+  const CommandLineOutcome parsed =
+      parseCommandLine(argc, argv, settings, context->credentials, problem);
   if (parsed == CommandLineOutcome::usage) {
     console.out << usageText() << std::flush;
     return kExitSuccess;
   }
-  if (parsed == CommandLineOutcome::error || !runConversion(*context, problem)) {
+  if (parsed == CommandLineOutcome::error || !runConversion(settings, *context, problem)) {
     return reportFailure(problem, MessageStyle::legacy, console);
   }
   return kExitSuccess;

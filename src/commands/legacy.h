@@ -21,11 +21,11 @@ const char* usageText();
 // Walks argv[0..argc-1] in order and fills settings (which must start
 // value-initialised). Stops at the first argument that asks for the usage text
 // or fails; on error sets problem. Reads nothing but argv, except that -s
-// loads the credentials at once. From index 2 on, a header-field long option
+// loads the credentials into credentials at once. From index 2 on, a header-field long option
 // takes the next argument as its value; any other argument starting with "--"
 // asks for the usage text. The long options' cross checks run after the walk.
 CommandLineOutcome parseCommandLine(int argc, const char* const* argv, RunSettings& settings,
-                                    Problem& problem);
+                                    SignerCredentials& credentials, Problem& problem);
 
 // Value of an option argument such as "-m100B": from index 2, skips spaces and
 // one "0x"/"0X", then reads up to digitCount (4 or 8) characters, stopping at a

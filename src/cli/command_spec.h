@@ -1,0 +1,90 @@
+// A subcommand declared once: its words, its help texts, one row per option
+// (names, value name, one line of help, how the value is checked and stored),
+// which options exclude which, its operands and the function that runs it.
+// Parsing, the help page and dispatch all come from this one value; a command
+// defines its spec in its own file under commands/.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "cli/console.h"
+#include "cli/option_parser.h"
+
+namespace otawrap {
+
+using Arguments = std::vector<std::string>;
+
+// What the overview and the help page show of a command.
+struct CommandText {
+  const char* name;
+  const char* alias;         // the "--" form as first argument, or nullptr
+  const char* overview;      // its line in the overview, e.g. "convert INPUT [options]"
+  const char* summary;       // what it does, after that line
+  const char* synopsis;      // after "Usage: otawrap "; "\n" lines as written
+  const char* description;   // the page's paragraph, ending with a newline
+  const char* optionsTitle;  // "Options:" or a variant ("Options (exactly one key):")
+  const char* example;       // a command line that runs as written
+  const char* exitCodes;     // after "Exit codes: ", ending with a newline
+};
+
+template <typename Options>
+struct OptionRow {
+  OptionSpec option;
+  // Checks the value and stores it into the options; "" or the error text
+  // naming the option as written and the value.
+  std::string (*store)(const ParsedOption& given, Options& options);
+};
+
+template <typename Options>
+struct CommandSpec {
+  CommandText text;
+  std::vector<OptionRow<Options>> options;  // in the order of the help page
+  std::vector<Exclusion> exclusions;
+  OperandRule operands;
+  // Stores the operands and checks what only the whole command line shows
+  // (required options, pairs); "" or the error text. May be nullptr.
+  std::string (*finish)(const std::vector<std::string>& operands, Options& options);
+  // Runs the command on its parsed options; returns the exit code.
+  int (*run)(const Options& options, Console console);
+};
+
+template <typename Options>
+std::vector<OptionSpec> optionSpecs(const std::vector<OptionRow<Options>>& rows) {
+  std::vector<OptionSpec> specs;
+  for (const OptionRow<Options>& row : rows) specs.push_back(row.option);
+  return specs;
+}
+
+// Parses arguments (those after the command word) into options, which start
+// as the command's defaults: options in order, then exclusions, then finish.
+// Returns "" or the error text without the help hint.
+template <typename Options>
+std::string parseCommand(const CommandSpec<Options>& spec, const Arguments& arguments,
+                         Options& options) {
+  const std::vector<OptionSpec> specs = optionSpecs(spec.options);
+  ParsedArguments parsed;
+  std::string error = parseOptions(specs, spec.operands, arguments, parsed);
+  if (!error.empty()) return error;
+  for (const ParsedOption& given : parsed.options) {
+    error = spec.options[given.row].store(given, options);
+    if (!error.empty()) return error;
+  }
+  error = exclusionError(specs, spec.exclusions, parsed);
+  if (!error.empty()) return error;
+  return spec.finish == nullptr ? "" : spec.finish(parsed.operands, options);
+}
+
+// Concatenates groups of rows, e.g. a command's own rows and shared ones.
+template <typename Options>
+std::vector<OptionRow<Options>> joinRows(
+    std::initializer_list<std::vector<OptionRow<Options>>> groups) {
+  std::vector<OptionRow<Options>> rows;
+  for (const std::vector<OptionRow<Options>>& group : groups) {
+    rows.insert(rows.end(), group.begin(), group.end());
+  }
+  return rows;
+}
+
+}  // namespace otawrap

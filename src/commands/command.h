@@ -1,0 +1,43 @@
+// A command as the dispatcher and the help see it, whatever its options
+// struct: its texts, its option rows and a main that parses and runs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cli/command_spec.h"
+
+namespace otawrap {
+
+class Command {
+ public:
+  virtual ~Command() = default;
+  virtual const CommandText& text() const = 0;
+  virtual std::vector<OptionSpec> options() const = 0;
+  // Parses arguments (those after the command word) and runs the command; a
+  // parse error is a usage error. Returns the exit code.
+  virtual int main(const Arguments& arguments, Console console) const = 0;
+};
+
+// Prints a usage error of command ("otawrap: <message>" and the line naming
+// its help) and returns its exit code.
+int reportUsageError(const std::string& message, const char* command, Console console);
+
+template <typename Options>
+class SpecCommand final : public Command {
+ public:
+  explicit SpecCommand(const CommandSpec<Options>& spec) : spec_(spec) {}
+  const CommandText& text() const override { return spec_.text; }
+  std::vector<OptionSpec> options() const override { return optionSpecs(spec_.options); }
+  int main(const Arguments& arguments, Console console) const override {
+    Options options{};
+    const std::string error = parseCommand(spec_, arguments, options);
+    if (!error.empty()) return reportUsageError(error, spec_.text.name, console);
+    return spec_.run(options, console);
+  }
+
+ private:
+  const CommandSpec<Options>& spec_;
+};
+
+}  // namespace otawrap

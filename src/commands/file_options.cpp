@@ -1,0 +1,96 @@
+#include "commands/file_options.h"
+
+#include "cli/values.h"
+
+namespace otawrap {
+
+namespace {
+
+std::string identifier(const ParsedOption& given, int digits, bool& isGiven,
+                       std::uint32_t& value) {
+  isGiven = true;
+  return parseIdentifier(given.name, given.value, digits, value);
+}
+
+}  // namespace
+
+std::string storeManufacturer(const ParsedOption& given, OtaFileSettings& file) {
+  std::uint32_t value = 0;
+  const std::string error = identifier(given, 4, file.identifiers.manufacturerGiven, value);
+  file.identifiers.manufacturerCode = static_cast<std::uint16_t>(value);
+  return error;
+}
+
+std::string storeImageType(const ParsedOption& given, OtaFileSettings& file) {
+  std::uint32_t value = 0;
+  const std::string error = identifier(given, 4, file.identifiers.imageTypeGiven, value);
+  file.identifiers.imageType = static_cast<std::uint16_t>(value);
+  return error;
+}
+
+std::string storeFileVersion(const ParsedOption& given, OtaFileSettings& file) {
+  return identifier(given, 8, file.identifiers.fileVersionGiven, file.identifiers.fileVersion);
+}
+
+std::string storeStackVersion(const ParsedOption& given, OtaFileSettings& file) {
+  std::uint32_t value = 0;
+  const std::string error = parseIdentifier(given.name, given.value, 4, value);
+  file.stackVersion = static_cast<std::uint16_t>(value);
+  return error;
+}
+
+std::string storeTag(const ParsedOption& given, OtaFileSettings& file) {
+  TagFile tag{0, ""};
+  const std::string error = parseTagFile(given.name, given.value, tag.tag, tag.path);
+  if (error.empty()) file.tags.push_back(tag);
+  return error;
+}
+
+std::string storeCredentials(const ParsedOption& given, OtaFileSettings& file) {
+  if (given.value.empty()) return "empty file name for " + given.name;
+  file.credentialsPath = given.value;
+  return "";
+}
+
+std::string storeIntegrityCode(const ParsedOption&, OtaFileSettings& file) {
+  file.integrityCode = true;
+  return "";
+}
+
+std::string storeHeaderField(const ParsedOption& given, OtaFileSettings& file) {
+  // Header fields are long options only: the name as written is the full one.
+  const char* message = nullptr;
+  if (applyHeaderOption(given.name.c_str(), given.value.c_str(), file.headerFields, &message) !=
+      HeaderOptionMatch::applied) {
+    return given.name + ": " + message + ": '" + given.value + "'";
+  }
+  return "";
+}
+
+std::string storeOutputDirectory(const ParsedOption& given, OutputChoice& output) {
+  if (given.value.empty()) return "empty directory name for " + given.name;
+  output.directory = directoryPrefix(given.value);
+  return "";
+}
+
+std::string storeOutputFile(const ParsedOption& given, OutputChoice& output) {
+  if (given.value.empty()) return "empty file name for " + given.name;
+  output.file = given.value;
+  return "";
+}
+
+std::string storeJson(const ParsedOption&, ReportChoice& report) {
+  report.json = true;
+  return "";
+}
+
+std::string storeQuiet(const ParsedOption&, ReportChoice& report) {
+  report.quiet = true;
+  return "";
+}
+
+std::vector<Exclusion> fileExclusions() {
+  return {{{"output", "output-dir"}}, {{"credentials", "integrity-code"}}};
+}
+
+}  // namespace otawrap

@@ -1,0 +1,122 @@
+// The option rows `convert` and `build` share, for any options struct with
+// the members file (OtaFileSettings), output (OutputChoice) and report
+// (ReportChoice). Each group is placed where the command's help lists it.
+#pragma once
+
+#include <vector>
+
+#include "cli/command_spec.h"
+#include "commands/file_settings.h"
+
+namespace otawrap {
+
+// How each shared option checks and stores its value.
+std::string storeManufacturer(const ParsedOption& given, OtaFileSettings& file);
+std::string storeImageType(const ParsedOption& given, OtaFileSettings& file);
+std::string storeFileVersion(const ParsedOption& given, OtaFileSettings& file);
+std::string storeStackVersion(const ParsedOption& given, OtaFileSettings& file);
+std::string storeTag(const ParsedOption& given, OtaFileSettings& file);
+std::string storeCredentials(const ParsedOption& given, OtaFileSettings& file);
+std::string storeIntegrityCode(const ParsedOption& given, OtaFileSettings& file);
+std::string storeHeaderField(const ParsedOption& given, OtaFileSettings& file);
+std::string storeOutputDirectory(const ParsedOption& given, OutputChoice& output);
+std::string storeOutputFile(const ParsedOption& given, OutputChoice& output);
+std::string storeJson(const ParsedOption& given, ReportChoice& report);
+std::string storeQuiet(const ParsedOption& given, ReportChoice& report);
+
+template <typename Options, std::string (*store)(const ParsedOption&, OtaFileSettings&)>
+std::string toFile(const ParsedOption& given, Options& options) {
+  return store(given, options.file);
+}
+
+template <typename Options, std::string (*store)(const ParsedOption&, OutputChoice&)>
+std::string toOutput(const ParsedOption& given, Options& options) {
+  return store(given, options.output);
+}
+
+template <typename Options, std::string (*store)(const ParsedOption&, ReportChoice&)>
+std::string toReport(const ParsedOption& given, Options& options) {
+  return store(given, options.report);
+}
+
+// -m, -t, -v; required says so in the help.
+template <typename Options>
+std::vector<OptionRow<Options>> identifierRows(bool required) {
+  return {
+      {{'m', "manufacturer", "HEX",
+        required ? "manufacturer code, 1 to 4 hex digits (required)"
+                 : "manufacturer code, 1 to 4 hex digits (0x optional)"},
+       toFile<Options, storeManufacturer>},
+      {{'t', "image-type", "HEX",
+        required ? "image type, 1 to 4 hex digits (required)" : "image type, 1 to 4 hex digits"},
+       toFile<Options, storeImageType>},
+      {{'v', "file-version", "HEX",
+        required ? "file version, 1 to 8 hex digits (required)"
+                 : "file version, 1 to 8 hex digits"},
+       toFile<Options, storeFileVersion>},
+  };
+}
+
+// -s, --integrity-code.
+template <typename Options>
+std::vector<OptionRow<Options>> sealRows() {
+  return {
+      {{'s', "credentials", "FILE", "sign with the signer credentials in FILE"},
+       toFile<Options, storeCredentials>},
+      {{'\0', "integrity-code", nullptr, "end with an image integrity code (not with -s)", true},
+       toFile<Options, storeIntegrityCode>},
+  };
+}
+
+// --tag TAG=FILE, repeatable.
+template <typename Options>
+std::vector<OptionRow<Options>> tagRows(const char* help) {
+  return {{{'\0', "tag", "TAG=FILE", help, true}, toFile<Options, storeTag>}};
+}
+
+template <typename Options>
+std::vector<OptionRow<Options>> stackVersionRows() {
+  return {{{'\0', "stack-version", "HEX", "ZigBee stack version, default 0002 (ZigBee PRO)"},
+           toFile<Options, storeStackVersion>}};
+}
+
+// The five optional header fields.
+template <typename Options>
+std::vector<OptionRow<Options>> headerFieldRows() {
+  constexpr auto store = toFile<Options, storeHeaderField>;
+  return {
+      {{'\0', "header-string", "TEXT", "OTA header string, at most 32 bytes"}, store},
+      {{'\0', "security-credential-version", "N", "0 to 255 (decimal, or 0x and hex)"}, store},
+      {{'\0', "destination", "IEEE", "upgrade file destination, 16 hex digits"}, store},
+      {{'\0', "min-hw-version", "HEX", "minimum hardware version (with --max-hw-version)"},
+       store},
+      {{'\0', "max-hw-version", "HEX", "maximum hardware version (with --min-hw-version)"},
+       store},
+  };
+}
+
+// -o, --output.
+template <typename Options>
+std::vector<OptionRow<Options>> outputRows() {
+  return {
+      {{'o', "output-dir", "DIR", "write into DIR, created with its parents when missing"},
+       toOutput<Options, storeOutputDirectory>},
+      {{'\0', "output", "FILE", "write to FILE instead (not with --output-dir)"},
+       toOutput<Options, storeOutputFile>},
+  };
+}
+
+// --json, -q.
+template <typename Options>
+std::vector<OptionRow<Options>> reportRows() {
+  return {
+      {{'\0', "json", nullptr, "print a JSON summary instead of the path", true},
+       toReport<Options, storeJson>},
+      {{'q', "quiet", nullptr, "print nothing on success", true}, toReport<Options, storeQuiet>},
+  };
+}
+
+// -o with --output, -s with --integrity-code.
+std::vector<Exclusion> fileExclusions();
+
+}  // namespace otawrap

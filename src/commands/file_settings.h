@@ -1,0 +1,43 @@
+// What `convert`, `build` and the legacy form take for the OTA file they
+// make, grouped as the shared option rows store it (commands/file_options.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cli/header_options.h"
+#include "image/assembly.h"
+#include "ota/header.h"
+
+namespace otawrap {
+
+// A --tag TAG=FILE: a sub-element's tag and the file holding its data.
+struct TagFile {
+  std::uint16_t tag;
+  std::string path;
+};
+
+// The file's identity, optional header fields, seal and extra payloads.
+struct OtaFileSettings {
+  ImageIdentifiers identifiers{};  // a value means something only when given
+  std::uint16_t stackVersion = kOtaStackVersion;
+  HeaderFieldSettings headerFields{};
+  std::string credentialsPath;  // signs when not empty
+  bool integrityCode = false;   // never with credentialsPath
+  std::vector<TagFile> tags;    // sub-elements of the user's, in command-line order
+};
+
+// Where the file goes: file when given, else directory and the default name.
+struct OutputChoice {
+  std::string directory;  // empty, or ends with a separator
+  std::string file;       // empty: the default name
+};
+
+// How a command reports what it wrote.
+struct ReportChoice {
+  bool json = false;
+  bool quiet = false;
+};
+
+}  // namespace otawrap

@@ -1,0 +1,30 @@
+// Every subcommand, each defined with its spec in its own file; the list in
+// registry.cpp gives the overview's order. Adding a command: its file with
+// its spec and xCommand(), one declaration here, one entry in the list.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "commands/command.h"
+
+namespace otawrap {
+
+const Command& convertCommand();
+const Command& buildCommand();
+const Command& infoCommand();
+const Command& verifyCommand();
+const Command& extractCommand();
+const Command& indexCommand();
+const Command& lintCommand();
+const Command& matchCommand();
+const Command& helpCommand();
+const Command& versionCommand();
+
+// All commands in the overview's order.
+std::vector<const Command*> allCommands();
+
+// The command named word (or whose alias it is); nullptr when none.
+const Command* findCommand(const std::string& word);
+
+}  // namespace otawrap

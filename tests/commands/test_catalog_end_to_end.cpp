@@ -1,0 +1,189 @@
+// index, lint and match end to end through the built binary: an index made by
+// index lints clean; each seeded fault class is found, one line each, exit 1;
+// --update keeps untouched entries byte for byte; match names the entry and
+// exits by whether one is offered; broken indexes are refused with exit 2.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support/process_runner.h"
+#include "support/temp_directory.h"
+
+namespace otawrap {
+namespace {
+
+using test::ProcessResult;
+using test::TempDirectory;
+
+ProcessResult run(const TempDirectory& dir, const std::vector<std::string>& arguments) {
+  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path());
+}
+
+std::string readText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+}
+
+// a.ota (1234/0101 version 1, hardware 1..2), b.ota (1234/0102 version 2)
+// and c.ota (1234/0101 version 2) in dir.
+void makeFiles(const TempDirectory& dir) {
+  writeText(dir.file("payload.bin"), std::string(300, 'p'));
+  ASSERT_EQ(run(dir, {"build", "-m", "1234", "-t", "0101", "-v", "1", "--tag", "0=payload.bin",
+                      "--min-hw-version", "1", "--max-hw-version", "2", "--output", "a.ota", "-q"}).exitCode, 0);
+  ASSERT_EQ(run(dir, {"build", "-m", "1234", "-t", "0102", "-v", "2", "--tag", "0=payload.bin",
+                      "--output", "b.ota", "-q"}).exitCode, 0);
+  ASSERT_EQ(run(dir, {"build", "-m", "1234", "-t", "0101", "-v", "2", "--tag", "0=payload.bin",
+                      "--output", "c.ota", "-q"}).exitCode, 0);
+}
+
+TEST(CatalogEndToEnd, LintFindsEachSeededFault) {
+  const struct {
+    const char* name;
+    std::vector<std::pair<std::string, std::string>> edits;  // in the index text
+    std::string file;                                        // a file to spoil, "" none
+    std::vector<std::string> findings;                       // a word of each line
+  } cases[] = {
+      {"clean", {}, "", {}},
+      {"missing file", {{"\"url\":\"b.ota\"", "\"url\":\"d.ota\""}}, "", {"not found"}},
+      {"sha512", {{"\"sha512\":\"", "\"sha512\":\"0"}}, "", {"sha512 is not", "sha512 is not"}},
+      {"size", {{"\"fileSize\":", "\"fileSize\":1"}}, "", {"fileSize 1", "fileSize 1"}},
+      {"version", {{"\"fileVersion\":2", "\"fileVersion\":3"}}, "", {"fileVersion 3 differs"}},
+      {"hardware inverted", {{"\"hardwareVersionMax\":2", "\"hardwareVersionMax\":0"}}, "",
+       {"hardwareVersionMax 0 differs", "above hardwareVersionMax"}},
+      {"empty window", {{"\"fileVersion\":2,", "\"fileVersion\":2,\"minFileVersion\":9,\"maxFileVersion\":8,"}}, "",
+       {"above maxFileVersion"}},
+      {"never an upgrade", {{"\"fileVersion\":2,", "\"fileVersion\":2,\"minFileVersion\":2,"}}, "", {"not below"}},
+      {"collision", {{"\"imageType\":258", "\"imageType\":257"}, {"\"fileVersion\":2", "\"fileVersion\":1"}}, "",
+       {"imageType 257 differs", "fileVersion 1 differs", "with a different file"}},
+      {"partly shadowed", {{"\"imageType\":258", "\"imageType\":257"}}, "",
+       {"imageType 257 differs", "takes some devices"}},
+      {"shadowed", {{"\"imageType\":258", "\"imageType\":257"}, {"\"hardwareVersionMin\":1,\"hardwareVersionMax\":2", "\"force\":false"}},
+       "", {"imageType 257 differs", "never offered"}},
+      {"overlapping hardware", {{"\"imageType\":258", "\"imageType\":257"}, {"\"fileVersion\":2,", "\"fileVersion\":2,\"hardwareVersionMin\":2,\"hardwareVersionMax\":3,"}},
+       "", {"imageType 257 differs", "takes some devices", "overlaps"}},
+      {"fails info", {}, "b.ota", {"total image size failed", "sha512 is not"}},
+      {"not an OTA file", {}, "a.ota", {"not an OTA file"}},
+  };
+  for (const auto& c : cases) {
+    TempDirectory dir;
+    makeFiles(dir);
+    const ProcessResult index = run(dir, {"index", "a.ota", "b.ota"});
+    ASSERT_EQ(index.exitCode, 0) << index.errors;
+    std::string text = index.output;
+    for (const auto& edit : c.edits) replaceAll(text, edit.first, edit.second);
+    writeText(dir.file("index.json"), text);
+    if (c.file == "b.ota") {
+      std::string bytes = readText(dir.file("b.ota"));
+      bytes.resize(bytes.size() - 1);  // the sub-elements no longer fill it
+      writeText(dir.file("b.ota"), bytes);
+    } else if (!c.file.empty()) {
+      writeText(dir.file(c.file), "no identifier here");
+    }
+    const ProcessResult lint = run(dir, {"lint", "index.json"});
+    EXPECT_EQ(lint.exitCode, c.findings.empty() ? 0 : 1) << c.name << "\n" << lint.output << lint.errors;
+    std::vector<std::string> lines;
+    for (std::size_t from = 0, to; (to = lint.output.find('\n', from)) != std::string::npos; from = to + 1) {
+      lines.push_back(lint.output.substr(from, to - from));
+    }
+    ASSERT_EQ(lines.size(), c.findings.size()) << c.name << "\n" << lint.output;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      EXPECT_NE(lines[i].find(c.findings[i]), std::string::npos) << c.name << ": " << lines[i];
+      EXPECT_EQ(lines[i].rfind("index.json: entry ", 0), 0u) << lines[i];
+    }
+    const ProcessResult json = run(dir, {"lint", "index.json", "--json"});
+    EXPECT_EQ(json.exitCode, lint.exitCode) << c.name;
+    EXPECT_EQ(std::count(json.output.begin(), json.output.end(), '\n'), static_cast<long>(lines.size())) << c.name;
+  }
+}
+
+TEST(CatalogEndToEnd, UpdateReplacesOneEntryAndKeepsTheRest) {
+  TempDirectory dir;
+  makeFiles(dir);
+  const std::string kept = "{ \"url\" : \"elsewhere.ota\",\n    \"fileVersion\": 7, \"extra\": [1, 2] }";
+  const std::string old = "[\n  " + kept + ",\n  {\"url\":\"b.ota\",\"manufacturerCode\":4660,"
+                          "\"imageType\":258,\"fileVersion\":2}\n]\n";
+  writeText(dir.file("index.json"), old);
+  const ProcessResult update = run(dir, {"index", "b.ota", "a.ota", "--update", "index.json"});
+  ASSERT_EQ(update.exitCode, 0) << update.errors;
+  EXPECT_EQ(update.output, "");
+  const std::string merged = readText(dir.file("index.json"));
+  const std::string fresh = run(dir, {"index", "b.ota"}).output;
+  const std::string added = run(dir, {"index", "a.ota"}).output;
+  EXPECT_EQ(merged, "[\n  " + kept + ",\n  " + fresh.substr(1, fresh.size() - 3) + ",\n  " +
+                        added.substr(1, added.size() - 3) + "\n]\n");
+  // A zigpy-format update of a herdsman index is refused; the index stays.
+  const ProcessResult wrong = run(dir, {"index", "b.ota", "--format", "zigpy", "--update", "index.json"});
+  EXPECT_EQ(wrong.exitCode, 2);
+  EXPECT_NE(wrong.errors.find("zigbee-herdsman format"), std::string::npos) << wrong.errors;
+  EXPECT_EQ(readText(dir.file("index.json")), merged);
+}
+
+TEST(CatalogEndToEnd, MatchNamesTheEntryAndExitsByTheOffer) {
+  TempDirectory dir;
+  makeFiles(dir);
+  writeText(dir.file("index.json"), run(dir, {"index", "c.ota", "a.ota"}).output);
+  writeText(dir.file("zigpy.json"), run(dir, {"index", "--format", "zigpy", "a.ota", "c.ota"}).output);
+  const struct {
+    std::vector<std::string> arguments;
+    int exitCode;
+    const char* firstLine;
+  } cases[] = {
+      {{"index.json", "--image-type", "0101", "--file-version", "1"}, 0, "zigbee-herdsman: offers entry 0 (c.ota)"},
+      {{"index.json", "--image-type", "101", "--file-version", "2"}, 1,
+       "zigbee-herdsman: offers nothing: entry 0 (c.ota) is chosen"},
+      {{"index.json", "--image-type", "0102", "--file-version", "1"}, 1, "zigbee-herdsman: offers nothing: no entry"},
+      {{"zigpy.json", "--image-type", "0101", "--file-version", "1"}, 0, "zigpy: offers entry 1 ("},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments = {"match", "--manufacturer", "1234"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    const ProcessResult r = run(dir, arguments);
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.output << r.errors;
+    EXPECT_EQ(r.output.rfind(c.firstLine, 0), 0u) << r.output;
+  }
+}
+
+TEST(CatalogEndToEnd, RefusesBrokenIndexesAndOptions) {
+  TempDirectory dir;
+  makeFiles(dir);
+  writeText(dir.file("bad.json"), "[{\"url\":\"a.ota\",}]");
+  writeText(dir.file("typed.json"), "[{\"url\":\"a.ota\",\"imageType\":\"1\"}]");
+  const struct {
+    std::vector<std::string> arguments;
+    std::string errors;
+  } cases[] = {
+      {{"lint", "bad.json"}, "otawrap: index file 'bad.json' is not an OTA index: line 1, column 17: unexpected character\n"},
+      {{"lint", "typed.json"}, "otawrap: index file 'typed.json' is not an OTA index: entry 0: imageType of the wrong type\n"},
+      {{"match", "bad.json", "--manufacturer", "1", "--image-type", "1", "--file-version", "1"},
+       "otawrap: index file 'bad.json' is not an OTA index: line 1, column 17: unexpected character\n"},
+      {{"index", "a.ota", "--format", "yaml"},
+       "otawrap: invalid format 'yaml' for --format: herdsman or zigpy expected\nTry 'otawrap index --help'.\n"},
+      {{"index", "a.ota", "--format", "zigpy", "--model-id", "M"},
+       "otawrap: the zigpy format has no field for the metadata options; only --url-prefix, --file-size and "
+       "--update\nTry 'otawrap index --help'.\n"},
+      {{"match", "bad.json", "--manufacturer", "1"},
+       "otawrap: missing --manufacturer, --image-type or --file-version\nTry 'otawrap match --help'.\n"},
+  };
+  for (const auto& c : cases) {
+    const ProcessResult r = run(dir, c.arguments);
+    EXPECT_EQ(r.exitCode, 2) << c.arguments[0];
+    EXPECT_EQ(r.errors, c.errors);
+    EXPECT_EQ(r.output, "");
+  }
+}
+
+}  // namespace
+}  // namespace otawrap
