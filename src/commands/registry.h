@@ -18,6 +18,7 @@ const Command& extractCommand();
 const Command& indexCommand();
 const Command& lintCommand();
 const Command& matchCommand();
+const Command& normalizeCommand();
 const Command& helpCommand();
 const Command& versionCommand();
 
