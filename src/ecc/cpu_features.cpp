@@ -2,8 +2,9 @@
 // <intrin.h> on MSVC. Other processors and portable-only builds report nothing.
 #include "ecc/cpu_features.h"
 
-#if !defined(OTAWRAP_PORTABLE_ONLY) && (defined(__x86_64__) || defined(_M_X64)) && \
-    !defined(_M_ARM64EC)
+#include "ecc/hardware_paths.h"
+
+#if OTAWRAP_X86_64_HARDWARE_PATHS
 
 #if defined(_MSC_VER)
 #include <intrin.h>

@@ -1,7 +1,7 @@
 // Processor instructions the hardware paths may use, detected once at run time.
 //
 // A capability is reported only when the processor has it and this build
-// compiled the code that uses it (x86-64 without OTAWRAP_PORTABLE_ONLY). Every
+// compiled the code that uses it (see ecc/hardware_paths.h). Every
 // hardware path gives the same bytes as its portable twin, so the answer only
 // changes speed. Nothing here allocates or fails.
 #pragma once

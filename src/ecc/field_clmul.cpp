@@ -1,7 +1,8 @@
-// Carry-less multiplication for GF(2^163). This file alone is compiled with
-// PCLMULQDQ enabled (-mpclmul on GCC and Clang; MSVC needs no flag); everything
-// else is SSE2, which every x86-64 processor has. It includes no library header
-// whose inline functions could be emitted here.
+// Carry-less multiplication for GF(2^163). The functions that use PCLMULQDQ
+// say so with [[gnu::target("pclmul")]] (GCC and Clang; MSVC needs no flag and
+// ignores the attribute), so the compiler may use the instruction in them
+// alone; everything else is SSE2, which every x86-64 processor has. Whether
+// this code is compiled at all is decided in ecc/hardware_paths.h.
 //
 // Operands are 176 bits in three 64-bit limbs (the top limb holds 48 bits). The
 // 352-bit product comes from six carry-less multiplications (Karatsuba over
@@ -12,11 +13,17 @@
 // here, which gives the same words.
 #include "ecc/field_clmul.h"
 
-#if !defined(OTAWRAP_PORTABLE_ONLY) && (defined(__x86_64__) || defined(_M_X64)) && \
-    !defined(_M_ARM64EC)
+#include "ecc/hardware_paths.h"
+
+#if OTAWRAP_X86_64_HARDWARE_PATHS
 
 #include <emmintrin.h>
 #include <wmmintrin.h>
+
+#if defined(_MSC_VER) && !defined(__clang__)
+// MSVC ignores the gnu:: attributes, as the standard allows; it would warn.
+#pragma warning(disable : 5030)
+#endif
 
 namespace otawrap {
 
@@ -36,6 +43,7 @@ inline __m128i loadHigh(const std::uint16_t* a) {
 // Reduces the product held in three 128-bit parts (bits 0..127, 128..255,
 // 256..383) as described above: limbs 0 and 1 of the result go to out01, limb 2
 // (48 bits, zero above) to out2.
+[[gnu::target("pclmul")]]
 inline void reduce(__m128i low, __m128i middle, __m128i high, __m128i& out01, __m128i& out2) {
   const __m128i r = _mm_cvtsi32_si128((1 << 20) | (1 << 19) | (1 << 16) | (1 << 13));
   const __m128i bits0To47 = _mm_set_epi64x(0, 0x0000FFFFFFFFFFFFLL);
@@ -63,6 +71,7 @@ inline void store(__m128i out01, __m128i out2, std::uint16_t* out) {
   out[10] = static_cast<std::uint16_t>(top >> 32);
 }
 
+[[gnu::target("pclmul")]]
 inline void reduceAndStore(__m128i low, __m128i middle, __m128i high, std::uint16_t* out) {
   __m128i out01;
   __m128i out2;
@@ -72,6 +81,7 @@ inline void reduceAndStore(__m128i low, __m128i middle, __m128i high, std::uint1
 
 }  // namespace
 
+[[gnu::target("pclmul")]]
 void fieldMultiplyClmul(const std::uint16_t a[11], const std::uint16_t b[11], std::uint16_t out[11]) {
   const __m128i a01 = loadLow(a);
   const __m128i a2 = loadHigh(a);
@@ -98,6 +108,7 @@ void fieldMultiplyClmul(const std::uint16_t a[11], const std::uint16_t b[11], st
   reduceAndStore(low, middle, high, out);
 }
 
+[[gnu::target("pclmul")]]
 void fieldSquareClmul(const std::uint16_t a[11], std::uint16_t out[11]) {
   // Cross terms cancel in characteristic 2: a^2 = a0^2 + a1^2 X^2 + a2^2 X^4.
   const __m128i a01 = loadLow(a);
@@ -106,6 +117,7 @@ void fieldSquareClmul(const std::uint16_t a[11], std::uint16_t out[11]) {
                  _mm_clmulepi64_si128(a2, a2, 0x00), out);
 }
 
+[[gnu::target("pclmul")]]
 void fieldSquareTimesClmul(const std::uint16_t a[11], int count, std::uint16_t out[11]) {
   // The squares of fieldSquareClmul in a row, the value kept in registers.
   __m128i a01 = loadLow(a);

@@ -1,16 +1,22 @@
-// AES-MMO compression with AESENC, AESENCLAST and PSHUFB or AESKEYGENASSIST. This file alone is
-// compiled with the AES and SSSE3 instruction sets enabled (-maes -mssse3 on
-// GCC and Clang; MSVC needs no flag), so nothing else in the build may use
-// those instructions unchecked. It includes no library header whose inline
-// functions could be emitted here.
+// AES-MMO compression with AESENC, AESENCLAST and PSHUFB or AESKEYGENASSIST.
+// The functions that use the AES or SSSE3 instructions say so with
+// [[gnu::target("aes,ssse3")]] (GCC and Clang; MSVC needs no flag and ignores
+// the attribute), so the compiler may use them there alone. Whether this code
+// is compiled at all is decided in ecc/hardware_paths.h.
 #include "sign/mmo_aesni.h"
 
-#if !defined(OTAWRAP_PORTABLE_ONLY) && (defined(__x86_64__) || defined(_M_X64)) && \
-    !defined(_M_ARM64EC)
+#include "ecc/hardware_paths.h"
+
+#if OTAWRAP_X86_64_HARDWARE_PATHS
 
 #include <emmintrin.h>
 #include <tmmintrin.h>
 #include <wmmintrin.h>
+
+#if defined(_MSC_VER) && !defined(__clang__)
+// MSVC ignores the gnu:: attributes, as the standard allows; it would warn.
+#pragma warning(disable : 5030)
+#endif
 
 namespace otawrap {
 
@@ -25,6 +31,7 @@ namespace {
 // and adds Rcon from a key holding it in every column; AESKEYGENASSIST does it
 // in one instruction with a long latency on some processors.
 template <bool Shuffle, int RoundConstant>
+[[gnu::target("aes,ssse3")]]
 inline __m128i nextRoundKey(__m128i key) {
   __m128i assist;
   if (Shuffle) {
@@ -41,12 +48,14 @@ inline __m128i nextRoundKey(__m128i key) {
 
 // One middle round: the next round key, then one AESENC with it.
 template <bool Shuffle, int RoundConstant>
+[[gnu::target("aes,ssse3")]]
 inline void middleRound(__m128i& key, __m128i& state) {
   key = nextRoundKey<Shuffle, RoundConstant>(key);
   state = _mm_aesenc_si128(state, key);
 }
 
 template <bool Shuffle>
+[[gnu::target("aes,ssse3")]]
 void absorb(std::uint8_t state[16], const std::uint8_t* blocks, std::size_t count) {
   // The chaining value is the cipher key and stays in a register between blocks.
   __m128i chaining = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state));
@@ -73,10 +82,12 @@ void absorb(std::uint8_t state[16], const std::uint8_t* blocks, std::size_t coun
 
 }  // namespace
 
+[[gnu::target("aes,ssse3")]]
 void mmoAbsorbAesni(std::uint8_t state[16], const std::uint8_t* blocks, std::size_t count) {
   absorb<true>(state, blocks, count);
 }
 
+[[gnu::target("aes,ssse3")]]
 void mmoAbsorbAesniKeygenAssist(std::uint8_t state[16], const std::uint8_t* blocks,
                                 std::size_t count) {
   absorb<false>(state, blocks, count);
