@@ -1,4 +1,5 @@
-// Writes the Windows/Linux differential cases into a directory:
+// Writes the differential cases (Windows/Linux under Wine, and each foreign
+// Linux build under qemu-user) into a directory:
 //   <dir>/in/...      raw files, credentials files and OTA files the cases read
 //   <dir>/cases.txt   one command per line: case name, expectation, arguments,
 //                     separated by the byte 0x1F (so empty arguments survive)
@@ -11,7 +12,10 @@
 // ends its lines in CR LF under Windows), "path" (the same, except that a path
 // the step prints has '\' for its last '/' under Windows, escaped as "\\" in
 // JSON) or "star" (the Linux build writes a name with '*', which Windows
-// cannot create: the Windows build must fail with no file left).
+// cannot create: the Windows build must fail with no file left). Between two
+// Linux builds every expectation means "same". The groups of cases are the
+// subjects below and in case_writer.h; add a case to its subject, or a new
+// subject function called from main.
 //
 //   otawrap_make_windows_cases DIR
 #include <array>
@@ -29,71 +33,17 @@
 #include "support/sample_credentials.h"
 #include "support/test_ca.h"
 #include "support/vector_file.h"
+#include "windows/case_writer.h"
 
 namespace {
 
 using otawrap::test::Bytes;
-using Args = std::vector<std::string>;
-
-const std::string kIn = "../../../in/";  // from run/<side>/<case>/
-
-class CaseWriter {
- public:
-  explicit CaseWriter(const std::string& dir)
-      : dir_(dir), list_(dir + "/cases.txt", std::ios::binary) {}
-
-  // Writes an input file into in/ and returns the path a case uses for it.
-  std::string input(const std::string& name, const Bytes& bytes) {
-    ok_ = otawrap::test::writeFileBytes(dir_ + "/in/" + name, bytes) && ok_;
-    return kIn + name;
-  }
-  std::string input(const std::string& name, const std::string& text) {
-    return input(name, Bytes(text.begin(), text.end()));
-  }
-
-  void step(const std::string& name, const Args& args, const char* expectation = "same") {
-    list_ << name << '\x1f' << expectation;
-    for (const std::string& a : args) list_ << '\x1f' << a;
-    list_ << '\n';
-    ++steps_;
-  }
-
-  const std::string& dir() const { return dir_; }
-  bool ok() const { return ok_ && static_cast<bool>(list_); }
-  int steps() const { return steps_; }
-
- private:
-  std::string dir_;
-  std::ofstream list_;
-  bool ok_ = true;
-  int steps_ = 0;
-};
-
-Bytes raw(std::uint32_t seed, std::size_t dataBytes, std::uint16_t manufacturer, std::uint16_t type,
-          std::uint32_t version, bool trailer) {
-  otawrap::test::RawGeneratorOptions options;
-  options.seed = seed;
-  options.dataBytes = dataBytes;
-  options.manufacturerCode = manufacturer;
-  options.imageType = type;
-  options.fileVersion = version;
-  options.trailingRecords = trailer;
-  return otawrap::test::rawFileBytes(otawrap::test::generateRawFile(options));
-}
-
-std::string hex(std::uint64_t value, int digits) {
-  char text[20];
-  static_cast<void>(
-      std::snprintf(text, sizeof text, "%0*llX", digits, static_cast<unsigned long long>(value)));
-  return text;
-}
-
-// Signing credentials: two issued by the test CA (so --ca-key verifies them)
-// and two plain generated ones.
-struct Signer {
-  std::string path;
-  bool fromCa;
-};
+using otawrap::test::cases::Args;
+using otawrap::test::cases::CaseWriter;
+using otawrap::test::cases::hex;
+using otawrap::test::cases::kIn;
+using otawrap::test::cases::raw;
+using otawrap::test::cases::Signer;
 
 std::vector<Signer> writeSigners(CaseWriter& w, std::string& caKeyHex) {
   otawrap::test::TestCertificateAuthority ca(4711);
@@ -478,6 +428,8 @@ int main(int argc, char** argv) {
   legacyErrorCases(writer, signers);
   inspectionCases(writer, caKeyHex);
   subcommandCases(writer, signers, caKeyHex);
+  otawrap::test::cases::toolkitCases(writer, signers);
+  otawrap::test::cases::largeFileCases(writer);
   if (!writer.ok()) {
     static_cast<void>(std::fprintf(stderr, "cannot write the cases into %s\n", argv[1]));
     return 1;
