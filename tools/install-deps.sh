@@ -8,6 +8,8 @@
 #              oracles), the benchmarks, the fuzzers (clang-14 with libFuzzer)
 #              and the static analysis
 #     windows  the MinGW-w64 cross compiler and Wine (about 170 MB download)
+#     cross    the aarch64, armhf, i686 and s390x cross compilers and qemu-user,
+#              for the cross-architecture differential (about 150 MB download)
 #     docs     mandoc, for the man page lint
 #     package  dpkg-dev, file, man-db and lintian, for the package check
 #   (no SET: full, as before)
@@ -22,6 +24,8 @@ for set in "$@"; do
       packages+=(cmake ninja-build g++ clang clang-14 libclang-rt-14-dev clang-tidy-14 cppcheck
       libgtest-dev libbenchmark-dev libssl-dev python3-zigpy xz-utils zsh) ;;
     windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64) ;;
+    cross) packages+=(g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-i686-linux-gnu
+      g++-s390x-linux-gnu qemu-user) ;;
     docs) packages+=(mandoc) ;;
     package) packages+=(dpkg-dev file man-db lintian) ;;
     *) echo "unknown package set: $set" >&2; exit 2 ;;
