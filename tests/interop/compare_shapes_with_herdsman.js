@@ -5,6 +5,9 @@
 // sub-elements faithfully, the same sub-elements.
 // Usage:
 //   node compare_shapes_with_herdsman.js <ota.js> <otawrap binary> <shape directory>
+// Then `otawrap normalize` of every good row must write the OTA file the table
+// puts inside it, and herdsman's parser must read that from byte 0 with a
+// total image size equal to its length.
 // Prints one line per shape whose sub-elements herdsman misreads, with the reason.
 'use strict';
 const assert = require('node:assert');
@@ -37,6 +40,14 @@ function ourReport(file) {
   return JSON.parse(run.stdout);
 }
 
+function normalized(row, file) {
+  const out = path.join(directory, 'normalized-herdsman', `${row.name}.zigbee`);
+  fs.mkdirSync(path.dirname(out), { recursive: true });
+  const run = spawnSync(otawrap, ['normalize', file, '--output', out, '-q'], { encoding: 'utf8' });
+  assert.strictEqual(run.status, 0, `otawrap normalize ${file} exited ${run.status}: ${run.stderr}`);
+  return fs.readFileSync(out);
+}
+
 let compared = 0;
 for (const row of readTable()) {
   if (row.verdict !== 'good') continue;
@@ -66,6 +77,11 @@ for (const row of readTable()) {
       same(`sub-element ${i} length`, e.length, ours.subElements[i].length);
     });
   }
+  const plain = normalized(row, file);
+  assert.ok(plain.equals(bytes.subarray(start, start + Number(row.innerSize))), `${row.name}: normalized bytes`);
+  const reread = ota.parseOtaImage(plain);
+  same('normalized file size', reread.raw.length, plain.length);
+  same('normalized header', JSON.stringify(reread.header), JSON.stringify(theirs.header));
   compared += 1;
 }
 for (const [shape, why] of Object.entries(HEADER_ONLY)) {

@@ -3,8 +3,9 @@
 # shape of the test kit (otawrap_make_shapes), then zigpy (Debian's
 # python3-zigpy) and zigbee-herdsman (from the npm registry, pinned) read
 # each good one they can and must see the header and sub-elements that
-# `otawrap info --json` reports. Which shapes each oracle cannot read, and
-# why, is listed in compare_shapes_with_zigpy.py and
+# `otawrap info --json` reports; `otawrap normalize` of each must give the
+# OTA file inside, which both read as a plain OTA file. Which shapes each
+# oracle cannot read, and why, is listed in compare_shapes_with_zigpy.py and
 # compare_shapes_with_herdsman.js and printed on every run.
 #   run_shape_oracles.sh <otawrap binary> <otawrap_make_shapes binary> <cache directory>
 # Without zigpy, node, npm or the registry the test is skipped (exit 77),

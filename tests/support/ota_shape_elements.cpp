@@ -34,7 +34,7 @@ void addCrc32Trailer(ShapeRandom& random, std::vector<ShapeSample>& out) {
   };
   const Bytes file = build(0);
   const std::size_t tis = file.size() - 4;
-  rows.wellFormed(file, 0, tis, {"CRC-32 trailer"});
+  rows.wellFormed(file, 0, tis, {"trailer: CRC-32 ok"});
   rows.cutAndExtended();
   Bytes inside = file;
   inside.resize(tis - 10);
@@ -51,6 +51,7 @@ struct InvertedTrailerFile {
   Bytes image;
   Bytes signature;
   std::size_t padding = 4;
+  std::size_t alignedFor = 4;  // the padding the total image size is chosen for
   std::uint8_t padByte = 0xFF;
   bool inverted = true;
   int lengthDelta = 0;
@@ -59,7 +60,7 @@ struct InvertedTrailerFile {
     constexpr std::size_t kFixed = kHeaderSize + 6 + 6 + 6 + 80;
     // The all-0xFF element's size puts TIS at 0, 12 or 4 mod 16 for 0, 4 or 12
     // bytes of padding.
-    const std::size_t target = (16 - padding % 16) % 16;
+    const std::size_t target = (16 - alignedFor % 16) % 16;
     const std::size_t base = kFixed + image.size() + 120;
     const std::size_t ffBytes = 120 + (target + 16 * 4 - base % 16) % 16;
     Bytes file = imageFile(fields, image, lengthDelta);
@@ -79,13 +80,14 @@ void addInvertedCrc32Trailer(ShapeRandom& random, std::vector<ShapeSample>& out)
   shape.signature = random.bytes(72);
   shape.signature.insert(shape.signature.end(), 8, 0xFF);
   const std::vector<std::string> reported = {
-      "inverted CRC-32 trailer", "cannot be verified without the signer's certificate"};
+      "inverted CRC-32", "cannot be verified without the signer's certificate"};
   std::uint32_t version = 0x01000020;
   for (const std::size_t padding : {std::size_t{0}, std::size_t{12}}) {
     const std::string name = "inverted-crc32-trailer-pad" + std::to_string(padding);
     ShapeRows rows(out, name);
     InvertedTrailerFile padded = shape;
     padded.padding = padding;
+    padded.alignedFor = padding;
     const Bytes file = padded.build(headerFor(name, version++));
     rows.wellFormed(file, 0, file.size() - 4 - padding, reported);
   }
@@ -103,7 +105,8 @@ void addInvertedCrc32Trailer(ShapeRandom& random, std::vector<ShapeSample>& out)
   rows.flip("trailer", file.size() - 2, kDamaged);
   InvertedTrailerFile variant = shape;
   variant.padding = 8;
-  rows.damaged("bad-padding-length", "8 bytes of padding, trailer recomputed", variant.build(fields));
+  rows.damaged("bad-padding-length", "8 bytes of padding where 4 align, trailer recomputed",
+               variant.build(fields));
   variant = shape;
   variant.padByte = 0x00;
   rows.damaged("bad-padding-byte", "padding of 0x00, trailer recomputed", variant.build(fields));

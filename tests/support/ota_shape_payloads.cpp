@@ -115,7 +115,7 @@ void addEsp32Payload(ShapeRandom& random, std::vector<ShapeSample>& out) {
     return file;
   };
   const Bytes file = build(esp32Image(segments));
-  rows.wellFormed(file, 0, file.size(), {"headless payload", "ESP32"});
+  rows.wellFormed(file, 0, file.size(), {"headless payload", "segmented application image"});
   rows.cutAndExtended();
   rows.flip("segment", kHeaderSize + 24 + 8 + 100, kDamaged);
   rows.flip("checksum", file.size() - 33, kDamaged);
