@@ -1,3 +1,4 @@
+#include "commands/module_failures.h"
 #include "commands/build.h"
 
 #include "commands/conversion.h"
@@ -34,7 +35,7 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, std::st
   request.credentials = &credentials;
   const OtaBuildResult result = otaBuildFile(request, file);
   if (result.status != OtaBuildStatus::ok) {
-    problem = {buildFailure(result.status), "a tag otawrap does not take from the user", "", 0};
+    problem = {buildFailure(result.status), "", "", 0};
     return false;
   }
 

@@ -1,3 +1,4 @@
+#include "commands/module_failures.h"
 #include "commands/conversion.h"
 
 #include <cerrno>
@@ -94,8 +95,7 @@ bool runBuildFile(const RunSettings& settings, RunContext& context, ByteSource* 
     return false;
   }
   if (result.build.status != OtaBuildStatus::ok) {
-    problem = {buildFailure(result.build.status), "a tag otawrap does not take from the user",
-               "", 0};
+    problem = {buildFailure(result.build.status), "", "", 0};
     return false;
   }
   context.header = request.header;

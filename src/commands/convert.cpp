@@ -1,3 +1,4 @@
+#include "commands/module_failures.h"
 #include "commands/convert.h"
 
 #include <cerrno>

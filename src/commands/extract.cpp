@@ -67,36 +67,29 @@ bool extractAll(const ExtractOptions& options, const OtaInput& input,
 }
 
 int runExtract(const ExtractOptions& options, Console console) {
-  const auto fail = [&](const Problem& problem, int exitCode) {
-    reportFailure(problem, MessageStyle::command, console);
-    return exitCode;
+  const auto fail = [&](const Problem& problem) {
+    return reportFailure(problem, MessageStyle::command, console);
   };
   OtaInput input;
   Problem problem{Failure::usage, "", "", 0};
-  if (!readOtaInput(options.file, input, problem)) return fail(problem, kExitError);
+  if (!readOtaInput(options.file, input, problem)) return fail(problem);
   const OtaCheckId* failed = firstFailedCheck(input.info, kStructure, std::size(kStructure));
   if (failed != nullptr) {
-    return fail({Failure::unsoundOtaFile, failedCheckText(options.file, input.info, *failed),
-                 options.file, 0},
-                kExitCheckFailed);
+    return fail({Failure::unsoundOtaFile, failedCheckText(input.info, *failed), options.file, 0});
   }
   std::vector<std::string> written;
   if (options.tagGiven) {
     const OtaSubElement* element = otaFindSubElement(input.info, options.tag);
     if (element == nullptr) {
-      return fail({Failure::tagNotFound,
-                   "file '" + options.file + "' has no sub-element with tag 0x" +
-                       hexUpper(options.tag, 4),
-                   options.file, 0},
-                  kExitCheckFailed);
+      return fail({Failure::tagNotFound, "0x" + hexUpper(options.tag, 4), options.file, 0});
     }
     if (!writeOutputFile(options.outputFile, options.outputFile, "", dataOf(input, *element),
                          element->length, problem)) {
-      return fail(problem, kExitError);
+      return fail(problem);
     }
     written.push_back(options.outputFile);
   } else if (!extractAll(options, input, written, problem)) {
-    return fail(problem, kExitError);
+    return fail(problem);
   }
   if (!options.quiet) {
     for (const std::string& path : written) console.out << path << '\n';

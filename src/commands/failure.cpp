@@ -1,11 +1,11 @@
 #include "commands/failure.h"
 
-#include "commands/command.h"
-
 #include <cerrno>
 
+#include "codec/escape.h"
+#include "commands/command.h"
+#include "commands/module_failures.h"
 #include "driver/file_system.h"
-#include "report/info_report.h"
 
 namespace otawrap {
 
@@ -16,6 +16,7 @@ struct FailureText {
   const char* legacy;   // nullptr: the detail is the text
   const char* command;  // "{}" stands for the quoted file name, "%" for the detail;
                         // nullptr: the detail
+  int exitCode = kExitError;  // kExitCheckFailed: a file was read and failed what it needed
 };
 
 // The legacy texts stay exactly as they were, the misspelt "platfomrs"
@@ -49,7 +50,8 @@ constexpr FailureText kTexts[] = {
     {Failure::notAvailable, "Unknown command", "command {} is not yet available; see 'otawrap help'"},
     {Failure::fileTooLarge, "Input image too large",
      "the OTA file would be larger than the 64 MiB limit"},
-    {Failure::tagRefused, nullptr, nullptr},
+    {Failure::tagRefused, "a tag otawrap does not take from the user",
+     "a tag otawrap does not take from the user"},
     {Failure::intelHexInvalid, "Unable to open input file", nullptr},
     {Failure::inputIsOtaFile, "Unable to open input file",
      "input file {} is already an OTA file; see 'otawrap info'"},
@@ -58,11 +60,13 @@ constexpr FailureText kTexts[] = {
     {Failure::cannotReadPayload, "Unable to open input file", "cannot read payload file {}"},
     {Failure::notOtaFile, "Unable to open input file",
      "{} is not an OTA file: no OTA file identifier (0x0BEEF11E)"},
-    {Failure::unsoundOtaFile, nullptr, nullptr},
-    {Failure::tagNotFound, nullptr, nullptr},
+    {Failure::unsoundOtaFile, nullptr, "file {}: %", kExitCheckFailed},
+    {Failure::tagNotFound, nullptr, "file {} has no sub-element with tag %", kExitCheckFailed},
     {Failure::tooManySubElements, "Unable to open input file",
      "{} has more than 1000 sub-elements, beyond what extract lists"},
-    {Failure::notIndexable, nullptr, nullptr},
+    {Failure::notIndexable, nullptr, "file {}: %", kExitCheckFailed},
+    {Failure::notOtaFileToIndex, "Unable to open input file",
+     "{} is not an OTA file: no OTA file identifier (0x0BEEF11E)", kExitCheckFailed},
     {Failure::outputExists, "Unable to open output file",
      "output file {} exists; extract into a new or empty directory"},
     {Failure::indexInvalid, "Unable to open input file", "index file {} is not an OTA index: %"},
@@ -215,12 +219,21 @@ int reasonOf(const Problem& problem) {
 
 std::string commandMessage(const Problem& problem) {
   const char* pattern = textOf(problem.failure).command;
-  std::string message = pattern != nullptr ? pattern : problem.detail;
-  const std::size_t at = message.find("{}");
-  if (at != std::string::npos) message.replace(at, 2, "'" + problem.file + "'");
-  if (pattern != nullptr) {
-    const std::size_t detailAt = message.find('%');
-    if (detailAt != std::string::npos) message.replace(detailAt, 1, problem.detail);
+  std::string message;
+  if (pattern == nullptr) {
+    message = problem.detail;
+  } else {
+    // One pass over the pattern, so a '%' or "{}" in a name stays as it is.
+    for (const char* p = pattern; *p != '\0'; ++p) {
+      if (p[0] == '{' && p[1] == '}') {
+        message += "'" + problem.file + "'";
+        ++p;
+      } else if (*p == '%') {
+        message += problem.detail;
+      } else {
+        message += *p;
+      }
+    }
   }
   const int reason = reasonOf(problem);
   if (reason != 0) {
@@ -236,7 +249,7 @@ int reportFailure(const Problem& problem, MessageStyle style, Console console,
                   const char* command) {
   if (style == MessageStyle::legacy) {
     console.out << "Error: " << legacyMessage(problem) << std::flush;
-    return kExitError;
+    return kExitError;  // the legacy form has one exit code for every failure
   }
   console.out << std::flush;
   console.err << "otawrap: " << commandMessage(problem) << '\n';
@@ -244,7 +257,7 @@ int reportFailure(const Problem& problem, MessageStyle style, Console console,
     console.err << "Try 'otawrap " << (command != nullptr ? command : "help") << " --help'.\n";
   }
   console.err << std::flush;
-  return kExitError;
+  return textOf(problem.failure).exitCode;
 }
 
 int reportUsageError(const std::string& message, const char* command, Console console) {

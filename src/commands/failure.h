@@ -8,17 +8,9 @@
 #pragma once
 
 #include <cstdint>
-#include <ostream>
 #include <string>
 
 #include "cli/console.h"
-#include "ecc/point_decode.h"
-#include "image/assembly.h"
-#include "image/intel_hex.h"
-#include "ota/builder.h"
-#include "ota/reader.h"
-#include "ota/signature_check.h"
-#include "sign/credentials.h"
 
 namespace otawrap {
 
@@ -50,10 +42,11 @@ enum class Failure : std::uint8_t {
   inputIsElf,           // convert's input is an ELF file
   cannotReadPayload,    // a --tag file
   notOtaFile,           // no OTA file identifier anywhere in the file
-  unsoundOtaFile,       // a structural check failed; detail names it
-  tagNotFound,          // extract --tag: detail names the tag
+  unsoundOtaFile,       // a structural check failed; detail names it (exit 1)
+  tagNotFound,          // extract --tag: detail names the tag (exit 1)
   tooManySubElements,   // extract: more than the reader lists
-  notIndexable,         // index: a check failed; detail names it
+  notIndexable,         // index: a check failed; detail names it (exit 1)
+  notOtaFileToIndex,    // index: no OTA file identifier (exit 1)
   outputExists,         // extract --output-dir never replaces a file
   indexInvalid,         // lint, match, index --update: detail says where and why
   notACommand,          // a first argument close to a command word; detail holds the word
@@ -77,27 +70,11 @@ std::string legacyMessage(const Problem& problem);
 // control characters in it are escaped (\n, \x1B), so it is one line.
 std::string commandMessage(const Problem& problem);
 
-// The failure a conversion reports for an image status other than ok.
-Failure imageFailure(ImageStatus status);
-
-// Why a credentials file is invalid, naming the field: the detail of
-// invalidCredentials.
-std::string credentialsFaultText(const CredentialsFault& fault);
-
-// The failure for a build status other than ok.
-Failure buildFailure(OtaBuildStatus status);
-
-// The text of an Intel HEX error ("checksum mismatch", ...).
-const char* intelHexErrorText(IntelHexError error);
-
-// Why a public key could not be decoded; "" for ok.
-const char* pointDecodeText(PointDecodeStatus status);
-
-// The signature check as a report entry: passed, or failed with its reason.
-OtaCheck signatureCheckReport(SignatureCheckStatus status);
-
 // Prints the failure in the given style (command names the subcommand for the
-// help hint) and returns kExitError.
+// help hint) and returns its exit code: the table's, kExitCheckFailed for a
+// file that was read and failed what the command needed (a check, an absent
+// tag, a file that cannot be indexed), kExitError for the rest and for every
+// failure of the legacy form.
 int reportFailure(const Problem& problem, MessageStyle style, Console console,
                   const char* command = nullptr);
 

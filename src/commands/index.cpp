@@ -47,18 +47,15 @@ int runIndex(const IndexOptions& options, Console console) {
     OtaInput input;
     Problem problem{Failure::usage, "", "", 0};
     if (!readOtaInput(path, input, problem)) {
-      if (problem.failure != Failure::notOtaFile) {
-        return reportFailure(problem, MessageStyle::command, console);
-      }
-      reportFailure(problem, MessageStyle::command, console);
-      return kExitCheckFailed;
+      // Not an OTA file at all: a file that cannot be indexed.
+      if (problem.failure == Failure::notOtaFile) problem.failure = Failure::notOtaFileToIndex;
+      return reportFailure(problem, MessageStyle::command, console);
     }
     for (std::size_t i = 0; i < kOtaCheckCount; ++i) {
       const auto id = static_cast<OtaCheckId>(i);
       if (input.info.check(id).state == OtaCheckState::failed) {
-        reportFailure({Failure::notIndexable, failedCheckText(path, input.info, id), path, 0},
-                      MessageStyle::command, console);
-        return kExitCheckFailed;
+        return reportFailure({Failure::notIndexable, failedCheckText(input.info, id), path, 0},
+                             MessageStyle::command, console);
       }
     }
     const std::string name = baseName(path);

@@ -80,7 +80,7 @@ IndexFileFacts factsOf(const std::string& path) {
     const auto id = static_cast<OtaCheckId>(i);
     if (input.info.check(id).state == OtaCheckState::failed) {
       facts.state = State::failsCheck;
-      facts.failedCheck = failedCheckText(path, input.info, id);
+      facts.failedCheck = "file '" + path + "': " + failedCheckText(input.info, id);
       break;
     }
   }

@@ -25,9 +25,9 @@ const OtaCheckId* firstFailedCheck(const OtaFileInfo& info, const OtaCheckId* id
   return nullptr;
 }
 
-std::string failedCheckText(const std::string& path, const OtaFileInfo& info, OtaCheckId id) {
+std::string failedCheckText(const OtaFileInfo& info, OtaCheckId id) {
   const OtaCheck& check = info.check(id);
-  std::string text = "file '" + path + "': " + otaCheckName(id) + " failed";
+  std::string text = std::string(otaCheckName(id)) + " failed";
   if (check.reason != OtaReason::none) text += std::string(": ") + otaCheckReasonText(check);
   return text;
 }

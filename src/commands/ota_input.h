@@ -28,7 +28,8 @@ bool readOtaInput(const std::string& path, OtaInput& input, Problem& problem);
 const OtaCheckId* firstFailedCheck(const OtaFileInfo& info, const OtaCheckId* ids,
                                    std::size_t count);
 
-// "file 'NAME': CHECK failed: REASON" for a failed check.
-std::string failedCheckText(const std::string& path, const OtaFileInfo& info, OtaCheckId id);
+// "CHECK failed: REASON" for a failed check: the detail of the failures
+// that name one.
+std::string failedCheckText(const OtaFileInfo& info, OtaCheckId id);
 
 }  // namespace otawrap

@@ -1,3 +1,4 @@
+#include "commands/module_failures.h"
 #include "commands/verify.h"
 
 #include <optional>

@@ -27,8 +27,4 @@ std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName)
 // "checks" (notRun ones left out) and "ok".
 std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName);
 
-// text with every control character (below 0x20, and 0x7F) written as an
-// escape: \n, \r, \t, otherwise \xNN.
-std::string escapeControlCharacters(const std::string& text);
-
 }  // namespace otawrap

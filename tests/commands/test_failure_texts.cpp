@@ -2,10 +2,13 @@
 // every ok value has none.
 #include <gtest/gtest.h>
 
+
 #include <cerrno>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "commands/module_failures.h"
 #include "commands/failure.h"
 #include "report/check_texts.h"
 
@@ -65,6 +68,11 @@ TEST(FailureMessages, EachFailureHasItsTextAndOkHasNone) {
        "cannot open input file 'x\\n\\x1B': No such file or directory"},
       {otaReasonText(signatureCheckReport(SignatureCheckStatus::mismatch).reason),
        "the signature does not match the key"},
+      // A '%' or "{}" in a name is not a placeholder.
+      {commandMessage({Failure::invalidCredentials, "d{}", "k%{}.txt", 0}),
+       "credentials file 'k%{}.txt': d{}"},
+      {commandMessage({Failure::tagNotFound, "0x0004", "a.ota", 0}),
+       "file 'a.ota' has no sub-element with tag 0x0004"},
   };
   for (std::size_t i = 0; i < cases.size(); ++i) {
     EXPECT_EQ(cases[i].message, cases[i].expected) << i;
@@ -79,6 +87,27 @@ TEST(FailureMessages, SignatureCheckReportPassesOnlyAPassedCheck) {
   EXPECT_EQ(failed.state, OtaCheckState::failed);
   EXPECT_STREQ(otaReasonText(failed.reason), "the signature does not match the key");
   EXPECT_FALSE(failed.hasValues);
+}
+
+// The table decides the exit code: 1 only for a file read that failed what
+// the command needed, 2 for the rest and for every failure of the legacy form.
+TEST(FailureMessages, TheTableDecidesTheExitCode) {
+  const struct {
+    Failure failure;
+    int exitCode;
+  } cases[] = {
+      {Failure::unsoundOtaFile, 1}, {Failure::tagNotFound, 1},    {Failure::notIndexable, 1},
+      {Failure::notOtaFileToIndex, 1}, {Failure::notOtaFile, 2},  {Failure::usage, 2},
+      {Failure::cannotOpenInput, 2}, {Failure::cannotWriteOutput, 2}, {Failure::outputExists, 2},
+  };
+  for (const auto& c : cases) {
+    std::ostringstream out;
+    std::ostringstream err;
+    const Problem problem{c.failure, "d", "f", 0};
+    EXPECT_EQ(reportFailure(problem, MessageStyle::command, {out, err}), c.exitCode)
+        << commandMessage(problem);
+    EXPECT_EQ(reportFailure(problem, MessageStyle::legacy, {out, err}), 2);
+  }
 }
 
 }  // namespace

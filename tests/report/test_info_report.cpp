@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/escape.h"
 #include "commands/json_check.h"
 #include "ota/ota_file_builder.h"
 #include "ota/reader.h"

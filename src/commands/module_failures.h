@@ -1,0 +1,39 @@
+// The failures and texts of the lower modules' statuses: which Failure row a
+// status becomes, and the words for the reasons a status carries. Kept apart
+// from commands/failure.h so that a command that reports no module status
+// (version, help) does not compile the modules' headers.
+#pragma once
+
+#include <string>
+
+#include "commands/failure.h"
+#include "ecc/point_decode.h"
+#include "image/assembly.h"
+#include "image/intel_hex.h"
+#include "ota/builder.h"
+#include "ota/reader.h"
+#include "ota/signature_check.h"
+#include "sign/credentials.h"
+
+namespace otawrap {
+
+// The failure a conversion reports for an image status other than ok.
+Failure imageFailure(ImageStatus status);
+
+// Why a credentials file is invalid, naming the field: the detail of
+// invalidCredentials.
+std::string credentialsFaultText(const CredentialsFault& fault);
+
+// The failure for a build status other than ok.
+Failure buildFailure(OtaBuildStatus status);
+
+// The text of an Intel HEX error ("checksum mismatch", ...).
+const char* intelHexErrorText(IntelHexError error);
+
+// Why a public key could not be decoded; "" for ok.
+const char* pointDecodeText(PointDecodeStatus status);
+
+// The signature check as a report entry: passed, or failed with its reason.
+OtaCheck signatureCheckReport(SignatureCheckStatus status);
+
+}  // namespace otawrap
