@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #include "catalog/lint.h"
+#include "codec/escape.h"
 #include "codec/hex.h"
 #include "commands/index_document.h"
 #include "commands/ota_input.h"

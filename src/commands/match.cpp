@@ -1,6 +1,7 @@
 #include "commands/match.h"
 
 #include "cli/values.h"
+#include "codec/escape.h"
 #include "commands/index_document.h"
 #include "commands/registry.h"
 #include "report/info_report.h"
