@@ -79,9 +79,8 @@ int runNormalize(const NormalizeOptions& options, Console console) {
   for (const OtaCheck& check : info.checks) {
     if (check.state != OtaCheckState::failed) continue;
     const auto id = static_cast<OtaCheckId>(&check - info.checks.data());
-    reportFailure({Failure::unsoundOtaFile, failedCheckText(options.file, info, id), options.file, 0},
-                  MessageStyle::command, console);
-    return kExitCheckFailed;
+    return reportFailure({Failure::unsoundOtaFile, failedCheckText(info, id), options.file, 0},
+                         MessageStyle::command, console);
   }
   const OtaHeader& header = info.header;
   int osError = 0;
