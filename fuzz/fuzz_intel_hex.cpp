@@ -1,6 +1,8 @@
 // The Intel HEX source. The first byte picks the run:
 //   bit 0 clear: the rest is Intel HEX text, served 1, 7 or all bytes per read
-//     (bits 1-2). The source must not crash, must stop for good after a
+//     (bits 1-2), under the 256 MiB text limit or, with bit 3, a 4 KiB one
+//     that floods of blank lines or start-address records reach (they must
+//     end with textTooLong). The source must not crash, must stop for good after a
 //     failure, and what it serves before the end must be a well-formed raw
 //     stream: the 14-byte header of zeros, then data records whose byte
 //     counts match the bytes behind them. A failure names a line that exists.
@@ -28,6 +30,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::size_t kRawHeader = 14;
 constexpr std::size_t kRecordHead = 12;  // type, kind, word, address, count
+constexpr std::uint64_t kSmallTextLimit = 4096;
 
 // Serves at most step bytes per read (0: all that fit).
 class SteppedSource final : public ByteSource {
@@ -95,16 +98,24 @@ std::vector<std::pair<std::uint32_t, std::uint8_t>> flatten(const Bytes& raw, bo
 void checkArbitraryText(const std::uint8_t* text, std::size_t size, std::uint8_t control) {
   const std::size_t steps[] = {0, 1, 7, 0};
   SteppedSource source(text, size, steps[(control >> 1) & 3]);
-  IntelHexSource hex(source);
+  const std::uint64_t limit = (control & 8) != 0 ? kSmallTextLimit : kIntelHexTextLimit;
+  IntelHexSource hex(source, limit);
   const Bytes raw = drain(hex);
   std::uint8_t more = 0;
   fuzzCheck(hex.read(&more, 1) == 0, "nothing after the end");
   if (hex.failed()) {
     std::uint64_t lines = 1;
-    for (std::size_t i = 0; i < size; ++i) lines += text[i] == '\n';
+    // A line ends at LF, CR or CR LF.
+    for (std::size_t i = 0; i < size; ++i) {
+      lines += text[i] == '\r' || (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'));
+    }
     fuzzCheck(hex.failure().line <= lines, "the failure names a line of the text");
+    if (hex.failure().error == IntelHexError::textTooLong) {
+      fuzzCheck(size > limit, "only a text past the limit is too long");
+    }
     return;
   }
+  fuzzCheck(size <= limit, "a text past the limit never reads to its end");
   fuzzCheck(raw.size() >= kRawHeader, "the raw header");
   for (std::size_t i = 0; i < kRawHeader; ++i) fuzzCheck(raw[i] == 0, "a header of zeros");
   flatten(raw, true);

@@ -9,13 +9,33 @@
 #include "driver/file_system.h"
 #include "driver/output.h"
 #include "ota/builder.h"
+#include "ota/reader.h"
+#include "report/check_texts.h"
+#include "report/info_report.h"
 
 namespace otawrap {
 
 namespace {
 
+// A tag-0 payload that carries this tool's image preamble must still match
+// the header it now sits under; an image of ours re-wrapped under other
+// identifiers does not, and info would reject the file. Empty when it does.
+std::string preambleMismatch(const std::vector<std::uint8_t>& file) {
+  const OtaFileInfo info = otaFileRead(file.data(), file.size());
+  for (const OtaCheckId id : {OtaCheckId::imagePreamble, OtaCheckId::imageCrc}) {
+    if (info.check(id).state == OtaCheckState::failed) {
+      std::string text = std::string("the upgrade image carries the image preamble, but ") +
+                         otaCheckName(id) + " failed";
+      const OtaReason reason = info.check(id).reason;
+      if (reason != OtaReason::none) text += std::string(": ") + otaReasonText(reason);
+      return text;
+    }
+  }
+  return "";
+}
+
 bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, std::string& path,
-           Problem& problem) {
+           Problem& problem, Console console) {
   const OtaFileSettings& settings = options.file;
   SignerCredentials credentials{};
   const bool signing = !settings.credentialsPath.empty();
@@ -37,6 +57,14 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, std::st
   if (result.status != OtaBuildStatus::ok) {
     problem = {buildFailure(result.status), "", "", 0};
     return false;
+  }
+  const std::string mismatch = preambleMismatch(file);
+  if (!mismatch.empty()) {
+    if (!options.force) {
+      problem = {Failure::preambleMismatch, mismatch, "", 0};
+      return false;
+    }
+    console.err << "otawrap: warning: " << escapeControlCharacters(mismatch) << '\n' << std::flush;
   }
 
   const OutputChoice& output = options.output;
@@ -61,7 +89,7 @@ int runBuild(const BuildOptions& options, Console console) {
   std::vector<std::uint8_t> file;
   std::string path;
   Problem problem{Failure::usage, "", "", 0};
-  if (!build(options, file, path, problem)) {
+  if (!build(options, file, path, problem, console)) {
     return reportFailure(problem, MessageStyle::command, console);
   }
   if (options.report.json) {
@@ -95,7 +123,8 @@ const CommandSpec<BuildOptions>& buildSpec() {
        "TAG, in the order given, and prints the path it wrote (by default\n"
        "MMMM-TTTT-VVVVVVVV.zigbee in the current directory). At most 64 MiB.\n",
        "Options:", "otawrap build -m 1234 -t 0101 -v 1 --tag 0=boot.bin --integrity-code",
-       "0 written, 2 usage error, unreadable payload, file too large,\nfailed write.\n"},
+       "0 written, 2 usage error, unreadable payload, file too large,\n"
+       "image preamble that fails its check (without --force), failed write.\n"},
       joinRows<O>({
           identifierRows<O>(true),
           tagRows<O>("a sub-element; TAG 1 to 4 hex digits, 0x optional,\n"
@@ -105,6 +134,14 @@ const CommandSpec<BuildOptions>& buildSpec() {
           headerFieldRows<O>(),
           outputRows<O>(),
           reportRows<O>(),
+          {{{'\0', "force", nullptr,
+             "write the file although the upgrade image carries\n"
+             "otawrap's image preamble and it fails its check",
+             true},
+            [](const ParsedOption&, O& options) {
+              options.force = true;
+              return std::string();
+            }}},
       }),
       fileExclusions(),
       {0, 0, "FILE"},

@@ -14,6 +14,7 @@ struct BuildOptions {
   OtaFileSettings file;
   OutputChoice output;
   ReportChoice report;
+  bool force = false;  // write a file whose upgrade image fails its preamble check
 };
 
 // The spec. The run loads the credentials and the payload files, builds the

@@ -7,6 +7,7 @@
 #include "cli/values.h"
 #include "commands/file_options.h"
 #include "commands/file_summary.h"
+#include "commands/input_file.h"
 #include "commands/payload_files.h"
 #include "commands/registry.h"
 #include "driver/file_system.h"
@@ -45,16 +46,20 @@ bool chooseFormat(InputFormatChoice choice, const PeekedSource& source, const st
 bool buildFromInput(const ConvertOptions& settings, RunContext& context, Problem& problem) {
   if (settings.noImage) return runBuildFile(settings, context, nullptr, problem);
   FileSource file;
-  // A directory is refused here on every platform (POSIX would open it and
-  // fail on the first read).
-  if (fsIsDirectory(settings.inputFileName)) {
-    problem = {Failure::cannotOpenInput, "", settings.inputFileName, EISDIR};
-    return false;
-  }
-  errno = 0;
-  if (!file.open(settings.inputFileName.c_str())) {
-    problem = {Failure::cannotOpenInput, "", settings.inputFileName, errno};
-    return false;
+  if (settings.inputFileName == kStandardInputName) {
+    file.borrow(fsStandardInput());
+  } else {
+    // A directory is refused here on every platform (POSIX would open it
+    // and fail on the first read).
+    if (fsIsDirectory(settings.inputFileName)) {
+      problem = {Failure::cannotOpenInput, "", settings.inputFileName, EISDIR};
+      return false;
+    }
+    errno = 0;
+    if (!file.open(settings.inputFileName.c_str())) {
+      problem = {Failure::cannotOpenInput, "", settings.inputFileName, errno};
+      return false;
+    }
   }
   PeekedSource peeked(file);
   bool intelHex = false;

@@ -1,6 +1,7 @@
 #include "commands/extract.h"
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "cli/values.h"
@@ -72,15 +73,16 @@ int runExtract(const ExtractOptions& options, Console console) {
   };
   OtaInput input;
   Problem problem{Failure::usage, "", "", 0};
-  if (!readOtaInput(options.file, input, problem)) return fail(problem);
+  if (!readOtaInput(options.file, input, problem, DashInput::standardInput)) return fail(problem);
   const OtaCheckId* failed = firstFailedCheck(input.info, kStructure, std::size(kStructure));
   if (failed != nullptr) {
     return fail({Failure::unsoundOtaFile, failedCheckText(input.info, *failed), options.file, 0});
   }
   std::vector<std::string> written;
   if (options.tagGiven) {
-    const OtaSubElement* element = otaFindSubElement(input.info, options.tag);
-    if (element == nullptr) {
+    const std::optional<OtaSubElement> element =
+        otaFindSubElement(input.file(), input.info, options.tag);
+    if (!element) {
       return fail({Failure::tagNotFound, "0x" + hexUpper(options.tag, 4), options.file, 0});
     }
     if (!writeOutputFile(options.outputFile, options.outputFile, "", dataOf(input, *element),

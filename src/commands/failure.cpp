@@ -71,6 +71,10 @@ constexpr FailureText kTexts[] = {
      "output file {} exists; extract into a new or empty directory"},
     {Failure::indexInvalid, "Unable to open input file", "index file {} is not an OTA index: %"},
     {Failure::notACommand, "Unable to open input file", "{} is not a command; did you mean '%'?"},
+    {Failure::nameNotIndexable, "Unable to open input file",
+     "cannot index {}: its name %"},
+    {Failure::preambleMismatch, "Unable to write output file",
+     "%; --force writes the file anyway"},
 };
 
 const FailureText& textOf(Failure failure) {
@@ -120,6 +124,10 @@ const char* intelHexErrorText(IntelHexError error) {
       return "not a hexadecimal digit";
     case IntelHexError::badRecordLength:
       return "wrong record length";
+    case IntelHexError::lineTooLong:
+      return "line longer than 1,024 characters";
+    case IntelHexError::textTooLong:
+      return "text longer than the 256 MiB limit";
     case IntelHexError::checksumMismatch:
       return "checksum mismatch";
     case IntelHexError::unknownRecordType:

@@ -50,6 +50,8 @@ enum class Failure : std::uint8_t {
   outputExists,         // extract --output-dir never replaces a file
   indexInvalid,         // lint, match, index --update: detail says where and why
   notACommand,          // a first argument close to a command word; detail holds the word
+  nameNotIndexable,     // index: the name cannot stand in an entry; detail says why
+  preambleMismatch,     // build: the image preamble no longer matches; detail says how
 };
 
 // One failure as it happened: what, on which file (may be empty) and the

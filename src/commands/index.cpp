@@ -1,21 +1,78 @@
 #include "commands/index.h"
 
 #include "catalog/index_merge.h"
+#include "codec/hex.h"
 #include "cli/values.h"
 #include "commands/index_document.h"
 #include "commands/conversion.h"
 #include "commands/ota_input.h"
 #include "commands/registry.h"
+#include "driver/file_system.h"
 #include "ota/file_entries.h"
 
 namespace otawrap {
 
 namespace {
 
-// The last component of a path, either separator counting.
+// The last component of a path; a backslash separates only on Windows.
 std::string baseName(const std::string& path) {
-  const std::size_t at = path.find_last_of("/\\");
+  const std::size_t at = path.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
   return at == std::string::npos ? path : path.substr(at + 1);
+}
+
+// Why text cannot stand in an entry as it is, or nullptr: every byte must be
+// part of well-formed UTF-8 (no overlong forms, surrogates or values past
+// U+10FFFF) and no character a control character (C0, DEL, C1).
+const char* nameFault(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    std::size_t length = 1;
+    std::uint32_t value = lead;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+      length = 2;
+      value = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+      length = 3;
+      value = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+      length = 4;
+      value = lead & 0x07u;
+    } else if (lead >= 0x80) {
+      return "is not valid UTF-8";
+    }
+    if (text.size() - i < length) return "is not valid UTF-8";
+    for (std::size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0u) != 0x80u) return "is not valid UTF-8";
+      value = (value << 6) | (next & 0x3Fu);
+    }
+    const std::uint32_t shortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (value < shortest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+      return "is not valid UTF-8";
+    }
+    if (value < 0x20 || (value >= 0x7F && value < 0xA0)) return "holds a control character";
+    i += length;
+  }
+  return nullptr;
+}
+
+// RFC 3986: the unreserved characters stay, every other byte becomes %XX.
+std::string percentEncoded(const std::string& name) {
+  std::string out;
+  for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                            (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' ||
+                            c == '~';
+    if (unreserved) {
+      out += c;
+    } else {
+      out += '%';
+      out += hexUpper(byte, 2);
+    }
+  }
+  return out;
 }
 
 // Merges items into the index at path and writes it back whole.
@@ -59,7 +116,15 @@ int runIndex(const IndexOptions& options, Console console) {
       }
     }
     const std::string name = baseName(path);
-    const std::string url = options.urlPrefixGiven ? indexJoinUrl(options.urlPrefix, name) : path;
+    // The entry names the file exactly or not at all: the URL is the prefix
+    // and the encoded name, or else the path as given.
+    const char* fault = nameFault(options.urlPrefixGiven ? name : path);
+    if (fault != nullptr) {
+      return reportFailure({Failure::nameNotIndexable, fault, path, 0}, MessageStyle::command,
+                           console);
+    }
+    const std::string url =
+        options.urlPrefixGiven ? indexJoinUrl(options.urlPrefix, percentEncoded(name)) : path;
     const OtaIndexEntry file = otaIndexEntry(input.bytes.data(), input.bytes.size(), input.info, name, url);
     const IndexEntry entry = indexEntryOf(file, input.info.header.totalImageSize, options.metadata);
     items.push_back({file.manufacturerCode, file.imageType, file.fileVersion,

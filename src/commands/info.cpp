@@ -15,7 +15,7 @@ namespace {
 int runInfo(const InfoOptions& options, Console console) {
   std::vector<std::uint8_t> bytes;
   Problem problem{Failure::cannotOpenInput, "", options.file, 0};
-  if (!readOtaFile(options.file, bytes, problem)) {
+  if (!readOtaFile(options.file, bytes, problem, DashInput::standardInput)) {
     return reportFailure(problem, MessageStyle::command, console);
   }
   const OtaFileInfo info = otaFileLocateAndRead(bytes.data(), bytes.size(), options.read);

@@ -1,58 +1,76 @@
 #include "commands/input_file.h"
 
 #include <cerrno>
-#include <fstream>
+
+#include "driver/file_system.h"
 
 namespace otawrap {
 
-InputFileStatus inputFileReadAll(const std::string& path, std::size_t limit,
-                                 std::vector<std::uint8_t>& bytes, int& osError) {
+std::FILE* openInputFile(const std::string& path, DashInput dash, int& osError) {
+  if (dash == DashInput::standardInput && path == kStandardInputName) {
+    osError = 0;
+    return fsStandardInput();
+  }
   errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    osError = errno;
-    return InputFileStatus::unreadable;
-  }
-  bytes.clear();
-  // A regular file tells its size: one exact allocation, so memory stays at
-  // the file size. Anything else grows chunk by chunk.
-  in.seekg(0, std::ios::end);
-  const std::streamoff end = in.tellg();
-  in.clear();
-  in.seekg(0, std::ios::beg);
-  constexpr std::size_t kChunk = 65536;
-  char chunk[kChunk];
-  if (end > 0 && static_cast<std::uint64_t>(end) > limit) {
-    // A directory may claim any size; only a readable file is too large.
-    errno = 0;
-    if (!in.read(chunk, 1)) {
-      osError = errno;
-      return InputFileStatus::unreadable;
-    }
-    return InputFileStatus::tooLarge;
-  }
-  if (end > 0) bytes.reserve(static_cast<std::size_t>(end));
-  while (true) {
-    errno = 0;
-    in.read(chunk, kChunk);
-    const auto got = static_cast<std::size_t>(in.gcount());
-    if (got > limit - bytes.size()) {
-      return InputFileStatus::tooLarge;
-    }
-    bytes.insert(bytes.end(), chunk, chunk + got);
-    if (in.eof() && !in.bad()) {
-      return InputFileStatus::ok;
-    }
-    if (!in) {
-      osError = errno;  // a read error, not the end of the file
-      return InputFileStatus::unreadable;
-    }
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  osError = file == nullptr ? errno : 0;
+  return file;
+}
+
+void closeInputFile(std::FILE* file) {
+  if (file != nullptr && file != stdin) {
+    static_cast<void>(std::fclose(file));  // opened for reading only
   }
 }
 
-bool readOtaFile(const std::string& path, std::vector<std::uint8_t>& bytes, Problem& problem) {
+namespace {
+
+InputFileStatus readAll(std::FILE* file, std::size_t limit, std::vector<std::uint8_t>& bytes,
+                        int& osError) {
+  bytes.clear();
+  // A regular file's size is only a hint (it may change meanwhile), but it
+  // spares the copies of growing: memory stays at the file size.
+  const long long size = fsRegularFileSize(file);
+  constexpr std::size_t kChunk = 65536;
+  std::uint8_t chunk[kChunk];
+  if (size > 0 && static_cast<unsigned long long>(size) > limit) {
+    // Too large unless it cannot be read at all.
+    errno = 0;
+    if (std::fread(chunk, 1, 1, file) == 1) return InputFileStatus::tooLarge;
+    osError = errno;
+    return InputFileStatus::unreadable;
+  }
+  if (size > 0) bytes.reserve(static_cast<std::size_t>(size));
+  while (true) {
+    errno = 0;
+    const std::size_t got = std::fread(chunk, 1, kChunk, file);
+    if (got > limit - bytes.size()) return InputFileStatus::tooLarge;
+    bytes.insert(bytes.end(), chunk, chunk + got);
+    if (got == kChunk) continue;
+    if (std::ferror(file) != 0) {
+      osError = errno;  // a read error (a directory: EISDIR), not the end
+      return InputFileStatus::unreadable;
+    }
+    if (std::feof(file) != 0) return InputFileStatus::ok;
+  }
+}
+
+}  // namespace
+
+InputFileStatus inputFileReadAll(const std::string& path, std::size_t limit,
+                                 std::vector<std::uint8_t>& bytes, int& osError,
+                                 DashInput dash) {
+  std::FILE* file = openInputFile(path, dash, osError);
+  if (file == nullptr) return InputFileStatus::unreadable;
+  const InputFileStatus status = readAll(file, limit, bytes, osError);
+  closeInputFile(file);
+  return status;
+}
+
+bool readOtaFile(const std::string& path, std::vector<std::uint8_t>& bytes, Problem& problem,
+                 DashInput dash) {
   int osError = 0;
-  const InputFileStatus status = inputFileReadAll(path, kOtaFileSizeLimit, bytes, osError);
+  const InputFileStatus status = inputFileReadAll(path, kOtaFileSizeLimit, bytes, osError, dash);
   if (status == InputFileStatus::ok) return true;
   const bool tooLarge = status == InputFileStatus::tooLarge;
   problem = {tooLarge ? Failure::inputTooLarge : Failure::cannotOpenInput, "", path,

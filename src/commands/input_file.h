@@ -1,9 +1,12 @@
-// Reading a whole OTA file into memory for `info` and `verify`. Standard C++
-// streams only.
+// Reading inputs whole into memory: OTA files for `info`, `verify`, `extract`
+// and `index`, payload files for `--tag`. Every input is read front to back
+// without seeking, so pipes, FIFOs, /dev/stdin and process substitution work
+// like files; a FIFO with no writer blocks until one opens it, as for cat.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,20 @@
 
 namespace otawrap {
 
+// The name of standard input where a command takes one input file.
+inline constexpr char kStandardInputName[] = "-";
+
+// Whether "-" names standard input (commands with one input file) or a file
+// called "-" (the others).
+enum class DashInput : std::uint8_t { fileName, standardInput };
+
+// Opens path for binary reading, standard input for "-" when dash says so.
+// nullptr with osError set to errno (0 when the system gave none) on failure.
+std::FILE* openInputFile(const std::string& path, DashInput dash, int& osError);
+
+// Closes a file from openInputFile; standard input stays open.
+void closeInputFile(std::FILE* file);
+
 enum class InputFileStatus : std::uint8_t {
   ok,
   unreadable,  // cannot be opened or read (also a directory)
@@ -19,12 +36,13 @@ enum class InputFileStatus : std::uint8_t {
 };
 
 // Reads the file at path into bytes (replacing their content) up to limit
-// bytes. A file whose size is known up front is read into one allocation of
-// that size; a pipe is read in chunks. On unreadable, osError holds errno
-// (0 when the system gave none). On anything but ok the content of bytes is
-// unspecified.
+// bytes, to its end: one byte past the limit is tooLarge, so an endless pipe
+// stops there. A regular file is read into one allocation of its size; other
+// inputs grow chunk by chunk. On unreadable, osError holds errno (0 when the
+// system gave none). On anything but ok the content of bytes is unspecified.
 InputFileStatus inputFileReadAll(const std::string& path, std::size_t limit,
-                                 std::vector<std::uint8_t>& bytes, int& osError);
+                                 std::vector<std::uint8_t>& bytes, int& osError,
+                                 DashInput dash = DashInput::fileName);
 
 // The same without the reason.
 inline InputFileStatus inputFileReadAll(const std::string& path, std::size_t limit,
@@ -33,8 +51,9 @@ inline InputFileStatus inputFileReadAll(const std::string& path, std::size_t lim
   return inputFileReadAll(path, limit, bytes, osError);
 }
 
-// Reads an OTA file of at most kOtaFileSizeLimit bytes for info and verify;
-// false with problem set when it cannot be read or is too large.
-bool readOtaFile(const std::string& path, std::vector<std::uint8_t>& bytes, Problem& problem);
+// Reads an OTA file of at most kOtaFileSizeLimit bytes; false with problem
+// set when it cannot be read or is too large.
+bool readOtaFile(const std::string& path, std::vector<std::uint8_t>& bytes, Problem& problem,
+                 DashInput dash = DashInput::fileName);
 
 }  // namespace otawrap

@@ -6,8 +6,8 @@
 
 namespace otawrap {
 
-bool readOtaInput(const std::string& path, OtaInput& input, Problem& problem) {
-  if (!readOtaFile(path, input.bytes, problem)) return false;
+bool readOtaInput(const std::string& path, OtaInput& input, Problem& problem, DashInput dash) {
+  if (!readOtaFile(path, input.bytes, problem, dash)) return false;
   if (!otaFindFileStart(input.bytes.data(), input.bytes.size(), input.prefixLength)) {
     problem = {Failure::notOtaFile, "", path, 0};
     return false;

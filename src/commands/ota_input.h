@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands/failure.h"
+#include "commands/input_file.h"
 #include "ota/reader.h"
 
 namespace otawrap {
@@ -20,9 +21,11 @@ struct OtaInput {
   const std::uint8_t* file() const { return bytes.data() + prefixLength; }
 };
 
-// Reads path into input. False with problem set when it cannot be read, is
-// too large, or holds no OTA file identifier (notOtaFile).
-bool readOtaInput(const std::string& path, OtaInput& input, Problem& problem);
+// Reads path into input ("-" is standard input when dash says so). False
+// with problem set when it cannot be read, is too large, or holds no OTA file
+// identifier (notOtaFile).
+bool readOtaInput(const std::string& path, OtaInput& input, Problem& problem,
+                  DashInput dash = DashInput::fileName);
 
 // The first check that failed among those named, or nullptr.
 const OtaCheckId* firstFailedCheck(const OtaFileInfo& info, const OtaCheckId* ids,

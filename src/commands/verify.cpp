@@ -109,7 +109,7 @@ int runVerify(const VerifyOptions& options, Console console) {
     return reportFailure(problem, MessageStyle::command, console);
   }
   std::vector<std::uint8_t> bytes;
-  if (!readOtaFile(options.file, bytes, problem)) {
+  if (!readOtaFile(options.file, bytes, problem, DashInput::standardInput)) {
     return reportFailure(problem, MessageStyle::command, console);
   }
   OtaFileInfo info = otaFileLocateAndRead(bytes.data(), bytes.size(), options.read);

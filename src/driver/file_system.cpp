@@ -313,6 +313,24 @@ void fsBinaryStandardStreams() {
 #endif
 }
 
+std::FILE* fsStandardInput() {
+#ifdef _WIN32
+  static_cast<void>(_setmode(_fileno(stdin), _O_BINARY));
+#endif
+  return stdin;
+}
+
+long long fsRegularFileSize(std::FILE* file) {
+#ifdef _WIN32
+  struct _stat64 status;
+  if (_fstat64(_fileno(file), &status) != 0 || (status.st_mode & _S_IFREG) == 0) return -1;
+#else
+  struct stat status;
+  if (fstat(fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) return -1;
+#endif
+  return static_cast<long long>(status.st_size);
+}
+
 bool fsNameAllowed(const std::string& name) {
 #ifdef _WIN32
   return name.find_first_of("*?\"<>|:") == std::string::npos;

@@ -68,6 +68,17 @@ const char* fsErrorText(int error);
 // before anything is written. No-op elsewhere.
 void fsBinaryStandardStreams();
 
+// Standard input switched to binary mode (on Windows it starts in text mode,
+// which turns CR LF into LF and stops at a 0x1A byte). The caller reads it
+// and never closes it.
+std::FILE* fsStandardInput();
+
+// The size of the regular file open as file, from the descriptor alone (no
+// seek, so the read position stays where it is); -1 for anything else: a
+// pipe, a FIFO, a terminal, a device, a directory. Only a hint: the file may
+// grow or shrink while it is read.
+long long fsRegularFileSize(std::FILE* file);
+
 // False when this platform cannot hold name as a file name (on Windows any
 // of * ? " < > | :); always true elsewhere.
 bool fsNameAllowed(const std::string& name);

@@ -15,14 +15,20 @@ std::size_t MemorySource::read(std::uint8_t* out, std::size_t capacity) {
 }
 
 FileSource::~FileSource() {
-  if (file_ != nullptr) {
+  if (file_ != nullptr && owned_) {
     static_cast<void>(std::fclose(file_));  // opened for reading only
   }
 }
 
 bool FileSource::open(const char* path) {
   file_ = std::fopen(path, "rb");
+  owned_ = true;
   return file_ != nullptr;
+}
+
+void FileSource::borrow(std::FILE* stream) {
+  file_ = stream;
+  owned_ = false;
 }
 
 std::size_t FileSource::read(std::uint8_t* out, std::size_t capacity) {

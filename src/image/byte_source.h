@@ -31,7 +31,8 @@ class MemorySource final : public ByteSource {
   std::size_t offset_ = 0;
 };
 
-// Reads a file opened in binary mode; closes it when destroyed.
+// Reads a file opened in binary mode front to back, never seeking (a pipe
+// works like a file); closes a file it opened when destroyed.
 class FileSource final : public ByteSource {
  public:
   FileSource() = default;
@@ -41,11 +42,14 @@ class FileSource final : public ByteSource {
 
   // Opens path for binary reading; false if it cannot be opened.
   bool open(const char* path);
+  // Reads stream (binary mode, e.g. standard input) without ever closing it.
+  void borrow(std::FILE* stream);
   std::size_t read(std::uint8_t* out, std::size_t capacity) override;
   bool failed() const override;
 
  private:
   std::FILE* file_ = nullptr;
+  bool owned_ = false;
 };
 
 }  // namespace otawrap

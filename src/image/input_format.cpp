@@ -11,6 +11,8 @@ namespace {
 // The OTA file identifier as the first four bytes of an OTA file.
 constexpr std::uint32_t kOtaIdentifier = 0x0BEEF11E;
 constexpr std::uint8_t kElfMagic[4] = {0x7F, 'E', 'L', 'F'};
+// U+FEFF in UTF-8, which some editors write at the start of a text file.
+constexpr std::uint8_t kByteOrderMark[3] = {0xEF, 0xBB, 0xBF};
 
 }  // namespace
 
@@ -22,8 +24,9 @@ InputFormat detectInputFormat(const std::uint8_t* data, std::size_t size) {
     return InputFormat::elf;
   }
   const std::size_t limit = size < kInputPeekSize ? size : kInputPeekSize;
+  const std::size_t start = size >= 3 && std::memcmp(data, kByteOrderMark, 3) == 0 ? 3 : 0;
   // cppcheck-suppress knownConditionTrueFalse ; limit is 0 only for an empty input
-  for (std::size_t i = 0; i < limit; ++i) {
+  for (std::size_t i = start; i < limit; ++i) {
     const std::uint8_t c = data[i];
     if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
       return c == ':' ? InputFormat::intelHex : InputFormat::raw;

@@ -12,7 +12,8 @@ namespace otawrap {
 
 enum class InputFormat : std::uint8_t {
   raw,       // anything else: the IAR raw firmware file
-  intelHex,  // the first byte that is not a space, tab, CR or LF is ':'
+  intelHex,  // the first byte that is not a space, tab, CR or LF is ':', after
+             // a UTF-8 byte order mark if there is one
   otaFile,   // starts with the OTA file identifier 0x0BEEF11E, little-endian
   elf,       // starts with 0x7F 'E' 'L' 'F'
 };
@@ -22,7 +23,8 @@ inline constexpr std::size_t kInputPeekSize = 4096;
 
 // Classifies a file from data[0..size): its first kInputPeekSize bytes, or all
 // of it when shorter. The identifier and ELF checks come first. Text that is
-// blank throughout the given bytes is raw.
+// blank throughout the given bytes is raw: an Intel HEX file with more than
+// kInputPeekSize leading blanks needs the format named.
 InputFormat detectInputFormat(const std::uint8_t* data, std::size_t size);
 
 // Reads the first kInputPeekSize bytes of inner ahead, then serves all of

@@ -1,5 +1,7 @@
 #include "image/intel_hex.h"
 
+#include <algorithm>
+
 #include "codec/bytes.h"
 #include "codec/hex.h"
 #include "image/raw_reader.h"
@@ -18,11 +20,14 @@ constexpr std::uint8_t kTypeStartSegment = 0x03;
 constexpr std::uint8_t kTypeLinearAddress = 0x04;
 constexpr std::uint8_t kTypeStartLinear = 0x05;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
 
 }  // namespace
 
-IntelHexSource::IntelHexSource(ByteSource& text) : text_(text), chunk_(kTextChunkSize) {
+IntelHexSource::IntelHexSource(ByteSource& text, std::uint64_t textLimit)
+    : text_(text), chunk_(kTextChunkSize), textLimit_(textLimit) {
   line_.reserve(kIntelHexMaxLine);
   record_.reserve(kIntelHexMaxLine / 2);
   pending_.reserve(kRawFileHeaderSize + 2 * kRawDataRecordHeadSize + 255);
@@ -36,6 +41,11 @@ bool IntelHexSource::nextChar(char& c) {
     }
     chunkBegin_ = 0;
     chunkEnd_ = text_.read(chunk_.data(), chunk_.size());
+    textRead_ += chunkEnd_;
+    if (textRead_ > textLimit_) {
+      overLimit_ = true;
+      chunkEnd_ = 0;
+    }
     if (chunkEnd_ == 0) {
       textEnded_ = true;
       return false;
@@ -52,17 +62,25 @@ bool IntelHexSource::nextLine() {
   if (!nextChar(c)) {
     return false;
   }
+  if (afterCarriageReturn_ && c == '\n' && !nextChar(c)) {
+    return false;  // the LF of a CR LF that ended the text
+  }
+  afterCarriageReturn_ = false;
   ++lineNumber_;
   do {
-    if (c == '\n') {
+    if (c == '\n' || c == '\r') {
+      afterCarriageReturn_ = c == '\r';
       break;
     }
-    if (line_.size() < kIntelHexMaxLine) {
-      line_.push_back(c);
-    } else {
-      lineTooLong_ = true;
+    if (line_.size() == kIntelHexMaxLine) {
+      lineTooLong_ = true;  // the rest of the line is never read
+      return true;
     }
+    line_.push_back(c);
   } while (nextChar(c));
+  if (lineNumber_ == 1 && line_.size() >= 3 && std::equal(line_.begin(), line_.begin() + 3, kByteOrderMark)) {
+    line_.erase(line_.begin(), line_.begin() + 3);
+  }
   std::size_t begin = 0;
   while (begin < line_.size() && isBlank(line_[begin])) ++begin;
   std::size_t end = line_.size();
@@ -84,7 +102,7 @@ void IntelHexSource::appendRawRecord(std::uint32_t address, const std::uint8_t* 
 // Decodes and checks line_ (non-blank), then acts on the record.
 void IntelHexSource::handleRecord() {
   if (lineTooLong_) {
-    return fail(IntelHexError::badRecordLength);
+    return fail(IntelHexError::lineTooLong);
   }
   if (line_[0] != ':') {
     return fail(IntelHexError::missingStartCode);
@@ -155,12 +173,17 @@ void IntelHexSource::handleRecord() {
   }
 }
 
+IntelHexError IntelHexSource::endError(IntelHexError clean) const {
+  if (overLimit_) return IntelHexError::textTooLong;
+  return text_.failed() ? IntelHexError::readFailed : clean;
+}
+
 void IntelHexSource::produce() {
   pending_.clear();
   pendingBegin_ = 0;
   while (!done_ && !failed() && pending_.empty()) {
-    if (!nextLine()) {
-      fail(text_.failed() ? IntelHexError::readFailed : IntelHexError::missingEndOfFile);
+    if (!nextLine() || overLimit_) {
+      fail(endError(IntelHexError::missingEndOfFile));
       return;
     }
     if (!line_.empty() || lineTooLong_) {
@@ -169,13 +192,13 @@ void IntelHexSource::produce() {
   }
   if (done_ && pending_.empty()) {
     // Only blank lines may follow the end-of-file record.
-    while (nextLine()) {
+    while (nextLine() && !overLimit_) {
       if (!line_.empty() || lineTooLong_) {
         return fail(IntelHexError::dataAfterEndOfFile);
       }
     }
-    if (text_.failed()) {
-      fail(IntelHexError::readFailed);
+    if (endError(IntelHexError::none) != IntelHexError::none) {
+      fail(endError(IntelHexError::none));
     }
   }
 }

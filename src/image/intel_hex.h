@@ -3,8 +3,10 @@
 // bytes by construction.
 //
 // Lines are ':' then hex digit pairs: byte count, 16-bit offset, record type,
-// data, checksum (the two's complement of the sum of the other bytes). Spaces,
-// tabs and carriage returns around a line and blank lines are allowed. Types:
+// data, checksum (the two's complement of the sum of the other bytes). A line
+// ends at LF, CR or CR LF; spaces and tabs around a line and blank lines are
+// allowed, and a UTF-8 byte order mark before the first line is skipped. A
+// line may hold at most kIntelHexMaxLine characters (blanks included). Types:
 //   00 data: becomes one raw data record (more when it wraps in a segment);
 //   01 end of file: no data; only blank lines may follow;
 //   02 extended segment address (2 bytes): later addresses are base * 16 +
@@ -20,7 +22,11 @@
 // The first malformed line stops the stream: read returns 0, failed() is true
 // and failure() names the reason and the 1-based line. The whole text after
 // the end-of-file record is read to check it is blank. Memory is bounded
-// (a 4 KiB text chunk, one line, one record) whatever the input size.
+// (a 4 KiB text chunk, one line, one record) whatever the input size, and so
+// is time: the source reads at most a text limit of bytes (kIntelHexTextLimit
+// unless the caller sets another), so endless blank lines or start-address
+// records end with textTooLong, and a line stops at its limit without reading
+// on to its end (an endless line of NUL bytes ends with lineTooLong).
 #pragma once
 
 #include <cstddef>
@@ -36,7 +42,9 @@ enum class IntelHexError : std::uint8_t {
   missingStartCode,    // a non-blank line that does not start with ':'
   badHexDigit,         // a character other than a hex digit after ':'
   badRecordLength,     // odd digit count, under 5 bytes, byte count not the data
-                       // length, wrong length for the type, or a line too long
+                       // length, or wrong length for the type
+  lineTooLong,         // more than kIntelHexMaxLine characters
+  textTooLong,         // more than the text limit
   checksumMismatch,    // the bytes do not sum to 0 modulo 256
   unknownRecordType,   // a type other than 00..05
   dataAfterEndOfFile,  // a non-blank line after the end-of-file record
@@ -51,12 +59,15 @@ struct IntelHexFailure {
   std::uint64_t line;
 };
 
-inline constexpr std::size_t kIntelHexMaxLine = 1024;  // longer lines are badRecordLength
+// A record of 255 data bytes takes 521 characters; the rest is room for blanks.
+inline constexpr std::size_t kIntelHexMaxLine = 1024;
+// The same 256 MiB as a raw input: text, not data, counts against it.
+inline constexpr std::uint64_t kIntelHexTextLimit = std::uint64_t{256} * 1024 * 1024;
 
 class IntelHexSource final : public ByteSource {
  public:
-  // text must outlive this source.
-  explicit IntelHexSource(ByteSource& text);
+  // text must outlive this source; at most textLimit bytes of it are read.
+  explicit IntelHexSource(ByteSource& text, std::uint64_t textLimit = kIntelHexTextLimit);
 
   std::size_t read(std::uint8_t* out, std::size_t capacity) override;
   // True once the text has turned out malformed or unreadable.
@@ -70,6 +81,8 @@ class IntelHexSource final : public ByteSource {
   // Reads the next line into line_ (trimmed); false at the end of the text.
   bool nextLine();
   bool nextChar(char& c);
+  // Why the text ended: over the limit, a failed read, else clean.
+  IntelHexError endError(IntelHexError clean) const;
   void fail(IntelHexError error) { failure_ = {error, lineNumber_}; }
   void handleRecord();
   void appendRawRecord(std::uint32_t address, const std::uint8_t* data, std::size_t length);
@@ -79,6 +92,10 @@ class IntelHexSource final : public ByteSource {
   std::size_t chunkBegin_ = 0;
   std::size_t chunkEnd_ = 0;
   bool textEnded_ = false;
+  std::uint64_t textRead_ = 0;
+  std::uint64_t textLimit_;
+  bool overLimit_ = false;
+  bool afterCarriageReturn_ = false;  // an LF right here ends no line
   std::vector<char> line_;
   bool lineTooLong_ = false;
   std::uint64_t lineNumber_ = 0;

@@ -2,16 +2,24 @@
 
 #include <algorithm>
 
+#include "codec/bytes.h"
 #include "codec/hex.h"
 #include "sign/sha512.h"
 
 namespace otawrap {
 
-const OtaSubElement* otaFindSubElement(const OtaFileInfo& info, std::uint16_t tag) {
-  for (const OtaSubElement& e : info.subElements) {
-    if (e.tag == tag) return &e;
+std::optional<OtaSubElement> otaFindSubElement(const std::uint8_t* file, const OtaFileInfo& info,
+                                               std::uint16_t tag) {
+  if (!info.headerComplete) return std::nullopt;
+  std::size_t offset = info.header.headerLength;
+  while (offset <= info.fileSize && info.fileSize - offset >= kOtaSubElementHeadSize) {
+    const OtaSubElement element{loadLittle16(file + offset), offset,
+                                loadLittle32(file + offset + 2)};
+    if (element.length > info.fileSize - offset - kOtaSubElementHeadSize) break;
+    if (element.tag == tag) return element;
+    offset += kOtaSubElementHeadSize + element.length;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 std::string otaSubElementFileName(std::size_t index, std::uint16_t tag) {

@@ -5,14 +5,18 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "ota/reader.h"
 
 namespace otawrap {
 
-// The first sub-element with the tag among the listed ones, or nullptr.
-const OtaSubElement* otaFindSubElement(const OtaFileInfo& info, std::uint16_t tag);
+// The first sub-element with the tag in the whole chain of file (as read
+// into info), listed or not; none when absent. The walk stops at a head or
+// data cut short by the end of the file.
+std::optional<OtaSubElement> otaFindSubElement(const std::uint8_t* file, const OtaFileInfo& info,
+                                               std::uint16_t tag);
 
 // Name of the file that holds sub-element `index` when all are extracted:
 // the index in decimal, at least two digits, '-', the tag as four upper-case

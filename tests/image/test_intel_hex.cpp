@@ -47,10 +47,10 @@ struct Walk {
   std::vector<std::pair<std::uint32_t, Bytes>> records;
 };
 
-Walk walk(const std::string& text) {
+Walk walk(const std::string& text, std::uint64_t textLimit = kIntelHexTextLimit) {
   const Bytes bytes = bytesOf(text);
   MemorySource memory(bytes.data(), bytes.size());
-  IntelHexSource hex(memory);
+  IntelHexSource hex(memory, textLimit);
   RawReader reader(hex);
   Walk result{reader.readFileHeader(), {}, {}};
   while (result.status == RawStatus::ok) {
@@ -104,6 +104,41 @@ TEST(IntelHexSource, ToleratesBlankLinesCrLfCaseAndNoFinalLineEnd) {
   ASSERT_EQ(w.status, RawStatus::ok);
   EXPECT_EQ(w.records, (std::vector<std::pair<std::uint32_t, Bytes>>{{0x100, {0xAB, 0xCD}}}));
   EXPECT_EQ(walk(record + "\n" + kEnd).status, RawStatus::ok);
+  // CR alone ends a line too, and a byte order mark may lead the text.
+  const Walk cr = walk("\xEF\xBB\xBF\r" + record + "\r\r" + kEnd + "\r");
+  ASSERT_EQ(cr.status, RawStatus::ok);
+  EXPECT_EQ(cr.records, w.records);
+  const Walk late = walk(record + "\n\xEF\xBB\xBF" + kEnd);  // only before the first line
+  EXPECT_EQ(late.failure.error, IntelHexError::missingStartCode);
+  EXPECT_EQ(late.failure.line, 2u);
+}
+
+TEST(IntelHexSource, TextPastItsLimitEndsTheRead) {
+  const std::string start = intelHexLine(3, 0, {0, 0, 1, 2});
+  struct Case {
+    const char* name;
+    std::string text;
+    std::uint64_t limit;
+    IntelHexError error;
+    std::uint64_t line;
+  } const cases[] = {
+      {"blank lines", std::string(5000, '\n'), 4096, IntelHexError::textTooLong, 4096},
+      {"start addresses", lines(std::vector<std::string>(400, start)), 4096,
+       IntelHexError::textTooLong, 205},
+      {"blanks after the end", lines({kEnd}) + lines(std::vector<std::string>(2500, " ")), 4096,
+       IntelHexError::textTooLong, 2043},
+      // The text is read in 4 KiB chunks: this one is over at once.
+      {"one byte over", lines({start, kEnd}), start.size() + kEnd.size() + 1,
+       IntelHexError::textTooLong, 0},
+      {"at the limit", lines({start, kEnd}), start.size() + kEnd.size() + 2,
+       IntelHexError::none, 0},
+      {"endless line", std::string(5000, '\0'), 1 << 20, IntelHexError::lineTooLong, 1},
+  };
+  for (const Case& c : cases) {
+    const Walk w = walk(c.text, c.limit);
+    EXPECT_EQ(w.failure.error, c.error) << c.name;
+    EXPECT_EQ(w.failure.line, c.line) << c.name;
+  }
 }
 
 TEST(IntelHexSource, EveryErrorClassNamesItsLine) {
@@ -130,6 +165,8 @@ TEST(IntelHexSource, EveryErrorClassNamesItsLine) {
       {"short start address", lines({intelHexLine(5, 0, {1, 2}), kEnd}),
        IntelHexError::badRecordLength, 1},
       {"line too long", lines({":" + std::string(kIntelHexMaxLine, '0'), kEnd}),
+       IntelHexError::lineTooLong, 1},
+      {"longest line", lines({std::string(kIntelHexMaxLine - 1, ' ') + ":", kEnd}),
        IntelHexError::badRecordLength, 1},
       {"bad digit", lines({data, data, ":0100000G01FE", kEnd}), IntelHexError::badHexDigit, 3},
       {"space inside", lines({":01000000 01FE", kEnd}), IntelHexError::badHexDigit, 1},
@@ -174,6 +211,8 @@ TEST(InputFormat, DetectionByFirstBytes) {
   } const cases[] = {
       {"hex", bytesOf(":10000000"), InputFormat::intelHex},
       {"hex after blanks", bytesOf(" \t\r\n\n:00000001FF"), InputFormat::intelHex},
+      {"hex after a byte order mark", bytesOf("\xEF\xBB\xBF\n:00"), InputFormat::intelHex},
+      {"byte order mark alone", bytesOf("\xEF\xBB\xBF"), InputFormat::raw},
       {"ota file", ota, InputFormat::otaFile},
       {"elf", {0x7F, 'E', 'L', 'F', 2, 1}, InputFormat::elf},
       {"raw", {0x49, 0x41, 0x52, 0x00}, InputFormat::raw},

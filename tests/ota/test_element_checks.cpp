@@ -210,9 +210,18 @@ TEST(OtaReader, ExemptsOnlyUnforcedFilesWithAForeignImage) {
 TEST(OtaSubElements, FindingNamingAndTheSuite2Layout) {
   const Bytes file = builtOtaFile({{0x0000, Bytes(3)}, {0xF00D, Bytes(2)}, {0xF00D, Bytes(1)}});
   const OtaFileInfo info = otaFileRead(file.data(), file.size());
-  ASSERT_NE(otaFindSubElement(info, 0xF00D), nullptr);
-  EXPECT_EQ(otaFindSubElement(info, 0xF00D)->length, 2u);
-  EXPECT_EQ(otaFindSubElement(info, 0x0004), nullptr);
+  ASSERT_TRUE(otaFindSubElement(file.data(), info, 0xF00D));
+  EXPECT_EQ(otaFindSubElement(file.data(), info, 0xF00D)->length, 2u);
+  EXPECT_FALSE(otaFindSubElement(file.data(), info, 0x0004));
+  // Past the listed part of the chain: the 1,001st sub-element.
+  std::vector<test::BuiltSubElement> many(kOtaListedSubElementLimit, {0xF000, Bytes()});
+  many.push_back({0x0004, Bytes(5, 7)});
+  const Bytes longChain = builtOtaFile(many);
+  const OtaFileInfo longInfo = otaFileRead(longChain.data(), longChain.size());
+  const auto found = otaFindSubElement(longChain.data(), longInfo, 0x0004);
+  ASSERT_TRUE(found);
+  EXPECT_EQ(found->length, 5u);
+  EXPECT_EQ(longChain[found->offset + kOtaSubElementHeadSize], 7);
   EXPECT_EQ(otaSubElementFileName(0, 0x0000), "00-0000.bin");
   EXPECT_EQ(otaSubElementFileName(3, 0xF00D), "03-F00D.bin");
   EXPECT_EQ(otaSubElementFileName(123, 0x0004), "123-0004.bin");

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 
@@ -17,14 +18,29 @@ namespace {
 constexpr uid_t kNobody = 65534;
 
 // Reads both pipes until both are closed, so neither can fill up and stall
-// the child.
-void drain(int outFd, int errFd, std::string& out, std::string& err) {
+// the child; past the deadline (when there is one) kills the child's group.
+bool drain(int outFd, int errFd, std::string& out, std::string& err, pid_t group,
+           int timeoutSeconds) {
   pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
   std::string* sinks[2] = {&out, &err};
   int open = 2;
   char buffer[4096];
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+  bool killed = false;
   while (open > 0) {
-    if (poll(fds, 2, -1) < 0) break;
+    int wait = -1;
+    if (timeoutSeconds > 0 && !killed) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+          deadline - std::chrono::steady_clock::now());
+      wait = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+    }
+    const int ready = poll(fds, 2, wait);
+    if (ready < 0) break;
+    if (ready == 0 && wait >= 0) {
+      kill(-group, SIGKILL);
+      killed = true;
+      continue;
+    }
     for (int i = 0; i < 2; ++i) {
       if (fds[i].fd < 0 || fds[i].revents == 0) continue;
       const ssize_t count = read(fds[i].fd, buffer, sizeof buffer);
@@ -37,6 +53,7 @@ void drain(int outFd, int errFd, std::string& out, std::string& err) {
       }
     }
   }
+  return killed;
 }
 
 }  // namespace
@@ -66,6 +83,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     return {-1000, "fork failed"};
   }
   if (child == 0) {
+    if (options.timeoutSeconds > 0) setpgid(0, 0);
     close(outPipe[0]);
     close(errPipe[0]);
     if (options.standardOutput == StandardOutput::captured) {
@@ -98,7 +116,9 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
   close(outPipe[1]);
   close(errPipe[1]);
   ProcessResult result{0, ""};
-  drain(outPipe[0], errPipe[0], result.output, result.errors);
+  if (options.timeoutSeconds > 0) setpgid(child, child);  // whichever runs first
+  result.timedOut = drain(outPipe[0], errPipe[0], result.output, result.errors, child,
+                          options.timeoutSeconds);
   int status = 0;
   rusage usage{};
   wait4(child, &status, 0, &usage);

@@ -19,6 +19,10 @@ struct ProcessOptions {
   // Where the child's standard output goes: the pipe read into output, no
   // descriptor at all, or /dev/full (every write fails).
   StandardOutput standardOutput = StandardOutput::captured;
+  // When positive, the child runs in its own process group, which is killed
+  // (SIGKILL) once it has run this long: exit code -SIGKILL, and timedOut set.
+  // A test of endless input fails instead of hanging the suite.
+  int timeoutSeconds = 0;
 };
 
 struct ProcessResult {
@@ -26,6 +30,7 @@ struct ProcessResult {
   std::string output;  // everything written to standard output
   std::string errors = {};   // everything written to standard error
   long peakMemoryKib = 0;    // the child's maximum resident set size
+  bool timedOut = false;     // killed after ProcessOptions::timeoutSeconds
 };
 
 // Runs program with arguments (argv[0] is program) in workingDirectory.
