@@ -143,6 +143,7 @@ std::FILE* fsCreateTemporary(const std::string& directory, std::string& path) {
                                     static_cast<unsigned long>(random() & 0xFFFFFFFFUL)));
     path = directory + name;
     if (!pendingFits(path)) {
+      errno = ENAMETOOLONG;
       break;
     }
     std::FILE* file = nullptr;
@@ -157,13 +158,15 @@ std::FILE* fsCreateTemporary(const std::string& directory, std::string& path) {
     if (file != nullptr) {
       return file;
     }
-    std::FILE* probe = std::fopen(path.c_str(), "rb");
-    if (probe == nullptr) {
-      break;  // the name is free, so the directory refused the file
+    // Only a name taken meanwhile is worth another try; any other reason
+    // (EACCES, ENOTDIR, ENOSPC) is the caller's to report, errno intact.
+    if (errno != EEXIST) {
+      break;
     }
-    static_cast<void>(std::fclose(probe));  // opened for reading only
   }
+  const int reason = errno;
   path.clear();
+  errno = reason;
   return nullptr;
 }
 
@@ -250,7 +253,9 @@ bool fsCreateDirectories(const std::string& directory, int& osError) {
     if (isSeparator(prefix.back()) || isDirectory(prefix)) continue;
     errno = 0;
     if (!makeDirectory(prefix) && !isDirectory(prefix)) {
-      osError = errno;
+      // A file where a directory should be: mkdir says EEXIST, but what is
+      // wrong is that it is not a directory.
+      osError = errno == EEXIST ? ENOTDIR : errno;
       return false;
     }
   }

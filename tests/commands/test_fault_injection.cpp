@@ -345,6 +345,11 @@ TEST(FaultInjection, PermissionDenied) {
 
   workspace.expectFatal(unprivileged({"in.raw", "-olocked-out"}), "Unable to open output file");
   EXPECT_TRUE(fs::is_empty(workspace.dir.file("locked-out")));
+  // The system's reason as it is, not that of a later probe.
+  const ProcessResult denied = unprivileged({"convert", "in.raw", "-o", "locked-out"});
+  EXPECT_EQ(denied.errors, std::string("otawrap: cannot create output file 'locked-out/") +
+                               kOutputName + "': Permission denied\n");
+  EXPECT_TRUE(fs::is_empty(workspace.dir.file("locked-out")));
   workspace.expectFatal(unprivileged({"locked.raw", "-oout"}), "Unable to open input file");
   workspace.expectFatal(unprivileged({"in.raw", "-oout", "-slocked-creds.txt"}),
                         "Cannot open certificate");

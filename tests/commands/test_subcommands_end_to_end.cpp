@@ -128,7 +128,7 @@ TEST_F(Subcommands, FailuresNameTheFileAndLeaveNothingBehind) {
       {{"convert", "in.raw", "--output", "no/such/x.ota"},
        "otawrap: cannot create output file 'no/such/x.ota': No such file or directory\n"},
       {{"convert", "in.raw", "-o", "in.raw/sub"},
-       "otawrap: cannot create output directory 'in.raw/sub/': File exists\n"},
+       "otawrap: cannot create output directory 'in.raw/sub/': Not a directory\n"},
       {{"convert", "in.raw", "-o", "out", "-x"}, "otawrap: unknown option '-x'\n" + kTry},
       {{"convert", "in.raw", "-m", "100G"},
        "otawrap: invalid value '100G' for -m: 1 to 4 hex digits expected\n" + kTry},

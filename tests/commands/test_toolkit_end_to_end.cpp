@@ -403,7 +403,7 @@ TEST_F(Toolkit, RefusalsNameTheFileExitAsDocumentedAndWriteNothing) {
       {{"extract", "none.ota", "-o", "parts"}, 2,
        "otawrap: cannot open input file 'none.ota': No such file or directory\n"},
       {{"extract", "ok.ota", "-o", "p.bin/sub"}, 2,
-       "otawrap: cannot create output directory 'p.bin/sub/': File exists\n"},
+       "otawrap: cannot create output directory 'p.bin/sub/': Not a directory\n"},
       {{"extract", "ok.ota", "--tag", "0"}, 2, "otawrap: --tag and --output go together\n" + kExtract},
       {{"extract", "ok.ota"}, 2,
        "otawrap: missing --tag TAG --output FILE or --output-dir DIR\n" + kExtract},
