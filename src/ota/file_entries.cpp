@@ -10,11 +10,22 @@ namespace otawrap {
 
 std::optional<OtaSubElement> otaFindSubElement(const std::uint8_t* file, const OtaFileInfo& info,
                                                std::uint16_t tag) {
-  if (!info.headerComplete) return std::nullopt;
-  std::size_t offset = info.header.headerLength;
+  for (const OtaSubElement& e : info.subElements) {
+    if (e.tag == tag) return e;
+  }
+  // Past the listed part the chain goes on in 6-byte heads, as it was tiled.
+  if (info.subElementCount <= info.subElements.size() || info.subElements.empty()) {
+    return std::nullopt;
+  }
+  const OtaSubElement& last = info.subElements.back();
+  if (last.headSize != kOtaSubElementHeadSize) return std::nullopt;
+  std::size_t offset = last.dataOffset() + last.length;
   while (offset <= info.fileSize && info.fileSize - offset >= kOtaSubElementHeadSize) {
-    const OtaSubElement element{loadLittle16(file + offset), offset,
-                                loadLittle32(file + offset + 2)};
+    OtaSubElement element{};
+    element.tag = loadLittle16(file + offset);
+    element.offset = offset;
+    element.length = loadLittle32(file + offset + 2);
+    element.headSize = static_cast<std::uint8_t>(kOtaSubElementHeadSize);
     if (element.length > info.fileSize - offset - kOtaSubElementHeadSize) break;
     if (element.tag == tag) return element;
     offset += kOtaSubElementHeadSize + element.length;

@@ -13,8 +13,9 @@
 namespace otawrap {
 
 // The first sub-element with the tag in the whole chain of file (as read
-// into info), listed or not; none when absent. The walk stops at a head or
-// data cut short by the end of the file.
+// into info): the listed ones, then the rest of a chain of 6-byte heads;
+// none when absent. The walk stops at a head or data cut short by the end
+// of the file.
 std::optional<OtaSubElement> otaFindSubElement(const std::uint8_t* file, const OtaFileInfo& info,
                                                std::uint16_t tag);
 
