@@ -11,7 +11,7 @@
 #include "ota/builder.h"
 #include "ota/reader.h"
 #include "report/check_texts.h"
-#include "report/info_report.h"
+#include "codec/escape.h"
 
 namespace otawrap {
 
