@@ -16,7 +16,7 @@
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 3) {
-    std::fprintf(stderr, "usage: %s DIR [SEED]\n", argv[0]);
+    (void)std::fprintf(stderr, "usage: %s DIR [SEED]\n", argv[0]);
     return 2;
   }
   const std::filesystem::path directory = argv[1];
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   for (const auto& row : rows) {
     const std::string path = (directory / (row.name + ".ota")).string();
     if (!otawrap::test::writeFileBytes(path, row.bytes)) {
-      std::fprintf(stderr, "cannot write %s\n", path.c_str());
+      (void)std::fprintf(stderr, "cannot write %s\n", path.c_str());
       return 1;
     }
     const bool good = row.verdict == otawrap::test::ShapeVerdict::good;
@@ -39,9 +39,9 @@ int main(int argc, char** argv) {
   }
   const std::string tablePath = (directory / "shapes.tsv").string();
   if (!otawrap::test::writeFileBytes(tablePath, std::vector<std::uint8_t>(table.begin(), table.end()))) {
-    std::fprintf(stderr, "cannot write %s\n", tablePath.c_str());
+    (void)std::fprintf(stderr, "cannot write %s\n", tablePath.c_str());
     return 1;
   }
-  std::printf("wrote %zu files and %s (seed %u)\n", rows.size(), tablePath.c_str(), seed);
+  (void)std::printf("wrote %zu files and %s (seed %u)\n", rows.size(), tablePath.c_str(), seed);
   return 0;
 }

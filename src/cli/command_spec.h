@@ -53,6 +53,7 @@ struct CommandSpec {
 template <typename Options>
 std::vector<OptionSpec> optionSpecs(const std::vector<OptionRow<Options>>& rows) {
   std::vector<OptionSpec> specs;
+  specs.reserve(rows.size());
   for (const OptionRow<Options>& row : rows) specs.push_back(row.option);
   return specs;
 }

@@ -43,21 +43,18 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
       optionsEnded = true;
       continue;
     }
-    std::size_t row = kNone;
-    std::string name;
+    const bool isLong = argument[1] == '-';
+    const std::size_t equals = isLong ? argument.find('=') : std::string::npos;
+    const std::string name = isLong ? argument.substr(0, equals) : argument.substr(0, 2);
+    const std::size_t row = isLong ? findLong(specs, name.substr(2)) : findShort(specs, argument[1]);
     std::string value;
     bool valueAttached = false;
-    if (argument[1] == '-') {
-      const std::size_t equals = argument.find('=');
-      name = argument.substr(0, equals);
-      row = findLong(specs, name.substr(2));
+    if (isLong) {
       if (equals != std::string::npos) {
         value = argument.substr(equals + 1);
         valueAttached = true;
       }
     } else {
-      name = argument.substr(0, 2);
-      row = findShort(specs, argument[1]);
       if (argument.size() > 2) {
         if (row != kNone && specs[row].metavar == nullptr) {
           std::string message = "option " + name;

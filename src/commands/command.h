@@ -30,10 +30,10 @@ class SpecCommand final : public Command {
   const CommandText& text() const override { return spec_.text; }
   std::vector<OptionSpec> options() const override { return optionSpecs(spec_.options); }
   int main(const Arguments& arguments, Console console) const override {
-    Options options{};
-    const std::string error = parseCommand(spec_, arguments, options);
+    Options parsed{};
+    const std::string error = parseCommand(spec_, arguments, parsed);
     if (!error.empty()) return reportUsageError(error, spec_.text.name, console);
-    return spec_.run(options, console);
+    return spec_.run(parsed, console);
   }
 
  private:

@@ -147,13 +147,13 @@ void compareWithDocument(const std::vector<Section>& documented, const std::stri
 }
 
 TEST(CommandSpecs, WordsAreUniqueAndFindThemselves) {
-  std::set<std::string> words;
+  std::set<std::string> taken;
   for (const Command* command : allCommands()) {
     const CommandText& text = command->text();
-    EXPECT_TRUE(words.insert(text.name).second) << text.name;
+    EXPECT_TRUE(taken.insert(text.name).second) << text.name;
     EXPECT_EQ(findCommand(text.name), command);
     if (text.alias != nullptr) {
-      EXPECT_TRUE(words.insert(text.alias).second) << text.alias;
+      EXPECT_TRUE(taken.insert(text.alias).second) << text.alias;
       EXPECT_EQ(findCommand(text.alias), command);
     }
     std::set<std::string> names;

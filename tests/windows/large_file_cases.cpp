@@ -12,29 +12,29 @@ namespace otawrap::test::cases {
 
 void largeFileCases(CaseWriter& w) {
   constexpr std::uint64_t kSize = 3000000000ULL;
-  const std::string raw = w.sparseInput("large.raw", "", kSize);
+  const std::string rawInput = w.sparseInput("large.raw", "", kSize);
   // A short bad record on line 2, so no build reads the 3 GB of zeros.
-  const std::string hex = w.sparseInput("large.hex", ":020000040000FA\n:0\n", kSize);
+  const std::string hexInput = w.sparseInput("large.hex", ":020000040000FA\n:0\n", kSize);
   const std::string credentials = w.sparseInput("large-credentials.txt", "IEEE Address: ", kSize);
   const std::string good = kIn + "good.raw";
   const std::vector<std::pair<std::string, Args>> cases = {
-      {"large-raw", {"convert", raw, "-o", "out"}},
-      {"large-raw-legacy", {raw, "-oout"}},
-      {"large-hex", {"convert", hex, "-o", "out"}},
-      {"large-hex-legacy", {hex, "-oout"}},
+      {"large-raw", {"convert", rawInput, "-o", "out"}},
+      {"large-raw-legacy", {rawInput, "-oout"}},
+      {"large-hex", {"convert", hexInput, "-o", "out"}},
+      {"large-hex-legacy", {hexInput, "-oout"}},
       {"large-credentials", {"convert", good, "-s", credentials, "-o", "out"}},
       {"large-credentials-legacy", {good, "-oout", "-s" + credentials}},
       {"large-credentials-verify", {"verify", kIn + "ota-plain.zigbee", "-s", credentials}},
-      {"large-output-dir-legacy", {good, "-o" + raw}},
-      {"large-info", {"info", raw}},
-      {"large-extract", {"extract", raw, "-o", "out"}},
-      {"large-index", {"index", raw}},
-      {"large-payload", {"build", "-m1", "-t1", "-v1", "--tag", "0=" + raw}},
+      {"large-output-dir-legacy", {good, "-o" + rawInput}},
+      {"large-info", {"info", rawInput}},
+      {"large-extract", {"extract", rawInput, "-o", "out"}},
+      {"large-index", {"index", rawInput}},
+      {"large-payload", {"build", "-m1", "-t1", "-v1", "--tag", "0=" + rawInput}},
   };
   for (const auto& c : cases) w.step(c.first, c.second);
   // The message names the directory it could not create, with the platform's
   // separator.
-  w.step("large-output-dir", {"convert", good, "-o", raw}, "path");
+  w.step("large-output-dir", {"convert", good, "-o", rawInput}, "path");
 }
 
 }  // namespace otawrap::test::cases
