@@ -137,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string error = "-";
   if (command == "convert") {
     ConvertOptions options;
-    error = parseCommand(convertSpec(), rest, options);
+    error = parseCommand(convertDefinition(), rest, options);
     if (error.empty()) {
       fuzzCheck(options.output.file.empty() || options.output.directory.empty(),
                 "--output and --output-dir exclude each other");
@@ -145,10 +145,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   } else if (command == "info" || command == "--info") {
     InfoOptions options;
-    error = parseCommand(infoSpec(), rest, options);
+    error = parseCommand(infoDefinition(), rest, options);
   } else if (command == "verify" || command == "--verify") {
     VerifyOptions options;
-    error = parseCommand(verifySpec(), rest, options);
+    error = parseCommand(verifyDefinition(), rest, options);
     if (error.empty()) {
       fuzzCheck(std::find(rest.begin(), rest.end(), options.file) != rest.end(), "file operand taken");
     }

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh build package
 build=build/package
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DOTAWRAP_BUILD_TESTS=OFF >/dev/null
-cmake --build "$build" -j 2 --target otawrap | tail -1
+cmake --build "$build" -j 2 | tail -1
 
 # cmake --install: exactly the tool, the man page and the documentation.
 prefix=$(mktemp -d)

@@ -1,4 +1,4 @@
-// Writes the shell completion scripts generated from the command specs:
+// Writes the shell completion scripts generated from the command definitions:
 //   otawrap_make_completion bash|zsh FILE
 #include <fstream>
 #include <iostream>

@@ -18,7 +18,7 @@ std::string aligned(std::string left, const std::string& text) {
   return left + "\n";
 }
 
-std::string optionLine(const OptionSpec& option) {
+std::string optionLine(const OptionDefinition& option) {
   std::string left = "  ";
   left += option.shortName != '\0' ? std::string("-") + option.shortName + ", " : "    ";
   left += std::string("--") + option.longName;
@@ -28,11 +28,11 @@ std::string optionLine(const OptionSpec& option) {
 
 }  // namespace
 
-std::string helpPage(const CommandText& text, const std::vector<OptionSpec>& options) {
+std::string helpPage(const CommandText& text, const std::vector<OptionDefinition>& options) {
   std::string page = std::string("Usage: otawrap ") + text.synopsis + "\n\n" + text.description;
   if (!options.empty()) {
     page += std::string("\n") + text.optionsTitle + "\n";
-    for (const OptionSpec& option : options) page += optionLine(option);
+    for (const OptionDefinition& option : options) page += optionLine(option);
     page += optionLine({'h', "help", nullptr, "this text"});
   }
   page += std::string("\nExample: ") + text.example + "\n";

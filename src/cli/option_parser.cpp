@@ -9,16 +9,16 @@ namespace {
 
 constexpr std::size_t kNone = kAnyNumber;
 
-std::size_t findShort(const std::vector<OptionSpec>& specs, char name) {
-  for (std::size_t i = 0; i < specs.size(); ++i) {
-    if (specs[i].shortName != '\0' && specs[i].shortName == name) return i;
+std::size_t findShort(const std::vector<OptionDefinition>& definitions, char name) {
+  for (std::size_t i = 0; i < definitions.size(); ++i) {
+    if (definitions[i].shortName != '\0' && definitions[i].shortName == name) return i;
   }
   return kNone;
 }
 
-std::size_t findLong(const std::vector<OptionSpec>& specs, const std::string& name) {
-  for (std::size_t i = 0; i < specs.size(); ++i) {
-    if (specs[i].longName != nullptr && name == specs[i].longName) return i;
+std::size_t findLong(const std::vector<OptionDefinition>& definitions, const std::string& name) {
+  for (std::size_t i = 0; i < definitions.size(); ++i) {
+    if (definitions[i].longName != nullptr && name == definitions[i].longName) return i;
   }
   return kNone;
 }
@@ -30,9 +30,9 @@ bool seen(const ParsedArguments& parsed, std::size_t row) {
 
 }  // namespace
 
-std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule operands,
+std::string parseOptions(const std::vector<OptionDefinition>& definitions, OperandRule operands,
                          const std::vector<std::string>& arguments, ParsedArguments& parsed) {
-  bool optionsEnded = specs.empty();
+  bool optionsEnded = definitions.empty();
   for (std::size_t i = 0; i < arguments.size(); ++i) {
     const std::string& argument = arguments[i];
     if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
@@ -46,7 +46,7 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
     const bool isLong = argument[1] == '-';
     const std::size_t equals = isLong ? argument.find('=') : std::string::npos;
     const std::string name = isLong ? argument.substr(0, equals) : argument.substr(0, 2);
-    const std::size_t row = isLong ? findLong(specs, name.substr(2)) : findShort(specs, argument[1]);
+    const std::size_t row = isLong ? findLong(definitions, name.substr(2)) : findShort(definitions, argument[1]);
     std::string value;
     bool valueAttached = false;
     if (isLong) {
@@ -56,7 +56,7 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
       }
     } else {
       if (argument.size() > 2) {
-        if (row != kNone && specs[row].metavar == nullptr) {
+        if (row != kNone && definitions[row].metavar == nullptr) {
           std::string message = "option " + name;
           message += " takes no value: '" + argument + "'";
           return message;
@@ -66,13 +66,13 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
       }
     }
     if (row == kNone) return "unknown option '" + name + "'";
-    const bool takesValue = specs[row].metavar != nullptr;
+    const bool takesValue = definitions[row].metavar != nullptr;
     if (!takesValue && valueAttached) return "option " + name + " takes no value";
     if (takesValue && !valueAttached) {
       if (i + 1 == arguments.size()) return "option " + name + " needs a value";
       value = arguments[++i];
     }
-    if (!specs[row].repeatable && seen(parsed, row)) {
+    if (!definitions[row].repeatable && seen(parsed, row)) {
       return "option " + name + " given more than once";
     }
     parsed.options.push_back({row, name, value});
@@ -86,13 +86,13 @@ std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule opera
   return "";
 }
 
-std::string exclusionError(const std::vector<OptionSpec>& specs,
+std::string exclusionError(const std::vector<OptionDefinition>& definitions,
                            const std::vector<Exclusion>& exclusions,
                            const ParsedArguments& parsed) {
   for (const Exclusion& exclusion : exclusions) {
     std::size_t given = 0;
     for (const char* name : exclusion.longNames) {
-      const std::size_t row = findLong(specs, name);
+      const std::size_t row = findLong(definitions, name);
       if (row != kNone && seen(parsed, row)) ++given;
     }
     if (given < 2) continue;

@@ -15,7 +15,7 @@
 namespace otawrap {
 
 // One option as the parser and the help see it.
-struct OptionSpec {
+struct OptionDefinition {
   char shortName;        // '\0' when there is none
   const char* longName;  // without the leading "--"
   const char* metavar;   // the value's name in the help, e.g. "DIR"; nullptr: a flag
@@ -24,7 +24,7 @@ struct OptionSpec {
 };
 
 struct ParsedOption {
-  std::size_t row;   // index of its spec
+  std::size_t row;   // index of its definition
   std::string name;  // as written, e.g. "-o" or "--output-dir"
   std::string value;
 };
@@ -42,10 +42,10 @@ struct OperandRule {
   const char* name;   // how the usage names them, e.g. "FILE"
 };
 
-// Parses arguments against specs. With no specs at all every argument is an
+// Parses arguments against definitions. With no definitions at all every argument is an
 // operand. Returns an empty string on success, else the error text (without
 // the help hint).
-std::string parseOptions(const std::vector<OptionSpec>& specs, OperandRule operands,
+std::string parseOptions(const std::vector<OptionDefinition>& definitions, OperandRule operands,
                          const std::vector<std::string>& arguments, ParsedArguments& parsed);
 
 // Long names (without "--") of options of which at most one may be given.
@@ -55,7 +55,7 @@ struct Exclusion {
 
 // The first exclusion parsed breaks, worded "--a and --b exclude each other"
 // for two names, "give only one of --a, --b and --c" for more; "" when none.
-std::string exclusionError(const std::vector<OptionSpec>& specs,
+std::string exclusionError(const std::vector<OptionDefinition>& definitions,
                            const std::vector<Exclusion>& exclusions,
                            const ParsedArguments& parsed);
 

@@ -114,9 +114,9 @@ std::string finishBuild(const std::vector<std::string>&, BuildOptions& options) 
 
 }  // namespace
 
-const CommandSpec<BuildOptions>& buildSpec() {
+const CommandDefinition<BuildOptions>& buildDefinition() {
   using O = BuildOptions;
-  static const CommandSpec<O> spec = {
+  static const CommandDefinition<O> definition = {
       {"build", nullptr, "build --tag TAG=FILE ...", "OTA file from any payloads",
        "build -m HEX -t HEX -v HEX (--tag TAG=FILE)... [options]",
        "Builds an OTA file holding the bytes of each FILE as a sub-element with its\n"
@@ -148,11 +148,11 @@ const CommandSpec<BuildOptions>& buildSpec() {
       finishBuild,
       runBuild,
   };
-  return spec;
+  return definition;
 }
 
 const Command& buildCommand() {
-  static const SpecCommand<BuildOptions> command(buildSpec());
+  static const DefinedCommand<BuildOptions> command(buildDefinition());
   return command;
 }
 

@@ -3,7 +3,7 @@
 // sealed with an integrity code.
 #pragma once
 
-#include "cli/command_spec.h"
+#include "cli/command_definition.h"
 #include "commands/file_settings.h"
 
 namespace otawrap {
@@ -17,10 +17,10 @@ struct BuildOptions {
   bool force = false;  // write a file whose upgrade image fails its preamble check
 };
 
-// The spec. The run loads the credentials and the payload files, builds the
+// The definition. The run loads the credentials and the payload files, builds the
 // file (at most 64 MiB), writes it and prints its path (nothing with quiet)
 // or one JSON object. It returns 0, or 2 after any failure (nothing written
 // then, except when only the printing failed).
-const CommandSpec<BuildOptions>& buildSpec();
+const CommandDefinition<BuildOptions>& buildDefinition();
 
 }  // namespace otawrap

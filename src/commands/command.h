@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_spec.h"
+#include "cli/command_definition.h"
 
 namespace otawrap {
 
@@ -13,7 +13,7 @@ class Command {
  public:
   virtual ~Command() = default;
   virtual const CommandText& text() const = 0;
-  virtual std::vector<OptionSpec> options() const = 0;
+  virtual std::vector<OptionDefinition> options() const = 0;
   // Parses arguments (those after the command word) and runs the command; a
   // parse error is a usage error. Returns the exit code.
   virtual int main(const Arguments& arguments, Console console) const = 0;
@@ -24,20 +24,20 @@ class Command {
 int reportUsageError(const std::string& message, const char* command, Console console);
 
 template <typename Options>
-class SpecCommand final : public Command {
+class DefinedCommand final : public Command {
  public:
-  explicit SpecCommand(const CommandSpec<Options>& spec) : spec_(spec) {}
-  const CommandText& text() const override { return spec_.text; }
-  std::vector<OptionSpec> options() const override { return optionSpecs(spec_.options); }
+  explicit DefinedCommand(const CommandDefinition<Options>& definition) : definition_(definition) {}
+  const CommandText& text() const override { return definition_.text; }
+  std::vector<OptionDefinition> options() const override { return optionDefinitions(definition_.options); }
   int main(const Arguments& arguments, Console console) const override {
     Options parsed{};
-    const std::string error = parseCommand(spec_, arguments, parsed);
-    if (!error.empty()) return reportUsageError(error, spec_.text.name, console);
-    return spec_.run(parsed, console);
+    const std::string error = parseCommand(definition_, arguments, parsed);
+    if (!error.empty()) return reportUsageError(error, definition_.text.name, console);
+    return definition_.run(parsed, console);
   }
 
  private:
-  const CommandSpec<Options>& spec_;
+  const CommandDefinition<Options>& definition_;
 };
 
 }  // namespace otawrap

@@ -19,7 +19,7 @@ std::string plainHelp(const char* help) {
 
 std::string optionWords(const Command& command) {
   std::string words = "--help";
-  for (const OptionSpec& o : command.options()) {
+  for (const OptionDefinition& o : command.options()) {
     words += std::string(" --") + o.longName;
     if (o.shortName != '\0') words += std::string(" -") + o.shortName;
   }
@@ -37,7 +37,7 @@ std::string bashCompletionScript() {
     cases += std::string("    ") + text.name + (text.alias != nullptr ? std::string("|") + text.alias : "") +
              ") options=\"" + optionWords(*command) + "\" ;;\n";
   }
-  return "# bash completion for otawrap, generated from its command specs\n"
+  return "# bash completion for otawrap, generated from its command definitions\n"
          "_otawrap() {\n"
          "  local cur=${COMP_WORDS[COMP_CWORD]} options=\n"
          "  if [ \"$COMP_CWORD\" -eq 1 ]; then\n"
@@ -63,7 +63,7 @@ std::string zshCompletionScript() {
     commands += std::string("    '") + text.name + ":" + plainHelp(text.summary) + "'\n";
     cases += std::string("    ") + text.name + (text.alias != nullptr ? std::string("|") + text.alias : "") +
              ")\n      _arguments \\\n";
-    for (const OptionSpec& o : command->options()) {
+    for (const OptionDefinition& o : command->options()) {
       const std::string value = o.metavar != nullptr ? std::string(":") + o.metavar + ":_files" : "";
       const std::string help = "[" + plainHelp(o.help) + "]";
       const std::string repeat = o.repeatable ? "*" : "";
@@ -75,7 +75,7 @@ std::string zshCompletionScript() {
     cases += "        '--help[the command page]' \\\n        '*:file:_files'\n      ;;\n";
   }
   return "#compdef otawrap\n"
-         "# zsh completion for otawrap, generated from its command specs\n"
+         "# zsh completion for otawrap, generated from its command definitions\n"
          "_otawrap() {\n"
          "  local -a commands\n"
          "  commands=(\n" + commands + "  )\n"

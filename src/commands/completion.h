@@ -1,4 +1,4 @@
-// Shell completion for otawrap, generated from the command specs: the
+// Shell completion for otawrap, generated from the command definitions: the
 // command words, then each command's options (long and short) and files.
 // Pure text building; tools/make_completion writes the scripts the package
 // installs.

@@ -164,9 +164,9 @@ std::string finishConvert(const std::vector<std::string>& operands, ConvertOptio
 
 }  // namespace
 
-const CommandSpec<ConvertOptions>& convertSpec() {
+const CommandDefinition<ConvertOptions>& convertDefinition() {
   using O = ConvertOptions;
-  static const CommandSpec<O> spec = {
+  static const CommandDefinition<O> definition = {
       {"convert", nullptr, "convert INPUT [options]", "raw firmware or Intel HEX file -> OTA file",
        "convert INPUT [options]",
        "Converts the raw firmware file or Intel HEX file INPUT (told by its content)\n"
@@ -195,11 +195,11 @@ const CommandSpec<ConvertOptions>& convertSpec() {
       finishConvert,
       runConvert,
   };
-  return spec;
+  return definition;
 }
 
 const Command& convertCommand() {
-  static const SpecCommand<ConvertOptions> command(convertSpec());
+  static const DefinedCommand<ConvertOptions> command(convertDefinition());
   return command;
 }
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "cli/command_spec.h"
+#include "cli/command_definition.h"
 #include "commands/conversion.h"
 
 namespace otawrap {
@@ -18,12 +18,12 @@ struct ConvertOptions : RunSettings {
   ReportChoice report;
 };
 
-// The spec: options, help and the run. The run loads the credentials and the
+// The definition: options, help and the run. The run loads the credentials and the
 // tag files, opens the input (Intel HEX or raw as detected or forced; an OTA
 // or ELF file is refused), builds the file, creates the output directory
 // when -o names one, writes the file and prints its path (nothing with quiet)
 // or one JSON object. It returns 0, or 2 after any failure (nothing written
 // then, except when only the printing failed).
-const CommandSpec<ConvertOptions>& convertSpec();
+const CommandDefinition<ConvertOptions>& convertDefinition();
 
 }  // namespace otawrap

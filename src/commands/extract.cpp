@@ -138,8 +138,8 @@ std::string finishExtract(const std::vector<std::string>& operands, ExtractOptio
 
 }  // namespace
 
-const CommandSpec<ExtractOptions>& extractSpec() {
-  static const CommandSpec<ExtractOptions> spec = {
+const CommandDefinition<ExtractOptions>& extractDefinition() {
+  static const CommandDefinition<ExtractOptions> definition = {
       {"extract", nullptr, "extract FILE [options]", "sub-elements of an OTA file as files",
        "extract FILE (--tag TAG --output OUT | --output-dir DIR)",
        "Writes the data of the first sub-element with tag TAG to OUT, or of every\n"
@@ -160,11 +160,11 @@ const CommandSpec<ExtractOptions>& extractSpec() {
       finishExtract,
       runExtract,
   };
-  return spec;
+  return definition;
 }
 
 const Command& extractCommand() {
-  static const SpecCommand<ExtractOptions> command(extractSpec());
+  static const DefinedCommand<ExtractOptions> command(extractDefinition());
   return command;
 }
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/command_spec.h"
+#include "cli/command_definition.h"
 
 namespace otawrap {
 
@@ -18,13 +18,13 @@ struct ExtractOptions {
   bool quiet = false;
 };
 
-// The spec. The run reads the file as info does (a vendor header before the OTA file identifier
+// The definition. The run reads the file as info does (a vendor header before the OTA file identifier
 // is skipped), needs a sound header length and sub-element chain, then writes
 // the data of the first sub-element with the tag to outputFile, or every
 // sub-element to outputDirectory (created when missing) as
 // <index>-<tag>.bin. Prints each path written unless quiet. Returns 0; 1 when
 // the tag is absent or the chain is unsound; 2 when the file cannot be read
 // or an output cannot be written (then nothing of this run is left).
-const CommandSpec<ExtractOptions>& extractSpec();
+const CommandDefinition<ExtractOptions>& extractDefinition();
 
 }  // namespace otawrap

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "cli/command_spec.h"
+#include "cli/command_definition.h"
 #include "commands/file_settings.h"
 
 namespace otawrap {

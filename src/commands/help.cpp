@@ -51,7 +51,7 @@ int runHelp(const HelpOptions& options, Console console) {
 }  // namespace
 
 const Command& helpCommand() {
-  static const CommandSpec<HelpOptions> spec = {
+  static const CommandDefinition<HelpOptions> definition = {
     {"help", "--help", "help [COMMAND]", "this text, or the page of one command",
      "help [COMMAND]", "Prints the overview, or the page of COMMAND.\n", "", "otawrap help convert",
      "0 printed, 2 unknown command.\n"},
@@ -64,7 +64,7 @@ const Command& helpCommand() {
     },
     runHelp,
   };
-  static const SpecCommand<HelpOptions> command(spec);
+  static const DefinedCommand<HelpOptions> command(definition);
   return command;
 }
 

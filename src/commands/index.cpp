@@ -230,8 +230,8 @@ std::string finishIndex(const std::vector<std::string>& operands, O& options) {
 
 }  // namespace
 
-const CommandSpec<IndexOptions>& indexSpec() {
-  static const CommandSpec<O> spec = {
+const CommandDefinition<IndexOptions>& indexDefinition() {
+  static const CommandDefinition<O> definition = {
       {"index", nullptr, "index FILE... [options]", "OTA index entries, printed or merged",
        "index FILE... [--format herdsman|zigpy] [--url-prefix URL] [--update INDEX.json]\n"
        "      [--file-size total-image|download] [metadata options]",
@@ -274,11 +274,11 @@ const CommandSpec<IndexOptions>& indexSpec() {
       finishIndex,
       runIndex,
   };
-  return spec;
+  return definition;
 }
 
 const Command& indexCommand() {
-  static const SpecCommand<IndexOptions> command(indexSpec());
+  static const DefinedCommand<IndexOptions> command(indexDefinition());
   return command;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_spec.h"
+#include "cli/command_definition.h"
 #include "commands/index_json.h"
 
 namespace otawrap {
@@ -20,7 +20,7 @@ struct IndexOptions {
   std::string update;      // the index to merge into; "" prints a new one
 };
 
-// The spec. The run reads each file in turn (64 MiB at most; a vendor header
+// The definition. The run reads each file in turn (64 MiB at most; a vendor header
 // before the OTA file identifier is kept in the size and hash) and, once all
 // pass every check info makes, prints one JSON array of their entries, or with
 // --update merges them into that index (catalog/index_merge.h) and replaces it
@@ -28,6 +28,6 @@ struct IndexOptions {
 // 1 when a file fails a check (naming the file and the check; nothing printed
 // or written); 2 when a file or the index cannot be read, the index is not
 // one, or the result cannot be written.
-const CommandSpec<IndexOptions>& indexSpec();
+const CommandDefinition<IndexOptions>& indexDefinition();
 
 }  // namespace otawrap

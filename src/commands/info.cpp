@@ -26,9 +26,9 @@ int runInfo(const InfoOptions& options, Console console) {
 
 }  // namespace
 
-const CommandSpec<InfoOptions>& infoSpec() {
+const CommandDefinition<InfoOptions>& infoDefinition() {
   using O = InfoOptions;
-  static const CommandSpec<O> spec = {
+  static const CommandDefinition<O> definition = {
       {"info", "--info", "info FILE [options]", "header, sub-elements and checks of an OTA file",
        "info FILE [--platform NAME] [--json]",
        "Shows the header fields, the sub-elements (the first 1000, each tag named) and\n"
@@ -53,11 +53,11 @@ const CommandSpec<InfoOptions>& infoSpec() {
       storeFileOperand<O>,
       runInfo,
   };
-  return spec;
+  return definition;
 }
 
 const Command& infoCommand() {
-  static const SpecCommand<InfoOptions> command(infoSpec());
+  static const DefinedCommand<InfoOptions> command(infoDefinition());
   return command;
 }
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cli/command_spec.h"
+#include "cli/command_definition.h"
 #include "cli/values.h"
 #include "ota/reader.h"
 
@@ -16,12 +16,12 @@ struct InfoOptions {
   OtaReadOptions read;  // --platform forces the image checks
 };
 
-// The spec. The run reads options.file (from its OTA file identifier on,
+// The definition. The run reads options.file (from its OTA file identifier on,
 // behind any vendor prefix) and prints its header fields, sub-elements and
 // checks, as text or as one JSON object. It returns 0 when every check
 // passes, 1 when one fails, 2 when the file cannot be read or the report
 // cannot be written.
-const CommandSpec<InfoOptions>& infoSpec();
+const CommandDefinition<InfoOptions>& infoDefinition();
 
 // --platform and --json, which verify takes too, into options.read and
 // options.json.

@@ -214,8 +214,8 @@ std::string finishLint(const std::vector<std::string>& operands, LintOptions& op
 
 }  // namespace
 
-const CommandSpec<LintOptions>& lintSpec() {
-  static const CommandSpec<LintOptions> spec = {
+const CommandDefinition<LintOptions>& lintDefinition() {
+  static const CommandDefinition<LintOptions> definition = {
       {"lint", nullptr, "lint INDEX [options]", "the faults of an OTA index and its files",
        "lint INDEX [--files DIR] [--json]",
        "Checks every entry of the OTA index INDEX (either format) against its file:\n"
@@ -237,11 +237,11 @@ const CommandSpec<LintOptions>& lintSpec() {
       finishLint,
       runLint,
   };
-  return spec;
+  return definition;
 }
 
 const Command& lintCommand() {
-  static const SpecCommand<LintOptions> command(lintSpec());
+  static const DefinedCommand<LintOptions> command(lintDefinition());
   return command;
 }
 

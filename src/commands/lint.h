@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "cli/command_spec.h"
+#include "cli/command_definition.h"
 
 namespace otawrap {
 
@@ -14,12 +14,12 @@ struct LintOptions {
   bool json = false;           // one JSON object per finding and line
 };
 
-// The spec. The run prints one line per finding (nothing when there is none)
+// The definition. The run prints one line per finding (nothing when there is none)
 // and exits 0 when there is none, 1 when there are, 2 when the index cannot
 // be read or is not an index, or standard output is lost. A relative url
 // names a file under --files DIR, else beside the index; an http(s) url's last
 // path segment (percent-decoded) names a file under --files DIR, and without
 // it the file is not looked at.
-const CommandSpec<LintOptions>& lintSpec();
+const CommandDefinition<LintOptions>& lintDefinition();
 
 }  // namespace otawrap

@@ -145,8 +145,8 @@ std::string finishMatch(const std::vector<std::string>& operands, O& options) {
 
 }  // namespace
 
-const CommandSpec<MatchOptions>& matchSpec() {
-  static const CommandSpec<O> spec = {
+const CommandDefinition<MatchOptions>& matchDefinition() {
+  static const CommandDefinition<O> definition = {
       {"match", nullptr, "match INDEX [options]", "which entry a device would be offered, and why",
        "match INDEX --manufacturer HEX --image-type HEX --file-version HEX\n"
        "      [--hardware-version HEX] [--model-id TEXT] [--manufacturer-name TEXT]",
@@ -170,11 +170,11 @@ const CommandSpec<MatchOptions>& matchSpec() {
       finishMatch,
       runMatch,
   };
-  return spec;
+  return definition;
 }
 
 const Command& matchCommand() {
-  static const SpecCommand<MatchOptions> command(matchSpec());
+  static const DefinedCommand<MatchOptions> command(matchDefinition());
   return command;
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "catalog/match.h"
-#include "cli/command_spec.h"
+#include "cli/command_definition.h"
 
 namespace otawrap {
 
@@ -21,11 +21,11 @@ struct MatchOptions {
   bool fileVersionGiven = false;
 };
 
-// The spec. The run prints, for the consumer that reads the index's format,
+// The definition. The run prints, for the consumer that reads the index's format,
 // the entry it offers (or why none), then one line per entry saying why it is
 // or is not the one; the other consumer gets one line saying it does not read
 // that format. Exits 0 when an entry is offered, 1 when none is, 2 when the
 // index cannot be read or is not an index, or standard output is lost.
-const CommandSpec<MatchOptions>& matchSpec();
+const CommandDefinition<MatchOptions>& matchDefinition();
 
 }  // namespace otawrap

@@ -116,9 +116,9 @@ std::string finishNormalize(const std::vector<std::string>& operands, NormalizeO
 
 }  // namespace
 
-const CommandSpec<NormalizeOptions>& normalizeSpec() {
+const CommandDefinition<NormalizeOptions>& normalizeDefinition() {
   using O = NormalizeOptions;
-  static const CommandSpec<O> spec = {
+  static const CommandDefinition<O> definition = {
       {"normalize", nullptr, "normalize FILE [options]",
        "the plain OTA file inside a downloaded file",
        "normalize FILE (--output OUT | --output-dir DIR) [--json | --quiet]",
@@ -137,11 +137,11 @@ const CommandSpec<NormalizeOptions>& normalizeSpec() {
       finishNormalize,
       runNormalize,
   };
-  return spec;
+  return definition;
 }
 
 const Command& normalizeCommand() {
-  static const SpecCommand<NormalizeOptions> command(normalizeSpec());
+  static const DefinedCommand<NormalizeOptions> command(normalizeDefinition());
   return command;
 }
 

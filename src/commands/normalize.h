@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "cli/command_spec.h"
+#include "cli/command_definition.h"
 #include "commands/file_settings.h"
 
 namespace otawrap {
@@ -16,13 +16,13 @@ struct NormalizeOptions {
   ReportChoice report;
 };
 
-// The spec. The run reads FILE as info does; when every check passes it
+// The definition. The run reads FILE as info does; when every check passes it
 // writes the OTA file's own bytes (from its identifier, the total image size
 // long) unchanged, so its signature or integrity code still holds, and
 // prints what it removed before and after them, then the path written (or a
 // JSON object, or nothing with --quiet). Returns 0; 1 when a check fails
 // (nothing is written); 2 when FILE cannot be read or the output cannot be
 // written (then no output file is left and an existing one is untouched).
-const CommandSpec<NormalizeOptions>& normalizeSpec();
+const CommandDefinition<NormalizeOptions>& normalizeDefinition();
 
 }  // namespace otawrap

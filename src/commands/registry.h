@@ -1,6 +1,6 @@
-// Every subcommand, each defined with its spec in its own file; the list in
+// Every subcommand, each defined with its definition in its own file; the list in
 // registry.cpp gives the overview's order. Adding a command: its file with
-// its spec and xCommand(), one declaration here, one entry in the list.
+// its definition and xCommand(), one declaration here, one entry in the list.
 #pragma once
 
 #include <string>

@@ -151,9 +151,9 @@ std::string finishVerify(const std::vector<std::string>& operands, VerifyOptions
 
 }  // namespace
 
-const CommandSpec<VerifyOptions>& verifySpec() {
+const CommandDefinition<VerifyOptions>& verifyDefinition() {
   using O = VerifyOptions;
-  static const CommandSpec<O> spec = {
+  static const CommandDefinition<O> definition = {
       {"verify", "--verify", "verify FILE KEY-OPTION", "check the signature of an OTA file",
        "verify FILE (--public-key HEX | --credentials FILE | --ca-key HEX)\n"
        "                      [--platform NAME] [--json]",
@@ -179,11 +179,11 @@ const CommandSpec<VerifyOptions>& verifySpec() {
       finishVerify,
       runVerify,
   };
-  return spec;
+  return definition;
 }
 
 const Command& verifyCommand() {
-  static const SpecCommand<VerifyOptions> command(verifySpec());
+  static const DefinedCommand<VerifyOptions> command(verifyDefinition());
   return command;
 }
 

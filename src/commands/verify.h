@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/command_spec.h"
+#include "cli/command_definition.h"
 #include "ota/reader.h"
 
 namespace otawrap {
@@ -26,11 +26,11 @@ struct VerifyOptions {
   OtaReadOptions read;  // --platform forces the image checks
 };
 
-// The spec. The run resolves the key first (a bad key is an error whatever
+// The definition. The run resolves the key first (a bad key is an error whatever
 // the file holds), then reads the file, runs every check and the signature
 // check and prints the report. It returns 0 when all pass, 1 when a check or
 // the signature fails, 2 when the key or the file cannot be used or the
 // report cannot be written.
-const CommandSpec<VerifyOptions>& verifySpec();
+const CommandDefinition<VerifyOptions>& verifyDefinition();
 
 }  // namespace otawrap

@@ -19,7 +19,7 @@ int runVersion(const VersionOptions&, Console console) {
 std::string versionText() { return std::string("otawrap ") + OTAWRAP_VERSION + "\n"; }
 
 const Command& versionCommand() {
-  static const CommandSpec<VersionOptions> spec = {
+  static const CommandDefinition<VersionOptions> definition = {
       {"version", "--version", "version", "the version", "version", "Prints the version.\n", "",
        "otawrap version", "0 printed, 2 usage error.\n"},
       {},
@@ -28,7 +28,7 @@ const Command& versionCommand() {
       nullptr,
       runVersion,
   };
-  static const SpecCommand<VersionOptions> command(spec);
+  static const DefinedCommand<VersionOptions> command(definition);
   return command;
 }
 

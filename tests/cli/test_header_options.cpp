@@ -72,9 +72,9 @@ TEST(LongOptions, ModeArguments) {
     InfoOptions info;
     VerifyOptions verify;
     if (c.arguments[0] == "info") {
-      error = parseCommand(infoSpec(), arguments, info);
+      error = parseCommand(infoDefinition(), arguments, info);
     } else {
-      error = parseCommand(verifySpec(), arguments, verify);
+      error = parseCommand(verifyDefinition(), arguments, verify);
     }
     if (c.error != nullptr) {
       EXPECT_EQ(error, c.error) << label;

@@ -13,7 +13,7 @@
 namespace otawrap {
 namespace {
 
-const std::vector<OptionSpec> kSpecs = {
+const std::vector<OptionDefinition> kDefinitions = {
     {'o', "output-dir", "DIR", "", false},
     {'q', "quiet", nullptr, "", true},
     {'\0', "name", "NAME", "", true},
@@ -60,7 +60,7 @@ TEST(OptionParser, SpellingsAndErrors) {
   };
   for (const Case& c : cases) {
     ParsedArguments parsed;
-    const std::string error = parseOptions(kSpecs, {1, 1, "INPUT"}, c.arguments, parsed);
+    const std::string error = parseOptions(kDefinitions, {1, 1, "INPUT"}, c.arguments, parsed);
     const std::string label = c.arguments.empty() ? "(none)" : c.arguments.back();
     EXPECT_EQ(error.empty() ? summary(parsed) : error, c.expected) << label;
   }
@@ -103,7 +103,7 @@ TEST(ConvertArguments, ValuesAndCombinations) {
   };
   for (const Case& c : cases) {
     ConvertOptions options;
-    const std::string error = parseCommand(convertSpec(), c.arguments, options);
+    const std::string error = parseCommand(convertDefinition(), c.arguments, options);
     const std::string label = c.arguments.back();
     EXPECT_EQ(error, c.error) << label;
     if (!c.error.empty() || !error.empty()) continue;
@@ -119,10 +119,10 @@ TEST(ConvertArguments, ValuesAndCombinations) {
 
 TEST(ConvertArguments, FlagsAndPaths) {
   ConvertOptions options;
-  ASSERT_EQ(parseCommand(convertSpec(), {"-nq", "a.raw"}, options),
+  ASSERT_EQ(parseCommand(convertDefinition(), {"-nq", "a.raw"}, options),
             "option -n takes no value: '-nq'");
   options = ConvertOptions{};
-  ASSERT_EQ(parseCommand(convertSpec(), {"-n", "-q", "--json", "-s", "k.txt", "--output", "x.ota",
+  ASSERT_EQ(parseCommand(convertDefinition(), {"-n", "-q", "--json", "-s", "k.txt", "--output", "x.ota",
                                    "--header-string", "hi", "-m1", "-t2", "-v3", "a.raw"},
                                   options),
             "");

@@ -1,4 +1,4 @@
-// The completion scripts come from the specs: every command word and every
+// The completion scripts come from the definitions: every command word and every
 // option of it is offered, and each script is valid for its shell (zsh's
 // only where zsh is installed).
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@ TEST(Completion, OffersEveryCommandAndOption) {
   for (const std::string& script : scripts) {
     for (const Command* command : allCommands()) {
       EXPECT_NE(script.find(command->text().name), std::string::npos) << command->text().name;
-      for (const OptionSpec& option : command->options()) {
+      for (const OptionDefinition& option : command->options()) {
         EXPECT_NE(script.find(std::string("--") + option.longName), std::string::npos) << option.longName;
         if (option.shortName != '\0') {
           EXPECT_NE(script.find(std::string("-") + option.shortName), std::string::npos);

@@ -1,6 +1,6 @@
-// The commands' specs against what users read: every option of every spec is
+// The commands' definitions against what users read: every option of every definition is
 // on the command's generated help page, in its section of the man page and
-// of docs/commands.md; every option those sections document is in a spec of
+// of docs/commands.md; every option those sections document is in a definition of
 // a command they name. Words and aliases are unique, and every command finds
 // itself.
 #include <gtest/gtest.h>
@@ -86,7 +86,7 @@ std::vector<const Command*> commandsNamed(const std::string& title) {
 std::set<std::string> longOptions(const std::vector<const Command*>& commands) {
   std::set<std::string> names = {"--help"};
   for (const Command* command : commands) {
-    for (const OptionSpec& option : command->options()) {
+    for (const OptionDefinition& option : command->options()) {
       names.insert(std::string("--") + option.longName);
     }
   }
@@ -120,7 +120,7 @@ std::string documentingLines(const std::string& text) {
   return kept;
 }
 
-// Checks both ways between the specs and one document's sections about them.
+// Checks both ways between the definitions and one document's sections about them.
 void compareWithDocument(const std::vector<Section>& documented, const std::string& document) {
   std::map<const Command*, std::string> textOf;
   for (const Section& section : documented) {
@@ -134,11 +134,11 @@ void compareWithDocument(const std::vector<Section>& documented, const std::stri
     for (const std::string& option : optionsIn(source)) {
       EXPECT_EQ(known.count(option), 1u)
           << document << " documents " << option << " under '" << section.title
-          << "', which no spec of those commands has";
+          << "', which no definition of those commands has";
     }
   }
   for (const Command* command : allCommands()) {
-    for (const OptionSpec& option : command->options()) {
+    for (const OptionDefinition& option : command->options()) {
       const std::string name = std::string("--") + option.longName;
       EXPECT_NE(optionsIn(textOf[command]).count(name), 0u)
           << document << " does not document " << name << " of " << command->text().name;
@@ -146,7 +146,7 @@ void compareWithDocument(const std::vector<Section>& documented, const std::stri
   }
 }
 
-TEST(CommandSpecs, WordsAreUniqueAndFindThemselves) {
+TEST(CommandDefinitions, WordsAreUniqueAndFindThemselves) {
   std::set<std::string> taken;
   for (const Command* command : allCommands()) {
     const CommandText& text = command->text();
@@ -157,7 +157,7 @@ TEST(CommandSpecs, WordsAreUniqueAndFindThemselves) {
       EXPECT_EQ(findCommand(text.alias), command);
     }
     std::set<std::string> names;
-    for (const OptionSpec& option : command->options()) {
+    for (const OptionDefinition& option : command->options()) {
       EXPECT_TRUE(names.insert(option.longName).second) << text.name << " " << option.longName;
       if (option.shortName != '\0') {
         EXPECT_TRUE(names.insert(std::string(1, option.shortName)).second) << option.longName;
@@ -166,11 +166,11 @@ TEST(CommandSpecs, WordsAreUniqueAndFindThemselves) {
   }
 }
 
-TEST(CommandSpecs, EveryOptionIsOnTheHelpPage) {
+TEST(CommandDefinitions, EveryOptionIsOnTheHelpPage) {
   for (const Command* command : allCommands()) {
     const std::string page = helpPage(command->text(), command->options());
     EXPECT_EQ(page.compare(0, 15, "Usage: otawrap "), 0) << command->text().name;
-    for (const OptionSpec& option : command->options()) {
+    for (const OptionDefinition& option : command->options()) {
       std::string line = "  ";
       line += option.shortName != '\0' ? std::string("-") + option.shortName + ", " : "    ";
       line += std::string("--") + option.longName;
@@ -179,7 +179,7 @@ TEST(CommandSpecs, EveryOptionIsOnTheHelpPage) {
   }
 }
 
-TEST(CommandSpecs, ManPageDocumentsExactlyTheSpecs) {
+TEST(CommandDefinitions, ManPageDocumentsExactlyTheDefinitions) {
   const std::string page = manPage();
   const std::size_t options = page.find("\n.SH OPTIONS\n");
   ASSERT_NE(options, std::string::npos);
@@ -188,7 +188,7 @@ TEST(CommandSpecs, ManPageDocumentsExactlyTheSpecs) {
   compareWithDocument(sections(section, ".SS "), "docs/otawrap.1");
 }
 
-TEST(CommandSpecs, CommandReferenceDocumentsExactlyTheSpecs) {
+TEST(CommandDefinitions, CommandReferenceDocumentsExactlyTheDefinitions) {
   std::vector<Section> documented;
   for (const Section& section : sections(readDoc("commands.md"), "## ")) {
     // "## `convert`", "## `info FILE ...`": the sections about commands.

@@ -2,7 +2,7 @@
 // (names, value name, one line of help, how the value is checked and stored),
 // which options exclude which, its operands and the function that runs it.
 // Parsing, the help page and dispatch all come from this one value; a command
-// defines its spec in its own file under commands/.
+// defines its definition in its own file under commands/.
 #pragma once
 
 #include <initializer_list>
@@ -31,14 +31,14 @@ struct CommandText {
 
 template <typename Options>
 struct OptionRow {
-  OptionSpec option;
+  OptionDefinition option;
   // Checks the value and stores it into the options; "" or the error text
   // naming the option as written and the value.
   std::string (*store)(const ParsedOption& given, Options& options);
 };
 
 template <typename Options>
-struct CommandSpec {
+struct CommandDefinition {
   CommandText text;
   std::vector<OptionRow<Options>> options;  // in the order of the help page
   std::vector<Exclusion> exclusions;
@@ -51,30 +51,30 @@ struct CommandSpec {
 };
 
 template <typename Options>
-std::vector<OptionSpec> optionSpecs(const std::vector<OptionRow<Options>>& rows) {
-  std::vector<OptionSpec> specs;
-  specs.reserve(rows.size());
-  for (const OptionRow<Options>& row : rows) specs.push_back(row.option);
-  return specs;
+std::vector<OptionDefinition> optionDefinitions(const std::vector<OptionRow<Options>>& rows) {
+  std::vector<OptionDefinition> definitions;
+  definitions.reserve(rows.size());
+  for (const OptionRow<Options>& row : rows) definitions.push_back(row.option);
+  return definitions;
 }
 
 // Parses arguments (those after the command word) into options, which start
 // as the command's defaults: options in order, then exclusions, then finish.
 // Returns "" or the error text without the help hint.
 template <typename Options>
-std::string parseCommand(const CommandSpec<Options>& spec, const Arguments& arguments,
+std::string parseCommand(const CommandDefinition<Options>& definition, const Arguments& arguments,
                          Options& options) {
-  const std::vector<OptionSpec> specs = optionSpecs(spec.options);
+  const std::vector<OptionDefinition> definitions = optionDefinitions(definition.options);
   ParsedArguments parsed;
-  std::string error = parseOptions(specs, spec.operands, arguments, parsed);
+  std::string error = parseOptions(definitions, definition.operands, arguments, parsed);
   if (!error.empty()) return error;
   for (const ParsedOption& given : parsed.options) {
-    error = spec.options[given.row].store(given, options);
+    error = definition.options[given.row].store(given, options);
     if (!error.empty()) return error;
   }
-  error = exclusionError(specs, spec.exclusions, parsed);
+  error = exclusionError(definitions, definition.exclusions, parsed);
   if (!error.empty()) return error;
-  return spec.finish == nullptr ? "" : spec.finish(parsed.operands, options);
+  return definition.finish == nullptr ? "" : definition.finish(parsed.operands, options);
 }
 
 // Concatenates groups of rows, e.g. a command's own rows and shared ones.
