@@ -68,9 +68,11 @@ std::string zshCompletionScript() {
       const std::string help = "[" + plainHelp(o.help) + "]";
       const std::string repeat = o.repeatable ? "*" : "";
       if (o.shortName != '\0') {
-        cases += std::string("        '") + repeat + "-" + o.shortName + help + value + "' \\\n";
+        cases.append("        '").append(repeat).append("-").append(1, o.shortName);
+        cases.append(help).append(value).append("' \\\n");
       }
-      cases += std::string("        '") + repeat + "--" + o.longName + help + value + "' \\\n";
+      cases.append("        '").append(repeat).append("--").append(o.longName);
+      cases.append(help).append(value).append("' \\\n");
     }
     cases += "        '--help[the command page]' \\\n        '*:file:_files'\n      ;;\n";
   }

@@ -16,14 +16,14 @@ std::string identifier(const ParsedOption& given, int digits, bool& isGiven,
 
 std::string storeManufacturer(const ParsedOption& given, OtaFileSettings& file) {
   std::uint32_t value = 0;
-  const std::string error = identifier(given, 4, file.identifiers.manufacturerGiven, value);
+  std::string error = identifier(given, 4, file.identifiers.manufacturerGiven, value);
   file.identifiers.manufacturerCode = static_cast<std::uint16_t>(value);
   return error;
 }
 
 std::string storeImageType(const ParsedOption& given, OtaFileSettings& file) {
   std::uint32_t value = 0;
-  const std::string error = identifier(given, 4, file.identifiers.imageTypeGiven, value);
+  std::string error = identifier(given, 4, file.identifiers.imageTypeGiven, value);
   file.identifiers.imageType = static_cast<std::uint16_t>(value);
   return error;
 }
@@ -34,14 +34,14 @@ std::string storeFileVersion(const ParsedOption& given, OtaFileSettings& file) {
 
 std::string storeStackVersion(const ParsedOption& given, OtaFileSettings& file) {
   std::uint32_t value = 0;
-  const std::string error = parseIdentifier(given.name, given.value, 4, value);
+  std::string error = parseIdentifier(given.name, given.value, 4, value);
   file.stackVersion = static_cast<std::uint16_t>(value);
   return error;
 }
 
 std::string storeTag(const ParsedOption& given, OtaFileSettings& file) {
   TagFile tag{0, ""};
-  const std::string error = parseTagFile(given.name, given.value, tag.tag, tag.path);
+  std::string error = parseTagFile(given.name, given.value, tag.tag, tag.path);
   if (error.empty()) file.tags.push_back(tag);
   return error;
 }

@@ -172,14 +172,14 @@ std::string storeUpdate(const ParsedOption& given, O& options) { return nonEmpty
 
 std::string storeModelId(const ParsedOption& given, O& options) {
   std::string text;
-  const std::string error = nonEmpty(given, text);
+  std::string error = nonEmpty(given, text);
   if (error.empty()) options.metadata.modelId = text;
   return error;
 }
 
 std::string storeManufacturerName(const ParsedOption& given, O& options) {
   std::string text;
-  const std::string error = nonEmpty(given, text);
+  std::string error = nonEmpty(given, text);
   if (!error.empty()) return error;
   if (!options.metadata.manufacturerNames) options.metadata.manufacturerNames.emplace();
   options.metadata.manufacturerNames->push_back(text);
@@ -189,7 +189,7 @@ std::string storeManufacturerName(const ParsedOption& given, O& options) {
 template <std::optional<std::uint32_t> IndexMetadata::*field>
 std::string storeVersion(const ParsedOption& given, O& options) {
   std::uint32_t value = 0;
-  const std::string error = parseIdentifier(given.name, given.value, 8, value);
+  std::string error = parseIdentifier(given.name, given.value, 8, value);
   if (error.empty()) options.metadata.*field = value;
   return error;
 }
@@ -197,7 +197,7 @@ std::string storeVersion(const ParsedOption& given, O& options) {
 template <std::optional<std::uint16_t> IndexMetadata::*field>
 std::string storeHardware(const ParsedOption& given, O& options) {
   std::uint32_t value = 0;
-  const std::string error = parseIdentifier(given.name, given.value, 4, value);
+  std::string error = parseIdentifier(given.name, given.value, 4, value);
   if (error.empty()) options.metadata.*field = static_cast<std::uint16_t>(value);
   return error;
 }

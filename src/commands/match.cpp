@@ -96,7 +96,7 @@ std::string hex(const ParsedOption& given, int digits, std::uint32_t& value) {
 
 std::string storeMatchManufacturer(const ParsedOption& given, O& options) {
   std::uint32_t value = 0;
-  const std::string error = hex(given, 4, value);
+  std::string error = hex(given, 4, value);
   options.device.manufacturerCode = static_cast<std::uint16_t>(value);
   options.manufacturerGiven = true;
   return error;
@@ -104,7 +104,7 @@ std::string storeMatchManufacturer(const ParsedOption& given, O& options) {
 
 std::string storeMatchImageType(const ParsedOption& given, O& options) {
   std::uint32_t value = 0;
-  const std::string error = hex(given, 4, value);
+  std::string error = hex(given, 4, value);
   options.device.imageType = static_cast<std::uint16_t>(value);
   options.imageTypeGiven = true;
   return error;
@@ -112,7 +112,7 @@ std::string storeMatchImageType(const ParsedOption& given, O& options) {
 
 std::string storeMatchFileVersion(const ParsedOption& given, O& options) {
   std::uint32_t value = 0;
-  const std::string error = hex(given, 8, value);
+  std::string error = hex(given, 8, value);
   options.device.fileVersion = value;
   options.fileVersionGiven = true;
   return error;
@@ -120,7 +120,7 @@ std::string storeMatchFileVersion(const ParsedOption& given, O& options) {
 
 std::string storeMatchHardware(const ParsedOption& given, O& options) {
   std::uint32_t value = 0;
-  const std::string error = hex(given, 4, value);
+  std::string error = hex(given, 4, value);
   options.device.hardwareVersion = static_cast<std::uint16_t>(value);
   return error;
 }

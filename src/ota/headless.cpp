@@ -1,5 +1,8 @@
 #include "ota/headless.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "codec/bytes.h"
 #include "ota/checksums.h"
 #include "ota/format.h"
@@ -30,10 +33,8 @@ bool timestampedImage(const std::uint8_t* p, std::size_t length, const OtaHeader
   }
   const std::uint32_t n = loadBig24(p + kOtaTimestampedLengthOffset);
   if (n % kOtaTimestampedLengthMultiple != 0 || n > length) return false;
-  for (const std::size_t tail : kOtaTimestampedTails) {
-    if (length - n == tail) return true;
-  }
-  return false;
+  return std::any_of(std::begin(kOtaTimestampedTails), std::end(kOtaTimestampedTails),
+                     [&](std::size_t tail) { return length - n == tail; });
 }
 
 bool segmentedApplicationImage(const std::uint8_t* p, std::size_t length) {

@@ -33,8 +33,8 @@ std::optional<OtaHeadlessPayload> otaHeadlessPayloadFind(const std::uint8_t* fil
                                                          const OtaHeader& header,
                                                          const OtaSubElement* previous);
 
-// True when the timestamp's six bytes are BCD with a month 01..12, a day
+// True when the six timestamp bytes at t are BCD with a month 01..12, a day
 // 01..31, hours below 24, minutes and seconds below 60.
-bool otaBcdTimestampValid(const std::uint8_t* bytes);
+bool otaBcdTimestampValid(const std::uint8_t* t);
 
 }  // namespace otawrap

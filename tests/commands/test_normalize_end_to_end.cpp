@@ -29,7 +29,7 @@ ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& 
 // The name `-o DIR` gives: the identifiers of the OTA file's header.
 std::string headerFileName(const Bytes& inner) {
   char name[40];
-  std::snprintf(name, sizeof name, "%04X-%04X-%08X.zigbee", inner[10] | (inner[11] << 8),
+  (void)std::snprintf(name, sizeof name, "%04X-%04X-%08X.zigbee", inner[10] | (inner[11] << 8),
                 inner[12] | (inner[13] << 8),
                 static_cast<unsigned>(inner[14] | (inner[15] << 8) | (inner[16] << 16)) |
                     (static_cast<unsigned>(inner[17]) << 24));
