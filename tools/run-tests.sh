@@ -115,7 +115,10 @@ run_build() {
 for build in "$@"; do
   case "$build" in
     release) run_build release "" -DCMAKE_BUILD_TYPE=Release ;;
-    sanitize) run_build sanitize "" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOTAWRAP_SANITIZE=ON ;;
+    # -O1 and line tables only: the usual optimisation for the sanitizers, and
+    # about half the compile time of -O2 -g; reports still name file and line.
+    sanitize) run_build sanitize "" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOTAWRAP_SANITIZE=ON \
+                "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" ;;
     portable) run_build portable "codec ecc sign ota fuzz" -DCMAKE_BUILD_TYPE=Release \
                 -DOTAWRAP_PORTABLE_ONLY=ON ;;
     *) echo "unknown build: $build"; exit 2 ;;
