@@ -7,7 +7,7 @@ namespace otawrap::test::cases {
 
 std::string CaseWriter::sparseInput(const std::string& name, const std::string& head,
                                     std::uint64_t size) {
-  const std::string path = input(name, head);
+  std::string path = input(name, head);
   std::error_code error;
   std::filesystem::resize_file(dir_ + "/in/" + name, size, error);
   ok_ = !error && ok_;
