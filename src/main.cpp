@@ -4,7 +4,7 @@
 #include <iostream>
 
 #include "commands/dispatch.h"
-#include "driver/file_system.h"
+#include "io/file_system.h"
 
 int main(int argc, char** argv) {
   if (!otawrap::isLegacyCommandLine(argc, argv)) otawrap::fsBinaryStandardStreams();

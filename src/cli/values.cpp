@@ -1,7 +1,7 @@
 #include "cli/values.h"
 
 #include "codec/hex.h"
-#include "driver/file_system.h"
+#include "io/file_system.h"
 #include "ota/builder.h"
 
 namespace otawrap {

@@ -3,8 +3,8 @@
 
 #include <cerrno>
 
-#include "driver/file_system.h"
-#include "driver/output.h"
+#include "io/file_system.h"
+#include "io/output.h"
 #include "ota/conversion.h"
 #include "ota/signed_file.h"
 

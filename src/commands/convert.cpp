@@ -10,7 +10,7 @@
 #include "commands/input_file.h"
 #include "commands/payload_files.h"
 #include "commands/registry.h"
-#include "driver/file_system.h"
+#include "io/file_system.h"
 #include "image/input_format.h"
 #include "image/intel_hex.h"
 

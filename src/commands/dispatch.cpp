@@ -8,7 +8,7 @@
 #include "commands/help.h"
 #include "commands/legacy.h"
 #include "commands/registry.h"
-#include "driver/file_system.h"
+#include "io/file_system.h"
 
 namespace otawrap {
 

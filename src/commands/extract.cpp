@@ -9,7 +9,7 @@
 #include "commands/conversion.h"
 #include "commands/registry.h"
 #include "commands/ota_input.h"
-#include "driver/file_system.h"
+#include "io/file_system.h"
 #include "ota/file_entries.h"
 
 namespace otawrap {

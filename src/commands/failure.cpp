@@ -5,7 +5,7 @@
 #include "codec/escape.h"
 #include "commands/command.h"
 #include "commands/module_failures.h"
-#include "driver/file_system.h"
+#include "io/file_system.h"
 
 namespace otawrap {
 

@@ -7,7 +7,7 @@
 #include "commands/conversion.h"
 #include "commands/ota_input.h"
 #include "commands/registry.h"
-#include "driver/file_system.h"
+#include "io/file_system.h"
 #include "ota/file_entries.h"
 
 namespace otawrap {

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "driver/file_system.h"
+#include "io/file_system.h"
 
 namespace otawrap {
 

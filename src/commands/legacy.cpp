@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "codec/hex.h"
-#include "driver/file_system.h"
+#include "io/file_system.h"
 
 namespace otawrap {
 

@@ -8,7 +8,7 @@
 
 #include "cli/option_parser.h"
 #include "commands/convert.h"
-#include "driver/file_system.h"
+#include "io/file_system.h"
 
 namespace otawrap {
 namespace {

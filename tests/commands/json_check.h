@@ -1,5 +1,5 @@
 // A strict little JSON parser for the tests (RFC 8259 grammar, UTF-8 text),
-// written independently of src/driver/json_writer: it rejects anything the
+// written independently of src/report/json_writer: it rejects anything the
 // grammar does not allow and decodes strings to code points.
 #pragma once
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "commands/legacy.h"
-#include "driver/file_system.h"
+#include "io/file_system.h"
 
 namespace otawrap {
 namespace {

@@ -1,9 +1,9 @@
-#include "driver/output.h"
+#include "io/output.h"
 
 #include <cstdio>
 
 #include "codec/hex.h"
-#include "driver/file_system.h"
+#include "io/file_system.h"
 
 namespace otawrap {
 

@@ -1,5 +1,5 @@
 // Platform-specific file operations (Windows and POSIX), kept to this file.
-#include "driver/file_system.h"
+#include "io/file_system.h"
 
 #include <cstdint>
 #include <cstring>
@@ -286,7 +286,7 @@ const char* fsErrorText(int error) {
     int error;
     const char* text;
   };
-  // The GNU C library's texts; a driver test compares them with its strerror.
+  // The GNU C library's texts; a test in tests/io compares them with its strerror.
   static const ErrorText kTexts[] = {
       {EPERM, "Operation not permitted"},
       {ENOENT, "No such file or directory"},

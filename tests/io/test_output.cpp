@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <vector>
 
-#include "driver/file_system.h"
-#include "driver/output.h"
+#include "io/file_system.h"
+#include "io/output.h"
 #include "support/raw_file_generator.h"
 #include "support/temp_directory.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/file_system.h"
+#include "io/file_system.h"
 
 namespace otawrap {
 namespace {
