@@ -7,6 +7,7 @@
 #include "io/file_system.h"
 
 int main(int argc, char** argv) {
+  otawrap::fsHoldStandardDescriptors();
   if (!otawrap::isLegacyCommandLine(argc, argv)) otawrap::fsBinaryStandardStreams();
   return otawrap::runOtawrap(argc, argv, std::cout, std::cerr);
 }

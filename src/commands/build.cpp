@@ -4,10 +4,9 @@
 #include "commands/conversion.h"
 #include "commands/file_options.h"
 #include "commands/file_summary.h"
+#include "commands/output_files.h"
 #include "commands/payload_files.h"
 #include "commands/registry.h"
-#include "io/file_system.h"
-#include "io/output.h"
 #include "ota/builder.h"
 #include "ota/reader.h"
 #include "report/check_texts.h"
@@ -34,8 +33,8 @@ std::string preambleMismatch(const std::vector<std::uint8_t>& file) {
   return "";
 }
 
-bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, std::string& path,
-           Problem& problem, Console console) {
+bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, Problem& problem,
+           Console console) {
   const OtaFileSettings& settings = options.file;
   SignerCredentials credentials{};
   const bool signing = !settings.credentialsPath.empty();
@@ -67,39 +66,26 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, std::st
     console.err << "otawrap: warning: " << escapeControlCharacters(mismatch) << '\n' << std::flush;
   }
 
-  const OutputChoice& output = options.output;
-  const std::string name = outputFileName(settings.identifiers.manufacturerCode,
-                                          settings.identifiers.imageType,
-                                          settings.identifiers.fileVersion);
-  path = output.file.empty() ? output.directory + name : output.file;
-  if (output.file.empty() && !fsNameAllowed(name)) {
-    problem = {Failure::nameNotCreatable, "", name, 0};
-    return false;
-  }
-  int osError = 0;
-  if (!output.directory.empty() && !fsCreateDirectories(output.directory, osError)) {
-    problem = {Failure::cannotCreateDirectory, "", output.directory, osError};
-    return false;
-  }
-  return writeOutputFile(path, output.file, output.directory, file.data(), file.size(),
-                         problem);
+  return true;
 }
 
 int runBuild(const BuildOptions& options, Console console) {
   std::vector<std::uint8_t> file;
-  std::string path;
   Problem problem{Failure::usage, "", "", 0};
-  if (!build(options, file, path, problem, console)) {
+  if (!build(options, file, problem, console)) {
     return reportFailure(problem, MessageStyle::command, console);
   }
-  if (options.report.json) {
-    console.out << writtenFileJson(path, file.data(), file.size(), nullptr,
-                                   !options.file.credentialsPath.empty(),
-                                   options.file.integrityCode);
-  } else if (!options.report.quiet) {
-    console.out << path << '\n';
-  }
-  return finishOutput(console, kExitSuccess);
+  const OutputReport report = [&](const std::string& path) {
+    if (options.report.json) {
+      return writtenFileJson(path, file.data(), file.size(), nullptr,
+                             !options.file.credentialsPath.empty(), options.file.integrityCode);
+    }
+    return options.report.quiet ? std::string() : path + "\n";
+  };
+  const ImageIdentifiers& ids = options.file.identifiers;
+  return writeOutputAndReport(options.output,
+                              outputFileName(ids.manufacturerCode, ids.imageType, ids.fileVersion),
+                              file.data(), file.size(), report, console, MessageStyle::command);
 }
 
 std::string finishBuild(const std::vector<std::string>&, BuildOptions& options) {

@@ -3,23 +3,10 @@
 
 #include <cerrno>
 
-#include "io/file_system.h"
-#include "io/output.h"
 #include "ota/conversion.h"
 #include "ota/signed_file.h"
 
 namespace otawrap {
-
-namespace {
-
-// The directory part of a path: everything up to and including its last
-// separator ("" when none).
-std::string directoryOf(const std::string& path) {
-  const std::size_t at = path.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
-  return at == std::string::npos ? std::string() : path.substr(0, at + 1);
-}
-
-}  // namespace
 
 OtaSeal runSeal(const OtaFileSettings& file) {
   if (!file.credentialsPath.empty()) return OtaSeal::signature;
@@ -103,37 +90,6 @@ bool runBuildFile(const RunSettings& settings, RunContext& context, ByteSource* 
   return true;
 }
 
-std::string runOutputPath(const RunSettings& settings, const RunContext& context) {
-  if (!settings.output.file.empty()) return settings.output.file;
-  const OtaHeader& header = context.header;
-  return settings.output.directory +
-         outputFileName(header.manufacturerCode, header.imageType, header.fileVersion);
-}
-
-bool writeOutputFile(const std::string& path, const std::string& outputFile,
-                     const std::string& outputDirectory, const std::uint8_t* data,
-                     std::size_t size, Problem& problem) {
-  if (path.size() >= kPathBufferSize) {
-    problem = {Failure::outputPathTooLong, "", path, 0};
-    return false;
-  }
-  const std::string directory = outputFile.empty() ? outputDirectory : directoryOf(path);
-  const std::string name = path.substr(directory.size());
-  errno = 0;
-  const char* error = outputWriteFile(directory, name, data, size);
-  if (error == nullptr) return true;
-  const int reason = errno;
-  const bool opening = std::string(error) == "Unable to open output file";
-  problem = {opening ? Failure::cannotOpenOutput : Failure::cannotWriteOutput, "", path, reason};
-  return false;
-}
-
-bool runWriteOutput(const RunSettings& settings, const RunContext& context, Problem& problem) {
-  return writeOutputFile(runOutputPath(settings, context), settings.output.file,
-                         settings.output.directory, context.image.data(),
-                         context.header.totalImageSize, problem);
-}
-
 bool runConversion(const RunSettings& settings, RunContext& context, Problem& problem) {
   FileSource input;
   if (!settings.noImage) {
@@ -143,8 +99,7 @@ bool runConversion(const RunSettings& settings, RunContext& context, Problem& pr
       return false;
     }
   }
-  return runBuildFile(settings, context, &input, problem) &&
-         runWriteOutput(settings, context, problem);
+  return runBuildFile(settings, context, &input, problem);
 }
 
 }  // namespace otawrap

@@ -83,24 +83,9 @@ bool runLoadCredentials(const std::string& path, OtaFileSettings& file,
 bool runBuildFile(const RunSettings& settings, RunContext& context, ByteSource* input,
                   Problem& problem);
 
-// The path the built file goes to: settings.outputFile, or the output
-// directory followed by the default name.
-std::string runOutputPath(const RunSettings& settings, const RunContext& context);
-
-// Writes data[0..size) to path, which is outputFile when that is given, else
-// outputDirectory (empty or ending with a separator) followed by a name.
-// False with problem set on failure; then nothing was written and an existing
-// file is untouched.
-bool writeOutputFile(const std::string& path, const std::string& outputFile,
-                     const std::string& outputDirectory, const std::uint8_t* data,
-                     std::size_t size, Problem& problem);
-
-// Writes the built file to runOutputPath. False with problem set on failure;
-// then nothing was written and an existing file is untouched.
-bool runWriteOutput(const RunSettings& settings, const RunContext& context, Problem& problem);
-
-// Opens the input (unless in no-image mode), builds and writes: the whole
-// conversion after parsing. False with problem set on failure.
+// Opens the input (unless in no-image mode) and builds the file into
+// context: the legacy form's conversion before the write. False with problem
+// set on failure.
 bool runConversion(const RunSettings& settings, RunContext& context, Problem& problem);
 
 }  // namespace otawrap

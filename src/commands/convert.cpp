@@ -8,6 +8,7 @@
 #include "commands/file_options.h"
 #include "commands/file_summary.h"
 #include "commands/input_file.h"
+#include "commands/output_files.h"
 #include "commands/payload_files.h"
 #include "commands/registry.h"
 #include "io/file_system.h"
@@ -91,22 +92,7 @@ bool convert(const ConvertOptions& settings, RunContext& context, PayloadFiles& 
     return false;
   }
   context.extraPayloads = payloads.payloads;
-  if (!buildFromInput(settings, context, problem)) return false;
-  if (settings.output.file.empty()) {
-    const std::string path = runOutputPath(settings, context);
-    const std::string name = path.substr(settings.output.directory.size());
-    if (!fsNameAllowed(name)) {
-      problem = {Failure::nameNotCreatable, "", name, 0};
-      return false;
-    }
-  }
-  int osError = 0;
-  const std::string& directory = settings.output.directory;
-  if (!directory.empty() && !fsCreateDirectories(directory, osError)) {
-    problem = {Failure::cannotCreateDirectory, "", directory, osError};
-    return false;
-  }
-  return runWriteOutput(settings, context, problem);
+  return buildFromInput(settings, context, problem);
 }
 
 int runConvert(const ConvertOptions& options, Console console) {
@@ -117,16 +103,19 @@ int runConvert(const ConvertOptions& options, Console console) {
   if (!convert(options, *context, payloads, problem)) {
     return reportFailure(problem, MessageStyle::command, console);
   }
-  const std::string path = runOutputPath(options, *context);
-  if (options.report.json) {
-    console.out << writtenFileJson(path, context->image.data(), context->position,
-                                   options.noImage ? nullptr : platformName(options.platform),
-                                   !options.file.credentialsPath.empty(),
-                                   options.file.integrityCode);
-  } else if (!options.report.quiet) {
-    console.out << path << '\n';
-  }
-  return finishOutput(console, kExitSuccess);
+  const RunContext& built = *context;
+  const OutputReport report = [&](const std::string& path) {
+    if (options.report.json) {
+      return writtenFileJson(path, built.image.data(), built.position,
+                             options.noImage ? nullptr : platformName(options.platform),
+                             !options.file.credentialsPath.empty(), options.file.integrityCode);
+    }
+    return options.report.quiet ? std::string() : path + "\n";
+  };
+  const OtaHeader& header = built.header;
+  return writeOutputAndReport(
+      options.output, outputFileName(header.manufacturerCode, header.imageType, header.fileVersion),
+      built.image.data(), header.totalImageSize, report, console, MessageStyle::command);
 }
 
 std::string storePlatform(const ParsedOption& given, ConvertOptions& options) {

@@ -1,6 +1,5 @@
 #include "commands/extract.h"
 
-#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -9,6 +8,7 @@
 #include "commands/conversion.h"
 #include "commands/registry.h"
 #include "commands/ota_input.h"
+#include "commands/output_files.h"
 #include "io/file_system.h"
 #include "ota/file_entries.h"
 
@@ -23,46 +23,38 @@ const std::uint8_t* dataOf(const OtaInput& input, const OtaSubElement& element) 
   return input.file() + element.dataOffset();
 }
 
-bool fileExists(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  static_cast<void>(std::fclose(file));  // opened for reading only
-  return true;
-}
-
-// Writes every sub-element into new files; on failure removes what this run
-// wrote. A name that is taken already stops the run before anything is
-// written, so a failure never costs an existing file.
-bool extractAll(const ExtractOptions& options, const OtaInput& input,
-                std::vector<std::string>& written, Problem& problem) {
+// Stages every sub-element as a new file in the output directory. Any entry
+// at a name (a dangling symlink, an unreadable file) stops the run before
+// anything is written, and publishing never replaces one that appears
+// meanwhile.
+bool stageAll(const ExtractOptions& options, const OtaInput& input, OutputRun& run,
+              std::string& report, Problem& problem) {
   const OtaFileInfo& info = input.info;
   if (info.subElementCount > info.subElements.size()) {
     problem = {Failure::tooManySubElements, "", options.file, 0};
     return false;
   }
-  int osError = 0;
-  if (!fsCreateDirectories(options.outputDirectory, osError)) {
-    problem = {Failure::cannotCreateDirectory, "", options.outputDirectory, osError};
+  std::vector<OutputTarget> targets;
+  for (std::size_t i = 0; i < info.subElements.size(); ++i) {
+    targets.push_back({options.outputDirectory, otaSubElementFileName(i, info.subElements[i].tag)});
+    if (fsEntryKind(targets.back().path()) != FsEntryKind::none) {
+      problem = {Failure::outputExists, "", targets.back().path(), 0};
+      return false;
+    }
+  }
+  const OutputResult directory = run.makeDirectory(options.outputDirectory);
+  if (directory.status != OutputStatus::ok) {
+    problem = outputProblem(directory);
     return false;
   }
   for (std::size_t i = 0; i < info.subElements.size(); ++i) {
-    const std::string path =
-        options.outputDirectory + otaSubElementFileName(i, info.subElements[i].tag);
-    if (fileExists(path)) {
-      problem = {Failure::outputExists, "", path, 0};
-      return false;
-    }
-  }
-  for (std::size_t i = 0; i < info.subElements.size(); ++i) {
     const OtaSubElement& element = info.subElements[i];
-    const std::string path = options.outputDirectory + otaSubElementFileName(i, element.tag);
-    if (!writeOutputFile(path, "", options.outputDirectory, dataOf(input, element),
-                         element.length, problem)) {
-      for (const std::string& done : written) fsRemove(done);
-      written.clear();
+    const OutputResult staged = run.stage(targets[i], dataOf(input, element), element.length);
+    if (staged.status != OutputStatus::ok) {
+      problem = outputProblem(staged);
       return false;
     }
-    written.push_back(path);
+    report += targets[i].path() + "\n";
   }
   return true;
 }
@@ -78,25 +70,21 @@ int runExtract(const ExtractOptions& options, Console console) {
   if (failed != nullptr) {
     return fail({Failure::unsoundOtaFile, failedCheckText(input.info, *failed), options.file, 0});
   }
-  std::vector<std::string> written;
   if (options.tagGiven) {
     const std::optional<OtaSubElement> element =
         otaFindSubElement(input.file(), input.info, options.tag);
     if (!element) {
       return fail({Failure::tagNotFound, "0x" + hexUpper(options.tag, 4), options.file, 0});
     }
-    if (!writeOutputFile(options.outputFile, options.outputFile, "", dataOf(input, *element),
-                         element->length, problem)) {
-      return fail(problem);
-    }
-    written.push_back(options.outputFile);
-  } else if (!extractAll(options, input, written, problem)) {
-    return fail(problem);
+    const std::string report = options.quiet ? "" : options.outputFile + "\n";
+    return writeOutputAndReport({"", options.outputFile}, "", dataOf(input, *element),
+                                element->length, [&](const std::string&) { return report; },
+                                console, MessageStyle::command);
   }
-  if (!options.quiet) {
-    for (const std::string& path : written) console.out << path << '\n';
-  }
-  return finishOutput(console, kExitSuccess);
+  OutputRun run(FsPublish::exclusive);
+  std::string report;
+  if (!stageAll(options, input, run, report, problem)) return fail(problem);
+  return reportAndPublish(run, options.quiet ? "" : report, console, MessageStyle::command);
 }
 
 std::string storeTag(const ParsedOption& given, ExtractOptions& options) {

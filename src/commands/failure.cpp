@@ -42,6 +42,7 @@ constexpr FailureText kTexts[] = {
     {Failure::signingFailed, "Unable to generate signature", "unable to generate the signature"},
     {Failure::cannotOpenOutput, "Unable to open output file", "cannot create output file {}"},
     {Failure::cannotWriteOutput, "Unable to write output file", "cannot write output file {}"},
+    {Failure::outputNotRegular, "Unable to open output file", "output {} is not a regular file"},
     {Failure::cannotCreateDirectory, "Unable to open output file",
      "cannot create output directory {}"},
     {Failure::nameNotCreatable, "Unable to open output file",

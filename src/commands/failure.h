@@ -30,6 +30,7 @@ enum class Failure : std::uint8_t {
   signingFailed,
   cannotOpenOutput,
   cannotWriteOutput,
+  outputNotRegular,     // a FIFO, device or socket at the output name is never replaced
   cannotCreateDirectory,
   nameNotCreatable,     // the default name holds a character the platform refuses
   invalidKey,           // detail holds the reason

@@ -6,6 +6,7 @@
 #include "commands/index_document.h"
 #include "commands/conversion.h"
 #include "commands/ota_input.h"
+#include "commands/output_files.h"
 #include "commands/registry.h"
 #include "io/file_system.h"
 #include "ota/file_entries.h"
@@ -91,11 +92,8 @@ int updateIndex(const std::string& path, const IndexOptions& options,
   }
   IndexMergeCounts counts;
   const std::string merged = indexMerge(document.text, document.root, document.entries, items, counts);
-  if (!writeOutputFile(path, path, "", reinterpret_cast<const std::uint8_t*>(merged.data()), merged.size(),
-                       problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
-  }
-  return kExitSuccess;
+  return writeOutputAndReport({"", path}, "", reinterpret_cast<const std::uint8_t*>(merged.data()),
+                              merged.size(), nullptr, console, MessageStyle::command);
 }
 
 int runIndex(const IndexOptions& options, Console console) {

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "codec/hex.h"
+#include "commands/output_files.h"
 #include "io/file_system.h"
 
 namespace otawrap {
@@ -167,7 +168,11 @@ int runLegacy(int argc, const char* const* argv, Console console) {
   if (parsed == CommandLineOutcome::error || !runConversion(settings, *context, problem)) {
     return reportFailure(problem, MessageStyle::legacy, console);
   }
-  return kExitSuccess;
+  const OtaHeader& header = context->header;
+  return writeOutputAndReport(
+      settings.output,
+      outputFileName(header.manufacturerCode, header.imageType, header.fileVersion),
+      context->image.data(), header.totalImageSize, nullptr, console, MessageStyle::legacy);
 }
 
 }  // namespace otawrap

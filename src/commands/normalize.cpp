@@ -8,9 +8,8 @@
 #include "commands/file_options.h"
 #include "commands/input_file.h"
 #include "commands/ota_input.h"
+#include "commands/output_files.h"
 #include "commands/registry.h"
-#include "io/file_system.h"
-#include "io/output.h"
 #include "ota/reader.h"
 #include "report/check_texts.h"
 #include "report/json_writer.h"
@@ -83,27 +82,14 @@ int runNormalize(const NormalizeOptions& options, Console console) {
                          MessageStyle::command, console);
   }
   const OtaHeader& header = info.header;
-  int osError = 0;
-  if (options.output.file.empty() && !fsCreateDirectories(options.output.directory, osError)) {
-    return reportFailure({Failure::cannotCreateDirectory, "", options.output.directory, osError},
-                         MessageStyle::command, console);
-  }
-  const std::string path =
-      !options.output.file.empty()
-          ? options.output.file
-          : options.output.directory +
-                outputFileName(header.manufacturerCode, header.imageType, header.fileVersion);
-  if (!writeOutputFile(path, options.output.file, options.output.directory,
-                       bytes.data() + info.prefixLength, info.fileSize, problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
-  }
   const Removed removed = removedParts(info);
-  if (options.report.json) {
-    console.out << reportJson(options, path, info, removed);
-  } else if (!options.report.quiet) {
-    console.out << reportText(path, removed);
-  }
-  return finishOutput(console, kExitSuccess);
+  const OutputReport report = [&](const std::string& path) {
+    if (options.report.json) return reportJson(options, path, info, removed);
+    return options.report.quiet ? std::string() : reportText(path, removed);
+  };
+  return writeOutputAndReport(
+      options.output, outputFileName(header.manufacturerCode, header.imageType, header.fileVersion),
+      bytes.data() + info.prefixLength, info.fileSize, report, console, MessageStyle::command);
 }
 
 std::string finishNormalize(const std::vector<std::string>& operands, NormalizeOptions& options) {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace otawrap {
 
@@ -14,14 +15,35 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
+// What a failed file-system call leaves: a typed status and the operating
+// system's error number (0 when it gave none).
+enum class FsStatus {
+  ok,
+  failed,      // see the error number
+  exists,      // an exclusive publish found the name taken
+  notRegular,  // the name is taken by a FIFO, device or socket
+};
+
+struct FsResult {
+  FsStatus status;
+  int osError;
+};
+
+// What a path names, without following a final symbolic link.
+enum class FsEntryKind { none, regular, symlink, directory, other };
+
+// The kind of path's directory entry (lstat): none when nothing is there,
+// a dangling symbolic link is a symlink. Windows knows no symlinks here.
+FsEntryKind fsEntryKind(const std::string& path);
+
 // Creates a new, empty file with a unique name in directory (a prefix that is
 // empty or ends with a separator) and opens it for binary writing. Sets path to
-// its name. Returns nullptr if no file could be created.
+// its name. Returns nullptr if no file could be created, errno set.
 //
-// On POSIX the new file becomes the process's pending temporary (there is at
-// most one) until fsReplaceFile moves it or fsRemove deletes it: if SIGINT,
-// SIGTERM or SIGHUP arrives meanwhile, a handler unlinks it and the process
-// then dies of that signal. A signal the process was started ignoring stays
+// On POSIX the new file joins the process's cleanup list until fsPublish
+// moves it or fsRemove deletes it: if SIGINT, SIGTERM or SIGHUP arrives
+// meanwhile, a handler removes every entry of the list and the process then
+// dies of that signal. A signal the process was started ignoring stays
 // ignored. Nothing can remove the file after SIGKILL; it keeps its
 // ".otawrap-*.tmp" name and never replaces the target. Windows installs no
 // handler.
@@ -31,9 +53,22 @@ std::FILE* fsCreateTemporary(const std::string& directory, std::string& path);
 // fsync, FlushFileBuffers on Windows. False on failure.
 bool fsSyncFile(std::FILE* file);
 
-// Renames from to to, replacing an existing file atomically. False on failure,
-// in which case both files are as they were.
-bool fsReplaceFile(const std::string& from, const std::string& to);
+// How fsPublish treats an existing entry at the target name.
+enum class FsPublish {
+  replace,    // a regular file or symlink is replaced atomically
+  exclusive,  // any entry, even a dangling symlink, makes it fail with exists
+};
+
+// Moves the temporary from to the name to. On failure both are as they
+// were. With replace, a target that is neither a regular file, a symlink nor
+// absent is refused (notRegular), never replaced, and the temporary leaves
+// the cleanup list; with exclusive, to takes from's place in the cleanup list
+// (fsKeep ends that), so a signal still removes it.
+FsResult fsPublish(const std::string& from, const std::string& to, FsPublish mode);
+
+// Takes path (a published file or a created directory) off the cleanup list:
+// the run that made it completed.
+void fsKeep(const std::string& path);
 
 // Makes the entries of directory (a prefix as for fsCreateTemporary) durable,
 // such as a rename into it: fsync of the directory on POSIX. False only when
@@ -42,12 +77,19 @@ bool fsReplaceFile(const std::string& from, const std::string& to);
 // rename itself writes through.
 bool fsSyncDirectory(const std::string& directory);
 
-// Removes a file; failures are ignored.
+// Removes a file and takes it off the cleanup list; failures are ignored.
 void fsRemove(const std::string& path);
 
-// Creates directory and every missing parent. True when it exists as a
-// directory afterwards; else false with osError set to errno.
-bool fsCreateDirectories(const std::string& directory, int& osError);
+// Removes an empty directory and takes it off the cleanup list; failures
+// (such as a directory that is not empty) are ignored.
+void fsRemoveDirectory(const std::string& path);
+
+// Creates directory and every missing parent, appending each directory it
+// made to created (parents first); they join the cleanup list, so a signal
+// removes them once they are empty. True when it exists as a directory
+// afterwards; else false with osError set to errno.
+bool fsCreateDirectories(const std::string& directory, std::vector<std::string>& created,
+                         int& osError);
 
 // True when path names an existing directory (a trailing separator is
 // allowed).
@@ -62,6 +104,12 @@ bool fsExists(const std::string& path);
 // numbers get the C runtime's strerror, valid until its next call. Never
 // nullptr.
 const char* fsErrorText(int error);
+
+// Fills each closed descriptor among standard input, output and error with
+// /dev/null opened read-only (lowest number first, as open assigns them), so
+// no file the run opens takes its place and receives its output; writes to
+// it still fail. Call it first. No-op on Windows.
+void fsHoldStandardDescriptors();
 
 // Switches standard output and error to binary mode, so that "\n" is written
 // as LF alone: on Windows they start in text mode (LF becomes CR LF). Call it

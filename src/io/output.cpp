@@ -1,9 +1,9 @@
 #include "io/output.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "codec/hex.h"
-#include "io/file_system.h"
 
 namespace otawrap {
 
@@ -31,31 +31,94 @@ std::string outputFileName(std::uint16_t manufacturerCode, std::uint16_t imageTy
   return name;
 }
 
-const char* outputWriteFile(const std::string& directory, const std::string& name,
-                            const std::uint8_t* data, std::size_t size) {
-  std::string temporary;
-  std::FILE* file = fsCreateTemporary(directory, temporary);
-  if (file == nullptr) {
-    return "Unable to open output file";
+OutputTarget outputTargetOf(const std::string& path) {
+  const std::size_t at = path.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
+  if (at == std::string::npos) return {"", path};
+  return {path.substr(0, at + 1), path.substr(at + 1)};
+}
+
+OutputRun::~OutputRun() { rollBack(); }
+
+void OutputRun::rollBack() {
+  for (const Staged& file : staged_) fsRemove(file.temporary);
+  for (const std::string& path : published_) fsRemove(path);
+  // Deepest first; one that holds anything else stays.
+  for (auto it = createdDirectories_.rbegin(); it != createdDirectories_.rend(); ++it) {
+    fsRemoveDirectory(*it);
   }
+  staged_.clear();
+  published_.clear();
+  createdDirectories_.clear();
+}
+
+OutputResult OutputRun::makeDirectory(const std::string& directory) {
+  int osError = 0;
+  if (directories_ == OutputDirectories::create && !directory.empty() &&
+      !fsCreateDirectories(directory, createdDirectories_, osError)) {
+    return {OutputStatus::cannotCreateDirectory, osError, directory};
+  }
+  return {OutputStatus::ok, 0, ""};
+}
+
+OutputResult OutputRun::stage(const OutputTarget& target, const std::uint8_t* data,
+                              std::size_t size) {
+  const std::string path = target.path();
+  // Refused before anything is written; fsPublish checks again.
+  const FsEntryKind kind = fsEntryKind(path);
+  if (mode_ == FsPublish::exclusive && kind != FsEntryKind::none) {
+    return {OutputStatus::exists, 0, path};
+  }
+  if (kind == FsEntryKind::other) return {OutputStatus::notRegularFile, 0, path};
+  if (kind == FsEntryKind::directory) return {OutputStatus::cannotCreate, EISDIR, path};
+  const OutputResult directory = makeDirectory(target.directory);
+  if (directory.status != OutputStatus::ok) return directory;
+  std::string temporary;
+  errno = 0;
+  std::FILE* file = fsCreateTemporary(target.directory, temporary);
+  if (file == nullptr) return {OutputStatus::cannotCreate, errno, path};
+  staged_.push_back({target, temporary});
+  errno = 0;
   bool written = std::fwrite(data, 1, size, file) == size;
   written = std::fflush(file) == 0 && written;
   written = written && fsSyncFile(file);  // the data is on the device before the rename
+  const int reason = errno;
   written = std::fclose(file) == 0 && written;
-  if (!written) {
-    fsRemove(temporary);
-    return "Unable to write output file";
+  if (!written) return {OutputStatus::cannotWrite, reason != 0 ? reason : errno, path};
+  return {OutputStatus::ok, 0, ""};
+}
+
+OutputResult OutputRun::publish() {
+  for (std::size_t i = 0; i < staged_.size(); ++i) {
+    const Staged& file = staged_[i];
+    const std::string path = file.target.path();
+    const FsResult moved = fsPublish(file.temporary, path, mode_);
+    if (moved.status != FsStatus::ok) {
+      staged_.erase(staged_.begin(), staged_.begin() + static_cast<std::ptrdiff_t>(i));
+      rollBack();
+      const OutputStatus status = moved.status == FsStatus::exists       ? OutputStatus::exists
+                                  : moved.status == FsStatus::notRegular ? OutputStatus::notRegularFile
+                                                                         : OutputStatus::cannotCreate;
+      return {status, moved.osError, path};
+    }
+    if (mode_ == FsPublish::exclusive) published_.push_back(path);
   }
-  if (!fsReplaceFile(temporary, directory + name)) {
-    fsRemove(temporary);
-    return "Unable to open output file";
+  std::vector<Staged> done;
+  done.swap(staged_);
+  // A failed directory sync means a rename may not survive a power cut,
+  // which the caller must hear about.
+  for (std::size_t i = 0; i < done.size(); ++i) {
+    const Staged& file = done[i];
+    if (i > 0 && file.target.directory == done[i - 1].target.directory) continue;
+    if (!fsSyncDirectory(file.target.directory)) {
+      rollBack();
+      return {OutputStatus::cannotWrite, errno, file.target.path()};
+    }
   }
-  // The rename is done; a failed directory sync means it may not survive a
-  // power cut, which the caller must hear about.
-  if (!fsSyncDirectory(directory)) {
-    return "Unable to write output file";
-  }
-  return nullptr;
+  for (const std::string& path : published_) fsKeep(path);
+  for (const std::string& path : createdDirectories_) fsKeep(path);
+  published_.clear();
+  createdDirectories_.clear();
+  return {OutputStatus::ok, 0, ""};
 }
 
 }  // namespace otawrap

@@ -1,9 +1,13 @@
-// Naming and writing the output file.
+// Naming and writing output files: every file a command writes goes through
+// an OutputRun, so a run either publishes all its files or leaves none.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "io/file_system.h"
 
 namespace otawrap {
 
@@ -12,14 +16,72 @@ namespace otawrap {
 std::string outputFileName(std::uint16_t manufacturerCode, std::uint16_t imageType,
                            std::uint32_t fileVersion);
 
-// Writes data[0..size-1] to directory + name: into a new temporary file in the
-// same directory first, synced to the device, then renamed over the target,
-// so the target is either replaced whole or left as it was; the directory is
-// synced after the rename. Returns nullptr on success, else the error text; on
-// failure no temporary file is left. The one failure after the target was
-// replaced is a failed directory sync ("Unable to write output file"): the
-// new file is complete but its name may not be durable yet.
-const char* outputWriteFile(const std::string& directory, const std::string& name,
-                            const std::uint8_t* data, std::size_t size);
+// Where one output file goes: directory is empty or ends with a separator.
+struct OutputTarget {
+  std::string directory;
+  std::string name;
+
+  std::string path() const { return directory + name; }
+};
+
+// A path split after its last separator ('/', and '\' on Windows).
+OutputTarget outputTargetOf(const std::string& path);
+
+enum class OutputStatus {
+  ok,
+  cannotCreateDirectory,  // failedPath is the directory
+  notRegularFile,         // an existing FIFO, device or socket at the name
+  exists,                 // exclusive run: the name is taken
+  cannotCreate,           // the temporary or the final name could not be made
+  cannotWrite,            // writing or syncing the data failed
+};
+
+struct OutputResult {
+  OutputStatus status;
+  int osError;             // the system's error number, 0 when none
+  std::string failedPath;  // the file or directory concerned
+};
+
+// Whether stage() creates a missing directory.
+enum class OutputDirectories { create, mustExist };
+
+// The files of one run. stage() writes each file to a synced temporary
+// beside its target (creating the directory first); publish() then gives
+// every temporary its name. Until publish() succeeds, destroying the run
+// removes every temporary, every file it published and every directory it
+// created (when empty); so does SIGINT, SIGTERM or SIGHUP on POSIX (the
+// shim's cleanup list). A replacing run (FsPublish::replace) replaces
+// regular files and symlinks and refuses other kinds of entry; an exclusive
+// run never replaces any entry, and removes what it published if a later
+// file fails. The one failure after a replacing publish is a failed
+// directory sync (cannotWrite): the new file is complete, its name may not
+// be durable yet.
+class OutputRun {
+ public:
+  explicit OutputRun(FsPublish mode, OutputDirectories directories = OutputDirectories::create)
+      : mode_(mode), directories_(directories) {}
+  ~OutputRun();
+  OutputRun(const OutputRun&) = delete;
+  OutputRun& operator=(const OutputRun&) = delete;
+
+  // Creates directory and its missing parents (when this run creates
+  // directories), to be removed again as stage()'s are.
+  OutputResult makeDirectory(const std::string& directory);
+  OutputResult stage(const OutputTarget& target, const std::uint8_t* data, std::size_t size);
+  OutputResult publish();
+
+ private:
+  struct Staged {
+    OutputTarget target;
+    std::string temporary;
+  };
+  void rollBack();
+
+  FsPublish mode_;
+  OutputDirectories directories_;
+  std::vector<Staged> staged_;
+  std::vector<std::string> published_;
+  std::vector<std::string> createdDirectories_;
+};
 
 }  // namespace otawrap

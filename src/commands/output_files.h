@@ -1,0 +1,40 @@
+// The one way commands write files: name the file, stage it, print the
+// report, then publish. A run whose report cannot be written (standard
+// output closed or full) leaves no file behind, so every failure of a
+// writing command, the report included, writes nothing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "commands/failure.h"
+#include "commands/file_settings.h"
+#include "io/output.h"
+
+namespace otawrap {
+
+// The failure a writer's result stands for; the result must not be ok.
+Problem outputProblem(const OutputResult& result);
+
+// Prints report on standard output (nothing for the legacy style, which
+// prints nothing on success), and publishes run's staged files only once it
+// is flushed. Returns the exit code, any failure reported in style; when it
+// is not 0, run has removed what it wrote.
+int reportAndPublish(OutputRun& run, const std::string& report, Console console,
+                     MessageStyle style);
+
+// Builds the text a command prints for the path it wrote ("" for none).
+using OutputReport = std::function<std::string(const std::string& path)>;
+
+// Writes data[0..size) for convert, build, normalize and the legacy form:
+// to choice.file, or to defaultName in choice.directory (created when
+// missing, except in the legacy style, whose directory must exist); an
+// existing regular file or symlink replaced whole, then prints report(path)
+// and publishes as reportAndPublish does. Returns the exit code.
+int writeOutputAndReport(const OutputChoice& choice, const std::string& defaultName,
+                         const std::uint8_t* data, std::size_t size, const OutputReport& report,
+                         Console console, MessageStyle style);
+
+}  // namespace otawrap
