@@ -76,10 +76,11 @@ int runExtract(const ExtractOptions& options, Console console) {
     if (!element) {
       return fail({Failure::tagNotFound, "0x" + hexUpper(options.tag, 4), options.file, 0});
     }
-    const std::string report = options.quiet ? "" : options.outputFile + "\n";
+    const OutputReport report = [&](const std::string& path) {
+      return options.quiet ? std::string() : path + "\n";
+    };
     return writeOutputAndReport({"", options.outputFile}, "", dataOf(input, *element),
-                                element->length, [&](const std::string&) { return report; },
-                                console, MessageStyle::command);
+                                element->length, report, console, MessageStyle::command);
   }
   OutputRun run(FsPublish::exclusive);
   std::string report;

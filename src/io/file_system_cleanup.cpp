@@ -280,6 +280,7 @@ bool fsCreateDirectories(const std::string& directory, std::vector<std::string>&
     const int reason = errno;  // before the check below changes it
     if (made) {
       created.push_back(prefix);
+    // cppcheck-suppress knownConditionTrueFalse ; another process may have made it meanwhile
     } else if (!fsIsDirectory(prefix)) {
       // A file where a directory should be: mkdir says EEXIST, but what is
       // wrong is that it is not a directory.

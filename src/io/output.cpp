@@ -32,7 +32,12 @@ std::string outputFileName(std::uint16_t manufacturerCode, std::uint16_t imageTy
 }
 
 OutputTarget outputTargetOf(const std::string& path) {
-  const std::size_t at = path.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
+#ifdef _WIN32
+  const char* const separators = "/\\";
+#else
+  const char* const separators = "/";
+#endif
+  const std::size_t at = path.find_last_of(separators);
   if (at == std::string::npos) return {"", path};
   return {path.substr(0, at + 1), path.substr(at + 1)};
 }
@@ -70,7 +75,7 @@ OutputResult OutputRun::stage(const OutputTarget& target, const std::uint8_t* da
   }
   if (kind == FsEntryKind::other) return {OutputStatus::notRegularFile, 0, path};
   if (kind == FsEntryKind::directory) return {OutputStatus::cannotCreate, EISDIR, path};
-  const OutputResult directory = makeDirectory(target.directory);
+  OutputResult directory = makeDirectory(target.directory);
   if (directory.status != OutputStatus::ok) return directory;
   std::string temporary;
   errno = 0;
