@@ -20,25 +20,28 @@ PayloadCheck nestedFileCheck(const std::uint8_t* payload, std::uint32_t length) 
 }  // namespace
 
 OtaPayloadVerdict otaPayloadVerdict(const std::uint8_t* payload, std::uint32_t length,
-                                    const OtaHeader& header) {
+                                    const OtaHeader& header, bool check) {
   PayloadContext context;
   context.headerKnown = true;
   context.manufacturerCode = header.manufacturerCode;
   context.imageType = header.imageType;
   context.fileVersion = header.fileVersion;
-  OtaPayloadVerdict verdict{0, length, payloadIdentify(payload, length, context), {}};
+  OtaPayloadVerdict verdict{0, length, payloadIdentify(payload, length, context), check,
+                            {PayloadVerdict::notCheckable, PayloadReason::none}};
+  if (!check) return verdict;
   verdict.check = verdict.format == PayloadFormat::nestedOta
                       ? nestedFileCheck(payload, length)
                       : payloadCheck(verdict.format, payload, length);
   return verdict;
 }
 
-std::vector<OtaPayloadVerdict> otaPayloadVerdicts(const std::uint8_t* file, const OtaFileInfo& info) {
+std::vector<OtaPayloadVerdict> otaPayloadVerdicts(const std::uint8_t* file, const OtaFileInfo& info,
+                                                  bool check) {
   std::vector<OtaPayloadVerdict> verdicts;
   for (const OtaSubElement& element : info.subElements) {
     if (element.tag != kOtaTagUpgradeImage) continue;
     verdicts.push_back(otaPayloadVerdict(file + element.offset + kOtaSubElementHeadSize,
-                                         element.length, info.header));
+                                         element.length, info.header, check));
     verdicts.back().offset = element.offset;
   }
   return verdicts;

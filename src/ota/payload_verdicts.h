@@ -19,17 +19,20 @@ struct OtaPayloadVerdict {
   std::size_t offset;     // of the upgrade image's sub-element head, from the OTA file's start
   std::uint32_t length;   // of the payload (the sub-element's data)
   PayloadFormat format;
+  bool checked;        // false: identified only, check is not meaningful
   PayloadCheck check;
 };
 
 // One payload: identified (with the header's identifiers for the image
-// preamble) and checked; a nested OTA file read as described above.
+// preamble) and, when check is set, checked; a nested OTA file read as
+// described above.
 OtaPayloadVerdict otaPayloadVerdict(const std::uint8_t* payload, std::uint32_t length,
-                                    const OtaHeader& header);
+                                    const OtaHeader& header, bool check = true);
 
 // Every listed upgrade image (tag 0x0000) of file, in file order; file is
 // what info was read from (otaFileRead(file, info.fileSize)).
-std::vector<OtaPayloadVerdict> otaPayloadVerdicts(const std::uint8_t* file, const OtaFileInfo& info);
+std::vector<OtaPayloadVerdict> otaPayloadVerdicts(const std::uint8_t* file, const OtaFileInfo& info,
+                                                  bool check = true);
 
 // True when no verdict is failed.
 bool otaPayloadsPass(const std::vector<OtaPayloadVerdict>& verdicts);
