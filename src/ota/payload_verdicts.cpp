@@ -40,7 +40,7 @@ std::vector<OtaPayloadVerdict> otaPayloadVerdicts(const std::uint8_t* file, cons
   std::vector<OtaPayloadVerdict> verdicts;
   for (const OtaSubElement& element : info.subElements) {
     if (element.tag != kOtaTagUpgradeImage) continue;
-    verdicts.push_back(otaPayloadVerdict(file + element.offset + kOtaSubElementHeadSize,
+    verdicts.push_back(otaPayloadVerdict(file + element.dataOffset(),
                                          element.length, info.header, check));
     verdicts.back().offset = element.offset;
   }

@@ -10,6 +10,7 @@
 #include "ota/tags.h"
 #include "report/check_texts.h"
 #include "report/json_writer.h"
+#include "report/payload_report.h"
 #include "report/wrapping_report.h"
 
 namespace otawrap {
@@ -192,9 +193,18 @@ std::string checkText(const OtaFileInfo& info, OtaCheckId id) {
   return out;
 }
 
+const OtaPayloadVerdict* payloadAt(const std::vector<OtaPayloadVerdict>& payloads,
+                                   std::size_t offset) {
+  for (const OtaPayloadVerdict& p : payloads) {
+    if (p.offset == offset) return &p;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
-std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName) {
+std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName,
+                           const std::vector<OtaPayloadVerdict>& payloads) {
   std::string out = "File: " + escapeControlCharacters(fileName) + " (" +
                     std::to_string(wholeFileSize(info)) + " bytes)\n";
   out += wrappingReportText(info);
@@ -211,7 +221,13 @@ std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName)
   if (info.subElements.empty() && !info.headless) {
     out += "  (none)\n";
   }
-  for (const OtaSubElement& e : info.subElements) out += subElementText(e);
+  for (const OtaSubElement& e : info.subElements) {
+    out += subElementText(e);
+    if (const OtaPayloadVerdict* payload = payloadAt(payloads, e.offset)) {
+      out += "    payload: " + payloadSummaryText(*payload) + "
+";
+    }
+  }
   if (omittedSubElements(info) > 0) {
     out += "  ... and " + std::to_string(omittedSubElements(info)) + " more sub-elements\n";
   }
@@ -235,7 +251,8 @@ std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName)
   return out;
 }
 
-std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName) {
+std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName,
+                           const std::vector<OtaPayloadVerdict>& payloads) {
   JsonWriter json;
   json.beginObject();
   json.stringMember("file", fileName);
@@ -278,6 +295,10 @@ std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName)
       json.numberMember("headSize", e.headSize);
       json.stringMember("infoBytes", hexUpper(e.info[0], 2) + hexUpper(e.info[1], 2));
     }
+    if (const OtaPayloadVerdict* payload = payloadAt(payloads, e.offset)) {
+      json.key("payload");
+      payloadJson(json, *payload);
+    }
     json.endObject();
   }
   json.endArray();
@@ -311,7 +332,7 @@ std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName)
   }
   json.endArray();
 
-  json.booleanMember("ok", otaFileChecksPass(info));
+  json.booleanMember("ok", otaFileChecksPass(info) && otaPayloadsPass(payloads));
   json.endObject();
   return json.text() + "\n";
 }

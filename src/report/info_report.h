@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "ota/payload_verdicts.h"
 #include "ota/reader.h"
 
 namespace otawrap {
@@ -16,7 +17,10 @@ namespace otawrap {
 // many more there are, and each check as "ok", "FAILED: <reason>", "not
 // applicable (<reason>)" or "not supported". Checks left notRun are not shown. Control characters in the file name are escaped
 // (\n, \x1B, ...). Ends with a newline.
-std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName);
+// Under each upgrade image listed in payloads (matched by offset), a line
+// "    payload: " and payloadSummaryText (report/payload_report.h).
+std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName,
+                           const std::vector<OtaPayloadVerdict>& payloads = {});
 
 // The same as one JSON object on one line, followed by a newline: "file",
 // "fileSize" (the whole file), "prefixLength" (0 without a vendor prefix),
@@ -24,7 +28,9 @@ std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName)
 // string as text without its zero padding and as "headerStringHex", the
 // destination as 16 hex digits, most significant first), "subElements"
 // (tag, name, offset, length), "subElementsOmitted", "imageCrcOffset" (null unless the CRC matched),
-// "checks" (notRun ones left out) and "ok".
-std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName);
+// "checks" (notRun ones left out) and "ok" (false also when a payload check
+// failed). A sub-element with a payload verdict gets "payload" (payloadJson).
+std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName,
+                           const std::vector<OtaPayloadVerdict>& payloads = {});
 
 }  // namespace otawrap
