@@ -113,6 +113,13 @@ int runIndex(const IndexOptions& options, Console console) {
                              MessageStyle::command, console);
       }
     }
+    for (const OtaPayloadVerdict& payload : otaPayloadVerdicts(input.file(), input.info)) {
+      if (payload.check.verdict == PayloadVerdict::failed) {
+        reportFailure({Failure::notIndexable, failedPayloadText(path, payload), path, 0},
+                      MessageStyle::command, console);
+        return kExitCheckFailed;
+      }
+    }
     const std::string name = baseName(path);
     // The entry names the file exactly or not at all: the URL is the prefix
     // and the encoded name, or else the path as given.

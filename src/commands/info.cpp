@@ -5,6 +5,7 @@
 #include "commands/failure.h"
 #include "commands/input_file.h"
 #include "commands/registry.h"
+#include "ota/payload_verdicts.h"
 #include "ota/reader.h"
 #include "report/info_report.h"
 
@@ -19,9 +20,17 @@ int runInfo(const InfoOptions& options, Console console) {
     return reportFailure(problem, MessageStyle::command, console);
   }
   const OtaFileInfo info = otaFileLocateAndRead(bytes.data(), bytes.size(), options.read);
-  console.out << (options.json ? infoFormatJson(info, options.file)
-                               : infoFormatText(info, options.file));
-  return finishOutput(console, otaFileChecksPass(info) ? kExitSuccess : kExitCheckFailed);
+  const std::vector<OtaPayloadVerdict> payloads =
+      otaPayloadVerdicts(bytes.data() + info.prefixLength, info, options.payloadCheck);
+  console.out << (options.json ? infoFormatJson(info, options.file, payloads)
+                               : infoFormatText(info, options.file, payloads));
+  const bool pass = otaFileChecksPass(info) && otaPayloadsPass(payloads);
+  return finishOutput(console, pass ? kExitSuccess : kExitCheckFailed);
+}
+
+std::string storeNoPayloadCheck(const ParsedOption&, InfoOptions& options) {
+  options.payloadCheck = false;
+  return "";
 }
 
 }  // namespace
@@ -30,14 +39,16 @@ const CommandDefinition<InfoOptions>& infoDefinition() {
   using O = InfoOptions;
   static const CommandDefinition<O> definition = {
       {"info", "--info", "info FILE [options]", "header, sub-elements and checks of an OTA file",
-       "info FILE [--platform NAME] [--json]",
+       "info FILE [--platform NAME] [--no-payload-check] [--json]",
        "Shows the header fields, the sub-elements (the first 1000, each tag named) and\n"
        "the checks of the OTA file FILE (at most 64 MiB). Any OTA file is accepted: a\n"
        "vendor header before the OTA file identifier is skipped and its length shown;\n"
        "the image preamble and CRC checks apply only to an upgrade image that carries\n"
        "the image preamble; an image integrity code (tag 0x0003, last) is recomputed;\n"
        "a crypto suite 2 signature's layout is checked, its verification is not\n"
-       "supported.\n",
+       "supported. The payload of each upgrade image is identified (GBL, EBL, xz,\n"
+       "zlib, ...) and checked by its format's own rules; a failed payload check\n"
+       "is a failed check.\n",
        "Options:", "otawrap info 100B-100A-00000001.zigbee",
        "0 every check passed, 1 a check failed, 2 usage error or unreadable file.\n"},
       {
@@ -46,6 +57,8 @@ const CommandDefinition<InfoOptions>& infoDefinition() {
             "(QUILLDEV, MARSHDEV or FENBOARD, any case):\n"
             "preamble always, CRC at that platform's offset"},
            storeCheckPlatform<O>},
+          {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
+           storeNoPayloadCheck},
           {{'\0', "json", nullptr, "one JSON object instead of text", true}, storeReportJson<O>},
       },
       {},

@@ -14,10 +14,12 @@ struct InfoOptions {
   std::string file;
   bool json = false;
   OtaReadOptions read;  // --platform forces the image checks
+  bool payloadCheck = true;  // --no-payload-check: payloads identified, not checked
 };
 
 // The definition. The run reads options.file (from its OTA file identifier on,
-// behind any vendor prefix) and prints its header fields, sub-elements and
+// behind any vendor prefix) and prints its header fields, sub-elements (with
+// the payload of each upgrade image, ota/payload_verdicts.h) and
 // checks, as text or as one JSON object. It returns 0 when every check
 // passes, 1 when one fails, 2 when the file cannot be read or the report
 // cannot be written.

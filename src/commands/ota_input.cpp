@@ -3,6 +3,7 @@
 #include "commands/input_file.h"
 #include "ota/wrapping.h"
 #include "report/check_texts.h"
+#include "report/payload_report.h"
 
 namespace otawrap {
 
@@ -30,6 +31,11 @@ std::string failedCheckText(const OtaFileInfo& info, OtaCheckId id) {
   std::string text = std::string(otaCheckName(id)) + " failed";
   if (check.reason != OtaReason::none) text += std::string(": ") + otaCheckReasonText(check);
   return text;
+}
+
+std::string failedPayloadText(const std::string& path, const OtaPayloadVerdict& verdict) {
+  return "file '" + path + "': payload check failed: " + payloadFormatName(verdict.format) +
+         ", " + payloadReasonText(verdict.check.reason);
 }
 
 }  // namespace otawrap

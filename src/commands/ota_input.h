@@ -10,6 +10,7 @@
 
 #include "commands/failure.h"
 #include "commands/input_file.h"
+#include "ota/payload_verdicts.h"
 #include "ota/reader.h"
 
 namespace otawrap {
@@ -34,5 +35,9 @@ const OtaCheckId* firstFailedCheck(const OtaFileInfo& info, const OtaCheckId* id
 // "CHECK failed: REASON" for a failed check: the detail of the failures
 // that name one.
 std::string failedCheckText(const OtaFileInfo& info, OtaCheckId id);
+
+// "file 'PATH': payload check failed: GBL, checksum mismatch" for a failed
+// payload verdict.
+std::string failedPayloadText(const std::string& path, const OtaPayloadVerdict& verdict);
 
 }  // namespace otawrap

@@ -53,6 +53,9 @@ TEST(PayloadEndToEnd, InfoReportsEveryCase) {
     // Damaged variants may no longer be recognised; the table checks those
     // through the module, here only what info says of recognised ones.
     if (payloadIdentify(c.bytes.data(), c.bytes.size(), {}) != c.format) continue;
+    // The generated preamble's identifiers are not the header's: the
+    // reader's own preamble checks judge those (test_info_end_to_end).
+    if (c.format == PayloadFormat::imagePreamble) continue;
     SCOPED_TRACE(c.name);
     const Bytes file = test::builtOtaFile({{0x0000, c.bytes}});
     ASSERT_TRUE(test::writeFileBytes(dir.file("case.ota"), file));
