@@ -49,6 +49,10 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, Problem
   request.header.imageType = settings.identifiers.imageType;
   request.header.fileVersion = settings.identifiers.fileVersion;
   request.header.stackVersion = settings.stackVersion;
+  if (!settings.force &&
+      !checkUpgradeImagePayloads(settings.tags, payloads, request.header, problem)) {
+    return false;
+  }
   request.payloads = payloads.payloads;
   request.seal = runSeal(settings);
   request.credentials = &credentials;
@@ -59,7 +63,7 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, Problem
   }
   const std::string mismatch = preambleMismatch(file);
   if (!mismatch.empty()) {
-    if (!options.force) {
+    if (!settings.force) {
       problem = {Failure::preambleMismatch, mismatch, "", 0};
       return false;
     }
@@ -120,14 +124,6 @@ const CommandDefinition<BuildOptions>& buildDefinition() {
           headerFieldRows<O>(),
           outputRows<O>(),
           reportRows<O>(),
-          {{{'\0', "force", nullptr,
-             "write the file although the upgrade image carries\n"
-             "otawrap's image preamble and it fails its check",
-             true},
-            [](const ParsedOption&, O& options) {
-              options.force = true;
-              return std::string();
-            }}},
       }),
       fileExclusions(),
       {0, 0, "FILE"},

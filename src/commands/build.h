@@ -14,7 +14,6 @@ struct BuildOptions {
   OtaFileSettings file;
   OutputChoice output;
   ReportChoice report;
-  bool force = false;  // write a file whose upgrade image fails its preamble check
 };
 
 // The definition. The run loads the credentials and the payload files, builds the

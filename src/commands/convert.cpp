@@ -91,6 +91,10 @@ bool convert(const ConvertOptions& settings, RunContext& context, PayloadFiles& 
                         problem)) {
     return false;
   }
+  if (!settings.file.force &&
+      !checkUpgradeImagePayloads(settings.file.tags, payloads, OtaHeader{}, problem)) {
+    return false;
+  }
   context.extraPayloads = payloads.payloads;
   return buildFromInput(settings, context, problem);
 }

@@ -77,6 +77,8 @@ constexpr FailureText kTexts[] = {
      "cannot index {}: its name %"},
     {Failure::preambleMismatch, "Unable to write output file",
      "%; --force writes the file anyway"},
+    {Failure::payloadCheckFailed, "Unable to open input file",
+     "payload file {} fails its own check as %; --force writes it anyway"},
 };
 
 const FailureText& textOf(Failure failure) {

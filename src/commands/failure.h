@@ -53,6 +53,7 @@ enum class Failure : std::uint8_t {
   notACommand,          // a first argument close to a command word; detail holds the word
   nameNotIndexable,     // index: the name cannot stand in an entry; detail says why
   preambleMismatch,     // build: the image preamble no longer matches; detail says how
+  payloadCheckFailed,   // a --tag 0 payload fails its format's check; detail "format: reason"
 };
 
 // One failure as it happened: what, on which file (may be empty) and the

@@ -57,6 +57,11 @@ std::string storeIntegrityCode(const ParsedOption&, OtaFileSettings& file) {
   return "";
 }
 
+std::string storeForce(const ParsedOption&, OtaFileSettings& file) {
+  file.force = true;
+  return "";
+}
+
 std::string storeHeaderField(const ParsedOption& given, OtaFileSettings& file) {
   // Header fields are long options only: the name as written is the full one.
   const char* message = nullptr;

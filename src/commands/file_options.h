@@ -18,6 +18,7 @@ std::string storeStackVersion(const ParsedOption& given, OtaFileSettings& file);
 std::string storeTag(const ParsedOption& given, OtaFileSettings& file);
 std::string storeCredentials(const ParsedOption& given, OtaFileSettings& file);
 std::string storeIntegrityCode(const ParsedOption& given, OtaFileSettings& file);
+std::string storeForce(const ParsedOption& given, OtaFileSettings& file);
 std::string storeHeaderField(const ParsedOption& given, OtaFileSettings& file);
 std::string storeOutputDirectory(const ParsedOption& given, OutputChoice& output);
 std::string storeOutputFile(const ParsedOption& given, OutputChoice& output);
@@ -68,10 +69,16 @@ std::vector<OptionRow<Options>> sealRows() {
   };
 }
 
-// --tag TAG=FILE, repeatable.
+// --tag TAG=FILE, repeatable; --force for a tag 0 payload that fails its check.
 template <typename Options>
 std::vector<OptionRow<Options>> tagRows(const char* help) {
-  return {{{'\0', "tag", "TAG=FILE", help, true}, toFile<Options, storeTag>}};
+  return {{{'\0', "tag", "TAG=FILE", help, true}, toFile<Options, storeTag>},
+          {{'\0', "force", nullptr,
+            "write the file although a --tag 0 payload fails\n"
+            "its format's own check (or otawrap's image preamble\n"
+            "no longer matches the header); refused otherwise",
+            true},
+           toFile<Options, storeForce>}};
 }
 
 template <typename Options>

@@ -26,6 +26,7 @@ struct OtaFileSettings {
   std::string credentialsPath;  // signs when not empty
   bool integrityCode = false;   // never with credentialsPath
   std::vector<TagFile> tags;    // sub-elements of the user's, in command-line order
+  bool force = false;           // write a tag 0 payload that fails its check
 };
 
 // Where the file goes: file when given, else directory and the default name.

@@ -10,6 +10,7 @@
 #include "commands/failure.h"
 #include "commands/file_settings.h"
 #include "ota/builder.h"
+#include "ota/header.h"
 
 namespace otawrap {
 
@@ -25,5 +26,13 @@ struct PayloadFiles {
 // reason, or fileTooLarge).
 bool readPayloadFiles(const std::vector<TagFile>& files, std::size_t budget,
                       PayloadFiles& loaded, Problem& problem);
+
+// Every loaded upgrade image (tag 0x0000) identified and checked by its
+// format's own rules (ota/payload_verdicts.h), the header's identifiers
+// telling this tool's image preamble. False with problem set
+// (payloadCheckFailed naming the file, the format and the reason) for the
+// first that fails.
+bool checkUpgradeImagePayloads(const std::vector<TagFile>& files, const PayloadFiles& loaded,
+                               const OtaHeader& header, Problem& problem);
 
 }  // namespace otawrap
