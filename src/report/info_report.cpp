@@ -224,8 +224,7 @@ std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName,
   for (const OtaSubElement& e : info.subElements) {
     out += subElementText(e);
     if (const OtaPayloadVerdict* payload = payloadAt(payloads, e.offset)) {
-      out += "    payload: " + payloadSummaryText(*payload) + "
-";
+      out += "    payload: " + payloadSummaryText(*payload) + "\n";
     }
   }
   if (omittedSubElements(info) > 0) {

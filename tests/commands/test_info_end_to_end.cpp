@@ -153,6 +153,7 @@ TEST(InfoEndToEnd, GoldenTextOfTheBundledSample) {
             "  Total image size:            4300\n"
             "Sub-elements:\n"
             "  tag 0x0000 upgrade image, offset 56, length 4238\n"
+            "    payload: image preamble, 4,238 bytes, image CRC ok\n"
             "Checks:\n"
             "  file identifier: ok\n"
             "  header length: ok\n"
