@@ -115,9 +115,8 @@ int runIndex(const IndexOptions& options, Console console) {
     }
     for (const OtaPayloadVerdict& payload : otaPayloadVerdicts(input.file(), input.info)) {
       if (payload.check.verdict == PayloadVerdict::failed) {
-        reportFailure({Failure::notIndexable, failedPayloadText(path, payload), path, 0},
-                      MessageStyle::command, console);
-        return kExitCheckFailed;
+        return reportFailure({Failure::notIndexable, failedPayloadText(payload), path, 0},
+                             MessageStyle::command, console);
       }
     }
     const std::string name = baseName(path);

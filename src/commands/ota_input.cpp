@@ -33,8 +33,8 @@ std::string failedCheckText(const OtaFileInfo& info, OtaCheckId id) {
   return text;
 }
 
-std::string failedPayloadText(const std::string& path, const OtaPayloadVerdict& verdict) {
-  return "file '" + path + "': payload check failed: " + payloadFormatName(verdict.format) +
+std::string failedPayloadText(const OtaPayloadVerdict& verdict) {
+  return std::string("payload check failed: ") + payloadFormatName(verdict.format) +
          ", " + payloadReasonText(verdict.check.reason);
 }
 

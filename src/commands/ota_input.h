@@ -36,8 +36,8 @@ const OtaCheckId* firstFailedCheck(const OtaFileInfo& info, const OtaCheckId* id
 // that name one.
 std::string failedCheckText(const OtaFileInfo& info, OtaCheckId id);
 
-// "file 'PATH': payload check failed: GBL, checksum mismatch" for a failed
-// payload verdict.
-std::string failedPayloadText(const std::string& path, const OtaPayloadVerdict& verdict);
+// "payload check failed: GBL, checksum mismatch" for a failed payload
+// verdict: the detail of notIndexable.
+std::string failedPayloadText(const OtaPayloadVerdict& verdict);
 
 }  // namespace otawrap
