@@ -8,6 +8,7 @@
 #include "commands/file_options.h"
 #include "commands/file_summary.h"
 #include "commands/input_file.h"
+#include "commands/input_lookalike.h"
 #include "commands/output_files.h"
 #include "commands/payload_files.h"
 #include "commands/registry.h"
@@ -67,7 +68,18 @@ bool buildFromInput(const ConvertOptions& settings, RunContext& context, Problem
   if (!chooseFormat(settings.inputFormat, peeked, settings.inputFileName, intelHex, problem)) {
     return false;
   }
-  if (!intelHex) return runBuildFile(settings, context, &peeked, problem);
+  if (!intelHex) {
+    if (runBuildFile(settings, context, &peeked, problem)) return true;
+    // The raw walk gave up: say what the input looks like and how to wrap it.
+    // (A cut raw file that looks like nothing else stays "truncated".)
+    const std::string kind = inputLookalike(peeked.head(), peeked.headSize());
+    const bool small = problem.failure == Failure::imageTooSmall;
+    if (small || (problem.failure == Failure::inputTruncated && !kind.empty())) {
+      problem = {Failure::inputNotFirmware, kind.empty() ? "image too small" : "it looks like " + kind,
+                 settings.inputFileName, 0};
+    }
+    return false;
+  }
   IntelHexSource hex(peeked);
   if (runBuildFile(settings, context, &hex, problem)) return true;
   // A malformed line shows up as a failed read; name the line instead.

@@ -79,6 +79,9 @@ constexpr FailureText kTexts[] = {
      "%; --force writes the file anyway"},
     {Failure::payloadCheckFailed, "Unable to open input file",
      "payload file {} fails its own check as %; --force writes it anyway"},
+    {Failure::inputNotFirmware, "Input image too small",
+     "input file {} is not raw firmware or Intel HEX (%); to wrap a file as it is: "
+     "otawrap build -m HEX -t HEX -v HEX --tag 0=FILE"},
 };
 
 const FailureText& textOf(Failure failure) {

@@ -54,6 +54,7 @@ enum class Failure : std::uint8_t {
   nameNotIndexable,     // index: the name cannot stand in an entry; detail says why
   preambleMismatch,     // build: the image preamble no longer matches; detail says how
   payloadCheckFailed,   // a --tag 0 payload fails its format's check; detail "format: reason"
+  inputNotFirmware,     // convert: the raw walk failed; detail says what the input looks like
 };
 
 // One failure as it happened: what, on which file (may be empty) and the
