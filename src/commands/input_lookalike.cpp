@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "payload/payload.h"
+#include "report/payload_report.h"
 
 namespace otawrap {
 
@@ -24,12 +25,29 @@ constexpr Magic kMagics[] = {
     {"\xFD" "7zXZ", 5, "an xz file"},
 };
 
+// Continuation bytes a UTF-8 lead byte promises; -1 for a byte no sequence
+// starts with.
+int utf8Continuations(std::uint8_t lead) {
+  if (lead < 0x80) return 0;
+  if (lead >= 0xC2 && lead <= 0xDF) return 1;
+  if (lead >= 0xE0 && lead <= 0xEF) return 2;
+  if (lead >= 0xF0 && lead <= 0xF4) return 3;
+  return -1;
+}
+
+// Printable ASCII, line ends and tabs, and well-formed UTF-8 sequences (one
+// cut by the end of head counts as text).
 bool isText(const std::uint8_t* head, std::size_t size) {
   if (size == 0) return false;
   for (std::size_t i = 0; i < size; ++i) {
     const std::uint8_t c = head[i];
     if (c < 0x20 && c != '\n' && c != '\r' && c != '\t') return false;
     if (c == 0x7F) return false;
+    const int more = utf8Continuations(c);
+    if (more < 0) return false;
+    for (int k = 0; k < more && i + 1 < size; ++k) {
+      if ((head[++i] & 0xC0u) != 0x80u) return false;
+    }
   }
   return true;
 }
@@ -42,7 +60,7 @@ std::string inputLookalike(const std::uint8_t* head, std::size_t size) {
   }
   const PayloadFormat format = payloadIdentify(head, size, PayloadContext{});
   if (format != PayloadFormat::unknown && format != PayloadFormat::imagePreamble) {
-    return std::string("a firmware image of the kind otawrap names ") + payloadFormatKey(format);
+    return std::string("a firmware payload (") + payloadFormatName(format) + ")";
   }
   if (isText(head, size)) return "a text file";
   return "";

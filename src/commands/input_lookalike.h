@@ -8,9 +8,9 @@
 
 namespace otawrap {
 
-// "a <kind> file" for a firmware payload format the payload module knows or a
-// common file kind (gzip, ZIP, PNG, PE executable, PDF, text); "" when the
-// bytes say nothing. head is the input's first bytes (at most 4 KiB).
+// "a gzip file", "a firmware payload (GBL)", ...: a common file kind (gzip,
+// ZIP, PNG, PE executable, PDF, xz, text) or a payload format the payload
+// module knows; "" when the bytes say nothing. head is the input's first bytes (at most 4 KiB).
 std::string inputLookalike(const std::uint8_t* head, std::size_t size);
 
 }  // namespace otawrap

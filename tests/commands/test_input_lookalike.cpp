@@ -19,6 +19,11 @@ TEST(InputLookalike, NamesCommonKindsAndNothingElse) {
       {"MZ\x90", "a PE executable"},
       {"%PDF-1.7", "a PDF document"},
       {"hello\nworld\n", "a text file"},
+      {"caf\xC3\xA9 cr\xC3\xA8me\r\n\tx", "a text file"},
+      {"cut at the end \xE2\x82", "a text file"},
+      {"latin-1 caf\xE9 here", ""},
+      {std::string(3, '\x80'), ""},
+      {"bell\x07", ""},
       {std::string("\x01\x00\x80\xFF", 4), ""},
       {"", ""},
   };

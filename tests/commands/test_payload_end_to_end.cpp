@@ -1,7 +1,8 @@
 // Payload checks end to end: every generated payload case wrapped as the
 // upgrade image of an OTA file and read by `info` (text and JSON), with and
 // without --no-payload-check; `index` refusing a failing payload; `build
-// --tag 0=FILE` refusing one unless --force.
+// --tag 0=FILE` and `convert --tag 0=FILE` refusing one unless --force;
+// convert naming what an input it cannot read looks like.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -125,6 +126,59 @@ TEST(PayloadEndToEnd, BuildRefusesAFailingPayloadUnlessForced) {
   std::vector<std::string> other = common;
   other.insert(other.end(), {"--tag", "0=good.bin", "--tag", "F000=cut.bin", "--output", "o.ota"});
   EXPECT_EQ(otawrap(dir, other).exitCode, 0);
+}
+
+TEST(PayloadEndToEnd, ConvertRefusesAFailingTagZeroPayloadUnlessForced) {
+  TempDirectory dir;
+  ASSERT_TRUE(test::writeFileBytes(dir.file("app.raw"),
+                                   test::rawFileBytes(test::generateRawFile(test::sampleRawFileOptions()))));
+  Bytes gbl = test::makePayload(PayloadFormat::gbl, 34);
+  gbl.resize(gbl.size() - 8);
+  ASSERT_TRUE(test::writeFileBytes(dir.file("cut.gbl"), gbl));
+  std::vector<std::string> run = {"convert", "app.raw", "--tag", "0=cut.gbl", "--output", "o.ota"};
+  const ProcessResult refused = otawrap(dir, run);
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_EQ(refused.errors.rfind("otawrap: payload file 'cut.gbl' fails its own check as GBL: ", 0), 0u)
+      << refused.errors;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("o.ota")));
+  run.push_back("--force");
+  const ProcessResult forced = otawrap(dir, run);
+  EXPECT_EQ(forced.exitCode, 0) << forced.errors;
+  EXPECT_TRUE(std::filesystem::exists(dir.file("o.ota")));
+}
+
+TEST(PayloadEndToEnd, ConvertNamesWhatAnUnreadableInputLooksLike) {
+  const std::string hint =
+      "; to wrap a file as it is: otawrap build -m HEX -t HEX -v HEX --tag 0=FILE\n";
+  const auto text = [](const std::string& s) { return Bytes(s.begin(), s.end()); };
+  const struct {
+    const char* name;
+    Bytes bytes;
+    std::string why;  // "" when the plain failure stays
+  } cases[] = {
+      {"a.gz", text(std::string("\x1F\x8B\x08\x00", 4) + std::string(60, 'x')), "it looks like a gzip file"},
+      {"a.zip", text("PK\x03\x04" + std::string(40, '\x01')), "it looks like a ZIP archive"},
+      {"notes.txt", text(std::string(3000, 'a') + "\n"), "it looks like a text file"},
+      {"app.gbl", test::makePayload(PayloadFormat::gbl, 35), "it looks like a firmware payload (GBL)"},
+      {"app.xz", test::makePayload(PayloadFormat::xzStream, 35),
+       "it looks like an xz file"},
+      {"tiny.bin", Bytes(3, 0x80), ""},
+  };
+  TempDirectory dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(test::writeFileBytes(dir.file(c.name), c.bytes));
+    const ProcessResult r = otawrap(dir, {"convert", c.name, "-m", "1", "-t", "2", "-v", "3",
+                                          "--output", "o.ota"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("o.ota")));
+    if (c.why.empty()) {
+      EXPECT_EQ(r.errors.find("build"), std::string::npos) << r.errors;
+      continue;
+    }
+    EXPECT_EQ(r.errors, "otawrap: input file '" + std::string(c.name) +
+                            "' is not raw firmware or Intel HEX (" + c.why + ")" + hint);
+  }
 }
 
 }  // namespace
