@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "commands/batch.h"
 #include "commands/failure.h"
 #include "commands/input_file.h"
 #include "commands/registry.h"
@@ -13,19 +14,27 @@ namespace otawrap {
 
 namespace {
 
-int runInfo(const InfoOptions& options, Console console) {
+int infoFile(const InfoOptions& options, const std::string& path, bool batch, Console console) {
   std::vector<std::uint8_t> bytes;
-  Problem problem{Failure::cannotOpenInput, "", options.file, 0};
-  if (!readOtaFile(options.file, bytes, problem, DashInput::standardInput)) {
+  Problem problem{Failure::cannotOpenInput, "", path, 0};
+  if (!readOtaFile(path, bytes, problem, DashInput::standardInput)) {
+    if (batch && options.json) console.out << batchErrorJson(path, problem);
     return reportFailure(problem, MessageStyle::command, console);
   }
   const OtaFileInfo info = otaFileLocateAndRead(bytes.data(), bytes.size(), options.read);
   const std::vector<OtaPayloadVerdict> payloads =
       otaPayloadVerdicts(bytes.data() + info.prefixLength, info, options.payloadCheck);
-  console.out << (options.json ? infoFormatJson(info, options.file, payloads)
-                               : infoFormatText(info, options.file, payloads));
+  console.out << (options.json ? infoFormatJson(info, path, payloads)
+                               : infoFormatText(info, path, payloads));
   const bool pass = otaFileChecksPass(info) && otaPayloadsPass(payloads);
   return finishOutput(console, pass ? kExitSuccess : kExitCheckFailed);
+}
+
+int runInfo(const InfoOptions& options, Console console) {
+  if (options.files.size() == 1) return infoFile(options, options.files[0], false, console);
+  return runBatch(options.files, options.json, console, [&](const std::string& path) {
+    return infoFile(options, path, true, console);
+  });
 }
 
 std::string storeNoPayloadCheck(const ParsedOption&, InfoOptions& options) {
@@ -38,8 +47,8 @@ std::string storeNoPayloadCheck(const ParsedOption&, InfoOptions& options) {
 const CommandDefinition<InfoOptions>& infoDefinition() {
   using O = InfoOptions;
   static const CommandDefinition<O> definition = {
-      {"info", "--info", "info FILE [options]", "header, sub-elements and checks of an OTA file",
-       "info FILE [--platform NAME] [--no-payload-check] [--json]",
+      {"info", "--info", "info FILE... [options]", "header, sub-elements and checks of an OTA file",
+       "info FILE... [--platform NAME] [--no-payload-check] [--json]",
        "Shows the header fields, the sub-elements (the first 1000, each tag named) and\n"
        "the checks of the OTA file FILE (at most 64 MiB). Any OTA file is accepted: a\n"
        "vendor header before the OTA file identifier is skipped and its length shown;\n"
@@ -48,9 +57,11 @@ const CommandDefinition<InfoOptions>& infoDefinition() {
        "a crypto suite 2 signature's layout is checked, its verification is not\n"
        "supported. The payload of each upgrade image is identified (GBL, EBL, xz,\n"
        "zlib, ...) and checked by its format's own rules; a failed payload check\n"
-       "is a failed check.\n",
+       "is a failed check. Several FILEs: one report each, then a summary line\n"
+       "(with --json one JSON object per line, the summary on standard error).\n",
        "Options:", "otawrap info 100B-100A-00000001.zigbee",
-       "0 every check passed, 1 a check failed, 2 usage error or unreadable file.\n"},
+       "0 every check passed, 1 a check failed, 2 usage error or unreadable file\n"
+       "(of several files: the worst).\n"},
       {
           {{'p', "platform", "NAME",
             "check the upgrade image as one of NAME's\n"
@@ -62,8 +73,8 @@ const CommandDefinition<InfoOptions>& infoDefinition() {
           {{'\0', "json", nullptr, "one JSON object instead of text", true}, storeReportJson<O>},
       },
       {},
-      {1, 1, "FILE"},
-      storeFileOperand<O>,
+      {1, kAnyNumber, "FILE"},
+      storeFileOperands<O>,
       runInfo,
   };
   return definition;

@@ -1,8 +1,9 @@
-// otawrap info FILE [--platform NAME] [--json]: shows what an OTA file holds
-// and whether it is sound.
+// otawrap info FILE... [--platform NAME] [--no-payload-check] [--json]: shows
+// what each OTA file holds and whether it is sound.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "cli/command_definition.h"
 #include "cli/values.h"
@@ -11,18 +12,18 @@
 namespace otawrap {
 
 struct InfoOptions {
-  std::string file;
+  std::vector<std::string> files;  // one report each, in order
   bool json = false;
   OtaReadOptions read;  // --platform forces the image checks
   bool payloadCheck = true;  // --no-payload-check: payloads identified, not checked
 };
 
-// The definition. The run reads options.file (from its OTA file identifier on,
+// The definition. The run reads each file (from its OTA file identifier on,
 // behind any vendor prefix) and prints its header fields, sub-elements (with
 // the payload of each upgrade image, ota/payload_verdicts.h) and
 // checks, as text or as one JSON object. It returns 0 when every check
 // passes, 1 when one fails, 2 when the file cannot be read or the report
-// cannot be written.
+// cannot be written; of several files the worst (commands/batch.h).
 const CommandDefinition<InfoOptions>& infoDefinition();
 
 // --platform and --json, which verify takes too, into options.read and
@@ -39,10 +40,10 @@ std::string storeReportJson(const ParsedOption&, Options& options) {
   return "";
 }
 
-// Stores the one FILE operand.
+// Stores the FILE operands.
 template <typename Options>
-std::string storeFileOperand(const std::vector<std::string>& operands, Options& options) {
-  options.file = operands[0];
+std::string storeFileOperands(const std::vector<std::string>& operands, Options& options) {
+  options.files = operands;
   return "";
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "codec/hex.h"
+#include "commands/batch.h"
 #include "commands/conversion.h"
 #include "commands/info.h"
 #include "commands/input_file.h"
@@ -102,14 +103,12 @@ std::string keyText(const AffinePoint& point) {
   return text;
 }
 
-int runVerify(const VerifyOptions& options, Console console) {
-  ResolvedKey key{};
-  Problem problem{Failure::invalidKey, "", "", 0};
-  if (!resolveKey(options, key, problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
-  }
+int verifyFile(const VerifyOptions& options, const ResolvedKey& key, const std::string& path,
+               bool batch, Console console) {
   std::vector<std::uint8_t> bytes;
-  if (!readOtaFile(options.file, bytes, problem, DashInput::standardInput)) {
+  Problem problem{Failure::cannotOpenInput, "", path, 0};
+  if (!readOtaFile(path, bytes, problem, DashInput::standardInput)) {
+    if (batch && options.json) console.out << batchErrorJson(path, problem);
     return reportFailure(problem, MessageStyle::command, console);
   }
   OtaFileInfo info = otaFileLocateAndRead(bytes.data(), bytes.size(), options.read);
@@ -123,9 +122,9 @@ int runVerify(const VerifyOptions& options, Console console) {
 
   const bool verified = check.state == OtaCheckState::passed;
   if (options.json) {
-    console.out << infoFormatJson(info, options.file);
+    console.out << infoFormatJson(info, path);
   } else {
-    console.out << infoFormatText(info, options.file);
+    console.out << infoFormatText(info, path);
     if (publicKey) console.out << "Public key: " << keyText(*publicKey) << '\n';
     console.out << (verified ? std::string("Signature: ok\n")
                              : std::string("Signature: FAILED (") +
@@ -133,6 +132,19 @@ int runVerify(const VerifyOptions& options, Console console) {
   }
   return finishOutput(console,
                       verified && otaFileChecksPass(info) ? kExitSuccess : kExitCheckFailed);
+}
+
+// The key is resolved once: a bad key is an error whatever the files hold.
+int runVerify(const VerifyOptions& options, Console console) {
+  ResolvedKey key{};
+  Problem problem{Failure::invalidKey, "", "", 0};
+  if (!resolveKey(options, key, problem)) {
+    return reportFailure(problem, MessageStyle::command, console);
+  }
+  if (options.files.size() == 1) return verifyFile(options, key, options.files[0], false, console);
+  return runBatch(options.files, options.json, console, [&](const std::string& path) {
+    return verifyFile(options, key, path, true, console);
+  });
 }
 
 template <KeySource source>
@@ -145,7 +157,7 @@ std::string storeKey(const ParsedOption& given, VerifyOptions& options) {
 
 std::string finishVerify(const std::vector<std::string>& operands, VerifyOptions& options) {
   if (!options.keyGiven) return "missing key: give --public-key, --credentials or --ca-key";
-  options.file = operands[0];
+  options.files = operands;
   return "";
 }
 
@@ -154,14 +166,16 @@ std::string finishVerify(const std::vector<std::string>& operands, VerifyOptions
 const CommandDefinition<VerifyOptions>& verifyDefinition() {
   using O = VerifyOptions;
   static const CommandDefinition<O> definition = {
-      {"verify", "--verify", "verify FILE KEY-OPTION", "check the signature of an OTA file",
-       "verify FILE (--public-key HEX | --credentials FILE | --ca-key HEX)\n"
+      {"verify", "--verify", "verify FILE... KEY-OPTION", "check the signature of an OTA file",
+       "verify FILE... (--public-key HEX | --credentials FILE | --ca-key HEX)\n"
        "                      [--platform NAME] [--json]",
        "Checks the OTA file FILE like info, then its ECDSA signature (crypto suite 1;\n"
-       "crypto suite 2 signatures cannot be verified yet).\n",
+       "crypto suite 2 signatures cannot be verified yet). Several FILEs: one report\n"
+       "each, then a summary line (with --json one JSON object per line, the summary\n"
+       "on standard error).\n",
        "Options (exactly one key):", "otawrap verify signed.zigbee --credentials signer.txt",
        "0 valid, 1 a check or the signature failed, 2 usage error, bad key,\n"
-       "unreadable file.\n"},
+       "unreadable file (of several files: the worst).\n"},
       {
           {{'\0', "public-key", "HEX", "the signer's public key, 22 or 43 octets in hex"},
            storeKey<KeySource::publicKey>},
@@ -175,7 +189,7 @@ const CommandDefinition<VerifyOptions>& verifyDefinition() {
           {{'\0', "json", nullptr, "one JSON object instead of text", true}, storeReportJson<O>},
       },
       {{{"public-key", "credentials", "ca-key"}}},
-      {1, 1, "FILE"},
+      {1, kAnyNumber, "FILE"},
       finishVerify,
       runVerify,
   };

@@ -1,10 +1,11 @@
-// otawrap verify FILE (--public-key HEX | --credentials FILE | --ca-key HEX)
-// [--platform NAME] [--json]: checks an OTA file like info, then its ECDSA
+// otawrap verify FILE... (--public-key HEX | --credentials FILE | --ca-key HEX)
+// [--platform NAME] [--json]: checks each OTA file like info, then its ECDSA
 // signature (crypto suite 1; suite 2 is not supported).
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cli/command_definition.h"
 #include "ota/reader.h"
@@ -18,7 +19,7 @@ enum class KeySource : std::uint8_t {
 };
 
 struct VerifyOptions {
-  std::string file;
+  std::vector<std::string> files;  // one report each, in order
   bool json = false;
   bool keyGiven = false;
   KeySource keySource = KeySource::publicKey;
@@ -30,7 +31,7 @@ struct VerifyOptions {
 // the file holds), then reads the file, runs every check and the signature
 // check and prints the report. It returns 0 when all pass, 1 when a check or
 // the signature fails, 2 when the key or the file cannot be used or the
-// report cannot be written.
+// report cannot be written; of several files the worst (commands/batch.h).
 const CommandDefinition<VerifyOptions>& verifyDefinition();
 
 }  // namespace otawrap

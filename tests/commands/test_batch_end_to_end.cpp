@@ -1,0 +1,142 @@
+// info and verify over several files through the built binary: one report
+// per file in order, the summary line, JSON lines that each parse on their
+// own, and the exit code the worst of the files'.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "commands/json_check.h"
+#include "ota/ota_file_builder.h"
+#include "support/payload_generator.h"
+#include "support/process_runner.h"
+#include "support/raw_file_generator.h"
+#include "support/temp_directory.h"
+
+namespace otawrap {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using test::ProcessResult;
+using test::TempDirectory;
+
+std::string examples() { return std::string(OTAWRAP_VECTORS_DIR) + "/../../examples/"; }
+
+ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments) {
+  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), {});
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+std::size_t count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+  return n;
+}
+
+// good.ota and signed.ota pass every check (signed.ota is signed with the
+// TEST credentials of examples/), bad.ota fails its GBL payload check,
+// dir/ is a directory, missing.ota does not exist.
+void makeFiles(const TempDirectory& dir) {
+  Bytes gbl = test::makePayload(PayloadFormat::gbl, 51);
+  ASSERT_TRUE(test::writeFileBytes(dir.file("good.ota"), test::builtOtaFile({{0x0000, gbl}})));
+  gbl[gbl.size() / 2] ^= 1;
+  ASSERT_TRUE(test::writeFileBytes(dir.file("bad.ota"), test::builtOtaFile({{0x0000, gbl}})));
+  const ProcessResult made = otawrap(dir, {"convert", examples() + "sample.raw", "-s",
+                                           examples() + "test-credentials.txt", "--output",
+                                           "signed.ota"});
+  ASSERT_EQ(made.exitCode, 0) << made.errors;
+  ASSERT_EQ(otawrap(dir, {"build", "-m", "1", "-t", "2", "-v", "3", "--tag", "0=good.ota",
+                          "-o", "dir"})
+                .exitCode,
+            0);
+}
+
+TEST(BatchEndToEnd, ReportsSummaryAndWorstExitCode) {
+  TempDirectory dir;
+  makeFiles(dir);
+  const std::string key = examples() + "test-credentials.txt";
+  const struct {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string summary;  // the last line of standard output (text) or error (JSON)
+    std::size_t reports;  // text reports or JSON lines on standard output
+    std::size_t errors;   // "otawrap: " lines on standard error
+  } cases[] = {
+      {{"info", "good.ota", "signed.ota"}, 0, "2 files: 2 passed, 0 failed, 0 unreadable", 2, 0},
+      {{"info", "good.ota", "bad.ota", "good.ota"}, 1, "3 files: 2 passed, 1 failed, 0 unreadable", 3, 0},
+      {{"info", "bad.ota", "missing.ota", "good.ota"}, 2,
+       "3 files: 1 passed, 1 failed, 1 unreadable", 2, 1},
+      {{"info", "dir", "good.ota"}, 2, "2 files: 1 passed, 0 failed, 1 unreadable", 1, 1},
+      {{"info", "good.ota", "bad.ota", "--no-payload-check"}, 0,
+       "2 files: 2 passed, 0 failed, 0 unreadable", 2, 0},
+      {{"verify", "signed.ota", "signed.ota", "-s", key}, 0,
+       "2 files: 2 passed, 0 failed, 0 unreadable", 2, 0},
+      {{"verify", "signed.ota", "good.ota", "-s", key}, 1,
+       "2 files: 1 passed, 1 failed, 0 unreadable", 2, 0},
+      {{"verify", "missing.ota", "signed.ota", "-s", key}, 2,
+       "2 files: 1 passed, 0 failed, 1 unreadable", 1, 1},
+  };
+  for (const auto& c : cases) {
+    for (const bool json : {false, true}) {
+      std::vector<std::string> arguments = c.arguments;
+      if (json) arguments.push_back("--json");
+      std::string label;
+      for (const std::string& a : arguments) label += a + " ";
+      SCOPED_TRACE(label);
+      const ProcessResult r = otawrap(dir, arguments);
+      EXPECT_EQ(r.exitCode, c.exitCode) << r.errors;
+      EXPECT_EQ(count(r.errors, "otawrap: "), c.errors) << r.errors;
+      if (!json) {
+        ASSERT_FALSE(lines(r.output).empty());
+        EXPECT_EQ(lines(r.output).back(), c.summary);
+        EXPECT_EQ(count(r.output, "File: "), c.reports) << r.output;
+        // Each report ends with an empty line; an unreadable file adds none.
+        EXPECT_EQ(count(r.output, "\n\n"), c.reports) << r.output;
+        continue;
+      }
+      ASSERT_FALSE(lines(r.errors).empty());
+      EXPECT_EQ(lines(r.errors).back(), c.summary);
+      // One object per file, each on its own line, in the order given.
+      const std::vector<std::string> objects = lines(r.output);
+      std::size_t files = 1;  // the operands come first, then the options
+      while (files < c.arguments.size() && c.arguments[files][0] != '-') ++files;
+      ASSERT_EQ(objects.size(), files - 1);
+      std::size_t reports = 0;
+      for (std::size_t i = 0; i < objects.size(); ++i) {
+        const auto parsed = test::parseJson(objects[i]);
+        ASSERT_TRUE(parsed.has_value()) << objects[i];
+        EXPECT_EQ((*parsed)["file"].ascii(), c.arguments[i + 1]);
+        if (!parsed->has("error")) {
+          ++reports;
+        } else {
+          EXPECT_FALSE((*parsed)["ok"].boolean);
+        }
+      }
+      EXPECT_EQ(reports, c.reports);
+    }
+  }
+}
+
+TEST(BatchEndToEnd, OneFileKeepsItsSingleReportAndABadKeyStopsBeforeAnyFile) {
+  TempDirectory dir;
+  makeFiles(dir);
+  const ProcessResult single = otawrap(dir, {"info", "good.ota"});
+  EXPECT_EQ(single.exitCode, 0);
+  EXPECT_EQ(single.output.find(" files: "), std::string::npos) << single.output;
+  EXPECT_EQ(single.output.find(" file: "), std::string::npos) << single.output;
+  const ProcessResult badKey =
+      otawrap(dir, {"verify", "signed.ota", "good.ota", "--public-key", "0Z"});
+  EXPECT_EQ(badKey.exitCode, 2);
+  EXPECT_EQ(badKey.output, "");
+  EXPECT_EQ(count(badKey.errors, "otawrap: "), 1u) << badKey.errors;
+}
+
+}  // namespace
+}  // namespace otawrap
