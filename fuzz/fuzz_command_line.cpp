@@ -150,7 +150,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     VerifyOptions options;
     error = parseCommand(verifyDefinition(), rest, options);
     if (error.empty()) {
-      fuzzCheck(std::find(rest.begin(), rest.end(), options.file) != rest.end(), "file operand taken");
+      fuzzCheck(!options.files.empty(), "at least one file operand");
+      for (const std::string& file : options.files) {
+        fuzzCheck(std::find(rest.begin(), rest.end(), file) != rest.end(), "file operands taken");
+      }
     }
   }
   if (error != "-") {
