@@ -24,15 +24,27 @@ struct BatchTally {
 // "3 files: 1 passed, 1 failed, 1 unreadable".
 std::string batchSummaryText(const BatchTally& tally);
 
+// A file of the batch, or a directory --recursive could not walk (listError:
+// the system's error number, reported as the file's open error).
+struct BatchFile {
+  std::string path;
+  int listError = 0;
+};
+
+// The operands in order; with recursive each directory among them gives
+// every regular file below it instead, sorted by path (links to directories
+// below it are not followed).
+std::vector<BatchFile> batchFiles(const std::vector<std::string>& operands, bool recursive);
+
 // The JSON line standing for a file that could not be read:
 // {"file":PATH,"ok":false,"error":MESSAGE} and a newline.
 std::string batchErrorJson(const std::string& path, const Problem& problem);
 
-// Runs runFile on each path in order and counts its exit codes. After the
+// Runs runFile on each file in order and counts its exit codes. After the
 // last file the summary line goes to standard output, or with json to
 // standard error (standard output stays one JSON object per line). Returns
 // the worst exit code.
-int runBatch(const std::vector<std::string>& paths, bool json, Console console,
+int runBatch(const std::vector<BatchFile>& files, bool json, Console console,
              const std::function<int(const std::string& path)>& runFile);
 
 }  // namespace otawrap

@@ -31,8 +31,11 @@ int infoFile(const InfoOptions& options, const std::string& path, bool batch, Co
 }
 
 int runInfo(const InfoOptions& options, Console console) {
-  if (options.files.size() == 1) return infoFile(options, options.files[0], false, console);
-  return runBatch(options.files, options.json, console, [&](const std::string& path) {
+  if (options.files.size() == 1 && !options.recursive) {
+    return infoFile(options, options.files[0], false, console);
+  }
+  const std::vector<BatchFile> files = batchFiles(options.files, options.recursive);
+  return runBatch(files, options.json, console, [&](const std::string& path) {
     return infoFile(options, path, true, console);
   });
 }
@@ -48,7 +51,7 @@ const CommandDefinition<InfoOptions>& infoDefinition() {
   using O = InfoOptions;
   static const CommandDefinition<O> definition = {
       {"info", "--info", "info FILE... [options]", "header, sub-elements and checks of an OTA file",
-       "info FILE... [--platform NAME] [--no-payload-check] [--json]",
+       "info FILE... [--recursive] [--platform NAME] [--no-payload-check] [--json]",
        "Shows the header fields, the sub-elements (the first 1000, each tag named) and\n"
        "the checks of the OTA file FILE (at most 64 MiB). Any OTA file is accepted: a\n"
        "vendor header before the OTA file identifier is skipped and its length shown;\n"
@@ -58,7 +61,8 @@ const CommandDefinition<InfoOptions>& infoDefinition() {
        "supported. The payload of each upgrade image is identified (GBL, EBL, xz,\n"
        "zlib, ...) and checked by its format's own rules; a failed payload check\n"
        "is a failed check. Several FILEs: one report each, then a summary line\n"
-       "(with --json one JSON object per line, the summary on standard error).\n",
+       "(with --json one JSON object per line, the summary on standard error);\n"
+       "with --recursive a directory FILE stands for every file below it.\n",
        "Options:", "otawrap info 100B-100A-00000001.zigbee",
        "0 every check passed, 1 a check failed, 2 usage error or unreadable file\n"
        "(of several files: the worst).\n"},
@@ -71,6 +75,8 @@ const CommandDefinition<InfoOptions>& infoDefinition() {
           {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
            storeNoPayloadCheck},
           {{'\0', "json", nullptr, "one JSON object instead of text", true}, storeReportJson<O>},
+          {{'r', "recursive", nullptr, "read every regular file below a directory FILE", true},
+           storeRecursive<O>},
       },
       {},
       {1, kAnyNumber, "FILE"},

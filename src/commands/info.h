@@ -16,6 +16,7 @@ struct InfoOptions {
   bool json = false;
   OtaReadOptions read;  // --platform forces the image checks
   bool payloadCheck = true;  // --no-payload-check: payloads identified, not checked
+  bool recursive = false;    // a directory operand stands for the files below it
 };
 
 // The definition. The run reads each file (from its OTA file identifier on,
@@ -37,6 +38,12 @@ std::string storeCheckPlatform(const ParsedOption& given, Options& options) {
 template <typename Options>
 std::string storeReportJson(const ParsedOption&, Options& options) {
   options.json = true;
+  return "";
+}
+
+template <typename Options>
+std::string storeRecursive(const ParsedOption&, Options& options) {
+  options.recursive = true;
   return "";
 }
 

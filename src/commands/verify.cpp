@@ -141,8 +141,11 @@ int runVerify(const VerifyOptions& options, Console console) {
   if (!resolveKey(options, key, problem)) {
     return reportFailure(problem, MessageStyle::command, console);
   }
-  if (options.files.size() == 1) return verifyFile(options, key, options.files[0], false, console);
-  return runBatch(options.files, options.json, console, [&](const std::string& path) {
+  if (options.files.size() == 1 && !options.recursive) {
+    return verifyFile(options, key, options.files[0], false, console);
+  }
+  const std::vector<BatchFile> files = batchFiles(options.files, options.recursive);
+  return runBatch(files, options.json, console, [&](const std::string& path) {
     return verifyFile(options, key, path, true, console);
   });
 }
@@ -168,11 +171,12 @@ const CommandDefinition<VerifyOptions>& verifyDefinition() {
   static const CommandDefinition<O> definition = {
       {"verify", "--verify", "verify FILE... KEY-OPTION", "check the signature of an OTA file",
        "verify FILE... (--public-key HEX | --credentials FILE | --ca-key HEX)\n"
-       "                      [--platform NAME] [--json]",
+       "                      [--recursive] [--platform NAME] [--json]",
        "Checks the OTA file FILE like info, then its ECDSA signature (crypto suite 1;\n"
        "crypto suite 2 signatures cannot be verified yet). Several FILEs: one report\n"
        "each, then a summary line (with --json one JSON object per line, the summary\n"
-       "on standard error).\n",
+       "on standard error); with --recursive a directory FILE stands for every file\n"
+       "below it.\n",
        "Options (exactly one key):", "otawrap verify signed.zigbee --credentials signer.txt",
        "0 valid, 1 a check or the signature failed, 2 usage error, bad key,\n"
        "unreadable file (of several files: the worst).\n"},
@@ -187,6 +191,8 @@ const CommandDefinition<VerifyOptions>& verifyDefinition() {
           {{'p', "platform", "NAME", "check the upgrade image as one of NAME's, as info does"},
            storeCheckPlatform<O>},
           {{'\0', "json", nullptr, "one JSON object instead of text", true}, storeReportJson<O>},
+          {{'r', "recursive", nullptr, "read every regular file below a directory FILE", true},
+           storeRecursive<O>},
       },
       {{{"public-key", "credentials", "ca-key"}}},
       {1, kAnyNumber, "FILE"},

@@ -25,6 +25,7 @@ struct VerifyOptions {
   KeySource keySource = KeySource::publicKey;
   std::string key;
   OtaReadOptions read;  // --platform forces the image checks
+  bool recursive = false;  // a directory operand stands for the files below it
 };
 
 // The definition. The run resolves the key first (a bad key is an error whatever

@@ -1,8 +1,10 @@
-// info and verify over several files through the built binary: one report
-// per file in order, the summary line, JSON lines that each parse on their
-// own, and the exit code the worst of the files'.
+// info and verify over several files (and directories with --recursive)
+// through the built binary: one report per file in order, the summary line,
+// JSON lines that each parse on their own, and the exit code the worst of the
+// files'.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -42,7 +44,8 @@ std::size_t count(const std::string& text, const std::string& what) {
 
 // good.ota and signed.ota pass every check (signed.ota is signed with the
 // TEST credentials of examples/), bad.ota fails its GBL payload check,
-// dir/ is a directory, missing.ota does not exist.
+// dir/ is a directory, missing.ota does not exist; tree/ holds b.ota (bad),
+// a.ota (good) and sub/c.ota (good), walked as a.ota, b.ota, sub/c.ota.
 void makeFiles(const TempDirectory& dir) {
   Bytes gbl = test::makePayload(PayloadFormat::gbl, 51);
   ASSERT_TRUE(test::writeFileBytes(dir.file("good.ota"), test::builtOtaFile({{0x0000, gbl}})));
@@ -56,6 +59,10 @@ void makeFiles(const TempDirectory& dir) {
                           "-o", "dir"})
                 .exitCode,
             0);
+  ASSERT_TRUE(std::filesystem::create_directories(dir.file("tree/sub")));
+  std::filesystem::copy_file(dir.file("bad.ota"), dir.file("tree/b.ota"));
+  std::filesystem::copy_file(dir.file("good.ota"), dir.file("tree/a.ota"));
+  std::filesystem::copy_file(dir.file("good.ota"), dir.file("tree/sub/c.ota"));
 }
 
 TEST(BatchEndToEnd, ReportsSummaryAndWorstExitCode) {
@@ -68,20 +75,30 @@ TEST(BatchEndToEnd, ReportsSummaryAndWorstExitCode) {
     std::string summary;  // the last line of standard output (text) or error (JSON)
     std::size_t reports;  // text reports or JSON lines on standard output
     std::size_t errors;   // "otawrap: " lines on standard error
+    std::vector<std::string> files;  // "file" of each JSON line; {} = the operands
   } cases[] = {
-      {{"info", "good.ota", "signed.ota"}, 0, "2 files: 2 passed, 0 failed, 0 unreadable", 2, 0},
-      {{"info", "good.ota", "bad.ota", "good.ota"}, 1, "3 files: 2 passed, 1 failed, 0 unreadable", 3, 0},
+      {{"info", "good.ota", "signed.ota"}, 0, "2 files: 2 passed, 0 failed, 0 unreadable", 2, 0, {}},
+      {{"info", "good.ota", "bad.ota", "good.ota"}, 1, "3 files: 2 passed, 1 failed, 0 unreadable", 3, 0, {}},
       {{"info", "bad.ota", "missing.ota", "good.ota"}, 2,
-       "3 files: 1 passed, 1 failed, 1 unreadable", 2, 1},
-      {{"info", "dir", "good.ota"}, 2, "2 files: 1 passed, 0 failed, 1 unreadable", 1, 1},
+       "3 files: 1 passed, 1 failed, 1 unreadable", 2, 1, {}},
+      {{"info", "dir", "good.ota"}, 2, "2 files: 1 passed, 0 failed, 1 unreadable", 1, 1, {}},
       {{"info", "good.ota", "bad.ota", "--no-payload-check"}, 0,
-       "2 files: 2 passed, 0 failed, 0 unreadable", 2, 0},
+       "2 files: 2 passed, 0 failed, 0 unreadable", 2, 0, {}},
       {{"verify", "signed.ota", "signed.ota", "-s", key}, 0,
-       "2 files: 2 passed, 0 failed, 0 unreadable", 2, 0},
+       "2 files: 2 passed, 0 failed, 0 unreadable", 2, 0, {}},
       {{"verify", "signed.ota", "good.ota", "-s", key}, 1,
-       "2 files: 1 passed, 1 failed, 0 unreadable", 2, 0},
+       "2 files: 1 passed, 1 failed, 0 unreadable", 2, 0, {}},
       {{"verify", "missing.ota", "signed.ota", "-s", key}, 2,
-       "2 files: 1 passed, 0 failed, 1 unreadable", 1, 1},
+       "2 files: 1 passed, 0 failed, 1 unreadable", 1, 1, {}},
+      {{"info", "-r", "tree"}, 1, "3 files: 2 passed, 1 failed, 0 unreadable", 3, 0,
+       {"tree/a.ota", "tree/b.ota", "tree/sub/c.ota"}},
+      {{"info", "good.ota", "--recursive", "tree/sub", "missing.ota"}, 2,
+       "3 files: 2 passed, 0 failed, 1 unreadable", 2, 1,
+       {"good.ota", "tree/sub/c.ota", "missing.ota"}},
+      {{"info", "--recursive", "good.ota"}, 0, "1 file: 1 passed, 0 failed, 0 unreadable", 1, 0,
+       {"good.ota"}},
+      {{"verify", "-r", "tree/sub", "-s", key}, 1, "1 file: 0 passed, 1 failed, 0 unreadable", 1, 0,
+       {"tree/sub/c.ota"}},
   };
   for (const auto& c : cases) {
     for (const bool json : {false, true}) {
@@ -105,14 +122,18 @@ TEST(BatchEndToEnd, ReportsSummaryAndWorstExitCode) {
       EXPECT_EQ(lines(r.errors).back(), c.summary);
       // One object per file, each on its own line, in the order given.
       const std::vector<std::string> objects = lines(r.output);
-      std::size_t files = 1;  // the operands come first, then the options
-      while (files < c.arguments.size() && c.arguments[files][0] != '-') ++files;
-      ASSERT_EQ(objects.size(), files - 1);
+      std::vector<std::string> files = c.files;
+      if (c.files.empty()) {  // the operands come first, then the options
+        for (std::size_t i = 1; i < c.arguments.size() && c.arguments[i][0] != '-'; ++i) {
+          files.push_back(c.arguments[i]);
+        }
+      }
+      ASSERT_EQ(objects.size(), files.size());
       std::size_t reports = 0;
       for (std::size_t i = 0; i < objects.size(); ++i) {
         const auto parsed = test::parseJson(objects[i]);
         ASSERT_TRUE(parsed.has_value()) << objects[i];
-        EXPECT_EQ((*parsed)["file"].ascii(), c.arguments[i + 1]);
+        EXPECT_EQ((*parsed)["file"].ascii(), files[i]);
         if (!parsed->has("error")) {
           ++reports;
         } else {
