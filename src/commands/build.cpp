@@ -113,8 +113,9 @@ const CommandDefinition<BuildOptions>& buildDefinition() {
        "TAG, in the order given, and prints the path it wrote (by default\n"
        "MMMM-TTTT-VVVVVVVV.zigbee in the current directory). At most 64 MiB.\n",
        "Options:", "otawrap build -m 1234 -t 0101 -v 1 --tag 0=boot.bin --integrity-code",
-       "0 written, 2 usage error, unreadable payload, file too large,\n"
-       "image preamble that fails its check (without --force), failed write.\n"},
+       "0 written, 2 usage error, unreadable payload, file too large, a tag 0\n"
+       "payload or image preamble that fails its check (without --force), failed\n"
+       "write.\n"},
       joinRows<O>({
           identifierRows<O>(true),
           tagRows<O>("a sub-element; TAG 1 to 4 hex digits, 0x optional,\n"
