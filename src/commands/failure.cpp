@@ -82,6 +82,17 @@ constexpr FailureText kTexts[] = {
     {Failure::inputNotFirmware, "Input image too small",
      "input file {} is not raw firmware or Intel HEX (%); to wrap a file as it is: "
      "otawrap build -m HEX -t HEX -v HEX --tag 0=FILE"},
+    {Failure::restampBreaksSignature, "Unable to write output file",
+     "file {} is signed and its signature would no longer hold; give --credentials to sign "
+     "again or --drop-signature"},
+    {Failure::restampSuite2Signed, "Unable to write output file",
+     "file {} carries a crypto suite 2 signature, which restamp cannot make again"},
+    {Failure::restampHalfHardwareRange, "Unable to write output file",
+     "file {} has no hardware versions; give both --min-hw-version and --max-hw-version"},
+    {Failure::restampInvertedHardwareRange, "Unable to write output file",
+     "file {}: the minimum hardware version would lie above the maximum"},
+    {Failure::restampFailsCheck, "Unable to write output file",
+     "restamped {} would fail a check, nothing written: %"},
 };
 
 const FailureText& textOf(Failure failure) {

@@ -55,6 +55,11 @@ enum class Failure : std::uint8_t {
   preambleMismatch,     // build: the image preamble no longer matches; detail says how
   payloadCheckFailed,   // a --tag 0 payload fails its format's check; detail "format: reason"
   inputNotFirmware,     // convert: the raw walk failed; detail says what the input looks like
+  restampBreaksSignature,       // restamp of a signed file without a way to reseal it
+  restampSuite2Signed,          // restamp cannot re-sign crypto suite 2
+  restampHalfHardwareRange,     // one hardware version for a file that has none
+  restampInvertedHardwareRange, // the minimum would lie above the maximum
+  restampFailsCheck,            // the new file would fail a check; detail names it
 };
 
 // One failure as it happened: what, on which file (may be empty) and the

@@ -5,7 +5,7 @@ namespace otawrap {
 std::vector<const Command*> allCommands() {
   return {&convertCommand(), &buildCommand(),   &infoCommand(), &verifyCommand(),
           &extractCommand(), &indexCommand(),   &lintCommand(), &matchCommand(),
-          &normalizeCommand(), &helpCommand(),  &versionCommand()};
+          &normalizeCommand(), &restampCommand(), &helpCommand(),  &versionCommand()};
 }
 
 const Command* findCommand(const std::string& word) {

@@ -19,6 +19,7 @@ const Command& indexCommand();
 const Command& lintCommand();
 const Command& matchCommand();
 const Command& normalizeCommand();
+const Command& restampCommand();
 const Command& helpCommand();
 const Command& versionCommand();
 

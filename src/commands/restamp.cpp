@@ -1,0 +1,248 @@
+#include "commands/restamp.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "codec/hex.h"
+#include "commands/conversion.h"
+#include "commands/failure.h"
+#include "commands/file_options.h"
+#include "commands/ota_input.h"
+#include "commands/registry.h"
+#include "io/file_system.h"
+#include "io/output.h"
+#include "ota/reader.h"
+#include "ota/restamp.h"
+#include "ota/signature_check.h"
+#include "report/json_writer.h"
+
+namespace otawrap {
+
+namespace {
+
+const char* sealName(OtaSeal seal) {
+  switch (seal) {
+    case OtaSeal::signature:
+      return "signature";
+    case OtaSeal::integrityCode:
+      return "integrity code";
+    case OtaSeal::none:
+      break;
+  }
+  return "none";
+}
+
+// An IEEE address stored least significant byte first, as 16 hex digits.
+std::string addressText(const std::uint8_t* stored) {
+  if (stored == nullptr) return "";
+  std::uint64_t value = 0;
+  for (int i = 7; i >= 0; --i) value = (value << 8) | stored[i];
+  return hexUpper(value, 16);
+}
+
+OtaRestampRequest requestFrom(const RestampOptions& options, const SignerCredentials* credentials) {
+  const HeaderFieldSettings& given = options.file.headerFields;
+  OtaRestampRequest request;
+  request.fields.fileVersionGiven = options.file.identifiers.fileVersionGiven;
+  request.fields.fileVersion = options.file.identifiers.fileVersion;
+  request.fields.headerStringGiven = given.headerStringGiven;
+  request.fields.headerString = given.headerString;
+  request.fields.minimumHardwareVersionGiven = given.minimumHardwareVersionGiven;
+  request.fields.minimumHardwareVersion = given.minimumHardwareVersion;
+  request.fields.maximumHardwareVersionGiven = given.maximumHardwareVersionGiven;
+  request.fields.maximumHardwareVersion = given.maximumHardwareVersion;
+  request.resign = credentials != nullptr ? OtaResign::sign
+                   : options.dropSignature ? OtaResign::drop
+                                           : OtaResign::keep;
+  request.credentials = credentials;
+  return request;
+}
+
+Failure restampFailure(OtaRestampStatus status) {
+  switch (status) {
+    case OtaRestampStatus::signatureWouldBreak:
+      return Failure::restampBreaksSignature;
+    case OtaRestampStatus::suite2Signed:
+      return Failure::restampSuite2Signed;
+    case OtaRestampStatus::hardwareRangeIncomplete:
+      return Failure::restampHalfHardwareRange;
+    case OtaRestampStatus::hardwareRangeInverted:
+      return Failure::restampInvertedHardwareRange;
+    case OtaRestampStatus::fileTooLarge:
+      return Failure::fileTooLarge;
+    case OtaRestampStatus::checkFails:
+      return Failure::restampFailsCheck;
+    case OtaRestampStatus::signatureFailed:
+    case OtaRestampStatus::ok:
+      break;
+  }
+  return Failure::signingFailed;
+}
+
+// What the run reports besides the path.
+struct Stamped {
+  std::uint32_t versionBefore;
+  std::uint32_t version;
+  OtaSeal sealBefore;
+  OtaSeal seal;
+  std::string signerBefore;  // "" when unsigned
+  std::string signer;        // "" when the new file is unsigned
+  std::size_t size;
+};
+
+std::string reportText(const std::string& path, const Stamped& s) {
+  std::string out = "file version " + hexUpper(s.versionBefore, 8) + " -> " +
+                    hexUpper(s.version, 8) + "\n" + "seal: " + sealName(s.sealBefore) + " -> " +
+                    sealName(s.seal) + "\n";
+  if (!s.signer.empty()) {
+    out += "signer " + s.signer;
+    if (s.signerBefore.empty()) {
+      out += "\n";
+    } else {
+      out += s.signerBefore == s.signer ? " (unchanged)\n" : " (was " + s.signerBefore + ")\n";
+    }
+  }
+  return out + path + "\n";
+}
+
+std::string reportJson(const RestampOptions& options, const std::string& path, const Stamped& s) {
+  JsonWriter json;
+  json.beginObject();
+  json.stringMember("file", options.input);
+  json.stringMember("output", path);
+  json.numberMember("fileVersionBefore", s.versionBefore);
+  json.numberMember("fileVersion", s.version);
+  json.stringMember("sealBefore", sealName(s.sealBefore));
+  json.stringMember("seal", sealName(s.seal));
+  json.stringMember("signerBefore", s.signerBefore);
+  json.stringMember("signer", s.signer);
+  json.numberMember("otaFileSize", s.size);
+  json.endObject();
+  return json.text() + "\n";
+}
+
+int runRestamp(const RestampOptions& options, Console console) {
+  OtaInput input;
+  Problem problem{Failure::cannotOpenInput, "", options.input, 0};
+  if (!readOtaInput(options.input, input, problem)) {
+    return reportFailure(problem, MessageStyle::command, console);
+  }
+  const OtaFileInfo& info = input.info;
+  for (const OtaCheck& check : info.checks) {
+    if (check.state != OtaCheckState::failed) continue;
+    const auto id = static_cast<OtaCheckId>(&check - info.checks.data());
+    return reportFailure({Failure::unsoundOtaFile, failedCheckText(info, id), options.input, 0},
+                         MessageStyle::command, console);
+  }
+  SignerCredentials credentials;
+  const bool signing = !options.file.credentialsPath.empty();
+  if (signing && !loadCredentials(options.file.credentialsPath, credentials, problem)) {
+    return reportFailure(problem, MessageStyle::command, console);
+  }
+  const std::uint8_t* file = input.file();
+  std::vector<std::uint8_t> out;
+  const OtaRestampResult result =
+      otaRestamp(file, info, requestFrom(options, signing ? &credentials : nullptr), out);
+  if (result.status != OtaRestampStatus::ok) {
+    const std::string detail = result.status == OtaRestampStatus::checkFails
+                                   ? failedCheckText(result.after, result.failedCheck)
+                                   : "";
+    return reportFailure({restampFailure(result.status), detail, options.input, 0},
+                         MessageStyle::command, console);
+  }
+
+  const OtaHeader& header = result.after.header;
+  int osError = 0;
+  if (options.output.file.empty() && !fsCreateDirectories(options.output.directory, osError)) {
+    return reportFailure({Failure::cannotCreateDirectory, "", options.output.directory, osError},
+                         MessageStyle::command, console);
+  }
+  const std::string path =
+      !options.output.file.empty()
+          ? options.output.file
+          : options.output.directory +
+                outputFileName(header.manufacturerCode, header.imageType, header.fileVersion);
+  if (!writeOutputFile(path, options.output.file, options.output.directory, out.data(),
+                       out.size(), problem)) {
+    return reportFailure(problem, MessageStyle::command, console);
+  }
+  const Stamped stamped{info.header.fileVersion,
+                        header.fileVersion,
+                        result.sealBefore,
+                        result.sealAfter,
+                        addressText(otaSignerAddressBytes(file, info)),
+                        addressText(otaSignerAddressBytes(out.data(), result.after)),
+                        out.size()};
+  if (options.report.json) {
+    console.out << reportJson(options, path, stamped);
+  } else if (!options.report.quiet) {
+    console.out << reportText(path, stamped);
+  }
+  return finishOutput(console, kExitSuccess);
+}
+
+std::string storeDropSignature(const ParsedOption&, RestampOptions& options) {
+  options.dropSignature = true;
+  return "";
+}
+
+std::string finishRestamp(const std::vector<std::string>& operands, RestampOptions& options) {
+  options.input = operands[0];
+  if (!options.file.identifiers.fileVersionGiven) return "missing --file-version HEX";
+  if (options.output.file.empty() && options.output.directory.empty()) {
+    return "missing --output FILE or --output-dir DIR";
+  }
+  return "";
+}
+
+}  // namespace
+
+const CommandDefinition<RestampOptions>& restampDefinition() {
+  using O = RestampOptions;
+  constexpr auto field = toFile<O, storeHeaderField>;
+  static const CommandDefinition<O> definition = {
+      {"restamp", nullptr, "restamp FILE --file-version HEX [options]",
+       "new header fields for an OTA file, sealed again",
+       "restamp FILE --file-version HEX [--header-string TEXT]\n"
+       "                      [--min-hw-version HEX] [--max-hw-version HEX]\n"
+       "                      (--output OUT | --output-dir DIR)\n"
+       "                      [--credentials FILE | --drop-signature] [--json | --quiet]",
+       "Reads FILE as info does and, when every check passes, writes it as a plain\n"
+       "OTA file with the new header fields; the sub-elements between the header and\n"
+       "the seal are kept byte for byte. An integrity code is computed again; a\n"
+       "signature is made with --credentials (any signer) or left out with\n"
+       "--drop-signature, and a signed file without either is refused. The new file\n"
+       "must pass every check (an image preamble stamping the old version fails).\n",
+       "Options:", "otawrap restamp app.zigbee --file-version 00010204 --output new.zigbee",
+       "0 written, 1 a check of FILE failed, 2 usage error, refused or unreadable\n"
+       "file, bad credentials, failed write.\n"},
+      joinRows<O>({
+          {
+              {{'v', "file-version", "HEX", "the new file version, 1 to 8 hex digits (required)"},
+               toFile<O, storeFileVersion>},
+              {{'\0', "header-string", "TEXT", "the new OTA header string, at most 32 bytes"},
+               field},
+              {{'\0', "min-hw-version", "HEX", "the new minimum hardware version"}, field},
+              {{'\0', "max-hw-version", "HEX", "the new maximum hardware version"}, field},
+              {{'s', "credentials", "FILE", "sign again with the signer credentials in FILE"},
+               toFile<O, storeCredentials>},
+              {{'\0', "drop-signature", nullptr, "write the file without its signature", true},
+               storeDropSignature},
+          },
+          outputRows<O>(),
+          reportRows<O>(),
+      }),
+      {{{"output", "output-dir"}}, {{"credentials", "drop-signature"}}},
+      {1, 1, "FILE"},
+      finishRestamp,
+      runRestamp,
+  };
+  return definition;
+}
+
+const Command& restampCommand() {
+  static const DefinedCommand<RestampOptions> command(restampDefinition());
+  return command;
+}
+
+}  // namespace otawrap

@@ -1,0 +1,36 @@
+// otawrap restamp FILE --file-version V [header fields] (--output OUT | -o DIR)
+// [--credentials FILE | --drop-signature]: new header fields over the same
+// sub-elements, sealed again.
+#pragma once
+
+#include <string>
+
+#include "cli/command_definition.h"
+#include "commands/file_settings.h"
+
+namespace otawrap {
+
+struct RestampOptions {
+  std::string input;
+  // Only the file version, header string, hardware versions and credentials
+  // path are taken.
+  OtaFileSettings file;
+  bool dropSignature = false;
+  OutputChoice output;  // OUT, or DIR and the name MMMM-TTTT-VVVVVVVV.zigbee (new version)
+  ReportChoice report;
+};
+
+// The definition. The run reads FILE as info does and refuses it when a
+// check fails (exit 1, nothing written). It writes the plain OTA file with
+// the new header fields and the sub-elements between the header and the seal
+// byte for byte; a container, prefix or trailer around the input is not
+// kept. The seal: a signature with --credentials (any signer; the report
+// names the old and the new one), else a recomputed integrity code when the
+// file had one, else none. Exit 2, nothing written: a signed file without
+// --credentials or --drop-signature, a crypto suite 2 signature, half a
+// hardware range on a file without one, a minimum above the maximum, a new
+// file that would fail a check, unreadable input or credentials, a failed
+// write.
+const CommandDefinition<RestampOptions>& restampDefinition();
+
+}  // namespace otawrap
