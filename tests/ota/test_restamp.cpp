@@ -36,11 +36,12 @@ unsigned le(const Bytes& b, std::size_t at, int width) {
 
 // The sub-elements every input carries: an upgrade image without a preamble
 // and a manufacturer element.
-const Bytes kImage = [] {
+Bytes patternImage() {
   Bytes image(300);
   for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 13 + 1);
   return image;
-}();
+}
+const Bytes kImage = patternImage();
 const Bytes kExtra(20, 0xA5);
 constexpr std::size_t kBodySize = 6 + 300 + 6 + 20;
 
