@@ -7,9 +7,9 @@
 #include "commands/conversion.h"
 #include "commands/failure.h"
 #include "commands/file_options.h"
+#include "commands/output_files.h"
 #include "commands/ota_input.h"
 #include "commands/registry.h"
-#include "io/file_system.h"
 #include "io/output.h"
 #include "ota/reader.h"
 #include "ota/restamp.h"
@@ -152,20 +152,6 @@ int runRestamp(const RestampOptions& options, Console console) {
   }
 
   const OtaHeader& header = result.after.header;
-  int osError = 0;
-  if (options.output.file.empty() && !fsCreateDirectories(options.output.directory, osError)) {
-    return reportFailure({Failure::cannotCreateDirectory, "", options.output.directory, osError},
-                         MessageStyle::command, console);
-  }
-  const std::string path =
-      !options.output.file.empty()
-          ? options.output.file
-          : options.output.directory +
-                outputFileName(header.manufacturerCode, header.imageType, header.fileVersion);
-  if (!writeOutputFile(path, options.output.file, options.output.directory, out.data(),
-                       out.size(), problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
-  }
   const Stamped stamped{info.header.fileVersion,
                         header.fileVersion,
                         result.sealBefore,
@@ -173,12 +159,13 @@ int runRestamp(const RestampOptions& options, Console console) {
                         addressText(otaSignerAddressBytes(file, info)),
                         addressText(otaSignerAddressBytes(out.data(), result.after)),
                         out.size()};
-  if (options.report.json) {
-    console.out << reportJson(options, path, stamped);
-  } else if (!options.report.quiet) {
-    console.out << reportText(path, stamped);
-  }
-  return finishOutput(console, kExitSuccess);
+  const OutputReport report = [&](const std::string& path) {
+    if (options.report.json) return reportJson(options, path, stamped);
+    return options.report.quiet ? std::string() : reportText(path, stamped);
+  };
+  return writeOutputAndReport(
+      options.output, outputFileName(header.manufacturerCode, header.imageType, header.fileVersion),
+      out.data(), out.size(), report, console, MessageStyle::command);
 }
 
 std::string storeDropSignature(const ParsedOption&, RestampOptions& options) {
