@@ -79,8 +79,9 @@ int runExtract(const ExtractOptions& options, Console console) {
     const OutputReport report = [&](const std::string& path) {
       return options.quiet ? std::string() : path + "\n";
     };
-    return writeOutputAndReport({"", options.outputFile}, "", dataOf(input, *element),
-                                element->length, report, console, MessageStyle::command);
+    return writeOutputAndReport({"", options.outputFile, options.noClobber}, "",
+                                dataOf(input, *element), element->length, report, console,
+                                MessageStyle::command);
   }
   OutputRun run(FsPublish::exclusive);
   std::string report;
@@ -102,6 +103,11 @@ std::string storeOutput(const ParsedOption& given, ExtractOptions& options) {
 std::string storeOutputDirectory(const ParsedOption& given, ExtractOptions& options) {
   if (given.value.empty()) return "empty directory name for " + given.name;
   options.outputDirectory = directoryPrefix(given.value);
+  return "";
+}
+
+std::string storeNoClobber(const ParsedOption&, ExtractOptions& options) {
+  options.noClobber = true;
   return "";
 }
 
@@ -142,6 +148,9 @@ const CommandDefinition<ExtractOptions>& extractDefinition() {
           {{'\0', "output", "OUT", "the file for the tag's data"}, storeOutput},
           {{'o', "output-dir", "DIR", "every sub-element into DIR, created when missing"},
            storeOutputDirectory},
+          {{'\0', "no-clobber", nullptr,
+            "refuse to replace an existing OUT (DIR's files never are)", true},
+           storeNoClobber},
           {{'q', "quiet", nullptr, "print nothing on success", true}, storeQuiet},
       },
       {},

@@ -14,6 +14,7 @@ struct ExtractOptions {
   bool tagGiven = false;  // then outputFile is set: one sub-element
   std::uint16_t tag = 0;
   std::string outputFile;
+  bool noClobber = false;  // --tag: refuse an existing outputFile
   std::string outputDirectory;  // otherwise: every sub-element; ends with a separator
   bool quiet = false;
 };

@@ -43,6 +43,8 @@ constexpr FailureText kTexts[] = {
     {Failure::cannotOpenOutput, "Unable to open output file", "cannot create output file {}"},
     {Failure::cannotWriteOutput, "Unable to write output file", "cannot write output file {}"},
     {Failure::outputNotRegular, "Unable to open output file", "output {} is not a regular file"},
+    {Failure::outputKept, "Unable to open output file",
+     "output file {} exists; --no-clobber keeps it"},
     {Failure::cannotCreateDirectory, "Unable to open output file",
      "cannot create output directory {}"},
     {Failure::nameNotCreatable, "Unable to open output file",

@@ -31,6 +31,7 @@ enum class Failure : std::uint8_t {
   cannotOpenOutput,
   cannotWriteOutput,
   outputNotRegular,     // a FIFO, device or socket at the output name is never replaced
+  outputKept,           // --no-clobber: the output name is taken
   cannotCreateDirectory,
   nameNotCreatable,     // the default name holds a character the platform refuses
   invalidKey,           // detail holds the reason

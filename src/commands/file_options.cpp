@@ -84,6 +84,11 @@ std::string storeOutputFile(const ParsedOption& given, OutputChoice& output) {
   return "";
 }
 
+std::string storeNoClobber(const ParsedOption&, OutputChoice& output) {
+  output.noClobber = true;
+  return "";
+}
+
 std::string storeJson(const ParsedOption&, ReportChoice& report) {
   report.json = true;
   return "";

@@ -22,6 +22,7 @@ std::string storeForce(const ParsedOption& given, OtaFileSettings& file);
 std::string storeHeaderField(const ParsedOption& given, OtaFileSettings& file);
 std::string storeOutputDirectory(const ParsedOption& given, OutputChoice& output);
 std::string storeOutputFile(const ParsedOption& given, OutputChoice& output);
+std::string storeNoClobber(const ParsedOption& given, OutputChoice& output);
 std::string storeJson(const ParsedOption& given, ReportChoice& report);
 std::string storeQuiet(const ParsedOption& given, ReportChoice& report);
 
@@ -102,7 +103,7 @@ std::vector<OptionRow<Options>> headerFieldRows() {
   };
 }
 
-// -o, --output.
+// -o, --output, --no-clobber.
 template <typename Options>
 std::vector<OptionRow<Options>> outputRows() {
   return {
@@ -110,6 +111,8 @@ std::vector<OptionRow<Options>> outputRows() {
        toOutput<Options, storeOutputDirectory>},
       {{'\0', "output", "FILE", "write to FILE instead (not with --output-dir)"},
        toOutput<Options, storeOutputFile>},
+      {{'\0', "no-clobber", nullptr, "refuse to replace an existing output file", true},
+       toOutput<Options, storeNoClobber>},
   };
 }
 

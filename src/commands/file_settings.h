@@ -33,6 +33,7 @@ struct OtaFileSettings {
 struct OutputChoice {
   std::string directory;  // empty, or ends with a separator
   std::string file;       // empty: the default name
+  bool noClobber = false;  // refuse an existing output instead of replacing it
 };
 
 // How a command reports what it wrote.

@@ -4,7 +4,7 @@
 
 namespace otawrap {
 
-Problem outputProblem(const OutputResult& result) {
+Problem outputProblem(const OutputResult& result, Failure whenExists) {
   Failure failure = Failure::cannotWriteOutput;
   switch (result.status) {
     case OutputStatus::cannotCreateDirectory:
@@ -14,7 +14,7 @@ Problem outputProblem(const OutputResult& result) {
       failure = Failure::outputNotRegular;
       break;
     case OutputStatus::exists:
-      failure = Failure::outputExists;
+      failure = whenExists;
       break;
     case OutputStatus::cannotCreate:
       failure = Failure::cannotOpenOutput;
@@ -27,7 +27,7 @@ Problem outputProblem(const OutputResult& result) {
 }
 
 int reportAndPublish(OutputRun& run, const std::string& report, Console console,
-                     MessageStyle style) {
+                     MessageStyle style, Failure whenExists) {
   if (style == MessageStyle::command) {
     console.out << report;
     const int exitCode = finishOutput(console, kExitSuccess);
@@ -35,7 +35,7 @@ int reportAndPublish(OutputRun& run, const std::string& report, Console console,
   }
   const OutputResult published = run.publish();
   if (published.status != OutputStatus::ok) {
-    return reportFailure(outputProblem(published), style, console);
+    return reportFailure(outputProblem(published, whenExists), style, console);
   }
   return kExitSuccess;
 }
@@ -54,13 +54,14 @@ int writeOutputAndReport(const OutputChoice& choice, const std::string& defaultN
   }
   // Only the directory of -o DIR is created, and never by the legacy form.
   const bool create = choice.file.empty() && style == MessageStyle::command;
-  OutputRun run(FsPublish::replace,
+  OutputRun run(choice.noClobber ? FsPublish::exclusive : FsPublish::replace,
                 create ? OutputDirectories::create : OutputDirectories::mustExist);
   const OutputResult staged = run.stage(target, data, size);
   if (staged.status != OutputStatus::ok) {
-    return reportFailure(outputProblem(staged), style, console);
+    return reportFailure(outputProblem(staged, Failure::outputKept), style, console);
   }
-  return reportAndPublish(run, report ? report(path) : std::string(), console, style);
+  return reportAndPublish(run, report ? report(path) : std::string(), console, style,
+                          Failure::outputKept);
 }
 
 }  // namespace otawrap

@@ -15,15 +15,16 @@
 
 namespace otawrap {
 
-// The failure a writer's result stands for; the result must not be ok.
-Problem outputProblem(const OutputResult& result);
+// The failure a writer's result stands for (whenExists for a taken name);
+// the result must not be ok.
+Problem outputProblem(const OutputResult& result, Failure whenExists = Failure::outputExists);
 
 // Prints report on standard output (nothing for the legacy style, which
 // prints nothing on success), and publishes run's staged files only once it
 // is flushed. Returns the exit code, any failure reported in style; when it
 // is not 0, run has removed what it wrote.
 int reportAndPublish(OutputRun& run, const std::string& report, Console console,
-                     MessageStyle style);
+                     MessageStyle style, Failure whenExists = Failure::outputExists);
 
 // Builds the text a command prints for the path it wrote ("" for none).
 using OutputReport = std::function<std::string(const std::string& path)>;
@@ -31,7 +32,8 @@ using OutputReport = std::function<std::string(const std::string& path)>;
 // Writes data[0..size) for convert, build, normalize and the legacy form:
 // to choice.file, or to defaultName in choice.directory (created when
 // missing, except in the legacy style, whose directory must exist); an
-// existing regular file or symlink replaced whole, then prints report(path)
+// existing regular file or symlink replaced whole (refused with
+// choice.noClobber, as is any entry there), then prints report(path)
 // and publishes as reportAndPublish does. Returns the exit code.
 int writeOutputAndReport(const OutputChoice& choice, const std::string& defaultName,
                          const std::uint8_t* data, std::size_t size, const OutputReport& report,

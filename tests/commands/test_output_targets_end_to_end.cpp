@@ -154,6 +154,48 @@ TEST(OutputTargets, KindsTable) {
   }
 }
 
+// --no-clobber: any entry at the name is refused and kept as it was; a free
+// name is written as without it.
+TEST(OutputTargets, NoClobberTable) {
+  struct Case {
+    const char* what;
+    bool present;
+    Kind kind;
+  } cases[] = {
+      {"free name", false, Kind::regular},
+      {"regular file", true, Kind::regular},
+      {"dangling symlink", true, Kind::danglingSymlink},
+      {"symlink to a file", true, Kind::symlinkToFile},
+  };
+  for (const Case& c : cases) {
+    for (const Writer& writer : writers()) {
+      if (writer.legacy) continue;  // the legacy form has no --no-clobber
+      SCOPED_TRACE(std::string(c.what) + ", " + writer.what);
+      TempDirectory dir;
+      writeInputs(dir);
+      if (c.present) {
+        ASSERT_TRUE(makeEntry(dir.file("t"), c.kind));
+      }
+      const std::vector<std::string> before = tree(dir.path());
+      std::vector<std::string> arguments = writer.arguments;
+      arguments.push_back("--no-clobber");
+      const ProcessResult run = otawrap(dir, arguments);
+      if (!c.present) {
+        EXPECT_EQ(run.exitCode, 0) << run.errors;
+        EXPECT_EQ(test::readFileBytes(dir.file("t")).empty(), false);
+        EXPECT_EQ(run.output.rfind("t\n"), run.output.size() - 2) << run.output;  // the path, last
+        continue;
+      }
+      EXPECT_EQ(run.exitCode, 2);
+      EXPECT_EQ(run.errors, "otawrap: output file 't' exists; --no-clobber keeps it\n");
+      EXPECT_EQ(tree(dir.path()), before);
+      if (c.kind != Kind::danglingSymlink) {
+        EXPECT_EQ(test::readFileBytes(dir.file("t")), (Bytes{'o', 'l', 'd'}));
+      }
+    }
+  }
+}
+
 // extract --output-dir: any entry at one of its names stops it before it
 // writes, whether the file could be read or the symlink leads anywhere.
 TEST(OutputTargets, ExtractNameCollisionsTable) {
