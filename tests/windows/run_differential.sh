@@ -84,8 +84,10 @@ run_step() {
   else
     (cd "$dir" && timeout 120 "$wine" "$windows_exe" "$@" >"$log.out" 2>"$log.err") || rc=$?
     # Wine itself now and then fails to start a process (exit 1, nothing
-    # printed, nothing written): run such a step once more, and count it.
-    if [ "$rc" -ne 0 ] && [ "$rc" -ne 2 ] && [ ! -s "$log.out" ] && [ ! -s "$log.err" ]; then
+    # printed but, at most, Wine's own "wine client error" line, nothing
+    # written): run such a step once more, and count it.
+    if [ "$rc" -ne 0 ] && [ "$rc" -ne 2 ] && [ ! -s "$log.out" ] &&
+       ! grep -qv '^wine client error:' "$log.err"; then
       echo "$name $rc" >>"$work/wine-retries"
       rc=0
       (cd "$dir" && timeout 120 "$wine" "$windows_exe" "$@" >"$log.out" 2>"$log.err") || rc=$?
