@@ -75,8 +75,7 @@ bool buildFromInput(const ConvertOptions& settings, RunContext& context, Problem
     const std::string kind = inputLookalike(peeked.head(), peeked.headSize());
     const bool small = problem.failure == Failure::imageTooSmall;
     if (small || (problem.failure == Failure::inputTruncated && !kind.empty())) {
-      problem = {Failure::inputNotFirmware, kind.empty() ? "image too small" : "it looks like " + kind,
-                 settings.inputFileName, 0};
+      problem = notFirmwareProblem(settings.inputFileName, kind);
     }
     return false;
   }
@@ -84,11 +83,7 @@ bool buildFromInput(const ConvertOptions& settings, RunContext& context, Problem
   if (runBuildFile(settings, context, &hex, problem)) return true;
   // A malformed line shows up as a failed read; name the line instead.
   if (hex.failed() && hex.failure().error != IntelHexError::readFailed) {
-    const IntelHexFailure failure = hex.failure();
-    problem = {Failure::intelHexInvalid,
-               settings.inputFileName + ":" + std::to_string(failure.line) + ": " +
-                   intelHexErrorText(failure.error),
-               settings.inputFileName, 0};
+    problem = intelHexProblem(settings.inputFileName, hex.failure());
   }
   return false;
 }

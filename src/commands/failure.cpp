@@ -220,6 +220,28 @@ std::string credentialsFaultText(const CredentialsFault& fault) {
   return "not valid signer credentials";
 }
 
+Problem intelHexProblem(const std::string& file, const IntelHexFailure& failure) {
+  return {Failure::intelHexInvalid,
+          file + ":" + std::to_string(failure.line) + ": " + intelHexErrorText(failure.error), file,
+          0};
+}
+
+Problem invalidKeyProblem(const char* what, const std::string& text, PointDecodeStatus status) {
+  if (status == PointDecodeStatus::ok) {
+    return {Failure::invalidKey,
+            std::string("invalid ") + what + " '" + text +
+                "': not an even number of hexadecimal digits",
+            "", 0};
+  }
+  return {Failure::invalidKey, std::string("invalid ") + what + ": " + pointDecodeText(status), "",
+          0};
+}
+
+Problem notFirmwareProblem(const std::string& file, const std::string& kind) {
+  return {Failure::inputNotFirmware, kind.empty() ? "image too small" : "it looks like " + kind,
+          file, 0};
+}
+
 std::string legacyMessage(const Problem& problem) {
   const char* text = textOf(problem.failure).legacy;
   return text != nullptr ? text : problem.detail;

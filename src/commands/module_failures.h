@@ -36,4 +36,16 @@ const char* pointDecodeText(PointDecodeStatus status);
 // The signature check as a report entry: passed, or failed with its reason.
 OtaCheck signatureCheckReport(SignatureCheckStatus status);
 
+// The failure of an Intel HEX file that does not parse: "<file>:<line>: <reason>".
+Problem intelHexProblem(const std::string& file, const IntelHexFailure& failure);
+
+// The failure of a key option (what: "--public-key", ...) whose text is not an
+// even number of hex digits (status ok), or whose octets decode to no usable
+// point (status says why).
+Problem invalidKeyProblem(const char* what, const std::string& text, PointDecodeStatus status);
+
+// The failure of a convert input that is not raw firmware: kind is what it
+// looks like (empty: nothing known, so "image too small").
+Problem notFirmwareProblem(const std::string& file, const std::string& kind);
+
 }  // namespace otawrap

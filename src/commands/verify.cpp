@@ -33,17 +33,13 @@ bool decodeKeyText(const std::string& text, const char* what, AffinePoint& point
                    Problem& problem) {
   std::string octets;
   if (!parseHexOctets(text, octets)) {
-    problem = {Failure::invalidKey,
-               std::string("invalid ") + what + " '" + text +
-                   "': not an even number of hexadecimal digits",
-               "", 0};
+    problem = invalidKeyProblem(what, text, PointDecodeStatus::ok);
     return false;
   }
   const PointDecodeStatus status =
       pointDecode(reinterpret_cast<const std::uint8_t*>(octets.data()), octets.size(), point);
   if (status != PointDecodeStatus::ok) {
-    problem = {Failure::invalidKey,
-               std::string("invalid ") + what + ": " + pointDecodeText(status), "", 0};
+    problem = invalidKeyProblem(what, text, status);
     return false;
   }
   return true;
