@@ -1,13 +1,16 @@
 // Process entry: hands the arguments to the dispatcher. The subcommands write
 // LF line ends on every platform; the legacy form keeps the platform's text
 // mode (CR LF under Windows), as it always has.
-#include <iostream>
+#include <cstdio>
 
+#include "cli/console.h"
 #include "commands/dispatch.h"
 #include "io/file_system.h"
 
 int main(int argc, char** argv) {
   otawrap::fsHoldStandardDescriptors();
   if (!otawrap::isLegacyCommandLine(argc, argv)) otawrap::fsBinaryStandardStreams();
-  return otawrap::runOtawrap(argc, argv, std::cout, std::cerr);
+  otawrap::FileOutputStream out(stdout);
+  otawrap::FileOutputStream err(stderr);
+  return otawrap::runOtawrap(argc, argv, out, err);
 }

@@ -1,10 +1,8 @@
 #include "commands/batch.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
-#include <ostream>
 
+#include "io/file_system.h"
 #include "report/json_writer.h"
 
 namespace otawrap {
@@ -18,20 +16,34 @@ std::string batchSummaryText(const BatchTally& tally) {
 
 namespace {
 
-// Appends every regular file below directory, sorted, or the directory
-// itself with the error that stopped the walk.
-void addDirectory(const std::string& directory, std::vector<BatchFile>& files) {
-  namespace fs = std::filesystem;
-  std::vector<std::string> found;
-  std::error_code error;
-  fs::recursive_directory_iterator walk(directory, error);
-  for (; !error && walk != fs::recursive_directory_iterator(); walk.increment(error)) {
-    std::error_code statusError;
-    if (walk->is_regular_file(statusError)) found.push_back(walk->path().string());
+// Collects every regular file below directory (links to files included,
+// links to directories not followed); a directory that cannot be read is
+// kept with its error and the walk goes on with the rest.
+void walkDirectory(const std::string& directory, std::vector<BatchFile>& found) {
+  std::vector<FsDirectoryEntry> entries;
+  const int error = fsListDirectory(directory, entries);
+  if (error != 0) {
+    found.push_back({directory, error});
+    return;
   }
-  std::sort(found.begin(), found.end());
-  for (std::string& path : found) files.push_back({std::move(path), 0});
-  if (error) files.push_back({directory, error.value()});
+  const bool separated = !directory.empty() && (directory.back() == '/' || directory.back() == fsSeparator());
+  const std::string prefix = separated ? directory : directory + fsSeparator();
+  for (const FsDirectoryEntry& entry : entries) {
+    if (entry.directory) {
+      walkDirectory(prefix + entry.name, found);
+    } else if (entry.regular) {
+      found.push_back({prefix + entry.name, 0});
+    }
+  }
+}
+
+// Appends every file below directory, sorted by path.
+void addDirectory(const std::string& directory, std::vector<BatchFile>& files) {
+  std::vector<BatchFile> found;
+  walkDirectory(directory, found);
+  std::sort(found.begin(), found.end(),
+            [](const BatchFile& a, const BatchFile& b) { return a.path < b.path; });
+  for (BatchFile& file : found) files.push_back(std::move(file));
 }
 
 }  // namespace
@@ -39,8 +51,7 @@ void addDirectory(const std::string& directory, std::vector<BatchFile>& files) {
 std::vector<BatchFile> batchFiles(const std::vector<std::string>& operands, bool recursive) {
   std::vector<BatchFile> files;
   for (const std::string& operand : operands) {
-    std::error_code error;
-    if (recursive && std::filesystem::is_directory(operand, error)) {
+    if (recursive && fsIsDirectory(operand)) {
       addDirectory(operand, files);
     } else {
       files.push_back({operand, 0});

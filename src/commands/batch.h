@@ -33,7 +33,8 @@ struct BatchFile {
 
 // The operands in order; with recursive each directory among them gives
 // every regular file below it instead, sorted by path (links to directories
-// below it are not followed).
+// below it are not followed; a directory below it that cannot be read is
+// listed with its error).
 std::vector<BatchFile> batchFiles(const std::vector<std::string>& operands, bool recursive);
 
 // The JSON line standing for a file that could not be read:

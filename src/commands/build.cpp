@@ -67,7 +67,8 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, Problem
       problem = {Failure::preambleMismatch, mismatch, "", 0};
       return false;
     }
-    console.err << "otawrap: warning: " << escapeControlCharacters(mismatch) << '\n' << std::flush;
+    console.err << "otawrap: warning: " << escapeControlCharacters(mismatch) << '\n';
+    console.err.flush();
   }
 
   return true;

@@ -52,11 +52,11 @@ const char* misspeltCommand(const std::string& word) {
   if (word.empty() || word[0] == '-' || fsExists(word)) return nullptr;
   const char* nearest = nullptr;
   std::size_t best = 3;
-  for (const Command* command : allCommands()) {
-    const std::size_t distance = editDistance(word, command->text().name, 2);
+  for (const char* name : commandNames()) {
+    const std::size_t distance = editDistance(word, name, 2);
     if (distance < best) {
       best = distance;
-      nearest = command->text().name;
+      nearest = name;
     }
   }
   return nearest;
@@ -64,7 +64,7 @@ const char* misspeltCommand(const std::string& word) {
 
 }  // namespace
 
-int runOtawrap(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+int runOtawrap(int argc, const char* const* argv, OutputStream& out, OutputStream& err) {
   const Console console{out, err};
   const Command* command = selectedCommand(argc, argv);
   if (command == nullptr) {

@@ -2,13 +2,13 @@
 // "--" alias); anything else is the legacy form.
 #pragma once
 
-#include <ostream>
+#include "cli/console.h"
 
 namespace otawrap {
 
 // Runs the tool on argv[0..argc) and returns the exit code. Legacy output
 // and every report go to out; subcommand errors go to err.
-int runOtawrap(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+int runOtawrap(int argc, const char* const* argv, OutputStream& out, OutputStream& err);
 
 // True when runOtawrap would take argv[0..argc) as the legacy form (the first
 // argument names no subcommand or alias), whose output keeps the platform's

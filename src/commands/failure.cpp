@@ -298,15 +298,16 @@ std::string commandMessage(const Problem& problem) {
 int reportFailure(const Problem& problem, MessageStyle style, Console console,
                   const char* command) {
   if (style == MessageStyle::legacy) {
-    console.out << "Error: " << legacyMessage(problem) << std::flush;
+    console.out << "Error: " << legacyMessage(problem);
+    console.out.flush();
     return kExitError;  // the legacy form has one exit code for every failure
   }
-  console.out << std::flush;
+  console.out.flush();
   console.err << "otawrap: " << commandMessage(problem) << '\n';
   if (problem.failure == Failure::usage) {
     console.err << "Try 'otawrap " << (command != nullptr ? command : "help") << " --help'.\n";
   }
-  console.err << std::flush;
+  console.err.flush();
   return textOf(problem.failure).exitCode;
 }
 
@@ -317,8 +318,8 @@ int reportUsageError(const std::string& message, const char* command, Console co
 int finishOutput(Console console, int exitCode) {
   console.out.flush();
   if (console.out) return exitCode;
-  console.err << "otawrap: " << commandMessage({Failure::reportNotWritten, "", "", 0}) << '\n'
-              << std::flush;
+  console.err << "otawrap: " << commandMessage({Failure::reportNotWritten, "", "", 0}) << '\n';
+  console.err.flush();
   return kExitError;
 }
 

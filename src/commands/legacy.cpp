@@ -162,7 +162,8 @@ int runLegacy(int argc, const char* const* argv, Console console) {
   const CommandLineOutcome parsed =
       parseCommandLine(argc, argv, settings, context->credentials, problem);
   if (parsed == CommandLineOutcome::usage) {
-    console.out << usageText() << std::flush;
+    console.out << usageText();
+    console.out.flush();
     return kExitSuccess;
   }
   if (parsed == CommandLineOutcome::error || !runConversion(settings, *context, problem)) {

@@ -13,6 +13,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 #endif
@@ -88,6 +89,61 @@ FsEntryKind fsEntryKind(const std::string& path) {
   if (S_ISLNK(status.st_mode)) return FsEntryKind::symlink;
   if (S_ISDIR(status.st_mode)) return FsEntryKind::directory;
   return FsEntryKind::other;
+#endif
+}
+
+int fsListDirectory(const std::string& directory, std::vector<FsDirectoryEntry>& entries) {
+#ifdef _WIN32
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return 0;  // nothing in it, not even "."
+    return error == ERROR_PATH_NOT_FOUND ? ENOENT
+           : error == ERROR_ACCESS_DENIED ? EACCES
+           : error == ERROR_DIRECTORY    ? ENOTDIR
+                                         : EIO;
+  }
+  do {
+    const std::string name = found.cFileName;
+    if (name == "." || name == "..") continue;
+    const DWORD attributes = found.dwFileAttributes;
+    const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    const bool directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entries.push_back({name, !directory && (attributes & FILE_ATTRIBUTE_DEVICE) == 0,
+                       directory && !link});
+  } while (FindNextFileA(search, &found) != 0);
+  const DWORD error = GetLastError();
+  FindClose(search);
+  return error == ERROR_NO_MORE_FILES ? 0 : EIO;
+#else
+  DIR* listing = opendir(directory.c_str());
+  if (listing == nullptr) return errno;
+  for (;;) {
+    errno = 0;
+    const dirent* entry = readdir(listing);
+    if (entry == nullptr) break;
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    std::string path = directory;
+    if (!isSeparator(path.back())) path += '/';
+    path += name;
+    struct stat status;
+    const bool directory_itself = lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+    const bool regular = stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    entries.push_back({name, regular, directory_itself});
+  }
+  const int error = errno;
+  static_cast<void>(closedir(listing));
+  return error;
+#endif
+}
+
+char fsSeparator() {
+#ifdef _WIN32
+  return '\\';
+#else
+  return '/';
 #endif
 }
 

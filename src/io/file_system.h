@@ -95,6 +95,23 @@ bool fsCreateDirectories(const std::string& directory, std::vector<std::string>&
 // allowed).
 bool fsIsDirectory(const std::string& path);
 
+// One name in a directory. regular: a regular file, or a symbolic link to
+// one; directory: a directory itself, never a link to one (a walk that
+// descends only into these cannot loop).
+struct FsDirectoryEntry {
+  std::string name;
+  bool regular;
+  bool directory;
+};
+
+// Appends directory's entries but "." and ".." to entries, in no particular
+// order. Returns 0, or the system's error number (errno values on every
+// platform) if the directory could not be read.
+int fsListDirectory(const std::string& directory, std::vector<FsDirectoryEntry>& entries);
+
+// The separator a path joined for this platform puts between its parts.
+char fsSeparator();
+
 // True when path names anything that exists (file, directory, device).
 bool fsExists(const std::string& path);
 

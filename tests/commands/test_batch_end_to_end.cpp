@@ -45,7 +45,9 @@ std::size_t count(const std::string& text, const std::string& what) {
 // good.ota and signed.ota pass every check (signed.ota is signed with the
 // TEST credentials of examples/), bad.ota fails its GBL payload check,
 // dir/ is a directory, missing.ota does not exist; tree/ holds b.ota (bad),
-// a.ota (good) and sub/c.ota (good), walked as a.ota, b.ota, sub/c.ota.
+// a.ota (good), sub/c.ota (good), link.ota (a link to good.ota) and loop (a
+// link to tree itself), walked as a.ota, b.ota, link.ota, sub/c.ota: a link
+// to a file counts, a link to a directory is not followed.
 void makeFiles(const TempDirectory& dir) {
   Bytes gbl = test::makePayload(PayloadFormat::gbl, 51);
   ASSERT_TRUE(test::writeFileBytes(dir.file("good.ota"), test::builtOtaFile({{0x0000, gbl}})));
@@ -63,6 +65,8 @@ void makeFiles(const TempDirectory& dir) {
   std::filesystem::copy_file(dir.file("bad.ota"), dir.file("tree/b.ota"));
   std::filesystem::copy_file(dir.file("good.ota"), dir.file("tree/a.ota"));
   std::filesystem::copy_file(dir.file("good.ota"), dir.file("tree/sub/c.ota"));
+  std::filesystem::create_symlink("../good.ota", dir.file("tree/link.ota"));
+  std::filesystem::create_directory_symlink(".", dir.file("tree/loop"));
 }
 
 TEST(BatchEndToEnd, ReportsSummaryAndWorstExitCode) {
@@ -90,8 +94,10 @@ TEST(BatchEndToEnd, ReportsSummaryAndWorstExitCode) {
        "2 files: 1 passed, 1 failed, 0 unreadable", 2, 0, {}},
       {{"verify", "missing.ota", "signed.ota", "-s", key}, 2,
        "2 files: 1 passed, 0 failed, 1 unreadable", 1, 1, {}},
-      {{"info", "-r", "tree"}, 1, "3 files: 2 passed, 1 failed, 0 unreadable", 3, 0,
-       {"tree/a.ota", "tree/b.ota", "tree/sub/c.ota"}},
+      {{"info", "-r", "tree"}, 1, "4 files: 3 passed, 1 failed, 0 unreadable", 4, 0,
+       {"tree/a.ota", "tree/b.ota", "tree/link.ota", "tree/sub/c.ota"}},
+      {{"info", "-r", "tree/"}, 1, "4 files: 3 passed, 1 failed, 0 unreadable", 4, 0,
+       {"tree/a.ota", "tree/b.ota", "tree/link.ota", "tree/sub/c.ota"}},
       {{"info", "good.ota", "--recursive", "tree/sub", "missing.ota"}, 2,
        "3 files: 2 passed, 0 failed, 1 unreadable", 2, 1,
        {"good.ota", "tree/sub/c.ota", "missing.ota"}},

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #include "commands/conversion.h"
@@ -104,8 +103,8 @@ TEST(Run, PrintsUsageAndErrorsWithoutNewline) {
        "Try 'otawrap convert --help'.\n"},
   };
   for (const Case& c : cases) {
-    std::ostringstream out;
-    std::ostringstream err;
+    StringOutputStream out;
+    StringOutputStream err;
     EXPECT_EQ(runOtawrap(static_cast<int>(c.argv.size()), c.argv.data(), out, err), c.exitCode) << c.argv[1];
     EXPECT_EQ(out.str(), c.output);
     EXPECT_EQ(err.str(), c.errors);

@@ -4,7 +4,6 @@
 
 
 #include <cerrno>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -101,12 +100,14 @@ TEST(FailureMessages, TheTableDecidesTheExitCode) {
       {Failure::cannotOpenInput, 2}, {Failure::cannotWriteOutput, 2}, {Failure::outputExists, 2},
   };
   for (const auto& c : cases) {
-    std::ostringstream out;
-    std::ostringstream err;
+    StringOutputStream out;
+    StringOutputStream err;
     const Problem problem{c.failure, "d", "f", 0};
     EXPECT_EQ(reportFailure(problem, MessageStyle::command, {out, err}), c.exitCode)
         << commandMessage(problem);
+    EXPECT_EQ(err.str().rfind("otawrap: " + commandMessage(problem) + "\n", 0), 0u);
     EXPECT_EQ(reportFailure(problem, MessageStyle::legacy, {out, err}), 2);
+    EXPECT_EQ(out.str().rfind("Error: ", 0), 0u) << "the legacy form reports on standard output";
   }
 }
 
