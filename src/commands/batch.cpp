@@ -26,13 +26,11 @@ void walkDirectory(const std::string& directory, std::vector<BatchFile>& found) 
     found.push_back({directory, error});
     return;
   }
-  const bool separated = !directory.empty() && (directory.back() == '/' || directory.back() == fsSeparator());
-  const std::string prefix = separated ? directory : directory + fsSeparator();
   for (const FsDirectoryEntry& entry : entries) {
     if (entry.directory) {
-      walkDirectory(prefix + entry.name, found);
+      walkDirectory(fsJoinPath(directory, entry.name), found);
     } else if (entry.regular) {
-      found.push_back({prefix + entry.name, 0});
+      found.push_back({fsJoinPath(directory, entry.name), 0});
     }
   }
 }

@@ -95,7 +95,7 @@ FsEntryKind fsEntryKind(const std::string& path) {
 int fsListDirectory(const std::string& directory, std::vector<FsDirectoryEntry>& entries) {
 #ifdef _WIN32
   WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+  const HANDLE search = FindFirstFileA(fsJoinPath(directory, "*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
     const DWORD error = GetLastError();
     if (error == ERROR_FILE_NOT_FOUND) return 0;  // nothing in it, not even "."
@@ -125,9 +125,7 @@ int fsListDirectory(const std::string& directory, std::vector<FsDirectoryEntry>&
     if (entry == nullptr) break;
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
-    std::string path = directory;
-    if (!isSeparator(path.back())) path += '/';
-    path += name;
+    const std::string path = fsJoinPath(directory, name);
     struct stat status;
     const bool directory_itself = lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
     const bool regular = stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
@@ -139,12 +137,11 @@ int fsListDirectory(const std::string& directory, std::vector<FsDirectoryEntry>&
 #endif
 }
 
-char fsSeparator() {
-#ifdef _WIN32
-  return '\\';
-#else
-  return '/';
-#endif
+std::string fsJoinPath(const std::string& directory, const std::string& name) {
+  std::string path = directory;
+  if (!path.empty() && !isSeparator(path.back())) path += '/';
+  path += name;
+  return path;
 }
 
 bool fsExists(const std::string& path) {

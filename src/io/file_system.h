@@ -109,8 +109,9 @@ struct FsDirectoryEntry {
 // platform) if the directory could not be read.
 int fsListDirectory(const std::string& directory, std::vector<FsDirectoryEntry>& entries);
 
-// The separator a path joined for this platform puts between its parts.
-char fsSeparator();
+// directory and name joined by '/' (on every platform, so reports read the
+// same), with none added when directory already ends in a separator.
+std::string fsJoinPath(const std::string& directory, const std::string& name);
 
 // True when path names anything that exists (file, directory, device).
 bool fsExists(const std::string& path);

@@ -46,6 +46,8 @@ void buildExtractIndexCases(CaseWriter& w, const std::vector<Signer>& signers) {
     w.step(name, {"info", "out/b.zigbee", "--json"});
     w.step(name, {"extract", "out/b.zigbee", "-o", "out/parts"}, "path");
     w.step(name, {"extract", "out/b.zigbee", "--tag", "0", "--output", "out/zero.bin"});
+    // The walk of a directory tree: the same files, order and paths everywhere.
+    w.step(name, {"info", "--recursive", i == 0 ? "out" : "out/", i % 2 == 0 ? "--json" : "-r"});
     w.step(name, {"index", "out/b.zigbee", kIn + "ota-plain.zigbee"});
     w.step(name, {"index", "out/b.zigbee", "--url-prefix", "https://example.com/ota/"});
   }
