@@ -39,9 +39,6 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, Problem
   SignerCredentials credentials{};
   const bool signing = !settings.credentialsPath.empty();
   if (signing && !loadCredentials(settings.credentialsPath, credentials, problem)) return false;
-  PayloadFiles payloads;
-  if (!readPayloadFiles(settings.tags, kOtaFileSizeLimit, payloads, problem)) return false;
-
   OtaBuildRequest request;
   otaHeaderDefaults(request.header);
   runApplyHeaderFields(settings.headerFields, request.header);
@@ -49,16 +46,18 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, Problem
   request.header.imageType = settings.identifiers.imageType;
   request.header.fileVersion = settings.identifiers.fileVersion;
   request.header.stackVersion = settings.stackVersion;
-  if (!settings.force &&
-      !checkUpgradeImagePayloads(settings.tags, payloads, request.header, problem)) {
-    return false;
-  }
-  request.payloads = payloads.payloads;
   request.seal = runSeal(settings);
   request.credentials = &credentials;
-  const OtaBuildResult result = otaBuildFile(request, file);
-  if (result.status != OtaBuildStatus::ok) {
-    problem = {buildFailure(result.status), "", "", 0};
+  // The payloads are read straight into the file: it is the only copy.
+  OtaFileLayout layout;
+  if (!placePayloadFiles(settings.tags, request, layout, file, problem)) return false;
+  if (!settings.force &&
+      !checkUpgradeImages(settings.tags, request.payloads, request.header, problem)) {
+    return false;
+  }
+  const OtaBuildStatus sealed = otaFinishFile(request, layout, file.data());
+  if (sealed != OtaBuildStatus::ok) {
+    problem = {buildFailure(sealed), "", "", 0};
     return false;
   }
   const std::string mismatch = preambleMismatch(file);

@@ -62,6 +62,8 @@ constexpr FailureText kTexts[] = {
     {Failure::inputIsElf, "Unable to open input file",
      "input file {} is an ELF file; convert it to a raw binary or Intel HEX file first"},
     {Failure::cannotReadPayload, "Unable to open input file", "cannot read payload file {}"},
+    {Failure::payloadChangedSize, "Unable to open input file",
+     "payload file {} changed size while it was read"},
     {Failure::notOtaFile, "Unable to open input file",
      "{} is not an OTA file: no OTA file identifier (0x0BEEF11E)"},
     {Failure::unsoundOtaFile, nullptr, "file {}: %", kExitCheckFailed},

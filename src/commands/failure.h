@@ -43,6 +43,7 @@ enum class Failure : std::uint8_t {
   inputIsOtaFile,       // convert's input is an OTA file already
   inputIsElf,           // convert's input is an ELF file
   cannotReadPayload,    // a --tag file
+  payloadChangedSize,   // a --tag file's length differs from the size it had when sized
   notOtaFile,           // no OTA file identifier anywhere in the file
   unsoundOtaFile,       // a structural check failed; detail names it (exit 1)
   tagNotFound,          // extract --tag: detail names the tag (exit 1)

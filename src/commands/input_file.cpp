@@ -57,6 +57,24 @@ InputFileStatus readAll(std::FILE* file, std::size_t limit, std::vector<std::uin
 
 }  // namespace
 
+InputFileStatus inputFileReadRest(std::FILE* file, std::size_t limit,
+                                  std::vector<std::uint8_t>& bytes, int& osError) {
+  return readAll(file, limit, bytes, osError);
+}
+
+ExactReadStatus inputFileReadExactly(std::FILE* file, std::uint8_t* out, std::size_t size,
+                                     int& osError) {
+  errno = 0;
+  const std::size_t got = size == 0 ? 0 : std::fread(out, 1, size, file);
+  std::uint8_t extra = 0;
+  if (got == size && std::fread(&extra, 1, 1, file) == 1) return ExactReadStatus::changedSize;
+  if (std::ferror(file) != 0) {
+    osError = errno;
+    return ExactReadStatus::unreadable;
+  }
+  return got == size ? ExactReadStatus::ok : ExactReadStatus::changedSize;
+}
+
 InputFileStatus inputFileReadAll(const std::string& path, std::size_t limit,
                                  std::vector<std::uint8_t>& bytes, int& osError,
                                  DashInput dash) {

@@ -44,6 +44,23 @@ InputFileStatus inputFileReadAll(const std::string& path, std::size_t limit,
                                  std::vector<std::uint8_t>& bytes, int& osError,
                                  DashInput dash = DashInput::fileName);
 
+// Reads the rest of an open file as inputFileReadAll does.
+InputFileStatus inputFileReadRest(std::FILE* file, std::size_t limit,
+                                  std::vector<std::uint8_t>& bytes, int& osError);
+
+enum class ExactReadStatus : std::uint8_t {
+  ok,
+  changedSize,  // the file ended before size bytes, or goes on after them
+  unreadable,   // a read error; osError holds errno (0 when none)
+};
+
+// Reads exactly size bytes of file into out[0..size) and checks that the file
+// ends there, for a file whose size was taken earlier: a file that grew or
+// shrank meanwhile is refused, not taken in part. On anything but ok the
+// content of out is unspecified.
+ExactReadStatus inputFileReadExactly(std::FILE* file, std::uint8_t* out, std::size_t size,
+                                     int& osError);
+
 // The same without the reason.
 inline InputFileStatus inputFileReadAll(const std::string& path, std::size_t limit,
                                         std::vector<std::uint8_t>& bytes) {

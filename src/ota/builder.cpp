@@ -84,8 +84,7 @@ OtaBuildStatus otaSealFile(OtaSeal seal, const SignerCredentials* credentials, O
   return OtaBuildStatus::ok;
 }
 
-OtaBuildResult otaBuildFile(const OtaBuildRequest& request, std::vector<std::uint8_t>& file) {
-  file.clear();
+OtaBuildResult otaLayoutFile(const OtaBuildRequest& request, OtaFileLayout& layout) {
   const OtaBuildResult checked = otaCheckPayloads(request.payloads);
   if (checked.status != OtaBuildStatus::ok) {
     return checked;
@@ -93,30 +92,56 @@ OtaBuildResult otaBuildFile(const OtaBuildRequest& request, std::vector<std::uin
   if (request.seal == OtaSeal::signature && request.credentials == nullptr) {
     return {OtaBuildStatus::missingCredentials, 0};
   }
-  OtaHeader header = request.header;
-  header.headerLength = otaHeaderLengthFor(header.fieldControl);
   // Sizes add up one payload at a time, so no sum can wrap before the check.
-  std::size_t total = header.headerLength + otaSealSize(request.seal);
+  std::size_t total = otaHeaderLengthFor(request.header.fieldControl);
+  const std::size_t seal = otaSealSize(request.seal);
+  layout.payloadOffsets.clear();
   for (const OtaPayload& payload : request.payloads) {
     if (payload.size > kOtaFileSizeLimit ||
-        kOtaSubElementHeadSize + payload.size > kOtaFileSizeLimit - total) {
+        kOtaSubElementHeadSize + payload.size + seal > kOtaFileSizeLimit - total) {
       return {OtaBuildStatus::fileTooLarge, 0};
     }
+    layout.payloadOffsets.push_back(total + kOtaSubElementHeadSize);
     total += kOtaSubElementHeadSize + payload.size;
   }
+  total += seal;
   if (total > kOtaFileSizeLimit) {
     return {OtaBuildStatus::fileTooLarge, 0};
   }
+  layout.size = total;
+  return {OtaBuildStatus::ok, 0};
+}
 
-  std::vector<std::uint8_t> out(total);
-  std::size_t position = otaHeaderSerialize(header, out.data());
-  for (const OtaPayload& payload : request.payloads) {
-    otaPayloadAppend(payload, out.data(), position);
+OtaBuildStatus otaFinishFile(const OtaBuildRequest& request, const OtaFileLayout& layout,
+                             std::uint8_t* file) {
+  OtaHeader header = request.header;
+  header.headerLength = otaHeaderLengthFor(header.fieldControl);
+  std::size_t position = otaHeaderSerialize(header, file);
+  for (std::size_t i = 0; i < request.payloads.size(); ++i) {
+    const OtaPayload& payload = request.payloads[i];
+    otaSubElementHeadWrite(payload.tag, static_cast<std::uint32_t>(payload.size), file + position);
+    position = layout.payloadOffsets[i] + payload.size;
   }
   header.totalImageSize = static_cast<std::uint32_t>(position);
-  otaHeaderPatch(header, out.data());
-  const OtaBuildStatus sealed =
-      otaSealFile(request.seal, request.credentials, header, out.data(), position);
+  otaHeaderPatch(header, file);
+  return otaSealFile(request.seal, request.credentials, header, file, position);
+}
+
+OtaBuildResult otaBuildFile(const OtaBuildRequest& request, std::vector<std::uint8_t>& file) {
+  file.clear();
+  OtaFileLayout layout;
+  const OtaBuildResult laid = otaLayoutFile(request, layout);
+  if (laid.status != OtaBuildStatus::ok) {
+    return laid;
+  }
+  std::vector<std::uint8_t> out(layout.size);
+  for (std::size_t i = 0; i < request.payloads.size(); ++i) {
+    const OtaPayload& payload = request.payloads[i];
+    if (payload.size != 0) {
+      std::memcpy(out.data() + layout.payloadOffsets[i], payload.data, payload.size);
+    }
+  }
+  const OtaBuildStatus sealed = otaFinishFile(request, layout, out.data());
   if (sealed != OtaBuildStatus::ok) {
     return {sealed, 0};
   }

@@ -85,7 +85,27 @@ struct OtaBuildRequest {
 };
 
 // The whole file in file (replaced; empty on failure). The total size is
-// checked before anything is allocated.
+// checked before anything is allocated. Same bytes as otaLayoutFile, the
+// payloads copied to their offsets, then otaFinishFile.
 OtaBuildResult otaBuildFile(const OtaBuildRequest& request, std::vector<std::uint8_t>& file);
+
+// Where each part of a file goes, decided before any payload byte exists, so
+// a caller can read payloads straight into their places in one buffer.
+struct OtaFileLayout {
+  std::vector<std::size_t> payloadOffsets;  // payload i's bytes start here
+  std::size_t size = 0;                     // the whole file, seal included
+};
+
+// Checks the tags, credentials and total size of request exactly as
+// otaBuildFile does (only each payload's tag and size are used, data may be
+// nullptr) and fills layout; on failure layout is unspecified.
+OtaBuildResult otaLayoutFile(const OtaBuildRequest& request, OtaFileLayout& layout);
+
+// With file[0..layout.size) allocated and each payload's bytes already at its
+// offset (request's data pointers are not read), writes the header, every
+// sub-element head and the seal around them. request and layout must be the
+// pair otaLayoutFile accepted. On failure the file is not to be written.
+OtaBuildStatus otaFinishFile(const OtaBuildRequest& request, const OtaFileLayout& layout,
+                             std::uint8_t* file);
 
 }  // namespace otawrap
