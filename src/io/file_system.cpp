@@ -209,6 +209,14 @@ std::FILE* fsStandardInput() {
   return stdin;
 }
 
+bool fsStandardErrorIsTerminal() {
+#ifdef _WIN32
+  return _isatty(_fileno(stderr)) != 0;
+#else
+  return isatty(STDERR_FILENO) != 0;
+#endif
+}
+
 long long fsRegularFileSize(std::FILE* file) {
 #ifdef _WIN32
   struct _stat64 status;

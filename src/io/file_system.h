@@ -139,6 +139,10 @@ void fsBinaryStandardStreams();
 // and never closes it.
 std::FILE* fsStandardInput();
 
+// True when standard error is a terminal (isatty; _isatty on Windows, where
+// a terminal emulator that talks through pipes is not one).
+bool fsStandardErrorIsTerminal();
+
 // The size of the regular file open as file, from the descriptor alone (no
 // seek, so the read position stays where it is); -1 for anything else: a
 // pipe, a FIFO, a terminal, a device, a directory. Only a hint: the file may

@@ -88,7 +88,13 @@ OutputResult OutputRun::stage(const OutputTarget& target, const std::uint8_t* da
   written = written && fsSyncFile(file);  // the data is on the device before the rename
   const int reason = errno;
   written = std::fclose(file) == 0 && written;
-  if (!written) return {OutputStatus::cannotWrite, reason != 0 ? reason : errno, path};
+  if (!written) {
+    // The run stays usable for other files: this one leaves nothing.
+    const int error = reason != 0 ? reason : errno;
+    fsRemove(temporary);
+    staged_.pop_back();
+    return {OutputStatus::cannotWrite, error, path};
+  }
   return {OutputStatus::ok, 0, ""};
 }
 

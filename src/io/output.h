@@ -47,7 +47,8 @@ enum class OutputDirectories { create, mustExist };
 
 // The files of one run. stage() writes each file to a synced temporary
 // beside its target (creating the directory first); publish() then gives
-// every temporary its name. Until publish() succeeds, destroying the run
+// every temporary its name and syncs each directory once, after the last
+// rename into it (a batch of files into one directory costs one sync). Until publish() succeeds, destroying the run
 // removes every temporary, every file it published and every directory it
 // created (when empty); so does SIGINT, SIGTERM or SIGHUP on POSIX (the
 // shim's cleanup list). A replacing run (FsPublish::replace) replaces
@@ -67,7 +68,10 @@ class OutputRun {
   // Creates directory and its missing parents (when this run creates
   // directories), to be removed again as stage()'s are.
   OutputResult makeDirectory(const std::string& directory);
+  // A failed stage leaves no temporary; files staged before stay staged.
   OutputResult stage(const OutputTarget& target, const std::uint8_t* data, std::size_t size);
+  // True when a file is staged and not yet published.
+  bool hasStaged() const { return !staged_.empty(); }
   OutputResult publish();
 
  private:
