@@ -1,17 +1,72 @@
 #include "commands/batch.h"
 
 #include <algorithm>
+#include <chrono>
+#include <utility>
 
 #include "io/file_system.h"
 #include "report/json_writer.h"
 
 namespace otawrap {
 
-std::string batchSummaryText(const BatchTally& tally) {
+void BatchTally::add(int exitCode) {
+  if (exitCode == kExitSuccess) {
+    ++passed;
+  } else if (exitCode == kExitCheckFailed) {
+    ++failed;
+  } else {
+    ++unreadable;
+  }
+  worst = std::max(worst, exitCode);
+}
+
+std::string batchSummaryText(const BatchTally& tally, const BatchWords& words) {
   const std::size_t files = tally.passed + tally.failed + tally.unreadable;
-  return std::to_string(files) + (files == 1 ? " file: " : " files: ") +
-         std::to_string(tally.passed) + " passed, " + std::to_string(tally.failed) +
-         " failed, " + std::to_string(tally.unreadable) + " unreadable";
+  std::string text = std::to_string(files) + (files == 1 ? " file: " : " files: ");
+  const char* separator = "";
+  for (const auto& [count, word] : {std::pair{tally.passed, words.passed},
+                                    std::pair{tally.failed, words.failed},
+                                    std::pair{tally.unreadable, words.unreadable}}) {
+    if (word == nullptr) continue;
+    text += separator + std::to_string(count) + " " + word;
+    separator = ", ";
+  }
+  return text;
+}
+
+BatchProgress::BatchProgress(bool terminal, Clock clock)
+    : terminal_(terminal), clock_(std::move(clock)), start_(terminal_ ? clock_() : 0) {}
+
+std::string BatchProgress::beforeFile() {
+  if (shownWidth_ == 0) return "";
+  std::string text = "\r" + std::string(shownWidth_, ' ') + "\r";
+  shownWidth_ = 0;
+  return text;
+}
+
+std::string BatchProgress::afterFile(std::size_t done, std::size_t total) {
+  if (!terminal_ || clock_() - start_ < kBatchProgressDelayMs) return "";
+  // Drawn over the line before, if any: done only grows, so it never shrinks.
+  const std::string line =
+      "otawrap: " + std::to_string(done) + "/" + std::to_string(total) + " files";
+  shownWidth_ = line.size();
+  return "\r" + line;
+}
+
+BatchProgress standardErrorProgress() {
+  return BatchProgress(fsStandardErrorIsTerminal(), [] {
+    using std::chrono::milliseconds;
+    using std::chrono::steady_clock;
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+  });
+}
+
+void showProgress(Console console, const std::string& text) {
+  if (text.empty()) return;
+  console.out.flush();
+  console.err << text;
+  console.err.flush();
 }
 
 namespace {
@@ -71,7 +126,9 @@ std::string batchErrorJson(const std::string& path, const Problem& problem) {
 int runBatch(const std::vector<BatchFile>& files, bool json, Console console,
              const std::function<int(const std::string& path)>& runFile) {
   BatchTally tally;
+  BatchProgress progress = standardErrorProgress();
   for (const BatchFile& file : files) {
+    showProgress(console, progress.beforeFile());
     int code = kExitError;
     if (file.listError == 0) {
       code = runFile(file.path);
@@ -83,15 +140,11 @@ int runBatch(const std::vector<BatchFile>& files, bool json, Console console,
     // An empty line after each text report sets it apart from the next one
     // and from the summary; a file not read printed nothing there.
     if (!json && code != kExitError) console.out << '\n';
-    if (code == kExitSuccess) {
-      ++tally.passed;
-    } else if (code == kExitCheckFailed) {
-      ++tally.failed;
-    } else {
-      ++tally.unreadable;
-    }
-    tally.worst = std::max(tally.worst, code);
+    tally.add(code);
+    showProgress(console, progress.afterFile(tally.passed + tally.failed + tally.unreadable,
+                                             files.size()));
   }
+  showProgress(console, progress.end());
   (json ? console.err : console.out) << batchSummaryText(tally) << '\n';
   return finishOutput(console, tally.worst);
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,10 +20,59 @@ struct BatchTally {
   std::size_t failed = 0;      // exit 1: read, a check failed
   std::size_t unreadable = 0;  // exit 2: not read, or the report was lost
   int worst = kExitSuccess;
+
+  void add(int exitCode);
 };
 
-// "3 files: 1 passed, 1 failed, 1 unreadable".
-std::string batchSummaryText(const BatchTally& tally);
+// What the summary calls each count; nullptr leaves that count out.
+struct BatchWords {
+  const char* passed;
+  const char* failed;
+  const char* unreadable;
+};
+
+inline constexpr BatchWords kCheckWords{"passed", "failed", "unreadable"};  // info, verify
+inline constexpr BatchWords kWriteWords{"written", nullptr, "failed"};      // convert
+
+// "3 files: 1 passed, 1 failed, 1 unreadable"; "3 files: 2 written, 1 failed".
+std::string batchSummaryText(const BatchTally& tally, const BatchWords& words = kCheckWords);
+
+// The progress line of a long batch on standard error, as text to write:
+// "otawrap: 12/340 files", rewritten in place with '\r' after each file
+// once the batch has run for kBatchProgressDelayMs, and cleared before
+// anything else is printed and at the end. Nothing at all when standard
+// error is not a terminal. The clock is read only here, so a test can drive
+// it.
+inline constexpr std::uint64_t kBatchProgressDelayMs = 1000;
+
+class BatchProgress {
+ public:
+  // Milliseconds since any fixed start, never decreasing.
+  using Clock = std::function<std::uint64_t()>;
+
+  BatchProgress(bool terminal, Clock clock);
+
+  // Before a file that may print: clears the line if it is shown.
+  std::string beforeFile();
+  // After done of total files: the line, when it is due.
+  std::string afterFile(std::size_t done, std::size_t total);
+  // When the batch ends: clears the line if it is shown.
+  std::string end() { return beforeFile(); }
+
+ private:
+  bool terminal_;
+  Clock clock_;
+  std::uint64_t start_ = 0;
+  std::size_t shownWidth_ = 0;  // 0: nothing shown
+};
+
+// A progress for this process's standard error (the shim tells whether it is
+// a terminal) on the steady clock.
+BatchProgress standardErrorProgress();
+
+// Writes a progress text to standard error, flushing standard output first
+// so a report still buffered there cannot land on the progress line.
+void showProgress(Console console, const std::string& text);
 
 // A file of the batch, or a directory --recursive could not walk (listError:
 // the system's error number, reported as the file's open error).

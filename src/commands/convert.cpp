@@ -2,9 +2,13 @@
 #include "commands/convert.h"
 
 #include <cerrno>
+#include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "cli/values.h"
+#include "commands/batch.h"
 #include "commands/file_options.h"
 #include "commands/file_summary.h"
 #include "commands/input_file.h"
@@ -88,7 +92,9 @@ bool buildFromInput(const ConvertOptions& settings, RunContext& context, Problem
   return false;
 }
 
-bool convert(const ConvertOptions& settings, RunContext& context, PayloadFiles& payloads,
+// What every input of a run shares: the credentials and the --tag payloads,
+// checked once.
+bool prepare(const ConvertOptions& settings, RunContext& context, PayloadFiles& payloads,
              Problem& problem) {
   const std::string& credentials = settings.file.credentialsPath;
   if (!credentials.empty() && !loadCredentials(credentials, context.credentials, problem)) {
@@ -103,30 +109,133 @@ bool convert(const ConvertOptions& settings, RunContext& context, PayloadFiles& 
     return false;
   }
   context.extraPayloads = payloads.payloads;
-  return buildFromInput(settings, context, problem);
+  return true;
 }
 
-int runConvert(const ConvertOptions& options, Console console) {
+// The path or JSON line printed for the file built in context.
+std::string reportOf(const ConvertOptions& options, const RunContext& built,
+                     const std::string& path, const std::string& batchInput) {
+  if (options.report.json) {
+    return writtenFileJson(path, built.image.data(), built.position,
+                           options.noImage ? nullptr : platformName(options.platform),
+                           !options.file.credentialsPath.empty(), options.file.integrityCode,
+                           batchInput);
+  }
+  return options.report.quiet ? std::string() : path + "\n";
+}
+
+std::string nameOf(const OtaHeader& header) {
+  return outputFileName(header.manufacturerCode, header.imageType, header.fileVersion);
+}
+
+int runOne(const ConvertOptions& options, Console console) {
   const auto context = std::make_unique<RunContext>();
   otaHeaderDefaults(context->header);
   Problem problem{Failure::usage, "", "", 0};
   PayloadFiles payloads;
-  if (!convert(options, *context, payloads, problem)) {
+  if (!prepare(options, *context, payloads, problem) ||
+      !buildFromInput(options, *context, problem)) {
     return reportFailure(problem, MessageStyle::command, console);
   }
   const RunContext& built = *context;
   const OutputReport report = [&](const std::string& path) {
-    if (options.report.json) {
-      return writtenFileJson(path, built.image.data(), built.position,
-                             options.noImage ? nullptr : platformName(options.platform),
-                             !options.file.credentialsPath.empty(), options.file.integrityCode);
-    }
-    return options.report.quiet ? std::string() : path + "\n";
+    return reportOf(options, built, path, "");
   };
-  const OtaHeader& header = built.header;
-  return writeOutputAndReport(
-      options.output, outputFileName(header.manufacturerCode, header.imageType, header.fileVersion),
-      built.image.data(), header.totalImageSize, report, console, MessageStyle::command);
+  return writeOutputAndReport(options.output, nameOf(built.header), built.image.data(),
+                              built.header.totalImageSize, report, console,
+                              MessageStyle::command);
+}
+
+// One input of a batch as it ended: staged with its report, or its failure.
+struct BatchInput {
+  const std::string* input;
+  bool staged;
+  std::string report;
+  Problem problem;
+};
+
+// Converts and stages each input in turn; a failed input leaves nothing and
+// the others go on. False with problem set when two inputs would get one
+// name: the caller then publishes nothing.
+bool stageInputs(const ConvertOptions& options, RunContext& context, OutputRun& run,
+                 std::vector<BatchInput>& inputs, Problem& problem, Console console) {
+  std::map<std::string, const std::string*> built;  // output path -> its input
+  ConvertOptions each = options;
+  BatchProgress progress = standardErrorProgress();
+  for (const std::string& input : options.inputs) {
+    each.inputFileName = input;
+    otaHeaderDefaults(context.header);
+    context.position = 0;
+    BatchInput result{&input, false, "", {Failure::usage, "", "", 0}};
+    if (buildFromInput(each, context, result.problem)) {
+      const std::string name = nameOf(context.header);
+      const auto [earlier, fresh] = built.emplace(options.output.directory + name, &input);
+      if (!fresh) {
+        problem = {Failure::outputNameClash, "'" + *earlier->second + "' and '" + input + "'",
+                   earlier->first, 0};
+        showProgress(console, progress.end());
+        return false;
+      }
+      std::string path;
+      result.staged = stageOutput(run, options.output, name, context.image.data(),
+                                  context.header.totalImageSize, path, result.problem);
+      if (result.staged) result.report = reportOf(options, context, path, input);
+    }
+    inputs.push_back(std::move(result));
+    showProgress(console, progress.afterFile(inputs.size(), options.inputs.size()));
+  }
+  showProgress(console, progress.end());
+  return true;
+}
+
+// Several inputs into -o DIR: all converted and staged first, then every
+// report in order with the summary, then one publish, which syncs the
+// directory once for the whole batch.
+int runSeveral(const ConvertOptions& options, Console console) {
+  const auto context = std::make_unique<RunContext>();
+  PayloadFiles payloads;
+  Problem problem{Failure::usage, "", "", 0};
+  if (!prepare(options, *context, payloads, problem)) {
+    return reportFailure(problem, MessageStyle::command, console);
+  }
+  OutputRun run(options.output.noClobber ? FsPublish::exclusive : FsPublish::replace);
+  const OutputResult directory = run.makeDirectory(options.output.directory);
+  if (directory.status != OutputStatus::ok) {
+    return reportFailure(outputProblem(directory), MessageStyle::command, console);
+  }
+  std::vector<BatchInput> inputs;
+  if (!stageInputs(options, *context, run, inputs, problem, console)) {
+    return reportFailure(problem, MessageStyle::command, console);
+  }
+  BatchTally tally;
+  for (const BatchInput& input : inputs) {
+    if (input.staged) {
+      console.out << input.report;
+      tally.add(kExitSuccess);
+      continue;
+    }
+    if (options.report.json) console.out << batchErrorJson(*input.input, input.problem);
+    tally.add(reportFailure(input.problem, MessageStyle::command, console));
+  }
+  const std::string summary = batchSummaryText(tally, kWriteWords) + "\n";
+  if (options.report.json) {
+    console.err << summary;
+  } else if (!options.report.quiet) {
+    console.out << summary;
+  }
+  // A lost report publishes nothing, as for one file.
+  if (finishOutput(console, kExitSuccess) != kExitSuccess) return kExitError;
+  if (!run.hasStaged()) return tally.worst;  // the run removes the directory it made
+  const OutputResult published = run.publish();
+  if (published.status != OutputStatus::ok) {
+    return reportFailure(outputProblem(published, Failure::outputKept), MessageStyle::command,
+                         console);
+  }
+  return tally.worst;
+}
+
+int runConvert(const ConvertOptions& options, Console console) {
+  return options.inputs.size() > 1 ? runSeveral(options, console) : runOne(options, console);
 }
 
 std::string storePlatform(const ParsedOption& given, ConvertOptions& options) {
@@ -157,9 +266,17 @@ std::string finishConvert(const std::vector<std::string>& operands, ConvertOptio
   if (options.noImage && !(ids.manufacturerGiven && ids.imageTypeGiven && ids.fileVersionGiven)) {
     return "--no-image needs -m, -t and -v: there is no image to take them from";
   }
+  if (operands.size() > 1) {
+    if (!options.output.file.empty()) return "several inputs need --output-dir DIR, not --output";
+    if (options.output.directory.empty()) return "several inputs need --output-dir DIR";
+    if (options.noImage) return "--no-image writes one file: give one INPUT";
+  }
+  for (const std::string& input : operands) {
+    if (input.size() >= kPathBufferSize) return "input file name too long";
+  }
+  options.inputs = operands;
   options.inputFileName = operands[0];
-  if (options.inputFileName.size() >= kPathBufferSize) return "input file name too long";
-  return "";
+  return standardOutputConflict(options.output, options.report);
 }
 
 }  // namespace
@@ -167,12 +284,18 @@ std::string finishConvert(const std::vector<std::string>& operands, ConvertOptio
 const CommandDefinition<ConvertOptions>& convertDefinition() {
   using O = ConvertOptions;
   static const CommandDefinition<O> definition = {
-      {"convert", nullptr, "convert INPUT [options]", "raw firmware or Intel HEX file -> OTA file",
-       "convert INPUT [options]",
+      {"convert", nullptr, "convert INPUT... [options]", "raw firmware or Intel HEX file -> OTA file",
+       "convert INPUT... [options]",
        "Converts the raw firmware file or Intel HEX file INPUT (told by its content)\n"
-       "into an OTA file named MMMM-TTTT-VVVVVVVV.zigbee and prints the path it wrote.\n",
+       "into an OTA file named MMMM-TTTT-VVVVVVVV.zigbee and prints the path it wrote.\n"
+       "Several INPUTs need -o DIR: each is converted with the same options, one\n"
+       "report each, then a summary line (with --json one JSON object per line, the\n"
+       "summary on standard error); a failed INPUT writes nothing, the others are\n"
+       "written, and two INPUTs that would get one name stop the run before any\n"
+       "file is written. --output - writes the file to standard output.\n",
        "Options:", "otawrap convert app.raw -o out -m 100B -t 100A -v 00000001",
-       "0 written, 2 usage error, unreadable or invalid input, failed write.\n"},
+       "0 written, 2 usage error, unreadable or invalid input, failed write (of\n"
+       "several inputs: any of them).\n"},
       joinRows<O>({
           outputRows<O>(),
           identifierRows<O>(false),
@@ -191,7 +314,7 @@ const CommandDefinition<ConvertOptions>& convertDefinition() {
           reportRows<O>(),
       }),
       fileExclusions(),
-      {1, 1, "INPUT"},
+      {1, kAnyNumber, "INPUT"},
       finishConvert,
       runConvert,
   };

@@ -97,6 +97,8 @@ constexpr FailureText kTexts[] = {
      "file {}: the minimum hardware version would lie above the maximum"},
     {Failure::restampFailsCheck, "Unable to write output file",
      "restamped {} would fail a check, nothing written: %"},
+    {Failure::outputNameClash, "Unable to open output file",
+     "inputs % would both be written as {}; nothing written"},
 };
 
 const FailureText& textOf(Failure failure) {

@@ -62,6 +62,7 @@ enum class Failure : std::uint8_t {
   restampHalfHardwareRange,     // one hardware version for a file that has none
   restampInvertedHardwareRange, // the minimum would lie above the maximum
   restampFailsCheck,            // the new file would fail a check; detail names it
+  outputNameClash,              // convert: two inputs, one output; detail quotes both inputs
 };
 
 // One failure as it happened: what, on which file (may be empty) and the

@@ -103,4 +103,11 @@ std::vector<Exclusion> fileExclusions() {
   return {{{"output", "output-dir"}}, {{"credentials", "integrity-code"}}};
 }
 
+std::string standardOutputConflict(const OutputChoice& output, const ReportChoice& report) {
+  if (output.file == kStandardOutputName && report.json) {
+    return "--json prints to standard output: not with --output -";
+  }
+  return "";
+}
+
 }  // namespace otawrap

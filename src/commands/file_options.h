@@ -109,7 +109,8 @@ std::vector<OptionRow<Options>> outputRows() {
   return {
       {{'o', "output-dir", "DIR", "write into DIR, created with its parents when missing"},
        toOutput<Options, storeOutputDirectory>},
-      {{'\0', "output", "FILE", "write to FILE instead (not with --output-dir)"},
+      {{'\0', "output", "FILE", "write to FILE instead, - for standard output\n"
+                                 "(not with --output-dir)"},
        toOutput<Options, storeOutputFile>},
       {{'\0', "no-clobber", nullptr, "refuse to replace an existing output file", true},
        toOutput<Options, storeNoClobber>},
@@ -128,5 +129,9 @@ std::vector<OptionRow<Options>> reportRows() {
 
 // -o with --output, -s with --integrity-code.
 std::vector<Exclusion> fileExclusions();
+
+// "" or the usage error of a report that would share standard output with
+// the file itself (--json with --output -).
+std::string standardOutputConflict(const OutputChoice& output, const ReportChoice& report);
 
 }  // namespace otawrap

@@ -29,6 +29,9 @@ struct OtaFileSettings {
   bool force = false;           // write a tag 0 payload that fails its check
 };
 
+// --output -: the file's bytes go to standard output and no report is printed.
+inline constexpr char kStandardOutputName[] = "-";
+
 // Where the file goes: file when given, else directory and the default name.
 struct OutputChoice {
   std::string directory;  // empty, or ends with a separator

@@ -6,11 +6,16 @@
 namespace otawrap {
 
 std::string writtenFileJson(const std::string& path, const std::uint8_t* file, std::size_t size,
-                            const char* platform, bool signedFile, bool integrityCode) {
+                            const char* platform, bool signedFile, bool integrityCode,
+                            const std::string& input) {
   const OtaFileInfo info = otaFileRead(file, size);
   const OtaHeader& h = info.header;
   JsonWriter json;
   json.beginObject();
+  if (!input.empty()) {
+    json.stringMember("file", input);
+    json.booleanMember("ok", true);
+  }
   json.stringMember("path", path);
   json.numberMember("size", size);
   json.numberMember("manufacturerCode", h.manufacturerCode);

@@ -10,8 +10,10 @@ namespace otawrap {
 // One JSON object and a newline: path, size, identifiers, header length,
 // platform (null when platform is nullptr), whether signed or sealed with an
 // integrity code, and the sub-elements (tag, offset, length) of
-// file[0..size).
+// file[0..size). A line of a batch names its input first: "file" (input,
+// when not empty) and "ok": true, as the batch's error lines do.
 std::string writtenFileJson(const std::string& path, const std::uint8_t* file, std::size_t size,
-                            const char* platform, bool signedFile, bool integrityCode);
+                            const char* platform, bool signedFile, bool integrityCode,
+                            const std::string& input = "");
 
 }  // namespace otawrap

@@ -97,7 +97,7 @@ std::string finishNormalize(const std::vector<std::string>& operands, NormalizeO
   if (options.output.file.empty() && options.output.directory.empty()) {
     return "missing --output FILE or --output-dir DIR";
   }
-  return "";
+  return standardOutputConflict(options.output, options.report);
 }
 
 }  // namespace

@@ -40,25 +40,46 @@ int reportAndPublish(OutputRun& run, const std::string& report, Console console,
   return kExitSuccess;
 }
 
+bool stageOutput(OutputRun& run, const OutputChoice& choice, const std::string& defaultName,
+                 const std::uint8_t* data, std::size_t size, std::string& path,
+                 Problem& problem) {
+  const OutputTarget target = choice.file.empty() ? OutputTarget{choice.directory, defaultName}
+                                                  : outputTargetOf(choice.file);
+  path = target.path();
+  if (path.size() >= kPathBufferSize) {
+    problem = {Failure::outputPathTooLong, "", path, 0};
+    return false;
+  }
+  if (choice.file.empty() && !fsNameAllowed(defaultName)) {
+    problem = {Failure::nameNotCreatable, "", defaultName, 0};
+    return false;
+  }
+  const OutputResult staged = run.stage(target, data, size);
+  if (staged.status != OutputStatus::ok) {
+    problem = outputProblem(staged, Failure::outputKept);
+    return false;
+  }
+  return true;
+}
+
 int writeOutputAndReport(const OutputChoice& choice, const std::string& defaultName,
                          const std::uint8_t* data, std::size_t size, const OutputReport& report,
                          Console console, MessageStyle style) {
-  const OutputTarget target = choice.file.empty() ? OutputTarget{choice.directory, defaultName}
-                                                  : outputTargetOf(choice.file);
-  const std::string path = target.path();
-  if (path.size() >= kPathBufferSize) {
-    return reportFailure({Failure::outputPathTooLong, "", path, 0}, style, console);
-  }
-  if (choice.file.empty() && !fsNameAllowed(defaultName)) {
-    return reportFailure({Failure::nameNotCreatable, "", defaultName, 0}, style, console);
+  if (style == MessageStyle::command && choice.file == kStandardOutputName) {
+    // The bytes are complete before the first one is written, so a failed
+    // command never leaves part of a file on standard output. Subcommands
+    // run with standard output in binary mode (main), so no byte changes.
+    console.out.write(reinterpret_cast<const char*>(data), size);
+    return finishOutput(console, kExitSuccess);
   }
   // Only the directory of -o DIR is created, and never by the legacy form.
   const bool create = choice.file.empty() && style == MessageStyle::command;
   OutputRun run(choice.noClobber ? FsPublish::exclusive : FsPublish::replace,
                 create ? OutputDirectories::create : OutputDirectories::mustExist);
-  const OutputResult staged = run.stage(target, data, size);
-  if (staged.status != OutputStatus::ok) {
-    return reportFailure(outputProblem(staged, Failure::outputKept), style, console);
+  std::string path;
+  Problem problem{Failure::usage, "", "", 0};
+  if (!stageOutput(run, choice, defaultName, data, size, path, problem)) {
+    return reportFailure(problem, style, console);
   }
   return reportAndPublish(run, report ? report(path) : std::string(), console, style,
                           Failure::outputKept);

@@ -29,12 +29,22 @@ int reportAndPublish(OutputRun& run, const std::string& report, Console console,
 // Builds the text a command prints for the path it wrote ("" for none).
 using OutputReport = std::function<std::string(const std::string& path)>;
 
-// Writes data[0..size) for convert, build, normalize and the legacy form:
-// to choice.file, or to defaultName in choice.directory (created when
-// missing, except in the legacy style, whose directory must exist); an
-// existing regular file or symlink replaced whole (refused with
-// choice.noClobber, as is any entry there), then prints report(path)
-// and publishes as reportAndPublish does. Returns the exit code.
+// Stages data[0..size) in run for choice as writeOutputAndReport does (not
+// for "-"): path is set to the target's path. False with problem set when
+// the path is too long, the name cannot be made here or staging failed;
+// nothing of this file is left in run then.
+bool stageOutput(OutputRun& run, const OutputChoice& choice, const std::string& defaultName,
+                 const std::uint8_t* data, std::size_t size, std::string& path,
+                 Problem& problem);
+
+// Writes data[0..size) for convert, build, normalize, restamp, extract --tag
+// and the legacy form: to choice.file, or to defaultName in choice.directory
+// (created when missing, except in the legacy style, whose directory must
+// exist); an existing regular file or symlink replaced whole (refused with
+// choice.noClobber, as is any entry there), then prints report(path) and
+// publishes as reportAndPublish does. A choice.file of "-" (command style)
+// writes the bytes to standard output instead, without a report. Returns
+// the exit code.
 int writeOutputAndReport(const OutputChoice& choice, const std::string& defaultName,
                          const std::uint8_t* data, std::size_t size, const OutputReport& report,
                          Console console, MessageStyle style);

@@ -179,7 +179,7 @@ std::string finishRestamp(const std::vector<std::string>& operands, RestampOptio
   if (options.output.file.empty() && options.output.directory.empty()) {
     return "missing --output FILE or --output-dir DIR";
   }
-  return "";
+  return standardOutputConflict(options.output, options.report);
 }
 
 }  // namespace

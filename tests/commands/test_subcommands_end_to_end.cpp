@@ -133,7 +133,7 @@ TEST_F(Subcommands, FailuresNameTheFileAndLeaveNothingBehind) {
       {{"convert", "in.raw", "-m", "100G"},
        "otawrap: invalid value '100G' for -m: 1 to 4 hex digits expected\n" + kTry},
       {{"convert", "in.raw", "-o"}, "otawrap: option -o needs a value\n" + kTry},
-      {{"convert", "in.raw", "out"}, "otawrap: unexpected operand 'out'\n" + kTry},
+      {{"convert", "in.raw", "out"}, "otawrap: several inputs need --output-dir DIR\n" + kTry},
       {{"convert", "--header-strng", "x", "in.raw"},
        "otawrap: unknown option '--header-strng'\n" + kTry},
       {{"info"}, "otawrap: missing FILE operand\nTry 'otawrap info --help'.\n"},
