@@ -3,6 +3,8 @@
 // a refused combination puts nothing there.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,12 @@ std::string examples() { return std::string(OTAWRAP_VECTORS_DIR) + "/../../examp
 ProcessResult otawrap(const TempDirectory& dir, std::vector<std::string> arguments,
                       const test::ProcessOptions& options = {}) {
   return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), options);
+}
+
+// How many entries a directory holds.
+std::size_t entryCount(const std::string& directory) {
+  const std::filesystem::directory_iterator entries(directory);
+  return static_cast<std::size_t>(std::distance(begin(entries), end(entries)));
 }
 
 std::vector<std::string> with(std::vector<std::string> arguments,
@@ -69,7 +77,7 @@ TEST(StandardOutputEndToEnd, EveryWritingCommandGivesTheBytesOfItsFile) {
     ASSERT_EQ(file.exitCode, 0) << file.errors;
     const Bytes expected = test::readFileBytes(dir.file("file.out"));
     ASSERT_GT(expected.size(), 0u);
-    const std::vector<std::string> before = dir.entries();
+    const std::size_t before = entryCount(dir.path());
     for (const char* extra : {"", "-q", "--no-clobber"}) {
       std::vector<std::string> arguments = with(command, {"--output", "-"});
       if (*extra != '\0') arguments.push_back(extra);
@@ -77,7 +85,7 @@ TEST(StandardOutputEndToEnd, EveryWritingCommandGivesTheBytesOfItsFile) {
       EXPECT_EQ(out.exitCode, 0) << out.errors;
       EXPECT_EQ(out.errors, "");
       EXPECT_EQ(Bytes(out.output.begin(), out.output.end()), expected) << extra;
-      EXPECT_EQ(dir.entries(), before) << "no file, no temporary, no file named '-'";
+      EXPECT_EQ(entryCount(dir.path()), before) << "no file, no temporary, no file named '-'";
     }
     test::ProcessOptions full;
     full.standardOutput = test::StandardOutput::devFull;
