@@ -99,6 +99,7 @@ constexpr FailureText kTexts[] = {
      "restamped {} would fail a check, nothing written: %"},
     {Failure::outputNameClash, "Unable to open output file",
      "inputs % would both be written as {}; nothing written"},
+    {Failure::sidecarInvalid, "Unable to open input file", "metadata file {} is invalid: %"},
 };
 
 const FailureText& textOf(Failure failure) {

@@ -63,6 +63,7 @@ enum class Failure : std::uint8_t {
   restampInvertedHardwareRange, // the minimum would lie above the maximum
   restampFailsCheck,            // the new file would fail a check; detail names it
   outputNameClash,              // convert: two inputs, one output; detail quotes both inputs
+  sidecarInvalid,       // index: a metadata file beside an OTA file; detail "KEY: reason"
 };
 
 // One failure as it happened: what, on which file (may be empty) and the

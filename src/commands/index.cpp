@@ -4,6 +4,7 @@
 #include "codec/hex.h"
 #include "cli/values.h"
 #include "commands/index_document.h"
+#include "commands/index_sidecar.h"
 #include "commands/conversion.h"
 #include "commands/ota_input.h"
 #include "commands/output_files.h"
@@ -76,6 +77,27 @@ std::string percentEncoded(const std::string& name) {
   return out;
 }
 
+// The metadata for the OTA file at path: the command line's over that of its
+// metadata file, when there is one. False with problem set when that file
+// cannot be read or is not valid.
+bool fileMetadata(const std::string& path, const IndexMetadata& commandLine, IndexMetadata& metadata,
+                  Problem& problem) {
+  metadata = commandLine;
+  const std::string sidecar = path + kSidecarSuffix;
+  if (!fsExists(sidecar)) return true;
+  std::string text;
+  JsonValue root;
+  if (!readJsonFile(sidecar, Failure::sidecarInvalid, text, root, problem)) return false;
+  IndexMetadata given;
+  std::string detail;
+  if (!sidecarDecode(root, given, detail)) {
+    problem = {Failure::sidecarInvalid, detail, sidecar, 0};
+    return false;
+  }
+  metadata = metadataOver(commandLine, given);
+  return true;
+}
+
 // Merges items into the index at path and writes it back whole.
 int updateIndex(const std::string& path, const IndexOptions& options,
                 const std::vector<IndexMergeItem>& items, Console console) {
@@ -119,6 +141,10 @@ int runIndex(const IndexOptions& options, Console console) {
                              MessageStyle::command, console);
       }
     }
+    IndexMetadata metadata;
+    if (!fileMetadata(path, options.metadata, metadata, problem)) {
+      return reportFailure(problem, MessageStyle::command, console);
+    }
     const std::string name = baseName(path);
     // The entry names the file exactly or not at all: the URL is the prefix
     // and the encoded name, or else the path as given.
@@ -130,7 +156,7 @@ int runIndex(const IndexOptions& options, Console console) {
     const std::string url =
         options.urlPrefixGiven ? indexJoinUrl(options.urlPrefix, percentEncoded(name)) : path;
     const OtaIndexEntry file = otaIndexEntry(input.bytes.data(), input.bytes.size(), input.info, name, url);
-    const IndexEntry entry = indexEntryOf(file, input.info.header.totalImageSize, options.metadata);
+    const IndexEntry entry = indexEntryOf(file, input.info.header.totalImageSize, metadata);
     items.push_back({file.manufacturerCode, file.imageType, file.fileVersion,
                      indexEntryJson(entry, options.metadata.format)});
   }
@@ -246,10 +272,15 @@ const CommandDefinition<IndexOptions>& indexDefinition() {
        "fw_filesize, fw_image_type, fw_manufacturer_id list zigpy's update-URL\n"
        "provider reads. Every file must pass the checks of info. With --update the\n"
        "entries replace those of the same identifiers and version in that index and\n"
-       "the others are kept byte for byte.\n",
+       "the others are kept byte for byte. A file FILE.meta.json beside FILE gives\n"
+       "that file's metadata: a JSON object with the entry's own keys (modelId,\n"
+       "manufacturerName, minFileVersion, maxFileVersion, hardwareVersionMin,\n"
+       "hardwareVersionMax, releaseNotes, originalUrl, force); a metadata option\n"
+       "given on the command line wins over the same key. The zigpy format has no\n"
+       "field for them: metadata files are checked, not written.\n",
        "Options:", "otawrap index *.zigbee --url-prefix https://example.com/ota",
-       "0 printed or merged, 1 a file fails a check, 2 usage error, unreadable file or\n"
-       "index, failed write.\n"},
+       "0 printed or merged, 1 a file fails a check, 2 usage error, unreadable file,\n"
+       "index or metadata file, failed write.\n"},
       {
           {{'\0', "format", "NAME", "herdsman (default) or zigpy"}, storeFormat},
           {{'\0', "url-prefix", "URL", "url is URL, one '/', and the file name (default:\nthe path as given)"},

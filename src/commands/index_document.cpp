@@ -43,25 +43,31 @@ std::string indexEntryLabel(const IndexEntry& entry) {
   return entry.fileName && !entry.fileName->empty() ? *entry.fileName : entry.url;
 }
 
-bool readIndexDocument(const std::string& path, IndexDocument& document, Problem& problem) {
+bool readJsonFile(const std::string& path, Failure failure, std::string& text, JsonValue& root,
+                  Problem& problem) {
   const JsonLimits limits;
   std::vector<std::uint8_t> bytes;
   int osError = 0;
   const InputFileStatus status = inputFileReadAll(path, limits.maxBytes + 1, bytes, osError);
   if (status != InputFileStatus::ok) {
     problem = {Failure::cannotOpenInput, "", path, osError};
-    if (status == InputFileStatus::tooLarge) problem = {Failure::indexInvalid, "larger than 16 MiB", path, 0};
+    if (status == InputFileStatus::tooLarge) problem = {failure, "larger than 16 MiB", path, 0};
     return false;
   }
-  document.text.assign(bytes.begin(), bytes.end());
-  const JsonError error = jsonParse(document.text.data(), document.text.size(), document.root, limits);
+  text.assign(bytes.begin(), bytes.end());
+  const JsonError error = jsonParse(text.data(), text.size(), root, limits);
   if (error.status != JsonStatus::ok) {
-    problem = {Failure::indexInvalid,
+    problem = {failure,
                "line " + std::to_string(error.line) + ", column " + std::to_string(error.column) +
                    ": " + jsonStatusText(error.status),
                path, 0};
     return false;
   }
+  return true;
+}
+
+bool readIndexDocument(const std::string& path, IndexDocument& document, Problem& problem) {
+  if (!readJsonFile(path, Failure::indexInvalid, document.text, document.root, problem)) return false;
   if (document.root.kind != JsonKind::array) {
     problem = {Failure::indexInvalid, "not a JSON array of entries", path, 0};
     return false;

@@ -18,6 +18,12 @@ struct IndexDocument {
   std::vector<IndexEntry> entries;
 };
 
+// Reads and parses the JSON file at path (16 MiB at most). False with problem
+// set when it cannot be read (cannotOpenInput), or is too large or not JSON
+// (failure, the detail saying where and why).
+bool readJsonFile(const std::string& path, Failure failure, std::string& text, JsonValue& root,
+                  Problem& problem);
+
 // Reads and decodes the index at path (16 MiB at most). False with problem
 // set when it cannot be read (cannotOpenInput) or is not an index of either
 // format (indexInvalid, the detail saying where and why).
