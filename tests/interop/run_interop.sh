@@ -5,8 +5,8 @@
 # foreign payloads and manufacturer tags) and must see what `otawrap --info
 # --json` sees and what `otawrap extract` writes; herdsman's index and
 # firmware readers accept what `otawrap index` lists, with or without the
-# metadata options and grown with --update; `otawrap match` picks the entry
-# herdsman's own selection picks on generated indexes.
+# metadata options or metadata files and grown with --update; `otawrap
+# match` picks the entry herdsman's own selection picks on generated indexes.
 #   run_interop.sh <otawrap binary> <cache directory> <sample raw file>
 # Without node, npm or the registry the test is skipped (exit 77), except under
 # CI=true, where that is a failure.
@@ -124,6 +124,21 @@ node "$script_dir/check_index_with_herdsman.js" "$ota_js" listed index.json
    --manufacturer-name b --min-file-version 0 --max-file-version FFFFFFFE --release-notes "notes" \
    --original-url https://example.com/original --file-size total-image > ../metadata.json)
 node "$script_dir/check_index_with_herdsman.js" "$ota_js" listed metadata.json
+
+# Metadata files beside the files: herdsman reads the index back unchanged,
+# each entry with its own file's metadata, the command line's over it.
+cp -r listed sidecars
+(cd sidecars && i=0 && for f in ./*.zigbee; do
+   i=$((i + 1))
+   printf '{"modelId":"model %s","manufacturerName":["m%s"],"minFileVersion":"%x","maxFileVersion":%s,"force":%s,"releaseNotes":"notes %s"}' \
+     "$i" "$i" "$i" "$((i + 1000))" "$([ $((i % 2)) = 0 ] && echo true || echo false)" "$i" > "$f.meta.json"
+ done && "$otawrap" index ./*.zigbee --release-notes "command line" > ../sidecars.json)
+node -e "const a=require('./sidecars.json');
+  a.forEach((e,i)=>{ const n=i+1;
+    if (e.modelId !== 'model '+n || e.manufacturerName.join() !== 'm'+n || e.minFileVersion !== n ||
+        e.maxFileVersion !== n+1000 || (e.force === true) !== (n%2 === 0) ||
+        e.releaseNotes !== 'command line') { console.error('sidecar entry', i, e); process.exit(1); } });"
+node "$script_dir/check_index_with_herdsman.js" "$ota_js" sidecars sidecars.json
 
 # --update: an index grown file by file equals the one made at once (files of
 # distinct identifiers; one of the same identifiers replaces its entry).
