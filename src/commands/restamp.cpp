@@ -14,6 +14,7 @@
 #include "ota/reader.h"
 #include "ota/restamp.h"
 #include "ota/signature_check.h"
+#include "report/info_report.h"
 #include "report/json_writer.h"
 
 namespace otawrap {
@@ -81,8 +82,10 @@ Failure restampFailure(OtaRestampStatus status) {
 
 // What the run reports besides the path.
 struct Stamped {
-  std::uint32_t versionBefore;
-  std::uint32_t version;
+  const OtaFileInfo& before;
+  const OtaFileInfo& after;
+  bool headerStringGiven;
+  bool hardwareGiven;
   OtaSeal sealBefore;
   OtaSeal seal;
   std::string signerBefore;  // "" when unsigned
@@ -90,10 +93,24 @@ struct Stamped {
   std::size_t size;
 };
 
+std::string hardwareText(const OtaFileInfo& info) {
+  if (!info.hardwareVersionsPresent) return "none";
+  return "0x" + hexUpper(info.header.minimumHardwareVersion, 4) + "..0x" +
+         hexUpper(info.header.maximumHardwareVersion, 4);
+}
+
+// One line per field the options rewrote, then the seal and the signer.
 std::string reportText(const std::string& path, const Stamped& s) {
-  std::string out = "file version " + hexUpper(s.versionBefore, 8) + " -> " +
-                    hexUpper(s.version, 8) + "\n" + "seal: " + sealName(s.sealBefore) + " -> " +
-                    sealName(s.seal) + "\n";
+  std::string out = "file version " + hexUpper(s.before.header.fileVersion, 8) + " -> " +
+                    hexUpper(s.after.header.fileVersion, 8) + "\n";
+  if (s.headerStringGiven) {
+    out += "header string " + otaHeaderStringQuoted(s.before.header) + " -> " +
+           otaHeaderStringQuoted(s.after.header) + "\n";
+  }
+  if (s.hardwareGiven) {
+    out += "hardware versions " + hardwareText(s.before) + " -> " + hardwareText(s.after) + "\n";
+  }
+  out += "seal: " + std::string(sealName(s.sealBefore)) + " -> " + sealName(s.seal) + "\n";
   if (!s.signer.empty()) {
     out += "signer " + s.signer;
     if (s.signerBefore.empty()) {
@@ -105,13 +122,31 @@ std::string reportText(const std::string& path, const Stamped& s) {
   return out + path + "\n";
 }
 
+// The header fields restamp may rewrite, under name and name + "Before".
+void headerMembers(JsonWriter& json, const OtaFileInfo& info, const std::string& suffix) {
+  const OtaHeader& h = info.header;
+  json.numberMember(("fileVersion" + suffix).c_str(), h.fileVersion);
+  json.key(("headerString" + suffix).c_str());
+  json.string(reinterpret_cast<const char*>(h.headerString.data()), otaHeaderStringLength(h));
+  const std::uint16_t range[] = {h.minimumHardwareVersion, h.maximumHardwareVersion};
+  const char* names[] = {"minimumHardwareVersion", "maximumHardwareVersion"};
+  for (int i = 0; i < 2; ++i) {
+    json.key((names[i] + suffix).c_str());
+    if (info.hardwareVersionsPresent) {
+      json.number(range[i]);
+    } else {
+      json.null();
+    }
+  }
+}
+
 std::string reportJson(const RestampOptions& options, const std::string& path, const Stamped& s) {
   JsonWriter json;
   json.beginObject();
   json.stringMember("file", options.input);
   json.stringMember("output", path);
-  json.numberMember("fileVersionBefore", s.versionBefore);
-  json.numberMember("fileVersion", s.version);
+  headerMembers(json, s.before, "Before");
+  headerMembers(json, s.after, "");
   json.stringMember("sealBefore", sealName(s.sealBefore));
   json.stringMember("seal", sealName(s.seal));
   json.stringMember("signerBefore", s.signerBefore);
@@ -152,8 +187,11 @@ int runRestamp(const RestampOptions& options, Console console) {
   }
 
   const OtaHeader& header = result.after.header;
-  const Stamped stamped{info.header.fileVersion,
-                        header.fileVersion,
+  const HeaderFieldSettings& given = options.file.headerFields;
+  const Stamped stamped{info,
+                        result.after,
+                        given.headerStringGiven,
+                        given.minimumHardwareVersionGiven || given.maximumHardwareVersionGiven,
                         result.sealBefore,
                         result.sealAfter,
                         addressText(otaSignerAddressBytes(file, info)),

@@ -15,6 +15,29 @@
 
 namespace otawrap {
 
+std::size_t otaHeaderStringLength(const OtaHeader& header) {
+  std::size_t length = header.headerString.size();
+  while (length > 0 && header.headerString[length - 1] == 0) --length;
+  return length;
+}
+
+std::string otaHeaderStringQuoted(const OtaHeader& header) {
+  std::string text = "\"";
+  const std::size_t length = otaHeaderStringLength(header);
+  for (std::size_t i = 0; i < length; ++i) {
+    const std::uint8_t c = header.headerString[i];
+    if (c == '"' || c == '\\') {
+      text += '\\';
+      text += static_cast<char>(c);
+    } else if (c >= 0x20 && c < 0x7F) {
+      text += static_cast<char>(c);
+    } else {
+      text += "\\x" + hexUpper(c, 2);
+    }
+  }
+  return text + "\"";
+}
+
 namespace {
 
 enum class Format : std::uint8_t { hex4, hex8, decimal, text, destination };
@@ -87,31 +110,6 @@ StateName stateName(OtaCheckState state) {
   }
 }
 
-// The header string without its trailing zero padding.
-std::size_t headerStringLength(const OtaHeader& header) {
-  std::size_t length = header.headerString.size();
-  while (length > 0 && header.headerString[length - 1] == 0) --length;
-  return length;
-}
-
-// Quoted, printable ASCII as it is, everything else as \xNN.
-std::string quotedHeaderString(const OtaHeader& header) {
-  std::string text = "\"";
-  const std::size_t length = headerStringLength(header);
-  for (std::size_t i = 0; i < length; ++i) {
-    const std::uint8_t c = header.headerString[i];
-    if (c == '"' || c == '\\') {
-      text += '\\';
-      text += static_cast<char>(c);
-    } else if (c >= 0x20 && c < 0x7F) {
-      text += static_cast<char>(c);
-    } else {
-      text += "\\x" + hexUpper(c, 2);
-    }
-  }
-  return text + "\"";
-}
-
 std::string fieldText(const Field& field, const OtaHeader& header) {
   if (!field.present) return "missing (beyond the end of the file)";
   switch (field.format) {
@@ -122,7 +120,7 @@ std::string fieldText(const Field& field, const OtaHeader& header) {
     case Format::decimal:
       return std::to_string(field.value);
     case Format::text:
-      return quotedHeaderString(header);
+      return otaHeaderStringQuoted(header);
     case Format::destination:
       return hexUpper(field.value, 16);
   }
@@ -268,7 +266,7 @@ std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName,
       if (!field.shown || !field.present) continue;
       json.key(field.key);
       if (field.format == Format::text) {
-        json.string(reinterpret_cast<const char*>(h.headerString.data()), headerStringLength(h));
+        json.string(reinterpret_cast<const char*>(h.headerString.data()), otaHeaderStringLength(h));
         json.key("headerStringHex");
         std::string stringHex;
         for (std::uint8_t byte : h.headerString) stringHex += hexUpper(byte, 2);

@@ -10,6 +10,13 @@
 
 namespace otawrap {
 
+// The header string's length without its trailing zero padding.
+std::size_t otaHeaderStringLength(const OtaHeader& header);
+
+// The header string as the text report shows it: quoted, printable ASCII as
+// it is ('"' and '\\' escaped), every other byte as \xNN.
+std::string otaHeaderStringQuoted(const OtaHeader& header);
+
 // Human-readable: the file and its whole size, the vendor prefix when there
 // is one, every header field with its name and value (the optional ones the
 // field control announces), the listed sub-elements (tag, name from

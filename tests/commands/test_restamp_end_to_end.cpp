@@ -45,28 +45,34 @@ struct Row {
   const char* sealAfter;
   bool verifiesWithNew;
   bool hardwareAfter;
+  const char* changed;  // the text report's lines between the version and the seal
 };
 
 const Row kRows[] = {
-    {"unsigned", {}, {}, 0, "", "none", false, false},
-    {"integrity code", {"--integrity-code"}, {}, 0, "", "integrity code", false, false},
+    {"unsigned", {}, {}, 0, "", "none", false, false, ""},
+    {"integrity code", {"--integrity-code"}, {}, 0, "", "integrity code", false, false, ""},
     {"signed, new credentials", {"-s", "old.txt"}, {"--credentials", "new.txt"}, 0, "",
-     "signature", true, false},
+     "signature", true, false, ""},
     {"signed, nothing to reseal with", {"-s", "old.txt"}, {}, 2,
-     "its signature would no longer hold", "", false, false},
-    {"signed, dropped", {"-s", "old.txt"}, {"--drop-signature"}, 0, "", "none", false, false},
+     "its signature would no longer hold", "", false, false, ""},
+    {"signed, dropped", {"-s", "old.txt"}, {"--drop-signature"}, 0, "", "none", false, false, ""},
     {"header string and hardware range added", {"--integrity-code"},
      {"--header-string", "second build", "--min-hw-version", "3", "--max-hw-version", "0x7"}, 0,
-     "", "integrity code", false, true},
+     "", "integrity code", false, true,
+     "header string \"\" -> \"second build\"\nhardware versions none -> 0x0003..0x0007\n"},
+    {"header string replaced", {"--header-string", "first\\"}, {"--header-string", "second build"}, 0,
+     "", "none", false, false, "header string \"first\\\\\" -> \"second build\"\n"},
+    {"one end of a range", {"--min-hw-version", "3", "--max-hw-version", "9"}, {"--max-hw-version", "7"},
+     0, "", "none", false, true, "hardware versions 0x0003..0x0009 -> 0x0003..0x0007\n"},
     {"signed, hardware range added and re-signed", {"-s", "old.txt"},
      {"--min-hw-version", "3", "--max-hw-version", "7", "-s", "new.txt"}, 0, "", "signature",
-     true, true},
+     true, true, "hardware versions none -> 0x0003..0x0007\n"},
     {"half a hardware range", {}, {"--min-hw-version", "3"}, 2, "give both --min-hw-version", "",
-     false, false},
+     false, false, ""},
     {"inverted hardware range", {}, {"--min-hw-version", "9", "--max-hw-version", "8"}, 2,
-     "above the maximum", "", false, false},
+     "above the maximum", "", false, false, ""},
     {"both seal choices", {"-s", "old.txt"}, {"-s", "new.txt", "--drop-signature"}, 2,
-     "exclude each other", "", false, false},
+     "exclude each other", "", false, false, ""},
 };
 
 TEST(RestampEndToEnd, TableOfInputsAndOptions) {
@@ -106,6 +112,17 @@ TEST(RestampEndToEnd, TableOfInputsAndOptions) {
     ASSERT_TRUE(report.has_value()) << run.output;
     EXPECT_EQ((*report)["seal"].ascii(), row.sealAfter);
     EXPECT_EQ((*report)["fileVersionBefore"].number(), 0x11u);
+    EXPECT_EQ((*report)["fileVersion"].number(), 0x22u);
+    const bool hardwareBefore = std::find(row.build.begin(), row.build.end(), "--min-hw-version") !=
+                                row.build.end();
+    EXPECT_EQ((*report)["minimumHardwareVersionBefore"].kind == test::JsonValue::Kind::number, hardwareBefore);
+    EXPECT_EQ((*report)["maximumHardwareVersion"].kind == test::JsonValue::Kind::number, row.hardwareAfter);
+    const Args text = {"restamp", "in.zigbee", "-v", "22", "--output", "text.zigbee"};
+    Args textRun = text;
+    textRun.insert(textRun.end(), row.restamp.begin(), row.restamp.end());
+    const ProcessResult textReport = otawrap(dir, textRun);
+    EXPECT_EQ(textReport.output.rfind(std::string("file version 00000011 -> 00000022\n") + row.changed +
+                                          "seal: ", 0), 0u) << textReport.output;
 
     const Bytes out = test::readFileBytes(dir.file("out.zigbee"));
     EXPECT_EQ(body(out, bodySize), body(in, bodySize));
@@ -124,6 +141,7 @@ TEST(RestampEndToEnd, TableOfInputsAndOptions) {
     const bool named = std::find(row.restamp.begin(), row.restamp.end(), "--header-string") !=
                        row.restamp.end();
     EXPECT_EQ(header["headerString"].ascii(), named ? "second build" : "");
+    EXPECT_EQ((*report)["headerString"].ascii(), header["headerString"].ascii());
 
     const int withNew = otawrap(dir, {"verify", "out.zigbee", "--credentials", "new.txt"}).exitCode;
     const int withOld = otawrap(dir, {"verify", "out.zigbee", "--credentials", "old.txt"}).exitCode;
