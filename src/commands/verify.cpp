@@ -11,6 +11,7 @@
 #include "commands/input_file.h"
 #include "commands/registry.h"
 #include "ecc/point_decode.h"
+#include "ota/payload_verdicts.h"
 #include "ota/reader.h"
 #include "ota/signature_check.h"
 #include "report/check_texts.h"
@@ -116,18 +117,21 @@ int verifyFile(const VerifyOptions& options, const ResolvedKey& key, const std::
   }
   check = unverifiableReason(info, check);
 
+  const std::vector<OtaPayloadVerdict> payloads = otaPayloadVerdicts(file, info, options.payloadCheck);
   const bool verified = check.state == OtaCheckState::passed;
   if (options.json) {
-    console.out << infoFormatJson(info, path);
+    console.out << infoFormatJson(info, path, payloads);
   } else {
-    console.out << infoFormatText(info, path);
+    console.out << infoFormatText(info, path, payloads);
     if (publicKey) console.out << "Public key: " << keyText(*publicKey) << '\n';
     console.out << (verified ? std::string("Signature: ok\n")
                              : std::string("Signature: FAILED (") +
                                    otaReasonText(check.reason) + ")\n");
   }
   return finishOutput(console,
-                      verified && otaFileChecksPass(info) ? kExitSuccess : kExitCheckFailed);
+                      verified && otaFileChecksPass(info) && otaPayloadsPass(payloads)
+                          ? kExitSuccess
+                          : kExitCheckFailed);
 }
 
 // The key is resolved once: a bad key is an error whatever the files hold.
@@ -154,6 +158,11 @@ std::string storeKey(const ParsedOption& given, VerifyOptions& options) {
   return "";
 }
 
+std::string storeNoPayloadCheck(const ParsedOption&, VerifyOptions& options) {
+  options.payloadCheck = false;
+  return "";
+}
+
 std::string finishVerify(const std::vector<std::string>& operands, VerifyOptions& options) {
   if (!options.keyGiven) return "missing key: give --public-key, --credentials or --ca-key";
   options.files = operands;
@@ -167,14 +176,15 @@ const CommandDefinition<VerifyOptions>& verifyDefinition() {
   static const CommandDefinition<O> definition = {
       {"verify", "--verify", "verify FILE... KEY-OPTION", "check the signature of an OTA file",
        "verify FILE... (--public-key HEX | --credentials FILE | --ca-key HEX)\n"
-       "                      [--recursive] [--platform NAME] [--json]",
-       "Checks the OTA file FILE like info, then its ECDSA signature (crypto suite 1;\n"
-       "crypto suite 2 signatures cannot be verified yet). Several FILEs: one report\n"
+       "                      [--recursive] [--platform NAME] [--no-payload-check] [--json]",
+       "Checks the OTA file FILE like info (its payload checks included) and prints\n"
+       "info's report, then checks its ECDSA signature (crypto suite 1; crypto suite\n"
+       "2 signatures cannot be verified yet). Several FILEs: one report\n"
        "each, then a summary line (with --json one JSON object per line, the summary\n"
        "on standard error); with --recursive a directory FILE stands for every file\n"
        "below it.\n",
        "Options (exactly one key):", "otawrap verify signed.zigbee --credentials signer.txt",
-       "0 valid, 1 a check or the signature failed, 2 usage error, bad key,\n"
+       "0 valid, 1 a check, a payload or the signature failed, 2 usage error, bad key,\n"
        "unreadable file (of several files: the worst).\n"},
       {
           {{'\0', "public-key", "HEX", "the signer's public key, 22 or 43 octets in hex"},
@@ -186,6 +196,8 @@ const CommandDefinition<VerifyOptions>& verifyDefinition() {
            storeKey<KeySource::caKey>},
           {{'p', "platform", "NAME", "check the upgrade image as one of NAME's, as info does"},
            storeCheckPlatform<O>},
+          {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
+           storeNoPayloadCheck},
           {{'\0', "json", nullptr, "one JSON object instead of text", true}, storeReportJson<O>},
           {{'r', "recursive", nullptr, "read every regular file below a directory FILE", true},
            storeRecursive<O>},

@@ -1,5 +1,5 @@
 // otawrap verify FILE... (--public-key HEX | --credentials FILE | --ca-key HEX)
-// [--platform NAME] [--json]: checks each OTA file like info, then its ECDSA
+// [--platform NAME] [--no-payload-check] [--json]: checks each OTA file like info, then its ECDSA
 // signature (crypto suite 1; suite 2 is not supported).
 #pragma once
 
@@ -25,13 +25,15 @@ struct VerifyOptions {
   KeySource keySource = KeySource::publicKey;
   std::string key;
   OtaReadOptions read;  // --platform forces the image checks
+  bool payloadCheck = true;  // --no-payload-check: payloads identified, not checked
   bool recursive = false;  // a directory operand stands for the files below it
 };
 
 // The definition. The run resolves the key first (a bad key is an error whatever
-// the file holds), then reads the file, runs every check and the signature
-// check and prints the report. It returns 0 when all pass, 1 when a check or
-// the signature fails, 2 when the key or the file cannot be used or the
+// the file holds), then reads the file, runs every check info runs (the
+// payload checks included) and the signature check and prints info's report
+// with the signature's lines. It returns 0 when all pass, 1 when a check, a
+// payload or the signature fails, 2 when the key or the file cannot be used or the
 // report cannot be written; of several files the worst (commands/batch.h).
 const CommandDefinition<VerifyOptions>& verifyDefinition();
 
