@@ -16,7 +16,7 @@ struct IndexOptions {
   bool urlPrefixGiven = false;
   std::string urlPrefix;  // url = urlPrefix '/' the file's name; else the path as given
   bool formatGiven = false;
-  IndexMetadata metadata;  // the same for every file named
+  IndexMetadata metadata;  // the command line's; each file's FILE.meta.json fills in the rest
   std::string update;      // the index to merge into; "" prints a new one
 };
 
@@ -24,10 +24,11 @@ struct IndexOptions {
 // before the OTA file identifier is kept in the size and hash) and, once all
 // pass every check info makes, prints one JSON array of their entries, or with
 // --update merges them into that index (catalog/index_merge.h) and replaces it
-// whole. The index given to --update must be of the chosen format. Exits 0;
+// whole. A file's metadata file (commands/index_sidecar.h), when there is
+// one, gives what the command line does not. The index given to --update must be of the chosen format. Exits 0;
 // 1 when a file fails a check (naming the file and the check; nothing printed
-// or written); 2 when a file or the index cannot be read, the index is not
-// one, or the result cannot be written.
+// or written); 2 when a file, a metadata file or the index cannot be read,
+// a metadata file or the index is not valid, or the result cannot be written.
 const CommandDefinition<IndexOptions>& indexDefinition();
 
 }  // namespace otawrap
