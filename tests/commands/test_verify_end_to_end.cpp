@@ -2,14 +2,17 @@
 // test credentials verify with --public-key in both encodings (made by
 // OpenSSL), with -s and with --ca-key for certificates of a test CA; wrong
 // keys, corrupted and unsigned files fail with exit code 2; bad key text,
-// missing files and bad option combinations take the error exit.
+// missing files and bad option combinations take the error exit; the payload
+// of the upgrade image is reported and judged as info does.
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 #include <vector>
 
+#include "payload/payload.h"
 #include "support/openssl_curve.h"
+#include "support/payload_generator.h"
 #include "support/openssl_verify.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
@@ -330,6 +333,59 @@ TEST_F(VerifyEndToEnd, PrefixPlatformAndSealsOtherThanSuite1) {
   EXPECT_NE(suite2Run.output.find("  crypto suite 2 signature verification: not supported\n"),
             std::string::npos)
       << suite2Run.output;
+}
+
+// The payload line and object are info's own; a failed payload fails verify
+// whatever the signature says, unless --no-payload-check.
+TEST_F(VerifyEndToEnd, PayloadsAsInfoReportsThem) {
+  Bytes gbl = test::makePayload(PayloadFormat::gbl, 33);
+  ASSERT_TRUE(test::writeFileBytes(dir_.file("good.gbl"), gbl));
+  gbl[gbl.size() / 2] ^= 4;
+  ASSERT_TRUE(test::writeFileBytes(dir_.file("bad.gbl"), gbl));
+  const auto payloadLine = [](const std::string& report) {
+    const std::size_t at = report.find("    payload: ");
+    return at == std::string::npos ? std::string() : report.substr(at, report.find('\n', at) - at);
+  };
+  const struct {
+    const char* payload;
+    std::vector<std::string> options;
+    int exitCode;
+    const char* check;  // in the payload line
+  } cases[] = {
+      {"good.gbl", {}, 0, " ok"},
+      {"bad.gbl", {}, 1, "FAILED: "},
+      {"bad.gbl", {"--no-payload-check"}, 0, "check skipped"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.payload) + (c.options.empty() ? "" : " " + c.options[0]));
+    ASSERT_EQ(otawrap(dir_, {"build", "-m", "100B", "-t", "0042", "-v", "5", "--tag",
+                             std::string("0=") + c.payload, "-s", "creds.txt", "--force",
+                             "--output", "p.ota", "-q"}).exitCode, 0);
+    for (const bool json : {false, true}) {
+      std::vector<std::string> info = {"info", "p.ota"};
+      std::vector<std::string> verify = {"verify", "p.ota", "-s", "creds.txt"};
+      for (auto* arguments : {&info, &verify}) {
+        arguments->insert(arguments->end(), c.options.begin(), c.options.end());
+        if (json) arguments->push_back("--json");
+      }
+      const test::ProcessResult infoRun = otawrap(dir_, info);
+      const test::ProcessResult verifyRun = otawrap(dir_, verify);
+      EXPECT_EQ(verifyRun.exitCode, c.exitCode) << verifyRun.output << verifyRun.errors;
+      EXPECT_EQ(infoRun.exitCode, c.exitCode);
+      if (json) {
+        const std::string key = "\"payload\":";
+        const std::size_t at = infoRun.output.find(key);
+        ASSERT_NE(at, std::string::npos) << infoRun.output;
+        const std::string object = infoRun.output.substr(at, infoRun.output.find('}', at) - at);
+        EXPECT_NE(verifyRun.output.find(object), std::string::npos) << object << "\n" << verifyRun.output;
+        EXPECT_NE(verifyRun.output.find(c.exitCode == 0 ? "\"ok\":true" : "\"ok\":false"), std::string::npos);
+      } else {
+        EXPECT_NE(payloadLine(infoRun.output).find(c.check), std::string::npos) << infoRun.output;
+        EXPECT_EQ(payloadLine(verifyRun.output), payloadLine(infoRun.output)) << verifyRun.output;
+        EXPECT_TRUE(endsWith(verifyRun.output, "\nSignature: ok\n")) << verifyRun.output;
+      }
+    }
+  }
 }
 
 }  // namespace
