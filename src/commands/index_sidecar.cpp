@@ -93,7 +93,9 @@ bool sidecarDecode(const JsonValue& root, IndexMetadata& metadata, std::string& 
       reason = member(key, root.items[i], metadata);
     }
     if (!reason.empty()) {
-      detail = key + ": " + reason;
+      detail = key;
+      detail += ": ";
+      detail += reason;
       return false;
     }
   }
