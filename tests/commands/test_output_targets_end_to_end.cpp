@@ -242,7 +242,7 @@ TEST(OutputTargets, LostReportLeavesNothingTable) {
       {"extract", "plain.ota", "-o", "new/dir"},
       {"extract", "plain.ota", "--tag", "F001", "--output", "kept"},
   };
-  for (const auto standardOutput : {test::StandardOutput::closed, test::StandardOutput::devFull}) {
+  for (const auto standardOutput : {test::StandardOutput::closed, test::StandardOutput::unread}) {
     for (const auto& arguments : commands) {
       SCOPED_TRACE(arguments[0] + " " + arguments.back());
       TempDirectory dir;

@@ -22,7 +22,7 @@ using test::TempDirectory;
 
 std::string examples() { return std::string(OTAWRAP_VECTORS_DIR) + "/../../examples/"; }
 
-ProcessResult otawrap(const TempDirectory& dir, std::vector<std::string> arguments,
+ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments,
                       const test::ProcessOptions& options = {}) {
   return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), options);
 }
@@ -88,7 +88,7 @@ TEST(StandardOutputEndToEnd, EveryWritingCommandGivesTheBytesOfItsFile) {
       EXPECT_EQ(entryCount(dir.path()), before) << "no file, no temporary, no file named '-'";
     }
     test::ProcessOptions full;
-    full.standardOutput = test::StandardOutput::devFull;
+    full.standardOutput = test::StandardOutput::unread;
     const ProcessResult lost = otawrap(dir, with(command, {"--output", "-"}), full);
     EXPECT_EQ(lost.exitCode, 2);
     EXPECT_EQ(lost.errors, "otawrap: cannot write to standard output\n");

@@ -91,12 +91,18 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     } else if (options.standardOutput == StandardOutput::closed) {
       close(STDOUT_FILENO);
     } else {
-      const int full = open("/dev/full", O_WRONLY);
-      if (full < 0) _exit(127);
-      dup2(full, STDOUT_FILENO);
-      close(full);
+      // A pipe nobody reads, with SIGPIPE ignored: every write fails (EPIPE),
+      // as on a full disk, without touching a device of the machine.
+      close(outPipe[1]);
+      int unread[2];
+      if (pipe(unread) != 0) _exit(127);
+      close(unread[0]);
+      static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
+      dup2(unread[1], STDOUT_FILENO);
+      close(unread[1]);
+      outPipe[1] = -1;
     }
-    close(outPipe[1]);
+    if (outPipe[1] >= 0) close(outPipe[1]);
     dup2(errPipe[1], STDERR_FILENO);
     close(errPipe[1]);
     if (chdir(workingDirectory.c_str()) != 0) _exit(127);
