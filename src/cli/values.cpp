@@ -20,9 +20,7 @@ std::string parseIdentifier(const std::string& option, const std::string& text, 
 }
 
 std::string directoryPrefix(const std::string& directory) {
-  // cppcheck-suppress knownConditionTrueFalse ; one separator on POSIX, two on Windows
-  const bool ends = directory.back() == '/' || directory.back() == kPathSeparator;
-  return ends ? directory : directory + kPathSeparator;
+  return fsIsSeparator(directory.back()) ? directory : directory + kPathSeparator;
 }
 
 std::string parseTag(const std::string& option, const std::string& text, std::uint16_t& tag) {

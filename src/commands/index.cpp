@@ -18,7 +18,7 @@ namespace {
 
 // The last component of a path; a backslash separates only on Windows.
 std::string baseName(const std::string& path) {
-  const std::size_t at = path.find_last_of(kPathSeparator == '/' ? "/" : "/\\");
+  const std::size_t at = path.find_last_of(kPathSeparators);
   return at == std::string::npos ? path : path.substr(at + 1);
 }
 

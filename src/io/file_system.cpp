@@ -57,7 +57,9 @@ bool isDirectory(const std::string& path) {
 #endif
 }
 
-bool isSeparator(char c) {
+}  // namespace
+
+bool fsIsSeparator(char c) {
 #ifdef _WIN32
   return c == '/' || c == '\\';
 #else
@@ -65,13 +67,11 @@ bool isSeparator(char c) {
 #endif
 }
 
-}  // namespace
-
 bool fsIsDirectory(const std::string& path) {
   // Checked without its trailing separators: the Windows C runtime's stat
   // fails on a directory's path that ends in one.
   std::string whole = path;
-  while (whole.size() > 1 && isSeparator(whole.back())) whole.pop_back();
+  while (whole.size() > 1 && fsIsSeparator(whole.back())) whole.pop_back();
   return !whole.empty() && isDirectory(whole);
 }
 
@@ -139,7 +139,7 @@ int fsListDirectory(const std::string& directory, std::vector<FsDirectoryEntry>&
 
 std::string fsJoinPath(const std::string& directory, const std::string& name) {
   std::string path = directory;
-  if (!path.empty() && !isSeparator(path.back())) path += '/';
+  if (!path.empty() && !fsIsSeparator(path.back())) path += '/';
   path += name;
   return path;
 }

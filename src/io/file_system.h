@@ -8,12 +8,18 @@
 
 namespace otawrap {
 
-// Separator that -o appends to each directory part.
+// Separator that -o appends to each directory part, and every character
+// that separates a path's parts ('/', and '\' on Windows).
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
+inline constexpr const char* kPathSeparators = "/\\";
 #else
 inline constexpr char kPathSeparator = '/';
+inline constexpr const char* kPathSeparators = "/";
 #endif
+
+// True when c is one of kPathSeparators.
+bool fsIsSeparator(char c);
 
 // What a failed file-system call leaves: a typed status and the operating
 // system's error number (0 when it gave none).

@@ -149,14 +149,6 @@ void listDrop(const std::string& path) {
 
 #endif
 
-bool isSeparator(char c) {
-#ifdef _WIN32
-  return c == '/' || c == '\\';
-#else
-  return c == '/';
-#endif
-}
-
 bool makeDirectory(const std::string& path) {
 #ifdef _WIN32
   return _mkdir(path.c_str()) == 0;
@@ -267,9 +259,9 @@ bool fsCreateDirectories(const std::string& directory, std::vector<std::string>&
                          int& osError) {
   // Each prefix that ends before a separator, then the whole path.
   for (std::size_t end = 1; end <= directory.size(); ++end) {
-    if (end < directory.size() && !isSeparator(directory[end])) continue;
+    if (end < directory.size() && !fsIsSeparator(directory[end])) continue;
     const std::string prefix = directory.substr(0, end);
-    if (isSeparator(prefix.back()) || fsIsDirectory(prefix)) continue;
+    if (fsIsSeparator(prefix.back()) || fsIsDirectory(prefix)) continue;
     errno = 0;
     bool made = false;
     {

@@ -32,12 +32,7 @@ std::string outputFileName(std::uint16_t manufacturerCode, std::uint16_t imageTy
 }
 
 OutputTarget outputTargetOf(const std::string& path) {
-#ifdef _WIN32
-  const char* const separators = "/\\";
-#else
-  const char* const separators = "/";
-#endif
-  const std::size_t at = path.find_last_of(separators);
+  const std::size_t at = path.find_last_of(kPathSeparators);
   if (at == std::string::npos) return {"", path};
   return {path.substr(0, at + 1), path.substr(at + 1)};
 }
