@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "codec/utf8.h"
+
 namespace otawrap {
 
 const JsonValue* JsonValue::member(const std::string& name) const {
@@ -26,34 +28,6 @@ bool JsonValue::asUint64(std::uint64_t& value) const {
 }
 
 namespace {
-
-// Length of the UTF-8 sequence at p[0..n), or 0 when it is not one (overlong
-// forms, surrogates and code points past U+10FFFF refused).
-std::size_t utf8Length(const unsigned char* p, std::size_t n) {
-  const unsigned char b = p[0];
-  if (b < 0x80) return 1;
-  std::size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (b >= 0xC2 && b <= 0xDF) {
-    length = 2;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    length = 3;
-    if (b == 0xE0) low = 0xA0;
-    if (b == 0xED) high = 0x9F;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    length = 4;
-    if (b == 0xF0) low = 0x90;
-    if (b == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (n < length || p[1] < low || p[1] > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (p[i] < 0x80 || p[i] > 0xBF) return 0;
-  }
-  return length;
-}
 
 void appendUtf8(std::uint32_t cp, std::string& out) {
   if (cp < 0x80) {
@@ -267,7 +241,7 @@ class Parser {
         if (s != JsonStatus::ok) return s;
         continue;
       }
-      const std::size_t n = utf8Length(p_ + at_, size_ - at_);
+      const std::size_t n = utf8SequenceLength(p_ + at_, size_ - at_);
       if (n == 0) return JsonStatus::invalidUtf8;
       out.append(reinterpret_cast<const char*>(p_ + at_), n);
       at_ += n;

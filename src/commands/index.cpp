@@ -2,6 +2,7 @@
 
 #include "catalog/index_merge.h"
 #include "codec/hex.h"
+#include "codec/utf8.h"
 #include "cli/values.h"
 #include "commands/index_document.h"
 #include "commands/index_sidecar.h"
@@ -26,33 +27,12 @@ std::string baseName(const std::string& path) {
 // part of well-formed UTF-8 (no overlong forms, surrogates or values past
 // U+10FFFF) and no character a control character (C0, DEL, C1).
 const char* nameFault(const std::string& text) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   std::size_t i = 0;
   while (i < text.size()) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    std::size_t length = 1;
-    std::uint32_t value = lead;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      length = 2;
-      value = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      length = 3;
-      value = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      length = 4;
-      value = lead & 0x07u;
-    } else if (lead >= 0x80) {
-      return "is not valid UTF-8";
-    }
-    if (text.size() - i < length) return "is not valid UTF-8";
-    for (std::size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0u) != 0x80u) return "is not valid UTF-8";
-      value = (value << 6) | (next & 0x3Fu);
-    }
-    const std::uint32_t shortest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (value < shortest[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-      return "is not valid UTF-8";
-    }
+    const std::size_t length = utf8SequenceLength(bytes + i, text.size() - i);
+    if (length == 0) return "is not valid UTF-8";
+    const std::uint32_t value = utf8CodePoint(bytes + i, length);
     if (value < 0x20 || (value >= 0x7F && value < 0xA0)) return "holds a control character";
     i += length;
   }

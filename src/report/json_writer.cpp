@@ -1,6 +1,7 @@
 #include "report/json_writer.h"
 
 #include "codec/hex.h"
+#include "codec/utf8.h"
 
 namespace otawrap {
 
@@ -10,34 +11,6 @@ void appendUnicodeEscape(unsigned code, std::string& out) {
   const auto byte = static_cast<std::uint8_t>(code);
   out += "\\u00";
   out += hexLowerOctets(&byte, 1);
-}
-
-// Length of the valid UTF-8 sequence at data[0..length), or 0 if none starts
-// there (overlong forms, surrogates and code points above U+10FFFF rejected).
-std::size_t utf8SequenceLength(const unsigned char* data, std::size_t length) {
-  const unsigned lead = data[0];
-  std::size_t count = 0;
-  unsigned low = 0x80;
-  unsigned high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    count = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    count = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    count = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (length < count) return 0;
-  if (data[1] < low || data[1] > high) return 0;
-  for (std::size_t i = 2; i < count; ++i) {
-    if (data[i] < 0x80 || data[i] > 0xBF) return 0;
-  }
-  return count;
 }
 
 }  // namespace
