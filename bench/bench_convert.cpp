@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -88,8 +87,8 @@ void convertWholeRun(benchmark::State& state) {
   std::filesystem::create_directories(scratch() / "out");
   const char* argv[] = {"otawrap", input.c_str(), output.c_str()};
   for (auto _ : state) {
-    std::ostringstream out;
-    std::ostringstream err;
+    otawrap::StringOutputStream out;
+    otawrap::StringOutputStream err;
     if (otawrap::runOtawrap(3, argv, out, err) != 0) {
       state.SkipWithError(out.str().c_str());
       break;
