@@ -98,7 +98,7 @@ std::string finishBuild(const std::vector<std::string>&, BuildOptions& options) 
   if (!ids.imageTypeGiven) return "missing --image-type";
   if (!ids.fileVersionGiven) return "missing --file-version";
   if (options.file.tags.empty()) return "missing --tag: at least one payload is needed";
-  const std::string conflict = standardOutputConflict(options.output, options.report);
+  std::string conflict = standardOutputConflict(options.output, options.report);
   if (!conflict.empty()) return conflict;
   const char* fields = headerFieldsComplete(options.file.headerFields);
   return fields != nullptr ? fields : "";
