@@ -10,27 +10,43 @@
 
 namespace otawrap {
 
+namespace {
+
+// Takes one sub-element head out of what the files may still use.
+bool takeHead(std::size_t& left, Problem& problem) {
+  if (left < kOtaSubElementHeadSize) {
+    problem = {Failure::fileTooLarge, "", "", 0};
+    return false;
+  }
+  left -= kOtaSubElementHeadSize;
+  return true;
+}
+
+// The problem a payload file's read ended with, or true when it was read.
+bool readOk(InputFileStatus status, const TagFile& file, int osError, Problem& problem) {
+  if (status == InputFileStatus::tooLarge) {
+    problem = {Failure::fileTooLarge, "", "", 0};
+    return false;
+  }
+  if (status != InputFileStatus::ok) {
+    problem = {Failure::cannotReadPayload, "", file.path, osError};
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 bool readPayloadFiles(const std::vector<TagFile>& files, std::size_t budget,
                       PayloadFiles& loaded, Problem& problem) {
   loaded.bytes.assign(files.size(), {});
   loaded.payloads.clear();
   std::size_t left = budget;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (left < kOtaSubElementHeadSize) {
-      problem = {Failure::fileTooLarge, "", "", 0};
-      return false;
-    }
-    left -= kOtaSubElementHeadSize;
+    if (!takeHead(left, problem)) return false;
     int osError = 0;
     const InputFileStatus status = inputFileReadAll(files[i].path, left, loaded.bytes[i], osError);
-    if (status == InputFileStatus::tooLarge) {
-      problem = {Failure::fileTooLarge, "", "", 0};
-      return false;
-    }
-    if (status != InputFileStatus::ok) {
-      problem = {Failure::cannotReadPayload, "", files[i].path, osError};
-      return false;
-    }
+    if (!readOk(status, files[i], osError, problem)) return false;
     left -= loaded.bytes[i].size();
   }
   // The vectors no longer move: point into them.
@@ -53,11 +69,7 @@ bool sizePayloadFiles(const std::vector<TagFile>& files, std::size_t budget,
   sized.assign(files.size(), false);
   std::size_t left = budget;
   for (std::size_t i = 0; i < files.size(); ++i) {
-    if (left < kOtaSubElementHeadSize) {
-      problem = {Failure::fileTooLarge, "", "", 0};
-      return false;
-    }
-    left -= kOtaSubElementHeadSize;
+    if (!takeHead(left, problem)) return false;
     int osError = 0;
     std::FILE* in = openInputFile(files[i].path, DashInput::fileName, osError);
     if (in == nullptr) {
@@ -78,14 +90,7 @@ bool sizePayloadFiles(const std::vector<TagFile>& files, std::size_t budget,
       size = unsized[i].size();
     }
     closeInputFile(in);
-    if (status == InputFileStatus::tooLarge) {
-      problem = {Failure::fileTooLarge, "", "", 0};
-      return false;
-    }
-    if (status != InputFileStatus::ok) {
-      problem = {Failure::cannotReadPayload, "", files[i].path, osError};
-      return false;
-    }
+    if (!readOk(status, files[i], osError, problem)) return false;
     left -= size;
     request.payloads.push_back({files[i].tag, nullptr, size});
   }
