@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "commands/dispatch.h"
-#include "commands/conversion.h"
+#include "entry/dispatch.h"
+#include "app/conversion.h"
 #include "support/raw_file_generator.h"
 
 namespace {

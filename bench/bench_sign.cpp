@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "commands/conversion.h"
+#include "app/conversion.h"
 #include "ota/signed_file.h"
 #include "sign/ecdsa.h"
 #include "sign/mmo.h"

@@ -21,7 +21,7 @@
 
 #include "cli/header_options.h"
 #include "commands/convert.h"
-#include "commands/failure.h"
+#include "app/failure.h"
 #include "commands/info.h"
 #include "commands/legacy.h"
 #include "commands/verify.h"

@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "commands/conversion.h"
+#include "app/conversion.h"
 #include "image/byte_source.h"
 #include "ota/header.h"
 #include "ota/reader.h"

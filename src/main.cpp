@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "cli/console.h"
-#include "commands/dispatch.h"
+#include "entry/dispatch.h"
 #include "io/file_system.h"
 
 int main(int argc, char** argv) {

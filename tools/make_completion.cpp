@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string>
 
-#include "commands/completion.h"
+#include "entry/completion.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) {

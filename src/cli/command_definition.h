@@ -2,7 +2,7 @@
 // (names, value name, one line of help, how the value is checked and stored),
 // which options exclude which, its operands and the function that runs it.
 // Parsing, the help page and dispatch all come from this one value; a command
-// defines its definition in its own file under commands/.
+// defines its definition in its own file under commands/ (shared services: app/).
 #pragma once
 
 #include <initializer_list>

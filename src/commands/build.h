@@ -4,7 +4,7 @@
 #pragma once
 
 #include "cli/command_definition.h"
-#include "commands/file_settings.h"
+#include "app/file_settings.h"
 
 namespace otawrap {
 

@@ -1,4 +1,4 @@
-#include "commands/module_failures.h"
+#include "app/module_failures.h"
 #include "commands/convert.h"
 
 #include <cerrno>
@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "cli/values.h"
-#include "commands/batch.h"
-#include "commands/file_options.h"
-#include "commands/file_summary.h"
-#include "commands/input_file.h"
-#include "commands/input_lookalike.h"
-#include "commands/output_files.h"
-#include "commands/payload_files.h"
-#include "commands/registry.h"
+#include "app/batch.h"
+#include "app/file_options.h"
+#include "app/file_summary.h"
+#include "app/input_file.h"
+#include "app/input_lookalike.h"
+#include "app/output_files.h"
+#include "app/payload_files.h"
+#include "entry/registry.h"
 #include "io/file_system.h"
 #include "image/input_format.h"
 #include "image/intel_hex.h"

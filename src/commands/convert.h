@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/command_definition.h"
-#include "commands/conversion.h"
+#include "app/conversion.h"
 
 namespace otawrap {
 

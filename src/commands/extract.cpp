@@ -5,10 +5,10 @@
 
 #include "cli/values.h"
 #include "codec/hex.h"
-#include "commands/conversion.h"
-#include "commands/registry.h"
-#include "commands/ota_input.h"
-#include "commands/output_files.h"
+#include "app/conversion.h"
+#include "entry/registry.h"
+#include "app/ota_input.h"
+#include "app/output_files.h"
 #include "io/file_system.h"
 #include "ota/file_entries.h"
 

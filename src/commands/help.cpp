@@ -1,8 +1,8 @@
 #include "commands/help.h"
 
 #include "cli/help_text.h"
-#include "commands/failure.h"
-#include "commands/registry.h"
+#include "app/failure.h"
+#include "entry/registry.h"
 
 namespace otawrap {
 

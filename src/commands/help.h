@@ -1,7 +1,7 @@
 // otawrap help [COMMAND], and the page every COMMAND --help prints.
 #pragma once
 
-#include "commands/command.h"
+#include "app/command.h"
 
 namespace otawrap {
 

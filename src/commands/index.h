@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/command_definition.h"
-#include "commands/index_json.h"
+#include "app/index_json.h"
 
 namespace otawrap {
 
@@ -24,7 +24,7 @@ struct IndexOptions {
 // before the OTA file identifier is kept in the size and hash) and, once all
 // pass every check info makes, prints one JSON array of their entries, or with
 // --update merges them into that index (catalog/index_merge.h) and replaces it
-// whole. A file's metadata file (commands/index_sidecar.h), when there is
+// whole. A file's metadata file (app/index_sidecar.h), when there is
 // one, gives what the command line does not. The index given to --update must be of the chosen format. Exits 0;
 // 1 when a file fails a check (naming the file and the check; nothing printed
 // or written); 2 when a file, a metadata file or the index cannot be read,

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "commands/batch.h"
-#include "commands/failure.h"
-#include "commands/input_file.h"
-#include "commands/registry.h"
+#include "app/batch.h"
+#include "app/failure.h"
+#include "app/input_file.h"
+#include "entry/registry.h"
 #include "ota/payload_verdicts.h"
 #include "ota/reader.h"
 #include "report/info_report.h"

@@ -24,7 +24,7 @@ struct InfoOptions {
 // the payload of each upgrade image, ota/payload_verdicts.h) and
 // checks, as text or as one JSON object. It returns 0 when every check
 // passes, 1 when one fails, 2 when the file cannot be read or the report
-// cannot be written; of several files the worst (commands/batch.h).
+// cannot be written; of several files the worst (app/batch.h).
 const CommandDefinition<InfoOptions>& infoDefinition();
 
 // --platform and --json, which verify takes too, into options.read and

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "codec/hex.h"
-#include "commands/output_files.h"
+#include "app/output_files.h"
 #include "io/file_system.h"
 
 namespace otawrap {

@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "commands/conversion.h"
-#include "commands/failure.h"
+#include "app/conversion.h"
+#include "app/failure.h"
 
 namespace otawrap {
 

@@ -2,8 +2,8 @@
 
 #include "cli/values.h"
 #include "codec/escape.h"
-#include "commands/index_document.h"
-#include "commands/registry.h"
+#include "app/index_document.h"
+#include "entry/registry.h"
 #include "report/info_report.h"
 
 namespace otawrap {

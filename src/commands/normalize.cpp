@@ -3,13 +3,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "commands/conversion.h"
-#include "commands/failure.h"
-#include "commands/file_options.h"
-#include "commands/input_file.h"
-#include "commands/ota_input.h"
-#include "commands/output_files.h"
-#include "commands/registry.h"
+#include "app/conversion.h"
+#include "app/failure.h"
+#include "app/file_options.h"
+#include "app/input_file.h"
+#include "app/ota_input.h"
+#include "app/output_files.h"
+#include "entry/registry.h"
 #include "ota/reader.h"
 #include "report/check_texts.h"
 #include "report/json_writer.h"

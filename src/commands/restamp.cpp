@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "codec/hex.h"
-#include "commands/conversion.h"
-#include "commands/failure.h"
-#include "commands/file_options.h"
-#include "commands/output_files.h"
-#include "commands/ota_input.h"
-#include "commands/registry.h"
+#include "app/conversion.h"
+#include "app/failure.h"
+#include "app/file_options.h"
+#include "app/output_files.h"
+#include "app/ota_input.h"
+#include "entry/registry.h"
 #include "io/output.h"
 #include "ota/reader.h"
 #include "ota/restamp.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cli/command_definition.h"
-#include "commands/file_settings.h"
+#include "app/file_settings.h"
 
 namespace otawrap {
 

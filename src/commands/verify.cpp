@@ -1,15 +1,15 @@
-#include "commands/module_failures.h"
+#include "app/module_failures.h"
 #include "commands/verify.h"
 
 #include <optional>
 #include <vector>
 
 #include "codec/hex.h"
-#include "commands/batch.h"
-#include "commands/conversion.h"
+#include "app/batch.h"
+#include "app/conversion.h"
 #include "commands/info.h"
-#include "commands/input_file.h"
-#include "commands/registry.h"
+#include "app/input_file.h"
+#include "entry/registry.h"
 #include "ecc/point_decode.h"
 #include "ota/payload_verdicts.h"
 #include "ota/reader.h"

@@ -34,7 +34,7 @@ struct VerifyOptions {
 // payload checks included) and the signature check and prints info's report
 // with the signature's lines. It returns 0 when all pass, 1 when a check, a
 // payload or the signature fails, 2 when the key or the file cannot be used or the
-// report cannot be written; of several files the worst (commands/batch.h).
+// report cannot be written; of several files the worst (app/batch.h).
 const CommandDefinition<VerifyOptions>& verifyDefinition();
 
 }  // namespace otawrap

@@ -1,7 +1,7 @@
 #include "commands/version.h"
 
-#include "commands/failure.h"
-#include "commands/registry.h"
+#include "app/failure.h"
+#include "entry/registry.h"
 
 namespace otawrap {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/batch.h"
+#include "app/batch.h"
 
 namespace otawrap {
 namespace {

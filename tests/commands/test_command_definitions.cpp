@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "cli/help_text.h"
-#include "commands/registry.h"
+#include "entry/registry.h"
 
 namespace otawrap {
 namespace {

@@ -6,8 +6,8 @@
 #include <fstream>
 #include <string>
 
-#include "commands/completion.h"
-#include "commands/registry.h"
+#include "entry/completion.h"
+#include "entry/registry.h"
 #include "support/process_runner.h"
 #include "support/temp_directory.h"
 

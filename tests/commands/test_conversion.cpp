@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "commands/conversion.h"
-#include "commands/dispatch.h"
+#include "app/conversion.h"
+#include "entry/dispatch.h"
 #include "commands/legacy.h"
 #include "commands/ota_file_check.h"
 #include "support/raw_file_generator.h"

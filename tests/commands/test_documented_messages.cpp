@@ -1,5 +1,5 @@
 // The messages table of docs/commands.md and the failure table
-// (commands/failure.cpp) say the same: every failure's command-style message
+// (app/failure.cpp) say the same: every failure's command-style message
 // is a row, and every row is a failure's message or one of the few made from
 // their detail alone.
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "commands/failure.h"
+#include "app/failure.h"
 
 namespace otawrap {
 namespace {

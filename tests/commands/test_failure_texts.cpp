@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "commands/module_failures.h"
-#include "commands/failure.h"
+#include "app/module_failures.h"
+#include "app/failure.h"
 #include "report/check_texts.h"
 
 namespace otawrap {

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "commands/input_file.h"
+#include "app/input_file.h"
 #include "support/raw_file_generator.h"
 #include "support/temp_directory.h"
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "commands/input_lookalike.h"
+#include "app/input_lookalike.h"
 
 namespace otawrap {
 namespace {

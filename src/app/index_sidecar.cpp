@@ -1,4 +1,4 @@
-#include "commands/index_sidecar.h"
+#include "app/index_sidecar.h"
 
 #include "codec/hex.h"
 

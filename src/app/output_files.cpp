@@ -1,6 +1,6 @@
-#include "commands/output_files.h"
+#include "app/output_files.h"
 
-#include "commands/conversion.h"
+#include "app/conversion.h"
 
 namespace otawrap {
 

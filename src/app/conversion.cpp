@@ -1,5 +1,5 @@
-#include "commands/module_failures.h"
-#include "commands/conversion.h"
+#include "app/module_failures.h"
+#include "app/conversion.h"
 
 #include <cerrno>
 

@@ -9,8 +9,8 @@
 #include <functional>
 #include <string>
 
-#include "commands/failure.h"
-#include "commands/file_settings.h"
+#include "app/failure.h"
+#include "app/file_settings.h"
 #include "io/output.h"
 
 namespace otawrap {

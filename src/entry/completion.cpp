@@ -1,6 +1,6 @@
-#include "commands/completion.h"
+#include "entry/completion.h"
 
-#include "commands/registry.h"
+#include "entry/registry.h"
 
 namespace otawrap {
 

@@ -1,6 +1,6 @@
-#include "commands/ota_input.h"
+#include "app/ota_input.h"
 
-#include "commands/input_file.h"
+#include "app/input_file.h"
 #include "ota/wrapping.h"
 #include "report/check_texts.h"
 #include "report/payload_report.h"

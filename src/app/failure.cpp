@@ -1,10 +1,10 @@
-#include "commands/failure.h"
+#include "app/failure.h"
 
 #include <cerrno>
 
 #include "codec/escape.h"
-#include "commands/command.h"
-#include "commands/module_failures.h"
+#include "app/command.h"
+#include "app/module_failures.h"
 #include "io/file_system.h"
 
 namespace otawrap {

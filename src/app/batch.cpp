@@ -1,4 +1,4 @@
-#include "commands/batch.h"
+#include "app/batch.h"
 
 #include <algorithm>
 #include <chrono>

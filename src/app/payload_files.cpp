@@ -1,9 +1,9 @@
-#include "commands/payload_files.h"
+#include "app/payload_files.h"
 
 #include <cstring>
 
-#include "commands/input_file.h"
-#include "commands/module_failures.h"
+#include "app/input_file.h"
+#include "app/module_failures.h"
 #include "io/file_system.h"
 #include "ota/payload_verdicts.h"
 #include "report/payload_report.h"

@@ -1,4 +1,4 @@
-#include "commands/file_options.h"
+#include "app/file_options.h"
 
 #include "cli/values.h"
 

@@ -1,5 +1,5 @@
 // What `convert`, `build` and the legacy form take for the OTA file they
-// make, grouped as the shared option rows store it (commands/file_options.h).
+// make, grouped as the shared option rows store it (app/file_options.h).
 #pragma once
 
 #include <cstdint>

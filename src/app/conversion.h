@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "commands/failure.h"
-#include "commands/file_settings.h"
+#include "app/failure.h"
+#include "app/file_settings.h"
 #include "image/assembly.h"
 #include "image/byte_source.h"
 #include "image/platform.h"

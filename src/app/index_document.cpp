@@ -1,6 +1,6 @@
-#include "commands/index_document.h"
+#include "app/index_document.h"
 
-#include "commands/input_file.h"
+#include "app/input_file.h"
 
 namespace otawrap {
 

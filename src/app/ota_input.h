@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "commands/failure.h"
-#include "commands/input_file.h"
+#include "app/failure.h"
+#include "app/input_file.h"
 #include "ota/payload_verdicts.h"
 #include "ota/reader.h"
 

@@ -1,13 +1,13 @@
-#include "commands/dispatch.h"
+#include "entry/dispatch.h"
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "commands/failure.h"
+#include "app/failure.h"
 #include "commands/help.h"
 #include "commands/legacy.h"
-#include "commands/registry.h"
+#include "entry/registry.h"
 #include "io/file_system.h"
 
 namespace otawrap {

@@ -1,4 +1,4 @@
-#include "commands/registry.h"
+#include "entry/registry.h"
 
 namespace otawrap {
 

@@ -1,12 +1,12 @@
 // The failures and texts of the lower modules' statuses: which Failure row a
 // status becomes, and the words for the reasons a status carries. Kept apart
-// from commands/failure.h so that a command that reports no module status
+// from app/failure.h so that a command that reports no module status
 // (version, help) does not compile the modules' headers.
 #pragma once
 
 #include <string>
 
-#include "commands/failure.h"
+#include "app/failure.h"
 #include "ecc/point_decode.h"
 #include "image/assembly.h"
 #include "image/intel_hex.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/failure.h"
+#include "app/failure.h"
 #include "ota/format.h"
 
 namespace otawrap {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "cli/console.h"
-#include "commands/failure.h"
+#include "app/failure.h"
 
 namespace otawrap {
 

@@ -1,4 +1,4 @@
-#include "commands/input_lookalike.h"
+#include "app/input_lookalike.h"
 
 #include <cstring>
 

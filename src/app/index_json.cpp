@@ -1,4 +1,4 @@
-#include "commands/index_json.h"
+#include "app/index_json.h"
 
 #include "report/json_writer.h"
 

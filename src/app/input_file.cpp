@@ -1,4 +1,4 @@
-#include "commands/input_file.h"
+#include "app/input_file.h"
 
 #include <cerrno>
 

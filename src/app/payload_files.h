@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "commands/failure.h"
-#include "commands/file_settings.h"
+#include "app/failure.h"
+#include "app/file_settings.h"
 #include "ota/builder.h"
 #include "ota/header.h"
 

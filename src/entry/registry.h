@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "commands/command.h"
+#include "app/command.h"
 
 namespace otawrap {
 

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "catalog/json_reader.h"
-#include "commands/index_json.h"
+#include "app/index_json.h"
 
 namespace otawrap {
 

@@ -7,7 +7,7 @@
 
 #include "catalog/index_entry.h"
 #include "catalog/json_reader.h"
-#include "commands/failure.h"
+#include "app/failure.h"
 
 namespace otawrap {
 

@@ -1,4 +1,4 @@
-#include "commands/file_summary.h"
+#include "app/file_summary.h"
 
 #include "ota/reader.h"
 #include "report/json_writer.h"
