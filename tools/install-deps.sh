@@ -12,6 +12,10 @@
 #              for the cross-architecture differential (about 150 MB download)
 #     docs     mandoc, for the man page lint
 #     package  dpkg-dev, file, man-db and lintian, for the package check
+#     web      emscripten (the WebAssembly build, tools/build-web.sh), chromium
+#              and a font for the browser tests (tools/run-web-tests.sh, which
+#              also needs node and npm: the machine's own, or Debian's nodejs
+#              and npm when there is no node)
 #   (no SET: full, as before)
 set -euo pipefail
 [ $# -gt 0 ] || set -- full
@@ -28,6 +32,9 @@ for set in "$@"; do
       g++-s390x-linux-gnu qemu-user) ;;
     docs) packages+=(mandoc) ;;
     package) packages+=(dpkg-dev file man-db lintian) ;;
+    web) packages+=(emscripten chromium fonts-dejavu-core)
+      command -v node >/dev/null 2>&1 || packages+=(nodejs)
+      command -v npm >/dev/null 2>&1 || packages+=(npm) ;;
     *) echo "unknown package set: $set" >&2; exit 2 ;;
   esac
 done

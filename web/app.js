@@ -212,9 +212,9 @@
     });
   }
 
-  function showInfo(card, name) {
-    const json = tool.run(['info', '--json', '--', name]);
-    const report = tool.run(['info', '--', name]);
+  // Lays out one run of info or verify: its JSON (the structure) and its
+  // text report (the words).
+  function showReport(card, json, report) {
     card.dataset.exit = String(json.code);
     $('.command', card).textContent = json.command;
     $('.raw-json', card).textContent = text(json);
@@ -237,43 +237,49 @@
     if (json.code === 0) setVerdict(verdict, 'all checks passed', 'ok');
     else setVerdict(verdict, failed.length ? 'FAILED: ' + failed.join(', ') : 'FAILED', 'failed');
     $('.size', card).textContent = grouped(info.fileSize) + ' bytes';
-    const wrapping = report.out.length ? text(report).split('\n') : [];
-    const around = wrapping.slice(1, wrapping.indexOf('Header:') < 0 ? 1 : wrapping.findIndex((l) => l.startsWith('Header')));
-    showError($('.wrapping', card), around.join('\n'));
+    const lines = text(report).split('\n');
+    const header = lines.findIndex((l) => l.startsWith('Header'));
+    showError($('.wrapping', card), lines.slice(1, header < 0 ? 1 : header).join('\n'));
     fillHeader(card, text(report));
     fillSubElements(card, info, text(report));
     fillChecks($('.checks', card), info.checks, section(text(report), 'Checks:'));
     const wrapped = info.container || info.trailer || info.prefixLength > 0;
-    $('.normalize', card).textContent = wrapped ? 'Download plain OTA file (unwrapped)' : 'Download plain OTA file';
+    const normalize = $('.normalize', card);
+    normalize.textContent = wrapped ? 'Download plain OTA file (unwrapped)' : 'Download plain OTA file';
+    normalize.classList.toggle('primary', Boolean(wrapped) && json.code === 0);
   }
 
-  // verify's text report: the signature lines, and the certificate's
-  // subject and issuer (octets 22..29 and 30..37 of the implicit
-  // certificate, as a credentials file writes them).
-  function showSignature(card, name, kind, key) {
+  function showInfo(card, name) {
+    showReport(card, tool.run(['info', '--json', '--', name]), tool.run(['info', '--', name]));
+  }
+
+  // verify: the report of info with the signature verified, then the
+  // signature's lines and the certificate's subject and issuer (octets 22..29
+  // and 30..37 of the implicit certificate, as a credentials file writes them).
+  function showVerify(card, name, kind, key) {
+    const json = tool.run(['verify', '--json', kind, key, '--', name]);
+    const report = tool.run(['verify', kind, key, '--', name]);
     const part = $('.signature', card);
     const table = $('.signature-fields', card);
     table.textContent = '';
     part.hidden = false;
-    const result = tool.run(['verify', kind, key, '--', name]);
-    const report = text(result);
-    card.dataset.verifyExit = String(result.code);
-    const lines = report.split('\n');
-    const keyLine = lines.find((l) => l.startsWith('Public key: '));
+    card.dataset.verifyExit = String(report.code);
+    if (json.code !== 2 || json.out.length) showReport(card, json, report);
+    const lines = text(report).split('\n');
     const verdictLine = lines.find((l) => l.startsWith('Signature: '));
+    const keyLine = lines.find((l) => l.startsWith('Public key: '));
     if (verdictLine) {
       const value = verdictLine.slice(11);
       row(table, ['Signature', badge(value, value === 'ok' ? 'ok' : 'failed')]);
     }
     if (keyLine) row(table, [kind === '--ca-key' ? 'Signer\'s public key (from the certificate)' : 'Public key', keyLine.slice(12)]);
     const certificate = tool.run(['extract', '--tag', '0002', '--output', '-', '--', name]);
-    if (certificate.code === 0 && certificate.out.length === 48) {
+    if (verdictLine && certificate.code === 0 && certificate.out.length === 48) {
       const octets = (from, to) => Array.from(certificate.out.slice(from, to), (b) => b.toString(16).toUpperCase().padStart(2, '0')).join('');
       row(table, ['Signer (certificate subject)', octets(22, 30)]);
-      row(table, ['Issuer', octets(30, 38)]);
+      row(table, ['Certificate issuer', octets(30, 38)]);
     }
-    if (result.err.trim()) row(table, ['Message', element('span', 'message', result.err.trim())]);
-    row(table, ['Command', element('code', '', result.command)]);
+    if (report.err.trim()) row(table, ['Message', element('span', 'message', report.err.trim())]);
   }
 
   function normalize(card, name) {
@@ -324,7 +330,7 @@
       if (card.entryResult && card.entryResult.code === 0) download(card.entryResult.out, 'index.json', 'application/json');
     });
     cards.set(name, card);
-    $('#files').appendChild(card);
+    $('#files').prepend(card);
     return card;
   }
 
@@ -360,6 +366,7 @@
       item.appendChild(document.createTextNode(f.message));
       list.appendChild(item);
     });
+    $('.no-findings', card).hidden = result.code !== 0;
     const verdict = $('.verdict', card);
     if (result.code === 0) setVerdict(verdict, 'no findings', 'ok');
     else if (result.code === 1) setVerdict(verdict, findings.length + (findings.length === 1 ? ' finding' : ' findings'), 'failed');
@@ -400,7 +407,7 @@
       showMatch(card, name);
     });
     indexes.set(name, card);
-    $('#indexes').appendChild(card);
+    $('#indexes').prepend(card);
     return card;
   }
 
@@ -414,12 +421,16 @@
     const status = $('#status');
     status.textContent = 'Reading ' + list.length + (list.length === 1 ? ' file…' : ' files…');
     const names = [];
+    const unread = [];
     for (const file of list) {
       // No more than the largest input any command accepts, plus the byte that
       // makes it refuse the file in its own words.
-      const bytes = new Uint8Array(await file.slice(0, tool.inputLimit).arrayBuffer());
-      tool.fs.writeFile(file.name, bytes);
-      names.push(file.name);
+      try {
+        tool.fs.writeFile(file.name, new Uint8Array(await file.slice(0, tool.inputLimit).arrayBuffer()));
+        names.push(file.name);
+      } catch (e) {
+        unread.push(file.name);  // a folder, or a file the browser may not read
+      }
     }
     const hasOta = [...cards.keys()].length > 0 || names.some((n) => !isIndex(n) && !/\.meta\.json$/i.test(n));
     for (const name of names) {
@@ -434,10 +445,11 @@
     }
     indexes.forEach((card, name) => showLint(card, name));
     const key = $('#key').value.trim();
-    if (key) names.filter((n) => cards.has(n)).forEach((n) => showSignature(cards.get(n), n, $('#key-kind').value, key));
+    if (key) names.filter((n) => cards.has(n)).forEach((n) => showVerify(cards.get(n), n, $('#key-kind').value, key));
     const ms = Math.round(performance.now() - started);
     document.body.dataset.lastRunMs = String(ms);
-    status.textContent = 'Checked ' + names.length + (names.length === 1 ? ' file' : ' files') + ' in ' + ms + ' ms, on this machine.';
+    status.textContent = 'Checked ' + names.length + (names.length === 1 ? ' file' : ' files') + ' in ' + ms + ' ms, on this machine.' +
+      (unread.length ? ' The browser could not read ' + unread.join(', ') + ' (folders are not read: drop the files inside them).' : '');
     const first = cards.get(names[0]) || indexes.get(names[0]);
     if (first && list.length === 1) first.scrollIntoView({ block: 'nearest' });
   }
@@ -497,7 +509,7 @@
         $('#status').textContent = 'Add an OTA file first: its signature is verified with this key.';
         return;
       }
-      cards.forEach((card, name) => showSignature(card, name, $('#key-kind').value, key));
+      cards.forEach((card, name) => showVerify(card, name, $('#key-kind').value, key));
     });
     $('#clear').addEventListener('click', forgetAll);
   }
