@@ -39,7 +39,7 @@ fi
 # files of 1 MiB, 64 MiB and one byte more.
 out=build/web-test
 cases=$out/cases
-rm -rf "$out"
+rm -rf "$cases"
 mkdir -p "$cases"/{shapes,signed,other,names,index,bench}
 "$release/examples/otawrap_make_shapes" "$cases/shapes" >/dev/null
 "$otawrap" convert examples/sample.raw -o "$cases/signed" -s examples/test-ca-credentials.txt >/dev/null

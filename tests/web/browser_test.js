@@ -307,7 +307,7 @@ async function runTests(origin) {
     const overview = await open(browser.context, origin + '/index.html', { width: 960, height: 1000 });
     await overview.fill('#key', caKey);
     await pick(overview, [path.join(cases, 'signed/100B-0042-00010203.zigbee')]);
-    await overview.evaluate(() => window.scrollTo(0, 0));
+    await overview.evaluate(() => { document.activeElement.blur(); window.scrollTo(0, 0); });
     await overview.screenshot({ path: path.join(shots, '08-overview.png') });
 
     // A phone.
