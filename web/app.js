@@ -313,12 +313,21 @@
     card.entryResult = result;
   }
 
-  function fileCard(name) {
-    let card = cards.get(name);
+  // The card of name in map, made from template the first time (wire gives
+  // it its handlers) and put first in container.
+  function cardFor(map, template, container, name, wire) {
+    let card = map.get(name);
     if (card) return card;
-    card = $('#file-card').content.firstElementChild.cloneNode(true);
+    card = $(template).content.firstElementChild.cloneNode(true);
     card.dataset.file = name;
     $('.name', card).textContent = name;
+    wire(card);
+    map.set(name, card);
+    $(container).prepend(card);
+    return card;
+  }
+
+  const fileCard = (name) => cardFor(cards, '#file-card', '#files', name, (card) => {
     toggle($('.show-json', card), $('.raw-json', card));
     toggle($('.show-text', card), $('.text-report', card));
     toggle($('.show-entry', card), $('.entry', card), () => indexEntry(card, name));
@@ -329,10 +338,7 @@
     $('.download-entry', card).addEventListener('click', () => {
       if (card.entryResult && card.entryResult.code === 0) download(card.entryResult.out, 'index.json', 'application/json');
     });
-    cards.set(name, card);
-    $('#files').prepend(card);
-    return card;
-  }
+  });
 
   async function copy(pre, button) {
     try {
@@ -395,21 +401,13 @@
     out.appendChild(element('p', 'command', result.command));
   }
 
-  function indexCard(name) {
-    let card = indexes.get(name);
-    if (card) return card;
-    card = $('#index-card').content.firstElementChild.cloneNode(true);
-    card.dataset.file = name;
-    $('.name', card).textContent = name;
+  const indexCard = (name) => cardFor(indexes, '#index-card', '#indexes', name, (card) => {
     $('.files-option', card).addEventListener('change', () => showLint(card, name));
     $('.match', card).addEventListener('submit', (event) => {
       event.preventDefault();
       showMatch(card, name);
     });
-    indexes.set(name, card);
-    $('#indexes').prepend(card);
-    return card;
-  }
+  });
 
   // ---- Files in and out ----------------------------------------------------
 
