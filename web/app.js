@@ -219,7 +219,8 @@
     $('.command', card).textContent = json.command;
     $('.raw-json', card).textContent = text(json);
     $('.text-report', card).textContent = text(report);
-    showError($('.error', card), json.err);
+    // The text run's one-line summary of a failure, as the command prints it.
+    showError($('.error', card), report.err || json.err);
     const verdict = $('.verdict', card);
     let info = null;
     try {

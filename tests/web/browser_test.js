@@ -81,6 +81,7 @@ async function launch() {
     args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
       '--disable-background-networking', '--disable-component-update', '--disable-sync'],
   });
+  await context.grantPermissions(['clipboard-read', 'clipboard-write']);
   return { context, close: async () => { await context.close(); fs.rmSync(profile, { recursive: true, force: true }); } };
 }
 
@@ -171,7 +172,7 @@ async function fileRow(page, row, index) {
   same(row.label + ': text report equals info', state.text, text.out);
   same(row.label + ': exit code', state.exit, json.code);
   check(row.label + ': verdict', state.verdict.startsWith(verdictFor(json.code)), state.verdict);
-  same(row.label + ': message', state.error, json.err.trim());
+  same(row.label + ': message', state.error, text.err.trim());
   if (json.code !== 2) {
     const info = JSON.parse(json.out);
     same(row.label + ': one row per check', state.checks.length, info.checks.length);
@@ -206,6 +207,9 @@ async function fileRow(page, row, index) {
       const got = await downloadOf(page, () => c.locator('.download-entry').click());
       same(row.label + ': index entry download', got.bytes, entry.out);
       same(row.label + ': index entry shown', await c.locator('.entry-json').textContent(), entry.out.toString('utf8'));
+      await c.locator('.copy-entry').click();
+      await c.locator('.copy-entry', { hasText: 'Copied' }).waitFor();
+      same(row.label + ': index entry copied', await page.evaluate(() => navigator.clipboard.readText()), entry.out.toString('utf8'));
     } else {
       same(row.label + ': index refusal', await c.locator('.entry-json').textContent(), entry.err.trim());
     }
@@ -252,7 +256,7 @@ async function verifyRows(page, rows) {
     }
     if (label === 'the CA key') {
       same('verify: signer shown', got.rows['Signer (certificate subject)'], '000D6F0000123456');
-      await c.screenshot({ path: path.join(shots, '04-verified.png') });
+      await c.screenshot({ path: path.join(shots, '07-verified.png') });
     }
   }
 }
@@ -279,7 +283,7 @@ async function indexRows(context, origin) {
   const shown = await c.locator('.match-result p:not(.command):not(.error)').allTextContents();
   same('match: lines', shown.join('\n'), match.out.toString('utf8').split('\n').filter(Boolean).map((l) => l.trim()).join('\n'));
   same('match: exit code', Number(await c.locator('.match-result').getAttribute('data-exit')), match.code);
-  await c.screenshot({ path: path.join(shots, '05-index.png') });
+  await c.screenshot({ path: path.join(shots, '08-index.png') });
 
   // An index that is no index: the command's message.
   await pick(page, [path.join(cases, 'index/broken.json')]);
@@ -294,11 +298,15 @@ async function runTests(origin) {
     same('version', await page.textContent('#version'), native(['version']).out.toString('utf8').trim() + ', WebAssembly build');
     await page.screenshot({ path: path.join(shots, '01-start.png') });
     const rows = table();
-    rows[0].shot = '02-plain.png';
-    rows.find((r) => r.label === 'damaged: truncated').shot = '03-damaged.png';
+    const shot = (label, file) => { rows.find((r) => r.label === label).shot = file; };
+    shot('plain', '02-plain.png');
+    shot('wrapped: signed container', '03-wrapped.png');
+    shot('damaged: truncated', '04-damaged.png');
+    shot('not an OTA file', '05-not-ota.png');
+    shot('empty file', '06-not-read.png');
     for (const row of rows) await fileRow(page, row);
     await verifyRows(page, rows);
-    await page.screenshot({ path: path.join(shots, '06-page.png'), fullPage: true });
+    await page.screenshot({ path: path.join(shots, '09-page.png'), fullPage: true });
     await indexRows(browser.context, origin);
     check('no request beyond the page\'s own files', page.requested.every((u) => u.startsWith(origin + '/') || /^(blob|data):/.test(u)),
       page.requested.filter((u) => !u.startsWith(origin + '/')).join(' '));
@@ -308,12 +316,12 @@ async function runTests(origin) {
     await overview.fill('#key', caKey);
     await pick(overview, [path.join(cases, 'signed/100B-0042-00010203.zigbee')]);
     await overview.evaluate(() => { document.activeElement.blur(); window.scrollTo(0, 0); });
-    await overview.screenshot({ path: path.join(shots, '08-overview.png') });
+    await overview.screenshot({ path: path.join(shots, '11-overview.png') });
 
     // A phone.
     const phone = await open(browser.context, origin + '/index.html', { width: 390, height: 844 });
     await pick(phone, [path.join(cases, 'shapes/signed-container.ota')]);
-    await phone.screenshot({ path: path.join(shots, '07-phone.png'), fullPage: true });
+    await phone.screenshot({ path: path.join(shots, '10-phone.png'), fullPage: true });
     const overflow = await phone.evaluate(() => document.documentElement.scrollWidth - window.innerWidth);
     check('phone: no sideways scrolling', overflow <= 0, String(overflow));
 
