@@ -18,6 +18,7 @@
 #include "commands/ota_file_check.h"
 #include "support/openssl_ecdsa.h"
 #include "support/openssl_hash.h"
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/sample_credentials.h"
@@ -85,7 +86,7 @@ class Toolkit : public testing::Test {
                                      test::rawFileBytes(test::generateRawFile(options))));
   }
   ProcessResult run(const std::vector<std::string>& arguments) const {
-    return test::runProcess(OTAWRAP_BINARY, arguments, dir_.path(), {});
+    return test::runOtawrap(dir_, arguments);
   }
   Bytes read(const std::string& name) const { return test::readFileBytes(dir_.file(name)); }
   void write(const std::string& name, const Bytes& bytes) const {
