@@ -1,14 +1,12 @@
 #include "app/file_summary.h"
 
-#include "ota/reader.h"
 #include "report/json_writer.h"
 
 namespace otawrap {
 
-std::string writtenFileJson(const std::string& path, const std::uint8_t* file, std::size_t size,
+std::string writtenFileJson(const std::string& path, const OtaFileInfo& info, std::size_t size,
                             const char* platform, bool signedFile, bool integrityCode,
                             const std::string& input) {
-  const OtaFileInfo info = otaFileRead(file, size);
   const OtaHeader& h = info.header;
   JsonWriter json;
   json.beginObject();

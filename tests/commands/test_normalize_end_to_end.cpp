@@ -79,12 +79,12 @@ TEST(NormalizeEndToEnd, DamagedFilesAreRefusedAndNothingIsWritten) {
     SCOPED_TRACE(row.name + " (" + row.change + ")");
     ASSERT_TRUE(test::writeFileBytes(dir.file("bad.ota"), row.bytes));
     const ProcessResult into = runOtawrap(dir, {"normalize", "bad.ota", "--output", "existing.zigbee"});
-    EXPECT_EQ(into.exitCode, 1);
+    EXPECT_EQ(into.exitCode, 2);
     EXPECT_EQ(into.output, "");
     EXPECT_EQ(into.errors.rfind("otawrap: ", 0), 0u) << into.errors;
     EXPECT_NE(into.errors.find("'bad.ota'"), std::string::npos) << into.errors;
     EXPECT_EQ(test::readFileBytes(dir.file("existing.zigbee")), existing);
-    EXPECT_EQ(runOtawrap(dir, {"normalize", "bad.ota", "--output-dir=out"}).exitCode, 1);
+    EXPECT_EQ(runOtawrap(dir, {"normalize", "bad.ota", "--output-dir=out"}).exitCode, 2);
   }
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{"bad.ota", "existing.zigbee"}));
 }

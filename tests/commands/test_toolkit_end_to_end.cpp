@@ -325,6 +325,11 @@ TEST_F(Toolkit, RefusalsNameTheFileExitAsDocumentedAndWriteNothing) {
   cut.resize(cut.size() - 10);
   write("cut.ota", cut);
   write("p.bin", {1, 2, 3});
+  // A GBL payload cut short: every command that reads it judges it alike.
+  write("g.bin", {0xEB, 0x17, 0xA6, 0x03, 0, 0, 0, 0});
+  ASSERT_EQ(run({"build", "-m1", "-t2", "-v3", "--tag", "0=g.bin", "--force", "--output", "gbl.ota"})
+                .exitCode,
+            0);
   write("app.elf", {0x7F, 'E', 'L', 'F', 2, 1, 1, 0});
   writeText("bad.hex", "\n:020000040000FA\r\n:0100000001FF\n:00000001FF\n");
   writeText("short.hex", ":0100000001FE\n:0100010002\n:00000001FF\n");
@@ -394,9 +399,12 @@ TEST_F(Toolkit, RefusalsNameTheFileExitAsDocumentedAndWriteNothing) {
       {{"convert", "in.raw", "--integrity-code", "-s", "creds.txt"}, 2,
        "otawrap: --credentials and --integrity-code exclude each other\n"
        "Try 'otawrap convert --help'.\n"},
-      {{"extract", "ok.ota", "--tag", "F002", "--output", "x"}, 1,
+      {{"extract", "ok.ota", "--tag", "F002", "--output", "x"}, 2,
        "otawrap: file 'ok.ota' has no sub-element with tag 0xF002\n"},
-      {{"extract", "cut.ota", "-o", "parts"}, 1,
+      {{"extract", "cut.ota", "-o", "parts"}, 2,
+       "otawrap: file 'cut.ota': total image size failed: total image size differs from the "
+       "file size\n"},
+      {{"extract", "cut.ota", "-o", "parts", "--force"}, 2,
        "otawrap: file 'cut.ota': sub-element chain failed: sub-element runs past the end of "
        "the file\n"},
       {{"extract", "in.raw", "-o", "parts"}, 2,
@@ -417,8 +425,25 @@ TEST_F(Toolkit, RefusalsNameTheFileExitAsDocumentedAndWriteNothing) {
       {{"index", "ok.ota", "cut.ota"}, 1,
        "otawrap: file 'cut.ota': total image size failed: total image size differs from the "
        "file size\n"},
+      // Not an OTA file: one message, the exit code of the command's kind.
       {{"index", "ok.ota", "in.raw"}, 1,
        "otawrap: 'in.raw' is not an OTA file: no OTA file identifier (0x0BEEF11E)\n"},
+      {{"info", "in.raw"}, 1,
+       "otawrap: 'in.raw' is not an OTA file: no OTA file identifier (0x0BEEF11E)\n"},
+      {{"verify", "in.raw", "-s", "creds.txt"}, 1,
+       "otawrap: 'in.raw' is not an OTA file: no OTA file identifier (0x0BEEF11E)\n"},
+      {{"normalize", "in.raw", "--output", "n.ota"}, 2,
+       "otawrap: 'in.raw' is not an OTA file: no OTA file identifier (0x0BEEF11E)\n"},
+      {{"restamp", "in.raw", "-v", "2", "--output", "r.ota"}, 2,
+       "otawrap: 'in.raw' is not an OTA file: no OTA file identifier (0x0BEEF11E)\n"},
+      // A payload that fails its check is refused by every command that needs a sound file.
+      {{"index", "gbl.ota"}, 1, "otawrap: file 'gbl.ota': payload check failed: GBL, truncated\n"},
+      {{"normalize", "gbl.ota", "--output", "n.ota"}, 2,
+       "otawrap: file 'gbl.ota': payload check failed: GBL, truncated\n"},
+      {{"restamp", "gbl.ota", "-v", "4", "--output", "r.ota"}, 2,
+       "otawrap: file 'gbl.ota': payload check failed: GBL, truncated\n"},
+      {{"extract", "gbl.ota", "-o", "parts"}, 2,
+       "otawrap: file 'gbl.ota': payload check failed: GBL, truncated\n"},
       {{"index", "none.ota"}, 2,
        "otawrap: cannot open input file 'none.ota': No such file or directory\n"},
       {{"index", "ok.ota", "--url-prefix"}, 2,
