@@ -1,5 +1,6 @@
 #include "app/file_summary.h"
 
+#include "report/header_fields.h"
 #include "report/json_writer.h"
 
 namespace otawrap {
@@ -16,10 +17,10 @@ std::string writtenFileJson(const std::string& path, const OtaFileInfo& info, st
   }
   json.stringMember("path", path);
   json.numberMember("size", size);
-  json.numberMember("manufacturerCode", h.manufacturerCode);
-  json.numberMember("imageType", h.imageType);
-  json.numberMember("fileVersion", h.fileVersion);
-  json.numberMember("headerLength", h.headerLength);
+  for (const char* key : {"manufacturerCode", "imageType", "fileVersion", "headerLength"}) {
+    json.key(key);
+    headerFieldJson(json, otaHeaderField(info, key), h);
+  }
   json.key("platform");
   if (platform == nullptr) {
     json.null();

@@ -9,7 +9,7 @@
 #include "codec/hex.h"
 #include "ota/restamp.h"
 #include "ota/signature_check.h"
-#include "report/info_report.h"
+#include "report/header_fields.h"
 #include "report/json_writer.h"
 
 namespace otawrap {
@@ -117,21 +117,12 @@ std::string reportText(const std::string& path, const Stamped& s) {
   return out + path + "\n";
 }
 
-// The header fields restamp may rewrite, under name and name + "Before".
+// The header fields restamp may rewrite, under their keys + suffix.
 void headerMembers(JsonWriter& json, const OtaFileInfo& info, const std::string& suffix) {
-  const OtaHeader& h = info.header;
-  json.numberMember(("fileVersion" + suffix).c_str(), h.fileVersion);
-  json.key(("headerString" + suffix).c_str());
-  json.string(reinterpret_cast<const char*>(h.headerString.data()), otaHeaderStringLength(h));
-  const std::uint16_t range[] = {h.minimumHardwareVersion, h.maximumHardwareVersion};
-  const char* names[] = {"minimumHardwareVersion", "maximumHardwareVersion"};
-  for (int i = 0; i < 2; ++i) {
-    json.key((names[i] + suffix).c_str());
-    if (info.hardwareVersionsPresent) {
-      json.number(range[i]);
-    } else {
-      json.null();
-    }
+  for (const char* key :
+       {"fileVersion", "headerString", "minimumHardwareVersion", "maximumHardwareVersion"}) {
+    json.key((key + suffix).c_str());
+    headerFieldJson(json, otaHeaderField(info, key), info.header);
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include "commands/build.h"
 #include "commands/convert.h"
+#include "commands/diff.h"
 #include "commands/extract.h"
 #include "commands/index.h"
 #include "commands/info.h"
@@ -18,6 +19,7 @@ namespace otawrap {
 const std::vector<const Command*>& allCommands() {
   static const std::vector<const Command*> commands = {
       &convertCommand(), &buildCommand(),   &infoCommand(),      &verifyCommand(),
+      &diffCommand(),
       &extractCommand(), &indexCommand(),     &lintCommand(),
       &matchCommand(),   &normalizeCommand(), &restampCommand(), &helpCommand(),
       &versionCommand(),

@@ -319,6 +319,65 @@ TEST_F(Toolkit, IndexEntriesDescribeTheFiles) {
   }
 }
 
+// diff prints only what differs: 0 same, 1 different, 2 unreadable.
+TEST_F(Toolkit, DiffPrintsOnlyWhatDiffers) {
+  write("p.bin", Bytes(300, 'p'));
+  write("q.bin", Bytes(301, 'q'));
+  write("g.bin", {0xEB, 0x17, 0xA6, 0x03, 0, 0, 0, 0});
+  const std::vector<std::string> ids = {"build", "-m1", "-t2", "-v3", "--force", "--tag", "0=p.bin"};
+  const struct {
+    const char* name;
+    std::vector<std::string> more;
+  } files[] = {
+      {"a.ota", {"--tag", "F000=p.bin"}},
+      {"v4.ota", {"--tag", "F000=p.bin", "--file-version", "4"}},
+      {"added.ota", {"--tag", "F000=p.bin", "--tag", "F001=p.bin"}},
+      {"resized.ota", {"--tag", "F000=q.bin"}},
+      {"signed.ota", {"--tag", "F000=p.bin", "-s", "creds.txt"}},
+  };
+  for (const auto& f : files) {
+    std::vector<std::string> arguments = ids;
+    arguments.insert(arguments.end(), f.more.begin(), f.more.end());
+    if (std::string(f.name) == "v4.ota") arguments.erase(arguments.begin() + 3);
+    arguments.insert(arguments.end(), {"--output", f.name});
+    ASSERT_EQ(run(arguments).exitCode, 0) << f.name;
+  }
+  ASSERT_EQ(run({"build", "-m1", "-t2", "-v3", "--force", "--tag", "0=g.bin", "--tag", "F000=p.bin",
+                 "--output", "gbl.ota"}).exitCode, 0);
+  const std::string head = "--- a.ota\n+++ ";
+  const struct {
+    const char* other;
+    int exitCode;
+    std::vector<std::string> lines;  // each must be printed
+  } cases[] = {
+      {"a.ota", 0, {"no difference\n"}},
+      {"v4.ota", 1, {"File version: 0x00000003 -> 0x00000004\n"}},
+      {"added.ota", 1, {"Sub-element 2: (none) -> 0xF001 (manufacturer specific), 300 bytes\n",
+                        "Sub-elements: 2 -> 3\n"}},
+      {"resized.ota", 1, {"Sub-element 1: 0xF000 (manufacturer specific), 300 bytes -> 0xF000 "
+                          "(manufacturer specific), 301 bytes\n"}},
+      {"gbl.ota", 1, {"Payload 0: "}},
+      {"signed.ota", 1, {"Signer: (none) -> ", "Certificate: (none) -> "}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.other);
+    const ProcessResult result = run({"diff", "a.ota", c.other});
+    EXPECT_EQ(result.exitCode, c.exitCode) << result.errors;
+    EXPECT_EQ(result.output.rfind(head + c.other + "\n", 0), 0u) << result.output;
+    for (const std::string& line : c.lines) {
+      EXPECT_NE(result.output.find(line), std::string::npos) << result.output;
+    }
+    const ProcessResult json = run({"diff", "a.ota", c.other, "--json"});
+    EXPECT_EQ(json.exitCode, c.exitCode);
+    EXPECT_NE(json.output.find(c.exitCode == 0 ? "\"same\":true" : "\"same\":false"), std::string::npos);
+  }
+  const ProcessResult missing = run({"diff", "a.ota", "none.ota"});
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_EQ(missing.output, "");
+  EXPECT_EQ(missing.errors, "otawrap: cannot open input file 'none.ota': No such file or directory\n");
+  EXPECT_EQ(run({"diff", "a.ota", "in.raw"}).exitCode, 1);
+}
+
 TEST_F(Toolkit, RefusalsNameTheFileExitAsDocumentedAndWriteNothing) {
   ASSERT_EQ(run({"convert", "in.raw", "--output", "ok.ota"}).exitCode, 0);
   Bytes cut = read("ok.ota");
