@@ -147,6 +147,7 @@ int runLint(const LintOptions& options, Console console) {
                " not compared with all earlier ones (work budget)";
   }
   if (remoteNotLooked) summary += "; files not checked: give --files DIR";
+  console.out.flush();  // the summary after the findings, also on one terminal
   console.err << summary << '\n';
   return finishOutput(console, report.findings.empty() ? kExitSuccess : kExitCheckFailed);
 }
