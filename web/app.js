@@ -226,11 +226,11 @@
     try {
       info = JSON.parse(text(json));
     } catch (e) {
-      info = null;
+      info = null;  // no report: the file was not read, or is no OTA file
     }
     card.classList.toggle('unread', !info);
     if (!info) {
-      setVerdict(verdict, 'not read', 'failed');
+      setVerdict(verdict, json.code === 2 ? 'not read' : 'FAILED', 'failed');
       $('.size', card).textContent = '';
       return;
     }
@@ -311,6 +311,7 @@
     const pre = $('.entry-json', card);
     pre.textContent = result.code === 0 ? text(result) : result.err.trim();
     pre.classList.toggle('error', result.code !== 0);
+    showError($('.entry-warning', card), result.code === 0 ? result.err : '');
     card.entryResult = result;
   }
 
@@ -363,7 +364,9 @@
     const result = tool.run(args.concat('--', name));
     card.dataset.exit = String(result.code);
     $('.command', card).textContent = result.command;
+    // Standard error holds lint's summary line, or why the index was not read.
     showError($('.error', card), result.err);
+    $('.error', card).classList.toggle('summary', result.code !== 2);
     const list = $('.findings', card);
     list.textContent = '';
     const findings = text(result).split('\n').filter(Boolean).map((line) => JSON.parse(line));
@@ -445,12 +448,32 @@
     indexes.forEach((card, name) => showLint(card, name));
     const key = $('#key').value.trim();
     if (key) names.filter((n) => cards.has(n)).forEach((n) => showVerify(cards.get(n), n, $('#key-kind').value, key));
+    showSummary();
     const ms = Math.round(performance.now() - started);
     document.body.dataset.lastRunMs = String(ms);
     status.textContent = 'Checked ' + names.length + (names.length === 1 ? ' file' : ' files') + ' in ' + ms + ' ms, on this machine.' +
       (unread.length ? ' The browser could not read ' + unread.join(', ') + ' (folders are not read: drop the files inside them).' : '');
     const first = cards.get(names[0]) || indexes.get(names[0]);
     if (first && list.length === 1) first.scrollIntoView({ block: 'nearest' });
+  }
+
+  // With several files, one line each at the top: name and verdict, a click
+  // away from its card.
+  function showSummary() {
+    const nav = $('#summary');
+    const list = $('ul', nav);
+    list.textContent = '';
+    const all = [...$('#indexes').children, ...$('#files').children];
+    nav.hidden = all.length < 2;
+    all.forEach((card) => {
+      const item = element('li');
+      const link = element('button', 'link', card.dataset.file);
+      link.type = 'button';
+      link.addEventListener('click', () => card.scrollIntoView({ behavior: 'smooth', block: 'start' }));
+      const verdict = $('.verdict', card);
+      item.append(link, element('span', verdict.className, verdict.textContent));
+      list.appendChild(item);
+    });
   }
 
   // The match form starts with the identifiers of the first OTA file.
@@ -479,6 +502,7 @@
     indexes.clear();
     $('#files').textContent = '';
     $('#indexes').textContent = '';
+    showSummary();
     $('#status').textContent = 'All files forgotten.';
   }
 
@@ -509,6 +533,7 @@
         return;
       }
       cards.forEach((card, name) => showVerify(card, name, $('#key-kind').value, key));
+      showSummary();
     });
     $('#clear').addEventListener('click', forgetAll);
   }
