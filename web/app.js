@@ -201,12 +201,14 @@
     if (!body.rows.length) row(body, ['', '(none)', '', '', '']);
   }
 
+  // One row per check of the JSON, in the words of its line in the text
+  // report ("NAME: ...").
   function fillChecks(table, checks, lines) {
     table.textContent = '';
-    checks.forEach((c, i) => {
-      const line = (lines[i] || '').slice(c.name.length + 2);
+    checks.forEach((c) => {
+      const line = lines.find((l) => l.startsWith(c.name + ': '));
       const state = stateText[c.result] || c.result;
-      const detail = lines[i] ? checkDetail(line, state) : (c.reason || '');
+      const detail = line ? checkDetail(line.slice(c.name.length + 2), state) : (c.reason || '');
       const tr = row(table, [c.name, badge(state, stateClass[c.result] || 'na'), detail]);
       tr.className = stateClass[c.result] || 'na';
     });

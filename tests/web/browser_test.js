@@ -178,6 +178,9 @@ async function fileRow(page, row, index) {
     same(row.label + ': one row per check', state.checks.length, info.checks.length);
     const states = { ok: 'ok', failed: 'FAILED', 'not applicable': 'not applicable', 'not supported': 'not supported' };
     same(row.label + ': check states', state.checks.map((c) => c[1]).join(), info.checks.map((c) => states[c.result]).join());
+    const lines = text.out.toString('utf8').split('\n');
+    const unmatched = state.checks.filter(([name, , detail]) => !lines.some((l) => l.startsWith('  ' + name + ': ') && l.includes(detail)));
+    check(row.label + ': each check in the words of its text line', unmatched.length === 0, JSON.stringify(unmatched));
   }
 
   // The plain OTA file.
