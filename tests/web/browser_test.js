@@ -379,6 +379,16 @@ async function runBench(origin) {
     report('1 MiB file with an integrity code, median of 5', await timed(path.join(cases, 'bench/1mib.zigbee'), 5));
     report('64 MiB file (the limit), 1 run', await timed(path.join(cases, 'bench/64mib.zigbee'), 1));
     report('64 MiB + 1 byte, 1 run', await timed(path.join(cases, 'bench/64mib-plus-1.zigbee'), 1));
+    const realworld = options.realworld && path.join(options.realworld, 'files');
+    if (realworld && fs.existsSync(realworld)) {
+      const files = fs.readdirSync(realworld).map((f) => path.join(realworld, f));
+      const p = await open(browser.context, origin + '/index.html');
+      await pick(p, files);
+      const inPage = await p.evaluate(() => document.body.dataset.lastRunMs);
+      const bytes = files.reduce((sum, f) => sum + fs.statSync(f).size, 0);
+      console.log('the ' + files.length + ' real-world files (' + bytes + ' bytes) picked at once: ' + inPage + ' ms inside the page');
+      await p.close();
+    }
   } finally {
     await browser.close();
   }
