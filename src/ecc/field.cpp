@@ -4,6 +4,7 @@
 
 #include "ecc/cpu_features.h"
 #include "ecc/field_clmul.h"
+#include "ecc/itoh_tsujii.h"
 
 namespace otawrap {
 
@@ -246,32 +247,19 @@ void multiplyClmul(const FieldElement& a, const FieldElement& b, FieldElement& o
   fieldMultiplyClmul(a.data(), b.data(), out.data());
 }
 
-// Itoh-Tsujii: a^-1 = a^(2^163 - 2) = (a^(2^162 - 1))^2 for a != 0. With
-// b_k = a^(2^k - 1), b_(i+j) = b_i^(2^j) * b_j; the chain 1, 2, 4, ..., 128,
-// 160, 162 takes 9 multiplications and 162 squarings, the same for every a.
-// Zero is reported before the chain (it would give zero).
+// Itoh-Tsujii (ecc/itoh_tsujii.h) along 1, 2, 4, ..., 128, 160, 162: 9
+// multiplications and 163 squarings, the same for every a. Zero is reported
+// before the chain (it would give zero).
+constexpr std::array<int, 10> kInversionChain = {1, 2, 4, 8, 16, 32, 64, 128, 160, 162};
+static_assert(isInversionChain(kInversionChain) && kInversionChain.back() == 162,
+              "the chain reaches m - 1 = 162");
+
 int invertWith(const FieldPath& path, const FieldElement& a, FieldElement& out) {
   FieldElement b = a;
   if (fieldIsZero(b) != 0) {
     return kNoInverse;
   }
-  FieldElement t;
-  FieldElement b2;
-  FieldElement b32;
-  for (int k = 1; k < 128; k *= 2) {
-    path.squareTimes(b, k, t);
-    path.multiply(t, b, b);  // b = b_(2k)
-    if (k == 1) {
-      b2 = b;
-    } else if (k == 16) {
-      b32 = b;
-    }
-  }
-  path.squareTimes(b, 32, t);
-  path.multiply(t, b32, b);  // b_160
-  path.squareTimes(b, 2, t);
-  path.multiply(t, b2, b);  // b_162
-  path.squareTimes(b, 1, b);
+  itohTsujiiInvert(kInversionChain, b, path.squareTimes, path.multiply, b);
   fieldReduceFinal(b);
   out = b;
   return 0;
