@@ -9,7 +9,6 @@
 #include "app/conversion.h"
 #include "app/ota_input.h"
 #include "app/output_files.h"
-#include "entry/registry.h"
 #include "io/file_system.h"
 #include "ota/file_entries.h"
 
@@ -84,18 +83,18 @@ int updateIndex(const std::string& path, const IndexOptions& options,
   IndexDocument document;
   Problem problem{Failure::usage, "", "", 0};
   if (!readIndexDocument(path, document, problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
+    return reportFailure(problem, console);
   }
   if (!document.entries.empty() && document.format != options.metadata.format) {
     const char* theirs = document.format == IndexFormat::zigpy ? "zigpy" : "zigbee-herdsman";
     return reportFailure({Failure::indexInvalid, std::string("it is in the ") + theirs +
                               " format; give --format to match it", path, 0},
-                         MessageStyle::command, console);
+                         console);
   }
   IndexMergeCounts counts;
   const std::string merged = indexMerge(document.text, document.root, document.entries, items, counts);
   return writeOutputAndReport({"", path}, "", reinterpret_cast<const std::uint8_t*>(merged.data()),
-                              merged.size(), nullptr, console, MessageStyle::command);
+                              merged.size(), nullptr, console);
 }
 
 int runIndex(const IndexOptions& options, Console console) {
@@ -103,35 +102,19 @@ int runIndex(const IndexOptions& options, Console console) {
   for (const std::string& path : options.files) {
     OtaInput input;
     Problem problem{Failure::usage, "", "", 0};
-    if (!readOtaInput(path, input, problem)) {
-      // Not an OTA file at all: a file that cannot be indexed.
-      if (problem.failure == Failure::notOtaFile) problem.failure = Failure::notOtaFileToIndex;
-      return reportFailure(problem, MessageStyle::command, console);
-    }
-    for (std::size_t i = 0; i < kOtaCheckCount; ++i) {
-      const auto id = static_cast<OtaCheckId>(i);
-      if (input.info.check(id).state == OtaCheckState::failed) {
-        return reportFailure({Failure::notIndexable, failedCheckText(input.info, id), path, 0},
-                             MessageStyle::command, console);
-      }
-    }
-    for (const OtaPayloadVerdict& payload : otaPayloadVerdicts(input.file(), input.info)) {
-      if (payload.check.verdict == PayloadVerdict::failed) {
-        return reportFailure({Failure::notIndexable, failedPayloadText(payload), path, 0},
-                             MessageStyle::command, console);
-      }
+    if (!openSoundOtaInput(path, options.input, input, problem)) {
+      return reportFailure(problem, console);
     }
     IndexMetadata metadata;
     if (!fileMetadata(path, options.metadata, metadata, problem)) {
-      return reportFailure(problem, MessageStyle::command, console);
+      return reportFailure(problem, console);
     }
     const std::string name = baseName(path);
     // The entry names the file exactly or not at all: the URL is the prefix
     // and the encoded name, or else the path as given.
     const char* fault = nameFault(options.urlPrefixGiven ? name : path);
     if (fault != nullptr) {
-      return reportFailure({Failure::nameNotIndexable, fault, path, 0}, MessageStyle::command,
-                           console);
+      return reportFailure({Failure::nameNotIndexable, fault, path, 0}, console);
     }
     const std::string url =
         options.urlPrefixGiven ? indexJoinUrl(options.urlPrefix, percentEncoded(name)) : path;
@@ -242,8 +225,9 @@ std::string finishIndex(const std::vector<std::string>& operands, O& options) {
 
 const CommandDefinition<IndexOptions>& indexDefinition() {
   static const CommandDefinition<O> definition = {
-      {"index", nullptr, "index FILE... [options]", "OTA index entries, printed or merged",
-       "index FILE... [--format herdsman|zigpy] [--url-prefix URL] [--update INDEX.json]\n"
+      {"index", nullptr, CommandKind::judges, "FILE... [options]",
+       "OTA index entries, printed or merged",
+       "FILE... [--format herdsman|zigpy] [--url-prefix URL] [--update INDEX.json]\n"
        "      [--file-size total-image|download] [metadata options]",
        "Prints a JSON array with one OTA index entry per file. herdsman (the default):\n"
        "zigbee-herdsman's entries: fileName, fileVersion, fileSize, url, imageType,\n"
@@ -258,9 +242,7 @@ const CommandDefinition<IndexOptions>& indexDefinition() {
        "hardwareVersionMax, releaseNotes, originalUrl, force); a metadata option\n"
        "given on the command line wins over the same key. The zigpy format has no\n"
        "field for them: metadata files are checked, not written.\n",
-       "Options:", "otawrap index *.zigbee --url-prefix https://example.com/ota",
-       "0 printed or merged, 1 a file fails a check, 2 usage error, unreadable file,\n"
-       "index or metadata file, failed write.\n"},
+       "Options:", "otawrap index *.zigbee --url-prefix https://example.com/ota"},
       {
           {{'\0', "format", "NAME", "herdsman (default) or zigpy"}, storeFormat},
           {{'\0', "url-prefix", "URL", "url is URL, one '/', and the file name (default:\nthe path as given)"},
@@ -283,6 +265,8 @@ const CommandDefinition<IndexOptions>& indexDefinition() {
           {{'\0', "release-notes", "TEXT", "releaseNotes"}, storeReleaseNotes},
           {{'\0', "original-url", "URL", "originalUrl"}, storeOriginalUrl},
           {{'\0', "force", nullptr, "force: offered whatever the device's version"}, storeForce},
+          {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
+           clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
       },
       {},
       {1, kAnyNumber, "FILE"},

@@ -7,7 +7,6 @@
 #include "codec/hex.h"
 #include "app/index_document.h"
 #include "app/ota_input.h"
-#include "entry/registry.h"
 #include "ota/file_entries.h"
 #include "report/info_report.h"
 #include "report/json_writer.h"
@@ -63,28 +62,21 @@ std::string filePath(const IndexEntry& e, const LintOptions& options) {
   return joinPath(base, e.url);
 }
 
-IndexFileFacts factsOf(const std::string& path) {
+IndexFileFacts factsOf(const std::string& path, const OtaInputOptions& options) {
   using State = IndexFileFacts::State;
   IndexFileFacts facts;
   if (path.empty()) return facts;
   OtaInput input;
   Problem problem{Failure::usage, "", "", 0};
-  if (!readOtaInput(path, input, problem)) {
+  if (!openOtaInput(path, options, input, problem)) {
     facts.state = problem.failure == Failure::notOtaFile                                    ? State::notOtaFile
                   : problem.failure == Failure::cannotOpenInput && problem.osError == ENOENT ? State::missing
                                                                                              : State::unreadable;
     facts.failedCheck = commandMessage(problem);
     return facts;
   }
-  facts.state = State::read;
-  for (std::size_t i = 0; i < kOtaCheckCount; ++i) {
-    const auto id = static_cast<OtaCheckId>(i);
-    if (input.info.check(id).state == OtaCheckState::failed) {
-      facts.state = State::failsCheck;
-      facts.failedCheck = "file '" + path + "': " + failedCheckText(input.info, id);
-      break;
-    }
-  }
+  facts.state = input.passes() ? State::read : State::failsCheck;
+  if (!input.passes()) facts.failedCheck = commandMessage({Failure::unsoundOtaFile, input.firstFailure(), path, 0});
   const OtaIndexEntry entry = otaIndexEntry(input.bytes.data(), input.bytes.size(), input.info, path, path);
   facts.downloadSize = entry.fileSize;
   facts.totalImageSize = input.info.header.totalImageSize;
@@ -162,13 +154,13 @@ int runLint(const LintOptions& options, Console console) {
   IndexDocument document;
   Problem problem{Failure::usage, "", "", 0};
   if (!readIndexDocument(options.index, document, problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
+    return reportFailure(problem, console);
   }
   std::vector<std::string> paths;
   std::vector<IndexFileFacts> facts;
   for (const IndexEntry& e : document.entries) {
     paths.push_back(filePath(e, options));
-    facts.push_back(factsOf(paths.back()));
+    facts.push_back(factsOf(paths.back(), options.input));
   }
   const std::vector<LintFinding> findings = indexLint(document.entries, facts);
   for (const LintFinding& f : findings) {
@@ -193,17 +185,12 @@ int runLint(const LintOptions& options, Console console) {
                   << '\n';
     }
   }
-  return finishOutput(console, findings.empty() ? kExitSuccess : kExitCheckFailed);
+  return finishOutput(console, findings.empty() ? Outcome::success : Outcome::wanting);
 }
 
 std::string storeFiles(const ParsedOption& given, LintOptions& options) {
   if (given.value.empty()) return "empty directory name for " + given.name;
   options.filesDirectory = given.value;
-  return "";
-}
-
-std::string storeLintJson(const ParsedOption&, LintOptions& options) {
-  options.json = true;
   return "";
 }
 
@@ -215,22 +202,25 @@ std::string finishLint(const std::vector<std::string>& operands, LintOptions& op
 }  // namespace
 
 const CommandDefinition<LintOptions>& lintDefinition() {
-  static const CommandDefinition<LintOptions> definition = {
-      {"lint", nullptr, "lint INDEX [options]", "the faults of an OTA index and its files",
-       "lint INDEX [--files DIR] [--json]",
+  using O = LintOptions;
+  static const CommandDefinition<O> definition = {
+      {"lint", nullptr, CommandKind::judges, "INDEX [options]",
+       "the faults of an OTA index and its files", "INDEX [--files DIR] [--json]",
        "Checks every entry of the OTA index INDEX (either format) against its file:\n"
        "present, sha512, fileSize, identifiers and hardware range as in the header,\n"
        "the checks of info; and the entries against each other as zigbee-herdsman\n"
        "selects them: duplicates, collisions, entries shadowed by earlier ones,\n"
        "inverted or overlapping hardware ranges, file-version windows no device\n"
        "falls in. One line per finding; nothing when there is none.\n",
-       "Options:", "otawrap lint index.json --files images",
-       "0 no finding, 1 findings, 2 usage error, unreadable or invalid index.\n"},
+       "Options:", "otawrap lint index.json --files images"},
       {
           {{'\0', "files", "DIR",
             "where the files of relative and http(s) urls are\n(default: beside INDEX; http(s) ones not looked at)"},
            storeFiles},
-          {{'\0', "json", nullptr, "one JSON object per finding and line", true}, storeLintJson},
+          {{'\0', "json", nullptr, "one JSON object per finding and line", true}, setFlag<O, &O::json>},
+          {{'\0', "no-payload-check", nullptr, "identify the files' payloads but skip their checks",
+            true},
+           clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
       },
       {},
       {1, 1, "INDEX"},

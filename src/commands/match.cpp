@@ -3,7 +3,6 @@
 #include "cli/values.h"
 #include "codec/escape.h"
 #include "app/index_document.h"
-#include "entry/registry.h"
 #include "report/info_report.h"
 
 namespace otawrap {
@@ -66,7 +65,7 @@ int runMatch(const MatchOptions& options, Console console) {
   IndexDocument document;
   Problem problem{Failure::usage, "", "", 0};
   if (!readIndexDocument(options.index, document, problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
+    return reportFailure(problem, console);
   }
   const bool herdsman = document.format == IndexFormat::herdsman;
   const MatchResult result = herdsman ? matchHerdsman(document.entries, options.device)
@@ -85,7 +84,7 @@ int runMatch(const MatchOptions& options, Console console) {
     console.out << escapeControlCharacters(text.substr(from, to - from)) << '\n';
     from = to + 1;
   }
-  return finishOutput(console, result.outcome == MatchOutcome::offered ? kExitSuccess : kExitCheckFailed);
+  return finishOutput(console, result.outcome == MatchOutcome::offered ? Outcome::success : Outcome::wanting);
 }
 
 using O = MatchOptions;
@@ -147,16 +146,16 @@ std::string finishMatch(const std::vector<std::string>& operands, O& options) {
 
 const CommandDefinition<MatchOptions>& matchDefinition() {
   static const CommandDefinition<O> definition = {
-      {"match", nullptr, "match INDEX [options]", "which entry a device would be offered, and why",
-       "match INDEX --manufacturer HEX --image-type HEX --file-version HEX\n"
+      {"match", nullptr, CommandKind::judges, "INDEX [options]",
+       "which entry a device would be offered, and why",
+       "INDEX --manufacturer HEX --image-type HEX --file-version HEX\n"
        "      [--hardware-version HEX] [--model-id TEXT] [--manufacturer-name TEXT]",
        "Tells which entry of the OTA index INDEX the consumer of its format would\n"
        "offer a device with these identifiers and current file version, as that\n"
        "consumer selects (zigbee-herdsman: the first matching entry, offered when\n"
        "newer or forced; zigpy: the last entry of the identifiers, offered when\n"
        "newer), and why every other entry is not the one.\n",
-       "Options:", "otawrap match index.json -m 100B -t 0042 -v 00010203",
-       "0 an entry is offered, 1 none is, 2 usage error, unreadable or invalid index.\n"},
+       "Options:", "otawrap match index.json -m 100B -t 0042 -v 00010203"},
       {
           {{'m', "manufacturer", "HEX", "the device's manufacturer code (required)"}, storeMatchManufacturer},
           {{'t', "image-type", "HEX", "its image type (required)"}, storeMatchImageType},

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/temp_directory.h"
 
@@ -17,19 +18,9 @@ namespace {
 
 using test::ProcessResult;
 using test::TempDirectory;
-
-ProcessResult run(const TempDirectory& dir, const std::vector<std::string>& arguments) {
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path());
-}
-
-std::string readText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using test::readText;
+using test::runOtawrap;
+using test::writeText;
 
 void replaceAll(std::string& text, const std::string& from, const std::string& to) {
   for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
@@ -41,11 +32,11 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
 // and c.ota (1234/0101 version 2) in dir.
 void makeFiles(const TempDirectory& dir) {
   writeText(dir.file("payload.bin"), std::string(300, 'p'));
-  ASSERT_EQ(run(dir, {"build", "-m", "1234", "-t", "0101", "-v", "1", "--tag", "0=payload.bin",
+  ASSERT_EQ(runOtawrap(dir, {"build", "-m", "1234", "-t", "0101", "-v", "1", "--tag", "0=payload.bin",
                       "--min-hw-version", "1", "--max-hw-version", "2", "--output", "a.ota", "-q"}).exitCode, 0);
-  ASSERT_EQ(run(dir, {"build", "-m", "1234", "-t", "0102", "-v", "2", "--tag", "0=payload.bin",
+  ASSERT_EQ(runOtawrap(dir, {"build", "-m", "1234", "-t", "0102", "-v", "2", "--tag", "0=payload.bin",
                       "--output", "b.ota", "-q"}).exitCode, 0);
-  ASSERT_EQ(run(dir, {"build", "-m", "1234", "-t", "0101", "-v", "2", "--tag", "0=payload.bin",
+  ASSERT_EQ(runOtawrap(dir, {"build", "-m", "1234", "-t", "0101", "-v", "2", "--tag", "0=payload.bin",
                       "--output", "c.ota", "-q"}).exitCode, 0);
 }
 
@@ -80,7 +71,7 @@ TEST(CatalogEndToEnd, LintFindsEachSeededFault) {
   for (const auto& c : cases) {
     TempDirectory dir;
     makeFiles(dir);
-    const ProcessResult index = run(dir, {"index", "a.ota", "b.ota"});
+    const ProcessResult index = runOtawrap(dir, {"index", "a.ota", "b.ota"});
     ASSERT_EQ(index.exitCode, 0) << index.errors;
     std::string text = index.output;
     for (const auto& edit : c.edits) replaceAll(text, edit.first, edit.second);
@@ -92,7 +83,7 @@ TEST(CatalogEndToEnd, LintFindsEachSeededFault) {
     } else if (!c.file.empty()) {
       writeText(dir.file(c.file), "no identifier here");
     }
-    const ProcessResult lint = run(dir, {"lint", "index.json"});
+    const ProcessResult lint = runOtawrap(dir, {"lint", "index.json"});
     EXPECT_EQ(lint.exitCode, c.findings.empty() ? 0 : 1) << c.name << "\n" << lint.output << lint.errors;
     std::vector<std::string> lines;
     for (std::size_t from = 0, to; (to = lint.output.find('\n', from)) != std::string::npos; from = to + 1) {
@@ -103,7 +94,7 @@ TEST(CatalogEndToEnd, LintFindsEachSeededFault) {
       EXPECT_NE(lines[i].find(c.findings[i]), std::string::npos) << c.name << ": " << lines[i];
       EXPECT_EQ(lines[i].rfind("index.json: entry ", 0), 0u) << lines[i];
     }
-    const ProcessResult json = run(dir, {"lint", "index.json", "--json"});
+    const ProcessResult json = runOtawrap(dir, {"lint", "index.json", "--json"});
     EXPECT_EQ(json.exitCode, lint.exitCode) << c.name;
     EXPECT_EQ(std::count(json.output.begin(), json.output.end(), '\n'), static_cast<long>(lines.size())) << c.name;
   }
@@ -116,16 +107,16 @@ TEST(CatalogEndToEnd, UpdateReplacesOneEntryAndKeepsTheRest) {
   const std::string old = "[\n  " + kept + ",\n  {\"url\":\"b.ota\",\"manufacturerCode\":4660,"
                           "\"imageType\":258,\"fileVersion\":2}\n]\n";
   writeText(dir.file("index.json"), old);
-  const ProcessResult update = run(dir, {"index", "b.ota", "a.ota", "--update", "index.json"});
+  const ProcessResult update = runOtawrap(dir, {"index", "b.ota", "a.ota", "--update", "index.json"});
   ASSERT_EQ(update.exitCode, 0) << update.errors;
   EXPECT_EQ(update.output, "");
   const std::string merged = readText(dir.file("index.json"));
-  const std::string fresh = run(dir, {"index", "b.ota"}).output;
-  const std::string added = run(dir, {"index", "a.ota"}).output;
+  const std::string fresh = runOtawrap(dir, {"index", "b.ota"}).output;
+  const std::string added = runOtawrap(dir, {"index", "a.ota"}).output;
   EXPECT_EQ(merged, "[\n  " + kept + ",\n  " + fresh.substr(1, fresh.size() - 3) + ",\n  " +
                         added.substr(1, added.size() - 3) + "\n]\n");
   // A zigpy-format update of a herdsman index is refused; the index stays.
-  const ProcessResult wrong = run(dir, {"index", "b.ota", "--format", "zigpy", "--update", "index.json"});
+  const ProcessResult wrong = runOtawrap(dir, {"index", "b.ota", "--format", "zigpy", "--update", "index.json"});
   EXPECT_EQ(wrong.exitCode, 2);
   EXPECT_NE(wrong.errors.find("zigbee-herdsman format"), std::string::npos) << wrong.errors;
   EXPECT_EQ(readText(dir.file("index.json")), merged);
@@ -134,8 +125,8 @@ TEST(CatalogEndToEnd, UpdateReplacesOneEntryAndKeepsTheRest) {
 TEST(CatalogEndToEnd, MatchNamesTheEntryAndExitsByTheOffer) {
   TempDirectory dir;
   makeFiles(dir);
-  writeText(dir.file("index.json"), run(dir, {"index", "c.ota", "a.ota"}).output);
-  writeText(dir.file("zigpy.json"), run(dir, {"index", "--format", "zigpy", "a.ota", "c.ota"}).output);
+  writeText(dir.file("index.json"), runOtawrap(dir, {"index", "c.ota", "a.ota"}).output);
+  writeText(dir.file("zigpy.json"), runOtawrap(dir, {"index", "--format", "zigpy", "a.ota", "c.ota"}).output);
   const struct {
     std::vector<std::string> arguments;
     int exitCode;
@@ -150,7 +141,7 @@ TEST(CatalogEndToEnd, MatchNamesTheEntryAndExitsByTheOffer) {
   for (const auto& c : cases) {
     std::vector<std::string> arguments = {"match", "--manufacturer", "1234"};
     arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
-    const ProcessResult r = run(dir, arguments);
+    const ProcessResult r = runOtawrap(dir, arguments);
     EXPECT_EQ(r.exitCode, c.exitCode) << r.output << r.errors;
     EXPECT_EQ(r.output.rfind(c.firstLine, 0), 0u) << r.output;
   }
@@ -178,7 +169,7 @@ TEST(CatalogEndToEnd, RefusesBrokenIndexesAndOptions) {
        "otawrap: missing --manufacturer, --image-type or --file-version\nTry 'otawrap match --help'.\n"},
   };
   for (const auto& c : cases) {
-    const ProcessResult r = run(dir, c.arguments);
+    const ProcessResult r = runOtawrap(dir, c.arguments);
     EXPECT_EQ(r.exitCode, 2) << c.arguments[0];
     EXPECT_EQ(r.errors, c.errors);
     EXPECT_EQ(r.output, "");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/temp_directory.h"
 
@@ -17,27 +18,17 @@ namespace {
 
 using test::ProcessResult;
 using test::TempDirectory;
-
-ProcessResult run(const TempDirectory& dir, const std::vector<std::string>& arguments) {
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path());
-}
-
-std::string readText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeText(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
+using test::readText;
+using test::runOtawrap;
+using test::writeText;
 
 // a.ota (1234/0101 version 1, no hardware range) and b.ota (1234/0102
 // version 2, hardware 1..3) in dir.
 void makeFiles(const TempDirectory& dir) {
   writeText(dir.file("payload.bin"), std::string(300, 'p'));
-  ASSERT_EQ(run(dir, {"build", "-m", "1234", "-t", "0101", "-v", "1", "--tag", "0=payload.bin",
+  ASSERT_EQ(runOtawrap(dir, {"build", "-m", "1234", "-t", "0101", "-v", "1", "--tag", "0=payload.bin",
                       "--output", "a.ota", "-q"}).exitCode, 0);
-  ASSERT_EQ(run(dir, {"build", "-m", "1234", "-t", "0102", "-v", "2", "--tag", "0=payload.bin",
+  ASSERT_EQ(runOtawrap(dir, {"build", "-m", "1234", "-t", "0102", "-v", "2", "--tag", "0=payload.bin",
                       "--min-hw-version", "1", "--max-hw-version", "3", "--output", "b.ota", "-q"}).exitCode, 0);
 }
 
@@ -80,17 +71,17 @@ TEST(IndexSidecarEndToEnd, MetadataReachesTheEntryAndTheCommandLineWins) {
   for (const auto& c : cases) {
     TempDirectory dir;
     makeFiles(dir);
-    const std::string plainZigpy = run(dir, {"index", "a.ota", "b.ota", "--format", "zigpy"}).output;
+    const std::string plainZigpy = runOtawrap(dir, {"index", "a.ota", "b.ota", "--format", "zigpy"}).output;
     if (!c.sidecar.empty()) writeText(dir.file("b.ota.meta.json"), c.sidecar);
     std::vector<std::string> arguments = {"index", "a.ota", "b.ota"};
     arguments.insert(arguments.end(), c.options.begin(), c.options.end());
-    const ProcessResult r = run(dir, arguments);
+    const ProcessResult r = runOtawrap(dir, arguments);
     ASSERT_EQ(r.exitCode, 0) << c.name << ": " << r.errors;
     EXPECT_EQ(tailOfB(r.output), c.tail + "\n") << c.name;
     // a.ota has no metadata file: only the command line's metadata.
     EXPECT_EQ(r.output.find("\"releaseNotes\""), r.output.rfind("\"releaseNotes\"")) << c.name;
     // zigpy's list has no field for them: the same list as without the file.
-    const ProcessResult zigpy = run(dir, {"index", "a.ota", "b.ota", "--format", "zigpy"});
+    const ProcessResult zigpy = runOtawrap(dir, {"index", "a.ota", "b.ota", "--format", "zigpy"});
     EXPECT_EQ(zigpy.exitCode, 0) << c.name << ": " << zigpy.errors;
     EXPECT_EQ(zigpy.output, plainZigpy) << c.name;
   }
@@ -99,12 +90,12 @@ TEST(IndexSidecarEndToEnd, MetadataReachesTheEntryAndTheCommandLineWins) {
 TEST(IndexSidecarEndToEnd, UpdateTakesTheMetadata) {
   TempDirectory dir;
   makeFiles(dir);
-  writeText(dir.file("index.json"), run(dir, {"index", "a.ota", "b.ota"}).output);
+  writeText(dir.file("index.json"), runOtawrap(dir, {"index", "a.ota", "b.ota"}).output);
   writeText(dir.file("b.ota.meta.json"), R"({"modelId":"lamp"})");
-  const ProcessResult update = run(dir, {"index", "b.ota", "--update", "index.json"});
+  const ProcessResult update = runOtawrap(dir, {"index", "b.ota", "--update", "index.json"});
   ASSERT_EQ(update.exitCode, 0) << update.errors;
   const std::string merged = readText(dir.file("index.json"));
-  EXPECT_EQ(merged, run(dir, {"index", "a.ota", "b.ota"}).output);
+  EXPECT_EQ(merged, runOtawrap(dir, {"index", "a.ota", "b.ota"}).output);
   EXPECT_NE(merged.find(R"("hardwareVersionMax":3,"modelId":"lamp"})"), std::string::npos) << merged;
 }
 
@@ -137,17 +128,17 @@ TEST(IndexSidecarEndToEnd, RefusesMalformedMetadataFiles) {
   for (const auto& c : cases) {
     TempDirectory dir;
     makeFiles(dir);
-    const std::string index = run(dir, {"index", "a.ota"}).output;
+    const std::string index = runOtawrap(dir, {"index", "a.ota"}).output;
     writeText(dir.file("index.json"), index);
     writeText(dir.file("b.ota.meta.json"), c.sidecar);
     const std::string message = "otawrap: metadata file 'b.ota.meta.json' is invalid: " + c.reason + "\n";
     for (const char* format : {"herdsman", "zigpy"}) {
-      const ProcessResult r = run(dir, {"index", "a.ota", "b.ota", "--format", format});
+      const ProcessResult r = runOtawrap(dir, {"index", "a.ota", "b.ota", "--format", format});
       EXPECT_EQ(r.exitCode, 2) << c.name;
       EXPECT_EQ(r.errors, message) << c.name;
       EXPECT_EQ(r.output, "") << c.name;
     }
-    const ProcessResult update = run(dir, {"index", "b.ota", "--update", "index.json"});
+    const ProcessResult update = runOtawrap(dir, {"index", "b.ota", "--update", "index.json"});
     EXPECT_EQ(update.exitCode, 2) << c.name;
     EXPECT_EQ(update.errors, message) << c.name;
     EXPECT_EQ(readText(dir.file("index.json")), index) << c.name;
