@@ -33,7 +33,7 @@ struct Pentanomial {
 // one at a time from the top, each into the two limbs it lands on (both below
 // it), then the bits of limb N-1 at and above m. wide is scratch.
 template <typename F>
-inline void binaryFieldReduce(Limb* wide, Limbs<F::limbs>& out) {
+constexpr void binaryFieldReduce(Limb* wide, Limbs<F::limbs>& out) {
   constexpr std::size_t n = F::limbs;
   constexpr unsigned terms[4] = {0, F::k1, F::k2, F::k3};
   for (std::size_t i = 2 * n - 1; i >= n; --i) {
@@ -62,11 +62,11 @@ inline void binaryFieldReduce(Limb* wide, Limbs<F::limbs>& out) {
 // the row b << j is XORed in at that limb's offset under an all-ones or
 // all-zeros mask. out may alias a or b.
 template <typename F>
-inline void binaryFieldMultiplyPortable(const Limbs<F::limbs>& a, const Limbs<F::limbs>& b,
-                                        Limbs<F::limbs>& out) {
+constexpr void binaryFieldMultiplyPortable(const Limbs<F::limbs>& a, const Limbs<F::limbs>& b,
+                                           Limbs<F::limbs>& out) {
   constexpr std::size_t n = F::limbs;
   Limb wide[2 * n] = {};
-  Limb row[n + 1];
+  Limb row[n + 1] = {};
   for (std::size_t k = 0; k < n; ++k) {
     row[k] = b[k];
   }
@@ -88,7 +88,7 @@ inline void binaryFieldMultiplyPortable(const Limbs<F::limbs>& a, const Limbs<F:
 }
 
 // The 32 bits of x spread to the even bits of the result (squaring in GF(2)[x]).
-inline Limb binaryFieldSpread(Limb x) {
+constexpr Limb binaryFieldSpread(Limb x) {
   x &= 0xFFFFFFFFu;
   x = (x | (x << 16)) & 0x0000FFFF0000FFFFu;
   x = (x | (x << 8)) & 0x00FF00FF00FF00FFu;
@@ -100,14 +100,59 @@ inline Limb binaryFieldSpread(Limb x) {
 
 // out = a^2 mod f. out may alias a.
 template <typename F>
-inline void binaryFieldSquarePortable(const Limbs<F::limbs>& a, Limbs<F::limbs>& out) {
+constexpr void binaryFieldSquarePortable(const Limbs<F::limbs>& a, Limbs<F::limbs>& out) {
   constexpr std::size_t n = F::limbs;
-  Limb wide[2 * n];
+  Limb wide[2 * n] = {};
   for (std::size_t k = 0; k < n; ++k) {
     wide[2 * k] = binaryFieldSpread(a[k]);
     wide[2 * k + 1] = binaryFieldSpread(a[k] >> 32);
   }
   binaryFieldReduce<F>(wide, out);
+}
+
+// a -> a^(2^k) is linear over GF(2): a^(2^k) is the sum of rows[i] over the
+// set bits a_i, with rows[i] = x^(i 2^k) mod f. For long runs of squarings (the
+// big steps of an Itoh-Tsujii chain) one pass over the m rows under masks
+// costs less than k squarings and, like them, does not depend on a.
+template <typename F>
+struct SquarePowerMap {
+  Limbs<F::limbs> rows[F::degree];
+};
+
+// out = a^(2^k) for canonical a by the map of 2^k. out may alias a.
+template <typename F>
+constexpr void binaryFieldApplyMap(const SquarePowerMap<F>& map, const Limbs<F::limbs>& a,
+                                   Limbs<F::limbs>& out) {
+  Limbs<F::limbs> sum{};
+  for (std::size_t j = 0; j < F::limbs; ++j) {
+    Limb bits = a[j];
+    const std::size_t end = j + 1 < F::limbs ? 64 : F::degree - 64 * j;
+    for (std::size_t b = 0; b < end; ++b) {
+      const Limb mask = 0u - (bits & 1u);
+      bits >>= 1;
+      const Limbs<F::limbs>& row = map.rows[64 * j + b];
+      for (std::size_t k = 0; k < F::limbs; ++k) {
+        sum[k] ^= row[k] & mask;
+      }
+    }
+  }
+  out = sum;
+}
+
+// The map of 2^k: rows[1] = x^(2^k) by k squarings, rows[i] = rows[i-1] rows[1].
+template <typename F>
+constexpr SquarePowerMap<F> binaryFieldSquarePowerMap(int k) {
+  SquarePowerMap<F> map{};
+  map.rows[0][0] = 1;
+  Limbs<F::limbs> step{};
+  step[0] = 2;
+  for (int s = 0; s < k; ++s) {
+    binaryFieldSquarePortable<F>(step, step);
+  }
+  for (std::size_t i = 1; i < F::degree; ++i) {
+    binaryFieldMultiplyPortable<F>(map.rows[i - 1], step, map.rows[i]);
+  }
+  return map;
 }
 
 }  // namespace otawrap

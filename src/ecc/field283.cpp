@@ -21,6 +21,24 @@ void squareTimesPortable(const Field283& a, int count, Field283& out) {
   }
 }
 
+// The chain's two longest runs of squarings as linear maps (binary_field.h).
+constexpr SquarePowerMap<Field283Polynomial> kSquare64 =
+    binaryFieldSquarePowerMap<Field283Polynomial>(64);
+constexpr SquarePowerMap<Field283Polynomial> kSquare128 =
+    binaryFieldSquarePowerMap<Field283Polynomial>(128);
+
+// count squarings: by a map for 64 and 128, else by squareTimes.
+template <void (*SquareTimes)(const Field283&, int, Field283&)>
+void chainSquareTimes(const Field283& a, int count, Field283& out) {
+  if (count == 64) {
+    binaryFieldApplyMap(kSquare64, a, out);
+  } else if (count == 128) {
+    binaryFieldApplyMap(kSquare128, a, out);
+  } else {
+    SquareTimes(a, count, out);
+  }
+}
+
 }  // namespace
 
 void field283Add(const Field283& a, const Field283& b, Field283& out) {
@@ -68,7 +86,8 @@ int field283Invert(const Field283& a, Field283& out) {
   if (limbsIsZero(a) != 0) {
     return kField283NoInverse;
   }
-  itohTsujiiInvert(kInversionChain, a, field283SquareTimesClmul, field283MultiplyClmul, out);
+  itohTsujiiInvert(kInversionChain, a, chainSquareTimes<field283SquareTimesClmul>,
+                   field283MultiplyClmul, out);
   return 0;
 }
 
@@ -76,7 +95,8 @@ int field283InvertPortable(const Field283& a, Field283& out) {
   if (limbsIsZero(a) != 0) {
     return kField283NoInverse;
   }
-  itohTsujiiInvert(kInversionChain, a, squareTimesPortable, field283MultiplyPortable, out);
+  itohTsujiiInvert(kInversionChain, a, chainSquareTimes<squareTimesPortable>,
+                   field283MultiplyPortable, out);
   return 0;
 }
 
