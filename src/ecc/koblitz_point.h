@@ -5,6 +5,8 @@
 // the field keeps. Nothing here allocates or fails.
 #pragma once
 
+#include <cstddef>
+
 namespace otawrap {
 
 template <typename Field>
@@ -111,6 +113,34 @@ void ldToAffine(const LdPoint<Field>& P, AffinePointOf<Field>& out) {
   Field::square(zi, zi2);
   Field::multiply(P.X, zi, out.x);
   Field::multiply(P.Y, zi2, out.y);
+}
+
+// out[j] = the affine form of in[j] for count points, none at infinity, with
+// one shared inversion: prefix products of the Z coordinates, one inverse,
+// then back down. count <= 16.
+template <typename Field>
+void ldBatchToAffine(const LdPoint<Field>* in, AffinePointOf<Field>* out, std::size_t count) {
+  using Element = typename Field::Element;
+  Element prefix[16];
+  prefix[0] = in[0].Z;
+  for (std::size_t j = 1; j < count; ++j) {
+    Field::multiply(prefix[j - 1], in[j].Z, prefix[j]);
+  }
+  Element inverse;
+  Field::invert(prefix[count - 1], inverse);
+  for (std::size_t j = count; j-- > 0;) {
+    Element zi;
+    if (j > 0) {
+      Field::multiply(inverse, prefix[j - 1], zi);
+      Field::multiply(inverse, in[j].Z, inverse);
+    } else {
+      zi = inverse;
+    }
+    Element zi2;
+    Field::square(zi, zi2);
+    Field::multiply(in[j].X, zi, out[j].x);
+    Field::multiply(in[j].Y, zi2, out[j].y);
+  }
 }
 
 // The same point negated when mask is all ones: y becomes x + y. Constant time.

@@ -2,6 +2,7 @@
 #include "ecc/scalar_mult283.h"
 
 #include "ecc/base_point_table283.h"
+#include "ecc/tnaf283.h"
 
 namespace otawrap {
 
@@ -66,18 +67,11 @@ Affine283 baseEntry(std::size_t window, const Digit& d) {
   return entry;
 }
 
-// The same entry read directly, for public digits.
-Affine283 basePublicEntry(std::size_t window, const Digit& d) {
-  Affine283 entry = sect283k1BaseTable[window][d.index];
-  affineConditionalNegate(entry, d.negative);
-  return entry;
-}
-
 Ld283 fromAffine(const Affine283& P) {
   return Ld283{P.x, P.y, Field283{1, 0, 0, 0, 0}};
 }
 
-// table[j] = (2j + 1)P, affine: 2P, then six sums in projective form made
+// table[j] = (2j + 1)P, affine: 2P, then seven sums in projective form made
 // affine with one shared inversion.
 void oddMultiples(const Affine283& P, Affine283 table[kBase283Digits]) {
   Ld283 doubled;
@@ -89,23 +83,7 @@ void oddMultiples(const Affine283& P, Affine283 table[kBase283Digits]) {
   for (std::size_t j = 1; j < kBase283Digits; ++j) {
     ldAddMixed(sums[j - 1], twice, sums[j]);
   }
-  // prefix[j] = Z_1 ... Z_j; one inversion, then back down.
-  Field283 prefix[kBase283Digits];
-  prefix[0] = Field283{1, 0, 0, 0, 0};
-  for (std::size_t j = 1; j < kBase283Digits; ++j) {
-    field283Multiply(prefix[j - 1], sums[j].Z, prefix[j]);
-  }
-  Field283 inverse;
-  field283Invert(prefix[kBase283Digits - 1], inverse);
-  for (std::size_t j = kBase283Digits - 1; j >= 1; --j) {
-    Field283 zi;
-    Field283 zi2;
-    field283Multiply(inverse, prefix[j - 1], zi);
-    field283Multiply(inverse, sums[j].Z, inverse);
-    field283Square(zi, zi2);
-    field283Multiply(sums[j].X, zi, table[j].x);
-    field283Multiply(sums[j].Y, zi2, table[j].y);
-  }
+  ldBatchToAffine(sums + 1, table + 1, kBase283Digits - 1);
   table[0] = P;
 }
 
@@ -159,14 +137,9 @@ int sect283k1MultiplyPoint(const Scalar283& k, const Affine283& P, Affine283& ou
 
 int sect283k1MultiplyCombined(const Scalar283& k1, const Scalar283& k2, const Affine283& P,
                               Affine283& out) {
-  Ld283 acc;
-  variableWindows(k2, P, acc);
-  Limb flip = 0;
-  const Scalar283 odd = oddScalar(k1, flip);
-  for (std::size_t i = 0; i < kWindows; ++i) {
-    ldAddMixed(acc, basePublicEntry(i, digitAt(odd, i, flip)), acc);
-  }
-  return finish(acc, out);
+  Affine283 table[kTau283Entries];
+  tau283TableBuild(P, table);
+  return tau283MultiplyCombined(k1, sect283k1TauTable, k2, table, out);
 }
 
 }  // namespace otawrap

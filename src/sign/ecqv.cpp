@@ -3,7 +3,7 @@
 #include "ecc/multi_scalar.h"
 #include "ecc/point_decode.h"
 #include "ecc/point_table.h"
-#include "ecc/scalar_mult283.h"
+#include "ecc/tnaf283.h"
 #include "sign/mmo.h"
 
 namespace otawrap {
@@ -45,17 +45,16 @@ EcqvStatus ecqvSuite2PublicKey(const std::uint8_t certificate[kSuite2Certificate
   mmoHash(certificate, kSuite2CertificateOctets, digest);
   Scalar283 e;
   scalar283FromOctets(digest, mmoDigestSize, e);
-  // e*P by its windows, then Q_CA added once.
-  Affine283 product;
-  if (sect283k1MultiplyPoint(e, reconstruction, product) == 0) {
+  const Scalar283 one{1, 0, 0, 0, 0};
+  Affine283 reconstructionTable[kTau283Entries];
+  Affine283 caTable[kTau283Entries];
+  tau283TableBuild(reconstruction, reconstructionTable);
+  tau283TableBuild(caKey, caTable);
+  Affine283 sum;
+  if (tau283MultiplyCombined(e, reconstructionTable, one, caTable, sum) == 0) {
     return EcqvStatus::infinity;
   }
-  Ld283 sum{product.x, product.y, Field283{1, 0, 0, 0, 0}};
-  ldAddMixed(sum, caKey, sum);
-  if (limbsIsZero(sum.Z) != 0) {
-    return EcqvStatus::infinity;
-  }
-  ldToAffine(sum, publicKeyOut);
+  publicKeyOut = sum;
   return EcqvStatus::ok;
 }
 

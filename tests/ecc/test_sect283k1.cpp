@@ -11,6 +11,7 @@
 #include "ecc/field283_clmul.h"
 #include "ecc/order283.h"
 #include "ecc/scalar_mult283.h"
+#include "ecc/tnaf283.h"
 #include "support/field_reference.h"
 #include "support/openssl_sect283k1.h"
 
@@ -118,6 +119,54 @@ TEST(Sect283k1, ConstantsAndEveryBaseTableEntryMatchOpenssl) {
   }
 }
 
+// Each tau-adic entry of G is (a + b tau)G = aG + b tau(G) for the integers
+// its expression reduces to with tau^2 = -tau - 2; delta's norm is n.
+TEST(Sect283k1, TauConstantsAndTheTauTableOfGMatchOpenssl) {
+  const struct {
+    long a;
+    long b;
+  } expressions[kTau283Entries] = {{1, 0},  {-1, -1}, {3, 1},  {3, -1}, {-1, 1}, {3, 3},
+                                   {-1, -3}, {1, 2},   {-3, -4}, {5, 4},  {1, -2}};
+  const Affine283 tauG{test::sslField283Multiply(sect283k1Generator.x, sect283k1Generator.x),
+                       test::sslField283Multiply(sect283k1Generator.y, sect283k1Generator.y)};
+  const auto signedMultiple = [](long v, const Affine283& P) {
+    Limbs<5> k{static_cast<Limb>(v < 0 ? -v : v), 0, 0, 0, 0};
+    if (v < 0) {
+      limbsSub(sect283k1Order, k, k);
+    }
+    return test::sslMultiplyPoint283(k, P);
+  };
+  Affine283 table[kTau283Entries];
+  tau283TableBuild(sect283k1Generator, table);
+  for (std::size_t j = 0; j < kTau283Entries; ++j) {
+    const Affine283 expected = test::sslPointAdd283(signedMultiple(expressions[j].a, sect283k1Generator),
+                                                    signedMultiple(expressions[j].b, tauG));
+    EXPECT_TRUE(sect283k1TauTable[j] == expected) << j;
+    EXPECT_TRUE(table[j] == expected) << j;
+  }
+  // n = d0^2 - d0 d1 + 2 d1^2.
+  const Limbs<5> d0{kTau283.d0[0], kTau283.d0[1], kTau283.d0[2], 0, 0};
+  const Limbs<5> d1{kTau283.d1[0], kTau283.d1[1], kTau283.d1[2], 0, 0};
+  Limbs<5> norm{};
+  Limbs<5> t;
+  // All products are below 2^290 < 2^320: plain limb arithmetic.
+  const auto times = [](const Limbs<5>& a, const Limbs<5>& b) {
+    Limbs<5> out{};
+    for (std::size_t i = 0; i < 5; ++i) {
+      Limb carry = 0;
+      for (std::size_t j = 0; i + j < 5; ++j) {
+        out[i + j] = limbMultiplyAdd(a[i], b[j], out[i + j], carry, carry);
+      }
+    }
+    return out;
+  };
+  limbsAdd(times(d0, d0), times(d1, d1), norm);
+  limbsAdd(norm, times(d1, d1), norm);
+  t = times(d0, d1);
+  limbsSub(norm, t, norm);
+  EXPECT_EQ(norm, sect283k1Order);
+}
+
 // Scalars that reach the ends of the recoding and both parities.
 std::vector<Limbs<5>> scalarInputs() {
   Limbs<5> nMinus1;
@@ -150,6 +199,13 @@ TEST(Sect283k1, MultiplicationsMatchOpenssl) {
                                             test::sslMultiplyPoint283(other, P)))
         << i;
     EXPECT_EQ(point283IsOnCurve(out), 1);
+    // The tauNAF digits: no two adjacent nonzero, and their Horner sum on G is k*G.
+    Tnaf283Digits digits;
+    const int length = tnaf283Recode(k, digits);
+    EXPECT_LE(length, 290);
+    for (int p = 0; p + 1 < length; ++p) {
+      EXPECT_FALSE(digits[static_cast<std::size_t>(p)] != 0 && digits[static_cast<std::size_t>(p) + 1] != 0);
+    }
   }
   // k*G + (n - k)*G is the point at infinity; so is n*P.
   Limbs<5> k = scalars[9];
