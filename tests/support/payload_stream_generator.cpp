@@ -153,3 +153,40 @@ Bytes makeZlib(std::mt19937& random) {
 }
 
 }  // namespace otawrap::test::payload_kit
+
+namespace otawrap::test {
+
+using payload_kit::Bytes;
+
+Bytes makeZlibRun(std::size_t matches) {
+  Bytes out = {0x78, 0x01};
+  payload_kit::BitWriter writer(out);
+  writer.bits(1, 1);
+  writer.bits(1, 2);
+  payload_kit::fixedLiteral(writer, 0);
+  for (std::size_t i = 0; i < matches; ++i) {
+    payload_kit::fixedLiteral(writer, 285);  // length 258
+    writer.code(0, 5);                       // distance 1
+  }
+  payload_kit::fixedLiteral(writer, 256);
+  writer.flush();
+  // The Adler-32 of n zero bytes: s1 stays 1, s2 adds 1 per byte.
+  const std::uint64_t zeros = 1 + 258 * std::uint64_t{matches};
+  payload_kit::putBig32(out, static_cast<std::uint32_t>((zeros % 65521) << 16 | 1));
+  return out;
+}
+
+Bytes makeZlibEmptyBlocks(std::size_t blocks) {
+  Bytes out = {0x78, 0x01};
+  payload_kit::BitWriter writer(out);
+  for (std::size_t i = 0; i <= blocks; ++i) {
+    writer.bits(i == blocks ? 1 : 0, 1);
+    writer.bits(1, 2);
+    payload_kit::fixedLiteral(writer, 256);
+  }
+  writer.flush();
+  payload_kit::putBig32(out, 1);
+  return out;
+}
+
+}  // namespace otawrap::test
