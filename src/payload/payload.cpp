@@ -151,14 +151,21 @@ PayloadCheck formatCheck(PayloadFormat format, const std::uint8_t* payload, std:
   return notCheckable(PayloadReason::noCheckKnown);
 }
 
+// A coded stream whose data kept the coding rules over this many bytes is
+// taken for that stream: random bytes behind a matching header break the
+// rules within a few dozen (a reserved block type, a stored length whose
+// complement differs, an over-subscribed code, a distance before the start).
+constexpr std::size_t kCodedStreamProof = 128;
+
 // A failure of the format's own check that leaves the format unproven.
 bool unproven(PayloadFormat format, const PayloadCheck& check) {
   if (check.formatVerdict != PayloadVerdict::failed) return false;
   switch (row(format).identification) {
     case Id::magic: return false;
     case Id::codedStream:
-      return check.reason == PayloadReason::streamCorrupt ||
-             check.reason == PayloadReason::malformed;
+      return (check.reason == PayloadReason::streamCorrupt ||
+              check.reason == PayloadReason::malformed) &&
+             check.end < kCodedStreamProof;
     case Id::plausibility: break;
   }
   return true;

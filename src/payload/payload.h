@@ -12,7 +12,8 @@
 //   the format defines to protect its bytes (a CRC, a digest, a length it
 //   requires) disagrees;
 // - a format recognised by plausibility is that format only when its check
-//   holds; otherwise the next candidate is tried, and in the end unknown;
+//   holds, a coded stream only when its data keeps the coding rules for a
+//   stretch; otherwise the next candidate is tried, and in the end unknown;
 // - bytes after a format's end are fill, a checkable trailer (the SHA-256 of
 //   the stream, the CRC-32 of every byte before it, a marked CRC-32), or
 //   reported as followedBy; only a trailer that does not match fails.
@@ -51,7 +52,8 @@ inline constexpr std::size_t kPayloadFormatCount = 18;
 enum class PayloadIdentification : std::uint8_t {
   magic,         // its own magic bytes: a failed check is proof
   codedStream,   // a 2-byte header with check bits: identified once the data
-                 // keeps the coding rules; a break of them is no proof
+                 // keeps the coding rules over 128 bytes; an earlier break of
+                 // them is no proof
   plausibility,  // field values that fit: that format only when its check holds
 };
 
@@ -114,8 +116,8 @@ struct PayloadTrailer {
 struct PayloadCheck {
   PayloadVerdict verdict;
   PayloadReason reason;     // none when ok
-  // Where the format's own bytes end when the check found it (size when not
-  // known, as for an unknown format).
+  // ok: where the format's own bytes end (size when not known). failed: for
+  // a coded stream, how far it was read when its coding rules broke.
   std::size_t end;
   PayloadTrailer trailer;   // kind none when no trailer was recognised
   std::size_t followedBy;   // bytes after end that are neither fill nor a trailer

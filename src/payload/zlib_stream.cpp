@@ -120,6 +120,8 @@ class Inflater {
       : input_(input), size_(size), pos_(start), budget_(budget), window_(kWindowSize) {}
 
   PayloadCheck run(std::size_t& end, std::uint32_t& adler);
+  // How far the stream has been read.
+  std::size_t position() const { return pos_; }
 
  private:
   // Bits come least significant first; a read past the end sets overrun_.
@@ -343,8 +345,11 @@ PayloadCheck checkZlibStream(const std::uint8_t* payload, std::size_t size, Payl
   Inflater inflater(payload, size, 2, budget);
   std::size_t end = 0;
   std::uint32_t adler = 0;
-  const PayloadCheck stream = inflater.run(end, adler);
-  if (stream.verdict != PayloadVerdict::ok) return stream;
+  PayloadCheck stream = inflater.run(end, adler);
+  if (stream.verdict != PayloadVerdict::ok) {
+    stream.end = inflater.position();  // where the coding rules broke, for the verdict policy
+    return stream;
+  }
   if (size - end < 4) return fail(PayloadReason::truncated);
   if (loadBig32(payload + end) != adler) return fail(PayloadReason::checksumMismatch);
   return ok(end + 4);
