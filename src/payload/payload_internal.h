@@ -27,9 +27,11 @@ constexpr PayloadCheck notCheckable(PayloadReason reason) {
 inline constexpr PayloadCheck kOverBudget = notCheckable(PayloadReason::workBudget);
 
 // Budget units per byte: a table CRC-32, Adler-32 or XOR pass costs about
-// 1 ns a byte here, SHA-256 about 4 (bench/bench_payload.cpp).
+// 1 ns a byte here, SHA-256 about 5, a CRC-32 residue looked for after
+// every byte about 3 (bench/bench_payload.cpp).
 inline constexpr std::uint64_t kByteCost = 1;
-inline constexpr std::uint64_t kSha256ByteCost = 4;
+inline constexpr std::uint64_t kSha256ByteCost = 5;
+inline constexpr std::uint64_t kResidueScanByteCost = 3;
 
 // True when count bytes are all 0xFF or all 0x00 (or count is 0).
 bool isFill(const std::uint8_t* bytes, std::size_t count);

@@ -60,7 +60,7 @@ PayloadCheck checkEbl(const std::uint8_t* payload, std::size_t size, PayloadBudg
 // ends at the first place the running CRC-32 leaves the residue.
 PayloadCheck checkFb05Head(const std::uint8_t* payload, std::size_t size, PayloadBudget& budget) {
   if (size < kFb05HeadSize + 4) return fail(PayloadReason::truncated);
-  if (!budget.spend(kByteCost * size)) return kOverBudget;
+  if (!budget.spend(kResidueScanByteCost * size)) return kOverBudget;
   std::uint32_t crc = crc32Update(0, payload, kFb05HeadSize + 3);
   for (std::size_t end = kFb05HeadSize + 4; end <= size; ++end) {
     crc = crc32Update(crc, payload + end - 1, 1);

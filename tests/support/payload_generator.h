@@ -38,6 +38,9 @@ std::vector<PayloadCase> payloadCases(std::uint32_t seed);
 std::vector<std::uint8_t> makeZlibRun(std::size_t matches);
 // `blocks` empty fixed-code blocks (10 bits each), then a final empty one.
 std::vector<std::uint8_t> makeZlibEmptyBlocks(std::size_t blocks);
+// `blocks` empty dynamic-code blocks of 58 bits, each with code tables to
+// build, then a final one.
+std::vector<std::uint8_t> makeZlibDynamicBlocks(std::size_t blocks);
 
 // CRC-32 (reflected 0xEDB88320, preset and inverted), one bit at a time.
 std::uint32_t kitCrc32(const std::uint8_t* data, std::size_t length);

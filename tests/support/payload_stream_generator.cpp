@@ -189,4 +189,29 @@ Bytes makeZlibEmptyBlocks(std::size_t blocks) {
   return out;
 }
 
+Bytes makeZlibDynamicBlocks(std::size_t blocks) {
+  Bytes out = {0x78, 0x01};
+  payload_kit::BitWriter writer(out);
+  for (std::size_t i = 0; i <= blocks; ++i) {
+    writer.bits(i == blocks ? 1 : 0, 1);
+    writer.bits(2, 2);
+    writer.bits(0, 5);  // 257 literal/length codes
+    writer.bits(0, 5);  // 1 distance code
+    writer.bits(1, 4);  // 5 code-length codes: 16, 17, 18, 0, 8
+    for (const unsigned length : {0u, 0u, 1u, 0u, 1u}) writer.bits(length, 3);
+    // Code-length codes: 8 is 0, 18 is 1. 256 zeros, then length 8 for the
+    // end of block and for the one distance code.
+    writer.code(1, 1);
+    writer.bits(127, 7);
+    writer.code(1, 1);
+    writer.bits(107, 7);
+    writer.code(0, 1);
+    writer.code(0, 1);
+    writer.code(0, 8);  // end of block, the only literal/length code
+  }
+  writer.flush();
+  payload_kit::putBig32(out, 1);
+  return out;
+}
+
 }  // namespace otawrap::test
