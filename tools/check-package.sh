@@ -42,6 +42,11 @@ if [ "$installed" != "$expected" ]; then
   echo "$installed"
   exit 1
 fi
+# The copyright file names the licence by its Debian short name and points at
+# the text Debian keeps.
+grep -qx 'License: Apache-2.0' "$prefix/usr/share/doc/otawrap/copyright" &&
+  grep -q '/usr/share/common-licenses/Apache-2.0' "$prefix/usr/share/doc/otawrap/copyright" ||
+  { echo "the installed copyright file does not name the Apache-2.0 licence"; exit 1; }
 MANPAGER=cat MANWIDTH=80 man -M "$prefix/usr/share/man" otawrap 2>/dev/null | grep -q "otawrap - make, sign" ||
   { echo "man otawrap does not render from the installed prefix"; exit 1; }
 

@@ -29,4 +29,6 @@ build/release/otawrap examples/sample.raw -o"$unpacked/linux" -sexamples/test-cr
 WINEDEBUG=-all WINEPREFIX=$PWD/build/release/wineprefix /usr/lib/wine/wine64 \
   "$unpacked"/otawrap-*/bin/otawrap.exe examples/sample.raw -o"$unpacked/windows" -sexamples/test-credentials.txt
 cmp "$unpacked"/linux/*.zigbee "$unpacked"/windows/*.zigbee
+cmp LICENSE "$unpacked"/otawrap-*/share/doc/otawrap/LICENSE ||
+  { echo "the Windows package lacks the licence text"; exit 1; }
 echo "windows package: $(($(stat -c %s "$zip") / 1024)) KiB $(basename "$zip"); its otawrap.exe signs the sample like the Linux build"

@@ -135,11 +135,8 @@ int runBatch(const std::vector<BatchFile>& files, bool json, Console console,
     } else {
       const Problem problem{Failure::cannotOpenInput, "", file.path, file.listError};
       if (json) console.out << batchErrorJson(file.path, problem);
-      reportFailure(problem, MessageStyle::command, console);
+      reportFailure(problem, console);
     }
-    // An empty line after each text report sets it apart from the next one
-    // and from the summary; a file not read printed nothing there.
-    if (!json && code != kExitError) console.out << '\n';
     tally.add(code);
     showProgress(console, progress.afterFile(tally.passed + tally.failed + tally.unreadable,
                                              files.size()));

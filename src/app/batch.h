@@ -91,7 +91,8 @@ std::vector<BatchFile> batchFiles(const std::vector<std::string>& operands, bool
 // {"file":PATH,"ok":false,"error":MESSAGE} and a newline.
 std::string batchErrorJson(const std::string& path, const Problem& problem);
 
-// Runs runFile on each file in order and counts its exit codes. After the
+// Runs runFile on each file in order and counts its exit codes (runFile
+// ends a text report with an empty line, setting it apart from the next). After the
 // last file the summary line goes to standard output, or with json to
 // standard error (standard output stays one JSON object per line). Returns
 // the worst exit code.

@@ -30,10 +30,11 @@ class DefinedCommand final : public Command {
   const CommandText& text() const override { return definition_.text; }
   std::vector<OptionDefinition> options() const override { return optionDefinitions(definition_.options); }
   int main(const Arguments& arguments, Console console) const override {
+    const Console run{console.out, console.err, definition_.text.kind};
     Options parsed{};
     const std::string error = parseCommand(definition_, arguments, parsed);
-    if (!error.empty()) return reportUsageError(error, definition_.text.name, console);
-    return definition_.run(parsed, console);
+    if (!error.empty()) return reportUsageError(error, definition_.text.name, run);
+    return definition_.run(parsed, run);
   }
 
  private:

@@ -17,7 +17,7 @@ struct FailureText {  // NOLINT(clang-analyzer-optin.performance.Padding)
   const char* legacy;   // nullptr: the detail is the text
   const char* command;  // "{}" stands for the quoted file name, "%" for the detail;
                         // nullptr: the detail
-  int exitCode = kExitError;  // kExitCheckFailed: a file was read and failed what it needed
+  bool wanting = false;  // an input read and found wanting; else the job could not be done
 };
 
 // The legacy texts stay exactly as they were, the misspelt "platfomrs"
@@ -65,14 +65,11 @@ constexpr FailureText kTexts[] = {
     {Failure::payloadChangedSize, "Unable to open input file",
      "payload file {} changed size while it was read"},
     {Failure::notOtaFile, "Unable to open input file",
-     "{} is not an OTA file: no OTA file identifier (0x0BEEF11E)"},
-    {Failure::unsoundOtaFile, nullptr, "file {}: %", kExitCheckFailed},
-    {Failure::tagNotFound, nullptr, "file {} has no sub-element with tag %", kExitCheckFailed},
+     "{} is not an OTA file: no OTA file identifier (0x0BEEF11E)", true},
+    {Failure::unsoundOtaFile, nullptr, "file {}: %", true},
+    {Failure::tagNotFound, nullptr, "file {} has no sub-element with tag %", true},
     {Failure::tooManySubElements, "Unable to open input file",
      "{} has more than 1000 sub-elements, beyond what extract lists"},
-    {Failure::notIndexable, nullptr, "file {}: %", kExitCheckFailed},
-    {Failure::notOtaFileToIndex, "Unable to open input file",
-     "{} is not an OTA file: no OTA file identifier (0x0BEEF11E)", kExitCheckFailed},
     {Failure::outputExists, "Unable to open output file",
      "output file {} exists; extract into a new or empty directory"},
     {Failure::indexInvalid, "Unable to open input file", "index file {} is not an OTA index: %"},
@@ -100,6 +97,7 @@ constexpr FailureText kTexts[] = {
     {Failure::outputNameClash, "Unable to open output file",
      "inputs % would both be written as {}; nothing written"},
     {Failure::sidecarInvalid, "Unable to open input file", "metadata file {} is invalid: %"},
+    {Failure::metadataRefused, "Unable to open input file", "cannot index {} with this metadata: %"},
 };
 
 const FailureText& textOf(Failure failure) {
@@ -300,12 +298,12 @@ std::string commandMessage(const Problem& problem) {
   return escapeControlCharacters(message);
 }
 
-int reportFailure(const Problem& problem, MessageStyle style, Console console,
-                  const char* command) {
-  if (style == MessageStyle::legacy) {
+int reportFailure(const Problem& problem, Console console, const char* command) {
+  const FailureText& text = textOf(problem.failure);
+  if (console.kind == CommandKind::legacy) {
     console.out << "Error: " << legacyMessage(problem);
     console.out.flush();
-    return kExitError;  // the legacy form has one exit code for every failure
+    return kExitError;
   }
   console.out.flush();
   console.err << "otawrap: " << commandMessage(problem) << '\n';
@@ -313,11 +311,11 @@ int reportFailure(const Problem& problem, MessageStyle style, Console console,
     console.err << "Try 'otawrap " << (command != nullptr ? command : "help") << " --help'.\n";
   }
   console.err.flush();
-  return textOf(problem.failure).exitCode;
+  return exitCodeOf(text.wanting ? Outcome::wanting : Outcome::failed, console.kind);
 }
 
 int reportUsageError(const std::string& message, const char* command, Console console) {
-  return reportFailure({Failure::usage, message, "", 0}, MessageStyle::command, console, command);
+  return reportFailure({Failure::usage, message, "", 0}, console, command);
 }
 
 int finishOutput(Console console, int exitCode) {

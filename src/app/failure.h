@@ -44,12 +44,10 @@ enum class Failure : std::uint8_t {
   inputIsElf,           // convert's input is an ELF file
   cannotReadPayload,    // a --tag file
   payloadChangedSize,   // a --tag file's length differs from the size it had when sized
-  notOtaFile,           // no OTA file identifier anywhere in the file
-  unsoundOtaFile,       // a structural check failed; detail names it (exit 1)
-  tagNotFound,          // extract --tag: detail names the tag (exit 1)
+  notOtaFile,           // no OTA file identifier where the file should start (wanting)
+  unsoundOtaFile,       // a check failed; detail names it (wanting)
+  tagNotFound,          // extract --tag: detail names the tag (wanting)
   tooManySubElements,   // extract: more than the reader lists
-  notIndexable,         // index: a check failed; detail names it (exit 1)
-  notOtaFileToIndex,    // index: no OTA file identifier (exit 1)
   outputExists,         // extract --output-dir never replaces a file
   indexInvalid,         // lint, match, index --update: detail says where and why
   notACommand,          // a first argument close to a command word; detail holds the word
@@ -64,6 +62,7 @@ enum class Failure : std::uint8_t {
   restampFailsCheck,            // the new file would fail a check; detail names it
   outputNameClash,              // convert: two inputs, one output; detail quotes both inputs
   sidecarInvalid,       // index: a metadata file beside an OTA file; detail "KEY: reason"
+  metadataRefused,      // index: the entry would have a fault lint reports; detail in lint's words
 };
 
 // One failure as it happened: what, on which file (may be empty) and the
@@ -75,8 +74,6 @@ struct Problem {
   int osError = 0;
 };
 
-enum class MessageStyle : std::uint8_t { legacy, command };
-
 // The legacy text of a failure, exactly as the legacy form has always printed it.
 std::string legacyMessage(const Problem& problem);
 
@@ -84,16 +81,21 @@ std::string legacyMessage(const Problem& problem);
 // control characters in it are escaped (\n, \x1B), so it is one line.
 std::string commandMessage(const Problem& problem);
 
-// Prints the failure in the given style (command names the subcommand for the
-// help hint) and returns its exit code: the table's, kExitCheckFailed for a
-// file that was read and failed what the command needed (a check, an absent
-// tag, a file that cannot be indexed), kExitError for the rest and for every
-// failure of the legacy form.
-int reportFailure(const Problem& problem, MessageStyle style, Console console,
-                  const char* command = nullptr);
+// Prints the failure as the console's kind of command does (the legacy
+// form's "Error: " on standard output, else "otawrap: " on standard error;
+// command names the subcommand for a usage error's help hint) and returns
+// the exit code: exitCodeOf(wanting or failed, kind), where the table says
+// which failures find an input wanting (a file read and found lacking what
+// the command needs).
+int reportFailure(const Problem& problem, Console console, const char* command = nullptr);
 
 // Flushes standard output and reports a failure when anything written to it
 // was lost; returns exitCode when all of it arrived, kExitError otherwise.
 int finishOutput(Console console, int exitCode);
+
+// The same for the outcome of a run of the console's kind of command.
+inline int finishOutput(Console console, Outcome outcome) {
+  return finishOutput(console, exitCodeOf(outcome, console.kind));
+}
 
 }  // namespace otawrap

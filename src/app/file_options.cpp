@@ -46,22 +46,6 @@ std::string storeTag(const ParsedOption& given, OtaFileSettings& file) {
   return error;
 }
 
-std::string storeCredentials(const ParsedOption& given, OtaFileSettings& file) {
-  if (given.value.empty()) return "empty file name for " + given.name;
-  file.credentialsPath = given.value;
-  return "";
-}
-
-std::string storeIntegrityCode(const ParsedOption&, OtaFileSettings& file) {
-  file.integrityCode = true;
-  return "";
-}
-
-std::string storeForce(const ParsedOption&, OtaFileSettings& file) {
-  file.force = true;
-  return "";
-}
-
 std::string storeHeaderField(const ParsedOption& given, OtaFileSettings& file) {
   // Header fields are long options only: the name as written is the full one.
   const char* message = nullptr;
@@ -69,33 +53,6 @@ std::string storeHeaderField(const ParsedOption& given, OtaFileSettings& file) {
       HeaderOptionMatch::applied) {
     return given.name + ": " + message + ": '" + given.value + "'";
   }
-  return "";
-}
-
-std::string storeOutputDirectory(const ParsedOption& given, OutputChoice& output) {
-  if (given.value.empty()) return "empty directory name for " + given.name;
-  output.directory = directoryPrefix(given.value);
-  return "";
-}
-
-std::string storeOutputFile(const ParsedOption& given, OutputChoice& output) {
-  if (given.value.empty()) return "empty file name for " + given.name;
-  output.file = given.value;
-  return "";
-}
-
-std::string storeNoClobber(const ParsedOption&, OutputChoice& output) {
-  output.noClobber = true;
-  return "";
-}
-
-std::string storeJson(const ParsedOption&, ReportChoice& report) {
-  report.json = true;
-  return "";
-}
-
-std::string storeQuiet(const ParsedOption&, ReportChoice& report) {
-  report.quiet = true;
   return "";
 }
 

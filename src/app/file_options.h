@@ -1,12 +1,14 @@
-// The option rows `convert` and `build` share, for any options struct with
-// the members file (OtaFileSettings), output (OutputChoice) and report
-// (ReportChoice). Each group is placed where the command's help lists it.
+// The option rows commands share, for any options struct with the members
+// they name: file (OtaFileSettings), output (OutputChoice), report
+// (ReportChoice), force and input (OtaInputOptions). Each group is placed
+// where the command's help lists it.
 #pragma once
 
 #include <vector>
 
 #include "cli/command_definition.h"
 #include "app/file_settings.h"
+#include "app/ota_input.h"
 
 namespace otawrap {
 
@@ -16,29 +18,11 @@ std::string storeImageType(const ParsedOption& given, OtaFileSettings& file);
 std::string storeFileVersion(const ParsedOption& given, OtaFileSettings& file);
 std::string storeStackVersion(const ParsedOption& given, OtaFileSettings& file);
 std::string storeTag(const ParsedOption& given, OtaFileSettings& file);
-std::string storeCredentials(const ParsedOption& given, OtaFileSettings& file);
-std::string storeIntegrityCode(const ParsedOption& given, OtaFileSettings& file);
-std::string storeForce(const ParsedOption& given, OtaFileSettings& file);
 std::string storeHeaderField(const ParsedOption& given, OtaFileSettings& file);
-std::string storeOutputDirectory(const ParsedOption& given, OutputChoice& output);
-std::string storeOutputFile(const ParsedOption& given, OutputChoice& output);
-std::string storeNoClobber(const ParsedOption& given, OutputChoice& output);
-std::string storeJson(const ParsedOption& given, ReportChoice& report);
-std::string storeQuiet(const ParsedOption& given, ReportChoice& report);
 
 template <typename Options, std::string (*store)(const ParsedOption&, OtaFileSettings&)>
 std::string toFile(const ParsedOption& given, Options& options) {
   return store(given, options.file);
-}
-
-template <typename Options, std::string (*store)(const ParsedOption&, OutputChoice&)>
-std::string toOutput(const ParsedOption& given, Options& options) {
-  return store(given, options.output);
-}
-
-template <typename Options, std::string (*store)(const ParsedOption&, ReportChoice&)>
-std::string toReport(const ParsedOption& given, Options& options) {
-  return store(given, options.report);
 }
 
 // -m, -t, -v; required says so in the help.
@@ -64,9 +48,9 @@ template <typename Options>
 std::vector<OptionRow<Options>> sealRows() {
   return {
       {{'s', "credentials", "FILE", "sign with the signer credentials in FILE"},
-       toFile<Options, storeCredentials>},
+       setFile<Options, &Options::file, &OtaFileSettings::credentialsPath>},
       {{'\0', "integrity-code", nullptr, "end with an image integrity code (not with -s)", true},
-       toFile<Options, storeIntegrityCode>},
+       setFlag<Options, &Options::file, &OtaFileSettings::integrityCode>},
   };
 }
 
@@ -79,7 +63,7 @@ std::vector<OptionRow<Options>> tagRows(const char* help) {
             "its format's own check (or otawrap's image preamble\n"
             "no longer matches the header); refused otherwise",
             true},
-           toFile<Options, storeForce>}};
+           setFlag<Options, &Options::file, &OtaFileSettings::force>}};
 }
 
 template <typename Options>
@@ -106,24 +90,39 @@ std::vector<OptionRow<Options>> headerFieldRows() {
 // -o, --output, --no-clobber.
 template <typename Options>
 std::vector<OptionRow<Options>> outputRows() {
+  using O = Options;
   return {
       {{'o', "output-dir", "DIR", "write into DIR, created with its parents when missing"},
-       toOutput<Options, storeOutputDirectory>},
+       setDirectory<O, &O::output, &OutputChoice::directory>},
       {{'\0', "output", "FILE", "write to FILE instead, - for standard output\n"
                                  "(not with --output-dir)"},
-       toOutput<Options, storeOutputFile>},
+       setFile<O, &O::output, &OutputChoice::file>},
       {{'\0', "no-clobber", nullptr, "refuse to replace an existing output file", true},
-       toOutput<Options, storeNoClobber>},
+       setFlag<O, &O::output, &OutputChoice::noClobber>},
   };
 }
 
 // --json, -q.
 template <typename Options>
 std::vector<OptionRow<Options>> reportRows() {
+  using O = Options;
   return {
       {{'\0', "json", nullptr, "print a JSON summary instead of the path", true},
-       toReport<Options, storeJson>},
-      {{'q', "quiet", nullptr, "print nothing on success", true}, toReport<Options, storeQuiet>},
+       setFlag<O, &O::report, &ReportChoice::json>},
+      {{'q', "quiet", nullptr, "print nothing on success", true},
+       setFlag<O, &O::report, &ReportChoice::quiet>},
+  };
+}
+
+// --force (help says what it writes anyway) and --no-payload-check, of a
+// command that writes what it read through the OTA input service.
+template <typename Options>
+std::vector<OptionRow<Options>> forceRows(const char* help) {
+  using O = Options;
+  return {
+      {{'\0', "force", nullptr, help, true}, setFlag<O, &O::force>},
+      {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
+       clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
   };
 }
 

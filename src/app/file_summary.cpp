@@ -1,14 +1,13 @@
 #include "app/file_summary.h"
 
-#include "ota/reader.h"
+#include "report/header_fields.h"
 #include "report/json_writer.h"
 
 namespace otawrap {
 
-std::string writtenFileJson(const std::string& path, const std::uint8_t* file, std::size_t size,
+std::string writtenFileJson(const std::string& path, const OtaFileInfo& info, std::size_t size,
                             const char* platform, bool signedFile, bool integrityCode,
                             const std::string& input) {
-  const OtaFileInfo info = otaFileRead(file, size);
   const OtaHeader& h = info.header;
   JsonWriter json;
   json.beginObject();
@@ -18,10 +17,10 @@ std::string writtenFileJson(const std::string& path, const std::uint8_t* file, s
   }
   json.stringMember("path", path);
   json.numberMember("size", size);
-  json.numberMember("manufacturerCode", h.manufacturerCode);
-  json.numberMember("imageType", h.imageType);
-  json.numberMember("fileVersion", h.fileVersion);
-  json.numberMember("headerLength", h.headerLength);
+  for (const char* key : {"manufacturerCode", "imageType", "fileVersion", "headerLength"}) {
+    json.key(key);
+    headerFieldJson(json, otaHeaderField(info, key), h);
+  }
   json.key("platform");
   if (platform == nullptr) {
     json.null();

@@ -85,15 +85,4 @@ InputFileStatus inputFileReadAll(const std::string& path, std::size_t limit,
   return status;
 }
 
-bool readOtaFile(const std::string& path, std::vector<std::uint8_t>& bytes, Problem& problem,
-                 DashInput dash) {
-  int osError = 0;
-  const InputFileStatus status = inputFileReadAll(path, kOtaFileSizeLimit, bytes, osError, dash);
-  if (status == InputFileStatus::ok) return true;
-  const bool tooLarge = status == InputFileStatus::tooLarge;
-  problem = {tooLarge ? Failure::inputTooLarge : Failure::cannotOpenInput, "", path,
-             tooLarge ? 0 : osError};
-  return false;
-}
-
 }  // namespace otawrap

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/failure.h"
 #include "ota/format.h"
 
 namespace otawrap {
@@ -68,9 +67,5 @@ inline InputFileStatus inputFileReadAll(const std::string& path, std::size_t lim
   return inputFileReadAll(path, limit, bytes, osError);
 }
 
-// Reads an OTA file of at most kOtaFileSizeLimit bytes; false with problem
-// set when it cannot be read or is too large.
-bool readOtaFile(const std::string& path, std::vector<std::uint8_t>& bytes, Problem& problem,
-                 DashInput dash = DashInput::fileName);
 
 }  // namespace otawrap

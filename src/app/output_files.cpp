@@ -27,15 +27,16 @@ Problem outputProblem(const OutputResult& result, Failure whenExists) {
 }
 
 int reportAndPublish(OutputRun& run, const std::string& report, Console console,
-                     MessageStyle style, Failure whenExists) {
-  if (style == MessageStyle::command) {
+                     Failure whenExists) {
+  const bool legacy = console.kind == CommandKind::legacy;
+  if (!legacy) {
     console.out << report;
     const int exitCode = finishOutput(console, kExitSuccess);
     if (exitCode != kExitSuccess) return exitCode;  // run removes its files
   }
   const OutputResult published = run.publish();
   if (published.status != OutputStatus::ok) {
-    return reportFailure(outputProblem(published, whenExists), style, console);
+    return reportFailure(outputProblem(published, whenExists), console);
   }
   return kExitSuccess;
 }
@@ -64,8 +65,9 @@ bool stageOutput(OutputRun& run, const OutputChoice& choice, const std::string& 
 
 int writeOutputAndReport(const OutputChoice& choice, const std::string& defaultName,
                          const std::uint8_t* data, std::size_t size, const OutputReport& report,
-                         Console console, MessageStyle style) {
-  if (style == MessageStyle::command && choice.file == kStandardOutputName) {
+                         Console console) {
+  const bool legacy = console.kind == CommandKind::legacy;
+  if (!legacy && choice.file == kStandardOutputName) {
     // The bytes are complete before the first one is written, so a failed
     // command never leaves part of a file on standard output. Subcommands
     // run with standard output in binary mode (main), so no byte changes.
@@ -73,16 +75,15 @@ int writeOutputAndReport(const OutputChoice& choice, const std::string& defaultN
     return finishOutput(console, kExitSuccess);
   }
   // Only the directory of -o DIR is created, and never by the legacy form.
-  const bool create = choice.file.empty() && style == MessageStyle::command;
+  const bool create = choice.file.empty() && !legacy;
   OutputRun run(choice.noClobber ? FsPublish::exclusive : FsPublish::replace,
                 create ? OutputDirectories::create : OutputDirectories::mustExist);
   std::string path;
   Problem problem{Failure::usage, "", "", 0};
   if (!stageOutput(run, choice, defaultName, data, size, path, problem)) {
-    return reportFailure(problem, style, console);
+    return reportFailure(problem, console);
   }
-  return reportAndPublish(run, report ? report(path) : std::string(), console, style,
-                          Failure::outputKept);
+  return reportAndPublish(run, report ? report(path) : std::string(), console, Failure::outputKept);
 }
 
 }  // namespace otawrap

@@ -19,12 +19,13 @@ namespace otawrap {
 // the result must not be ok.
 Problem outputProblem(const OutputResult& result, Failure whenExists = Failure::outputExists);
 
-// Prints report on standard output (nothing for the legacy style, which
+// Prints report on standard output (nothing for the legacy form, which
 // prints nothing on success), and publishes run's staged files only once it
 // is flushed. Returns the exit code, any failure reported in style; when it
-// is not 0, run has removed what it wrote.
+// is not 0, run has removed what it wrote. Failures are reported as the
+// console's kind of command does.
 int reportAndPublish(OutputRun& run, const std::string& report, Console console,
-                     MessageStyle style, Failure whenExists = Failure::outputExists);
+                     Failure whenExists = Failure::outputExists);
 
 // Builds the text a command prints for the path it wrote ("" for none).
 using OutputReport = std::function<std::string(const std::string& path)>;
@@ -39,14 +40,14 @@ bool stageOutput(OutputRun& run, const OutputChoice& choice, const std::string& 
 
 // Writes data[0..size) for convert, build, normalize, restamp, extract --tag
 // and the legacy form: to choice.file, or to defaultName in choice.directory
-// (created when missing, except in the legacy style, whose directory must
+// (created when missing, except in the legacy form, whose directory must
 // exist); an existing regular file or symlink replaced whole (refused with
 // choice.noClobber, as is any entry there), then prints report(path) and
-// publishes as reportAndPublish does. A choice.file of "-" (command style)
+// publishes as reportAndPublish does. A choice.file of "-" (not in the legacy form)
 // writes the bytes to standard output instead, without a report. Returns
 // the exit code.
 int writeOutputAndReport(const OutputChoice& choice, const std::string& defaultName,
                          const std::uint8_t* data, std::size_t size, const OutputReport& report,
-                         Console console, MessageStyle style);
+                         Console console);
 
 }  // namespace otawrap

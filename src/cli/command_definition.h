@@ -11,22 +11,25 @@
 
 #include "cli/console.h"
 #include "cli/option_parser.h"
+#include "cli/values.h"
 
 namespace otawrap {
 
 using Arguments = std::vector<std::string>;
 
-// What the overview and the help page show of a command.
+// What the overview and the help page show of a command. The name is
+// written here only: the overview, the usage line and the dispatcher take it
+// from here.
 struct CommandText {
   const char* name;
   const char* alias;         // the "--" form as first argument, or nullptr
-  const char* overview;      // its line in the overview, e.g. "convert INPUT [options]"
+  CommandKind kind;          // decides the exit codes and the page's "Exit codes:" line
+  const char* operands;      // after the name in the overview, e.g. "INPUT... [options]"
   const char* summary;       // what it does, after that line
-  const char* synopsis;      // after "Usage: otawrap "; "\n" lines as written
+  const char* synopsis;      // after "Usage: otawrap NAME "; "\n" lines as written
   const char* description;   // the page's paragraph, ending with a newline
   const char* optionsTitle;  // "Options:" or a variant ("Options (exactly one key):")
   const char* example;       // a command line that runs as written
-  const char* exitCodes;     // after "Exit codes: ", ending with a newline
 };
 
 template <typename Options>
@@ -36,6 +39,58 @@ struct OptionRow {
   // naming the option as written and the value.
   std::string (*store)(const ParsedOption& given, Options& options);
 };
+
+// The member a path of member pointers names, e.g. (o.*output).*file.
+template <typename T, typename Member>
+auto& memberOf(T& object, Member member) {
+  return object.*member;
+}
+template <typename T, typename Member, typename... Rest>
+auto& memberOf(T& object, Member member, Rest... rest) {
+  return memberOf(object.*member, rest...);
+}
+
+// The stores of plain options, written once: a row names the member it sets
+// by its path of member pointers, e.g. setFlag<O, &O::report, &ReportChoice::json>.
+template <typename Options, auto... path>
+std::string setFlag(const ParsedOption&, Options& options) {
+  memberOf(options, path...) = true;
+  return "";
+}
+
+template <typename Options, auto... path>
+std::string clearFlag(const ParsedOption&, Options& options) {
+  memberOf(options, path...) = false;
+  return "";
+}
+
+// Any text, the empty one included.
+template <typename Options, auto... path>
+std::string setText(const ParsedOption& given, Options& options) {
+  memberOf(options, path...) = given.value;
+  return "";
+}
+
+// A text that may not be empty.
+template <typename Options, auto... path>
+std::string setValue(const ParsedOption& given, Options& options) {
+  if (given.value.empty()) return "empty value for " + given.name;
+  return setText<Options, path...>(given, options);
+}
+
+template <typename Options, auto... path>
+std::string setFile(const ParsedOption& given, Options& options) {
+  if (given.value.empty()) return "empty file name for " + given.name;
+  return setText<Options, path...>(given, options);
+}
+
+// A directory, stored ending with a separator (cli/values.h).
+template <typename Options, auto... path>
+std::string setDirectory(const ParsedOption& given, Options& options) {
+  if (given.value.empty()) return "empty directory name for " + given.name;
+  memberOf(options, path...) = directoryPrefix(given.value);
+  return "";
+}
 
 template <typename Options>
 struct CommandDefinition {

@@ -3,6 +3,7 @@
 // set-up alone costs a quarter of a short run).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -70,14 +71,37 @@ class StringOutputStream final : public OutputStream {
   std::string text_;
 };
 
-// Standard output and standard error of one run.
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitCheckFailed = 1;  // a file was read and found wanting
+inline constexpr int kExitError = 2;        // the command could not do its job
+
+// What a command does with what it reads. Its kind and the outcome of a run
+// alone decide the exit code (exitCodeOf); the help pages word the same rule
+// (cli/help_text.cpp).
+enum class CommandKind : std::uint8_t {
+  prints,  // help, version
+  judges,  // info, verify, index, lint, match, diff: 1 when an input is found wanting
+  makes,   // convert, build, extract, normalize, restamp: an input found wanting is refused
+  legacy,  // the frozen legacy form: every failure exits 2 and prints "Error: " on stdout
+};
+
+enum class Outcome : std::uint8_t {
+  success,
+  wanting,  // an input was read and found wanting: a check, a finding, nothing offered, a difference
+  failed,   // the command could not do its job: usage, unreadable input, failed write
+};
+
+constexpr int exitCodeOf(Outcome outcome, CommandKind kind) {
+  if (outcome == Outcome::success) return kExitSuccess;
+  return outcome == Outcome::wanting && kind == CommandKind::judges ? kExitCheckFailed : kExitError;
+}
+
+// Standard output and standard error of one run, and the kind of command
+// that runs (set by the dispatcher from the command's definition).
 struct Console {
   OutputStream& out;
   OutputStream& err;
+  CommandKind kind = CommandKind::prints;
 };
-
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitCheckFailed = 1;  // a file was read; a check it needed failed
-inline constexpr int kExitError = 2;        // usage, input or write error
 
 }  // namespace otawrap

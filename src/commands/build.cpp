@@ -1,16 +1,14 @@
-#include "app/module_failures.h"
 #include "commands/build.h"
 
 #include "app/conversion.h"
 #include "app/file_options.h"
 #include "app/file_summary.h"
+#include "app/module_failures.h"
 #include "app/output_files.h"
 #include "app/payload_files.h"
-#include "entry/registry.h"
-#include "ota/builder.h"
-#include "ota/reader.h"
-#include "report/check_texts.h"
 #include "codec/escape.h"
+#include "ota/builder.h"
+#include "report/check_texts.h"
 
 namespace otawrap {
 
@@ -19,8 +17,7 @@ namespace {
 // A tag-0 payload that carries this tool's image preamble must still match
 // the header it now sits under; an image of ours re-wrapped under other
 // identifiers does not, and info would reject the file. Empty when it does.
-std::string preambleMismatch(const std::vector<std::uint8_t>& file) {
-  const OtaFileInfo info = otaFileRead(file.data(), file.size());
+std::string preambleMismatch(const OtaFileInfo& info) {
   for (const OtaCheckId id : {OtaCheckId::imagePreamble, OtaCheckId::imageCrc}) {
     if (info.check(id).state == OtaCheckState::failed) {
       std::string text = std::string("the upgrade image carries the image preamble, but ") +
@@ -33,8 +30,10 @@ std::string preambleMismatch(const std::vector<std::uint8_t>& file) {
   return "";
 }
 
-bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, Problem& problem,
-           Console console) {
+// Builds the file and reads it as info does (info: the one parse its checks
+// and its JSON summary share).
+bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, OtaFileInfo& info,
+           Problem& problem, Console console) {
   const OtaFileSettings& settings = options.file;
   SignerCredentials credentials{};
   const bool signing = !settings.credentialsPath.empty();
@@ -60,7 +59,8 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, Problem
     problem = {buildFailure(sealed), "", "", 0};
     return false;
   }
-  const std::string mismatch = preambleMismatch(file);
+  info = otaFileRead(file.data(), file.size());
+  const std::string mismatch = preambleMismatch(info);
   if (!mismatch.empty()) {
     if (!settings.force) {
       problem = {Failure::preambleMismatch, mismatch, "", 0};
@@ -75,13 +75,12 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, Problem
 
 int runBuild(const BuildOptions& options, Console console) {
   std::vector<std::uint8_t> file;
+  OtaFileInfo info{};
   Problem problem{Failure::usage, "", "", 0};
-  if (!build(options, file, problem, console)) {
-    return reportFailure(problem, MessageStyle::command, console);
-  }
+  if (!build(options, file, info, problem, console)) return reportFailure(problem, console);
   const OutputReport report = [&](const std::string& path) {
     if (options.report.json) {
-      return writtenFileJson(path, file.data(), file.size(), nullptr,
+      return writtenFileJson(path, info, file.size(), nullptr,
                              !options.file.credentialsPath.empty(), options.file.integrityCode);
     }
     return options.report.quiet ? std::string() : path + "\n";
@@ -89,7 +88,7 @@ int runBuild(const BuildOptions& options, Console console) {
   const ImageIdentifiers& ids = options.file.identifiers;
   return writeOutputAndReport(options.output,
                               outputFileName(ids.manufacturerCode, ids.imageType, ids.fileVersion),
-                              file.data(), file.size(), report, console, MessageStyle::command);
+                              file.data(), file.size(), report, console);
 }
 
 std::string finishBuild(const std::vector<std::string>&, BuildOptions& options) {
@@ -109,15 +108,12 @@ std::string finishBuild(const std::vector<std::string>&, BuildOptions& options) 
 const CommandDefinition<BuildOptions>& buildDefinition() {
   using O = BuildOptions;
   static const CommandDefinition<O> definition = {
-      {"build", nullptr, "build --tag TAG=FILE ...", "OTA file from any payloads",
-       "build -m HEX -t HEX -v HEX (--tag TAG=FILE)... [options]",
+      {"build", nullptr, CommandKind::makes, "--tag TAG=FILE ...", "OTA file from any payloads",
+       "-m HEX -t HEX -v HEX (--tag TAG=FILE)... [options]",
        "Builds an OTA file holding the bytes of each FILE as a sub-element with its\n"
        "TAG, in the order given, and prints the path it wrote (by default\n"
        "MMMM-TTTT-VVVVVVVV.zigbee in the current directory). At most 64 MiB.\n",
-       "Options:", "otawrap build -m 1234 -t 0101 -v 1 --tag 0=boot.bin --integrity-code",
-       "0 written, 2 usage error, unreadable payload, file too large, a tag 0\n"
-       "payload or image preamble that fails its check (without --force), failed\n"
-       "write.\n"},
+       "Options:", "otawrap build -m 1234 -t 0101 -v 1 --tag 0=boot.bin --integrity-code"},
       joinRows<O>({
           identifierRows<O>(true),
           tagRows<O>("a sub-element; TAG 1 to 4 hex digits, 0x optional,\n"

@@ -3,7 +3,7 @@
 // sealed with an integrity code.
 #pragma once
 
-#include "cli/command_definition.h"
+#include "app/command.h"
 #include "app/file_settings.h"
 
 namespace otawrap {
@@ -21,5 +21,6 @@ struct BuildOptions {
 // or one JSON object. It returns 0, or 2 after any failure (nothing written
 // then, except when only the printing failed).
 const CommandDefinition<BuildOptions>& buildDefinition();
+const Command& buildCommand();
 
 }  // namespace otawrap

@@ -15,7 +15,6 @@
 #include "app/input_lookalike.h"
 #include "app/output_files.h"
 #include "app/payload_files.h"
-#include "entry/registry.h"
 #include "io/file_system.h"
 #include "image/input_format.h"
 #include "image/intel_hex.h"
@@ -116,7 +115,7 @@ bool prepare(const ConvertOptions& settings, RunContext& context, PayloadFiles& 
 std::string reportOf(const ConvertOptions& options, const RunContext& built,
                      const std::string& path, const std::string& batchInput) {
   if (options.report.json) {
-    return writtenFileJson(path, built.image.data(), built.position,
+    return writtenFileJson(path, otaFileRead(built.image.data(), built.position), built.position,
                            options.noImage ? nullptr : platformName(options.platform),
                            !options.file.credentialsPath.empty(), options.file.integrityCode,
                            batchInput);
@@ -135,15 +134,14 @@ int runOne(const ConvertOptions& options, Console console) {
   PayloadFiles payloads;
   if (!prepare(options, *context, payloads, problem) ||
       !buildFromInput(options, *context, problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
+    return reportFailure(problem, console);
   }
   const RunContext& built = *context;
   const OutputReport report = [&](const std::string& path) {
     return reportOf(options, built, path, "");
   };
   return writeOutputAndReport(options.output, nameOf(built.header), built.image.data(),
-                              built.header.totalImageSize, report, console,
-                              MessageStyle::command);
+                              built.header.totalImageSize, report, console);
 }
 
 // One input of a batch as it ended: staged with its report, or its failure.
@@ -196,16 +194,16 @@ int runSeveral(const ConvertOptions& options, Console console) {
   PayloadFiles payloads;
   Problem problem{Failure::usage, "", "", 0};
   if (!prepare(options, *context, payloads, problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
+    return reportFailure(problem, console);
   }
   OutputRun run(options.output.noClobber ? FsPublish::exclusive : FsPublish::replace);
   const OutputResult directory = run.makeDirectory(options.output.directory);
   if (directory.status != OutputStatus::ok) {
-    return reportFailure(outputProblem(directory), MessageStyle::command, console);
+    return reportFailure(outputProblem(directory), console);
   }
   std::vector<BatchInput> inputs;
   if (!stageInputs(options, *context, run, inputs, problem, console)) {
-    return reportFailure(problem, MessageStyle::command, console);
+    return reportFailure(problem, console);
   }
   BatchTally tally;
   for (const BatchInput& input : inputs) {
@@ -215,7 +213,7 @@ int runSeveral(const ConvertOptions& options, Console console) {
       continue;
     }
     if (options.report.json) console.out << batchErrorJson(*input.input, input.problem);
-    tally.add(reportFailure(input.problem, MessageStyle::command, console));
+    tally.add(reportFailure(input.problem, console));
   }
   const std::string summary = batchSummaryText(tally, kWriteWords) + "\n";
   if (options.report.json) {
@@ -228,8 +226,7 @@ int runSeveral(const ConvertOptions& options, Console console) {
   if (!run.hasStaged()) return tally.worst;  // the run removes the directory it made
   const OutputResult published = run.publish();
   if (published.status != OutputStatus::ok) {
-    return reportFailure(outputProblem(published, Failure::outputKept), MessageStyle::command,
-                         console);
+    return reportFailure(outputProblem(published, Failure::outputKept), console);
   }
   return tally.worst;
 }
@@ -240,11 +237,6 @@ int runConvert(const ConvertOptions& options, Console console) {
 
 std::string storePlatform(const ParsedOption& given, ConvertOptions& options) {
   return parsePlatform(given.name, given.value, options.platform);
-}
-
-std::string storeNoImage(const ParsedOption&, ConvertOptions& options) {
-  options.noImage = true;
-  return "";
 }
 
 std::string storeInputFormat(const ParsedOption& given, ConvertOptions& options) {
@@ -284,8 +276,8 @@ std::string finishConvert(const std::vector<std::string>& operands, ConvertOptio
 const CommandDefinition<ConvertOptions>& convertDefinition() {
   using O = ConvertOptions;
   static const CommandDefinition<O> definition = {
-      {"convert", nullptr, "convert INPUT... [options]", "raw firmware or Intel HEX file -> OTA file",
-       "convert INPUT... [options]",
+      {"convert", nullptr, CommandKind::makes, "INPUT... [options]",
+       "raw firmware or Intel HEX file -> OTA file", "INPUT... [options]",
        "Converts the raw firmware file or Intel HEX file INPUT (told by its content)\n"
        "into an OTA file named MMMM-TTTT-VVVVVVVV.zigbee and prints the path it wrote.\n"
        "Several INPUTs need -o DIR: each is converted with the same options, one\n"
@@ -293,9 +285,7 @@ const CommandDefinition<ConvertOptions>& convertDefinition() {
        "summary on standard error); a failed INPUT writes nothing, the others are\n"
        "written, and two INPUTs that would get one name stop the run before any\n"
        "file is written. --output - writes the file to standard output.\n",
-       "Options:", "otawrap convert app.raw -o out -m 100B -t 100A -v 00000001",
-       "0 written, 2 usage error, unreadable or invalid input, failed write (of\n"
-       "several inputs: any of them).\n"},
+       "Options:", "otawrap convert app.raw -o out -m 100B -t 100A -v 00000001"},
       joinRows<O>({
           outputRows<O>(),
           identifierRows<O>(false),
@@ -308,7 +298,7 @@ const CommandDefinition<ConvertOptions>& convertDefinition() {
             storeInputFormat},
            {{'n', "no-image", nullptr, "write the header only, without reading INPUT's image",
              true},
-            storeNoImage}},
+            setFlag<O, &O::noImage>}},
           stackVersionRows<O>(),
           headerFieldRows<O>(),
           reportRows<O>(),

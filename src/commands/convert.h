@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_definition.h"
+#include "app/command.h"
 #include "app/conversion.h"
 
 namespace otawrap {
@@ -35,5 +35,6 @@ struct ConvertOptions : RunSettings {
 // message in its place), the summary line and one publish of all the files,
 // which syncs the directory once. Returns the worst exit code.
 const CommandDefinition<ConvertOptions>& convertDefinition();
+const Command& convertCommand();
 
 }  // namespace otawrap

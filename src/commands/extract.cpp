@@ -3,12 +3,9 @@
 #include <optional>
 #include <vector>
 
+#include "app/output_files.h"
 #include "cli/values.h"
 #include "codec/hex.h"
-#include "app/conversion.h"
-#include "entry/registry.h"
-#include "app/ota_input.h"
-#include "app/output_files.h"
 #include "io/file_system.h"
 #include "ota/file_entries.h"
 
@@ -61,14 +58,19 @@ bool stageAll(const ExtractOptions& options, const OtaInput& input, OutputRun& r
 
 int runExtract(const ExtractOptions& options, Console console) {
   const auto fail = [&](const Problem& problem) {
-    return reportFailure(problem, MessageStyle::command, console);
+    return reportFailure(problem, console);
   };
   OtaInput input;
   Problem problem{Failure::usage, "", "", 0};
-  if (!readOtaInput(options.file, input, problem, DashInput::standardInput)) return fail(problem);
-  const OtaCheckId* failed = firstFailedCheck(input.info, kStructure, std::size(kStructure));
-  if (failed != nullptr) {
-    return fail({Failure::unsoundOtaFile, failedCheckText(input.info, *failed), options.file, 0});
+  if (!options.force) {
+    if (!openSoundOtaInput(options.file, options.input, input, problem)) return fail(problem);
+  } else if (!openOtaInput(options.file, options.input, input, problem)) {
+    return fail(problem);
+  }
+  for (const OtaCheckId id : kStructure) {
+    if (input.info.check(id).state == OtaCheckState::failed) {
+      return fail({Failure::unsoundOtaFile, failedCheckText(input.info, id), options.file, 0});
+    }
   }
   if (options.tagGiven) {
     const std::optional<OtaSubElement> element =
@@ -80,40 +82,17 @@ int runExtract(const ExtractOptions& options, Console console) {
       return options.quiet ? std::string() : path + "\n";
     };
     return writeOutputAndReport({"", options.outputFile, options.noClobber}, "",
-                                dataOf(input, *element), element->length, report, console,
-                                MessageStyle::command);
+                                dataOf(input, *element), element->length, report, console);
   }
   OutputRun run(FsPublish::exclusive);
   std::string report;
   if (!stageAll(options, input, run, report, problem)) return fail(problem);
-  return reportAndPublish(run, options.quiet ? "" : report, console, MessageStyle::command);
+  return reportAndPublish(run, options.quiet ? "" : report, console);
 }
 
 std::string storeTag(const ParsedOption& given, ExtractOptions& options) {
   options.tagGiven = true;
   return parseTag(given.name, given.value, options.tag);
-}
-
-std::string storeOutput(const ParsedOption& given, ExtractOptions& options) {
-  if (given.value.empty()) return "empty file name for " + given.name;
-  options.outputFile = given.value;
-  return "";
-}
-
-std::string storeOutputDirectory(const ParsedOption& given, ExtractOptions& options) {
-  if (given.value.empty()) return "empty directory name for " + given.name;
-  options.outputDirectory = directoryPrefix(given.value);
-  return "";
-}
-
-std::string storeNoClobber(const ParsedOption&, ExtractOptions& options) {
-  options.noClobber = true;
-  return "";
-}
-
-std::string storeQuiet(const ParsedOption&, ExtractOptions& options) {
-  options.quiet = true;
-  return "";
 }
 
 std::string finishExtract(const std::vector<std::string>& operands, ExtractOptions& options) {
@@ -134,24 +113,30 @@ std::string finishExtract(const std::vector<std::string>& operands, ExtractOptio
 }  // namespace
 
 const CommandDefinition<ExtractOptions>& extractDefinition() {
-  static const CommandDefinition<ExtractOptions> definition = {
-      {"extract", nullptr, "extract FILE [options]", "sub-elements of an OTA file as files",
-       "extract FILE (--tag TAG --output OUT | --output-dir DIR)",
+  using O = ExtractOptions;
+  static const CommandDefinition<O> definition = {
+      {"extract", nullptr, CommandKind::makes, "FILE [options]",
+       "sub-elements of an OTA file as files", "FILE (--tag TAG --output OUT | --output-dir DIR)",
        "Writes the data of the first sub-element with tag TAG to OUT, or of every\n"
        "sub-element to DIR/<index>-<tag>.bin (00-0000.bin, 01-F00D.bin, ...), and\n"
-       "prints the paths. A vendor header before the OTA file identifier is skipped.\n",
-       "Options:", "otawrap extract 1234-0101-00000001.zigbee --output-dir parts",
-       "0 written, 1 no sub-element with the tag or an unsound sub-element\n"
-       "chain, 2 usage error, unreadable file, failed write.\n"},
+       "prints the paths. A vendor header before the OTA file identifier is skipped.\n"
+       "A file that fails a check of info is refused unless --force is given.\n",
+       "Options:", "otawrap extract 1234-0101-00000001.zigbee --output-dir parts"},
       {
           {{'\0', "tag", "TAG", "the tag, 1 to 4 hex digits (0x optional)"}, storeTag},
-          {{'\0', "output", "OUT", "the file for the tag's data"}, storeOutput},
+          {{'\0', "output", "OUT", "the file for the tag's data"}, setFile<O, &O::outputFile>},
           {{'o', "output-dir", "DIR", "every sub-element into DIR, created when missing"},
-           storeOutputDirectory},
+           setDirectory<O, &O::outputDirectory>},
           {{'\0', "no-clobber", nullptr,
             "refuse to replace an existing OUT (DIR's files never are)", true},
-           storeNoClobber},
-          {{'q', "quiet", nullptr, "print nothing on success", true}, storeQuiet},
+           setFlag<O, &O::noClobber>},
+          {{'q', "quiet", nullptr, "print nothing on success", true}, setFlag<O, &O::quiet>},
+          {{'\0', "force", nullptr,
+            "extract from a file that fails a check, as long as\nits sub-element chain is sound",
+            true},
+           setFlag<O, &O::force>},
+          {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
+           clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
       },
       {},
       {1, 1, "FILE"},

@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "cli/command_definition.h"
+#include "app/command.h"
+#include "app/ota_input.h"
 
 namespace otawrap {
 
@@ -17,15 +18,19 @@ struct ExtractOptions {
   bool noClobber = false;  // --tag: refuse an existing outputFile
   std::string outputDirectory;  // otherwise: every sub-element; ends with a separator
   bool quiet = false;
+  bool force = false;  // extract from a file that fails a check but its structure
+  OtaInputOptions input{{}, true, DashInput::standardInput};
 };
 
-// The definition. The run reads the file as info does (a vendor header before the OTA file identifier
-// is skipped), needs a sound header length and sub-element chain, then writes
-// the data of the first sub-element with the tag to outputFile, or every
-// sub-element to outputDirectory (created when missing) as
-// <index>-<tag>.bin. Prints each path written unless quiet. Returns 0; 1 when
-// the tag is absent or the chain is unsound; 2 when the file cannot be read
-// or an output cannot be written (then nothing of this run is left).
+// The definition. The run reads the file through the OTA input service (a
+// vendor header before the OTA file identifier is skipped) and refuses a file
+// that fails a check (with --force, only one whose header length or
+// sub-element chain is unsound), then writes the data of the first
+// sub-element with the tag to outputFile, or every sub-element to
+// outputDirectory (created when missing) as <index>-<tag>.bin. Prints each
+// path written unless quiet. A command that makes files: 0, or 2 with
+// nothing of this run left.
 const CommandDefinition<ExtractOptions>& extractDefinition();
+const Command& extractCommand();
 
 }  // namespace otawrap

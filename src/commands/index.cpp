@@ -1,15 +1,16 @@
 #include "commands/index.h"
 
 #include "catalog/index_merge.h"
+#include "catalog/lint.h"
+#include "codec/escape.h"
 #include "codec/hex.h"
-#include "codec/utf8.h"
 #include "cli/values.h"
 #include "app/index_document.h"
+#include "app/index_findings.h"
 #include "app/index_sidecar.h"
 #include "app/conversion.h"
 #include "app/ota_input.h"
 #include "app/output_files.h"
-#include "entry/registry.h"
 #include "io/file_system.h"
 #include "ota/file_entries.h"
 
@@ -21,22 +22,6 @@ namespace {
 std::string baseName(const std::string& path) {
   const std::size_t at = path.find_last_of(kPathSeparators);
   return at == std::string::npos ? path : path.substr(at + 1);
-}
-
-// Why text cannot stand in an entry as it is, or nullptr: every byte must be
-// part of well-formed UTF-8 (no overlong forms, surrogates or values past
-// U+10FFFF) and no character a control character (C0, DEL, C1).
-const char* nameFault(const std::string& text) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const std::size_t length = utf8SequenceLength(bytes + i, text.size() - i);
-    if (length == 0) return "is not valid UTF-8";
-    const std::uint32_t value = utf8CodePoint(bytes + i, length);
-    if (value < 0x20 || (value >= 0x7F && value < 0xA0)) return "holds a control character";
-    i += length;
-  }
-  return nullptr;
 }
 
 // RFC 3986: the unreserved characters stay, every other byte becomes %XX.
@@ -78,69 +63,91 @@ bool fileMetadata(const std::string& path, const IndexMetadata& commandLine, Ind
   return true;
 }
 
+// Warns on standard error about what lint finds between the entries of an
+// index (their own faults are refused before), those that concern a new
+// entry (new[i]) only; where names the index, "" for the one printed.
+void warnAsLint(const std::vector<IndexEntry>& entries, const std::vector<bool>& isNew, IndexFormat format,
+                const std::string& where, Console console) {
+  for (const LintFinding& f : indexLint(entries, {}, format).findings) {
+    if (!isNew[f.entry] && !(lintKindNamesOther(f.kind) && isNew[f.other])) continue;
+    console.err << "otawrap: warning: "
+                << escapeControlCharacters(where + lintFindingLine(f, entries, format, "", IndexFileFacts{}))
+                << '\n';
+  }
+}
+
 // Merges items into the index at path and writes it back whole.
 int updateIndex(const std::string& path, const IndexOptions& options,
                 const std::vector<IndexMergeItem>& items, Console console) {
   IndexDocument document;
   Problem problem{Failure::usage, "", "", 0};
   if (!readIndexDocument(path, document, problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
+    return reportFailure(problem, console);
   }
   if (!document.entries.empty() && document.format != options.metadata.format) {
     const char* theirs = document.format == IndexFormat::zigpy ? "zigpy" : "zigbee-herdsman";
     return reportFailure({Failure::indexInvalid, std::string("it is in the ") + theirs +
                               " format; give --format to match it", path, 0},
-                         MessageStyle::command, console);
+                         console);
   }
   IndexMergeCounts counts;
   const std::string merged = indexMerge(document.text, document.root, document.entries, items, counts);
+  JsonValue root;
+  std::vector<IndexEntry> entries;
+  IndexDecodeError decodeError;
+  if (jsonParse(merged.data(), merged.size(), root).status == JsonStatus::ok &&
+      indexDecode(root, options.metadata.format, entries, decodeError)) {
+    std::vector<bool> isNew(entries.size(), false);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      for (const IndexMergeItem& item : items) {
+        const IndexEntry& e = entries[i];
+        isNew[i] = isNew[i] || (e.manufacturerCode == item.manufacturerCode && e.imageType == item.imageType &&
+                                e.fileVersion == item.fileVersion);
+      }
+    }
+    warnAsLint(entries, isNew, options.metadata.format, path + ": ", console);
+  }
   return writeOutputAndReport({"", path}, "", reinterpret_cast<const std::uint8_t*>(merged.data()),
-                              merged.size(), nullptr, console, MessageStyle::command);
+                              merged.size(), nullptr, console);
 }
 
 int runIndex(const IndexOptions& options, Console console) {
   std::vector<IndexMergeItem> items;
+  std::vector<IndexEntry> entries;
   for (const std::string& path : options.files) {
     OtaInput input;
     Problem problem{Failure::usage, "", "", 0};
-    if (!readOtaInput(path, input, problem)) {
-      // Not an OTA file at all: a file that cannot be indexed.
-      if (problem.failure == Failure::notOtaFile) problem.failure = Failure::notOtaFileToIndex;
-      return reportFailure(problem, MessageStyle::command, console);
-    }
-    for (std::size_t i = 0; i < kOtaCheckCount; ++i) {
-      const auto id = static_cast<OtaCheckId>(i);
-      if (input.info.check(id).state == OtaCheckState::failed) {
-        return reportFailure({Failure::notIndexable, failedCheckText(input.info, id), path, 0},
-                             MessageStyle::command, console);
-      }
-    }
-    for (const OtaPayloadVerdict& payload : otaPayloadVerdicts(input.file(), input.info)) {
-      if (payload.check.verdict == PayloadVerdict::failed) {
-        return reportFailure({Failure::notIndexable, failedPayloadText(payload), path, 0},
-                             MessageStyle::command, console);
-      }
+    if (!openSoundOtaInput(path, options.input, input, problem)) {
+      return reportFailure(problem, console);
     }
     IndexMetadata metadata;
     if (!fileMetadata(path, options.metadata, metadata, problem)) {
-      return reportFailure(problem, MessageStyle::command, console);
+      return reportFailure(problem, console);
     }
     const std::string name = baseName(path);
     // The entry names the file exactly or not at all: the URL is the prefix
     // and the encoded name, or else the path as given.
-    const char* fault = nameFault(options.urlPrefixGiven ? name : path);
+    const char* fault = indexTextFault(options.urlPrefixGiven ? name : path);
     if (fault != nullptr) {
-      return reportFailure({Failure::nameNotIndexable, fault, path, 0}, MessageStyle::command,
-                           console);
+      return reportFailure({Failure::nameNotIndexable, fault, path, 0}, console);
     }
     const std::string url =
         options.urlPrefixGiven ? indexJoinUrl(options.urlPrefix, percentEncoded(name)) : path;
     const OtaIndexEntry file = otaIndexEntry(input.bytes.data(), input.bytes.size(), input.info, name, url);
     const IndexEntry entry = indexEntryOf(file, input.info.header.totalImageSize, metadata);
+    // The metadata's words are herdsman's, whichever format is written.
+    std::vector<LintFinding> faults;
+    indexEntryFaults(entry, 0, faults);
+    if (!faults.empty()) {
+      const std::string detail = lintFindingText(faults[0], {entry}, IndexFormat::herdsman, path, IndexFileFacts{});
+      return reportFailure({Failure::metadataRefused, detail, path, 0}, console);
+    }
     items.push_back({file.manufacturerCode, file.imageType, file.fileVersion,
                      indexEntryJson(entry, options.metadata.format)});
+    entries.push_back(entry);
   }
   if (!options.update.empty()) return updateIndex(options.update, options, items, console);
+  warnAsLint(entries, std::vector<bool>(entries.size(), true), options.metadata.format, "", console);
   std::string text = "[";
   for (const IndexMergeItem& item : items) text += (text.size() > 1 ? "," : "") + item.text;
   console.out << text << "]\n";
@@ -242,8 +249,9 @@ std::string finishIndex(const std::vector<std::string>& operands, O& options) {
 
 const CommandDefinition<IndexOptions>& indexDefinition() {
   static const CommandDefinition<O> definition = {
-      {"index", nullptr, "index FILE... [options]", "OTA index entries, printed or merged",
-       "index FILE... [--format herdsman|zigpy] [--url-prefix URL] [--update INDEX.json]\n"
+      {"index", nullptr, CommandKind::judges, "FILE... [options]",
+       "OTA index entries, printed or merged",
+       "FILE... [--format herdsman|zigpy] [--url-prefix URL] [--update INDEX.json]\n"
        "      [--file-size total-image|download] [metadata options]",
        "Prints a JSON array with one OTA index entry per file. herdsman (the default):\n"
        "zigbee-herdsman's entries: fileName, fileVersion, fileSize, url, imageType,\n"
@@ -258,9 +266,7 @@ const CommandDefinition<IndexOptions>& indexDefinition() {
        "hardwareVersionMax, releaseNotes, originalUrl, force); a metadata option\n"
        "given on the command line wins over the same key. The zigpy format has no\n"
        "field for them: metadata files are checked, not written.\n",
-       "Options:", "otawrap index *.zigbee --url-prefix https://example.com/ota",
-       "0 printed or merged, 1 a file fails a check, 2 usage error, unreadable file,\n"
-       "index or metadata file, failed write.\n"},
+       "Options:", "otawrap index *.zigbee --url-prefix https://example.com/ota"},
       {
           {{'\0', "format", "NAME", "herdsman (default) or zigpy"}, storeFormat},
           {{'\0', "url-prefix", "URL", "url is URL, one '/', and the file name (default:\nthe path as given)"},
@@ -283,6 +289,8 @@ const CommandDefinition<IndexOptions>& indexDefinition() {
           {{'\0', "release-notes", "TEXT", "releaseNotes"}, storeReleaseNotes},
           {{'\0', "original-url", "URL", "originalUrl"}, storeOriginalUrl},
           {{'\0', "force", nullptr, "force: offered whatever the device's version"}, storeForce},
+          {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
+           clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
       },
       {},
       {1, kAnyNumber, "FILE"},

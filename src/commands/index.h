@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_definition.h"
+#include "app/command.h"
 #include "app/index_json.h"
+#include "app/ota_input.h"
 
 namespace otawrap {
 
@@ -18,6 +19,7 @@ struct IndexOptions {
   bool formatGiven = false;
   IndexMetadata metadata;  // the command line's; each file's FILE.meta.json fills in the rest
   std::string update;      // the index to merge into; "" prints a new one
+  OtaInputOptions input;
 };
 
 // The definition. The run reads each file in turn (64 MiB at most; a vendor header
@@ -26,9 +28,10 @@ struct IndexOptions {
 // --update merges them into that index (catalog/index_merge.h) and replaces it
 // whole. A file's metadata file (app/index_sidecar.h), when there is
 // one, gives what the command line does not. The index given to --update must be of the chosen format. Exits 0;
-// 1 when a file fails a check (naming the file and the check; nothing printed
-// or written); 2 when a file, a metadata file or the index cannot be read,
+// 1 when a file is not an OTA file or fails a check (naming the file and the
+// check; nothing printed or written); 2 when a file, a metadata file or the index cannot be read,
 // a metadata file or the index is not valid, or the result cannot be written.
 const CommandDefinition<IndexOptions>& indexDefinition();
+const Command& indexCommand();
 
 }  // namespace otawrap

@@ -167,13 +167,13 @@ int runLegacy(int argc, const char* const* argv, Console console) {
     return kExitSuccess;
   }
   if (parsed == CommandLineOutcome::error || !runConversion(settings, *context, problem)) {
-    return reportFailure(problem, MessageStyle::legacy, console);
+    return reportFailure(problem, console);
   }
   const OtaHeader& header = context->header;
   return writeOutputAndReport(
       settings.output,
       outputFileName(header.manufacturerCode, header.imageType, header.fileVersion),
-      context->image.data(), header.totalImageSize, nullptr, console, MessageStyle::legacy);
+      context->image.data(), header.totalImageSize, nullptr, console);
 }
 
 }  // namespace otawrap

@@ -4,7 +4,8 @@
 
 #include <string>
 
-#include "cli/command_definition.h"
+#include "app/command.h"
+#include "app/ota_input.h"
 
 namespace otawrap {
 
@@ -12,6 +13,7 @@ struct LintOptions {
   std::string index;
   std::string filesDirectory;  // where files behind relative and http(s) urls are; "" none given
   bool json = false;           // one JSON object per finding and line
+  OtaInputOptions input;       // the files are judged as every command judges them
 };
 
 // The definition. The run prints one line per finding (nothing when there is none)
@@ -21,5 +23,6 @@ struct LintOptions {
 // path segment (percent-decoded) names a file under --files DIR, and without
 // it the file is not looked at.
 const CommandDefinition<LintOptions>& lintDefinition();
+const Command& lintCommand();
 
 }  // namespace otawrap

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "catalog/match.h"
-#include "cli/command_definition.h"
+#include "app/command.h"
 
 namespace otawrap {
 
@@ -27,5 +27,6 @@ struct MatchOptions {
 // that format. Exits 0 when an entry is offered, 1 when none is, 2 when the
 // index cannot be read or is not an index, or standard output is lost.
 const CommandDefinition<MatchOptions>& matchDefinition();
+const Command& matchCommand();
 
 }  // namespace otawrap

@@ -4,13 +4,8 @@
 #include <vector>
 
 #include "app/conversion.h"
-#include "app/failure.h"
 #include "app/file_options.h"
-#include "app/input_file.h"
-#include "app/ota_input.h"
 #include "app/output_files.h"
-#include "entry/registry.h"
-#include "ota/reader.h"
 #include "report/check_texts.h"
 #include "report/json_writer.h"
 
@@ -69,18 +64,12 @@ std::string reportJson(const NormalizeOptions& options, const std::string& path,
 }
 
 int runNormalize(const NormalizeOptions& options, Console console) {
-  std::vector<std::uint8_t> bytes;
-  Problem problem{Failure::cannotOpenInput, "", options.file, 0};
-  if (!readOtaFile(options.file, bytes, problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
-  }
-  const OtaFileInfo info = otaFileLocateAndRead(bytes.data(), bytes.size(), OtaReadOptions{});
-  for (const OtaCheck& check : info.checks) {
-    if (check.state != OtaCheckState::failed) continue;
-    const auto id = static_cast<OtaCheckId>(&check - info.checks.data());
-    return reportFailure({Failure::unsoundOtaFile, failedCheckText(info, id), options.file, 0},
-                         MessageStyle::command, console);
-  }
+  OtaInput input;
+  Problem problem{Failure::usage, "", "", 0};
+  const bool read = options.force ? openOtaInput(options.file, options.input, input, problem)
+                                  : openSoundOtaInput(options.file, options.input, input, problem);
+  if (!read) return reportFailure(problem, console);
+  const OtaFileInfo& info = input.info;
   const OtaHeader& header = info.header;
   const Removed removed = removedParts(info);
   const OutputReport report = [&](const std::string& path) {
@@ -89,7 +78,7 @@ int runNormalize(const NormalizeOptions& options, Console console) {
   };
   return writeOutputAndReport(
       options.output, outputFileName(header.manufacturerCode, header.imageType, header.fileVersion),
-      bytes.data() + info.prefixLength, info.fileSize, report, console, MessageStyle::command);
+      input.file(), info.fileSize, report, console);
 }
 
 std::string finishNormalize(const std::vector<std::string>& operands, NormalizeOptions& options) {
@@ -105,19 +94,18 @@ std::string finishNormalize(const std::vector<std::string>& operands, NormalizeO
 const CommandDefinition<NormalizeOptions>& normalizeDefinition() {
   using O = NormalizeOptions;
   static const CommandDefinition<O> definition = {
-      {"normalize", nullptr, "normalize FILE [options]",
+      {"normalize", nullptr, CommandKind::makes, "FILE [options]",
        "the plain OTA file inside a downloaded file",
-       "normalize FILE (--output OUT | --output-dir DIR) [--json | --quiet]",
+       "FILE (--output OUT | --output-dir DIR) [--json | --quiet]",
        "Reads FILE as info does and, when every check passes, writes the OTA file\n"
        "inside it as a plain OTA file: from its identifier, the total image size long,\n"
        "byte for byte (its signature or integrity code still holds). Removed are a\n"
        "signed container with block hashes, a length prefix and its suffix, a vendor\n"
        "prefix, a CRC-32 trailer or 0xFF padding with an inverted CRC-32. Prints what\n"
        "it removed and the path written. A file that fails a check is refused and\n"
-       "nothing is written.\n",
-       "Options:", "otawrap normalize download.ota --output plain.zigbee",
-       "0 written, 1 a check failed, 2 usage error, unreadable file, failed write.\n"},
-      joinRows<O>({outputRows<O>(), reportRows<O>()}),
+       "nothing is written, unless --force is given.\n",
+       "Options:", "otawrap normalize download.ota --output plain.zigbee"},
+      joinRows<O>({outputRows<O>(), reportRows<O>(), forceRows<O>("write the OTA file although it fails a check")}),
       {{{"output", "output-dir"}}},
       {1, 1, "FILE"},
       finishNormalize,

@@ -3,18 +3,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "codec/hex.h"
 #include "app/conversion.h"
-#include "app/failure.h"
 #include "app/file_options.h"
 #include "app/output_files.h"
-#include "app/ota_input.h"
-#include "entry/registry.h"
-#include "io/output.h"
-#include "ota/reader.h"
+#include "codec/hex.h"
 #include "ota/restamp.h"
 #include "ota/signature_check.h"
-#include "report/info_report.h"
+#include "report/header_fields.h"
 #include "report/json_writer.h"
 
 namespace otawrap {
@@ -122,28 +117,19 @@ std::string reportText(const std::string& path, const Stamped& s) {
   return out + path + "\n";
 }
 
-// The header fields restamp may rewrite, under name and name + "Before".
+// The header fields restamp may rewrite, under their keys + suffix.
 void headerMembers(JsonWriter& json, const OtaFileInfo& info, const std::string& suffix) {
-  const OtaHeader& h = info.header;
-  json.numberMember(("fileVersion" + suffix).c_str(), h.fileVersion);
-  json.key(("headerString" + suffix).c_str());
-  json.string(reinterpret_cast<const char*>(h.headerString.data()), otaHeaderStringLength(h));
-  const std::uint16_t range[] = {h.minimumHardwareVersion, h.maximumHardwareVersion};
-  const char* names[] = {"minimumHardwareVersion", "maximumHardwareVersion"};
-  for (int i = 0; i < 2; ++i) {
-    json.key((names[i] + suffix).c_str());
-    if (info.hardwareVersionsPresent) {
-      json.number(range[i]);
-    } else {
-      json.null();
-    }
+  for (const char* key :
+       {"fileVersion", "headerString", "minimumHardwareVersion", "maximumHardwareVersion"}) {
+    json.key((key + suffix).c_str());
+    headerFieldJson(json, otaHeaderField(info, key), info.header);
   }
 }
 
 std::string reportJson(const RestampOptions& options, const std::string& path, const Stamped& s) {
   JsonWriter json;
   json.beginObject();
-  json.stringMember("file", options.input);
+  json.stringMember("file", options.path);
   json.stringMember("output", path);
   headerMembers(json, s.before, "Before");
   headerMembers(json, s.after, "");
@@ -158,21 +144,15 @@ std::string reportJson(const RestampOptions& options, const std::string& path, c
 
 int runRestamp(const RestampOptions& options, Console console) {
   OtaInput input;
-  Problem problem{Failure::cannotOpenInput, "", options.input, 0};
-  if (!readOtaInput(options.input, input, problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
+  Problem problem{Failure::usage, "", "", 0};
+  if (!openSoundOtaInput(options.path, options.input, input, problem)) {
+    return reportFailure(problem, console);
   }
   const OtaFileInfo& info = input.info;
-  for (const OtaCheck& check : info.checks) {
-    if (check.state != OtaCheckState::failed) continue;
-    const auto id = static_cast<OtaCheckId>(&check - info.checks.data());
-    return reportFailure({Failure::unsoundOtaFile, failedCheckText(info, id), options.input, 0},
-                         MessageStyle::command, console);
-  }
   SignerCredentials credentials;
   const bool signing = !options.file.credentialsPath.empty();
   if (signing && !loadCredentials(options.file.credentialsPath, credentials, problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
+    return reportFailure(problem, console);
   }
   const std::uint8_t* file = input.file();
   std::vector<std::uint8_t> out;
@@ -182,8 +162,7 @@ int runRestamp(const RestampOptions& options, Console console) {
     const std::string detail = result.status == OtaRestampStatus::checkFails
                                    ? failedCheckText(result.after, result.failedCheck)
                                    : "";
-    return reportFailure({restampFailure(result.status), detail, options.input, 0},
-                         MessageStyle::command, console);
+    return reportFailure({restampFailure(result.status), detail, options.path, 0}, console);
   }
 
   const OtaHeader& header = result.after.header;
@@ -203,16 +182,11 @@ int runRestamp(const RestampOptions& options, Console console) {
   };
   return writeOutputAndReport(
       options.output, outputFileName(header.manufacturerCode, header.imageType, header.fileVersion),
-      out.data(), out.size(), report, console, MessageStyle::command);
-}
-
-std::string storeDropSignature(const ParsedOption&, RestampOptions& options) {
-  options.dropSignature = true;
-  return "";
+      out.data(), out.size(), report, console);
 }
 
 std::string finishRestamp(const std::vector<std::string>& operands, RestampOptions& options) {
-  options.input = operands[0];
+  options.path = operands[0];
   if (!options.file.identifiers.fileVersionGiven) return "missing --file-version HEX";
   if (options.output.file.empty() && options.output.directory.empty()) {
     return "missing --output FILE or --output-dir DIR";
@@ -226,9 +200,9 @@ const CommandDefinition<RestampOptions>& restampDefinition() {
   using O = RestampOptions;
   constexpr auto field = toFile<O, storeHeaderField>;
   static const CommandDefinition<O> definition = {
-      {"restamp", nullptr, "restamp FILE --file-version HEX [options]",
+      {"restamp", nullptr, CommandKind::makes, "FILE --file-version HEX [options]",
        "new header fields for an OTA file, sealed again",
-       "restamp FILE --file-version HEX [--header-string TEXT]\n"
+       "FILE --file-version HEX [--header-string TEXT]\n"
        "                      [--min-hw-version HEX] [--max-hw-version HEX]\n"
        "                      (--output OUT | --output-dir DIR)\n"
        "                      [--credentials FILE | --drop-signature] [--json | --quiet]",
@@ -238,9 +212,7 @@ const CommandDefinition<RestampOptions>& restampDefinition() {
        "signature is made with --credentials (any signer) or left out with\n"
        "--drop-signature, and a signed file without either is refused. The new file\n"
        "must pass every check (an image preamble stamping the old version fails).\n",
-       "Options:", "otawrap restamp app.zigbee --file-version 00010204 --output new.zigbee",
-       "0 written, 1 a check of FILE failed, 2 usage error, refused or unreadable\n"
-       "file, bad credentials, failed write.\n"},
+       "Options:", "otawrap restamp app.zigbee --file-version 00010204 --output new.zigbee"},
       joinRows<O>({
           {
               {{'v', "file-version", "HEX", "the new file version, 1 to 8 hex digits (required)"},
@@ -250,9 +222,12 @@ const CommandDefinition<RestampOptions>& restampDefinition() {
               {{'\0', "min-hw-version", "HEX", "the new minimum hardware version"}, field},
               {{'\0', "max-hw-version", "HEX", "the new maximum hardware version"}, field},
               {{'s', "credentials", "FILE", "sign again with the signer credentials in FILE"},
-               toFile<O, storeCredentials>},
+               setFile<O, &O::file, &OtaFileSettings::credentialsPath>},
               {{'\0', "drop-signature", nullptr, "write the file without its signature", true},
-               storeDropSignature},
+               setFlag<O, &O::dropSignature>},
+              {{'\0', "no-payload-check", nullptr, "identify FILE's payloads but skip their checks",
+                true},
+               clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
           },
           outputRows<O>(),
           reportRows<O>(),

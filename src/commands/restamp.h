@@ -5,23 +5,25 @@
 
 #include <string>
 
-#include "cli/command_definition.h"
+#include "app/command.h"
 #include "app/file_settings.h"
+#include "app/ota_input.h"
 
 namespace otawrap {
 
 struct RestampOptions {
-  std::string input;
+  std::string path;
   // Only the file version, header string, hardware versions and credentials
   // path are taken.
   OtaFileSettings file;
   bool dropSignature = false;
   OutputChoice output;  // OUT, or DIR and the name MMMM-TTTT-VVVVVVVV.zigbee (new version)
   ReportChoice report;
+  OtaInputOptions input;
 };
 
-// The definition. The run reads FILE as info does and refuses it when a
-// check fails (exit 1, nothing written). It writes the plain OTA file with
+// The definition. The run reads FILE through the OTA input service and
+// refuses it when a check fails. It writes the plain OTA file with
 // the new header fields and the sub-elements between the header and the seal
 // byte for byte; a container, prefix or trailer around the input is not
 // kept. The seal: a signature with --credentials (any signer; the report
@@ -32,5 +34,6 @@ struct RestampOptions {
 // file that would fail a check, unreadable input or credentials, a failed
 // write.
 const CommandDefinition<RestampOptions>& restampDefinition();
+const Command& restampCommand();
 
 }  // namespace otawrap

@@ -1,21 +1,13 @@
-#include "app/module_failures.h"
 #include "commands/verify.h"
 
 #include <optional>
-#include <vector>
 
-#include "codec/hex.h"
-#include "app/batch.h"
 #include "app/conversion.h"
-#include "commands/info.h"
-#include "app/input_file.h"
-#include "entry/registry.h"
+#include "app/module_failures.h"
+#include "codec/hex.h"
 #include "ecc/point_decode.h"
-#include "ota/payload_verdicts.h"
-#include "ota/reader.h"
 #include "ota/signature_check.h"
 #include "report/check_texts.h"
-#include "report/info_report.h"
 #include "sign/ecdsa_verify.h"
 #include "sign/ecqv.h"
 
@@ -100,38 +92,18 @@ std::string keyText(const AffinePoint& point) {
   return text;
 }
 
-int verifyFile(const VerifyOptions& options, const ResolvedKey& key, const std::string& path,
-               bool batch, Console console) {
-  std::vector<std::uint8_t> bytes;
-  Problem problem{Failure::cannotOpenInput, "", path, 0};
-  if (!readOtaFile(path, bytes, problem, DashInput::standardInput)) {
-    if (batch && options.json) console.out << batchErrorJson(path, problem);
-    return reportFailure(problem, MessageStyle::command, console);
-  }
-  OtaFileInfo info = otaFileLocateAndRead(bytes.data(), bytes.size(), options.read);
-  const std::uint8_t* file = bytes.data() + info.prefixLength;
+// The signature check of a file read: sets its check and the report's lines.
+bool verifySignature(const ResolvedKey& key, OtaInput& input, std::string& lines) {
+  OtaFileInfo& info = input.info;
   OtaCheck& check = info.check(OtaCheckId::signatureVerification);
-  const std::optional<AffinePoint> publicKey = signerKey(file, info, key, check);
-  if (publicKey) {
-    check = signatureCheckReport(otaSignatureCheck(file, info, *publicKey));
-  }
+  const std::optional<AffinePoint> publicKey = signerKey(input.file(), info, key, check);
+  if (publicKey) check = signatureCheckReport(otaSignatureCheck(input.file(), info, *publicKey));
   check = unverifiableReason(info, check);
-
-  const std::vector<OtaPayloadVerdict> payloads = otaPayloadVerdicts(file, info, options.payloadCheck);
   const bool verified = check.state == OtaCheckState::passed;
-  if (options.json) {
-    console.out << infoFormatJson(info, path, payloads);
-  } else {
-    console.out << infoFormatText(info, path, payloads);
-    if (publicKey) console.out << "Public key: " << keyText(*publicKey) << '\n';
-    console.out << (verified ? std::string("Signature: ok\n")
-                             : std::string("Signature: FAILED (") +
-                                   otaReasonText(check.reason) + ")\n");
-  }
-  return finishOutput(console,
-                      verified && otaFileChecksPass(info) && otaPayloadsPass(payloads)
-                          ? kExitSuccess
-                          : kExitCheckFailed);
+  if (publicKey) lines += "Public key: " + keyText(*publicKey) + "\n";
+  lines += verified ? std::string("Signature: ok\n")
+                    : std::string("Signature: FAILED (") + otaReasonText(check.reason) + ")\n";
+  return verified;
 }
 
 // The key is resolved once: a bad key is an error whatever the files hold.
@@ -139,14 +111,10 @@ int runVerify(const VerifyOptions& options, Console console) {
   ResolvedKey key{};
   Problem problem{Failure::invalidKey, "", "", 0};
   if (!resolveKey(options, key, problem)) {
-    return reportFailure(problem, MessageStyle::command, console);
+    return reportFailure(problem, console);
   }
-  if (options.files.size() == 1 && !options.recursive) {
-    return verifyFile(options, key, options.files[0], false, console);
-  }
-  const std::vector<BatchFile> files = batchFiles(options.files, options.recursive);
-  return runBatch(files, options.json, console, [&](const std::string& path) {
-    return verifyFile(options, key, path, true, console);
+  return judgeOtaFiles(options, console, [&key](OtaInput& input, std::string& lines) {
+    return verifySignature(key, input, lines);
   });
 }
 
@@ -155,11 +123,6 @@ std::string storeKey(const ParsedOption& given, VerifyOptions& options) {
   options.keyGiven = true;
   options.keySource = source;
   options.key = given.value;
-  return "";
-}
-
-std::string storeNoPayloadCheck(const ParsedOption&, VerifyOptions& options) {
-  options.payloadCheck = false;
   return "";
 }
 
@@ -174,8 +137,9 @@ std::string finishVerify(const std::vector<std::string>& operands, VerifyOptions
 const CommandDefinition<VerifyOptions>& verifyDefinition() {
   using O = VerifyOptions;
   static const CommandDefinition<O> definition = {
-      {"verify", "--verify", "verify FILE... KEY-OPTION", "check the signature of an OTA file",
-       "verify FILE... (--public-key HEX | --credentials FILE | --ca-key HEX)\n"
+      {"verify", "--verify", CommandKind::judges, "FILE... KEY-OPTION",
+       "check the signature of an OTA file",
+       "FILE... (--public-key HEX | --credentials FILE | --ca-key HEX)\n"
        "                      [--recursive] [--platform NAME] [--no-payload-check] [--json]",
        "Checks the OTA file FILE like info (its payload checks included) and prints\n"
        "info's report, then checks its ECDSA signature (crypto suite 1; crypto suite\n"
@@ -183,25 +147,16 @@ const CommandDefinition<VerifyOptions>& verifyDefinition() {
        "each, then a summary line (with --json one JSON object per line, the summary\n"
        "on standard error); with --recursive a directory FILE stands for every file\n"
        "below it.\n",
-       "Options (exactly one key):", "otawrap verify signed.zigbee --credentials signer.txt",
-       "0 valid, 1 a check, a payload or the signature failed, 2 usage error, bad key,\n"
-       "unreadable file (of several files: the worst).\n"},
-      {
+       "Options (exactly one key):", "otawrap verify signed.zigbee --credentials signer.txt"},
+      joinRows<O>({{
           {{'\0', "public-key", "HEX", "the signer's public key, 22 or 43 octets in hex"},
            storeKey<KeySource::publicKey>},
           {{'s', "credentials", "FILE", "the signer's key from a signer credentials file"},
            storeKey<KeySource::credentials>},
           {{'\0', "ca-key", "HEX",
             "the CA's public key; the signer's follows from the\ncertificate in FILE"},
-           storeKey<KeySource::caKey>},
-          {{'p', "platform", "NAME", "check the upgrade image as one of NAME's, as info does"},
-           storeCheckPlatform<O>},
-          {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
-           storeNoPayloadCheck},
-          {{'\0', "json", nullptr, "one JSON object instead of text", true}, storeReportJson<O>},
-          {{'r', "recursive", nullptr, "read every regular file below a directory FILE", true},
-           storeRecursive<O>},
-      },
+           storeKey<KeySource::caKey>}},
+                   otaFilesRows<O>("check the upgrade image as one of NAME's, as info does")}),
       {{{"public-key", "credentials", "ca-key"}}},
       {1, kAnyNumber, "FILE"},
       finishVerify,

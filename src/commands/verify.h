@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_definition.h"
-#include "ota/reader.h"
+#include "app/command.h"
+#include "app/ota_report.h"
 
 namespace otawrap {
 
@@ -18,15 +18,10 @@ enum class KeySource : std::uint8_t {
   caKey,        // key: the CA's public key in hex; the signer's comes from the certificate
 };
 
-struct VerifyOptions {
-  std::vector<std::string> files;  // one report each, in order
-  bool json = false;
+struct VerifyOptions : OtaFilesChoice {
   bool keyGiven = false;
   KeySource keySource = KeySource::publicKey;
   std::string key;
-  OtaReadOptions read;  // --platform forces the image checks
-  bool payloadCheck = true;  // --no-payload-check: payloads identified, not checked
-  bool recursive = false;  // a directory operand stands for the files below it
 };
 
 // The definition. The run resolves the key first (a bad key is an error whatever
@@ -36,5 +31,6 @@ struct VerifyOptions {
 // payload or the signature fails, 2 when the key or the file cannot be used or the
 // report cannot be written; of several files the worst (app/batch.h).
 const CommandDefinition<VerifyOptions>& verifyDefinition();
+const Command& verifyCommand();
 
 }  // namespace otawrap

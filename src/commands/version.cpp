@@ -1,7 +1,6 @@
 #include "commands/version.h"
 
 #include "app/failure.h"
-#include "entry/registry.h"
 
 namespace otawrap {
 
@@ -20,8 +19,8 @@ std::string versionText() { return std::string("otawrap ") + OTAWRAP_VERSION + "
 
 const Command& versionCommand() {
   static const CommandDefinition<VersionOptions> definition = {
-      {"version", "--version", "version", "the version", "version", "Prints the version.\n", "",
-       "otawrap version", "0 printed, 2 usage error.\n"},
+      {"version", "--version", CommandKind::prints, "", "the version", "", "Prints the version.\n",
+       "", "otawrap version"},
       {},
       {},
       {0, 0, "operand"},

@@ -3,7 +3,11 @@
 
 #include <string>
 
+#include "app/command.h"
+
 namespace otawrap {
+
+const Command& versionCommand();
 
 // "otawrap <version>" and a newline.
 std::string versionText();

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/failure.h"
-#include "commands/help.h"
 #include "commands/legacy.h"
+#include "entry/help.h"
 #include "entry/registry.h"
 #include "io/file_system.h"
 
@@ -52,7 +52,8 @@ const char* misspeltCommand(const std::string& word) {
   if (word.empty() || word[0] == '-' || fsExists(word)) return nullptr;
   const char* nearest = nullptr;
   std::size_t best = 3;
-  for (const char* name : commandNames()) {
+  for (const Command* command : allCommands()) {
+    const char* name = command->text().name;
     const std::size_t distance = editDistance(word, name, 2);
     if (distance < best) {
       best = distance;
@@ -70,9 +71,9 @@ int runOtawrap(int argc, const char* const* argv, OutputStream& out, OutputStrea
   if (command == nullptr) {
     const char* suggestion = argc >= 2 ? misspeltCommand(argv[1]) : nullptr;
     if (suggestion != nullptr) {
-      return reportFailure({Failure::notACommand, suggestion, argv[1], 0}, MessageStyle::command, console);
+      return reportFailure({Failure::notACommand, suggestion, argv[1], 0}, console);
     }
-    const int code = runLegacy(argc, argv, console);
+    const int code = runLegacy(argc, argv, {out, err, CommandKind::legacy});
     // The legacy usage says nothing of the commands; standard output stays
     // exactly the legacy text, so the pointer goes to standard error.
     if (argc == 1 || (argc == 2 && std::string(argv[1]) == "-h")) {

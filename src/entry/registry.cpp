@@ -1,44 +1,36 @@
 #include "entry/registry.h"
 
+#include "commands/build.h"
+#include "commands/convert.h"
+#include "commands/diff.h"
+#include "commands/extract.h"
+#include "commands/index.h"
+#include "commands/info.h"
+#include "commands/lint.h"
+#include "commands/match.h"
+#include "commands/normalize.h"
+#include "commands/restamp.h"
+#include "commands/verify.h"
+#include "commands/version.h"
+#include "entry/help.h"
+
 namespace otawrap {
 
-namespace {
-
-// The command words beside the functions that build each command, so that
-// finding the one a run names builds no other command's tables (a test
-// checks these words against each command's own texts).
-struct CommandWord {
-  const char* name;
-  const char* alias;
-  const Command& (*command)();
-};
-
-constexpr CommandWord kCommandWords[] = {
-    {"convert", nullptr, convertCommand},     {"build", nullptr, buildCommand},
-    {"info", "--info", infoCommand},          {"verify", "--verify", verifyCommand},
-    {"extract", nullptr, extractCommand},     {"index", nullptr, indexCommand},
-    {"lint", nullptr, lintCommand},           {"match", nullptr, matchCommand},
-    {"normalize", nullptr, normalizeCommand}, {"restamp", nullptr, restampCommand},
-    {"help", "--help", helpCommand},          {"version", "--version", versionCommand},
-};
-
-}  // namespace
-
-std::vector<const Command*> allCommands() {
-  std::vector<const Command*> commands;
-  for (const CommandWord& word : kCommandWords) commands.push_back(&word.command());
+const std::vector<const Command*>& allCommands() {
+  static const std::vector<const Command*> commands = {
+      &convertCommand(), &buildCommand(),   &infoCommand(),      &verifyCommand(),
+      &diffCommand(),
+      &extractCommand(), &indexCommand(),     &lintCommand(),
+      &matchCommand(),   &normalizeCommand(), &restampCommand(), &helpCommand(),
+      &versionCommand(),
+  };
   return commands;
 }
 
-std::vector<const char*> commandNames() {
-  std::vector<const char*> names;
-  for (const CommandWord& word : kCommandWords) names.push_back(word.name);
-  return names;
-}
-
 const Command* findCommand(const std::string& word) {
-  for (const CommandWord& entry : kCommandWords) {
-    if (word == entry.name || (entry.alias != nullptr && word == entry.alias)) return &entry.command();
+  for (const Command* command : allCommands()) {
+    const CommandText& text = command->text();
+    if (word == text.name || (text.alias != nullptr && word == text.alias)) return command;
   }
   return nullptr;
 }

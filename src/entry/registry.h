@@ -1,7 +1,6 @@
-// Every subcommand, each defined with its definition in its own file; the list in
-// registry.cpp gives the overview's order. Adding a command: its file with
-// its definition and xCommand(), one declaration here, one entry in the list
-// (its name and alias beside xCommand).
+// Every subcommand, in the overview's order. Adding a command: its file pair
+// under commands/ with its definition and xCommand(), one entry in the list
+// in registry.cpp.
 #pragma once
 
 #include <string>
@@ -11,24 +10,8 @@
 
 namespace otawrap {
 
-const Command& convertCommand();
-const Command& buildCommand();
-const Command& infoCommand();
-const Command& verifyCommand();
-const Command& extractCommand();
-const Command& indexCommand();
-const Command& lintCommand();
-const Command& matchCommand();
-const Command& normalizeCommand();
-const Command& restampCommand();
-const Command& helpCommand();
-const Command& versionCommand();
-
 // All commands in the overview's order.
-std::vector<const Command*> allCommands();
-
-// Their names, in the same order, without building any command.
-std::vector<const char*> commandNames();
+const std::vector<const Command*>& allCommands();
 
 // The command named word (or whose alias it is); nullptr when none.
 const Command* findCommand(const std::string& word);

@@ -7,15 +7,9 @@
 
 #include "ota/payload_verdicts.h"
 #include "ota/reader.h"
+#include "report/header_fields.h"
 
 namespace otawrap {
-
-// The header string's length without its trailing zero padding.
-std::size_t otaHeaderStringLength(const OtaHeader& header);
-
-// The header string as the text report shows it: quoted, printable ASCII as
-// it is ('"' and '\\' escaped), every other byte as \xNN.
-std::string otaHeaderStringQuoted(const OtaHeader& header);
 
 // Human-readable: the file and its whole size, the vendor prefix when there
 // is one, every header field with its name and value (the optional ones the

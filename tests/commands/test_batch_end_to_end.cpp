@@ -11,6 +11,7 @@
 
 #include "commands/json_check.h"
 #include "ota/ota_file_builder.h"
+#include "support/otawrap_run.h"
 #include "support/payload_generator.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
@@ -22,12 +23,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using test::ProcessResult;
 using test::TempDirectory;
-
-std::string examples() { return std::string(OTAWRAP_VECTORS_DIR) + "/../../examples/"; }
-
-ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments) {
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), {});
-}
+using test::examplesDir;
+using test::runOtawrap;
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> out;
@@ -53,11 +50,11 @@ void makeFiles(const TempDirectory& dir) {
   ASSERT_TRUE(test::writeFileBytes(dir.file("good.ota"), test::builtOtaFile({{0x0000, gbl}})));
   gbl[gbl.size() / 2] ^= 1;
   ASSERT_TRUE(test::writeFileBytes(dir.file("bad.ota"), test::builtOtaFile({{0x0000, gbl}})));
-  const ProcessResult made = otawrap(dir, {"convert", examples() + "sample.raw", "-s",
-                                           examples() + "test-credentials.txt", "--output",
+  const ProcessResult made = runOtawrap(dir, {"convert", examplesDir() + "sample.raw", "-s",
+                                           examplesDir() + "test-credentials.txt", "--output",
                                            "signed.ota"});
   ASSERT_EQ(made.exitCode, 0) << made.errors;
-  ASSERT_EQ(otawrap(dir, {"build", "-m", "1", "-t", "2", "-v", "3", "--tag", "0=good.ota",
+  ASSERT_EQ(runOtawrap(dir, {"build", "-m", "1", "-t", "2", "-v", "3", "--tag", "0=good.ota",
                           "-o", "dir"})
                 .exitCode,
             0);
@@ -72,7 +69,7 @@ void makeFiles(const TempDirectory& dir) {
 TEST(BatchEndToEnd, ReportsSummaryAndWorstExitCode) {
   TempDirectory dir;
   makeFiles(dir);
-  const std::string key = examples() + "test-credentials.txt";
+  const std::string key = examplesDir() + "test-credentials.txt";
   const struct {
     std::vector<std::string> arguments;
     int exitCode;
@@ -113,7 +110,7 @@ TEST(BatchEndToEnd, ReportsSummaryAndWorstExitCode) {
       std::string label;
       for (const std::string& a : arguments) label += a + " ";
       SCOPED_TRACE(label);
-      const ProcessResult r = otawrap(dir, arguments);
+      const ProcessResult r = runOtawrap(dir, arguments);
       EXPECT_EQ(r.exitCode, c.exitCode) << r.errors;
       EXPECT_EQ(count(r.errors, "otawrap: "), c.errors) << r.errors;
       if (!json) {
@@ -154,12 +151,12 @@ TEST(BatchEndToEnd, ReportsSummaryAndWorstExitCode) {
 TEST(BatchEndToEnd, OneFileKeepsItsSingleReportAndABadKeyStopsBeforeAnyFile) {
   TempDirectory dir;
   makeFiles(dir);
-  const ProcessResult single = otawrap(dir, {"info", "good.ota"});
+  const ProcessResult single = runOtawrap(dir, {"info", "good.ota"});
   EXPECT_EQ(single.exitCode, 0);
   EXPECT_EQ(single.output.find(" files: "), std::string::npos) << single.output;
   EXPECT_EQ(single.output.find(" file: "), std::string::npos) << single.output;
   const ProcessResult badKey =
-      otawrap(dir, {"verify", "signed.ota", "good.ota", "--public-key", "0Z"});
+      runOtawrap(dir, {"verify", "signed.ota", "good.ota", "--public-key", "0Z"});
   EXPECT_EQ(badKey.exitCode, 2);
   EXPECT_EQ(badKey.output, "");
   EXPECT_EQ(count(badKey.errors, "otawrap: "), 1u) << badKey.errors;

@@ -12,6 +12,7 @@
 
 #include "codec/hex.h"
 #include "support/openssl_hash.h"
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/temp_directory.h"
@@ -120,7 +121,7 @@ TEST(BuildStream, LargeAndUnsizedPayloadsGiveTheBytesAssembledHere) {
       appendSubElement(expected, 0x0003, test::opensslMmoHash(expected.data(), expected.size()));
     }
 
-    const test::ProcessResult built = test::runProcess(OTAWRAP_BINARY, arguments, dir.path());
+    const test::ProcessResult built = test::runOtawrap(dir, arguments);
     ASSERT_EQ(built.exitCode, 0) << built.errors;
     EXPECT_EQ(built.errors, "");
     const Bytes file = test::readFileBytes(dir.file("out.ota"));

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "commands/json_check.h"
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/temp_directory.h"
@@ -22,13 +23,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using test::ProcessResult;
 using test::TempDirectory;
-
-std::string examples() { return std::string(OTAWRAP_VECTORS_DIR) + "/../../examples/"; }
-
-ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments,
-                      const test::ProcessOptions& options = {}) {
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), options);
-}
+using test::runOtawrap;
+using test::examplesDir;
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> out;
@@ -77,7 +73,7 @@ Bytes singleRun(const TempDirectory& dir, const std::string& input,
                 const std::vector<std::string>& options) {
   std::vector<std::string> arguments = {"convert", input, "--output", "single.zigbee"};
   arguments.insert(arguments.end(), options.begin(), options.end());
-  const ProcessResult run = otawrap(dir, arguments);
+  const ProcessResult run = runOtawrap(dir, arguments);
   EXPECT_EQ(run.exitCode, 0) << run.errors;
   Bytes bytes = test::readFileBytes(dir.file("single.zigbee"));
   std::filesystem::remove(dir.file("single.zigbee"));
@@ -87,7 +83,7 @@ Bytes singleRun(const TempDirectory& dir, const std::string& input,
 TEST(ConvertBatchEndToEnd, EachInputAsAloneFailuresInPlaceSummaryLast) {
   TempDirectory dir;
   makeInputs(dir);
-  const std::string key = examples() + "test-credentials.txt";
+  const std::string key = examplesDir() + "test-credentials.txt";
   const struct {
     std::vector<std::string> inputs;
     std::vector<std::string> options;
@@ -119,7 +115,7 @@ TEST(ConvertBatchEndToEnd, EachInputAsAloneFailuresInPlaceSummaryLast) {
       for (const std::string& a : arguments) label += a + " ";
       SCOPED_TRACE(label);
       std::filesystem::remove_all(dir.file("out"));
-      const ProcessResult r = otawrap(dir, arguments);
+      const ProcessResult r = runOtawrap(dir, arguments);
       EXPECT_EQ(r.exitCode, c.exitCode) << r.errors;
       const std::string summary = std::to_string(c.inputs.size()) + " files: " +
                                   std::to_string(c.written.size()) + " written, " +
@@ -184,7 +180,7 @@ TEST(ConvertBatchEndToEnd, OneNameForTwoInputsWritesNothing) {
     SCOPED_TRACE(c.arguments[0] + " " + c.arguments[1]);
     std::vector<std::string> arguments = {"convert", "-o", "new/out"};
     arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
-    const ProcessResult r = otawrap(dir, arguments);
+    const ProcessResult r = runOtawrap(dir, arguments);
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.output, "");
     const std::string version = c.arguments.back() == "7" ? "00000007" : "00000001";
@@ -201,7 +197,7 @@ TEST(ConvertBatchEndToEnd, NoClobberAndAFailedWriteStopOnlyTheirInput) {
   const Bytes kept = {'k', 'e', 'p', 't'};
   ASSERT_TRUE(test::writeFileBytes(dir.file("out/" + nameOf(2)), kept));
   const ProcessResult noClobber =
-      otawrap(dir, {"convert", "a.raw", "b.raw", "c.raw", "-o", "out", "--no-clobber", "-q"});
+      runOtawrap(dir, {"convert", "a.raw", "b.raw", "c.raw", "-o", "out", "--no-clobber", "-q"});
   EXPECT_EQ(noClobber.exitCode, 2);
   EXPECT_EQ(noClobber.output, "") << "-q prints neither paths nor the summary";
   EXPECT_EQ(noClobber.errors,
@@ -212,7 +208,7 @@ TEST(ConvertBatchEndToEnd, NoClobberAndAFailedWriteStopOnlyTheirInput) {
   // The output of big.raw passes the file size limit; the small ones do not.
   test::ProcessOptions limited;
   limited.fileSizeLimit = 64 * 1024;
-  const ProcessResult full = otawrap(dir, {"convert", "big.raw", "a.raw", "-o", "lim"}, limited);
+  const ProcessResult full = runOtawrap(dir, {"convert", "big.raw", "a.raw", "-o", "lim"}, limited);
   EXPECT_EQ(full.exitCode, 2);
   EXPECT_EQ(lines(full.errors),
             std::vector<std::string>{"otawrap: cannot write output file 'lim/" + nameOf(4) +

@@ -9,6 +9,7 @@
 #include "commands/expected_usage.h"
 #include "commands/ota_file_check.h"
 #include "support/image_model.h"
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/temp_directory.h"
@@ -21,13 +22,8 @@ using Bytes = std::vector<std::uint8_t>;
 using test::ProcessResult;
 using test::RawFileLayout;
 using test::TempDirectory;
-
-ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments,
-                      long fileSizeLimit = 0) {
-  test::ProcessOptions options;
-  options.fileSizeLimit = fileSizeLimit;
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), options);
-}
+using test::examplesDir;
+using test::runOtawrap;
 
 // A small file whose image crosses every platform's range edges and ends in a
 // run of 0xFF before the 100 cut bytes.
@@ -53,7 +49,7 @@ TEST(EndToEnd, UsageText) {
       {}, {"-n"}, {"-m100B", "in.raw"}, {"in.raw", "-q"}, {"in.raw", "-n", "-"}};
   for (const auto& arguments : cases) {
     TempDirectory dir;
-    const ProcessResult result = otawrap(dir, arguments);
+    const ProcessResult result = runOtawrap(dir, arguments);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.output, test::kExpectedUsage);
     EXPECT_TRUE(dir.entries().empty());
@@ -78,7 +74,7 @@ TEST(EndToEnd, HeaderOnlyFiles) {
   };
   for (const Case& c : cases) {
     TempDirectory dir;
-    const ProcessResult result = otawrap(dir, c.arguments);
+    const ProcessResult result = runOtawrap(dir, c.arguments);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.output, "");
     ASSERT_EQ(dir.entries(), std::vector<std::string>{c.name});
@@ -102,7 +98,7 @@ TEST(EndToEnd, CraftedFileExactBytesPerPlatform) {
     TempDirectory dir;
     ASSERT_TRUE(test::writeFileBytes(dir.file("app.raw"), test::rawFileBytes(layout)));
     std::filesystem::create_directories(dir.file("out/nested"));
-    const ProcessResult result = otawrap(dir, {"app.raw", "-oout", c.option, "-onested"});
+    const ProcessResult result = runOtawrap(dir, {"app.raw", "-oout", c.option, "-onested"});
     EXPECT_EQ(result.exitCode, 0) << result.output;
     EXPECT_EQ(result.output, "");
     const auto model = test::modelUpgradeImage(layout, c.platform, {});
@@ -118,7 +114,7 @@ TEST(EndToEnd, GivenIdentifiersOverrideTheImage) {
   const RawFileLayout layout = craftedLayout();
   TempDirectory dir;
   ASSERT_TRUE(test::writeFileBytes(dir.file("app.raw"), test::rawFileBytes(layout)));
-  const ProcessResult result = otawrap(dir, {"app.raw", "-m0x1234", "-V2", "-pFENBOARD"});
+  const ProcessResult result = runOtawrap(dir, {"app.raw", "-m0x1234", "-V2", "-pFENBOARD"});
   EXPECT_EQ(result.exitCode, 0);
   const auto model = test::modelUpgradeImage(layout, 1, {0x1234, std::nullopt, 0x20000000});
   ASSERT_TRUE(model.has_value());
@@ -162,7 +158,7 @@ TEST(EndToEnd, ErrorExits) {
       ASSERT_TRUE(test::writeFileBytes(dir.file("in.raw"), c.input));
       before.push_back("in.raw");
     }
-    const ProcessResult result = otawrap(dir, c.arguments);
+    const ProcessResult result = runOtawrap(dir, c.arguments);
     EXPECT_EQ(result.exitCode, 2) << c.name;
     EXPECT_EQ(result.output, std::string("Error: ") + c.message) << c.name;
     EXPECT_EQ(dir.entries(), before) << c.name;
@@ -179,13 +175,13 @@ TEST(EndToEnd, WriteFailureLeavesNoFileAndKeepsTheOldOne) {
   ASSERT_TRUE(test::writeFileBytes(dir.file(name), {'o', 'l', 'd'}));
 
   // The process may not grow a file beyond 4 KiB, so writing the output fails.
-  const ProcessResult failed = otawrap(dir, {"in.raw"}, 4096);
+  const ProcessResult failed = runOtawrap(dir, {"in.raw"}, {4096});
   EXPECT_EQ(failed.exitCode, 2);
   EXPECT_EQ(failed.output, "Error: Unable to write output file");
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{name, "in.raw"}));
   EXPECT_EQ(test::readFileBytes(dir.file(name)), Bytes({'o', 'l', 'd'}));
 
-  const ProcessResult replaced = otawrap(dir, {"in.raw"});
+  const ProcessResult replaced = runOtawrap(dir, {"in.raw"});
   EXPECT_EQ(replaced.exitCode, 0);
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{name, "in.raw"}));
   test::checkUnsignedOtaFile(test::readFileBytes(dir.file(name)), 0);
@@ -204,7 +200,7 @@ TEST(EndToEnd, GeneratedFilesParseBack) {
     const int platform = static_cast<int>(seed % 3);
     TempDirectory dir;
     ASSERT_TRUE(test::writeFileBytes(dir.file("in.raw"), test::rawFileBytes(layout)));
-    const ProcessResult result = otawrap(dir, {"in.raw", platforms[platform]});
+    const ProcessResult result = runOtawrap(dir, {"in.raw", platforms[platform]});
     ASSERT_EQ(result.exitCode, 0) << "seed " << seed << ": " << result.output;
     char name[40];
     ASSERT_GT(std::snprintf(name, sizeof name, "%04X-0042-00010203.zigbee",
@@ -219,12 +215,12 @@ TEST(EndToEnd, GeneratedFilesParseBack) {
 }
 
 TEST(EndToEnd, BundledSampleIsTheGeneratorsOutputAndConverts) {
-  const std::string sample = std::string(OTAWRAP_VECTORS_DIR) + "/../../examples/sample.raw";
+  const std::string sample = examplesDir() + "sample.raw";
   const RawFileLayout layout = test::generateRawFile(test::sampleRawFileOptions());
   ASSERT_EQ(test::readFileBytes(sample), test::rawFileBytes(layout)) << "regenerate examples/sample.raw";
   TempDirectory dir;
   std::filesystem::create_directory(dir.file("out"));
-  const ProcessResult result = otawrap(dir, {sample, "-oout", "-pQUILLDEV"});
+  const ProcessResult result = runOtawrap(dir, {sample, "-oout", "-pQUILLDEV"});
   EXPECT_EQ(result.exitCode, 0) << result.output;
   EXPECT_EQ(test::readFileBytes(dir.file("out/100B-0042-00010203.zigbee")),
             test::modelOtaFile(*test::modelUpgradeImage(layout, 0, {})));

@@ -88,26 +88,35 @@ TEST(FailureMessages, SignatureCheckReportPassesOnlyAPassedCheck) {
   EXPECT_FALSE(failed.hasValues);
 }
 
-// The table decides the exit code: 1 only for a file read that failed what
-// the command needed, 2 for the rest and for every failure of the legacy form.
-TEST(FailureMessages, TheTableDecidesTheExitCode) {
+// The table says which failures find an input wanting; the command's kind
+// turns that into the exit code: 1 only for a command that judges files, 2
+// for the rest and for every failure of the legacy form, which reports on
+// standard output.
+TEST(FailureMessages, TheTableAndTheKindDecideTheExitCode) {
   const struct {
     Failure failure;
-    int exitCode;
+    int judges;
+    int makes;
   } cases[] = {
-      {Failure::unsoundOtaFile, 1}, {Failure::tagNotFound, 1},    {Failure::notIndexable, 1},
-      {Failure::notOtaFileToIndex, 1}, {Failure::notOtaFile, 2},  {Failure::usage, 2},
-      {Failure::cannotOpenInput, 2}, {Failure::cannotWriteOutput, 2}, {Failure::outputExists, 2},
+      {Failure::unsoundOtaFile, 1, 2},  {Failure::tagNotFound, 1, 2},
+      {Failure::notOtaFile, 1, 2},      {Failure::usage, 2, 2},
+      {Failure::cannotOpenInput, 2, 2}, {Failure::cannotWriteOutput, 2, 2},
+      {Failure::outputExists, 2, 2},
   };
   for (const auto& c : cases) {
-    StringOutputStream out;
-    StringOutputStream err;
     const Problem problem{c.failure, "d", "f", 0};
-    EXPECT_EQ(reportFailure(problem, MessageStyle::command, {out, err}), c.exitCode)
-        << commandMessage(problem);
-    EXPECT_EQ(err.str().rfind("otawrap: " + commandMessage(problem) + "\n", 0), 0u);
-    EXPECT_EQ(reportFailure(problem, MessageStyle::legacy, {out, err}), 2);
-    EXPECT_EQ(out.str().rfind("Error: ", 0), 0u) << "the legacy form reports on standard output";
+    const struct {
+      CommandKind kind;
+      int exitCode;
+    } kinds[] = {{CommandKind::judges, c.judges}, {CommandKind::makes, c.makes},
+                 {CommandKind::prints, 2}, {CommandKind::legacy, 2}};
+    for (const auto& k : kinds) {
+      StringOutputStream out;
+      StringOutputStream err;
+      EXPECT_EQ(reportFailure(problem, {out, err, k.kind}), k.exitCode) << commandMessage(problem);
+      const bool legacy = k.kind == CommandKind::legacy;
+      EXPECT_EQ((legacy ? out : err).str().rfind(legacy ? "Error: " : "otawrap: " + commandMessage(problem) + "\n", 0), 0u);
+    }
   }
 }
 

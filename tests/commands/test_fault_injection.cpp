@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "commands/ota_file_check.h"
+#include "support/otawrap_run.h"
 #include "support/process_control.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
@@ -99,7 +100,7 @@ class Workspace {
   ProcessResult run(const std::vector<std::string>& arguments, long fileSizeLimit = 0) const {
     test::ProcessOptions options;
     options.fileSizeLimit = fileSizeLimit;
-    return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), options);
+    return test::runOtawrap(dir, arguments, options);
   }
 
   TempDirectory dir;

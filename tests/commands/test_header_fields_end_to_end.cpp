@@ -13,6 +13,7 @@
 #include "app/conversion.h"
 #include "support/openssl_ecdsa.h"
 #include "support/openssl_hash.h"
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/temp_directory.h"
@@ -24,10 +25,7 @@ using Bytes = std::vector<std::uint8_t>;
 using test::le;
 using test::ProcessResult;
 using test::TempDirectory;
-
-ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments) {
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), {});
-}
+using test::runOtawrap;
 
 // Test key (not for real devices).
 const test::Octets21 kKey = {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x10,
@@ -80,7 +78,7 @@ TEST(HeaderFieldsEndToEnd, BytesLengthAndImageShift) {
   for (const auto& mode : modes) {
     std::vector<std::string> base = {"in.raw", "-m1234", "-t5678", "-v9ABCDEF0"};
     base.insert(base.end(), mode.begin(), mode.end());
-    ASSERT_EQ(otawrap(dir, base).exitCode, 0);
+    ASSERT_EQ(runOtawrap(dir, base).exitCode, 0);
     const Bytes plain = test::readFileBytes(dir.file(kName));
     const bool signedFile = std::find(mode.begin(), mode.end(), "-screds.txt") != mode.end();
     const std::size_t trailer = signedFile ? 110 : 0;
@@ -96,7 +94,7 @@ TEST(HeaderFieldsEndToEnd, BytesLengthAndImageShift) {
         std::string label;
         for (const std::string& a : arguments) label += a + " ";
         SCOPED_TRACE(label);
-        const ProcessResult result = otawrap(dir, arguments);
+        const ProcessResult result = runOtawrap(dir, arguments);
         ASSERT_EQ(result.exitCode, 0) << result.output;
         const Bytes file = test::readFileBytes(dir.file(kName));
         const Bytes optional = hexBytes(f.optionalHex);
@@ -165,7 +163,7 @@ TEST(HeaderFieldsEndToEnd, InvalidValuesStopBeforeAnyFile) {
       std::vector<std::string> arguments = {"in.raw"};
       if (noImage) arguments.push_back("-n");
       arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
-      const ProcessResult result = otawrap(dir, arguments);
+      const ProcessResult result = runOtawrap(dir, arguments);
       EXPECT_EQ(result.exitCode, 2) << c.message;
       EXPECT_EQ(result.output, std::string("Error: ") + c.message);
       EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.raw"});

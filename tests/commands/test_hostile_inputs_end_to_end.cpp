@@ -10,6 +10,7 @@
 
 #include "codec/hex.h"
 #include "commands/json_check.h"
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/sample_credentials.h"
@@ -62,7 +63,7 @@ class HostileInputs : public testing::Test {
   }
   ProcessResult run(const std::vector<std::string>& arguments,
                     const test::ProcessOptions& options = {}) const {
-    return test::runProcess(OTAWRAP_BINARY, arguments, dir_.path(), options);
+    return test::runOtawrap(dir_, arguments, options);
   }
   // A bash command line with the binary as "$0".
   ProcessResult shell(const std::string& line, int timeoutSeconds = 0) const {

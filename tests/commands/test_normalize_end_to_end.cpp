@@ -9,6 +9,7 @@
 
 #include "commands/json_check.h"
 #include "support/ota_shape_generator.h"
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/temp_directory.h"
@@ -21,10 +22,7 @@ using test::ProcessResult;
 using test::ShapeSample;
 using test::ShapeVerdict;
 using test::TempDirectory;
-
-ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments) {
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), {});
-}
+using test::runOtawrap;
 
 // The name `-o DIR` gives: the identifiers of the OTA file's header.
 std::string headerFileName(const Bytes& inner) {
@@ -45,7 +43,7 @@ TEST(NormalizeEndToEnd, EveryShapeGivesItsPlainOtaFile) {
     const Bytes inner = row.inner();
     const std::size_t behind = row.bytes.size() - row.innerOffset - row.innerSize;
 
-    const ProcessResult one = otawrap(dir, {"normalize", "in.ota", "--output", "plain.zigbee"});
+    const ProcessResult one = runOtawrap(dir, {"normalize", "in.ota", "--output", "plain.zigbee"});
     ASSERT_EQ(one.exitCode, 0) << one.output << one.errors;
     EXPECT_EQ(test::readFileBytes(dir.file("plain.zigbee")), inner);
     EXPECT_NE(one.output.find("plain.zigbee"), std::string::npos) << one.output;
@@ -56,7 +54,7 @@ TEST(NormalizeEndToEnd, EveryShapeGivesItsPlainOtaFile) {
       EXPECT_NE(one.output.find(std::to_string(behind) + " bytes"), std::string::npos) << one.output;
     }
 
-    const ProcessResult json = otawrap(dir, {"normalize", "in.ota", "-o", "out", "--json"});
+    const ProcessResult json = runOtawrap(dir, {"normalize", "in.ota", "-o", "out", "--json"});
     ASSERT_EQ(json.exitCode, 0) << json.errors;
     const auto report = test::JsonParser(json.output).parseDocument();
     ASSERT_TRUE(report.has_value()) << json.output;
@@ -65,7 +63,7 @@ TEST(NormalizeEndToEnd, EveryShapeGivesItsPlainOtaFile) {
     EXPECT_EQ(test::readFileBytes(dir.file("out/" + headerFileName(inner))), inner);
 
     // A plain OTA file is its own normal form.
-    const ProcessResult again = otawrap(dir, {"normalize", "plain.zigbee", "--output", "again.zigbee", "-q"});
+    const ProcessResult again = runOtawrap(dir, {"normalize", "plain.zigbee", "--output", "again.zigbee", "-q"});
     EXPECT_EQ(again.exitCode, 0) << again.errors;
     EXPECT_EQ(again.output, "");
     EXPECT_EQ(test::readFileBytes(dir.file("again.zigbee")), inner);
@@ -80,24 +78,24 @@ TEST(NormalizeEndToEnd, DamagedFilesAreRefusedAndNothingIsWritten) {
     if (row.verdict != ShapeVerdict::damaged) continue;
     SCOPED_TRACE(row.name + " (" + row.change + ")");
     ASSERT_TRUE(test::writeFileBytes(dir.file("bad.ota"), row.bytes));
-    const ProcessResult into = otawrap(dir, {"normalize", "bad.ota", "--output", "existing.zigbee"});
-    EXPECT_EQ(into.exitCode, 1);
+    const ProcessResult into = runOtawrap(dir, {"normalize", "bad.ota", "--output", "existing.zigbee"});
+    EXPECT_EQ(into.exitCode, 2);
     EXPECT_EQ(into.output, "");
     EXPECT_EQ(into.errors.rfind("otawrap: ", 0), 0u) << into.errors;
     EXPECT_NE(into.errors.find("'bad.ota'"), std::string::npos) << into.errors;
     EXPECT_EQ(test::readFileBytes(dir.file("existing.zigbee")), existing);
-    EXPECT_EQ(otawrap(dir, {"normalize", "bad.ota", "--output-dir=out"}).exitCode, 1);
+    EXPECT_EQ(runOtawrap(dir, {"normalize", "bad.ota", "--output-dir=out"}).exitCode, 2);
   }
   EXPECT_EQ(dir.entries(), (std::vector<std::string>{"bad.ota", "existing.zigbee"}));
 }
 
 TEST(NormalizeEndToEnd, UnreadableInputAndUsage) {
   TempDirectory dir;
-  const ProcessResult missing = otawrap(dir, {"normalize", "none.ota", "--output", "x.zigbee"});
+  const ProcessResult missing = runOtawrap(dir, {"normalize", "none.ota", "--output", "x.zigbee"});
   EXPECT_EQ(missing.exitCode, 2);
   EXPECT_NE(missing.errors.find("'none.ota'"), std::string::npos) << missing.errors;
-  EXPECT_EQ(otawrap(dir, {"normalize", "none.ota"}).exitCode, 2);  // no output named
-  EXPECT_EQ(otawrap(dir, {"normalize", "none.ota", "--output", "x", "-o", "d"}).exitCode, 2);
+  EXPECT_EQ(runOtawrap(dir, {"normalize", "none.ota"}).exitCode, 2);  // no output named
+  EXPECT_EQ(runOtawrap(dir, {"normalize", "none.ota", "--output", "x", "-o", "d"}).exitCode, 2);
   EXPECT_EQ(dir.entries(), std::vector<std::string>{});
 }
 

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ota/ota_file_builder.h"
+#include "support/otawrap_run.h"
 #include "support/process_control.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
@@ -29,11 +30,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using test::ProcessResult;
 using test::TempDirectory;
-
-ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments,
-                      const test::ProcessOptions& options = {}) {
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), options);
-}
+using test::runOtawrap;
 
 // Every entry under root, relative, sorted; symlinks are not followed.
 std::vector<std::string> tree(const std::string& root) {
@@ -128,7 +125,7 @@ TEST(OutputTargets, KindsTable) {
       const std::string target = dir.file(writer.target);
       ASSERT_TRUE(makeEntry(target, c.kind));
       const std::vector<std::string> before = tree(dir.path());
-      const ProcessResult run = otawrap(dir, writer.arguments);
+      const ProcessResult run = runOtawrap(dir, writer.arguments);
       struct stat status;
       ASSERT_EQ(lstat(target.c_str(), &status), 0);
       if (c.written) {
@@ -179,7 +176,7 @@ TEST(OutputTargets, NoClobberTable) {
       const std::vector<std::string> before = tree(dir.path());
       std::vector<std::string> arguments = writer.arguments;
       arguments.push_back("--no-clobber");
-      const ProcessResult run = otawrap(dir, arguments);
+      const ProcessResult run = runOtawrap(dir, arguments);
       if (!c.present) {
         EXPECT_EQ(run.exitCode, 0) << run.errors;
         EXPECT_EQ(test::readFileBytes(dir.file("t")).empty(), false);
@@ -218,7 +215,7 @@ TEST(OutputTargets, ExtractNameCollisionsTable) {
     const std::string entry = dir.file("out/" + std::string(c.name));
     ASSERT_TRUE(makeEntry(entry, c.kind));
     const std::vector<std::string> before = tree(dir.path());
-    const ProcessResult run = otawrap(dir, {"extract", "plain.ota", "-o", "out"});
+    const ProcessResult run = runOtawrap(dir, {"extract", "plain.ota", "-o", "out"});
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.errors, "otawrap: output file 'out/" + std::string(c.name) +
                               "' exists; extract into a new or empty directory\n");
@@ -251,7 +248,7 @@ TEST(OutputTargets, LostReportLeavesNothingTable) {
       const std::vector<std::string> before = tree(dir.path());
       test::ProcessOptions options;
       options.standardOutput = standardOutput;
-      const ProcessResult run = otawrap(dir, arguments, options);
+      const ProcessResult run = runOtawrap(dir, arguments, options);
       EXPECT_EQ(run.exitCode, 2);
       EXPECT_EQ(run.errors, "otawrap: cannot write to standard output\n");
       EXPECT_EQ(tree(dir.path()), before);
@@ -322,7 +319,7 @@ TEST(OutputTargets, FailedExtractRemovesItsDirectory) {
   ASSERT_TRUE(test::writeFileBytes(dir.file("big.ota"), manyElementFile(20, 3000)));
   test::ProcessOptions options;
   options.fileSizeLimit = 2000;
-  const ProcessResult run = otawrap(dir, {"extract", "big.ota", "-o", "a/b"}, options);
+  const ProcessResult run = runOtawrap(dir, {"extract", "big.ota", "-o", "a/b"}, options);
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_EQ(run.errors.rfind("otawrap: cannot write output file 'a/b/00-F000.bin': ", 0), 0u)
       << run.errors;

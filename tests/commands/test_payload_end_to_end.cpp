@@ -16,6 +16,7 @@
 #include "ota/reader.h"
 #include "payload/payload.h"
 #include "support/openssl_hash.h"
+#include "support/otawrap_run.h"
 #include "support/payload_generator.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
@@ -27,10 +28,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using test::ProcessResult;
 using test::TempDirectory;
-
-ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments) {
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), {});
-}
+using test::runOtawrap;
 
 std::string grouped(std::size_t value) {
   std::string digits = std::to_string(value);
@@ -69,7 +67,7 @@ TEST(PayloadEndToEnd, InfoReportsEveryCase) {
     SCOPED_TRACE(c.name);
     const Bytes file = test::builtOtaFile({{0x0000, c.bytes}});
     ASSERT_TRUE(test::writeFileBytes(dir.file("case.ota"), file));
-    const ProcessResult text = otawrap(dir, {"info", "case.ota"});
+    const ProcessResult text = runOtawrap(dir, {"info", "case.ota"});
     const bool failed = c.verdict == PayloadVerdict::failed;
     EXPECT_EQ(text.exitCode, failed ? 1 : 0) << text.output;
     const std::string line = "    payload: ";
@@ -81,7 +79,7 @@ TEST(PayloadEndToEnd, InfoReportsEveryCase) {
     EXPECT_EQ(summary.find("FAILED: ") != std::string::npos, failed) << summary;
     EXPECT_EQ(summary.find(" ok") != std::string::npos, c.verdict == PayloadVerdict::ok) << summary;
 
-    const ProcessResult json = otawrap(dir, {"info", "case.ota", "--json"});
+    const ProcessResult json = runOtawrap(dir, {"info", "case.ota", "--json"});
     EXPECT_EQ(json.exitCode, text.exitCode);
     const auto parsed = test::parseJson(json.output);
     ASSERT_TRUE(parsed.has_value()) << json.output;
@@ -92,7 +90,7 @@ TEST(PayloadEndToEnd, InfoReportsEveryCase) {
     EXPECT_EQ(payload["check"].ascii(), check);
     EXPECT_EQ((*parsed)["ok"].boolean, !failed);
 
-    const ProcessResult skipped = otawrap(dir, {"info", "case.ota", "--no-payload-check"});
+    const ProcessResult skipped = runOtawrap(dir, {"info", "case.ota", "--no-payload-check"});
     EXPECT_EQ(skipped.exitCode, 0);
     EXPECT_NE(skipped.output.find(" bytes, check skipped\n"), std::string::npos) << skipped.output;
   }
@@ -168,7 +166,7 @@ TEST(PayloadEndToEnd, PolicyReproducers) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(test::writeFileBytes(dir.file("case.ota"), c.file));
-    const ProcessResult r = otawrap(dir, {"info", "case.ota"});
+    const ProcessResult r = runOtawrap(dir, {"info", "case.ota"});
     EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
     const std::size_t line = r.output.rfind("    payload: ");
     ASSERT_NE(line, std::string::npos) << r.output;
@@ -177,13 +175,13 @@ TEST(PayloadEndToEnd, PolicyReproducers) {
   // The JSON names the trailer and the vendor header.
   ASSERT_TRUE(test::writeFileBytes(dir.file("xz.ota"), test::builtOtaFile({{0x0000, xzDigest}})));
   ASSERT_TRUE(test::writeFileBytes(dir.file("vendor.ota"), test::builtOtaFile({{0x0000, vendor}})));
-  const auto xzJson = test::parseJson(otawrap(dir, {"info", "xz.ota", "--json"}).output);
+  const auto xzJson = test::parseJson(runOtawrap(dir, {"info", "xz.ota", "--json"}).output);
   ASSERT_TRUE(xzJson.has_value());
   const test::JsonValue& trailer = (*xzJson)["subElements"].items.at(0)["payload"]["trailer"];
   EXPECT_EQ(trailer["kind"].ascii(), "sha256");
   EXPECT_EQ(trailer["offset"].number(), xz.size());
   EXPECT_EQ(trailer["check"].ascii(), "ok");
-  const auto vendorJson = test::parseJson(otawrap(dir, {"info", "vendor.ota", "--json"}).output);
+  const auto vendorJson = test::parseJson(runOtawrap(dir, {"info", "vendor.ota", "--json"}).output);
   ASSERT_TRUE(vendorJson.has_value());
   const test::JsonValue& nested = (*vendorJson)["subElements"].items.at(0)["payload"]["nested"];
   EXPECT_EQ(nested["layout"].ascii(), "vendor");
@@ -191,7 +189,7 @@ TEST(PayloadEndToEnd, PolicyReproducers) {
   EXPECT_TRUE(nested["lengthsAgree"].boolean);
   // build refuses the flipped stream without --force (a coded stream is tried first).
   ASSERT_TRUE(test::writeFileBytes(dir.file("zv.bin"), zv));
-  EXPECT_EQ(otawrap(dir, {"build", "-m", "1", "-t", "2", "-v", "3", "--tag", "0=zv.bin",
+  EXPECT_EQ(runOtawrap(dir, {"build", "-m", "1", "-t", "2", "-v", "3", "--tag", "0=zv.bin",
                           "--output", "zv.ota"}).exitCode,
             2);
 }
@@ -202,9 +200,9 @@ TEST(PayloadEndToEnd, IndexRefusesAFailingPayload) {
   ASSERT_TRUE(test::writeFileBytes(dir.file("good.ota"), test::builtOtaFile({{0x0000, gbl}})));
   gbl[gbl.size() / 2] ^= 4;
   ASSERT_TRUE(test::writeFileBytes(dir.file("bad.ota"), test::builtOtaFile({{0x0000, gbl}})));
-  const ProcessResult good = otawrap(dir, {"index", "good.ota"});
+  const ProcessResult good = runOtawrap(dir, {"index", "good.ota"});
   EXPECT_EQ(good.exitCode, 0) << good.errors;
-  const ProcessResult bad = otawrap(dir, {"index", "bad.ota"});
+  const ProcessResult bad = runOtawrap(dir, {"index", "bad.ota"});
   EXPECT_EQ(bad.exitCode, 1);
   EXPECT_NE(bad.errors.find("GBL"), std::string::npos) << bad.errors;
   EXPECT_NE(bad.errors.find("checksum mismatch"), std::string::npos) << bad.errors;
@@ -223,23 +221,23 @@ TEST(PayloadEndToEnd, BuildRefusesAFailingPayloadUnlessForced) {
   const std::vector<std::string> common = {"build", "-m", "1037", "-t", "0101", "-v", "105"};
   std::vector<std::string> good = common;
   good.insert(good.end(), {"--tag", "0=good.bin", "--output", "good.ota"});
-  EXPECT_EQ(otawrap(dir, good).exitCode, 0);
+  EXPECT_EQ(runOtawrap(dir, good).exitCode, 0);
   std::vector<std::string> cut = common;
   cut.insert(cut.end(), {"--tag", "0=cut.bin", "--output", "cut.ota"});
-  const ProcessResult refused = otawrap(dir, cut);
+  const ProcessResult refused = runOtawrap(dir, cut);
   EXPECT_EQ(refused.exitCode, 2);
   EXPECT_NE(refused.errors.find("KNLT image"), std::string::npos) << refused.errors;
   EXPECT_NE(refused.errors.find("truncated"), std::string::npos) << refused.errors;
   EXPECT_FALSE(std::filesystem::exists(dir.file("cut.ota")));
   cut.push_back("--force");
-  EXPECT_EQ(otawrap(dir, cut).exitCode, 0);
+  EXPECT_EQ(runOtawrap(dir, cut).exitCode, 0);
   std::vector<std::string> plausible = common;
   plausible.insert(plausible.end(), {"--tag", "0=esp.bin", "--output", "esp.ota"});
-  EXPECT_EQ(otawrap(dir, plausible).exitCode, 0);
+  EXPECT_EQ(runOtawrap(dir, plausible).exitCode, 0);
   // A tag other than 0 is not an upgrade image: not checked.
   std::vector<std::string> other = common;
   other.insert(other.end(), {"--tag", "0=good.bin", "--tag", "F000=cut.bin", "--output", "o.ota"});
-  EXPECT_EQ(otawrap(dir, other).exitCode, 0);
+  EXPECT_EQ(runOtawrap(dir, other).exitCode, 0);
 }
 
 TEST(PayloadEndToEnd, ConvertRefusesAFailingTagZeroPayloadUnlessForced) {
@@ -250,13 +248,13 @@ TEST(PayloadEndToEnd, ConvertRefusesAFailingTagZeroPayloadUnlessForced) {
   gbl.resize(gbl.size() - 8);
   ASSERT_TRUE(test::writeFileBytes(dir.file("cut.gbl"), gbl));
   std::vector<std::string> run = {"convert", "app.raw", "--tag", "0=cut.gbl", "--output", "o.ota"};
-  const ProcessResult refused = otawrap(dir, run);
+  const ProcessResult refused = runOtawrap(dir, run);
   EXPECT_EQ(refused.exitCode, 2);
   EXPECT_EQ(refused.errors.rfind("otawrap: payload file 'cut.gbl' fails its own check as GBL: ", 0), 0u)
       << refused.errors;
   EXPECT_FALSE(std::filesystem::exists(dir.file("o.ota")));
   run.push_back("--force");
-  const ProcessResult forced = otawrap(dir, run);
+  const ProcessResult forced = runOtawrap(dir, run);
   EXPECT_EQ(forced.exitCode, 0) << forced.errors;
   EXPECT_TRUE(std::filesystem::exists(dir.file("o.ota")));
 }
@@ -282,7 +280,7 @@ TEST(PayloadEndToEnd, ConvertNamesWhatAnUnreadableInputLooksLike) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(test::writeFileBytes(dir.file(c.name), c.bytes));
-    const ProcessResult r = otawrap(dir, {"convert", c.name, "-m", "1", "-t", "2", "-v", "3",
+    const ProcessResult r = runOtawrap(dir, {"convert", c.name, "-m", "1", "-t", "2", "-v", "3",
                                           "--output", "o.ota"});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_FALSE(std::filesystem::exists(dir.file("o.ota")));

@@ -12,6 +12,7 @@
 
 #include "commands/json_check.h"
 #include "ota/ota_file_builder.h"
+#include "support/otawrap_run.h"
 #include "support/payload_generator.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
@@ -88,7 +89,7 @@ TEST(PayloadOraclesEndToEnd, InfoAgreesWithZlibXzAndZigpy) {
     const Bytes payload = test::readFileBytes(bare.file(name));
     ASSERT_TRUE(test::writeFileBytes(work.file("f.ota"), test::builtOtaFile({{0x0000, payload}})));
     const ProcessResult info =
-        test::runProcess(OTAWRAP_BINARY, {"info", "f.ota", "--json"}, work.path(), {});
+        test::runOtawrap(work, {"info", "f.ota", "--json"});
     const auto parsed = test::parseJson(info.output);
     ASSERT_TRUE(parsed.has_value()) << info.output;
     const std::string ours = (*parsed)["subElements"].items.at(0)["payload"]["check"].ascii();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands/json_check.h"
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/sample_credentials.h"
@@ -21,10 +22,7 @@ using Bytes = std::vector<std::uint8_t>;
 using Args = std::vector<std::string>;
 using test::ProcessResult;
 using test::TempDirectory;
-
-ProcessResult otawrap(const TempDirectory& dir, const Args& arguments) {
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), {});
-}
+using test::runOtawrap;
 
 std::size_t le16(const Bytes& b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
 
@@ -92,14 +90,14 @@ TEST(RestampEndToEnd, TableOfInputsAndOptions) {
     Args build = {"build", "--tag", "0=image.bin", "--tag", "0xF00A=extra.bin", "-m", "1234",
                   "-t", "56", "-v", "11", "--output", "in.zigbee", "-q"};
     build.insert(build.end(), row.build.begin(), row.build.end());
-    ASSERT_EQ(otawrap(dir, build).exitCode, 0);
+    ASSERT_EQ(runOtawrap(dir, build).exitCode, 0);
     const Bytes in = test::readFileBytes(dir.file("in.zigbee"));
     const std::size_t bodySize = 6 + payload.size() + 6 + extra.size();
 
     Args restamp = {"restamp", "in.zigbee", "--file-version", "22", "--output", "out.zigbee",
                     "--json"};
     restamp.insert(restamp.end(), row.restamp.begin(), row.restamp.end());
-    const ProcessResult run = otawrap(dir, restamp);
+    const ProcessResult run = runOtawrap(dir, restamp);
     ASSERT_EQ(run.exitCode, row.exitCode) << run.errors;
     if (row.exitCode != 0) {
       EXPECT_EQ(run.output, "");
@@ -120,13 +118,13 @@ TEST(RestampEndToEnd, TableOfInputsAndOptions) {
     const Args text = {"restamp", "in.zigbee", "-v", "22", "--output", "text.zigbee"};
     Args textRun = text;
     textRun.insert(textRun.end(), row.restamp.begin(), row.restamp.end());
-    const ProcessResult textReport = otawrap(dir, textRun);
+    const ProcessResult textReport = runOtawrap(dir, textRun);
     EXPECT_EQ(textReport.output.rfind(std::string("file version 00000011 -> 00000022\n") + row.changed +
                                           "seal: ", 0), 0u) << textReport.output;
 
     const Bytes out = test::readFileBytes(dir.file("out.zigbee"));
     EXPECT_EQ(body(out, bodySize), body(in, bodySize));
-    const ProcessResult info = otawrap(dir, {"info", "--json", "out.zigbee"});
+    const ProcessResult info = runOtawrap(dir, {"info", "--json", "out.zigbee"});
     EXPECT_EQ(info.exitCode, 0) << info.output;
     const auto fields = test::JsonParser(info.output).parseDocument();
     ASSERT_TRUE(fields.has_value());
@@ -143,8 +141,8 @@ TEST(RestampEndToEnd, TableOfInputsAndOptions) {
     EXPECT_EQ(header["headerString"].ascii(), named ? "second build" : "");
     EXPECT_EQ((*report)["headerString"].ascii(), header["headerString"].ascii());
 
-    const int withNew = otawrap(dir, {"verify", "out.zigbee", "--credentials", "new.txt"}).exitCode;
-    const int withOld = otawrap(dir, {"verify", "out.zigbee", "--credentials", "old.txt"}).exitCode;
+    const int withNew = runOtawrap(dir, {"verify", "out.zigbee", "--credentials", "new.txt"}).exitCode;
+    const int withOld = runOtawrap(dir, {"verify", "out.zigbee", "--credentials", "old.txt"}).exitCode;
     EXPECT_EQ(withNew, row.verifiesWithNew ? 0 : 1);
     EXPECT_EQ(withOld, 1);
   }
@@ -154,11 +152,11 @@ TEST(RestampEndToEnd, OutputDirectoryNameAndRefusals) {
   TempDirectory dir;
   const Bytes payload(400, 0x42);
   ASSERT_TRUE(test::writeFileBytes(dir.file("image.bin"), payload));
-  ASSERT_EQ(otawrap(dir, {"build", "--tag", "0=image.bin", "-m", "100B", "-t", "42", "-v", "1",
+  ASSERT_EQ(runOtawrap(dir, {"build", "--tag", "0=image.bin", "-m", "100B", "-t", "42", "-v", "1",
                           "--output", "in.zigbee", "-q"})
                 .exitCode,
             0);
-  const ProcessResult named = otawrap(dir, {"restamp", "in.zigbee", "-v", "2", "-o", "out"});
+  const ProcessResult named = runOtawrap(dir, {"restamp", "in.zigbee", "-v", "2", "-o", "out"});
   EXPECT_EQ(named.exitCode, 0) << named.errors;
   EXPECT_EQ(named.output, "file version 00000001 -> 00000002\nseal: none -> none\nout/100B-0042-00000002.zigbee\n");
 
@@ -174,7 +172,7 @@ TEST(RestampEndToEnd, OutputDirectoryNameAndRefusals) {
   };
   for (const Args& args : refused) {
     SCOPED_TRACE(args[1] + " " + args[args.size() - 1]);
-    const ProcessResult run = otawrap(dir, args);
+    const ProcessResult run = runOtawrap(dir, args);
     EXPECT_EQ(run.exitCode, 2) << run.errors;
     EXPECT_EQ(run.errors.rfind("otawrap: ", 0), 0u) << run.errors;
   }

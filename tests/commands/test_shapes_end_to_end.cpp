@@ -8,6 +8,7 @@
 
 #include "commands/json_check.h"
 #include "support/ota_shape_generator.h"
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/temp_directory.h"
@@ -19,10 +20,7 @@ using test::ProcessResult;
 using test::ShapeSample;
 using test::ShapeVerdict;
 using test::TempDirectory;
-
-ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments) {
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), {});
-}
+using test::runOtawrap;
 
 std::string describe(const ShapeSample& row) {
   return row.name + (row.change.empty() ? "" : " (" + row.change + ")");
@@ -36,13 +34,13 @@ TEST(ShapesEndToEnd, InfoJudgesEveryShapeAndVariant) {
     ASSERT_TRUE(test::writeFileBytes(dir.file(name), row.bytes));
     const int expected = row.verdict == ShapeVerdict::good ? 0 : 1;
 
-    const ProcessResult text = otawrap(dir, {"info", name});
+    const ProcessResult text = runOtawrap(dir, {"info", name});
     EXPECT_EQ(text.exitCode, expected) << text.output << text.errors;
     for (const std::string& phrase : row.reported) {
       EXPECT_NE(text.output.find(phrase), std::string::npos) << "no '" << phrase << "' in\n" << text.output;
     }
 
-    const ProcessResult json = otawrap(dir, {"info", name, "--json"});
+    const ProcessResult json = runOtawrap(dir, {"info", name, "--json"});
     EXPECT_EQ(json.exitCode, expected) << json.errors;
     const auto report = test::JsonParser(json.output).parseDocument();
     ASSERT_TRUE(report.has_value()) << json.output;

@@ -10,6 +10,7 @@
 #include "commands/ota_file_check.h"
 #include "support/openssl_ecdsa.h"
 #include "support/openssl_hash.h"
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/sample_credentials.h"
@@ -22,6 +23,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using test::le;
 using test::TempDirectory;
+using test::examplesDir;
+using test::runOtawrap;
 
 using TestCredentials = test::GeneratedCredentials;
 
@@ -30,10 +33,6 @@ TestCredentials randomCredentials(std::mt19937& rng) {
   TestCredentials c = test::generateCredentials(static_cast<std::uint32_t>(rng()));
   if (rng() % 3 == 0) c.privateKey[0] |= 0x04;
   return c;
-}
-
-test::ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments) {
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), {});
 }
 
 // Checks the signed layout and the signature of file.
@@ -94,7 +93,7 @@ TEST(SignedEndToEnd, EveryPlatformAndNoImageModeVerifyWithOpenSsl) {
     if (c.platform) args.push_back(std::string("-p") + c.platform);
     if (c.noImage) args.push_back("-n");
 
-    const test::ProcessResult first = otawrap(dir, args);
+    const test::ProcessResult first = runOtawrap(dir, args);
     ASSERT_EQ(first.exitCode, 0) << first.output;
     EXPECT_EQ(first.output, "");
     const std::string name = "100B-0042-00010203.zigbee";
@@ -114,7 +113,7 @@ TEST(SignedEndToEnd, EveryPlatformAndNoImageModeVerifyWithOpenSsl) {
     }
 
     // Reproducible: a second run writes the same bytes.
-    const test::ProcessResult second = otawrap(dir, args);
+    const test::ProcessResult second = runOtawrap(dir, args);
     ASSERT_EQ(second.exitCode, 0);
     EXPECT_EQ(test::readFileBytes(dir.file(name)), file);
   }
@@ -126,7 +125,7 @@ TEST(SignedEndToEnd, SignedHeaderOnlyFileIs166BytesAndAnyFlippedByteFailsVerific
   const TestCredentials creds = randomCredentials(rng);
   const std::string text = creds.text();
   ASSERT_TRUE(test::writeFileBytes(dir.file("creds.txt"), Bytes(text.begin(), text.end())));
-  ASSERT_EQ(otawrap(dir, {"x", "-n", "-screds.txt"}).exitCode, 0);
+  ASSERT_EQ(runOtawrap(dir, {"x", "-n", "-screds.txt"}).exitCode, 0);
   const Bytes file = test::readFileBytes(dir.file("0000-0000-00000000.zigbee"));
   ASSERT_EQ(file.size(), 166u);
   checkSignedFile(file, creds);
@@ -180,7 +179,7 @@ TEST(SignedEndToEnd, CredentialErrorsStopBeforeAnyFile) {
                                        Bytes(c.content.begin(), c.content.end())));
       before.push_back("creds.txt");
     }
-    const test::ProcessResult result = otawrap(dir, {"x", "-n", "-screds.txt"});
+    const test::ProcessResult result = runOtawrap(dir, {"x", "-n", "-screds.txt"});
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(result.output, std::string("Error: ") + c.message);
     EXPECT_EQ(dir.entries(), before);
@@ -189,7 +188,7 @@ TEST(SignedEndToEnd, CredentialErrorsStopBeforeAnyFile) {
   TempDirectory dir;
   const std::string padded = good + std::string(1023 - good.size(), '\n');
   ASSERT_TRUE(test::writeFileBytes(dir.file("creds.txt"), Bytes(padded.begin(), padded.end())));
-  EXPECT_EQ(otawrap(dir, {"x", "-n", "-screds.txt"}).exitCode, 0);
+  EXPECT_EQ(runOtawrap(dir, {"x", "-n", "-screds.txt"}).exitCode, 0);
 }
 
 }  // namespace
@@ -199,7 +198,7 @@ namespace otawrap {
 namespace {
 
 TEST(SignedEndToEnd, BundledSampleSignsWithTheBundledTestCredentials) {
-  const std::string examples = std::string(OTAWRAP_VECTORS_DIR) + "/../../examples/";
+  const std::string examples = examplesDir();
   const test::GeneratedCredentials creds =
       test::generateCredentials(test::kSampleCredentialsSeed);
   const std::string text = creds.text();
@@ -208,7 +207,7 @@ TEST(SignedEndToEnd, BundledSampleSignsWithTheBundledTestCredentials) {
 
   TempDirectory dir;
   const test::ProcessResult result =
-      otawrap(dir, {examples + "sample.raw", "-s" + examples + "test-credentials.txt"});
+      runOtawrap(dir, {examples + "sample.raw", "-s" + examples + "test-credentials.txt"});
   ASSERT_EQ(result.exitCode, 0) << result.output;
   checkSignedFile(test::readFileBytes(dir.file("100B-0042-00010203.zigbee")), creds);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/otawrap_run.h"
 #include "support/payload_generator.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
@@ -19,13 +20,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using test::ProcessResult;
 using test::TempDirectory;
-
-std::string examples() { return std::string(OTAWRAP_VECTORS_DIR) + "/../../examples/"; }
-
-ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments,
-                      const test::ProcessOptions& options = {}) {
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), options);
-}
+using test::runOtawrap;
+using test::examplesDir;
 
 // How many entries a directory holds.
 std::size_t entryCount(const std::string& directory) {
@@ -46,8 +42,8 @@ void makeInputs(const TempDirectory& dir) {
       dir.file("in.raw"), test::rawFileBytes(test::generateRawFile(test::sampleRawFileOptions()))));
   ASSERT_TRUE(test::writeFileBytes(dir.file("gbl.bin"),
                                    test::makePayload(PayloadFormat::gbl, 7)));
-  ASSERT_EQ(otawrap(dir, {"build", "-m", "1", "-t", "2", "-v", "3", "--tag", "0=gbl.bin", "-s",
-                          examples() + "test-credentials.txt", "--output", "in.ota"})
+  ASSERT_EQ(runOtawrap(dir, {"build", "-m", "1", "-t", "2", "-v", "3", "--tag", "0=gbl.bin", "-s",
+                          examplesDir() + "test-credentials.txt", "--output", "in.ota"})
                 .exitCode,
             0);
   Bytes wrapped(16, 0x5A);
@@ -73,7 +69,7 @@ TEST(StandardOutputEndToEnd, EveryWritingCommandGivesTheBytesOfItsFile) {
   makeInputs(dir);
   for (const std::vector<std::string>& command : writingCommands()) {
     SCOPED_TRACE(command[0] + " " + command[1]);
-    const ProcessResult file = otawrap(dir, with(command, {"--output", "file.out"}));
+    const ProcessResult file = runOtawrap(dir, with(command, {"--output", "file.out"}));
     ASSERT_EQ(file.exitCode, 0) << file.errors;
     const Bytes expected = test::readFileBytes(dir.file("file.out"));
     ASSERT_GT(expected.size(), 0u);
@@ -81,7 +77,7 @@ TEST(StandardOutputEndToEnd, EveryWritingCommandGivesTheBytesOfItsFile) {
     for (const char* extra : {"", "-q", "--no-clobber"}) {
       std::vector<std::string> arguments = with(command, {"--output", "-"});
       if (*extra != '\0') arguments.push_back(extra);
-      const ProcessResult out = otawrap(dir, arguments);
+      const ProcessResult out = runOtawrap(dir, arguments);
       EXPECT_EQ(out.exitCode, 0) << out.errors;
       EXPECT_EQ(out.errors, "");
       EXPECT_EQ(Bytes(out.output.begin(), out.output.end()), expected) << extra;
@@ -89,7 +85,7 @@ TEST(StandardOutputEndToEnd, EveryWritingCommandGivesTheBytesOfItsFile) {
     }
     test::ProcessOptions full;
     full.standardOutput = test::StandardOutput::unread;
-    const ProcessResult lost = otawrap(dir, with(command, {"--output", "-"}), full);
+    const ProcessResult lost = runOtawrap(dir, with(command, {"--output", "-"}), full);
     EXPECT_EQ(lost.exitCode, 2);
     EXPECT_EQ(lost.errors, "otawrap: cannot write to standard output\n");
   }
@@ -110,12 +106,12 @@ TEST(StandardOutputEndToEnd, FailuresAndRefusalsPrintNothingThere) {
        "otawrap: cannot open credentials file 'missing.txt': No such file or directory\n"},
       {{"build", "-m", "1", "-t", "2", "-v", "3", "--tag", "0=none.bin", "--output", "-"}, 2,
        "otawrap: cannot read payload file 'none.bin': No such file or directory\n"},
-      {{"normalize", "in.raw", "--output", "-"}, 1,
-       "otawrap: file 'in.raw': file identifier failed: not the OTA file identifier\n"},
+      {{"normalize", "in.raw", "--output", "-"}, 2,
+       "otawrap: 'in.raw' is not an OTA file: no OTA file identifier (0x0BEEF11E)\n"},
       {{"restamp", "in.ota", "--file-version", "5", "--output", "-"}, 2,
        "otawrap: file 'in.ota' is signed and its signature would no longer hold; give "
        "--credentials to sign again or --drop-signature\n"},
-      {{"extract", "in.ota", "--tag", "9", "--output", "-"}, 1,
+      {{"extract", "in.ota", "--tag", "9", "--output", "-"}, 2,
        "otawrap: file 'in.ota' has no sub-element with tag 0x0009\n"},
       {{"convert", "in.raw", "in.raw", "--output", "-"}, 2,
        "otawrap: several inputs need --output-dir DIR, not --output\n" + tryConvert},
@@ -124,7 +120,7 @@ TEST(StandardOutputEndToEnd, FailuresAndRefusalsPrintNothingThere) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments[0] + " " + c.arguments[1]);
-    const ProcessResult r = otawrap(dir, c.arguments);
+    const ProcessResult r = runOtawrap(dir, c.arguments);
     EXPECT_EQ(r.exitCode, c.exitCode);
     EXPECT_EQ(r.output, "");
     EXPECT_EQ(r.errors, c.errors);
@@ -132,7 +128,7 @@ TEST(StandardOutputEndToEnd, FailuresAndRefusalsPrintNothingThere) {
   for (const std::vector<std::string>& command : writingCommands()) {
     if (command[0] == "extract") continue;  // extract has no --json
     SCOPED_TRACE(command[0]);
-    const ProcessResult r = otawrap(dir, with(command, {"--output", "-", "--json"}));
+    const ProcessResult r = runOtawrap(dir, with(command, {"--output", "-", "--json"}));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.output, "");
     EXPECT_EQ(r.errors, "otawrap: --json prints to standard output: not with --output -\nTry "

@@ -13,6 +13,7 @@
 
 #include "commands/json_check.h"
 #include "ota/ota_file_builder.h"
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/temp_directory.h"
@@ -36,15 +37,8 @@ constexpr bool kAddressSanitizer = false;
 #endif
 using test::ProcessResult;
 using test::TempDirectory;
-
-ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments,
-                      test::StandardOutput standardOutput = test::StandardOutput::captured) {
-  test::ProcessOptions options;
-  options.standardOutput = standardOutput;
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), options);
-}
-
-std::string examples() { return std::string(OTAWRAP_VECTORS_DIR) + "/../../examples/"; }
+using test::examplesDir;
+using test::runOtawrap;
 
 // Every file and directory under root, relative, sorted.
 std::vector<std::string> tree(const std::string& root) {
@@ -72,26 +66,26 @@ class Subcommands : public testing::Test {
 };
 
 TEST_F(Subcommands, ConvertWritesTheLegacyBytesAndPrintsThePath) {
-  ASSERT_EQ(otawrap(dir_, {"in.raw", "-m100B", "-t0042", "-v00000001"}).exitCode, 0);
+  ASSERT_EQ(runOtawrap(dir_, {"in.raw", "-m100B", "-t0042", "-v00000001"}).exitCode, 0);
   const std::string name = "100B-0042-00000001.zigbee";
   const Bytes legacy = test::readFileBytes(dir_.file(name));
 
   const ProcessResult run =
-      otawrap(dir_, {"convert", "in.raw", "-o", "a/b/c", "-m", "100B", "--image-type=42", "-v1"});
+      runOtawrap(dir_, {"convert", "in.raw", "-o", "a/b/c", "-m", "100B", "--image-type=42", "-v1"});
   EXPECT_EQ(run.exitCode, 0) << run.errors;
   EXPECT_EQ(run.output, "a/b/c/" + name + "\n");
   EXPECT_EQ(run.errors, "");
   EXPECT_EQ(test::readFileBytes(dir_.file("a/b/c/" + name)), legacy);
 
-  const ProcessResult quiet = otawrap(dir_, {"convert", "-q", "in.raw", "-m100b", "-t", "0x42",
+  const ProcessResult quiet = runOtawrap(dir_, {"convert", "-q", "in.raw", "-m100b", "-t", "0x42",
                                              "-v", "1", "--output", "named.ota"});
   EXPECT_EQ(quiet.exitCode, 0) << quiet.errors;
   EXPECT_EQ(quiet.output, "");
   EXPECT_EQ(test::readFileBytes(dir_.file("named.ota")), legacy);
 
-  const ProcessResult json = otawrap(
+  const ProcessResult json = runOtawrap(
       dir_, {"convert", "in.raw", "-o", "signed/", "--json", "-p", "fenboard", "--credentials",
-             examples() + "test-credentials.txt"});
+             examplesDir() + "test-credentials.txt"});
   ASSERT_EQ(json.exitCode, 0) << json.errors;
   const auto parsed = test::parseJson(json.output);
   ASSERT_TRUE(parsed) << json.output;
@@ -145,7 +139,7 @@ TEST_F(Subcommands, FailuresNameTheFileAndLeaveNothingBehind) {
   const std::vector<std::string> before = tree(dir_.path());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments.back());
-    const ProcessResult run = otawrap(dir_, c.arguments);
+    const ProcessResult run = runOtawrap(dir_, c.arguments);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.output, "");
     EXPECT_EQ(run.errors, c.errors);
@@ -157,18 +151,18 @@ TEST_F(Subcommands, HelpPagesAndTheLegacyFormBeside) {
   for (const char* command :
        {"convert", "info", "verify", "help", "version", "build", "extract", "index"}) {
     SCOPED_TRACE(command);
-    const ProcessResult page = otawrap(dir_, {command, "--help"});
+    const ProcessResult page = runOtawrap(dir_, {command, "--help"});
     EXPECT_EQ(page.exitCode, 0);
     EXPECT_EQ(page.output.rfind(std::string("Usage: otawrap ") + command, 0), 0u) << page.output;
     for (const char* part : {"Example: otawrap", "Exit codes: 0"}) {
       EXPECT_NE(page.output.find(part), std::string::npos) << part;
     }
-    EXPECT_EQ(otawrap(dir_, {"help", command}).output, page.output);
-    EXPECT_EQ(otawrap(dir_, {command, "x", "-h"}).output, page.output);
+    EXPECT_EQ(runOtawrap(dir_, {"help", command}).output, page.output);
+    EXPECT_EQ(runOtawrap(dir_, {command, "x", "-h"}).output, page.output);
   }
   // A raw file named like a command goes through the legacy form as ./convert.
   std::filesystem::copy_file(dir_.file("in.raw"), dir_.file("convert"));
-  const ProcessResult legacy = otawrap(dir_, {"./convert", "-m100B", "-t1", "-v1"});
+  const ProcessResult legacy = runOtawrap(dir_, {"./convert", "-m100B", "-t1", "-v1"});
   EXPECT_EQ(legacy.exitCode, 0) << legacy.output;
   EXPECT_TRUE(std::filesystem::exists(dir_.file("100B-1000-10000000.zigbee")));
 }
@@ -177,7 +171,7 @@ TEST_F(Subcommands, LegacyIdentifierAndDirectoryOptionsNeedAValue) {
   const std::vector<std::string> before = tree(dir_.path());
   for (const char* option : {"-o", "-o\"", "-O", "-m", "-t", "-v", "-V"}) {
     SCOPED_TRACE(option);
-    const ProcessResult run = otawrap(dir_, {"in.raw", option, "-n"});
+    const ProcessResult run = runOtawrap(dir_, {"in.raw", option, "-n"});
     EXPECT_EQ(run.exitCode, 2);
     const char letter = static_cast<char>(std::tolower(option[1]));
     EXPECT_EQ(run.output, std::string("Error: Missing value for -") + letter);
@@ -187,8 +181,8 @@ TEST_F(Subcommands, LegacyIdentifierAndDirectoryOptionsNeedAValue) {
 }
 
 TEST_F(Subcommands, LostOutputIsAnError) {
-  ASSERT_EQ(otawrap(dir_, {"convert", "in.raw", "-q", "--output", "f.ota"}).exitCode, 0);
-  const std::string key = examples() + "test-credentials.txt";
+  ASSERT_EQ(runOtawrap(dir_, {"convert", "in.raw", "-q", "--output", "f.ota"}).exitCode, 0);
+  const std::string key = examplesDir() + "test-credentials.txt";
   const std::vector<std::vector<std::string>> commands = {
       {"info", "f.ota"},          {"--info", "f.ota", "--json"},
       {"verify", "f.ota", "-s", key}, {"verify", "f.ota", "-s", key, "--json"},
@@ -197,7 +191,7 @@ TEST_F(Subcommands, LostOutputIsAnError) {
   for (const auto standardOutput : {test::StandardOutput::unread, test::StandardOutput::closed}) {
     for (const auto& arguments : commands) {
       SCOPED_TRACE(arguments.front() + " " + arguments.back());
-      const ProcessResult run = otawrap(dir_, arguments, standardOutput);
+      const ProcessResult run = runOtawrap(dir_, arguments, standardOutput);
       EXPECT_EQ(run.exitCode, 2);
       EXPECT_EQ(run.errors, "otawrap: cannot write to standard output\n");
     }
@@ -206,11 +200,11 @@ TEST_F(Subcommands, LostOutputIsAnError) {
 
 TEST_F(Subcommands, ControlCharactersInNamesAreEscaped) {
   const std::string forged = "x (1 bytes)\nSignature: ok\n";
-  ASSERT_EQ(otawrap(dir_, {"convert", "in.raw", "-q", "--output", forged, "-s",
-                           examples() + "test-credentials.txt"})
+  ASSERT_EQ(runOtawrap(dir_, {"convert", "in.raw", "-q", "--output", forged, "-s",
+                           examplesDir() + "test-credentials.txt"})
                 .exitCode,
             0);
-  const ProcessResult run = otawrap(dir_, {"verify", forged, "-s", examples() + "test-ca-credentials.txt"});
+  const ProcessResult run = runOtawrap(dir_, {"verify", forged, "-s", examplesDir() + "test-ca-credentials.txt"});
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_EQ(run.output.rfind("File: x (1 bytes)\\nSignature: ok\\n (", 0), 0u) << run.output;
   EXPECT_EQ(run.output.find("\nSignature: ok"), std::string::npos) << run.output;
@@ -242,12 +236,12 @@ TEST_F(Subcommands, ReportsAndMemoryStayBoundedOnEmptySubElements) {
   const std::vector<std::vector<std::string>> runs = {
       {"info", "empty.ota"},
       {"info", "empty.ota", "--json"},
-      {"verify", "empty.ota", "-s", examples() + "test-credentials.txt"},
-      {"verify", "empty.ota", "-s", examples() + "test-credentials.txt", "--json"},
+      {"verify", "empty.ota", "-s", examplesDir() + "test-credentials.txt"},
+      {"verify", "empty.ota", "-s", examplesDir() + "test-credentials.txt", "--json"},
   };
   for (const auto& arguments : runs) {
     SCOPED_TRACE(arguments.back());
-    const ProcessResult run = otawrap(dir_, arguments);
+    const ProcessResult run = runOtawrap(dir_, arguments);
     // Nothing is wrong with the file itself; only the signature is made up.
     EXPECT_EQ(run.exitCode, arguments[0] == "info" ? 0 : 1) << run.errors;
     EXPECT_LT(run.output.size(), 200'000u);
@@ -279,13 +273,13 @@ TEST_F(Subcommands, OneReadLimitForInfoAndVerify) {
   const std::string message =
       "otawrap: input file 'big.ota' is larger than the 64 MiB limit for OTA files\n";
   for (const auto& arguments : std::vector<std::vector<std::string>>{
-           {"info", "big.ota"}, {"verify", "big.ota", "-s", examples() + "test-credentials.txt"}}) {
-    const ProcessResult run = otawrap(dir_, arguments);
+           {"info", "big.ota"}, {"verify", "big.ota", "-s", examplesDir() + "test-credentials.txt"}}) {
+    const ProcessResult run = runOtawrap(dir_, arguments);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.errors, message);
   }
   std::filesystem::resize_file(dir_.file("big.ota"), 64u << 20);
-  EXPECT_EQ(otawrap(dir_, {"info", "big.ota"}).exitCode, 1);  // read, then checks fail
+  EXPECT_EQ(runOtawrap(dir_, {"info", "big.ota"}).exitCode, 1);  // read, then checks fail
 }
 
 }  // namespace

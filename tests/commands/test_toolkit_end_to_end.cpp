@@ -18,6 +18,7 @@
 #include "commands/ota_file_check.h"
 #include "support/openssl_ecdsa.h"
 #include "support/openssl_hash.h"
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/sample_credentials.h"
@@ -85,7 +86,7 @@ class Toolkit : public testing::Test {
                                      test::rawFileBytes(test::generateRawFile(options))));
   }
   ProcessResult run(const std::vector<std::string>& arguments) const {
-    return test::runProcess(OTAWRAP_BINARY, arguments, dir_.path(), {});
+    return test::runOtawrap(dir_, arguments);
   }
   Bytes read(const std::string& name) const { return test::readFileBytes(dir_.file(name)); }
   void write(const std::string& name, const Bytes& bytes) const {
@@ -318,12 +319,76 @@ TEST_F(Toolkit, IndexEntriesDescribeTheFiles) {
   }
 }
 
+// diff prints only what differs: 0 same, 1 different, 2 unreadable.
+TEST_F(Toolkit, DiffPrintsOnlyWhatDiffers) {
+  write("p.bin", Bytes(300, 'p'));
+  write("q.bin", Bytes(301, 'q'));
+  write("g.bin", {0xEB, 0x17, 0xA6, 0x03, 0, 0, 0, 0});
+  const std::vector<std::string> ids = {"build", "-m1", "-t2", "-v3", "--force", "--tag", "0=p.bin"};
+  const struct {
+    const char* name;
+    std::vector<std::string> more;
+  } files[] = {
+      {"a.ota", {"--tag", "F000=p.bin"}},
+      {"v4.ota", {"--tag", "F000=p.bin", "--file-version", "4"}},
+      {"added.ota", {"--tag", "F000=p.bin", "--tag", "F001=p.bin"}},
+      {"resized.ota", {"--tag", "F000=q.bin"}},
+      {"signed.ota", {"--tag", "F000=p.bin", "-s", "creds.txt"}},
+  };
+  for (const auto& f : files) {
+    std::vector<std::string> arguments = ids;
+    arguments.insert(arguments.end(), f.more.begin(), f.more.end());
+    if (std::string(f.name) == "v4.ota") arguments.erase(arguments.begin() + 3);
+    arguments.insert(arguments.end(), {"--output", f.name});
+    ASSERT_EQ(run(arguments).exitCode, 0) << f.name;
+  }
+  ASSERT_EQ(run({"build", "-m1", "-t2", "-v3", "--force", "--tag", "0=g.bin", "--tag", "F000=p.bin",
+                 "--output", "gbl.ota"}).exitCode, 0);
+  const std::string head = "--- a.ota\n+++ ";
+  const struct {
+    const char* other;
+    int exitCode;
+    std::vector<std::string> lines;  // each must be printed
+  } cases[] = {
+      {"a.ota", 0, {"no difference\n"}},
+      {"v4.ota", 1, {"File version: 0x00000003 -> 0x00000004\n"}},
+      {"added.ota", 1, {"Sub-element 2: (none) -> 0xF001 (manufacturer specific), 300 bytes\n",
+                        "Sub-elements: 2 -> 3\n"}},
+      {"resized.ota", 1, {"Sub-element 1: 0xF000 (manufacturer specific), 300 bytes -> 0xF000 "
+                          "(manufacturer specific), 301 bytes\n"}},
+      {"gbl.ota", 1, {"Payload 0: "}},
+      {"signed.ota", 1, {"Signer: (none) -> ", "Certificate: (none) -> "}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.other);
+    const ProcessResult result = run({"diff", "a.ota", c.other});
+    EXPECT_EQ(result.exitCode, c.exitCode) << result.errors;
+    EXPECT_EQ(result.output.rfind(head + c.other + "\n", 0), 0u) << result.output;
+    for (const std::string& line : c.lines) {
+      EXPECT_NE(result.output.find(line), std::string::npos) << result.output;
+    }
+    const ProcessResult json = run({"diff", "a.ota", c.other, "--json"});
+    EXPECT_EQ(json.exitCode, c.exitCode);
+    EXPECT_NE(json.output.find(c.exitCode == 0 ? "\"same\":true" : "\"same\":false"), std::string::npos);
+  }
+  const ProcessResult missing = run({"diff", "a.ota", "none.ota"});
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_EQ(missing.output, "");
+  EXPECT_EQ(missing.errors, "otawrap: cannot open input file 'none.ota': No such file or directory\n");
+  EXPECT_EQ(run({"diff", "a.ota", "in.raw"}).exitCode, 1);
+}
+
 TEST_F(Toolkit, RefusalsNameTheFileExitAsDocumentedAndWriteNothing) {
   ASSERT_EQ(run({"convert", "in.raw", "--output", "ok.ota"}).exitCode, 0);
   Bytes cut = read("ok.ota");
   cut.resize(cut.size() - 10);
   write("cut.ota", cut);
   write("p.bin", {1, 2, 3});
+  // A GBL payload cut short: every command that reads it judges it alike.
+  write("g.bin", {0xEB, 0x17, 0xA6, 0x03, 0, 0, 0, 0});
+  ASSERT_EQ(run({"build", "-m1", "-t2", "-v3", "--tag", "0=g.bin", "--force", "--output", "gbl.ota"})
+                .exitCode,
+            0);
   write("app.elf", {0x7F, 'E', 'L', 'F', 2, 1, 1, 0});
   writeText("bad.hex", "\n:020000040000FA\r\n:0100000001FF\n:00000001FF\n");
   writeText("short.hex", ":0100000001FE\n:0100010002\n:00000001FF\n");
@@ -393,9 +458,12 @@ TEST_F(Toolkit, RefusalsNameTheFileExitAsDocumentedAndWriteNothing) {
       {{"convert", "in.raw", "--integrity-code", "-s", "creds.txt"}, 2,
        "otawrap: --credentials and --integrity-code exclude each other\n"
        "Try 'otawrap convert --help'.\n"},
-      {{"extract", "ok.ota", "--tag", "F002", "--output", "x"}, 1,
+      {{"extract", "ok.ota", "--tag", "F002", "--output", "x"}, 2,
        "otawrap: file 'ok.ota' has no sub-element with tag 0xF002\n"},
-      {{"extract", "cut.ota", "-o", "parts"}, 1,
+      {{"extract", "cut.ota", "-o", "parts"}, 2,
+       "otawrap: file 'cut.ota': total image size failed: total image size differs from the "
+       "file size\n"},
+      {{"extract", "cut.ota", "-o", "parts", "--force"}, 2,
        "otawrap: file 'cut.ota': sub-element chain failed: sub-element runs past the end of "
        "the file\n"},
       {{"extract", "in.raw", "-o", "parts"}, 2,
@@ -416,8 +484,25 @@ TEST_F(Toolkit, RefusalsNameTheFileExitAsDocumentedAndWriteNothing) {
       {{"index", "ok.ota", "cut.ota"}, 1,
        "otawrap: file 'cut.ota': total image size failed: total image size differs from the "
        "file size\n"},
+      // Not an OTA file: one message, the exit code of the command's kind.
       {{"index", "ok.ota", "in.raw"}, 1,
        "otawrap: 'in.raw' is not an OTA file: no OTA file identifier (0x0BEEF11E)\n"},
+      {{"info", "in.raw"}, 1,
+       "otawrap: 'in.raw' is not an OTA file: no OTA file identifier (0x0BEEF11E)\n"},
+      {{"verify", "in.raw", "-s", "creds.txt"}, 1,
+       "otawrap: 'in.raw' is not an OTA file: no OTA file identifier (0x0BEEF11E)\n"},
+      {{"normalize", "in.raw", "--output", "n.ota"}, 2,
+       "otawrap: 'in.raw' is not an OTA file: no OTA file identifier (0x0BEEF11E)\n"},
+      {{"restamp", "in.raw", "-v", "2", "--output", "r.ota"}, 2,
+       "otawrap: 'in.raw' is not an OTA file: no OTA file identifier (0x0BEEF11E)\n"},
+      // A payload that fails its check is refused by every command that needs a sound file.
+      {{"index", "gbl.ota"}, 1, "otawrap: file 'gbl.ota': payload check failed: GBL, truncated\n"},
+      {{"normalize", "gbl.ota", "--output", "n.ota"}, 2,
+       "otawrap: file 'gbl.ota': payload check failed: GBL, truncated\n"},
+      {{"restamp", "gbl.ota", "-v", "4", "--output", "r.ota"}, 2,
+       "otawrap: file 'gbl.ota': payload check failed: GBL, truncated\n"},
+      {{"extract", "gbl.ota", "-o", "parts"}, 2,
+       "otawrap: file 'gbl.ota': payload check failed: GBL, truncated\n"},
       {{"index", "none.ota"}, 2,
        "otawrap: cannot open input file 'none.ota': No such file or directory\n"},
       {{"index", "ok.ota", "--url-prefix"}, 2,

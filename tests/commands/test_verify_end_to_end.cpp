@@ -12,6 +12,7 @@
 
 #include "payload/payload.h"
 #include "support/openssl_curve.h"
+#include "support/otawrap_run.h"
 #include "support/payload_generator.h"
 #include "support/openssl_verify.h"
 #include "support/process_runner.h"
@@ -25,10 +26,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using test::TempDirectory;
-
-test::ProcessResult otawrap(const TempDirectory& dir, const std::vector<std::string>& arguments) {
-  return test::runProcess(OTAWRAP_BINARY, arguments, dir.path(), {});
-}
+using test::examplesDir;
+using test::runOtawrap;
 
 std::string hex(const Bytes& bytes) { return test::bytesToHex(bytes.data(), bytes.size()); }
 
@@ -77,9 +76,9 @@ class VerifyEndToEnd : public testing::Test {
     ASSERT_TRUE(test::writeFileBytes(dir_.file("in.raw"),
                                      test::rawFileBytes(test::generateRawFile(options))));
     const test::ProcessResult run =
-        otawrap(dir_, {"in.raw", "-screds.txt", "-m100B", "-t0042", "-v00010203"});
+        runOtawrap(dir_, {"in.raw", "-screds.txt", "-m100B", "-t0042", "-v00010203"});
     ASSERT_EQ(run.exitCode, 0) << run.output;
-    const test::ProcessResult plain = otawrap(dir_, {"in.raw", "-m100B", "-t0042", "-v00000001"});
+    const test::ProcessResult plain = runOtawrap(dir_, {"in.raw", "-m100B", "-t0042", "-v00000001"});
     ASSERT_EQ(plain.exitCode, 0) << plain.output;
   }
 
@@ -105,25 +104,25 @@ TEST_F(VerifyEndToEnd, PublicKeyInBothEncodingsAndCredentialsVerify) {
     std::vector<std::string> args = {"--verify", signedName_};
     args.insert(args.end(), key.begin(), key.end());
     SCOPED_TRACE(key.back());
-    const test::ProcessResult run = otawrap(dir_, args);
+    const test::ProcessResult run = runOtawrap(dir_, args);
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("  signature verification: ok\n"), std::string::npos) << run.output;
     EXPECT_TRUE(endsWith(run.output, "\nSignature: ok\n")) << run.output;
   }
   // Key first or file first: the same.
   const test::ProcessResult reordered =
-      otawrap(dir_, {"--verify", "-screds.txt", signedName_});
+      runOtawrap(dir_, {"--verify", "-screds.txt", signedName_});
   EXPECT_EQ(reordered.exitCode, 0) << reordered.output;
 }
 
 TEST_F(VerifyEndToEnd, JsonReportCarriesTheSignatureCheck) {
-  const test::ProcessResult good = otawrap(dir_, {"--verify", signedName_, "-screds.txt", "--json"});
+  const test::ProcessResult good = runOtawrap(dir_, {"--verify", signedName_, "-screds.txt", "--json"});
   EXPECT_EQ(good.exitCode, 0);
   EXPECT_NE(good.output.find(R"({"name":"signature verification","result":"ok"})"),
             std::string::npos)
       << good.output;
   EXPECT_TRUE(endsWith(good.output, "\"ok\":true}\n")) << good.output;
-  const test::ProcessResult bad = otawrap(dir_, {"--verify", signedName_, "-sother.txt", "--json"});
+  const test::ProcessResult bad = runOtawrap(dir_, {"--verify", signedName_, "-sother.txt", "--json"});
   EXPECT_EQ(bad.exitCode, 1);
   EXPECT_NE(bad.output.find(R"({"name":"signature verification","result":"failed",)"
                             R"("reason":"the signature does not match the key"})"),
@@ -140,7 +139,7 @@ TEST_F(VerifyEndToEnd, WrongKeysCorruptedAndUnsignedFilesFail) {
   for (const auto& key : wrongKeys) {
     std::vector<std::string> args = {"--verify", signedName_};
     args.insert(args.end(), key.begin(), key.end());
-    const test::ProcessResult run = otawrap(dir_, args);
+    const test::ProcessResult run = runOtawrap(dir_, args);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(endsWith(run.output, failed)) << run.output;
   }
@@ -153,7 +152,7 @@ TEST_F(VerifyEndToEnd, WrongKeysCorruptedAndUnsignedFilesFail) {
     Bytes damaged = file;
     damaged[at] ^= 0x10;
     ASSERT_TRUE(test::writeFileBytes(dir_.file("damaged.zigbee"), damaged));
-    const test::ProcessResult run = otawrap(dir_, {"--verify", "damaged.zigbee", "-screds.txt"});
+    const test::ProcessResult run = runOtawrap(dir_, {"--verify", "damaged.zigbee", "-screds.txt"});
     EXPECT_EQ(run.exitCode, 1) << "byte " << at;
     EXPECT_NE(run.output.find("Signature: FAILED ("), std::string::npos) << run.output;
     EXPECT_EQ(run.output.rfind("Error:", 0), std::string::npos);
@@ -162,7 +161,7 @@ TEST_F(VerifyEndToEnd, WrongKeysCorruptedAndUnsignedFilesFail) {
   for (const std::string& key : {std::string("-screds.txt"), std::string("--ca-key")}) {
     std::vector<std::string> args = {"--verify", unsignedName_, key};
     if (key == "--ca-key") args.push_back(hex(test::sslPointEncode(test::sslPublicKey(signer_.key), true)));
-    const test::ProcessResult plain = otawrap(dir_, args);
+    const test::ProcessResult plain = runOtawrap(dir_, args);
     EXPECT_EQ(plain.exitCode, 1);
     EXPECT_TRUE(endsWith(plain.output, "Signature: FAILED (the file is not signed)\n")) << plain.output;
   }
@@ -214,7 +213,7 @@ TEST_F(VerifyEndToEnd, BadKeysFilesAndOptionsTakeTheErrorExit) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());
-    const test::ProcessResult run = otawrap(dir_, c.args);
+    const test::ProcessResult run = runOtawrap(dir_, c.args);
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_EQ(run.output, "");
     EXPECT_EQ(run.errors, "otawrap: " + c.errors + "\n");
@@ -223,13 +222,13 @@ TEST_F(VerifyEndToEnd, BadKeysFilesAndOptionsTakeTheErrorExit) {
 
 TEST(VerifyEndToEndCa, BundledTestCredentialsSignAndVerifyWithTheBundledCaKey) {
   TempDirectory dir;
-  const std::string examples = std::string(OTAWRAP_VECTORS_DIR) + "/../../examples/";
+  const std::string examples = examplesDir();
   const Bytes caText = test::readFileBytes(examples + "test-ca-key.txt");
   ASSERT_EQ(caText.size(), 45u);
   const std::string caKey(caText.begin(), caText.end() - 1);
-  ASSERT_EQ(otawrap(dir, {examples + "sample.raw", "-s" + examples + "test-ca-credentials.txt"}).exitCode, 0);
+  ASSERT_EQ(runOtawrap(dir, {examples + "sample.raw", "-s" + examples + "test-ca-credentials.txt"}).exitCode, 0);
   const test::ProcessResult run =
-      otawrap(dir, {"--verify", "100B-0042-00010203.zigbee", "--ca-key", caKey});
+      runOtawrap(dir, {"--verify", "100B-0042-00010203.zigbee", "--ca-key", caKey});
   EXPECT_EQ(run.exitCode, 0) << run.output;
   // The generator's CA (seed 4711) gives the same key as the bundled file.
   test::TestCertificateAuthority ca(4711);
@@ -247,17 +246,17 @@ TEST(VerifyEndToEndCa, CaKeyReconstructsTheSignerFromTheCertificate) {
   signer.ieee.assign(subject.begin(), subject.end());
   signer.certificate.assign(issued.certificate.begin(), issued.certificate.end());
   writeCredentials(dir, "creds.txt", signer);
-  ASSERT_EQ(otawrap(dir, {"x", "-n", "-screds.txt"}).exitCode, 0);
+  ASSERT_EQ(runOtawrap(dir, {"x", "-n", "-screds.txt"}).exitCode, 0);
   const std::string name = "0000-0000-00000000.zigbee";
 
-  const test::ProcessResult good = otawrap(dir, {"--verify", name, "--ca-key", hex(ca.publicKeyCompressed())});
+  const test::ProcessResult good = runOtawrap(dir, {"--verify", name, "--ca-key", hex(ca.publicKeyCompressed())});
   EXPECT_EQ(good.exitCode, 0) << good.output;
   EXPECT_TRUE(endsWith(good.output, "\nPublic key: " + hex(test::sslPointEncode(issued.publicKey, true)) +
                                         "\nSignature: ok\n"))
       << good.output;
 
   const test::ProcessResult wrongCa =
-      otawrap(dir, {"--verify", name, "--ca-key", hex(otherCa.publicKeyCompressed())});
+      runOtawrap(dir, {"--verify", name, "--ca-key", hex(otherCa.publicKeyCompressed())});
   EXPECT_EQ(wrongCa.exitCode, 1);
   EXPECT_TRUE(endsWith(wrongCa.output, "Signature: FAILED (the signature does not match the key)\n"))
       << wrongCa.output;
@@ -267,8 +266,8 @@ TEST(VerifyEndToEndCa, CaKeyReconstructsTheSignerFromTheCertificate) {
   signer.certificate[0] = 0x02;
   signer.certificate.resize(48, 0x55);
   writeCredentials(dir, "broken.txt", signer);
-  ASSERT_EQ(otawrap(dir, {"x", "-n", "-sbroken.txt", "-v00000002"}).exitCode, 0);
-  const test::ProcessResult broken = otawrap(
+  ASSERT_EQ(runOtawrap(dir, {"x", "-n", "-sbroken.txt", "-v00000002"}).exitCode, 0);
+  const test::ProcessResult broken = runOtawrap(
       dir, {"--verify", "0000-0000-00000002.zigbee", "--ca-key", hex(ca.publicKeyCompressed())});
   EXPECT_EQ(broken.exitCode, 1);
   EXPECT_TRUE(endsWith(broken.output, "Signature: FAILED (the certificate does not give a public key "
@@ -319,17 +318,17 @@ TEST_F(VerifyEndToEnd, PrefixPlatformAndSealsOtherThanSuite1) {
     std::vector<std::string> arguments = {"verify", "-s", "creds.txt"};
     arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
     SCOPED_TRACE(c.arguments.back());
-    const test::ProcessResult run = otawrap(dir_, arguments);
+    const test::ProcessResult run = runOtawrap(dir_, arguments);
     EXPECT_EQ(run.exitCode, c.exitCode) << run.output << run.errors;
     EXPECT_TRUE(endsWith(run.output, c.tail)) << run.output;
   }
-  const test::ProcessResult prefixedRun = otawrap(dir_, {"verify", "-s", "creds.txt", "prefixed.ota"});
+  const test::ProcessResult prefixedRun = runOtawrap(dir_, {"verify", "-s", "creds.txt", "prefixed.ota"});
   EXPECT_NE(prefixedRun.output.find("Vendor prefix: 60 bytes"), std::string::npos);
-  const test::ProcessResult fenboard = otawrap(dir_, {"verify", "-s", "creds.txt", signedName_, "-pFENBOARD"});
+  const test::ProcessResult fenboard = runOtawrap(dir_, {"verify", "-s", "creds.txt", signedName_, "-pFENBOARD"});
   EXPECT_NE(fenboard.output.find("  image CRC: FAILED: image CRC at offset 0 does not match"),
             std::string::npos)
       << fenboard.output;
-  const test::ProcessResult suite2Run = otawrap(dir_, {"verify", "-s", "creds.txt", "suite2.ota"});
+  const test::ProcessResult suite2Run = runOtawrap(dir_, {"verify", "-s", "creds.txt", "suite2.ota"});
   EXPECT_NE(suite2Run.output.find("  crypto suite 2 signature verification: not supported\n"),
             std::string::npos)
       << suite2Run.output;
@@ -358,7 +357,7 @@ TEST_F(VerifyEndToEnd, PayloadsAsInfoReportsThem) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.payload) + (c.options.empty() ? "" : " " + c.options[0]));
-    ASSERT_EQ(otawrap(dir_, {"build", "-m", "100B", "-t", "0042", "-v", "5", "--tag",
+    ASSERT_EQ(runOtawrap(dir_, {"build", "-m", "100B", "-t", "0042", "-v", "5", "--tag",
                              std::string("0=") + c.payload, "-s", "creds.txt", "--force",
                              "--output", "p.ota", "-q"}).exitCode, 0);
     for (const bool json : {false, true}) {
@@ -368,8 +367,8 @@ TEST_F(VerifyEndToEnd, PayloadsAsInfoReportsThem) {
         arguments->insert(arguments->end(), c.options.begin(), c.options.end());
         if (json) arguments->push_back("--json");
       }
-      const test::ProcessResult infoRun = otawrap(dir_, info);
-      const test::ProcessResult verifyRun = otawrap(dir_, verify);
+      const test::ProcessResult infoRun = runOtawrap(dir_, info);
+      const test::ProcessResult verifyRun = runOtawrap(dir_, verify);
       EXPECT_EQ(verifyRun.exitCode, c.exitCode) << verifyRun.output << verifyRun.errors;
       EXPECT_EQ(infoRun.exitCode, c.exitCode);
       if (json) {

@@ -18,6 +18,7 @@
 #include "sign/ecdsa.h"
 #include "sign/ecdsa_verify.h"
 #include "support/openssl_hash.h"
+#include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/sample_credentials.h"
@@ -154,7 +155,7 @@ TEST(OtaConvert, WritesWhatTheLegacyCommandLineWrites) {
     }
     const std::string outDir = dir.file(out);
     ASSERT_EQ(test::runProcess("/bin/mkdir", {outDir}, dir.path()).exitCode, 0);
-    const test::ProcessResult run = test::runProcess(OTAWRAP_BINARY, arguments, dir.path());
+    const test::ProcessResult run = test::runOtawrap(dir, arguments);
     ASSERT_EQ(run.exitCode, 0) << run.output;
     MemorySource source(raw.data(), raw.size());
     const Converted ours = convert(request, c.noImage ? nullptr : &source);

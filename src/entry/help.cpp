@@ -1,4 +1,4 @@
-#include "commands/help.h"
+#include "entry/help.h"
 
 #include "cli/help_text.h"
 #include "app/failure.h"
@@ -27,9 +27,9 @@ const char kClosing[] =
     "docs/commands.md describes it under \"Legacy command line\". A raw file named\n"
     "like a command is converted in that form as ./convert.\n"
     "\n"
-    "Exit codes: 0 success, 1 a check or the signature failed (info, verify,\n"
-    "extract, index) or the tag is absent (extract),\n"
-    "2 usage error, unreadable or invalid input, failed write.\n";
+    "Exit codes: 0 success; 1 a command that judges files (info, verify, diff,\n"
+    "index, lint, match) read one and found it wanting; 2 the command could not\n"
+    "do its job: usage error, unreadable or refused input, failed write.\n";
 
 struct HelpOptions {
   std::string topic;  // empty: the overview
@@ -52,9 +52,8 @@ int runHelp(const HelpOptions& options, Console console) {
 
 const Command& helpCommand() {
   static const CommandDefinition<HelpOptions> definition = {
-    {"help", "--help", "help [COMMAND]", "this text, or the page of one command",
-     "help [COMMAND]", "Prints the overview, or the page of COMMAND.\n", "", "otawrap help convert",
-     "0 printed, 2 unknown command.\n"},
+    {"help", "--help", CommandKind::prints, "[COMMAND]", "this text, or the page of one command",
+     "[COMMAND]", "Prints the overview, or the page of COMMAND.\n", "", "otawrap help convert"},
     {},
     {},
     {0, 1, "COMMAND"},
