@@ -96,24 +96,6 @@ TEST(PayloadEndToEnd, InfoReportsEveryCase) {
   }
 }
 
-// A zlib stream of one stored block whose data, 9 bytes in, is a vector
-// table's head (stack 0x20001000, reset 0x101): a headed vector table too.
-Bytes zlibOverAVectorTable() {
-  Bytes data(9, 'A');
-  for (const std::uint8_t b : {0x00, 0x10, 0x00, 0x20, 0x01, 0x01, 0x00, 0x00}) data.push_back(b);
-  data.insert(data.end(), 100, 'B');
-  Bytes out = {0x78, 0x01, 0x01, static_cast<std::uint8_t>(data.size()), 0x00,
-               static_cast<std::uint8_t>(~data.size()), 0xFF};
-  out.insert(out.end(), data.begin(), data.end());
-  std::uint32_t a = 1, b = 0;
-  for (const auto byte : data) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
-  }
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(((b << 16) | a) >> shift));
-  return out;
-}
-
 // The reproducers of the verdict policy and the work budget, as info reads them.
 TEST(PayloadEndToEnd, PolicyReproducers) {
   const Bytes xz = test::makePayload(PayloadFormat::xzStream, 36);
@@ -129,7 +111,7 @@ TEST(PayloadEndToEnd, PolicyReproducers) {
   test::appendLe(vendor, header.size() + 600 + 64, 4);
   vendor.insert(vendor.end(), header.begin(), header.end());
   for (int i = 0; i < 665; ++i) vendor.push_back(static_cast<std::uint8_t>(i * 29 + 1));
-  Bytes zv = zlibOverAVectorTable();
+  Bytes zv = test::makeZlibOverHeadedVectorTable();
   zv[40] ^= 1;
   Bytes gbl = test::makePayload(PayloadFormat::gbl, 36);
   gbl[gbl.size() / 2] ^= 1;

@@ -153,21 +153,6 @@ TEST(PayloadCheck, TrailerRuleNamesWhatFollows) {
   EXPECT_EQ(seen, 7 * std::size(expected));  // gbl, ebl, segmented-app, knlt, fb05, xz, zlib
 }
 
-// A zlib stream of one stored block: header, block head, data, Adler-32.
-Bytes storedZlib(const Bytes& data) {
-  Bytes out = {0x78, 0x01, 0x01, static_cast<std::uint8_t>(data.size()),
-               static_cast<std::uint8_t>(data.size() >> 8), static_cast<std::uint8_t>(~data.size()),
-               static_cast<std::uint8_t>(~data.size() >> 8)};
-  out.insert(out.end(), data.begin(), data.end());
-  std::uint32_t a = 1, b = 0;
-  for (const auto byte : data) {
-    a = (a + byte) % 65521;
-    b = (b + a) % 65521;
-  }
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(((b << 16) | a) >> shift));
-  return out;
-}
-
 Bytes flippedAt(Bytes b, std::size_t at) {
   b[at] ^= 0x01;
   return b;
@@ -187,13 +172,8 @@ Bytes withCrc(Bytes b) {
 // The verdict policy: failed only with proof; a plausible format only when
 // its check holds; a trailer at the very end of a format without a known end.
 TEST(PayloadJudge, FailedNeedsProof) {
-  // A stored zlib stream whose data, 9 bytes in, is a vector table's head
-  // (stack 0x20001000, reset 0x101) at payload offset 16.
-  Bytes tableData(9, 'A');
-  for (const std::uint8_t b : {0x00, 0x10, 0x00, 0x20, 0x01, 0x01, 0x00, 0x00}) tableData.push_back(b);
-  tableData.insert(tableData.end(), 100, 'B');
-  const Bytes zlibTable = storedZlib(tableData);
-  Bytes corruptZlib = storedZlib(Bytes(200, 7));
+  const Bytes zlibTable = test::makeZlibOverHeadedVectorTable();
+  Bytes corruptZlib = test::makeStoredZlib(Bytes(200, 7));
   corruptZlib[3] ^= 0xFF;  // LEN no longer matches NLEN
   const Bytes unknown = test::makePayload(PayloadFormat::frs0Mark, 9);
   Bytes plain(unknown.begin() + 4, unknown.end());

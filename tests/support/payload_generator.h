@@ -32,6 +32,13 @@ std::vector<std::uint8_t> makePayload(PayloadFormat format, std::uint32_t seed);
 // digest, ...) and its damaged ones, with the verdict each must get.
 std::vector<PayloadCase> payloadCases(std::uint32_t seed);
 
+// A zlib stream of one stored block (data of at most 65,535 bytes).
+std::vector<std::uint8_t> makeStoredZlib(const std::vector<std::uint8_t>& data);
+// A stored zlib stream whose data, 9 bytes in, is a Cortex-M vector table's
+// head (stack 0x20001000, reset 0x101): also a vector table behind a 16-byte
+// head by plausibility. 128 bytes.
+std::vector<std::uint8_t> makeZlibOverHeadedVectorTable();
+
 // Hostile zlib streams for the work budget. A final fixed-code block of one
 // zero byte and `matches` copies of 258 bytes at distance 1: 13 bits each,
 // so it inflates about 160 times its size.

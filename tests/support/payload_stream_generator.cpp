@@ -158,6 +158,22 @@ namespace otawrap::test {
 
 using payload_kit::Bytes;
 
+Bytes makeStoredZlib(const Bytes& data) {
+  Bytes out = {0x78, 0x01, 0x01, static_cast<std::uint8_t>(data.size()),
+               static_cast<std::uint8_t>(data.size() >> 8), static_cast<std::uint8_t>(~data.size()),
+               static_cast<std::uint8_t>(~data.size() >> 8)};
+  for (const std::uint8_t byte : data) out.push_back(byte);
+  payload_kit::putBig32(out, payload_kit::adler32(data));
+  return out;
+}
+
+Bytes makeZlibOverHeadedVectorTable() {
+  Bytes data(9, 'A');
+  for (const std::uint8_t b : {0x00, 0x10, 0x00, 0x20, 0x01, 0x01, 0x00, 0x00}) data.push_back(b);
+  data.insert(data.end(), 100, 'B');
+  return makeStoredZlib(data);
+}
+
 Bytes makeZlibRun(std::size_t matches) {
   Bytes out = {0x78, 0x01};
   payload_kit::BitWriter writer(out);
