@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "codec/bytes.h"
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "ecc/field.h"
 #include "ecc/modn.h"
 #include "image/byte_source.h"

@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "codec/bytes.h"
-#include "ota/checksums.h"
+#include "ota/headless_crc.h"
 #include "ota/format.h"
 #include "payload/payload.h"
 
