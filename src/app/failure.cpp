@@ -97,6 +97,7 @@ constexpr FailureText kTexts[] = {
     {Failure::outputNameClash, "Unable to open output file",
      "inputs % would both be written as {}; nothing written"},
     {Failure::sidecarInvalid, "Unable to open input file", "metadata file {} is invalid: %"},
+    {Failure::metadataRefused, "Unable to open input file", "cannot index {} with this metadata: %"},
 };
 
 const FailureText& textOf(Failure failure) {

@@ -62,6 +62,7 @@ enum class Failure : std::uint8_t {
   restampFailsCheck,            // the new file would fail a check; detail names it
   outputNameClash,              // convert: two inputs, one output; detail quotes both inputs
   sidecarInvalid,       // index: a metadata file beside an OTA file; detail "KEY: reason"
+  metadataRefused,      // index: the entry would have a fault lint reports; detail in lint's words
 };
 
 // One failure as it happened: what, on which file (may be empty) and the

@@ -44,7 +44,7 @@ std::string indexEntryLabel(const IndexEntry& entry) {
 }
 
 bool readJsonFile(const std::string& path, Failure failure, std::string& text, JsonValue& root,
-                  Problem& problem) {
+                  Problem& problem, JsonElementSink* sink) {
   const JsonLimits limits;
   std::vector<std::uint8_t> bytes;
   int osError = 0;
@@ -55,7 +55,8 @@ bool readJsonFile(const std::string& path, Failure failure, std::string& text, J
     return false;
   }
   text.assign(bytes.begin(), bytes.end());
-  const JsonError error = jsonParse(text.data(), text.size(), root, limits);
+  std::vector<std::uint8_t>().swap(bytes);
+  const JsonError error = jsonParse(text.data(), text.size(), root, limits, sink);
   if (error.status != JsonStatus::ok) {
     problem = {failure,
                "line " + std::to_string(error.line) + ", column " + std::to_string(error.column) +
@@ -67,14 +68,15 @@ bool readJsonFile(const std::string& path, Failure failure, std::string& text, J
 }
 
 bool readIndexDocument(const std::string& path, IndexDocument& document, Problem& problem) {
-  if (!readJsonFile(path, Failure::indexInvalid, document.text, document.root, problem)) return false;
+  IndexEntryDecoder decoder(document.entries);
+  if (!readJsonFile(path, Failure::indexInvalid, document.text, document.root, problem, &decoder)) return false;
   if (document.root.kind != JsonKind::array) {
     problem = {Failure::indexInvalid, "not a JSON array of entries", path, 0};
     return false;
   }
-  document.format = indexFormatOf(document.root);
-  IndexDecodeError decodeError;
-  if (!indexDecode(document.root, document.format, document.entries, decodeError)) {
+  document.format = decoder.format();
+  const IndexDecodeError& decodeError = decoder.error();
+  if (decodeError.status != IndexEntryStatus::ok) {
     std::string detail = "entry " + std::to_string(decodeError.entry) + ": ";
     detail += decodeError.field.empty() ? std::string(entryStatusText(decodeError.status))
                                         : decodeError.field + " " + entryStatusText(decodeError.status);

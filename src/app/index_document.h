@@ -13,16 +13,17 @@ namespace otawrap {
 
 struct IndexDocument {
   std::string text;
-  JsonValue root;
+  JsonValue root;  // the array itself; its entries are decoded, not kept as JSON
   IndexFormat format = IndexFormat::herdsman;
   std::vector<IndexEntry> entries;
 };
 
 // Reads and parses the JSON file at path (16 MiB at most). False with problem
 // set when it cannot be read (cannotOpenInput), or is too large or not JSON
-// (failure, the detail saying where and why).
+// (failure, the detail saying where and why). A sink takes the elements of a
+// top-level array instead of root (jsonParse).
 bool readJsonFile(const std::string& path, Failure failure, std::string& text, JsonValue& root,
-                  Problem& problem);
+                  Problem& problem, JsonElementSink* sink = nullptr);
 
 // Reads and decodes the index at path (16 MiB at most). False with problem
 // set when it cannot be read (cannotOpenInput) or is not an index of either

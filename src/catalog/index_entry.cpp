@@ -2,6 +2,8 @@
 
 #include <limits>
 
+#include "codec/utf8.h"
+
 namespace otawrap {
 
 namespace {
@@ -102,6 +104,31 @@ void decodeZigpy(FieldReader& r, IndexEntry& e) {
 
 }  // namespace
 
+namespace {
+
+bool decodeOne(const JsonValue& item, std::size_t at, IndexFormat format, std::vector<IndexEntry>& entries,
+               IndexDecodeError& error) {
+  error.entry = at;
+  if (item.kind != JsonKind::object) {
+    error.status = IndexEntryStatus::notObject;
+    return false;
+  }
+  IndexEntry e;
+  e.begin = item.begin;
+  e.end = item.end;
+  FieldReader reader(item, error);
+  if (format == IndexFormat::herdsman) {
+    decodeHerdsman(reader, e);
+  } else {
+    decodeZigpy(reader, e);
+  }
+  if (reader.failed()) return false;
+  entries.push_back(std::move(e));
+  return true;
+}
+
+}  // namespace
+
 bool indexDecode(const JsonValue& root, IndexFormat format, std::vector<IndexEntry>& entries,
                  IndexDecodeError& error) {
   error = IndexDecodeError{};
@@ -110,26 +137,19 @@ bool indexDecode(const JsonValue& root, IndexFormat format, std::vector<IndexEnt
     error.status = IndexEntryStatus::notObject;
     return false;
   }
+  entries.reserve(root.items.size());
   for (std::size_t i = 0; i < root.items.size(); ++i) {
-    const JsonValue& item = root.items[i];
-    error.entry = i;
-    if (item.kind != JsonKind::object) {
-      error.status = IndexEntryStatus::notObject;
-      return false;
-    }
-    IndexEntry e;
-    e.begin = item.begin;
-    e.end = item.end;
-    FieldReader reader(item, error);
-    if (format == IndexFormat::herdsman) {
-      decodeHerdsman(reader, e);
-    } else {
-      decodeZigpy(reader, e);
-    }
-    if (reader.failed()) return false;
-    entries.push_back(std::move(e));
+    if (!decodeOne(root.items[i], i, format, entries, error)) return false;
   }
   return true;
+}
+
+void IndexEntryDecoder::element(const JsonValue& value, std::size_t index) {
+  if (error_.status != IndexEntryStatus::ok) return;
+  if (index == 0 && value.kind == JsonKind::object && value.member("fw_binary_url") != nullptr) {
+    format_ = IndexFormat::zigpy;
+  }
+  decodeOne(value, index, format_, entries_, error_);
 }
 
 IndexFormat indexFormatOf(const JsonValue& root) {
@@ -147,6 +167,22 @@ std::string indexJoinUrl(const std::string& prefix, const std::string& name) {
   std::size_t start = 0;
   while (start < name.size() && name[start] == '/') ++start;
   return prefix.substr(0, end) + "/" + name.substr(start);
+}
+
+const char* indexTextFault(const std::string& text, bool lineBreaks) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const std::size_t length = utf8SequenceLength(bytes + i, text.size() - i);
+    if (length == 0) return "is not valid UTF-8";
+    const std::uint32_t value = utf8CodePoint(bytes + i, length);
+    const bool lineBreak = value == '\t' || value == '\n' || value == '\r';
+    if ((value < 0x20 && !(lineBreaks && lineBreak)) || (value >= 0x7F && value < 0xA0)) {
+      return "holds a control character";
+    }
+    i += length;
+  }
+  return nullptr;
 }
 
 }  // namespace otawrap

@@ -73,8 +73,31 @@ bool indexDecode(const JsonValue& root, IndexFormat format, std::vector<IndexEnt
 // fw_binary_url, herdsman otherwise (also for an empty array).
 IndexFormat indexFormatOf(const JsonValue& root);
 
+// indexDecode element by element, as jsonParse hands them to a sink: the
+// format from the first element, as indexFormatOf; the first failure kept,
+// the elements after it not decoded.
+class IndexEntryDecoder final : public JsonElementSink {
+ public:
+  explicit IndexEntryDecoder(std::vector<IndexEntry>& entries) : entries_(entries) { entries_.clear(); }
+  void element(const JsonValue& value, std::size_t index) override;
+  IndexFormat format() const { return format_; }
+  // error.status is ok while every element so far decoded.
+  const IndexDecodeError& error() const { return error_; }
+
+ private:
+  std::vector<IndexEntry>& entries_;
+  IndexFormat format_ = IndexFormat::herdsman;
+  IndexDecodeError error_;
+};
+
 // url = prefix + name with exactly one '/' between them (none added to an
 // empty prefix).
 std::string indexJoinUrl(const std::string& prefix, const std::string& name);
+
+// Why text cannot stand in an entry as it is, or nullptr: every byte must be
+// part of well-formed UTF-8 and no character a control character (C0, DEL,
+// C1); with lineBreaks, tab, line feed and carriage return may stand.
+// "is not valid UTF-8" or "holds a control character".
+const char* indexTextFault(const std::string& text, bool lineBreaks = false);
 
 }  // namespace otawrap

@@ -34,7 +34,7 @@ struct IndexMergeCounts {
 };
 
 // text is the existing index, root and entries what jsonParse and indexDecode
-// made of it (root an array). Returns the merged text.
+// made of it (root an array; only where it begins and ends is read). Returns the merged text.
 std::string indexMerge(const std::string& text, const JsonValue& root,
                        const std::vector<IndexEntry>& entries,
                        const std::vector<IndexMergeItem>& items, IndexMergeCounts& counts);

@@ -49,8 +49,8 @@ void appendUtf8(std::uint32_t cp, std::string& out) {
 
 class Parser {
  public:
-  Parser(const char* text, std::size_t size, const JsonLimits& limits)
-      : p_(reinterpret_cast<const unsigned char*>(text)), size_(size), limits_(limits) {}
+  Parser(const char* text, std::size_t size, const JsonLimits& limits, JsonElementSink* sink)
+      : p_(reinterpret_cast<const unsigned char*>(text)), size_(size), limits_(limits), sink_(sink) {}
 
   JsonStatus parseDocument(JsonValue& root) {
     skipSpace();
@@ -130,6 +130,10 @@ class Parser {
       v.items.emplace_back();
       JsonStatus s = parseValue(v.items.back(), depth);
       if (s != JsonStatus::ok) return s;
+      if (sink_ != nullptr && depth == 1) {
+        sink_->element(v.items.back(), handed_++);
+        v.items.pop_back();
+      }
       skipSpace();
       if (at_ == size_) return JsonStatus::unterminated;
       if (p_[at_] == ']') break;
@@ -280,13 +284,16 @@ class Parser {
   const unsigned char* p_;
   std::size_t size_;
   const JsonLimits& limits_;
+  JsonElementSink* sink_;
   std::size_t at_ = 0;
   std::size_t values_ = 0;
+  std::size_t handed_ = 0;  // elements given to the sink
 };
 
 }  // namespace
 
-JsonError jsonParse(const char* text, std::size_t size, JsonValue& root, const JsonLimits& limits) {
+JsonError jsonParse(const char* text, std::size_t size, JsonValue& root, const JsonLimits& limits,
+                    JsonElementSink* sink) {
   JsonError error;
   root = JsonValue{};
   if (size > limits.maxBytes) {
@@ -295,7 +302,7 @@ JsonError jsonParse(const char* text, std::size_t size, JsonValue& root, const J
              static_cast<unsigned char>(text[1]) == 0xBB && static_cast<unsigned char>(text[2]) == 0xBF) {
     error.status = JsonStatus::byteOrderMark;
   } else {
-    Parser parser(text, size, limits);
+    Parser parser(text, size, limits, sink);
     error.status = parser.parseDocument(root);
     error.offset = parser.offset();
   }

@@ -66,9 +66,21 @@ struct JsonError {
   std::size_t column = 1;
 };
 
+// Takes each element of a top-level array as soon as it is parsed, so a
+// long array never stands whole in memory.
+class JsonElementSink {
+ public:
+  virtual void element(const JsonValue& value, std::size_t index) = 0;
+
+ protected:
+  ~JsonElementSink() = default;
+};
+
 // Parses text[0..size) into root. On failure root is unspecified and error
-// says why and where.
+// says why and where. With a sink, the elements of a top-level array go to
+// it, in order, and not into root (whose items stay empty); the sink has
+// seen every element only when the whole text parses.
 JsonError jsonParse(const char* text, std::size_t size, JsonValue& root,
-                    const JsonLimits& limits = JsonLimits{});
+                    const JsonLimits& limits = JsonLimits{}, JsonElementSink* sink = nullptr);
 
 }  // namespace otawrap

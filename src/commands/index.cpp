@@ -1,12 +1,14 @@
 #include "commands/index.h"
 
 #include "catalog/index_merge.h"
+#include "catalog/index_lint.h"
+#include "codec/escape.h"
 #include "codec/hex.h"
-#include "codec/utf8.h"
 #include "cli/values.h"
 #include "app/index_document.h"
+#include "app/index_findings.h"
 #include "app/index_sidecar.h"
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "app/ota_input.h"
 #include "app/output_files.h"
 #include "io/file_system.h"
@@ -20,22 +22,6 @@ namespace {
 std::string baseName(const std::string& path) {
   const std::size_t at = path.find_last_of(kPathSeparators);
   return at == std::string::npos ? path : path.substr(at + 1);
-}
-
-// Why text cannot stand in an entry as it is, or nullptr: every byte must be
-// part of well-formed UTF-8 (no overlong forms, surrogates or values past
-// U+10FFFF) and no character a control character (C0, DEL, C1).
-const char* nameFault(const std::string& text) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const std::size_t length = utf8SequenceLength(bytes + i, text.size() - i);
-    if (length == 0) return "is not valid UTF-8";
-    const std::uint32_t value = utf8CodePoint(bytes + i, length);
-    if (value < 0x20 || (value >= 0x7F && value < 0xA0)) return "holds a control character";
-    i += length;
-  }
-  return nullptr;
 }
 
 // RFC 3986: the unreserved characters stay, every other byte becomes %XX.
@@ -77,6 +63,19 @@ bool fileMetadata(const std::string& path, const IndexMetadata& commandLine, Ind
   return true;
 }
 
+// Warns on standard error about what lint finds between the entries of an
+// index (their own faults are refused before), those that concern a new
+// entry (new[i]) only; where names the index, "" for the one printed.
+void warnAsLint(const std::vector<IndexEntry>& entries, const std::vector<bool>& isNew, IndexFormat format,
+                const std::string& where, Console console) {
+  for (const LintFinding& f : indexLint(entries, {}, format).findings) {
+    if (!isNew[f.entry] && !(lintKindNamesOther(f.kind) && isNew[f.other])) continue;
+    console.err << "otawrap: warning: "
+                << escapeControlCharacters(where + lintFindingLine(f, entries, format, "", IndexFileFacts{}))
+                << '\n';
+  }
+}
+
 // Merges items into the index at path and writes it back whole.
 int updateIndex(const std::string& path, const IndexOptions& options,
                 const std::vector<IndexMergeItem>& items, Console console) {
@@ -93,12 +92,28 @@ int updateIndex(const std::string& path, const IndexOptions& options,
   }
   IndexMergeCounts counts;
   const std::string merged = indexMerge(document.text, document.root, document.entries, items, counts);
+  JsonValue root;
+  std::vector<IndexEntry> entries;
+  IndexDecodeError decodeError;
+  if (jsonParse(merged.data(), merged.size(), root).status == JsonStatus::ok &&
+      indexDecode(root, options.metadata.format, entries, decodeError)) {
+    std::vector<bool> isNew(entries.size(), false);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      for (const IndexMergeItem& item : items) {
+        const IndexEntry& e = entries[i];
+        isNew[i] = isNew[i] || (e.manufacturerCode == item.manufacturerCode && e.imageType == item.imageType &&
+                                e.fileVersion == item.fileVersion);
+      }
+    }
+    warnAsLint(entries, isNew, options.metadata.format, path + ": ", console);
+  }
   return writeOutputAndReport({"", path}, "", reinterpret_cast<const std::uint8_t*>(merged.data()),
                               merged.size(), nullptr, console);
 }
 
 int runIndex(const IndexOptions& options, Console console) {
   std::vector<IndexMergeItem> items;
+  std::vector<IndexEntry> entries;
   for (const std::string& path : options.files) {
     OtaInput input;
     Problem problem{Failure::usage, "", "", 0};
@@ -112,7 +127,7 @@ int runIndex(const IndexOptions& options, Console console) {
     const std::string name = baseName(path);
     // The entry names the file exactly or not at all: the URL is the prefix
     // and the encoded name, or else the path as given.
-    const char* fault = nameFault(options.urlPrefixGiven ? name : path);
+    const char* fault = indexTextFault(options.urlPrefixGiven ? name : path);
     if (fault != nullptr) {
       return reportFailure({Failure::nameNotIndexable, fault, path, 0}, console);
     }
@@ -120,10 +135,19 @@ int runIndex(const IndexOptions& options, Console console) {
         options.urlPrefixGiven ? indexJoinUrl(options.urlPrefix, percentEncoded(name)) : path;
     const OtaIndexEntry file = otaIndexEntry(input.bytes.data(), input.bytes.size(), input.info, name, url);
     const IndexEntry entry = indexEntryOf(file, input.info.header.totalImageSize, metadata);
+    // The metadata's words are herdsman's, whichever format is written.
+    std::vector<LintFinding> faults;
+    indexEntryFaults(entry, 0, faults);
+    if (!faults.empty()) {
+      const std::string detail = lintFindingText(faults[0], {entry}, IndexFormat::herdsman, path, IndexFileFacts{});
+      return reportFailure({Failure::metadataRefused, detail, path, 0}, console);
+    }
     items.push_back({file.manufacturerCode, file.imageType, file.fileVersion,
                      indexEntryJson(entry, options.metadata.format)});
+    entries.push_back(entry);
   }
   if (!options.update.empty()) return updateIndex(options.update, options, items, console);
+  warnAsLint(entries, std::vector<bool>(entries.size(), true), options.metadata.format, "", console);
   std::string text = "[";
   for (const IndexMergeItem& item : items) text += (text.size() > 1 ? "," : "") + item.text;
   console.out << text << "]\n";

@@ -2,10 +2,11 @@
 
 #include <cerrno>
 
-#include "catalog/lint.h"
+#include "catalog/index_lint.h"
 #include "codec/escape.h"
 #include "codec/hex.h"
 #include "app/index_document.h"
+#include "app/index_findings.h"
 #include "app/ota_input.h"
 #include "ota/file_entries.h"
 #include "report/info_report.h"
@@ -90,64 +91,8 @@ IndexFileFacts factsOf(const std::string& path, const OtaInputOptions& options) 
   return facts;
 }
 
-const char* kindName(LintKind kind) {
-  switch (kind) {
-    case LintKind::fileMissing: return "fileMissing";
-    case LintKind::fileUnreadable: return "fileUnreadable";
-    case LintKind::notOtaFile: return "notOtaFile";
-    case LintKind::failsCheck: return "failsCheck";
-    case LintKind::sha512Mismatch: return "sha512Mismatch";
-    case LintKind::sizeMismatch: return "sizeMismatch";
-    case LintKind::identifierMismatch: return "identifierMismatch";
-    case LintKind::hardwareRangeInverted: return "hardwareRangeInverted";
-    case LintKind::fileVersionWindowEmpty: return "fileVersionWindowEmpty";
-    case LintKind::neverAnUpgrade: return "neverAnUpgrade";
-    case LintKind::duplicate: return "duplicate";
-    case LintKind::collision: return "collision";
-    case LintKind::shadowed: return "shadowed";
-    case LintKind::partlyShadowed: return "partlyShadowed";
-    case LintKind::hardwareRangeOverlap: return "hardwareRangeOverlap";
-  }
-  return "";
-}
-
-std::string findingText(const LintFinding& f, const IndexDocument& d, const std::string& path,
-                        const IndexFileFacts& facts) {
-  const std::string n = std::to_string(f.expected);
-  const std::string a = std::to_string(f.actual);
-  const std::string other = "entry " + std::to_string(f.other);
-  const IndexEntry& o = d.entries[f.other];
-  switch (f.kind) {
-    case LintKind::fileMissing: return "file '" + path + "' not found";
-    case LintKind::fileUnreadable:
-    case LintKind::notOtaFile:
-    case LintKind::failsCheck: return facts.failedCheck;
-    case LintKind::sha512Mismatch: return "sha512 is not that of '" + path + "'";
-    case LintKind::sizeMismatch:
-      return "fileSize " + n + " is neither the file's length " + a + " nor its total image size " +
-             std::to_string(facts.totalImageSize);
-    case LintKind::identifierMismatch:
-      return std::string(f.field) + " " + n + " differs from the file header's " + a;
-    case LintKind::hardwareRangeInverted: return "hardwareVersionMin " + n + " is above hardwareVersionMax " + a;
-    case LintKind::fileVersionWindowEmpty:
-      return "minFileVersion " + n + " is above maxFileVersion " + a + ": no device is ever offered it";
-    case LintKind::neverAnUpgrade:
-      return "minFileVersion " + n + " is not below its fileVersion " + a +
-             " and force is not set: no device is ever offered it";
-    case LintKind::duplicate: return "lists the same file with the same identifiers as " + other;
-    case LintKind::collision:
-      return "same manufacturerCode, imageType and fileVersion as " + other + " (" + indexEntryLabel(o) +
-             ") with a different file";
-    case LintKind::shadowed:
-      return "never offered by zigbee-herdsman: " + other + " (" + indexEntryLabel(o) +
-             ") comes first and matches every device this one does";
-    case LintKind::partlyShadowed:
-      return other + " (" + indexEntryLabel(o) + ", fileVersion " + n +
-             ") comes first and takes some devices this newer entry (fileVersion " + a + ") is for";
-    case LintKind::hardwareRangeOverlap:
-      return "its hardware range overlaps that of " + other + " (" + indexEntryLabel(o) + ")";
-  }
-  return "";
+std::string counted(std::size_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 int runLint(const LintOptions& options, Console console) {
@@ -156,36 +101,47 @@ int runLint(const LintOptions& options, Console console) {
   if (!readIndexDocument(options.index, document, problem)) {
     return reportFailure(problem, console);
   }
+  std::string().swap(document.text);  // the entries hold what lint needs
   std::vector<std::string> paths;
   std::vector<IndexFileFacts> facts;
+  bool remoteNotLooked = false;
   for (const IndexEntry& e : document.entries) {
     paths.push_back(filePath(e, options));
     facts.push_back(factsOf(paths.back(), options.input));
+    remoteNotLooked = remoteNotLooked || paths.back().empty();
   }
-  const std::vector<LintFinding> findings = indexLint(document.entries, facts);
-  for (const LintFinding& f : findings) {
-    const std::string text = findingText(f, document, paths[f.entry], facts[f.entry]);
-    const IndexEntry& e = document.entries[f.entry];
+  const LintReport report = indexLint(document.entries, facts, document.format);
+  for (const LintFinding& f : report.findings) {
+    const std::string& path = paths[f.entry];
     if (options.json) {
       JsonWriter json;
       json.beginObject();
       json.stringMember("index", options.index);
       json.numberMember("entry", f.entry);
-      json.stringMember("url", e.url);
-      json.stringMember("finding", kindName(f.kind));
-      if (f.kind >= LintKind::duplicate && f.kind <= LintKind::hardwareRangeOverlap) {
-        json.numberMember("other", f.other);
-      }
-      json.stringMember("message", text);
+      json.stringMember("url", document.entries[f.entry].url);
+      json.stringMember("consumer", indexConsumerName(document.format));
+      json.stringMember("finding", lintKindName(f.kind));
+      if (lintKindNamesOther(f.kind)) json.numberMember("other", f.other);
+      json.stringMember("message", lintFindingText(f, document.entries, document.format, path, facts[f.entry]));
       json.endObject();
       console.out << json.text() << '\n';
     } else {
-      console.out << escapeControlCharacters(options.index + ": entry " + std::to_string(f.entry) + " (" +
-                                             indexEntryLabel(e) + "): " + text)
+      console.out << escapeControlCharacters(options.index + ": " +
+                                             lintFindingLine(f, document.entries, document.format, path,
+                                                             facts[f.entry]))
                   << '\n';
     }
   }
-  return finishOutput(console, findings.empty() ? Outcome::success : Outcome::wanting);
+  std::string summary = counted(document.entries.size(), "entry", "entries") + ", " +
+                        counted(report.findings.size(), "fault", "faults");
+  if (report.uncompared > 0) {
+    summary += "; " + counted(report.uncompared, "entry", "entries") +
+               " not compared with all earlier ones (work budget)";
+  }
+  if (remoteNotLooked) summary += "; files not checked: give --files DIR";
+  console.out.flush();  // the summary after the findings, also on one terminal
+  console.err << summary << '\n';
+  return finishOutput(console, report.findings.empty() ? Outcome::success : Outcome::wanting);
 }
 
 std::string storeFiles(const ParsedOption& given, LintOptions& options) {
@@ -208,10 +164,12 @@ const CommandDefinition<LintOptions>& lintDefinition() {
        "the faults of an OTA index and its files", "INDEX [--files DIR] [--json]",
        "Checks every entry of the OTA index INDEX (either format) against its file:\n"
        "present, sha512, fileSize, identifiers and hardware range as in the header,\n"
-       "the checks of info; and the entries against each other as zigbee-herdsman\n"
-       "selects them: duplicates, collisions, entries shadowed by earlier ones,\n"
-       "inverted or overlapping hardware ranges, file-version windows no device\n"
-       "falls in. One line per finding; nothing when there is none.\n",
+       "the checks of info; each entry on its own: inverted hardware ranges,\n"
+       "file-version windows no device falls in, control characters; and the\n"
+       "entries against each other as the consumer of the format selects them\n"
+       "(zigbee-herdsman: the first match; zigpy: the last entry of a key):\n"
+       "duplicates, collisions, entries never offered. One line per finding, each\n"
+       "naming the consumer; then a summary line on standard error.\n",
        "Options:", "otawrap lint index.json --files images"},
       {
           {{'\0', "files", "DIR",

@@ -2,6 +2,7 @@
 
 #include "cli/values.h"
 #include "codec/escape.h"
+#include "codec/hex.h"
 #include "app/index_document.h"
 #include "report/info_report.h"
 
@@ -9,28 +10,39 @@ namespace otawrap {
 
 namespace {
 
+// An identifier as the command line takes it: hex.
+std::string hex(std::uint64_t value, int digits) { return "0x" + hexUpper(value, digits); }
+
+// One from the index, which holds decimal: hex, then the decimal.
+std::string indexed(std::uint64_t value, int digits) {
+  return hex(value, digits) + " (" + std::to_string(value) + ")";
+}
+
 std::string reasonText(MatchReason reason, const IndexEntry& e, const MatchDevice& d) {
-  const auto num = [](std::uint64_t v) { return std::to_string(v); };
   switch (reason) {
     case MatchReason::matches: return "matches";
     case MatchReason::noIdentifiers:
       return "lacks manufacturerCode, imageType or fileVersion (read from the file when it is local)";
-    case MatchReason::imageType: return "imageType " + num(*e.imageType) + " is not the device's " + num(d.imageType);
+    case MatchReason::imageType:
+      return "imageType " + indexed(*e.imageType, 4) + " is not the device's " + hex(d.imageType, 4);
     case MatchReason::manufacturerCode:
-      return "manufacturerCode " + num(*e.manufacturerCode) + " is not the device's " + num(d.manufacturerCode);
+      return "manufacturerCode " + indexed(*e.manufacturerCode, 4) + " is not the device's " +
+             hex(d.manufacturerCode, 4);
     case MatchReason::belowMinFileVersion:
-      return "the device's file version " + num(d.fileVersion) + " is below minFileVersion " + num(*e.minFileVersion);
+      return "the device's file version " + hex(d.fileVersion, 8) + " is below minFileVersion " +
+             indexed(*e.minFileVersion, 8);
     case MatchReason::aboveMaxFileVersion:
-      return "the device's file version " + num(d.fileVersion) + " is above maxFileVersion " + num(*e.maxFileVersion);
+      return "the device's file version " + hex(d.fileVersion, 8) + " is above maxFileVersion " +
+             indexed(*e.maxFileVersion, 8);
     case MatchReason::modelId: return "modelId '" + *e.modelId + "' is not the device's";
     case MatchReason::manufacturerName: return "manufacturerName does not list the device's";
     case MatchReason::belowHardwareMin:
-      return d.hardwareVersion ? "the device's hardware version " + num(*d.hardwareVersion) +
-                                     " is below hardwareVersionMin " + num(*e.hardwareVersionMin)
+      return d.hardwareVersion ? "the device's hardware version " + hex(*d.hardwareVersion, 4) +
+                                     " is below hardwareVersionMin " + indexed(*e.hardwareVersionMin, 4)
                                : "hardwareVersionMin is set and the device reports no hardware version";
     case MatchReason::aboveHardwareMax:
-      return d.hardwareVersion ? "the device's hardware version " + num(*d.hardwareVersion) +
-                                     " is above hardwareVersionMax " + num(*e.hardwareVersionMax)
+      return d.hardwareVersion ? "the device's hardware version " + hex(*d.hardwareVersion, 4) +
+                                     " is above hardwareVersionMax " + indexed(*e.hardwareVersionMax, 4)
                                : "hardwareVersionMax is set and the device reports no hardware version";
     case MatchReason::replacedByLaterEntry: return "matches, but a later entry of the same identifiers replaces it";
     case MatchReason::shadowedByEarlierEntry: return "matches, but an earlier entry matched first";
@@ -45,8 +57,8 @@ std::string label(const IndexDocument& d, std::size_t i) {
 std::string outcomeText(const MatchResult& r, const IndexDocument& d, const MatchDevice& device) {
   if (r.outcome == MatchOutcome::noEntry) return "offers nothing: no entry matches";
   const IndexEntry& e = d.entries[r.chosen];
-  const std::string version = std::to_string(*e.fileVersion);
-  const std::string current = std::to_string(device.fileVersion);
+  const std::string version = indexed(*e.fileVersion, 8);
+  const std::string current = hex(device.fileVersion, 8);
   switch (r.outcome) {
     case MatchOutcome::offered:
       return "offers " + label(d, r.chosen) + ": " +
@@ -72,8 +84,19 @@ int runMatch(const MatchOptions& options, Console console) {
                                       : matchZigpy(document.entries, options.device);
   std::string text = std::string(herdsman ? "zigbee-herdsman" : "zigpy") + ": " +
                      outcomeText(result, document, options.device) + "\n";
+  // Entries of other manufacturers are only counted: a community index has thousands.
+  std::size_t others = 0;
   for (std::size_t i = 0; i < document.entries.size(); ++i) {
-    text += "  " + label(document, i) + ": " + reasonText(result.reasons[i], document.entries[i], options.device) + "\n";
+    const IndexEntry& e = document.entries[i];
+    if (e.manufacturerCode && *e.manufacturerCode != options.device.manufacturerCode) {
+      ++others;
+      continue;
+    }
+    text += "  " + label(document, i) + ": " + reasonText(result.reasons[i], e, options.device) + "\n";
+  }
+  if (others > 0) {
+    text += "  " + std::to_string(others) + (others == 1 ? " entry" : " entries") +
+            " of other manufacturer codes not listed\n";
   }
   text += herdsman ? "zigpy: does not read this format (it reads the zigpy list; see index --format zigpy)\n"
                    : "zigbee-herdsman: does not read this format (see index --format herdsman)\n";
@@ -89,13 +112,13 @@ int runMatch(const MatchOptions& options, Console console) {
 
 using O = MatchOptions;
 
-std::string hex(const ParsedOption& given, int digits, std::uint32_t& value) {
+std::string parsed(const ParsedOption& given, int digits, std::uint32_t& value) {
   return parseIdentifier(given.name, given.value, digits, value);
 }
 
 std::string storeMatchManufacturer(const ParsedOption& given, O& options) {
   std::uint32_t value = 0;
-  std::string error = hex(given, 4, value);
+  std::string error = parsed(given, 4, value);
   options.device.manufacturerCode = static_cast<std::uint16_t>(value);
   options.manufacturerGiven = true;
   return error;
@@ -103,7 +126,7 @@ std::string storeMatchManufacturer(const ParsedOption& given, O& options) {
 
 std::string storeMatchImageType(const ParsedOption& given, O& options) {
   std::uint32_t value = 0;
-  std::string error = hex(given, 4, value);
+  std::string error = parsed(given, 4, value);
   options.device.imageType = static_cast<std::uint16_t>(value);
   options.imageTypeGiven = true;
   return error;
@@ -111,7 +134,7 @@ std::string storeMatchImageType(const ParsedOption& given, O& options) {
 
 std::string storeMatchFileVersion(const ParsedOption& given, O& options) {
   std::uint32_t value = 0;
-  std::string error = hex(given, 8, value);
+  std::string error = parsed(given, 8, value);
   options.device.fileVersion = value;
   options.fileVersionGiven = true;
   return error;
@@ -119,7 +142,7 @@ std::string storeMatchFileVersion(const ParsedOption& given, O& options) {
 
 std::string storeMatchHardware(const ParsedOption& given, O& options) {
   std::uint32_t value = 0;
-  std::string error = hex(given, 4, value);
+  std::string error = parsed(given, 4, value);
   options.device.hardwareVersion = static_cast<std::uint16_t>(value);
   return error;
 }
@@ -135,8 +158,17 @@ std::string storeMatchName(const ParsedOption& given, O& options) {
 }
 
 std::string finishMatch(const std::vector<std::string>& operands, O& options) {
-  if (!options.manufacturerGiven || !options.imageTypeGiven || !options.fileVersionGiven) {
-    return "missing --manufacturer, --image-type or --file-version";
+  std::vector<const char*> missing;
+  if (!options.manufacturerGiven) missing.push_back("--manufacturer");
+  if (!options.imageTypeGiven) missing.push_back("--image-type");
+  if (!options.fileVersionGiven) missing.push_back("--file-version");
+  if (!missing.empty()) {
+    std::string text = "missing ";
+    for (std::size_t i = 0; i < missing.size(); ++i) {
+      text += i == 0 ? "" : i + 1 == missing.size() ? " and " : ", ";
+      text += missing[i];
+    }
+    return text;
   }
   options.index = operands[0];
   return "";
@@ -154,7 +186,9 @@ const CommandDefinition<MatchOptions>& matchDefinition() {
        "offer a device with these identifiers and current file version, as that\n"
        "consumer selects (zigbee-herdsman: the first matching entry, offered when\n"
        "newer or forced; zigpy: the last entry of the identifiers, offered when\n"
-       "newer), and why every other entry is not the one.\n",
+       "newer), and why every other entry of the device's manufacturer code is not\n"
+       "the one (the others are counted). Identifiers are hex, with or without 0x,\n"
+       "and are shown in hex, the index's decimal value in brackets.\n",
        "Options:", "otawrap match index.json -m 100B -t 0042 -v 00010203"},
       {
           {{'m', "manufacturer", "HEX", "the device's manufacturer code (required)"}, storeMatchManufacturer},

@@ -1,6 +1,7 @@
 // index, lint and match end to end through the built binary: an index made by
 // index lints clean; each seeded fault class is found, one line each, exit 1;
-// --update keeps untouched entries byte for byte; match names the entry and
+// --update keeps untouched entries byte for byte; lint judges each format by
+// its consumer and index warns as it does; match names the entry in hex and
 // exits by whether one is offered; broken indexes are refused with exit 2.
 #include <gtest/gtest.h>
 
@@ -93,11 +94,54 @@ TEST(CatalogEndToEnd, LintFindsEachSeededFault) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
       EXPECT_NE(lines[i].find(c.findings[i]), std::string::npos) << c.name << ": " << lines[i];
       EXPECT_EQ(lines[i].rfind("index.json: entry ", 0), 0u) << lines[i];
+      EXPECT_NE(lines[i].find("): zigbee-herdsman: "), std::string::npos) << lines[i];
     }
+    EXPECT_EQ(lint.errors, "2 entries, " + std::to_string(lines.size()) + (lines.size() == 1 ? " fault\n" : " faults\n"))
+        << c.name;
     const ProcessResult json = runOtawrap(dir, {"lint", "index.json", "--json"});
     EXPECT_EQ(json.exitCode, lint.exitCode) << c.name;
     EXPECT_EQ(std::count(json.output.begin(), json.output.end(), '\n'), static_cast<long>(lines.size())) << c.name;
   }
+}
+
+// Two versions of one image (a.ota 1, c.ota 2), in either order and format:
+// index warns with the words lint then prints, each naming its consumer.
+TEST(CatalogEndToEnd, LintJudgesEachFormatByItsConsumerAndIndexWarnsAlike) {
+  TempDirectory dir;
+  makeFiles(dir);
+  const std::string cOverA = "entry 1 (a.ota): zigbee-herdsman: never offered: entry 0 (c.ota) comes first and "
+                             "matches every device this one does";
+  const std::string zigpyOlderLast = "entry 0 (c.ota): zigpy: never offered: entry 1 (a.ota) comes later with the "
+                                     "same fw_manufacturer_id and fw_image_type and replaces it with the older "
+                                     "fw_file_version 1 (this one: 2)";
+  const struct {
+    std::vector<std::string> arguments;  // of index
+    std::string finding;                 // "" none
+    std::string summary;
+  } cases[] = {
+      {{"c.ota", "a.ota"}, cOverA, "2 entries, 1 fault\n"},
+      {{"a.ota", "c.ota", "--format", "zigpy"}, "", "2 entries, 0 faults\n"},
+      {{"c.ota", "a.ota", "--format", "zigpy"}, zigpyOlderLast, "2 entries, 1 fault\n"},
+      {{"c.ota", "--url-prefix", "https://example.com/ota"}, "",
+       "1 entry, 0 faults; files not checked: give --files DIR\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments = {"index"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    const ProcessResult index = runOtawrap(dir, arguments);
+    EXPECT_EQ(index.exitCode, 0) << c.summary;
+    EXPECT_EQ(index.errors, c.finding.empty() ? "" : "otawrap: warning: " + c.finding + "\n");
+    writeText(dir.file("index.json"), index.output);
+    const ProcessResult lint = runOtawrap(dir, {"lint", "index.json"});
+    EXPECT_EQ(lint.exitCode, c.finding.empty() ? 0 : 1);
+    EXPECT_EQ(lint.output, c.finding.empty() ? "" : "index.json: " + c.finding + "\n");
+    EXPECT_EQ(lint.errors, c.summary);
+  }
+  // --update warns about the entries it writes.
+  writeText(dir.file("index.json"), runOtawrap(dir, {"index", "c.ota"}).output);
+  const ProcessResult update = runOtawrap(dir, {"index", "a.ota", "--update", "index.json"});
+  EXPECT_EQ(update.exitCode, 0);
+  EXPECT_EQ(update.errors, "otawrap: warning: index.json: " + cOverA + "\n");
 }
 
 TEST(CatalogEndToEnd, UpdateReplacesOneEntryAndKeepsTheRest) {
@@ -125,7 +169,9 @@ TEST(CatalogEndToEnd, UpdateReplacesOneEntryAndKeepsTheRest) {
 TEST(CatalogEndToEnd, MatchNamesTheEntryAndExitsByTheOffer) {
   TempDirectory dir;
   makeFiles(dir);
-  writeText(dir.file("index.json"), runOtawrap(dir, {"index", "c.ota", "a.ota"}).output);
+  ASSERT_EQ(runOtawrap(dir, {"build", "-m", "4321", "-t", "0101", "-v", "1", "--tag", "0=payload.bin",
+                      "--output", "e.ota", "-q"}).exitCode, 0);
+  writeText(dir.file("index.json"), runOtawrap(dir, {"index", "c.ota", "a.ota", "e.ota"}).output);
   writeText(dir.file("zigpy.json"), runOtawrap(dir, {"index", "--format", "zigpy", "a.ota", "c.ota"}).output);
   const struct {
     std::vector<std::string> arguments;
@@ -137,6 +183,14 @@ TEST(CatalogEndToEnd, MatchNamesTheEntryAndExitsByTheOffer) {
        "zigbee-herdsman: offers nothing: entry 0 (c.ota) is chosen"},
       {{"index.json", "--image-type", "0102", "--file-version", "1"}, 1, "zigbee-herdsman: offers nothing: no entry"},
       {{"zigpy.json", "--image-type", "0101", "--file-version", "1"}, 0, "zigpy: offers entry 1 ("},
+      {{"index.json", "-t", "0x0101", "-v", "0x1"}, 0,
+       "zigbee-herdsman: offers entry 0 (c.ota): fileVersion 0x00000002 (2) is above the device's 0x00000001\n"
+       "  entry 0 (c.ota): matches\n"
+       "  entry 1 (a.ota): hardwareVersionMin is set and the device reports no hardware version\n"
+       "  1 entry of other manufacturer codes not listed\n"},
+      {{"index.json", "-t", "0102", "-v", "1"}, 1,
+       "zigbee-herdsman: offers nothing: no entry matches\n"
+       "  entry 0 (c.ota): imageType 0x0101 (257) is not the device's 0x0102\n"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> arguments = {"match", "--manufacturer", "1234"};
@@ -166,7 +220,10 @@ TEST(CatalogEndToEnd, RefusesBrokenIndexesAndOptions) {
        "otawrap: the zigpy format has no field for the metadata options; only --url-prefix, --file-size and "
        "--update\nTry 'otawrap index --help'.\n"},
       {{"match", "bad.json", "--manufacturer", "1"},
-       "otawrap: missing --manufacturer, --image-type or --file-version\nTry 'otawrap match --help'.\n"},
+       "otawrap: missing --image-type and --file-version\nTry 'otawrap match --help'.\n"},
+      {{"match", "bad.json", "-t", "1", "-v", "2"}, "otawrap: missing --manufacturer\nTry 'otawrap match --help'.\n"},
+      {{"index", "a.ota", "--min-hw-version", "5", "--max-hw-version", "4"},
+       "otawrap: cannot index 'a.ota' with this metadata: hardwareVersionMin 5 is above hardwareVersionMax 4\n"},
   };
   for (const auto& c : cases) {
     const ProcessResult r = runOtawrap(dir, c.arguments);

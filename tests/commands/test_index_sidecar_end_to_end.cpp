@@ -1,7 +1,8 @@
 // index with FILE.meta.json beside the files, through the built binary: the
 // metadata reaches the entry, the command line wins key by key, the zigpy
 // list stays as it is, --update takes them too, and every malformed metadata
-// file is refused with exit 2 naming the file, the key and the reason.
+// file is refused with exit 2 naming the file, the key and the reason, as is
+// metadata that makes an entry lint finds at fault, in lint's words.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -65,8 +66,8 @@ TEST(IndexSidecarEndToEnd, MetadataReachesTheEntryAndTheCommandLineWins) {
        R"(,"hardwareVersionMin":1,"hardwareVersionMax":3,"releaseNotes":""}])"},
       {"--force over false", R"({"force":false})", {"--force"},
        R"(,"hardwareVersionMin":1,"hardwareVersionMax":3,"force":true}])"},
-      {"largest values", R"({"minFileVersion":4294967295,"maxFileVersion":"FFFFFFFF","hardwareVersionMax":65535})", {},
-       R"(,"hardwareVersionMin":1,"hardwareVersionMax":65535,"minFileVersion":4294967295,"maxFileVersion":4294967295}])"},
+      {"largest values", R"({"minFileVersion":4294967295,"maxFileVersion":"FFFFFFFF","hardwareVersionMax":65535,"force":true})", {},
+       R"(,"hardwareVersionMin":1,"hardwareVersionMax":65535,"minFileVersion":4294967295,"maxFileVersion":4294967295,"force":true}])"},
   };
   for (const auto& c : cases) {
     TempDirectory dir;
@@ -100,11 +101,23 @@ TEST(IndexSidecarEndToEnd, UpdateTakesTheMetadata) {
 }
 
 TEST(IndexSidecarEndToEnd, RefusesMalformedMetadataFiles) {
+  // Metadata that reads well but makes an entry lint finds at fault: lint's words.
+  const std::string refused = "cannot index 'b.ota' with this metadata: ";
   const struct {
     const char* name;
     std::string sidecar;
-    std::string reason;  // after "metadata file 'b.ota.meta.json' is invalid: "
+    std::string reason;  // after "metadata file 'b.ota.meta.json' is invalid: ", or a whole message
   } cases[] = {
+      {"inverted hardware", R"({"hardwareVersionMin":5,"hardwareVersionMax":4})",
+       refused + "hardwareVersionMin 5 is above hardwareVersionMax 4"},
+      {"inverted against the header's", R"({"hardwareVersionMin":4})",
+       refused + "hardwareVersionMin 4 is above hardwareVersionMax 3"},
+      {"empty window", R"({"minFileVersion":5,"maxFileVersion":4})",
+       refused + "minFileVersion 5 is above maxFileVersion 4: no device is ever offered it"},
+      {"never an upgrade", R"({"minFileVersion":2})",
+       refused + "minFileVersion 2 is not below its fileVersion 2 and force is not set: no device is ever offered it"},
+      {"NUL in a name", R"({"manufacturerName":["a\u0000"]})", refused + "manufacturerName holds a control character"},
+      {"C1 control in a model", R"({"modelId":"a\u0085"})", refused + "modelId holds a control character"},
       {"unknown key", R"({"modelID":"x"})",
        "modelID: not a metadata key (modelId, manufacturerName, minFileVersion, maxFileVersion, "
        "hardwareVersionMin, hardwareVersionMax, releaseNotes, originalUrl, force)"},
@@ -131,7 +144,9 @@ TEST(IndexSidecarEndToEnd, RefusesMalformedMetadataFiles) {
     const std::string index = runOtawrap(dir, {"index", "a.ota"}).output;
     writeText(dir.file("index.json"), index);
     writeText(dir.file("b.ota.meta.json"), c.sidecar);
-    const std::string message = "otawrap: metadata file 'b.ota.meta.json' is invalid: " + c.reason + "\n";
+    const std::string message = c.reason.rfind(refused, 0) == 0
+                                    ? "otawrap: " + c.reason + "\n"
+                                    : "otawrap: metadata file 'b.ota.meta.json' is invalid: " + c.reason + "\n";
     for (const char* format : {"herdsman", "zigpy"}) {
       const ProcessResult r = runOtawrap(dir, {"index", "a.ota", "b.ota", "--format", format});
       EXPECT_EQ(r.exitCode, 2) << c.name;

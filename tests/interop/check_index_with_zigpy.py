@@ -10,7 +10,8 @@ zigpy's OTA parser, carry the identifiers and version of its entry and be as
 long as fw_filesize says. (zigpy 0.53 reads no vendor header before the OTA
 file identifier other than the few it knows: give it plain OTA files.) zigpy's upgrade decision (should_update) on each
 downloaded image must agree with `otawrap match` for devices just below, at
-and above its version.
+and above its version. lint judges the same index, listed in ascending and
+in descending order, as zigpy's provider keeps it (check_lint).
 
   check_index_with_zigpy.py <otawrap> <directory of OTA files>
 """
@@ -85,8 +86,35 @@ async def main(otawrap, directory):
             ours = match(otawrap, index_path, key, version)
             assert theirs == ours, "%s version %d: zigpy %s, otawrap %s" % (name, version, theirs, ours)
         checked += 1
+    for order in ("ascending", "descending"):
+        await check_lint(otawrap, directory, prefix, files if order == "ascending" else files[::-1], order)
     server.shutdown()
     print("zigpy reads %d index entries and their files; match agrees" % checked)
+
+
+async def check_lint(otawrap, directory, prefix, files, order):
+    """lint judges a zigpy index as zigpy serves it: the entries it calls
+    never offered are exactly those newer than the entry zigpy keeps for
+    their key; with none, lint is clean."""
+    name = "zigpy-%s.json" % order
+    with open(os.path.join(directory, name), "wb") as out:
+        subprocess.run([otawrap, "index", "--format", "zigpy", "--url-prefix", prefix] + files,
+                       cwd=directory, stdout=out, stderr=subprocess.DEVNULL, check=True)
+    with open(os.path.join(directory, name)) as f:
+        index = json.load(f)
+    ota = provider.Sonoff()
+    await ota.initialize_provider({CONF_OTA_SONOFF_URL: prefix + name})
+    kept = {(key.manufacturer_id, key.image_type): entry.version for key, entry in ota._cache.items()}
+    expected = {i for i, e in enumerate(index)
+                if e["fw_file_version"] > kept[(e["fw_manufacturer_id"], e["fw_image_type"])]}
+    run = subprocess.run([otawrap, "lint", os.path.join(directory, name), "--json"],
+                         capture_output=True, text=True)
+    findings = [json.loads(line) for line in run.stdout.splitlines()]
+    assert all(f["consumer"] == "zigpy" for f in findings), run.stdout
+    ours = {f["entry"] for f in findings if f["finding"] == "replacedByOlder"}
+    assert ours == expected, "%s: lint %s, zigpy hides %s" % (order, sorted(ours), sorted(expected))
+    assert run.returncode == (1 if expected else 0), run.stdout + run.stderr
+    print("lint on the %s index: %d entries zigpy never offers, as zigpy keeps them" % (order, len(expected)))
 
 
 if __name__ == "__main__":

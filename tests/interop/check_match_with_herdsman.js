@@ -1,7 +1,8 @@
 // `otawrap match` against zigbee-herdsman's own selection: on generated
 // indexes (seeded, every filter herdsman knows), herdsman's
 // Device.findMatchingOtaImage and checkOta's upgrade rule must pick the same
-// entry as otawrap and agree on whether it is offered.
+// entry as otawrap and agree on whether it is offered; and no entry that
+// `otawrap lint` calls never offered (shadowed) is ever picked.
 //   node check_match_with_herdsman.js <ota.js> <otawrap> <scratch directory>
 'use strict';
 const assert = require('node:assert');
@@ -49,6 +50,8 @@ async function main() {
   fs.mkdirSync(scratch, { recursive: true });
   let cases = 0;
   let offered = 0;
+  let shadowedEntries = 0;
+  let shadowChecks = 0;
   for (let n = 0; n < 40; n++) {
     const index = Array.from({ length: 1 + random(6) }, (_, i) => makeEntry(i));
     const indexPath = path.join(scratch, `match-${n}.json`);
@@ -76,8 +79,35 @@ async function main() {
       cases++;
       if (available) offered++;
     }
+    // lint's "never offered": herdsman picks no shadowed entry for any device
+    // of its identifiers (every filter value the generator uses).
+    const lint = spawnSync(otawrap, ['lint', indexPath, '--json'], { encoding: 'utf8' });
+    assert.ok(lint.status === 0 || lint.status === 1, lint.stderr);
+    const shadowed = lint.stdout.split('\n').filter((line) => line)
+      .map((line) => JSON.parse(line)).filter((f) => f.finding === 'shadowed');
+    for (const f of shadowed) {
+      const e = index[f.entry];
+      for (let version = 0; version < 8; version++) {
+        for (const hardwareVersion of [undefined, 0, 1, 2, 3]) {
+          for (const modelID of [undefined, 'A', 'B']) {
+            for (const manufacturerName of [undefined, 'x', 'y']) {
+              const current = { manufacturerCode: e.manufacturerCode, imageType: e.imageType, fileVersion: version };
+              if (hardwareVersion !== undefined) current.hardwareVersion = hardwareVersion;
+              const meta = await Device.prototype.findMatchingOtaImage.call(
+                { ieeeAddr: '0x0', modelID, manufacturerName }, { url: indexPath }, current, {});
+              assert.notStrictEqual(meta && meta.fileName, e.fileName,
+                                    `lint says entry ${f.entry} is never offered: index ${n}, ${JSON.stringify(current)}`);
+              shadowChecks++;
+            }
+          }
+        }
+      }
+      shadowedEntries++;
+    }
   }
   console.log(`otawrap match agrees with zigbee-herdsman on ${cases} cases (${offered} offered)`);
+  console.log(`zigbee-herdsman offers none of the ${shadowedEntries} entries lint calls never offered ` +
+              `(${shadowChecks} devices)`);
 }
 
 main().catch((error) => {

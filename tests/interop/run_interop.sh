@@ -130,12 +130,13 @@ node "$script_dir/check_index_with_herdsman.js" "$ota_js" listed metadata.json
 cp -r listed sidecars
 (cd sidecars && i=0 && for f in ./*.zigbee; do
    i=$((i + 1))
-   printf '{"modelId":"model %s","manufacturerName":["m%s"],"minFileVersion":"%x","maxFileVersion":%s,"force":%s,"releaseNotes":"notes %s"}' \
-     "$i" "$i" "$i" "$((i + 1000))" "$([ $((i % 2)) = 0 ] && echo true || echo false)" "$i" > "$f.meta.json"
+   # minFileVersion 0: one not below the file's own version is refused (lint's neverAnUpgrade).
+   printf '{"modelId":"model %s","manufacturerName":["m%s"],"minFileVersion":"0","maxFileVersion":%s,"force":%s,"releaseNotes":"notes %s"}' \
+     "$i" "$i" "$((i + 1000))" "$([ $((i % 2)) = 0 ] && echo true || echo false)" "$i" > "$f.meta.json"
  done && "$otawrap" index ./*.zigbee --release-notes "command line" > ../sidecars.json)
 node -e "const a=require('./sidecars.json');
   a.forEach((e,i)=>{ const n=i+1;
-    if (e.modelId !== 'model '+n || e.manufacturerName.join() !== 'm'+n || e.minFileVersion !== n ||
+    if (e.modelId !== 'model '+n || e.manufacturerName.join() !== 'm'+n || e.minFileVersion !== 0 ||
         e.maxFileVersion !== n+1000 || (e.force === true) !== (n%2 === 0) ||
         e.releaseNotes !== 'command line') { console.error('sidecar entry', i, e); process.exit(1); } });"
 node "$script_dir/check_index_with_herdsman.js" "$ota_js" sidecars sidecars.json
