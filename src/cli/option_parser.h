@@ -21,6 +21,9 @@ struct OptionDefinition {
   const char* metavar;   // the value's name in the help, e.g. "DIR"; nullptr: a flag
   const char* help;      // one line; "\n" continues it on the next line of the page
   bool repeatable = false;  // a second use replaces (values) or repeats (flags) harmlessly
+  // The values it takes, space-separated, for shell completion (each one
+  // its store accepts); nullptr: any value (a metavar "DIR" completes directories).
+  const char* choices = nullptr;
 };
 
 struct ParsedOption {
