@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "codec/bytes.h"
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "ecc/field.h"
 #include "ecc/modn.h"
 #include "image/byte_source.h"
@@ -253,7 +253,7 @@ void payloadSeeds(const fs::path& root) {
   for (const otawrap::test::PayloadCase& c : otawrap::test::payloadCases(60)) {
     if (c.bytes.size() < 4000) out.add(prefixed(0x00, c.bytes));
   }
-  for (std::uint8_t format = 0; format < 10; ++format) {
+  for (std::uint8_t format = 0; format < 9; ++format) {
     out.add(Bytes{0x01, format, 0, 0, 1, format, 0x00, 0x10, 0x01});
   }
 }

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "catalog/lint.h"
+#include "catalog/index_lint.h"
 #include "codec/escape.h"
 #include "codec/hex.h"
 #include "app/index_document.h"

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "app/file_options.h"
 #include "app/output_files.h"
 #include "codec/hex.h"
-#include "ota/restamp.h"
+#include "ota/header_rewrite.h"
 #include "ota/signature_check.h"
 #include "report/header_fields.h"
 #include "report/json_writer.h"

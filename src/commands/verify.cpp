@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "app/input_file.h"
 #include "app/module_failures.h"
 #include "codec/hex.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/header_options.h"
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "commands/info.h"
 #include "commands/legacy.h"
 #include "commands/verify.h"

@@ -1,7 +1,7 @@
 // Findings on an OTA index: each entry against its file (what the command
 // layer read of it), each entry on its own, and the entries against each
 // other under the selection rule of the consumer that reads the index's
-// format (catalog/match.h).
+// format (catalog/index_match.h).
 //
 // Per entry: the file missing, unreadable, not an OTA file or failing a check
 // `info` makes; sha512 or fileSize not those of the file (fileSize may be the

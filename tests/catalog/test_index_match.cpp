@@ -2,7 +2,7 @@
 // others are passed over.
 #include <gtest/gtest.h>
 
-#include "catalog/match.h"
+#include "catalog/index_match.h"
 #include "catalog_test_util.h"
 
 namespace otawrap {

@@ -10,7 +10,7 @@
 #include "ota/builder.h"
 #include "ota/ota_file_builder.h"
 #include "ota/reader.h"
-#include "ota/restamp.h"
+#include "ota/header_rewrite.h"
 #include "ota/signature_check.h"
 #include "sign/ecdsa_verify.h"
 #include "support/openssl_hash.h"

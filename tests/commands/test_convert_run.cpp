@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "entry/dispatch.h"
 #include "commands/legacy.h"
 #include "commands/ota_file_check.h"

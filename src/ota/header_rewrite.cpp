@@ -1,4 +1,4 @@
-#include "ota/restamp.h"
+#include "ota/header_rewrite.h"
 
 #include <cstring>
 #include <utility>

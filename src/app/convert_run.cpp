@@ -1,9 +1,9 @@
 #include "app/module_failures.h"
-#include "app/conversion.h"
+#include "app/convert_run.h"
 
 #include <cerrno>
 
-#include "ota/conversion.h"
+#include "ota/raw_to_ota.h"
 #include "ota/signed_file.h"
 
 namespace otawrap {

@@ -1,4 +1,4 @@
-#include "ota/conversion.h"
+#include "ota/raw_to_ota.h"
 
 #include "image/raw_reader.h"
 

@@ -1,4 +1,4 @@
-#include "catalog/match.h"
+#include "catalog/index_match.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "catalog/lint.h"
-#include "catalog/match.h"
+#include "catalog/index_lint.h"
+#include "catalog/index_match.h"
 #include "catalog_test_util.h"
 
 namespace otawrap {

@@ -11,7 +11,7 @@
 
 #include "codec/hex.h"
 #include "image/intel_hex.h"
-#include "ota/conversion.h"
+#include "ota/raw_to_ota.h"
 #include "ota/element_checks.h"
 #include "ota/reader.h"
 #include "ota/signature_check.h"

@@ -1,4 +1,4 @@
-#include "ota/checksums.h"
+#include "ota/headless_crc.h"
 
 #include "image/crc.h"
 

@@ -1,4 +1,4 @@
-#include "catalog/lint.h"
+#include "catalog/index_lint.h"
 
 #include <algorithm>
 #include <limits>
