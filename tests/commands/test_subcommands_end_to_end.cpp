@@ -149,6 +149,8 @@ TEST_F(Subcommands, FailuresNameTheFileAndLeaveNothingBehind) {
       {{"version", "x"}, "otawrap: unexpected operand 'x'\nTry 'otawrap version --help'.\n"},
       {{"build", "x"}, "otawrap: unexpected operand 'x'\nTry 'otawrap build --help'.\n"},
       {{"index"}, "otawrap: missing FILE operand\nTry 'otawrap index --help'.\n"},
+      {{"completion", "fish"},
+       "otawrap: unknown shell 'fish': bash or zsh expected\nTry 'otawrap completion --help'.\n"},
   };
   std::filesystem::create_directory(dir_.file("ota"));
   const std::vector<std::string> before = tree(dir_.path());
