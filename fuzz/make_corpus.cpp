@@ -165,6 +165,20 @@ void arithmeticSeeds(const fs::path& root) {
     for (auto& w : b) w = static_cast<otawrap::Word>(random() & 0xFFFF);
     out.add(operandBytes(a, b));
   }
+  // GF(2^283) operands after the 44 bytes: all ones below x^283, a lone top
+  // bit, and random ones.
+  for (int i = 0; i < 6; ++i) {
+    std::vector<std::uint8_t> bytes = operandBytes(edges[i % 7], edges[(i + 3) % 7]);
+    for (int j = 0; j < 72; ++j) {
+      const int within = j % 36;
+      std::uint8_t byte = static_cast<std::uint8_t>(random());
+      if (i == 0) byte = 0xFF;
+      if (i == 1) byte = within == 35 ? 0x04 : 0x00;
+      if (within == 35) byte &= 0x07;
+      bytes.push_back(byte);
+    }
+    out.add(bytes);
+  }
 }
 
 // The shape that once cost memory and output in proportion to the file: a

@@ -133,7 +133,7 @@ TEST(OtaRestamp, TableOfSealsAndFields) {
   const SignerCredentials oldSigner = testCredentials(31);
   const SignerCredentials newSigner = testCredentials(32);
   AffinePoint newKey;
-  ASSERT_EQ(ecdsaPublicKey(newSigner.privateKey.data(), newKey), 0);
+  ASSERT_EQ(ecdsaPublicKey(newSigner.privateKey.data(), newKey), EcdsaStatus::ok);
   for (const Row& row : kRows) {
     SCOPED_TRACE(row.name);
     const Bytes in = inputFor(row, oldSigner);

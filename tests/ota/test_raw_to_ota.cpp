@@ -197,7 +197,7 @@ TEST(OtaConvert, ExtraSubElementsComeAfterTheImageAndBeforeTheSeal) {
                                              : IntegrityCodeStatus::absent);
     if (seal == OtaSeal::signature) {
       AffinePoint key;
-      ASSERT_EQ(ecdsaPublicKey(credentials.privateKey.data(), key), 0);
+      ASSERT_EQ(ecdsaPublicKey(credentials.privateKey.data(), key), EcdsaStatus::ok);
       EXPECT_EQ(otaSignatureCheck(out.file.data(), info, key), SignatureCheckStatus::passed);
     }
   }
