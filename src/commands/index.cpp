@@ -268,7 +268,7 @@ const CommandDefinition<IndexOptions>& indexDefinition() {
        "field for them: metadata files are checked, not written.\n",
        "Options:", "otawrap index *.zigbee --url-prefix https://example.com/ota"},
       {
-          {{'\0', "format", "NAME", "herdsman (default) or zigpy"}, storeFormat},
+          {{'\0', "format", "NAME", "herdsman (default) or zigpy", false, "herdsman zigpy"}, storeFormat},
           {{'\0', "url-prefix", "URL", "url is URL, one '/', and the file name (default:\nthe path as given)"},
            storeUrlPrefix},
           {{'\0', "update", "INDEX", "merge into the index INDEX instead of printing"}, storeUpdate},
