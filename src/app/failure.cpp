@@ -98,6 +98,8 @@ constexpr FailureText kTexts[] = {
      "inputs % would both be written as {}; nothing written"},
     {Failure::sidecarInvalid, "Unable to open input file", "metadata file {} is invalid: %"},
     {Failure::metadataRefused, "Unable to open input file", "cannot index {} with this metadata: %"},
+    {Failure::inputNotRegular, "Unable to open input file", "input {} is not a regular file"},
+    {Failure::cannotReadEntry, "Unable to open input file", "cannot read {}"},
 };
 
 const FailureText& textOf(Failure failure) {
@@ -321,8 +323,10 @@ int reportUsageError(const std::string& message, const char* command, Console co
 int finishOutput(Console console, int exitCode) {
   console.out.flush();
   if (console.out) return exitCode;
-  console.err << "otawrap: " << commandMessage({Failure::reportNotWritten, "", "", 0}) << '\n';
-  console.err.flush();
+  if (console.out.takeLoss()) {
+    console.err << "otawrap: " << commandMessage({Failure::reportNotWritten, "", "", 0}) << '\n';
+    console.err.flush();
+  }
   return kExitError;
 }
 

@@ -63,6 +63,8 @@ enum class Failure : std::uint8_t {
   outputNameClash,              // convert: two inputs, one output; detail quotes both inputs
   sidecarInvalid,       // index: a metadata file beside an OTA file; detail "KEY: reason"
   metadataRefused,      // index: the entry would have a fault lint reports; detail in lint's words
+  inputNotRegular,      // a FIFO, device or directory where a regular file is read (index, metadata)
+  cannotReadEntry,      // --recursive: an entry below a directory (or the directory) cannot be read
 };
 
 // One failure as it happened: what, on which file (may be empty) and the
@@ -89,8 +91,9 @@ std::string commandMessage(const Problem& problem);
 // the command needs).
 int reportFailure(const Problem& problem, Console console, const char* command = nullptr);
 
-// Flushes standard output and reports a failure when anything written to it
-// was lost; returns exitCode when all of it arrived, kExitError otherwise.
+// Flushes standard output and reports a failure (once per run) when anything
+// written to it was lost; returns exitCode when all of it arrived, kExitError
+// otherwise.
 int finishOutput(Console console, int exitCode);
 
 // The same for the outcome of a run of the console's kind of command.

@@ -141,7 +141,7 @@ TEST(CatalogEndToEnd, LintJudgesEachFormatByItsConsumerAndIndexWarnsAlike) {
   writeText(dir.file("index.json"), runOtawrap(dir, {"index", "c.ota"}).output);
   const ProcessResult update = runOtawrap(dir, {"index", "a.ota", "--update", "index.json"});
   EXPECT_EQ(update.exitCode, 0);
-  EXPECT_EQ(update.errors, "otawrap: warning: index.json: " + cOverA + "\n");
+  EXPECT_EQ(update.errors, "otawrap: warning: index.json: " + cOverA + "\nindex.json: 1 added, 0 replaced, 1 kept\n");
 }
 
 TEST(CatalogEndToEnd, UpdateReplacesOneEntryAndKeepsTheRest) {
@@ -154,9 +154,15 @@ TEST(CatalogEndToEnd, UpdateReplacesOneEntryAndKeepsTheRest) {
   const ProcessResult update = runOtawrap(dir, {"index", "b.ota", "a.ota", "--update", "index.json"});
   ASSERT_EQ(update.exitCode, 0) << update.errors;
   EXPECT_EQ(update.output, "");
+  EXPECT_EQ(update.errors, "index.json: 1 added, 1 replaced, 1 kept\n");
   const std::string merged = readText(dir.file("index.json"));
-  const std::string fresh = runOtawrap(dir, {"index", "b.ota"}).output;
-  const std::string added = runOtawrap(dir, {"index", "a.ota"}).output;
+  // New entries take the layout of the first one: a space after ':' and ','.
+  std::string fresh = runOtawrap(dir, {"index", "b.ota"}).output;
+  std::string added = runOtawrap(dir, {"index", "a.ota"}).output;
+  for (std::string* text : {&fresh, &added}) {
+    replaceAll(*text, "\":", "\": ");
+    replaceAll(*text, ",\"", ", \"");
+  }
   EXPECT_EQ(merged, "[\n  " + kept + ",\n  " + fresh.substr(1, fresh.size() - 3) + ",\n  " +
                         added.substr(1, added.size() - 3) + "\n]\n");
   // A zigpy-format update of a herdsman index is refused; the index stays.
