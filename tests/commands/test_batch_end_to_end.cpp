@@ -4,6 +4,10 @@
 // files'.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -13,6 +17,7 @@
 #include "ota/ota_file_builder.h"
 #include "support/otawrap_run.h"
 #include "support/payload_generator.h"
+#include "support/process_control.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/temp_directory.h"
@@ -160,6 +165,100 @@ TEST(BatchEndToEnd, OneFileKeepsItsSingleReportAndABadKeyStopsBeforeAnyFile) {
   EXPECT_EQ(badKey.exitCode, 2);
   EXPECT_EQ(badKey.output, "");
   EXPECT_EQ(count(badKey.errors, "otawrap: "), 1u) << badKey.errors;
+}
+
+// Writes bytes as w/<21 directories of 200-byte names>/deep.ota: a path of
+// 4,236 bytes, past PATH_MAX, made one directory at a time.
+void makeDeepFile(const std::string& walked, const Bytes& bytes) {
+  int directory = open(walked.c_str(), O_RDONLY | O_DIRECTORY);
+  const std::string name(200, 'd');
+  for (int level = 0; level < 21 && directory >= 0; ++level) {
+    ASSERT_EQ(mkdirat(directory, name.c_str(), 0755), 0);
+    const int next = openat(directory, name.c_str(), O_RDONLY | O_DIRECTORY);
+    close(directory);
+    directory = next;
+  }
+  ASSERT_GE(directory, 0);
+  const int file = openat(directory, "deep.ota", O_WRONLY | O_CREAT | O_EXCL, 0644);
+  ASSERT_GE(file, 0);
+  EXPECT_EQ(write(file, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  close(file);
+  close(directory);
+}
+
+// --recursive reads every entry below a directory or says why it cannot,
+// with the system's reason, and the batch then exits 2. Root reads through
+// permissions: those rows run as user nobody when the tests run as root.
+TEST(BatchEndToEnd, WalkReadsOrReportsEveryEntryTable) {
+  enum class Entry { deepFile, danglingLink, linkLoop, unsearchable, unreadable };
+  const struct {
+    Entry entry;
+    bool permissions;
+    int exitCode;
+    const char* summary;
+    const char* errors;
+  } cases[] = {
+      {Entry::deepFile, false, 0, "2 files: 2 passed, 0 failed, 0 unreadable", ""},
+      {Entry::danglingLink, false, 2, "2 files: 1 passed, 0 failed, 1 unreadable",
+       "otawrap: cannot read 'w/gone.ota': No such file or directory\n"},
+      {Entry::linkLoop, false, 2, "2 files: 1 passed, 0 failed, 1 unreadable",
+       "otawrap: cannot read 'w/loop': Too many levels of symbolic links\n"},
+      {Entry::unsearchable, true, 2, "2 files: 1 passed, 0 failed, 1 unreadable",
+       "otawrap: cannot read 'w/d/c.ota': Permission denied\n"},
+      {Entry::unreadable, true, 2, "2 files: 1 passed, 0 failed, 1 unreadable",
+       "otawrap: cannot read 'w/d': Permission denied\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.errors);
+    TempDirectory dir;
+    makeFiles(dir);
+    ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+    std::filesystem::create_directories(dir.file("w/d"));
+    std::filesystem::copy_file(dir.file("good.ota"), dir.file("w/a.ota"));
+    std::filesystem::copy_file(dir.file("good.ota"), dir.file("w/d/c.ota"));
+    std::filesystem::permissions(dir.file("w/d/c.ota"), std::filesystem::perms::all);
+    switch (c.entry) {
+      case Entry::deepFile:
+        std::filesystem::remove(dir.file("w/d/c.ota"));
+        makeDeepFile(dir.file("w/d"), test::readFileBytes(dir.file("good.ota")));
+        break;
+      case Entry::danglingLink:
+        std::filesystem::remove_all(dir.file("w/d"));
+        std::filesystem::create_symlink("missing.ota", dir.file("w/gone.ota"));
+        break;
+      case Entry::linkLoop:
+        std::filesystem::remove_all(dir.file("w/d"));
+        std::filesystem::create_symlink("loop", dir.file("w/loop"));
+        break;
+      case Entry::unsearchable:
+        ASSERT_EQ(chmod(dir.file("w/d").c_str(), 0644), 0);  // listed, not entered
+        break;
+      case Entry::unreadable:
+        ASSERT_EQ(chmod(dir.file("w/d").c_str(), 0), 0);
+        break;
+    }
+    test::ProcessOptions options;
+    options.unprivileged = c.permissions;
+    const ProcessResult r = runOtawrap(dir, {"info", "-r", "w"}, options);
+    if (c.permissions) {
+      ASSERT_EQ(chmod(dir.file("w/d").c_str(), 0755), 0);  // removable again
+    }
+    if (c.permissions && (r.exitCode == 126 || r.exitCode == 127) && r.output.empty()) {
+      std::printf("skipped: user nobody cannot run the built tool here\n");
+      continue;
+    }
+    EXPECT_EQ(r.exitCode, c.exitCode);
+    EXPECT_EQ(r.errors, c.errors);
+    ASSERT_FALSE(lines(r.output).empty());
+    EXPECT_EQ(lines(r.output).back(), c.summary);
+  }
+  // A lost report stops the batch and is reported once.
+  TempDirectory dir;
+  makeFiles(dir);
+  const ProcessResult lost =
+      runOtawrap(dir, {"info", "good.ota", "bad.ota", "good.ota"}, test::StandardOutput::closed);
+  EXPECT_EQ(lost.exitCode, 2);
+  EXPECT_EQ(lost.errors, "otawrap: cannot write to standard output\n");
 }
 
 }  // namespace
