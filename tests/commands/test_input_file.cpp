@@ -3,11 +3,6 @@
 // sized earlier: one that grew or shrank since is refused.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <random>
 #include <vector>
@@ -57,56 +52,6 @@ TEST(InputFile, MissingFilesAndDirectoriesAreUnreadable) {
   EXPECT_EQ(inputFileReadAll(dir.file("missing"), 1 << 20, read), InputFileStatus::unreadable);
   EXPECT_EQ(inputFileReadAll(dir.path(), 1 << 20, read), InputFileStatus::unreadable);
   EXPECT_EQ(inputFileReadAll("", 1 << 20, read), InputFileStatus::unreadable);
-}
-
-// Where a regular file is needed anything else is refused unopened (a FIFO
-// without a writer would block the open); a path past PATH_MAX reads as any.
-TEST(InputFile, RegularFileKindsTable) {
-  test::TempDirectory dir;
-  ASSERT_TRUE(test::writeFileBytes(dir.file("f"), {1, 2, 3}));
-  ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
-  ASSERT_EQ(symlink("fifo", dir.file("to-fifo").c_str()), 0);
-  ASSERT_EQ(symlink("loop", dir.file("loop").c_str()), 0);
-  // 17 directories of 250-byte names, past 4,096 bytes: made one at a time.
-  std::string deep = dir.path();
-  int directory = open(deep.c_str(), O_RDONLY | O_DIRECTORY);
-  for (int level = 0; level < 17; ++level) {
-    const std::string name(250, static_cast<char>('a' + level));
-    deep += "/" + name;
-    ASSERT_EQ(mkdirat(directory, name.c_str(), 0700), 0);
-    const int next = openat(directory, name.c_str(), O_RDONLY | O_DIRECTORY);
-    close(directory);
-    directory = next;
-  }
-  const int file = openat(directory, "f", O_WRONLY | O_CREAT, 0600);
-  ASSERT_EQ(write(file, "\x04\x05", 2), 2);
-  close(file);
-  close(directory);
-  const struct {
-    std::string path;
-    InputFileStatus status;
-    int osError;
-  } cases[] = {
-      {dir.file("f"), InputFileStatus::ok, 0},
-      {dir.file("fifo"), InputFileStatus::notRegular, 0},
-      {dir.file("to-fifo"), InputFileStatus::notRegular, 0},
-      {dir.path(), InputFileStatus::notRegular, 0},
-      {dir.file("loop"), InputFileStatus::unreadable, ELOOP},
-      {dir.file("missing"), InputFileStatus::unreadable, ENOENT},
-      {deep + "/f", InputFileStatus::ok, 0},
-      {deep + "/missing", InputFileStatus::unreadable, ENOENT},
-  };
-  for (const auto& c : cases) {
-    Bytes read;
-    int osError = -1;
-    EXPECT_EQ(inputFileReadAll(c.path, 1 << 20, read, osError, DashInput::fileName, InputKind::regularFile),
-              c.status)
-        << c.path;
-    EXPECT_EQ(osError, c.osError) << c.path;
-  }
-  Bytes read;
-  EXPECT_EQ(inputFileReadAll(deep + "/f", 1 << 20, read), InputFileStatus::ok);
-  EXPECT_EQ(read, (Bytes{4, 5}));
 }
 
 // The size a caller took earlier against the length the file has when read:
