@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "entry/dispatch.h"
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "support/raw_file_generator.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "catalog/index_entry.h"
 #include "catalog/json_reader.h"
-#include "catalog/lint.h"
+#include "catalog/index_lint.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "ota/signed_file.h"
 #include "sign/ecdsa.h"
 #include "sign/mmo.h"

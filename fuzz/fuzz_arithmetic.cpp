@@ -1,15 +1,19 @@
 // Differential target: the word-oriented field and mod-n arithmetic against
 // the slow references, on two arbitrary 176-bit operands (loose and partially
 // reduced forms included). Aliased outputs are checked as well, and the
-// carry-less multiply must leave the portable comb's words exactly.
+// carry-less multiply must leave the portable comb's words exactly. The next
+// 72 bytes are two GF(2^283) elements, checked the same way.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
 #include "ecc/cpu_features.h"
 #include "ecc/field.h"
+#include "ecc/field283.h"
+#include "ecc/field283_clmul.h"
 #include "ecc/field_clmul.h"
 #include "ecc/modn.h"
+#include "support/field_reference.h"
 #include "support/fuzz_check.h"
 #include "support/reference_arithmetic.h"
 
@@ -126,6 +130,46 @@ void checkModN(const Words& a, const Words& b) {
   }
 }
 
+// A canonical GF(2^283) element from 36 input bytes (missing bytes zero).
+otawrap::Field283 element283From(const std::uint8_t* data, std::size_t size, std::size_t offset) {
+  otawrap::Field283 a{};
+  for (std::size_t i = 0; i < 36; ++i) {
+    const std::uint8_t byte = offset + i < size ? data[offset + i] : 0;
+    a[i / 8] |= static_cast<otawrap::Limb>(byte) << (8 * (i % 8));
+  }
+  a[4] &= (otawrap::Limb{1} << 27) - 1u;
+  return a;
+}
+
+void checkField283(const otawrap::Field283& a, const otawrap::Field283& b) {
+  using namespace otawrap;
+  const Field283 product = test::slowField283Multiply(a, b);
+  Field283 out{};
+  field283Multiply(a, b, out);
+  fuzzCheck(out == product, "field283Multiply");
+  field283MultiplyPortable(a, b, out);
+  fuzzCheck(out == product, "field283MultiplyPortable");
+  const Field283 square = test::slowField283Multiply(a, a);
+  field283Square(a, out);
+  fuzzCheck(out == square, "field283Square");
+  field283SquarePortable(a, out);
+  fuzzCheck(out == square, "field283SquarePortable");
+  if (cpuFeatures().pclmul) {
+    field283MultiplyClmul(a, b, out);
+    fuzzCheck(out == product, "field283MultiplyClmul");
+    field283SquareClmul(a, out);
+    fuzzCheck(out == square, "field283SquareClmul");
+  }
+  Field283 inverse = b;
+  const int status = field283Invert(a, inverse);
+  if (limbsIsZero(a) != 0) {
+    fuzzCheck(status == kField283NoInverse && inverse == b, "field283Invert of zero");
+  } else {
+    fuzzCheck(status == 0 && test::slowField283Multiply(a, inverse) == Field283{1, 0, 0, 0, 0},
+              "field283Invert");
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -133,5 +177,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Words b = operandFrom(data, size, 22);
   checkField(a, b);
   checkModN(a, b);
+  checkField283(element283From(data, size, 44), element283From(data, size, 80));
   return 0;
 }

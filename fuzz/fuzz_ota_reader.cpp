@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "image/byte_source.h"
 #include "ota/header.h"
 #include "ota/reader.h"

@@ -1,13 +1,15 @@
 // The payload module. The first byte picks the run:
 //   bit 0 clear: the rest is a payload. Identification must be the same
 //     twice, every format's check must finish inside the bytes (the
-//     sanitizers watch), an unrecognised payload is not checkable, and a
-//     payload identified as a format with a known end may not pass its check
-//     once its last byte is gone, unless that byte could be padding.
+//     sanitizers watch), an unrecognised payload is not checkable, a
+//     payload judged failed is a format with a magic or one whose own check
+//     held (a trailer differs), and a payload whose format's bytes reach its
+//     end may not pass its check once its last byte is gone, unless that
+//     byte could be fill.
 //   bit 0 set: the test kit's generator writes a valid payload of the format
-//     chosen by the second byte, seeded by the next four; it must be
-//     identified as that format and pass. The remaining bytes then flip
-//     bytes in it (position, mask pairs) and the check must still finish.
+//     chosen by the second byte, seeded by the next four; it must be judged
+//     as that format and pass. The remaining bytes then flip bytes in it
+//     (position, mask pairs) and the check must still finish.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -24,13 +26,12 @@ using fuzz::fuzzCheck;
 constexpr PayloadFormat kGenerated[] = {
     PayloadFormat::gbl,       PayloadFormat::ebl,        PayloadFormat::segmentedApp,
     PayloadFormat::knltImage, PayloadFormat::vectorTable, PayloadFormat::fb05Head,
-    PayloadFormat::xzStream,  PayloadFormat::zlibStream, PayloadFormat::oadImage,
-    PayloadFormat::imagePreamble};
+    PayloadFormat::xzStream,  PayloadFormat::zlibStream, PayloadFormat::imagePreamble};
 
 bool hasKnownEnd(PayloadFormat format) {
   return format == PayloadFormat::gbl || format == PayloadFormat::segmentedApp ||
-         format == PayloadFormat::knltImage || format == PayloadFormat::oadImage ||
-         format == PayloadFormat::xzStream || format == PayloadFormat::zlibStream;
+         format == PayloadFormat::knltImage || format == PayloadFormat::xzStream ||
+         format == PayloadFormat::zlibStream;
 }
 
 void checkArbitrary(const std::uint8_t* data, std::size_t size) {
@@ -43,8 +44,17 @@ void checkArbitrary(const std::uint8_t* data, std::size_t size) {
   if (format == PayloadFormat::unknown) {
     fuzzCheck(check.verdict == PayloadVerdict::notCheckable, "unknown is not checkable");
   }
+  PayloadBudget budget = payloadBudgetFor(size);
+  const PayloadJudgement judged = payloadJudge(data, size, {}, budget);
+  if (judged.check.verdict == PayloadVerdict::failed) {
+    fuzzCheck(payloadIdentification(judged.format) != PayloadIdentification::plausibility ||
+                  judged.check.formatVerdict == PayloadVerdict::ok,
+              "a plausible format fails only by its trailer");
+  }
   const bool paddingLast = size > 0 && (data[size - 1] == 0x00 || data[size - 1] == 0xFF);
-  if (check.verdict == PayloadVerdict::ok && hasKnownEnd(format) && size > 0 && !paddingLast) {
+  const bool reachesEnd = check.end == size && check.trailer.kind == PayloadTrailerKind::none;
+  if (check.verdict == PayloadVerdict::ok && reachesEnd && hasKnownEnd(format) && size > 0 &&
+      !paddingLast) {
     // Copied, so the sanitizers see a read past the shorter end.
     const std::vector<std::uint8_t> shorter(data, data + size - 1);
     fuzzCheck(payloadCheck(format, shorter.data(), shorter.size()).verdict != PayloadVerdict::ok,
@@ -58,7 +68,8 @@ void checkGenerated(const std::uint8_t* data, std::size_t size) {
   const std::uint32_t seed = (std::uint32_t{data[1]} << 24) | (std::uint32_t{data[2]} << 16) |
                              (std::uint32_t{data[3]} << 8) | data[4];
   std::vector<std::uint8_t> payload = test::makePayload(format, seed);
-  fuzzCheck(payloadIdentify(payload.data(), payload.size(), {}) == format,
+  PayloadBudget budget = payloadBudgetFor(payload.size());
+  fuzzCheck(payloadJudge(payload.data(), payload.size(), {}, budget).format == format,
             "a generated payload is identified as its format");
   fuzzCheck(payloadCheck(format, payload.data(), payload.size()).verdict == PayloadVerdict::ok,
             "a generated payload passes");

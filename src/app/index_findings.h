@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "catalog/index_entry.h"
-#include "catalog/lint.h"
+#include "catalog/index_lint.h"
 
 namespace otawrap {
 

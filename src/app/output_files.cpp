@@ -1,6 +1,6 @@
 #include "app/output_files.h"
 
-#include "app/conversion.h"
+#include "app/convert_run.h"
 
 namespace otawrap {
 

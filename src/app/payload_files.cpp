@@ -152,11 +152,15 @@ bool placePayloadFiles(const std::vector<TagFile>& files, OtaBuildRequest& reque
 bool checkUpgradeImages(const std::vector<TagFile>& files,
                         const std::vector<OtaPayload>& payloads, const OtaHeader& header,
                         Problem& problem) {
+  // One work budget for the file's payloads, as when it is read.
+  std::uint64_t total = 0;
+  for (const OtaPayload& payload : payloads) total += payload.size;
+  PayloadBudget budget = payloadBudgetFor(total);
   for (std::size_t i = 0; i < payloads.size(); ++i) {
     const OtaPayload& payload = payloads[i];
     if (payload.tag != kOtaTagUpgradeImage) continue;
     const OtaPayloadVerdict verdict =
-        otaPayloadVerdict(payload.data, static_cast<std::uint32_t>(payload.size), header);
+        otaPayloadVerdict(payload.data, static_cast<std::uint32_t>(payload.size), header, budget);
     if (verdict.check.verdict == PayloadVerdict::failed) {
       problem = {Failure::payloadCheckFailed,
                  std::string(payloadFormatName(verdict.format)) + ": " +

@@ -110,6 +110,9 @@ struct Console {
   OutputStream& out;
   OutputStream& err;
   CommandKind kind = CommandKind::prints;
+  // Said after a failure to read a directory given where a file goes, e.g.
+  // "--recursive reads every file below it"; nullptr: nothing.
+  const char* directoryHint = nullptr;
 };
 
 }  // namespace otawrap

@@ -27,6 +27,9 @@ std::string parseTag(const std::string& option, const std::string& text, std::ui
 std::string parseTagFile(const std::string& option, const std::string& text, std::uint16_t& tag,
                          std::string& path);
 
+// The platform names as completion offers them (kPlatformNames).
+inline constexpr char kPlatformChoices[] = "QUILLDEV MARSHDEV FENBOARD";
+
 // QUILLDEV, MARSHDEV or FENBOARD in any case.
 std::string parsePlatform(const std::string& option, const std::string& text,
                           Platform& platform);

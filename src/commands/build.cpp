@@ -1,6 +1,6 @@
 #include "commands/build.h"
 
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "app/file_options.h"
 #include "app/file_summary.h"
 #include "app/module_failures.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "app/command.h"
-#include "app/conversion.h"
+#include "app/convert_run.h"
 
 namespace otawrap {
 

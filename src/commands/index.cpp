@@ -4,8 +4,8 @@
 #include <set>
 
 #include "catalog/index_merge.h"
+#include "catalog/index_lint.h"
 #include "catalog/json_layout.h"
-#include "catalog/lint.h"
 #include "codec/escape.h"
 #include "codec/hex.h"
 #include "cli/values.h"
@@ -13,7 +13,7 @@
 #include "app/index_document.h"
 #include "app/index_findings.h"
 #include "app/index_sidecar.h"
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "app/ota_input.h"
 #include "app/output_files.h"
 #include "io/file_system.h"
@@ -372,7 +372,7 @@ const CommandDefinition<IndexOptions>& indexDefinition() {
           {{'\0', "keep-going", nullptr, "write the entries of the files that pass (exit 1\nif any is refused)",
             true},
            setFlag<O, &O::keepGoing>},
-          {{'\0', "format", "NAME", "herdsman (default) or zigpy"}, storeFormat},
+          {{'\0', "format", "NAME", "herdsman (default) or zigpy", false, "herdsman zigpy"}, storeFormat},
           {{'\0', "url-prefix", "URL",
             "url is URL, one '/', and the path below the directory\nwalked or the file name (default: the path as given)"},
            storeUrlPrefix},

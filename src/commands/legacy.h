@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "app/failure.h"
 
 namespace otawrap {

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "catalog/lint.h"
+#include "catalog/index_lint.h"
 #include "codec/escape.h"
 #include "codec/hex.h"
 #include "app/index_document.h"
@@ -134,7 +134,9 @@ int runLint(const LintOptions& options, Console console) {
   IndexDocument document;
   Problem problem{Failure::usage, "", "", 0};
   if (!readIndexDocument(options.index, document, problem)) {
-    return reportFailure(problem, console);
+    Console reading = console;
+    reading.directoryHint = "lint reads an index file; its files' directory goes to --files DIR";
+    return reportFailure(problem, reading);
   }
   std::string().swap(document.text);  // the entries hold what lint needs
   std::vector<std::string> paths;

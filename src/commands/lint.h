@@ -1,5 +1,5 @@
 // otawrap lint INDEX.json [--files DIR] [--json]: the findings on an OTA
-// index and the files it lists (catalog/lint.h says which).
+// index and the files it lists (catalog/index_lint.h says which).
 #pragma once
 
 #include <string>

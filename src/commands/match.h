@@ -1,6 +1,6 @@
 // otawrap match INDEX.json --manufacturer M --image-type T --file-version V
 // [--hardware-version H] [--model-id X] [--manufacturer-name Y]: which entry
-// each consumer would offer that device, and why (catalog/match.h has the
+// each consumer would offer that device, and why (catalog/index_match.h has the
 // rules).
 #pragma once
 
@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "catalog/match.h"
+#include "catalog/index_match.h"
 #include "app/command.h"
 
 namespace otawrap {

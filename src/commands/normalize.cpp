@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "app/file_options.h"
 #include "app/output_files.h"
 #include "report/check_texts.h"

@@ -3,11 +3,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "app/file_options.h"
 #include "app/output_files.h"
 #include "codec/hex.h"
-#include "ota/restamp.h"
+#include "ota/header_rewrite.h"
 #include "ota/signature_check.h"
 #include "report/header_fields.h"
 #include "report/json_writer.h"
@@ -81,6 +81,8 @@ struct Stamped {
   const OtaFileInfo& after;
   bool headerStringGiven;
   bool hardwareGiven;
+  bool preambleStamped;  // the upgrade image's preamble and CRC, as convert stamps them
+  std::uint16_t imageCrc;
   OtaSeal sealBefore;
   OtaSeal seal;
   std::string signerBefore;  // "" when unsigned
@@ -104,6 +106,10 @@ std::string reportText(const std::string& path, const Stamped& s) {
   }
   if (s.hardwareGiven) {
     out += "hardware versions " + hardwareText(s.before) + " -> " + hardwareText(s.after) + "\n";
+  }
+  if (s.preambleStamped) {
+    out += "image preamble stamped again, image CRC 0x" + hexUpper(s.before.imageCrc, 4) + " -> 0x" +
+           hexUpper(s.imageCrc, 4) + "\n";
   }
   out += "seal: " + std::string(sealName(s.sealBefore)) + " -> " + sealName(s.seal) + "\n";
   if (!s.signer.empty()) {
@@ -133,6 +139,7 @@ std::string reportJson(const RestampOptions& options, const std::string& path, c
   json.stringMember("output", path);
   headerMembers(json, s.before, "Before");
   headerMembers(json, s.after, "");
+  json.booleanMember("preambleStamped", s.preambleStamped);
   json.stringMember("sealBefore", sealName(s.sealBefore));
   json.stringMember("seal", sealName(s.seal));
   json.stringMember("signerBefore", s.signerBefore);
@@ -171,6 +178,8 @@ int runRestamp(const RestampOptions& options, Console console) {
                         result.after,
                         given.headerStringGiven,
                         given.minimumHardwareVersionGiven || given.maximumHardwareVersionGiven,
+                        result.preambleStamped,
+                        result.imageCrc,
                         result.sealBefore,
                         result.sealAfter,
                         addressText(otaSignerAddressBytes(file, info)),
@@ -210,8 +219,9 @@ const CommandDefinition<RestampOptions>& restampDefinition() {
        "OTA file with the new header fields; the sub-elements between the header and\n"
        "the seal are kept byte for byte. An integrity code is computed again; a\n"
        "signature is made with --credentials (any signer) or left out with\n"
-       "--drop-signature, and a signed file without either is refused. The new file\n"
-       "must pass every check (an image preamble stamping the old version fails).\n",
+       "--drop-signature, and a signed file without either is refused. An image of\n"
+       "otawrap's gets its preamble and CRC stamped again as convert stamps them.\n"
+       "The new file must pass every check.\n",
        "Options:", "otawrap restamp app.zigbee --file-version 00010204 --output new.zigbee"},
       joinRows<O>({
           {

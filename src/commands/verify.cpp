@@ -2,10 +2,12 @@
 
 #include <optional>
 
-#include "app/conversion.h"
+#include "app/convert_run.h"
+#include "app/input_file.h"
 #include "app/module_failures.h"
 #include "codec/hex.h"
 #include "ecc/point_decode.h"
+#include "io/file_system.h"
 #include "ota/signature_check.h"
 #include "report/check_texts.h"
 #include "sign/ecdsa_verify.h"
@@ -22,32 +24,74 @@ struct ResolvedKey {
   bool isCaKey;
 };
 
-bool decodeKeyText(const std::string& text, const char* what, AffinePoint& point,
-                   Problem& problem) {
+// Decodes the hex digits of a key; what names the key in the messages, which
+// quote the file the digits come from ("" for an option's value) or else
+// the digits themselves.
+bool decodeKeyText(const std::string& text, const std::string& what, const std::string& file,
+                   AffinePoint& point, Problem& problem) {
   std::string octets;
   if (!parseHexOctets(text, octets)) {
-    problem = invalidKeyProblem(what, text, PointDecodeStatus::ok);
+    problem = invalidKeyProblem(what.c_str(), file.empty() ? text : file, PointDecodeStatus::ok);
     return false;
   }
   const PointDecodeStatus status =
       pointDecode(reinterpret_cast<const std::uint8_t*>(octets.data()), octets.size(), point);
   if (status != PointDecodeStatus::ok) {
-    problem = invalidKeyProblem(what, text, status);
+    const std::string named = file.empty() ? what : what + " '" + file + "'";
+    problem = invalidKeyProblem(named.c_str(), text, status);
     return false;
   }
   return true;
 }
 
+// The hex text of a key file without its whitespace (spaces, tabs, line ends
+// anywhere, so a wrapped key and a trailing newline read as one).
+bool readKeyFile(const std::string& path, const std::string& what, std::string& text,
+                 Problem& problem) {
+  std::vector<std::uint8_t> bytes;
+  int osError = 0;
+  const InputFileStatus status = inputFileReadAll(path, kKeyFileLimit, bytes, osError);
+  if (status == InputFileStatus::unreadable) {
+    problem = {Failure::cannotReadKeyFile, "", path, osError};
+    return false;
+  }
+  if (status == InputFileStatus::tooLarge) {
+    problem = {Failure::invalidKey,
+               "invalid " + what + " '" + path + "': larger than " +
+                   std::to_string(kKeyFileLimit) + " bytes",
+               "", 0};
+    return false;
+  }
+  text.clear();
+  for (const std::uint8_t byte : bytes) {
+    if (byte != ' ' && byte != '\t' && byte != '\r' && byte != '\n') text += static_cast<char>(byte);
+  }
+  return true;
+}
+
 bool resolveKey(const VerifyOptions& options, ResolvedKey& key, Problem& problem) {
-  key.isCaKey = options.keySource == KeySource::caKey;
-  if (options.keySource == KeySource::credentials) {
+  const KeySource source = options.keySource;
+  key.isCaKey = source == KeySource::caKey || source == KeySource::caKeyFile;
+  if (source == KeySource::credentials) {
     SignerCredentials credentials;
     if (!loadCredentials(options.key, credentials, problem)) return false;
     ecdsaPublicKey(credentials.privateKey.data(), key.point);  // the key is nonzero mod n
     return true;
   }
-  return decodeKeyText(options.key, key.isCaKey ? "CA public key" : "public key", key.point,
-                       problem);
+  const std::string what = key.isCaKey ? "CA public key" : "public key";
+  if (source == KeySource::publicKeyFile || source == KeySource::caKeyFile) {
+    const std::string fileWhat = what + " file";
+    std::string text;
+    return readKeyFile(options.key, fileWhat, text, problem) &&
+           decodeKeyText(text, fileWhat, options.key, key.point, problem);
+  }
+  if (decodeKeyText(options.key, what, "", key.point, problem)) return true;
+  // A file's name where the digits go: the option that reads it.
+  if (fsEntryKind(options.key) != FsEntryKind::none) {
+    problem.hint = "'" + options.key + "' is a file: " +
+                   (key.isCaKey ? "--ca-key-file" : "--public-key-file") + " reads the key from it";
+  }
+  return false;
 }
 
 // The signer's public key for this file, or the failed check that says why
@@ -127,7 +171,10 @@ std::string storeKey(const ParsedOption& given, VerifyOptions& options) {
 }
 
 std::string finishVerify(const std::vector<std::string>& operands, VerifyOptions& options) {
-  if (!options.keyGiven) return "missing key: give --public-key, --credentials or --ca-key";
+  if (!options.keyGiven) {
+    return "missing key: give --public-key, --public-key-file, --credentials, --ca-key or "
+           "--ca-key-file";
+  }
   options.files = operands;
   return "";
 }
@@ -139,7 +186,8 @@ const CommandDefinition<VerifyOptions>& verifyDefinition() {
   static const CommandDefinition<O> definition = {
       {"verify", "--verify", CommandKind::judges, "FILE... KEY-OPTION",
        "check the signature of an OTA file",
-       "FILE... (--public-key HEX | --credentials FILE | --ca-key HEX)\n"
+       "FILE... (--public-key HEX | --public-key-file FILE | --credentials FILE\n"
+       "                      | --ca-key HEX | --ca-key-file FILE)\n"
        "                      [--recursive] [--platform NAME] [--no-payload-check] [--json]",
        "Checks the OTA file FILE like info (its payload checks included) and prints\n"
        "info's report, then checks its ECDSA signature (crypto suite 1; crypto suite\n"
@@ -151,13 +199,17 @@ const CommandDefinition<VerifyOptions>& verifyDefinition() {
       joinRows<O>({{
           {{'\0', "public-key", "HEX", "the signer's public key, 22 or 43 octets in hex"},
            storeKey<KeySource::publicKey>},
+          {{'\0', "public-key-file", "FILE", "the signer's public key as hex text in FILE"},
+           storeKey<KeySource::publicKeyFile>},
           {{'s', "credentials", "FILE", "the signer's key from a signer credentials file"},
            storeKey<KeySource::credentials>},
           {{'\0', "ca-key", "HEX",
             "the CA's public key; the signer's follows from the\ncertificate in FILE"},
-           storeKey<KeySource::caKey>}},
+           storeKey<KeySource::caKey>},
+          {{'\0', "ca-key-file", "FILE", "the CA's public key as hex text in FILE"},
+           storeKey<KeySource::caKeyFile>}},
                    otaFilesRows<O>("check the upgrade image as one of NAME's, as info does")}),
-      {{{"public-key", "credentials", "ca-key"}}},
+      {{{"public-key", "public-key-file", "credentials", "ca-key", "ca-key-file"}}},
       {1, kAnyNumber, "FILE"},
       finishVerify,
       runVerify,

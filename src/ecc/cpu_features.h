@@ -11,6 +11,9 @@ namespace otawrap {
 struct CpuFeatures {
   bool aes;     // AESENC, AESENCLAST (CPUID leaf 1, ECX bit 25) and PSHUFB (SSSE3, bit 9)
   bool pclmul;  // PCLMULQDQ (CPUID leaf 1, ECX bit 1)
+  // SHA256RNDS2, SHA256MSG1/2 (CPUID leaf 7, EBX bit 29) with SSSE3 and SSE4.1
+  // (leaf 1, ECX bits 9 and 19) for the byte shuffle and blend around them.
+  bool sha;
   // AESKEYGENASSIST is the faster AES-MMO key schedule here: AMD processors
   // (CPUID leaf 0 vendor "AuthenticAMD"). Elsewhere the PSHUFB + AESENCLAST
   // schedule is faster; docs/performance.md has the measurements.

@@ -4,6 +4,8 @@
 
 #include "ecc/cpu_features.h"
 #include "ecc/field_clmul.h"
+#include "ecc/binary_field.h"
+#include "ecc/itoh_tsujii.h"
 
 namespace otawrap {
 
@@ -246,32 +248,52 @@ void multiplyClmul(const FieldElement& a, const FieldElement& b, FieldElement& o
   fieldMultiplyClmul(a.data(), b.data(), out.data());
 }
 
-// Itoh-Tsujii: a^-1 = a^(2^163 - 2) = (a^(2^162 - 1))^2 for a != 0. With
-// b_k = a^(2^k - 1), b_(i+j) = b_i^(2^j) * b_j; the chain 1, 2, 4, ..., 128,
-// 160, 162 takes 9 multiplications and 162 squarings, the same for every a.
-// Zero is reported before the chain (it would give zero).
+// Itoh-Tsujii (ecc/itoh_tsujii.h) along 1, 2, 4, ..., 128, 160, 162: 9
+// multiplications and 163 squarings, the runs of 32 and 64 as linear maps; the
+// same operations for every a. Zero is reported before the chain (it would
+// give zero). Intermediate words differ from a chain of plain squarings, the
+// canonical result does not.
+constexpr std::array<int, 10> kInversionChain = {1, 2, 4, 8, 16, 32, 64, 128, 160, 162};
+static_assert(isInversionChain(kInversionChain) && kInversionChain.back() == 162,
+              "the chain reaches m - 1 = 162");
+
+// GF(2^163) as a field of ecc/binary_field.h, for the linear maps of the
+// chain's runs of 32 and 64 squarings; elements pass canonical, in three limbs.
+using Field163Polynomial = Pentanomial<163, 3, 6, 7>;
+constexpr SquarePowerMap<Field163Polynomial> kSquare32 =
+    binaryFieldSquarePowerMap<Field163Polynomial>(32);
+constexpr SquarePowerMap<Field163Polynomial> kSquare64 =
+    binaryFieldSquarePowerMap<Field163Polynomial>(64);
+
+// out = a^(2^count) by the map of 2^count (canonical out).
+void applyMap(const SquarePowerMap<Field163Polynomial>& map, const FieldElement& a, FieldElement& out) {
+  FieldElement canonical = a;
+  fieldReduceFinal(canonical);
+  Limbs<3> limbs{};
+  for (int k = 0; k < kWordCount; ++k) {
+    limbs[k / 4] |= static_cast<Limb>(canonical[k]) << (16 * (k % 4));
+  }
+  binaryFieldApplyMap(map, limbs, limbs);
+  for (int k = 0; k < kWordCount; ++k) {
+    out[k] = static_cast<Word>(limbs[k / 4] >> (16 * (k % 4)));
+  }
+}
+
 int invertWith(const FieldPath& path, const FieldElement& a, FieldElement& out) {
   FieldElement b = a;
   if (fieldIsZero(b) != 0) {
     return kNoInverse;
   }
-  FieldElement t;
-  FieldElement b2;
-  FieldElement b32;
-  for (int k = 1; k < 128; k *= 2) {
-    path.squareTimes(b, k, t);
-    path.multiply(t, b, b);  // b = b_(2k)
-    if (k == 1) {
-      b2 = b;
-    } else if (k == 16) {
-      b32 = b;
+  const auto squareTimes = [&path](const FieldElement& x, int count, FieldElement& y) {
+    if (count == 32) {
+      applyMap(kSquare32, x, y);
+    } else if (count == 64) {
+      applyMap(kSquare64, x, y);
+    } else {
+      path.squareTimes(x, count, y);
     }
-  }
-  path.squareTimes(b, 32, t);
-  path.multiply(t, b32, b);  // b_160
-  path.squareTimes(b, 2, t);
-  path.multiply(t, b2, b);  // b_162
-  path.squareTimes(b, 1, b);
+  };
+  itohTsujiiInvert(kInversionChain, b, squareTimes, path.multiply, b);
   fieldReduceFinal(b);
   out = b;
   return 0;

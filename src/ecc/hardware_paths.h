@@ -1,6 +1,8 @@
 // Whether this build compiles the x86-64 hardware paths: AES-MMO on AES-NI
-// (sign/mmo_aesni.cpp), GF(2^163) arithmetic on PCLMULQDQ (ecc/field_clmul.cpp)
-// and the CPUID probe that chooses them at run time (ecc/cpu_features.cpp).
+// (sign/mmo_aesni.cpp), GF(2^163) and GF(2^283) arithmetic on PCLMULQDQ
+// (ecc/field_clmul.cpp, ecc/field283_clmul.cpp), SHA-256 on the SHA extensions
+// (sign/sha256_shani.cpp) and the CPUID probe that chooses them at run time
+// (ecc/cpu_features.cpp).
 //
 // Decided here alone, from what the compiler targets (its own predefined
 // macros), so no toolchain file or build flag can disagree with the sources.

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "ecc/modn.h"
+#include "ecc/montgomery.h"
 
 namespace otawrap {
 
@@ -29,40 +30,12 @@ inline constexpr ModLimbs kOrderLimbs = [] {
   return r;
 }();
 
-// -n^-1 mod 2^64 (Newton's iteration x = x(2 - n x) doubles the correct low
-// bits; n is odd, so x = n is right to 3 bits and five steps give 96).
-inline constexpr std::uint64_t kMontgomeryFactor = [] {
-  std::uint64_t x = kOrderLimbs[0];
-  for (int i = 0; i < 5; ++i) {
-    x *= 2u - kOrderLimbs[0] * x;
-  }
-  return 0u - x;
-}();
-
-// R^2 mod n with R = 2^192: 1 doubled 384 times, subtracting n whenever the
-// value reaches n (values stay below 2n < 2^164, so no limb overflows).
-inline constexpr ModLimbs kMontgomeryRSquared = [] {
-  ModLimbs x{1, 0, 0};
-  for (int i = 0; i < 384; ++i) {
-    x = ModLimbs{x[0] << 1, (x[1] << 1) | (x[0] >> 63), (x[2] << 1) | (x[1] >> 63)};
-    bool atLeastN = true;
-    for (int k = 2; k >= 0; --k) {
-      if (x[k] != kOrderLimbs[k]) {
-        atLeastN = x[k] > kOrderLimbs[k];
-        break;
-      }
-    }
-    if (atLeastN) {
-      std::uint64_t borrow = 0;
-      for (int k = 0; k < 3; ++k) {
-        const std::uint64_t d = x[k] - kOrderLimbs[k] - borrow;
-        borrow = (x[k] < kOrderLimbs[k] || (x[k] == kOrderLimbs[k] && borrow != 0)) ? 1u : 0u;
-        x[k] = d;
-      }
-    }
-  }
-  return x;
-}();
+// The Montgomery constants of n (ecc/montgomery.h): R = 2^192.
+inline constexpr MontgomeryOrder<3> kOrderMontgomery = montgomeryOrder<3>(kOrderLimbs);
+// -n^-1 mod 2^64.
+inline constexpr std::uint64_t kMontgomeryFactor = kOrderMontgomery.factor;
+// R^2 mod n.
+inline constexpr ModLimbs kMontgomeryRSquared = kOrderMontgomery.rSquared;
 
 // out = a * b * R^-1 mod n, below 2n, for a and b below 2n (R = 2^192 > 4n).
 // out may alias a or b. The same operations for every input.

@@ -12,6 +12,7 @@
 #include "commands/restamp.h"
 #include "commands/verify.h"
 #include "commands/version.h"
+#include "entry/completion.h"
 #include "entry/help.h"
 
 namespace otawrap {
@@ -22,7 +23,7 @@ const std::vector<const Command*>& allCommands() {
       &diffCommand(),
       &extractCommand(), &indexCommand(),     &lintCommand(),
       &matchCommand(),   &normalizeCommand(), &restampCommand(), &helpCommand(),
-      &versionCommand(),
+      &versionCommand(), &completionCommand(),
   };
   return commands;
 }

@@ -259,7 +259,8 @@ std::FILE* fsOpenForReading(const std::string& path, FsRead what, FsResult& resu
       return nullptr;
     }
     if ((status.st_mode & _S_IFREG) == 0) {
-      result = {FsStatus::notRegular, 0};
+      result = (status.st_mode & _S_IFDIR) != 0 ? FsResult{FsStatus::failed, EISDIR}
+                                                : FsResult{FsStatus::notRegular, 0};
       return nullptr;
     }
   }
@@ -276,7 +277,8 @@ std::FILE* fsOpenForReading(const std::string& path, FsRead what, FsResult& resu
       return nullptr;
     }
     if (!S_ISREG(status.st_mode)) {
-      result = {FsStatus::notRegular, 0};
+      result = S_ISDIR(status.st_mode) ? FsResult{FsStatus::failed, EISDIR}
+                                       : FsResult{FsStatus::notRegular, 0};
       return nullptr;
     }
     flags |= O_NONBLOCK;  // a FIFO put in its place meanwhile cannot block the open

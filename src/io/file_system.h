@@ -127,8 +127,9 @@ int fsListDirectory(const std::string& directory, std::vector<FsDirectoryEntry>&
 // How fsOpenForReading takes what path names.
 enum class FsRead {
   anything,     // whatever opens: pipes, FIFOs and devices are read front to back
-  regularFile,  // a regular file or a symbolic link to one; anything else is
-                // refused (notRegular) before it is opened, so a FIFO never blocks
+  regularFile,  // a regular file or a symbolic link to one; a FIFO, device or
+                // socket is refused (notRegular) before it is opened, so it
+                // never blocks; a directory fails with EISDIR
 };
 
 // Opens path for binary reading. nullptr on failure, with result failed and

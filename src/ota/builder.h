@@ -1,7 +1,7 @@
 // OTA files from arbitrary payloads: the header, the caller's sub-elements in
 // the given order, then optionally a seal: the certificate and signature
 // sub-elements (as a signed conversion writes them) or an image integrity
-// code. The pieces are also used by the conversion (ota/conversion.h), which
+// code. The pieces are also used by the conversion (ota/raw_to_ota.h), which
 // builds into its own buffer.
 //
 // Tags 0x0001..0x0003 are written only by the seal and are refused from the

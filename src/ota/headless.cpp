@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "codec/bytes.h"
-#include "ota/checksums.h"
+#include "ota/headless_crc.h"
 #include "ota/format.h"
 #include "payload/payload.h"
 
@@ -37,10 +37,15 @@ bool timestampedImage(const std::uint8_t* p, std::size_t length, const OtaHeader
                      [&](std::size_t tail) { return length - n == tail; });
 }
 
+// Its check must hold and reach the end: fill may follow, nothing else.
 bool segmentedApplicationImage(const std::uint8_t* p, std::size_t length) {
-  return length > kOtaSegmentedHashFlagOffset && p[0] == kOtaSegmentedMagic &&
-         p[kOtaSegmentedHashFlagOffset] == 1 &&
-         payloadCheck(PayloadFormat::segmentedApp, p, length).verdict == PayloadVerdict::ok;
+  if (length <= kOtaSegmentedHashFlagOffset || p[0] != kOtaSegmentedMagic ||
+      p[kOtaSegmentedHashFlagOffset] != 1) {
+    return false;
+  }
+  const PayloadCheck check = payloadCheck(PayloadFormat::segmentedApp, p, length);
+  return check.verdict == PayloadVerdict::ok && check.followedBy == 0 &&
+         check.trailer.kind == PayloadTrailerKind::none;
 }
 
 bool rawImageWithCrc16(const std::uint8_t* p, std::size_t length, const OtaSubElement* previous) {

@@ -27,12 +27,12 @@ SignStatus otaSignedFileAppend(OtaHeader& header, std::uint8_t* file, std::size_
 
   std::uint8_t r[21];
   std::uint8_t s[21];
-  if (ecdsaSignDeterministic(credentials.privateKey.data(), digest, r, s) != 0) {
+  if (ecdsaSignDeterministic(credentials.privateKey.data(), digest, r, s) != EcdsaStatus::ok) {
     return SignStatus::signatureFailed;
   }
   // No signature leaves the tool unless it verifies under d*G.
   AffinePoint publicKey;
-  if (ecdsaPublicKey(credentials.privateKey.data(), publicKey) != 0 ||
+  if (ecdsaPublicKey(credentials.privateKey.data(), publicKey) != EcdsaStatus::ok ||
       ecdsaVerify(publicKey, digest, r, s) == 0) {
     return SignStatus::signatureFailed;
   }

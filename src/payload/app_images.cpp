@@ -1,8 +1,7 @@
 // Application images recognised by their header fields rather than a long
 // magic: the 0xE9 segmented image, the KNLT image, the Cortex-M vector table
-// with a word-sum, the OAD image, this tool's image preamble, and the
-// identify-only shapes (a vector table behind a head, a TLV wrapper, a CBOR
-// multi-image header).
+// with a word-sum, this tool's image preamble, and the identify-only shapes
+// (a vector table behind a head, a TLV wrapper, a CBOR multi-image header).
 #include <cstring>
 
 #include "codec/bytes.h"
@@ -46,12 +45,6 @@ constexpr std::size_t kVectorSumWords = 8;
 constexpr std::uint32_t kVectorStackRegion = 0x04000000;
 constexpr std::uint32_t kRegionMask = 0xFF000000;
 
-// The OAD image header, from its public description: the 8-byte mark, the
-// CRC-32 at 8, the image length at 0x18; the CRC covers [12, length).
-constexpr std::size_t kOadCrcOffset = 8;
-constexpr std::size_t kOadCoveredFrom = 12;
-constexpr std::size_t kOadLengthOffset = 0x18;
-
 // A vector table behind a 16-byte head: stack pointer in SRAM (0x20xxxxxx,
 // word aligned), reset handler a Thumb address (odd) below SRAM.
 constexpr std::size_t kHeadedTableOffset = 16;
@@ -79,8 +72,10 @@ bool isSegmentedApp(const std::uint8_t* payload, std::size_t size) {
          payload[kSegmentedHashFlagOffset] <= 1;
 }
 
-PayloadCheck checkSegmentedApp(const std::uint8_t* payload, std::size_t size) {
+PayloadCheck checkSegmentedApp(const std::uint8_t* payload, std::size_t size,
+                               PayloadBudget& budget) {
   if (size < kSegmentedHeaderSize) return fail(PayloadReason::truncated);
+  if (!budget.spend(kByteCost * size)) return kOverBudget;
   const unsigned segments = payload[1];
   const std::uint8_t hashFlag = payload[kSegmentedHashFlagOffset];
   if (segments == 0 || segments > kSegmentLimit || hashFlag > 1) {
@@ -103,14 +98,15 @@ PayloadCheck checkSegmentedApp(const std::uint8_t* payload, std::size_t size) {
     if (payload[k] != 0) return fail(PayloadReason::badPadding);
   }
   if (payload[end - 1] != checksum) return fail(PayloadReason::checksumMismatch);
-  if (hashFlag == 0) return endsWithPadding(payload, size, end);
+  if (hashFlag == 0) return ok(end);
   if (size - end < sha256DigestSize) return fail(PayloadReason::truncated);
+  if (!budget.spend(kSha256ByteCost * end)) return kOverBudget;
   std::uint8_t digest[sha256DigestSize];
   sha256Hash(payload, end, digest);
   if (std::memcmp(digest, payload + end, sizeof digest) != 0) {
     return fail(PayloadReason::digestMismatch);
   }
-  return endsWithPadding(payload, size, end + sha256DigestSize);
+  return ok(end + sha256DigestSize);
 }
 
 bool isKnltImage(const std::uint8_t* payload, std::size_t size) {
@@ -122,16 +118,17 @@ bool isKnltImage(const std::uint8_t* payload, std::size_t size) {
          loadLittle32(payload + kKnltSizeOffset) == size;
 }
 
-PayloadCheck checkKnltImage(const std::uint8_t* payload, std::size_t size) {
+PayloadCheck checkKnltImage(const std::uint8_t* payload, std::size_t size, PayloadBudget& budget) {
   if (size < kKnltSizeOffset + 4) return fail(PayloadReason::truncated);
   const std::uint32_t length = loadLittle32(payload + kKnltSizeOffset);
   if (length < kKnltSizeOffset + 8) return fail(PayloadReason::lengthMismatch);
   if (length > size) return fail(PayloadReason::truncated);
+  if (!budget.spend(kByteCost * length)) return kOverBudget;
   const std::uint32_t stored = loadLittle32(payload + length - 4);
   if (~crc32Update(0, payload, length - 4) != stored) {
     return fail(PayloadReason::checksumMismatch);
   }
-  return endsWithPadding(payload, size, length);
+  return ok(length);
 }
 
 bool isVectorTable(const std::uint8_t* payload, std::size_t size) {
@@ -142,20 +139,8 @@ bool isVectorTable(const std::uint8_t* payload, std::size_t size) {
 
 PayloadCheck checkVectorTable(const std::uint8_t* payload, std::size_t size) {
   if (size < 4 * kVectorSumWords) return fail(PayloadReason::truncated);
-  return wordSum(payload) == 0 ? kOk : fail(PayloadReason::checksumMismatch);
-}
-
-PayloadCheck checkOadImage(const std::uint8_t* payload, std::size_t size) {
-  if (size < kOadLengthOffset + 4) return fail(PayloadReason::truncated);
-  const std::uint32_t length = loadLittle32(payload + kOadLengthOffset);
-  if (length < kOadLengthOffset + 4) return fail(PayloadReason::lengthMismatch);
-  if (length > size) return fail(PayloadReason::truncated);
-  const std::uint32_t computed =
-      crc32Update(0, payload + kOadCoveredFrom, length - kOadCoveredFrom);
-  if (computed != loadLittle32(payload + kOadCrcOffset)) {
-    return fail(PayloadReason::checksumMismatch);
-  }
-  return endsWithPadding(payload, size, length);
+  // The table says nothing of where the image ends.
+  return wordSum(payload) == 0 ? ok(size) : fail(PayloadReason::checksumMismatch);
 }
 
 bool isImagePreamble(const std::uint8_t* payload, std::size_t size, const PayloadContext& context) {
@@ -169,15 +154,17 @@ bool isImagePreamble(const std::uint8_t* payload, std::size_t size, const Payloa
   return lengthStamped || identifiersStamped;
 }
 
-PayloadCheck checkImagePreamble(const std::uint8_t* payload, std::size_t size) {
+PayloadCheck checkImagePreamble(const std::uint8_t* payload, std::size_t size,
+                                PayloadBudget& budget) {
   if (size < kImagePreambleEnd) return fail(PayloadReason::truncated);
   if (loadLittle32(payload + kImageLengthOffset) != size) {
     return fail(PayloadReason::lengthMismatch);
   }
+  if (!budget.spend(2 * kByteCost * size)) return kOverBudget;
   // The CRC sits where one of the platforms keeps it.
   for (const Platform platform : {Platform::quillDev, Platform::fenBoard}) {
     const std::uint32_t offset = platformCrcOffset(platform);
-    if (imageCrcCompute(payload, size, offset) == loadLittle16(payload + offset)) return kOk;
+    if (imageCrcCompute(payload, size, offset) == loadLittle16(payload + offset)) return ok(size);
   }
   return fail(PayloadReason::checksumMismatch);
 }

@@ -24,9 +24,6 @@ constexpr PayloadMagic kMagics[] = {
      {0x12, 0x34, 0x56, 0x78, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88}},
     {0, 12, PayloadFormat::magic12345678,
      {0x78, 0x56, 0x34, 0x12, 0x44, 0x33, 0x22, 0x11, 0x88, 0x77, 0x66, 0x55}},
-    // The OAD image's 8-character marks.
-    {0, 8, PayloadFormat::oadImage, {'C', 'C', '2', '6', 'x', '2', 'R', '1'}},
-    {0, 8, PayloadFormat::oadImage, {'C', 'C', '1', '3', 'x', '2', 'R', '1'}},
     // xz: the stream header magic of the xz file format.
     {0, 6, PayloadFormat::xzStream, {0xFD, '7', 'z', 'X', 'Z', 0x00}},
     // GBL: the header tag 0x03A617EB, little-endian.
@@ -42,49 +39,57 @@ constexpr PayloadMagic kMagics[] = {
     {0x1C, 4, PayloadFormat::lvrmMark, {'L', 'V', 'R', 'M'}},
 };
 
-// Formats recognised by their header fields, in the order tried.
+// Formats recognised by their header fields, in the order tried: those with
+// a check of their own before those recognised by plausibility alone.
 struct PayloadShape {
   PayloadFormat format;
   bool (*recognise)(const std::uint8_t*, std::size_t);
 };
 
 constexpr PayloadShape kShapes[] = {
-    {PayloadFormat::segmentedApp, isSegmentedApp},
     {PayloadFormat::knltImage, isKnltImage},
+    {PayloadFormat::zlibStream, isZlibStream},
+    {PayloadFormat::segmentedApp, isSegmentedApp},
     {PayloadFormat::vectorTable, isVectorTable},
     {PayloadFormat::headedVectorTable, isHeadedVectorTable},
     {PayloadFormat::cborMultiImage, isCborMultiImage},
     {PayloadFormat::tlvWrapper, isTlvWrapper},
-    {PayloadFormat::zlibStream, isZlibStream},
 };
+
+using Id = PayloadIdentification;
 
 struct PayloadFormatRow {
   const char* key;
   PayloadFormat format;
   PayloadCheckKind kind;
+  Id identification;
+  bool endKnown;  // an ok check finds where the format's bytes end
 };
 
 // Indexed by PayloadFormat.
 constexpr PayloadFormatRow kFormats[] = {
-    {"unknown", PayloadFormat::unknown, PayloadCheckKind::none},
-    {"gbl", PayloadFormat::gbl, PayloadCheckKind::crc32},
-    {"ebl", PayloadFormat::ebl, PayloadCheckKind::crc32},
-    {"segmented-app", PayloadFormat::segmentedApp, PayloadCheckKind::checksumAndDigest},
-    {"knlt", PayloadFormat::knltImage, PayloadCheckKind::crc32},
-    {"vector-table", PayloadFormat::vectorTable, PayloadCheckKind::wordSum},
-    {"fb05", PayloadFormat::fb05Head, PayloadCheckKind::crc32},
-    {"magic-12345678", PayloadFormat::magic12345678, PayloadCheckKind::none},
-    {"nested-ota", PayloadFormat::nestedOta, PayloadCheckKind::otaFile},
-    {"xz", PayloadFormat::xzStream, PayloadCheckKind::framingCrc32},
-    {"zlib", PayloadFormat::zlibStream, PayloadCheckKind::adler32},
-    {"oad", PayloadFormat::oadImage, PayloadCheckKind::crc32},
-    {"image-preamble", PayloadFormat::imagePreamble, PayloadCheckKind::imageCrc},
-    {"headed-vector-table", PayloadFormat::headedVectorTable, PayloadCheckKind::none},
-    {"tlv-wrapper", PayloadFormat::tlvWrapper, PayloadCheckKind::none},
-    {"lvrm", PayloadFormat::lvrmMark, PayloadCheckKind::none},
-    {"frs0", PayloadFormat::frs0Mark, PayloadCheckKind::none},
-    {"dec0de", PayloadFormat::dec0deMark, PayloadCheckKind::none},
-    {"cbor-multi-image", PayloadFormat::cborMultiImage, PayloadCheckKind::none},
+    {"unknown", PayloadFormat::unknown, PayloadCheckKind::none, Id::plausibility, false},
+    {"gbl", PayloadFormat::gbl, PayloadCheckKind::crc32, Id::magic, true},
+    {"ebl", PayloadFormat::ebl, PayloadCheckKind::crc32, Id::magic, true},
+    {"segmented-app", PayloadFormat::segmentedApp, PayloadCheckKind::checksumAndDigest,
+     Id::plausibility, true},
+    {"knlt", PayloadFormat::knltImage, PayloadCheckKind::crc32, Id::magic, true},
+    {"vector-table", PayloadFormat::vectorTable, PayloadCheckKind::wordSum, Id::plausibility,
+     false},
+    {"fb05", PayloadFormat::fb05Head, PayloadCheckKind::crc32, Id::magic, true},
+    {"magic-12345678", PayloadFormat::magic12345678, PayloadCheckKind::none, Id::magic, false},
+    {"nested-ota", PayloadFormat::nestedOta, PayloadCheckKind::otaFile, Id::magic, false},
+    {"xz", PayloadFormat::xzStream, PayloadCheckKind::framingCrc32, Id::magic, true},
+    {"zlib", PayloadFormat::zlibStream, PayloadCheckKind::adler32, Id::codedStream, true},
+    {"image-preamble", PayloadFormat::imagePreamble, PayloadCheckKind::imageCrc, Id::magic, true},
+    {"headed-vector-table", PayloadFormat::headedVectorTable, PayloadCheckKind::none,
+     Id::plausibility, false},
+    {"tlv-wrapper", PayloadFormat::tlvWrapper, PayloadCheckKind::none, Id::plausibility, false},
+    {"lvrm", PayloadFormat::lvrmMark, PayloadCheckKind::none, Id::magic, false},
+    {"frs0", PayloadFormat::frs0Mark, PayloadCheckKind::none, Id::magic, false},
+    {"dec0de", PayloadFormat::dec0deMark, PayloadCheckKind::none, Id::magic, false},
+    {"cbor-multi-image", PayloadFormat::cborMultiImage, PayloadCheckKind::none, Id::plausibility,
+     false},
 };
 static_assert(sizeof kFormats / sizeof kFormats[0] == kPayloadFormatCount);
 
@@ -101,35 +106,38 @@ const PayloadFormatRow& row(PayloadFormat format) {
   return kFormats[index < kPayloadFormatCount ? index : 0];
 }
 
-}  // namespace
-
-PayloadFormat payloadIdentify(const std::uint8_t* payload, std::size_t size,
-                              const PayloadContext& context) {
-  if (isImagePreamble(payload, size, context)) return PayloadFormat::imagePreamble;
+// Calls visit(format) for every format whose recogniser accepts the bytes,
+// in the order of payloadIdentify, until visit returns true.
+template <typename Visit>
+bool forEachCandidate(const std::uint8_t* payload, std::size_t size, const PayloadContext& context,
+                      Visit&& visit) {
+  if (isImagePreamble(payload, size, context) && visit(PayloadFormat::imagePreamble)) return true;
   for (const PayloadMagic& magic : kMagics) {
     if (size >= magic.offset + magic.length &&
-        std::memcmp(payload + magic.offset, magic.bytes, magic.length) == 0) {
-      return magic.format;
+        std::memcmp(payload + magic.offset, magic.bytes, magic.length) == 0 &&
+        visit(magic.format)) {
+      return true;
     }
   }
   for (const PayloadShape& shape : kShapes) {
-    if (shape.recognise(payload, size)) return shape.format;
+    if (shape.recognise(payload, size) && visit(shape.format)) return true;
   }
-  return PayloadFormat::unknown;
+  return false;
 }
 
-PayloadCheck payloadCheck(PayloadFormat format, const std::uint8_t* payload, std::size_t size) {
+// The format's own check, before the trailer rule.
+PayloadCheck formatCheck(PayloadFormat format, const std::uint8_t* payload, std::size_t size,
+                         PayloadBudget& budget) {
   switch (format) {
-    case PayloadFormat::gbl: return checkGbl(payload, size);
-    case PayloadFormat::ebl: return checkEbl(payload, size);
-    case PayloadFormat::segmentedApp: return checkSegmentedApp(payload, size);
-    case PayloadFormat::knltImage: return checkKnltImage(payload, size);
+    case PayloadFormat::gbl: return checkGbl(payload, size, budget);
+    case PayloadFormat::ebl: return checkEbl(payload, size, budget);
+    case PayloadFormat::segmentedApp: return checkSegmentedApp(payload, size, budget);
+    case PayloadFormat::knltImage: return checkKnltImage(payload, size, budget);
     case PayloadFormat::vectorTable: return checkVectorTable(payload, size);
-    case PayloadFormat::fb05Head: return checkFb05Head(payload, size);
-    case PayloadFormat::xzStream: return checkXzStream(payload, size);
-    case PayloadFormat::zlibStream: return checkZlibStream(payload, size);
-    case PayloadFormat::oadImage: return checkOadImage(payload, size);
-    case PayloadFormat::imagePreamble: return checkImagePreamble(payload, size);
+    case PayloadFormat::fb05Head: return checkFb05Head(payload, size, budget);
+    case PayloadFormat::xzStream: return checkXzStream(payload, size, budget);
+    case PayloadFormat::zlibStream: return checkZlibStream(payload, size, budget);
+    case PayloadFormat::imagePreamble: return checkImagePreamble(payload, size, budget);
     case PayloadFormat::nestedOta: return notCheckable(PayloadReason::readAsOtaFile);
     case PayloadFormat::unknown: return notCheckable(PayloadReason::unknownFormat);
     case PayloadFormat::magic12345678:
@@ -143,12 +151,96 @@ PayloadCheck payloadCheck(PayloadFormat format, const std::uint8_t* payload, std
   return notCheckable(PayloadReason::noCheckKnown);
 }
 
+// A coded stream whose data kept the coding rules over this many bytes is
+// taken for that stream: random bytes behind a matching header break the
+// rules within a few dozen (a reserved block type, a stored length whose
+// complement differs, an over-subscribed code, a distance before the start).
+constexpr std::size_t kCodedStreamProof = 128;
+
+// A failure of the format's own check that leaves the format unproven.
+bool unproven(PayloadFormat format, const PayloadCheck& check) {
+  if (check.formatVerdict != PayloadVerdict::failed) return false;
+  switch (row(format).identification) {
+    case Id::magic: return false;
+    case Id::codedStream:
+      return (check.reason == PayloadReason::streamCorrupt ||
+              check.reason == PayloadReason::malformed) &&
+             check.end < kCodedStreamProof;
+    case Id::plausibility: break;
+  }
+  return true;
+}
+
+}  // namespace
+
+PayloadBudget payloadBudgetFor(std::uint64_t inputBytes) {
+  const std::uint64_t proportional = inputBytes * kPayloadWorkPerByte;
+  return PayloadBudget(proportional > kPayloadWorkFloor ? proportional : kPayloadWorkFloor);
+}
+
+PayloadFormat payloadIdentify(const std::uint8_t* payload, std::size_t size,
+                              const PayloadContext& context) {
+  PayloadFormat found = PayloadFormat::unknown;
+  forEachCandidate(payload, size, context, [&found](PayloadFormat format) {
+    found = format;
+    return true;
+  });
+  return found;
+}
+
+PayloadCheck payloadCheck(PayloadFormat format, const std::uint8_t* payload, std::size_t size,
+                          PayloadBudget& budget) {
+  const PayloadCheck own = formatCheck(format, payload, size, budget);
+  const bool endKnown = row(format).endKnown;
+  PayloadCheck judged = own;
+  if (own.verdict == PayloadVerdict::ok) {
+    judged = payloadTrailerCheck(payload, size, own.end, endKnown, budget);
+    // Without a known end the format's own pass stands when no trailer matches.
+    if (!endKnown && judged.verdict == PayloadVerdict::notCheckable &&
+        judged.reason == PayloadReason::noCheckKnown) {
+      judged = own;
+    }
+  } else if (own.verdict == PayloadVerdict::notCheckable &&
+             own.reason != PayloadReason::workBudget &&
+             own.reason != PayloadReason::readAsOtaFile) {
+    judged = payloadTrailerCheck(payload, size, 0, false, budget);
+    if (judged.verdict == PayloadVerdict::notCheckable &&
+        judged.reason == PayloadReason::noCheckKnown) {
+      judged = own;
+    }
+  }
+  judged.formatVerdict = own.verdict;
+  return judged;
+}
+
+PayloadCheck payloadCheck(PayloadFormat format, const std::uint8_t* payload, std::size_t size) {
+  PayloadBudget budget = payloadBudgetFor(size);
+  return payloadCheck(format, payload, size, budget);
+}
+
+PayloadJudgement payloadJudge(const std::uint8_t* payload, std::size_t size,
+                              const PayloadContext& context, PayloadBudget& budget) {
+  PayloadJudgement judgement{PayloadFormat::unknown, notCheckable(PayloadReason::unknownFormat)};
+  const bool found = forEachCandidate(payload, size, context, [&](PayloadFormat format) {
+    const PayloadCheck check = payloadCheck(format, payload, size, budget);
+    if (unproven(format, check)) return false;
+    judgement = {format, check};
+    return true;
+  });
+  if (!found) judgement.check = payloadCheck(PayloadFormat::unknown, payload, size, budget);
+  return judgement;
+}
+
 bool payloadCarriesImagePreamble(const std::uint8_t* payload, std::size_t size,
                                  const PayloadContext& context) {
   return isImagePreamble(payload, size, context);
 }
 
 PayloadCheckKind payloadCheckKind(PayloadFormat format) { return row(format).kind; }
+
+PayloadIdentification payloadIdentification(PayloadFormat format) {
+  return row(format).identification;
+}
 
 const char* payloadFormatKey(PayloadFormat format) { return row(format).key; }
 

@@ -1,5 +1,7 @@
 // The xz container (the xz file format, version 1.2.x): checked without
-// decompression. Streams are read from the end: stream padding, the footer
+// decompression. The last stream's footer is the last 4-aligned place where
+// "YZ" ends 12 bytes whose CRC-32 holds (what follows is the trailer rule's).
+// Streams are read from there back: stream padding, the footer
 // (CRC-32, backward size, flags, "YZ"), the index its backward size points at
 // (records of unpadded and uncompressed sizes, CRC-32), then the stream
 // header the blocks' sizes lead back to (magic, flags, CRC-32), then every
@@ -81,7 +83,8 @@ PayloadCheck checkBlock(const std::uint8_t* payload, std::size_t pos, std::uint6
   }
   const std::size_t dataEnd = pos + headerSize + static_cast<std::size_t>(compressed);
   const std::size_t padding = static_cast<std::size_t>(roundUp4(dataEnd) - dataEnd);
-  return zeros(payload + dataEnd, padding) ? kOk : fail(PayloadReason::badPadding);
+  return zeros(payload + dataEnd, padding) ? ok(dataEnd + padding)
+                                           : fail(PayloadReason::badPadding);
 }
 
 // The stream ending at `end`; sets `start` to where it begins.
@@ -143,21 +146,38 @@ PayloadCheck checkStream(const std::uint8_t* payload, std::size_t end, std::size
     if (block.verdict != PayloadVerdict::ok) return block;
     pos += static_cast<std::size_t>(roundUp4(unpadded));
   }
-  return kOk;
+  return ok(end);
+}
+
+bool footerAt(const std::uint8_t* payload, std::size_t end) {
+  const std::uint8_t* footer = payload + end - kStreamHeadSize;
+  return std::memcmp(footer + 10, kFooterMagic, sizeof kFooterMagic) == 0 &&
+         crc32Update(0, footer + 4, 6) == loadLittle32(footer);
 }
 
 }  // namespace
 
-PayloadCheck checkXzStream(const std::uint8_t* payload, std::size_t size) {
-  if (size % 4 != 0) return fail(PayloadReason::trailingBytes);
-  std::size_t end = size;
+PayloadCheck checkXzStream(const std::uint8_t* payload, std::size_t size, PayloadBudget& budget) {
+  if (!budget.spend(kByteCost * size)) return kOverBudget;
+  std::size_t last = size - size % 4;
+  while (last >= 2 * kStreamHeadSize + 8 && !footerAt(payload, last)) last -= 4;
+  if (last < 2 * kStreamHeadSize + 8) return fail(PayloadReason::truncated);
+  // A stream header after the last footer starts a stream cut short.
+  std::size_t next = last;
+  while (size - next >= 4 && zeros(payload + next, 4)) next += 4;
+  if (size - next >= sizeof kHeaderMagic &&
+      std::memcmp(payload + next, kHeaderMagic, sizeof kHeaderMagic) == 0) {
+    return fail(PayloadReason::truncated);
+  }
+  std::size_t end = last;
   for (;;) {
-    // Stream padding: zero bytes, a multiple of four, between and after streams.
-    while (end >= 4 && zeros(payload + end - 4, 4)) end -= 4;
     std::size_t start = 0;
     const PayloadCheck stream = checkStream(payload, end, start);
-    if (stream.verdict != PayloadVerdict::ok || start == 0) return stream;
+    if (stream.verdict != PayloadVerdict::ok) return stream;
+    if (start == 0) return ok(last);
+    // Stream padding: zero bytes, a multiple of four, between streams.
     end = start;
+    while (end >= 4 && zeros(payload + end - 4, 4)) end -= 4;
   }
 }
 

@@ -1,7 +1,8 @@
 // The zlib stream (RFC 1950) around DEFLATE data (RFC 1951): inflated into a
 // 32 KiB window and discarded, its Adler-32 computed on the way and compared
 // with the stored one. Inflation stops at kPayloadInflateLimit bytes of
-// output (notCheckable), so no input costs more than that much work.
+// output (inflateLimit) or when the budget is spent (workBudget): every
+// block, symbol and output byte is paid for before it is done.
 #include <array>
 #include <vector>
 
@@ -22,6 +23,16 @@ constexpr unsigned kMaxCodeLength = 15;
 constexpr unsigned kLiteralCodes = 288;
 constexpr unsigned kDistanceCodes = 32;
 constexpr unsigned kEndOfBlock = 256;
+// Codes of at most this many bits are decoded by one table look-up.
+constexpr unsigned kFastBits = 9;
+constexpr std::size_t kFastSize = std::size_t{1} << kFastBits;
+
+// Budget units (about 1 ns each here, bench/bench_payload.cpp): every block
+// head, every decoded symbol, each dynamic block's code tables, each byte out.
+constexpr std::uint64_t kBlockCost = 16;
+constexpr std::uint64_t kSymbolCost = 4;
+constexpr std::uint64_t kCodeTablesCost = 3072;
+constexpr std::uint64_t kOutputByteCost = 2;
 
 // RFC 1951 3.2.5: base lengths and extra bits of codes 257..285, base
 // distances and extra bits of distance codes 0..29.
@@ -38,12 +49,35 @@ constexpr std::uint8_t kDistanceExtra[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,
 constexpr std::uint8_t kCodeLengthOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
 
-// A canonical Huffman code: how many codes of each length, and the symbols
-// ordered by code.
+// A canonical Huffman code: how many codes of each length, the symbols
+// ordered by code, and for every kFastBits-bit input (first bit lowest) whose
+// code is at most that long: symbol << 4 | code length (0 for a longer code).
 struct Huffman {
   std::array<std::uint16_t, kMaxCodeLength + 1> count{};
   std::array<std::uint16_t, kLiteralCodes> symbol{};
+  std::array<std::uint16_t, kFastSize> fast{};
 };
+
+unsigned reversedBits(unsigned code, unsigned length) {
+  unsigned reversed = 0;
+  for (unsigned i = 0; i < length; ++i) reversed |= ((code >> i) & 1u) << (length - 1 - i);
+  return reversed;
+}
+
+void buildFastTable(Huffman& code) {
+  code.fast.fill(0);
+  unsigned next = 0;  // the canonical code of the next symbol
+  unsigned index = 0;
+  for (unsigned len = 1; len <= kFastBits; ++len) {
+    for (unsigned k = 0; k < code.count[len]; ++k, ++next, ++index) {
+      const auto entry = static_cast<std::uint16_t>(code.symbol[index] << 4 | len);
+      for (unsigned at = reversedBits(next, len); at < kFastSize; at += 1u << len) {
+        code.fast[at] = entry;
+      }
+    }
+    next <<= 1;
+  }
+}
 
 // False when the lengths over-subscribe the code space.
 bool buildHuffman(Huffman& code, const std::uint8_t* lengths, unsigned symbols) {
@@ -65,15 +99,29 @@ bool buildHuffman(Huffman& code, const std::uint8_t* lengths, unsigned symbols) 
   for (unsigned s = 0; s < symbols; ++s) {
     if (lengths[s] != 0) code.symbol[next[lengths[s]]++] = static_cast<std::uint16_t>(s);
   }
+  buildFastTable(code);
   return true;
+}
+
+// The fixed codes of RFC 1951 3.2.6.
+void buildFixedCodes(Huffman& literals, Huffman& distances) {
+  std::uint8_t lengths[kLiteralCodes + kDistanceCodes];
+  for (unsigned s = 0; s < kLiteralCodes; ++s) {
+    lengths[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
+  }
+  for (unsigned s = 0; s < kDistanceCodes; ++s) lengths[kLiteralCodes + s] = 5;
+  buildHuffman(literals, lengths, kLiteralCodes);
+  buildHuffman(distances, lengths + kLiteralCodes, kDistanceCodes);
 }
 
 class Inflater {
  public:
-  Inflater(const std::uint8_t* input, std::size_t size, std::size_t start)
-      : input_(input), size_(size), pos_(start), window_(kWindowSize) {}
+  Inflater(const std::uint8_t* input, std::size_t size, std::size_t start, PayloadBudget& budget)
+      : input_(input), size_(size), pos_(start), budget_(budget), window_(kWindowSize) {}
 
   PayloadCheck run(std::size_t& end, std::uint32_t& adler);
+  // How far the stream has been read.
+  std::size_t position() const { return pos_; }
 
  private:
   // Bits come least significant first; a read past the end sets overrun_.
@@ -93,6 +141,21 @@ class Inflater {
   }
   // The next symbol, or -1 for a code the table lacks or a cut stream.
   int decode(const Huffman& code) {
+    while (bitCount_ < kFastBits && pos_ < size_) {
+      bitBuffer_ |= std::uint32_t{input_[pos_++]} << bitCount_;
+      bitCount_ += 8;
+    }
+    const unsigned entry = code.fast[bitBuffer_ & (kFastSize - 1)];
+    const unsigned length = entry & 0x0F;
+    if (entry != 0 && length <= bitCount_) {
+      bitBuffer_ >>= length;
+      bitCount_ -= length;
+      return static_cast<int>(entry >> 4);
+    }
+    return decodeSlowly(code);
+  }
+  // Bit by bit along the canonical code: codes longer than kFastBits.
+  int decodeSlowly(const Huffman& code) {
     int value = 0;
     int first = 0;
     int index = 0;
@@ -114,6 +177,13 @@ class Inflater {
     s2_ += s1_;
     if (++sinceReduce_ == 5552) reduce();
   }
+  // Back to a byte boundary: the partial byte's bits are dropped, whole bytes
+  // read ahead by decode are given back.
+  void dropPartialByte() {
+    pos_ -= bitCount_ / 8;
+    bitBuffer_ = 0;
+    bitCount_ = 0;
+  }
   void reduce() {
     s1_ %= 65521;
     s2_ %= 65521;
@@ -126,6 +196,10 @@ class Inflater {
   const std::uint8_t* input_;
   std::size_t size_;
   std::size_t pos_;
+  PayloadBudget& budget_;
+  Huffman fixedLiterals_;
+  Huffman fixedDistances_;
+  bool fixedBuilt_ = false;
   std::uint32_t bitBuffer_ = 0;
   unsigned bitCount_ = 0;
   bool overrun_ = false;
@@ -137,8 +211,7 @@ class Inflater {
 };
 
 PayloadCheck Inflater::stored() {
-  bitBuffer_ = 0;
-  bitCount_ = 0;
+  dropPartialByte();
   if (size_ - pos_ < 4) return fail(PayloadReason::truncated);
   const std::uint16_t length = loadLittle16(input_ + pos_);
   if (static_cast<std::uint16_t>(~loadLittle16(input_ + pos_ + 2)) != length) {
@@ -147,12 +220,14 @@ PayloadCheck Inflater::stored() {
   pos_ += 4;
   if (size_ - pos_ < length) return fail(PayloadReason::truncated);
   if (produced_ + length > kPayloadInflateLimit) return notCheckable(PayloadReason::inflateLimit);
+  if (!budget_.spend(kOutputByteCost * length)) return kOverBudget;
   for (std::size_t i = 0; i < length; ++i) emit(input_[pos_ + i]);
   pos_ += length;
-  return kOk;
+  return ok(pos_);
 }
 
 PayloadCheck Inflater::dynamicCodes(Huffman& literals, Huffman& distances) {
+  if (!budget_.spend(kCodeTablesCost)) return kOverBudget;
   const unsigned literalCount = bits(5) + 257;
   const unsigned distanceCount = bits(5) + 1;
   const unsigned lengthCodes = bits(4) + 4;
@@ -188,19 +263,21 @@ PayloadCheck Inflater::dynamicCodes(Huffman& literals, Huffman& distances) {
       !buildHuffman(distances, all + literalCount, distanceCount)) {
     return fail(PayloadReason::streamCorrupt);
   }
-  return kOk;
+  return ok(pos_);
 }
 
 PayloadCheck Inflater::codes(const Huffman& literals, const Huffman& distances) {
   for (;;) {
+    if (!budget_.spend(kSymbolCost)) return kOverBudget;
     const int symbol = decode(literals);
     if (symbol < 0) return fail(overrun_ ? PayloadReason::truncated : PayloadReason::streamCorrupt);
     if (symbol < 256) {
       if (produced_ == kPayloadInflateLimit) return notCheckable(PayloadReason::inflateLimit);
+      if (!budget_.spend(kOutputByteCost)) return kOverBudget;
       emit(static_cast<std::uint8_t>(symbol));
       continue;
     }
-    if (symbol == static_cast<int>(kEndOfBlock)) return kOk;
+    if (symbol == static_cast<int>(kEndOfBlock)) return ok(pos_);
     const unsigned lengthIndex = static_cast<unsigned>(symbol) - 257;
     if (lengthIndex >= 29) return fail(PayloadReason::streamCorrupt);
     const unsigned length = kLengthBase[lengthIndex] + bits(kLengthExtra[lengthIndex]);
@@ -212,6 +289,7 @@ PayloadCheck Inflater::codes(const Huffman& literals, const Huffman& distances) 
     if (overrun_) return fail(PayloadReason::truncated);
     if (distance > produced_) return fail(PayloadReason::streamCorrupt);
     if (produced_ + length > kPayloadInflateLimit) return notCheckable(PayloadReason::inflateLimit);
+    if (!budget_.spend(kSymbolCost + kOutputByteCost * length)) return kOverBudget;
     for (unsigned i = 0; i < length; ++i) emit(window_[(produced_ - distance) % kWindowSize]);
   }
 }
@@ -219,24 +297,23 @@ PayloadCheck Inflater::codes(const Huffman& literals, const Huffman& distances) 
 PayloadCheck Inflater::run(std::size_t& end, std::uint32_t& adler) {
   bool last = false;
   while (!last) {
+    if (!budget_.spend(kBlockCost)) return kOverBudget;
     last = bits(1) == 1;
     const unsigned type = bits(2);
     if (overrun_) return fail(PayloadReason::truncated);
-    PayloadCheck block = kOk;
-    Huffman literals;
-    Huffman distances;
+    PayloadCheck block = ok(pos_);
     if (type == 0) {
       block = stored();
     } else if (type == 1) {
-      std::uint8_t lengths[kLiteralCodes + kDistanceCodes];
-      for (unsigned s = 0; s < kLiteralCodes; ++s) {
-        lengths[s] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
+      if (!fixedBuilt_) {
+        if (!budget_.spend(kCodeTablesCost)) return kOverBudget;
+        buildFixedCodes(fixedLiterals_, fixedDistances_);
+        fixedBuilt_ = true;
       }
-      for (unsigned s = 0; s < kDistanceCodes; ++s) lengths[kLiteralCodes + s] = 5;
-      buildHuffman(literals, lengths, kLiteralCodes);
-      buildHuffman(distances, lengths + kLiteralCodes, kDistanceCodes);
-      block = codes(literals, distances);
+      block = codes(fixedLiterals_, fixedDistances_);
     } else if (type == 2) {
+      Huffman literals;
+      Huffman distances;
       block = dynamicCodes(literals, distances);
       if (block.verdict == PayloadVerdict::ok) block = codes(literals, distances);
     } else {
@@ -245,9 +322,10 @@ PayloadCheck Inflater::run(std::size_t& end, std::uint32_t& adler) {
     if (block.verdict != PayloadVerdict::ok) return block;
   }
   reduce();
-  end = pos_;  // the partial byte's unused bits are dropped
+  dropPartialByte();
+  end = pos_;
   adler = (s2_ << 16) | s1_;
-  return kOk;
+  return ok(end);
 }
 
 }  // namespace
@@ -258,20 +336,23 @@ bool isZlibStream(const std::uint8_t* payload, std::size_t size) {
          (payload[0] * 256u + payload[1]) % kHeaderCheckModulus == 0;
 }
 
-PayloadCheck checkZlibStream(const std::uint8_t* payload, std::size_t size) {
+PayloadCheck checkZlibStream(const std::uint8_t* payload, std::size_t size, PayloadBudget& budget) {
   if (size < 2) return fail(PayloadReason::truncated);
   if (!isZlibStream(payload, size)) return fail(PayloadReason::malformed);
   if ((payload[1] & kPresetDictionaryFlag) != 0) {
     return notCheckable(PayloadReason::presetDictionary);
   }
-  Inflater inflater(payload, size, 2);
+  Inflater inflater(payload, size, 2, budget);
   std::size_t end = 0;
   std::uint32_t adler = 0;
-  const PayloadCheck stream = inflater.run(end, adler);
-  if (stream.verdict != PayloadVerdict::ok) return stream;
+  PayloadCheck stream = inflater.run(end, adler);
+  if (stream.verdict != PayloadVerdict::ok) {
+    stream.end = inflater.position();  // where the coding rules broke, for the verdict policy
+    return stream;
+  }
   if (size - end < 4) return fail(PayloadReason::truncated);
   if (loadBig32(payload + end) != adler) return fail(PayloadReason::checksumMismatch);
-  return endsWithPadding(payload, size, end + 4);
+  return ok(end + 4);
 }
 
 }  // namespace otawrap::payload_detail

@@ -108,6 +108,19 @@ const OtaPayloadVerdict* payloadAt(const std::vector<OtaPayloadVerdict>& payload
   return nullptr;
 }
 
+// The first failed verdict of an upgrade image past the listed sub-elements:
+// the checks walk the whole chain, the listing stops.
+const OtaPayloadVerdict* failedPastListing(const OtaFileInfo& info,
+                                           const std::vector<OtaPayloadVerdict>& payloads) {
+  if (info.subElements.empty() || omittedSubElements(info) == 0) return nullptr;
+  for (const OtaPayloadVerdict& p : payloads) {
+    if (p.offset > info.subElements.back().offset && p.check.verdict == PayloadVerdict::failed) {
+      return &p;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName,
@@ -136,6 +149,10 @@ std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName,
   }
   if (omittedSubElements(info) > 0) {
     out += "  ... and " + std::to_string(omittedSubElements(info)) + " more sub-elements\n";
+  }
+  if (const OtaPayloadVerdict* failed = failedPastListing(info, payloads)) {
+    out += "  tag 0x0000 upgrade image, offset " + std::to_string(failed->offset) +
+           " (past the listing)\n    payload: " + payloadSummaryText(*failed) + "\n";
   }
   if (info.headless) {
     out += "  headless payload, " + std::to_string(info.headless->length) + " bytes, " +
@@ -205,6 +222,14 @@ std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName,
   }
   json.endArray();
   json.numberMember("subElementsOmitted", omittedSubElements(info));
+  if (const OtaPayloadVerdict* failed = failedPastListing(info, payloads)) {
+    json.key("failedPayloadPastListing");
+    json.beginObject();
+    json.numberMember("offset", failed->offset);
+    json.key("payload");
+    payloadJson(json, *failed);
+    json.endObject();
+  }
   wrappingReportJson(info, json);
 
   json.key("imageCrcOffset");

@@ -82,31 +82,31 @@ int ecdsaSignWithRandom(const std::uint8_t privateKey[21], const std::uint8_t di
   return 0;
 }
 
-int ecdsaSign(const std::uint8_t* privateKey, const std::uint8_t* digest, RandomFill randomFill,
+EcdsaStatus ecdsaSign(const std::uint8_t* privateKey, const std::uint8_t* digest, RandomFill randomFill,
               std::uint8_t* rOut, std::uint8_t* sOut, YieldCallback yieldCallback,
               std::uint32_t yieldLevel) {
   if (privateKey == nullptr) {
-    return 2;
+    return EcdsaStatus::missingKey;
   }
   if (digest == nullptr || rOut == nullptr || sOut == nullptr) {
-    return 5;
+    return EcdsaStatus::missingBuffer;
   }
   if (randomFill == nullptr || (yieldLevel != 0 && yieldCallback == nullptr)) {
-    return 6;
+    return EcdsaStatus::missingCallback;
   }
   if (yieldLevel > kEcdsaMaxYieldLevel) {
-    return 9;
+    return EcdsaStatus::yieldLevelTooHigh;
   }
   std::uint8_t random40[kEcdsaRandomOctets];
   const int fillResult = randomFill(random40, kEcdsaRandomOctets);
   if (fillResult != 0) {
     secureWipe(random40, sizeof random40);
-    return fillResult;
+    return EcdsaStatus::randomSourceFailed;
   }
   const YieldControl yieldControl{yieldCallback, yieldLevel};
   ecdsaSignWithRandom(privateKey, digest, random40, rOut, sOut, &yieldControl);
   secureWipe(random40, sizeof random40);
-  return 0;
+  return EcdsaStatus::ok;
 }
 
 void ecdsaRandomForNonce(const std::uint8_t k[21], std::uint8_t random40[40]) {
@@ -123,14 +123,14 @@ void ecdsaRandomForNonce(const std::uint8_t k[21], std::uint8_t random40[40]) {
   secureWipe(value.data(), sizeof value);
 }
 
-int ecdsaSignDeterministic(const std::uint8_t privateKey[21], const std::uint8_t digest[16],
+EcdsaStatus ecdsaSignDeterministic(const std::uint8_t privateKey[21], const std::uint8_t digest[16],
                            std::uint8_t rOut[21], std::uint8_t sOut[21]) {
   // x = d mod n as 21 octets; the nonce derivation needs 0 < x < n.
   ModNumber d;
   octetsToWords(kScalarOctets, privateKey, kWordCount, d.data());
   modReduceFinal(d);
   if (wordsIsZero(d.data(), kWordCount) == 1) {
-    return 2;
+    return EcdsaStatus::keyIsZero;
   }
   std::uint8_t x[kScalarOctets];
   wordsToOctets(1, kWordCount, d.data(), kScalarOctets, x);
@@ -143,7 +143,7 @@ int ecdsaSignDeterministic(const std::uint8_t privateKey[21], const std::uint8_t
   secureWipe(x, sizeof x);
   secureWipe(k, sizeof k);
   secureWipe(random40, sizeof random40);
-  return 0;
+  return EcdsaStatus::ok;
 }
 
 }  // namespace otawrap

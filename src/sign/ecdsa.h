@@ -25,25 +25,36 @@ inline constexpr std::uint32_t kEcdsaRandomOctets = 40;
 inline constexpr std::uint16_t kEcdsaDigestOctets = 16;
 inline constexpr std::uint32_t kEcdsaMaxYieldLevel = 10;
 
+// What a signing or key routine reports.
+enum class EcdsaStatus {
+  ok,
+  missingKey,          // the private key pointer is null
+  missingBuffer,       // the digest or an output pointer is null
+  missingCallback,     // no random source, or a yield level without a callback
+  yieldLevelTooHigh,   // yield level above kEcdsaMaxYieldLevel
+  randomSourceFailed,  // the random source returned nonzero
+  keyIsZero,           // the private key is 0 modulo n: no signature or public key exists
+};
+
 // Signs digest (16 octets) with privateKey (21 octets, used as its residue
 // modulo n) into rOut and sOut (21 octets each, canonical, zero-padded).
 // randomFill is called exactly once for 40 octets R; the nonce is
 // k = (R + 0xFFFF * 2^336) mod n. The yield callback runs inside the scalar
 // multiplication at the positions set by yieldLevel (0: never).
-// Results, checked in this order: 2 privateKey absent; 5 digest, rOut or sOut
-// absent; 6 randomFill absent, or yieldLevel nonzero without yieldCallback;
-// 9 yieldLevel above 10; the callback's own nonzero result; 0 success.
-// On any failure rOut and sOut are untouched.
-int ecdsaSign(const std::uint8_t* privateKey, const std::uint8_t* digest, RandomFill randomFill,
+// Statuses, checked in this order: missingKey, missingBuffer, missingCallback
+// (randomFill absent, or yieldLevel nonzero without yieldCallback),
+// yieldLevelTooHigh, randomSourceFailed; ok. On any failure rOut and sOut are
+// untouched.
+EcdsaStatus ecdsaSign(const std::uint8_t* privateKey, const std::uint8_t* digest, RandomFill randomFill,
               std::uint8_t* rOut, std::uint8_t* sOut, YieldCallback yieldCallback,
               std::uint32_t yieldLevel);
 
 // Deterministic signature: the nonce is derived from the private key and the
 // digest (RFC 6979 with HMAC-SHA-256) and handed to the signer as the 40
 // octets of ecdsaRandomForNonce. Same key and digest, same signature.
-// Returns 0, or 2 for a private key that is zero modulo n (no signature
-// exists); outputs untouched on failure.
-int ecdsaSignDeterministic(const std::uint8_t privateKey[21], const std::uint8_t digest[16],
+// Returns ok, or keyIsZero for a private key that is zero modulo n (no
+// signature exists); outputs untouched on failure.
+EcdsaStatus ecdsaSignDeterministic(const std::uint8_t privateKey[21], const std::uint8_t digest[16],
                            std::uint8_t rOut[21], std::uint8_t sOut[21]);
 
 }  // namespace otawrap

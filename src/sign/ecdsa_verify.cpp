@@ -51,16 +51,16 @@ int ecdsaVerify(const AffinePoint& publicKey, const std::uint8_t digest[16], con
   return wordsCompare(v, rValue) == 0 ? 1 : 0;
 }
 
-int ecdsaPublicKey(const std::uint8_t privateKey[21], AffinePoint& publicKeyOut) {
+EcdsaStatus ecdsaPublicKey(const std::uint8_t privateKey[21], AffinePoint& publicKeyOut) {
   ModNumber d;
   octetsToWords(kScalarOctets, privateKey, kWordCount, d.data());
   modReduceFinal(d);
   if (wordsIsZero(d.data(), kWordCount) != 0) {
-    return 2;
+    return EcdsaStatus::keyIsZero;
   }
   scalarMultiply(publicKeyOut, d, 5, basePointEntry0, nullptr);
   secureWipe(d.data(), sizeof d);
-  return 0;
+  return EcdsaStatus::ok;
 }
 
 }  // namespace otawrap

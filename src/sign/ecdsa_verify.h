@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "ecc/point.h"
+#include "sign/ecdsa.h"
 
 namespace otawrap {
 
@@ -20,8 +21,8 @@ int ecdsaVerify(const AffinePoint& publicKey, const std::uint8_t digest[16], con
                 const std::uint8_t s[21]);
 
 // publicKeyOut = d*G for the 21-octet private key d (used as its residue mod
-// n). Returns 0, or 2 when d is 0 mod n (publicKeyOut untouched). The copy of
-// d is wiped before returning.
-int ecdsaPublicKey(const std::uint8_t privateKey[21], AffinePoint& publicKeyOut);
+// n). Returns ok, or keyIsZero when d is 0 mod n (publicKeyOut untouched). The
+// copy of d is wiped before returning.
+EcdsaStatus ecdsaPublicKey(const std::uint8_t privateKey[21], AffinePoint& publicKeyOut);
 
 }  // namespace otawrap

@@ -1,5 +1,6 @@
 // The steps of the RFC 6979 nonce, open to the tests: the range check and
-// bits2int. Nothing else in the program calls them.
+// bits2int, for any order and for sect163k1's. Nothing else in the program
+// calls them.
 #pragma once
 
 #include <array>
@@ -7,6 +8,7 @@
 #include <cstdint>
 
 #include "ecc/modn.h"
+#include "sign/rfc6979.h"
 
 namespace otawrap {
 
@@ -30,5 +32,13 @@ int nonceIsInRange(const std::uint8_t value[21]);
 // k = bits2int(t): the leftmost 163 bits of the 32-octet t, i.e. t >> 93, as
 // 21 big-endian octets (below 2^163). kOut may not overlap t.
 void nonceBitsToInt(const std::uint8_t t[32], std::uint8_t kOut[21]);
+
+// 1 if the q.length-octet big-endian value satisfies 0 < value < q, else 0;
+// time independent of the value.
+int nonceIsInRangeOf(const NonceOrder& q, const std::uint8_t* value);
+
+// kOut (q.length octets) = bits2int(t): the leftmost qlen bits of t, which
+// holds at least q.length octets. kOut may not overlap t.
+void nonceBitsToIntOf(const NonceOrder& q, const std::uint8_t* t, std::uint8_t* kOut);
 
 }  // namespace otawrap

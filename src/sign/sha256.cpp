@@ -4,30 +4,13 @@
 #include <cstring>
 
 #include "codec/bytes.h"
+#include "ecc/cpu_features.h"
 #include "sign/block_absorb.h"
+#include "sign/sha256_internal.h"
 #include "sign/secure_wipe.h"
 
 namespace otawrap {
 namespace {
-
-// First 32 bits of the fractional parts of the cube roots of the first 64
-// primes (FIPS 180-4 4.2.2).
-constexpr std::uint32_t roundConstants[64] = {
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
-    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
-    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
-    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
-    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
-    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
-    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2,
-};
-
-// First 32 bits of the fractional parts of the square roots of the first 8
-// primes (FIPS 180-4 5.3.3).
-constexpr std::uint32_t initialHash[8] = {
-    0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19,
-};
 
 inline std::uint32_t rotr(std::uint32_t x, unsigned n) {
   return (x >> n) | (x << (32 - n));
@@ -56,8 +39,10 @@ inline std::uint32_t scheduleWord(std::uint32_t (&w)[16], unsigned t) {
   return w[t & 15];
 }
 
-// Processes one 64-byte block. The message schedule is a 16-word ring.
-void compress(std::uint32_t state[8], const std::uint8_t* block) {
+}  // namespace
+
+// One 64-byte block; the message schedule is a 16-word ring.
+void sha256CompressPortable(std::uint32_t state[8], const std::uint8_t* block) {
   std::uint32_t w[16];
   for (unsigned t = 0; t < 16; ++t) {
     w[t] = loadBig32(block + 4 * t);
@@ -66,20 +51,20 @@ void compress(std::uint32_t state[8], const std::uint8_t* block) {
   std::uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
   for (unsigned t = 0; t < 64; t += 8) {
     const bool scheduled = t >= 16;
-    compressRound(a, b, c, d, e, f, g, h, roundConstants[t], scheduled ? scheduleWord(w, t) : w[t]);
-    compressRound(h, a, b, c, d, e, f, g, roundConstants[t + 1],
+    compressRound(a, b, c, d, e, f, g, h, sha256RoundConstants[t], scheduled ? scheduleWord(w, t) : w[t]);
+    compressRound(h, a, b, c, d, e, f, g, sha256RoundConstants[t + 1],
                   scheduled ? scheduleWord(w, t + 1) : w[t + 1]);
-    compressRound(g, h, a, b, c, d, e, f, roundConstants[t + 2],
+    compressRound(g, h, a, b, c, d, e, f, sha256RoundConstants[t + 2],
                   scheduled ? scheduleWord(w, t + 2) : w[t + 2]);
-    compressRound(f, g, h, a, b, c, d, e, roundConstants[t + 3],
+    compressRound(f, g, h, a, b, c, d, e, sha256RoundConstants[t + 3],
                   scheduled ? scheduleWord(w, t + 3) : w[t + 3]);
-    compressRound(e, f, g, h, a, b, c, d, roundConstants[t + 4],
+    compressRound(e, f, g, h, a, b, c, d, sha256RoundConstants[t + 4],
                   scheduled ? scheduleWord(w, t + 4) : w[(t + 4) & 15]);
-    compressRound(d, e, f, g, h, a, b, c, roundConstants[t + 5],
+    compressRound(d, e, f, g, h, a, b, c, sha256RoundConstants[t + 5],
                   scheduled ? scheduleWord(w, t + 5) : w[(t + 5) & 15]);
-    compressRound(c, d, e, f, g, h, a, b, roundConstants[t + 6],
+    compressRound(c, d, e, f, g, h, a, b, sha256RoundConstants[t + 6],
                   scheduled ? scheduleWord(w, t + 6) : w[(t + 6) & 15]);
-    compressRound(b, c, d, e, f, g, h, a, roundConstants[t + 7],
+    compressRound(b, c, d, e, f, g, h, a, sha256RoundConstants[t + 7],
                   scheduled ? scheduleWord(w, t + 7) : w[(t + 7) & 15]);
   }
   state[0] += a;
@@ -93,10 +78,21 @@ void compress(std::uint32_t state[8], const std::uint8_t* block) {
   secureWipe(w, sizeof w);
 }
 
+namespace {
+
+// The block function of this processor: the SHA extensions where present.
+void compress(std::uint32_t state[8], const std::uint8_t* block) {
+  if (cpuFeatures().sha) {
+    sha256CompressShani(state, block);
+  } else {
+    sha256CompressPortable(state, block);
+  }
+}
+
 }  // namespace
 
 void sha256Init(Sha256Context& context) {
-  std::memcpy(context.state, initialHash, sizeof initialHash);
+  std::memcpy(context.state, sha256InitialHash, sizeof sha256InitialHash);
   context.byteCount = 0;
   std::memset(context.buffer, 0, sizeof context.buffer);
 }

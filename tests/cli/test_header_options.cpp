@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/header_options.h"
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "commands/info.h"
 #include "commands/legacy.h"
 #include "commands/verify.h"
@@ -53,10 +53,10 @@ TEST(LongOptions, ModeArguments) {
        KeySource::publicKey, ""},
       {{"verify", "f", "--ca-key"}, "option --ca-key needs a value", "", false,
        KeySource::publicKey, ""},
-      {{"verify", "f"}, "missing key: give --public-key, --credentials or --ca-key", "", false,
+      {{"verify", "f"}, "missing key: give --public-key, --public-key-file, --credentials, --ca-key or --ca-key-file", "", false,
        KeySource::publicKey, ""},
       {{"verify", "f", "--ca-key", "02", "-sc"},
-       "give only one of --public-key, --credentials and --ca-key", "", false,
+       "give only one of --public-key, --public-key-file, --credentials, --ca-key and --ca-key-file", "", false,
        KeySource::publicKey, ""},
       {{"verify", "f", "--public-key", "02", "--public-key", "03"},
        "option --public-key given more than once", "", false, KeySource::publicKey, ""},

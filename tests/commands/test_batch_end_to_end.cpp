@@ -87,7 +87,8 @@ TEST(BatchEndToEnd, ReportsSummaryAndWorstExitCode) {
       {{"info", "good.ota", "bad.ota", "good.ota"}, 1, "3 files: 2 passed, 1 failed, 0 unreadable", 3, 0, {}},
       {{"info", "bad.ota", "missing.ota", "good.ota"}, 2,
        "3 files: 1 passed, 1 failed, 1 unreadable", 2, 1, {}},
-      {{"info", "dir", "good.ota"}, 2, "2 files: 1 passed, 0 failed, 1 unreadable", 1, 1, {}},
+      // The directory's line and the hint at --recursive.
+      {{"info", "dir", "good.ota"}, 2, "2 files: 1 passed, 0 failed, 1 unreadable", 1, 2, {}},
       {{"info", "good.ota", "bad.ota", "--no-payload-check"}, 0,
        "2 files: 2 passed, 0 failed, 0 unreadable", 2, 0, {}},
       {{"verify", "signed.ota", "signed.ota", "-s", key}, 0,

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "commands/ota_file_check.h"
-#include "app/conversion.h"
+#include "app/convert_run.h"
 #include "support/openssl_ecdsa.h"
 #include "support/openssl_hash.h"
 #include "support/otawrap_run.h"

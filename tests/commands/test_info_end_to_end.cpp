@@ -357,7 +357,9 @@ TEST(InfoEndToEnd, FailingFilesAndErrors) {
        "otawrap: cannot open input file 'missing.zigbee': No such file or directory\n"},
       {{"info", "missing.zigbee", "--json"},
        "otawrap: cannot open input file 'missing.zigbee': No such file or directory\n"},
-      {{"--info", "."}, "otawrap: cannot open input file '.': Is a directory\n"},
+      {{"--info", "."},
+       "otawrap: cannot open input file '.': Is a directory\n"
+       "otawrap: '.' is a directory: --recursive reads every file below it\n"},
       {{"--info"}, "otawrap: missing FILE operand\n" + kTryInfo},
       {{"--info", "a", "--xml"}, "otawrap: unknown option '--xml'\n" + kTryInfo},
       {{"--verify", "crc", "--public-key", "02"},
@@ -514,10 +516,10 @@ TEST(InfoEndToEnd, EveryOtaFileNotOnlyConversions) {
     offset += 7;
   }
 
-  const ProcessResult bad = runOtawrap(dir, {"info", "tags.ota", "--platform", "CC2652"});
+  const ProcessResult bad = runOtawrap(dir, {"info", "tags.ota", "--platform", "teapot"});
   EXPECT_EQ(bad.exitCode, 2);
   EXPECT_EQ(bad.errors,
-            "otawrap: invalid value 'CC2652' for --platform: QUILLDEV, MARSHDEV or FENBOARD "
+            "otawrap: invalid value 'teapot' for --platform: QUILLDEV, MARSHDEV or FENBOARD "
             "expected\nTry 'otawrap info --help'.\n");
 }
 

@@ -1,6 +1,8 @@
 // Payload checks end to end: every generated payload case wrapped as the
 // upgrade image of an OTA file and read by `info` (text and JSON), with and
-// without --no-payload-check; `index` refusing a failing payload; `build
+// without --no-payload-check; the verdict policy's reproducers (a trailer, a
+// vendor layout, the work budget, an image past the listing, a coded stream
+// over a plausible shape); `index` refusing a failing payload; `build
 // --tag 0=FILE` and `convert --tag 0=FILE` refusing one unless --force;
 // convert naming what an input it cannot read looks like.
 #include <gtest/gtest.h>
@@ -11,7 +13,9 @@
 
 #include "commands/json_check.h"
 #include "ota/ota_file_builder.h"
+#include "ota/reader.h"
 #include "payload/payload.h"
+#include "support/openssl_hash.h"
 #include "support/otawrap_run.h"
 #include "support/payload_generator.h"
 #include "support/process_runner.h"
@@ -49,12 +53,17 @@ std::vector<test::PayloadCase> allCases() {
 TEST(PayloadEndToEnd, InfoReportsEveryCase) {
   TempDirectory dir;
   for (const test::PayloadCase& c : allCases()) {
-    // Damaged variants may no longer be recognised; the table checks those
-    // through the module, here only what info says of recognised ones.
-    if (payloadIdentify(c.bytes.data(), c.bytes.size(), {}) != c.format) continue;
     // The generated preamble's identifiers are not the header's: the
     // reader's own preamble checks judge those (test_info_end_to_end).
     if (c.format == PayloadFormat::imagePreamble) continue;
+    // The module's tables judge the policy; here info shows its judgement.
+    PayloadBudget budget = payloadBudgetFor(c.bytes.size());
+    const PayloadJudgement judged = payloadJudge(c.bytes.data(), c.bytes.size(), {}, budget);
+    if (judged.format != c.format) {
+      EXPECT_NE(payloadIdentification(c.format), PayloadIdentification::magic) << c.name;
+      continue;
+    }
+    EXPECT_EQ(judged.check.verdict, c.verdict) << c.name;
     SCOPED_TRACE(c.name);
     const Bytes file = test::builtOtaFile({{0x0000, c.bytes}});
     ASSERT_TRUE(test::writeFileBytes(dir.file("case.ota"), file));
@@ -87,6 +96,86 @@ TEST(PayloadEndToEnd, InfoReportsEveryCase) {
   }
 }
 
+// The reproducers of the verdict policy and the work budget, as info reads them.
+TEST(PayloadEndToEnd, PolicyReproducers) {
+  const Bytes xz = test::makePayload(PayloadFormat::xzStream, 36);
+  Bytes xzDigest = xz;
+  const Bytes digest = test::opensslSha256(xz.data(), xz.size());
+  xzDigest.insert(xzDigest.end(), digest.begin(), digest.end());
+  Bytes xzDamaged = xzDigest;
+  xzDamaged[40] ^= 1;
+  // A vendor layout: flags, L = total + 64, a header counting an opaque body, the block, one byte.
+  Bytes vendor = {0x00, 0x10, 0x00, 0x00};
+  Bytes header = test::builtOtaFile({});
+  test::putLe(header, 52, header.size() + 600, 4);
+  test::appendLe(vendor, header.size() + 600 + 64, 4);
+  vendor.insert(vendor.end(), header.begin(), header.end());
+  for (int i = 0; i < 665; ++i) vendor.push_back(static_cast<std::uint8_t>(i * 29 + 1));
+  Bytes zv = test::makeZlibOverHeadedVectorTable();
+  zv[40] ^= 1;
+  Bytes gbl = test::makePayload(PayloadFormat::gbl, 36);
+  gbl[gbl.size() / 2] ^= 1;
+  std::vector<test::BuiltSubElement> past(kOtaListedSubElementLimit, {0xF001, Bytes{}});
+  past.push_back({0x0000, gbl});
+  const Bytes run = test::makeZlibRun(100000);
+  const struct {
+    const char* name;
+    Bytes file;
+    int exitCode;
+    const char* shown;  // in the last payload line
+  } cases[] = {
+      {"xz and its SHA-256", test::builtOtaFile({{0x0000, xzDigest}}), 0,
+       "framing and CRCs ok (data not decompressed), SHA-256 trailer ok"},
+      {"xz damaged under its SHA-256", test::builtOtaFile({{0x0000, xzDamaged}}), 1,
+       "FAILED: SHA-256 trailer mismatch"},
+      {"GBL followed by 68 bytes",
+       test::builtOtaFile({{0x0000, [] {
+                             Bytes b = test::makePayload(PayloadFormat::gbl, 37);
+                             b.insert(b.end(), 68, 0x42);
+                             return b;
+                           }()}}),
+       0, "CRC ok, followed by 68 bytes"},
+      {"vendor layout", test::builtOtaFile({{0x0000, vendor}}), 0,
+       "(manufacturer 0x100B, image type 0x0042, file version 0x00010203, total image size 656), "
+       "729 bytes, not checkable (vendor layout, its lengths agree)"},
+      {"zlib over a vector table, flipped", test::builtOtaFile({{0x0000, zv}}), 1,
+       "zlib stream, 128 bytes, FAILED: checksum mismatch"},
+      {"damaged image past the listing", test::builtOtaFile(past), 1, "FAILED: checksum mismatch"},
+      {"three streams, one budget", test::builtOtaFile({{0x0000, run}, {0x0000, run}, {0x0000, run}}),
+       0, "not checkable (work budget)"},
+  };
+  TempDirectory dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(test::writeFileBytes(dir.file("case.ota"), c.file));
+    const ProcessResult r = runOtawrap(dir, {"info", "case.ota"});
+    EXPECT_EQ(r.exitCode, c.exitCode) << r.output;
+    const std::size_t line = r.output.rfind("    payload: ");
+    ASSERT_NE(line, std::string::npos) << r.output;
+    EXPECT_NE(r.output.find(c.shown, line), std::string::npos) << r.output.substr(line);
+  }
+  // The JSON names the trailer and the vendor header.
+  ASSERT_TRUE(test::writeFileBytes(dir.file("xz.ota"), test::builtOtaFile({{0x0000, xzDigest}})));
+  ASSERT_TRUE(test::writeFileBytes(dir.file("vendor.ota"), test::builtOtaFile({{0x0000, vendor}})));
+  const auto xzJson = test::parseJson(runOtawrap(dir, {"info", "xz.ota", "--json"}).output);
+  ASSERT_TRUE(xzJson.has_value());
+  const test::JsonValue& trailer = (*xzJson)["subElements"].items.at(0)["payload"]["trailer"];
+  EXPECT_EQ(trailer["kind"].ascii(), "sha256");
+  EXPECT_EQ(trailer["offset"].number(), xz.size());
+  EXPECT_EQ(trailer["check"].ascii(), "ok");
+  const auto vendorJson = test::parseJson(runOtawrap(dir, {"info", "vendor.ota", "--json"}).output);
+  ASSERT_TRUE(vendorJson.has_value());
+  const test::JsonValue& nested = (*vendorJson)["subElements"].items.at(0)["payload"]["nested"];
+  EXPECT_EQ(nested["layout"].ascii(), "vendor");
+  EXPECT_EQ(nested["totalImageSize"].number(), 656u);
+  EXPECT_TRUE(nested["lengthsAgree"].boolean);
+  // build refuses the flipped stream without --force (a coded stream is tried first).
+  ASSERT_TRUE(test::writeFileBytes(dir.file("zv.bin"), zv));
+  EXPECT_EQ(runOtawrap(dir, {"build", "-m", "1", "-t", "2", "-v", "3", "--tag", "0=zv.bin",
+                          "--output", "zv.ota"}).exitCode,
+            2);
+}
+
 TEST(PayloadEndToEnd, IndexRefusesAFailingPayload) {
   TempDirectory dir;
   Bytes gbl = test::makePayload(PayloadFormat::gbl, 32);
@@ -103,10 +192,14 @@ TEST(PayloadEndToEnd, IndexRefusesAFailingPayload) {
 
 TEST(PayloadEndToEnd, BuildRefusesAFailingPayloadUnlessForced) {
   TempDirectory dir;
+  Bytes knlt = test::makePayload(PayloadFormat::knltImage, 33);
+  ASSERT_TRUE(test::writeFileBytes(dir.file("good.bin"), knlt));
+  knlt.resize(knlt.size() - 1);
+  ASSERT_TRUE(test::writeFileBytes(dir.file("cut.bin"), knlt));
+  // A cut segmented image is recognised by plausibility only: not refused.
   Bytes esp = test::makePayload(PayloadFormat::segmentedApp, 33);
-  ASSERT_TRUE(test::writeFileBytes(dir.file("good.bin"), esp));
   esp.resize(esp.size() - 1);
-  ASSERT_TRUE(test::writeFileBytes(dir.file("cut.bin"), esp));
+  ASSERT_TRUE(test::writeFileBytes(dir.file("esp.bin"), esp));
   const std::vector<std::string> common = {"build", "-m", "1037", "-t", "0101", "-v", "105"};
   std::vector<std::string> good = common;
   good.insert(good.end(), {"--tag", "0=good.bin", "--output", "good.ota"});
@@ -115,11 +208,14 @@ TEST(PayloadEndToEnd, BuildRefusesAFailingPayloadUnlessForced) {
   cut.insert(cut.end(), {"--tag", "0=cut.bin", "--output", "cut.ota"});
   const ProcessResult refused = runOtawrap(dir, cut);
   EXPECT_EQ(refused.exitCode, 2);
-  EXPECT_NE(refused.errors.find("segmented application image"), std::string::npos) << refused.errors;
+  EXPECT_NE(refused.errors.find("KNLT image"), std::string::npos) << refused.errors;
   EXPECT_NE(refused.errors.find("truncated"), std::string::npos) << refused.errors;
   EXPECT_FALSE(std::filesystem::exists(dir.file("cut.ota")));
   cut.push_back("--force");
   EXPECT_EQ(runOtawrap(dir, cut).exitCode, 0);
+  std::vector<std::string> plausible = common;
+  plausible.insert(plausible.end(), {"--tag", "0=esp.bin", "--output", "esp.ota"});
+  EXPECT_EQ(runOtawrap(dir, plausible).exitCode, 0);
   // A tag other than 0 is not an upgrade image: not checked.
   std::vector<std::string> other = common;
   other.insert(other.end(), {"--tag", "0=good.bin", "--tag", "F000=cut.bin", "--output", "o.ota"});

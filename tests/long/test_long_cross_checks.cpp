@@ -62,7 +62,7 @@ TEST(LongCrossChecks, TenThousandKeyMessagePairsSignAndVerifyWithOpenSsl) {
 
     Octets21 r{};
     Octets21 s{};
-    ASSERT_EQ(ecdsaSign(key.data(), digest.data(), seededFill, r.data(), s.data(), nullptr, 0), 0);
+    ASSERT_EQ(ecdsaSign(key.data(), digest.data(), seededFill, r.data(), s.data(), nullptr, 0), EcdsaStatus::ok);
     Octets21 expectedR{};
     Octets21 expectedS{};
     test::sslEcdsaSignWithNonce(digest, key, test::sslNonceFromRandom(gLastRandom), expectedR,
@@ -72,7 +72,7 @@ TEST(LongCrossChecks, TenThousandKeyMessagePairsSignAndVerifyWithOpenSsl) {
     ASSERT_TRUE(test::sslEcdsaVerify(digest, r, s, key)) << "pair " << pair;
     ++verified;
 
-    ASSERT_EQ(ecdsaSignDeterministic(key.data(), digest.data(), r.data(), s.data()), 0);
+    ASSERT_EQ(ecdsaSignDeterministic(key.data(), digest.data(), r.data(), s.data()), EcdsaStatus::ok);
     ASSERT_TRUE(test::sslEcdsaVerify(digest, r, s, key)) << "deterministic, pair " << pair;
     ++verified;
   }

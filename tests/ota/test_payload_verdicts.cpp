@@ -1,6 +1,8 @@
 // The payload verdicts of a read OTA file: every upgrade image identified and
-// checked, a nested OTA file read one level deep, this tool's image preamble
-// told by either stamped part.
+// checked, past the listed sub-elements too, from one work budget; a nested
+// OTA file read one level deep when it is a plain OTA file and reported as a
+// vendor layout otherwise; this tool's image preamble told by either stamped
+// part.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,8 +31,9 @@ TEST(OtaPayloadVerdicts, EachUpgradeImageInFileOrder) {
   Bytes damagedGbl = test::makePayload(PayloadFormat::gbl, 3);
   damagedGbl[100] ^= 1;
   const Bytes innerFile = builtOtaFile({{0x0000, test::makePayload(PayloadFormat::ebl, 4)}});
-  Bytes brokenInner = innerFile;
-  brokenInner[52] ^= 1;  // total image size
+  Bytes badImage = builtImage(0x200, 0x88);
+  badImage[300] ^= 1;
+  const Bytes brokenInner = builtOtaFile({{0x0000, badImage}});
   const struct {
     const char* name;
     Bytes payload;
@@ -44,7 +47,7 @@ TEST(OtaPayloadVerdicts, EachUpgradeImageInFileOrder) {
        PayloadReason::checksumMismatch},
       {"nested file", nested(innerFile), PayloadFormat::nestedOta, PayloadVerdict::ok,
        PayloadReason::none},
-      {"nested file, bad size", nested(brokenInner), PayloadFormat::nestedOta,
+      {"nested file, image CRC damaged", nested(brokenInner), PayloadFormat::nestedOta,
        PayloadVerdict::failed, PayloadReason::nestedFileFailed},
       {"our image", builtImage(0x200, 0x88), PayloadFormat::imagePreamble, PayloadVerdict::ok,
        PayloadReason::none},
@@ -75,6 +78,103 @@ TEST(OtaPayloadVerdicts, EachUpgradeImageInFileOrder) {
   EXPECT_TRUE(otaPayloadsPass({verdicts[0], verdicts[2], verdicts[6]}));
 }
 
+// The flags word, the length L, an OTA-style header whose total image size
+// counts an opaque body, an optional 64-byte block, then `extra` bytes.
+Bytes vendorLayout(std::uint32_t declaredDelta, bool block, std::size_t extra) {
+  Bytes header = builtOtaFile({});
+  const std::size_t body = 700;
+  const std::uint32_t total = static_cast<std::uint32_t>(header.size() + body);
+  test::putLe(header, 52, total, 4);
+  Bytes payload = {0x00, 0x10, 0x00, 0x00};
+  test::appendLe(payload, total + (block ? 64 : 0) + declaredDelta, 4);
+  payload.insert(payload.end(), header.begin(), header.end());
+  for (std::size_t i = 0; i < body + (block ? 64 : 0) + extra; ++i) {
+    payload.push_back(static_cast<std::uint8_t>(i * 131 + 17));
+  }
+  return payload;
+}
+
+Bytes withCrc32(Bytes b) {
+  const std::uint32_t crc = test::kitCrc32(b.data(), b.size());
+  test::appendLe(b, crc, 4);
+  return b;
+}
+
+TEST(OtaPayloadVerdicts, NestedFileIsPlainOrAVendorLayout) {
+  Bytes badImage = builtImage(0x200, 0x88);
+  badImage[300] ^= 1;
+  const Bytes plain = nested(builtOtaFile({{0x0000, test::makePayload(PayloadFormat::gbl, 6)}}));
+  Bytes followed = plain;
+  followed.insert(followed.end(), 68, 0x5A);
+  const struct {
+    const char* name;
+    Bytes payload;
+    PayloadVerdict verdict;
+    PayloadReason reason;
+    bool header;      // a whole nested header was read
+    bool plainFile;
+    bool lengthsAgree;
+  } cases[] = {
+      {"plain", plain, PayloadVerdict::ok, PayloadReason::none, true, true, false},
+      {"plain, its own check fails", nested(builtOtaFile({{0x0000, badImage}})),
+       PayloadVerdict::failed, PayloadReason::nestedFileFailed, true, true, false},
+      {"plain, cut short", Bytes(plain.begin(), plain.end() - 1), PayloadVerdict::failed,
+       PayloadReason::nestedFileFailed, true, true, false},
+      {"plain, followed by 68 bytes", followed, PayloadVerdict::ok, PayloadReason::none, true, true,
+       false},
+      {"vendor, block and one byte", vendorLayout(0, true, 1), PayloadVerdict::notCheckable,
+       PayloadReason::vendorLayout, true, false, true},
+      {"vendor, no block, one byte", vendorLayout(0, false, 1), PayloadVerdict::notCheckable,
+       PayloadReason::vendorLayout, true, false, true},
+      {"vendor, no byte after", vendorLayout(0, true, 0), PayloadVerdict::notCheckable,
+       PayloadReason::vendorLayout, true, false, true},
+      {"vendor, lengths unrelated", vendorLayout(9, true, 1), PayloadVerdict::notCheckable,
+       PayloadReason::vendorLayout, true, false, false},
+      {"vendor, CRC-32 last", withCrc32(vendorLayout(0, true, 1)), PayloadVerdict::ok,
+       PayloadReason::none, true, false, false},
+      {"header cut short", nested(Bytes(plain.begin() + 8, plain.begin() + 48)),
+       PayloadVerdict::notCheckable, PayloadReason::vendorLayout, false, false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const OtaPayloadVerdict verdict = otaPayloadVerdict(
+        c.payload.data(), static_cast<std::uint32_t>(c.payload.size()), OtaHeader{});
+    EXPECT_EQ(verdict.format, PayloadFormat::nestedOta);
+    EXPECT_EQ(verdict.check.verdict, c.verdict);
+    EXPECT_EQ(verdict.check.reason, c.reason);
+    ASSERT_EQ(verdict.nested.has_value(), c.header);
+    if (!c.header) continue;
+    EXPECT_EQ(verdict.nested->plainFile, c.plainFile);
+    EXPECT_EQ(verdict.nested->lengthsAgree, c.lengthsAgree);
+    EXPECT_EQ(verdict.nested->manufacturerCode, test::kBuiltManufacturer);
+  }
+  EXPECT_EQ(otaPayloadVerdict(followed.data(), static_cast<std::uint32_t>(followed.size()),
+                              OtaHeader{}).check.followedBy, 68u);
+}
+
+TEST(OtaPayloadVerdicts, EveryImageBeyondTheListingFromOneBudget) {
+  // 1,000 sub-elements in front: the listing ends before the damaged image.
+  Bytes damaged = test::makePayload(PayloadFormat::gbl, 7);
+  damaged[damaged.size() / 2] ^= 1;
+  std::vector<test::BuiltSubElement> elements(kOtaListedSubElementLimit, {0xF001, Bytes{}});
+  elements.push_back({0x0000, damaged});
+  Bytes file = builtOtaFile(elements);
+  OtaFileInfo info = otaFileRead(file.data(), file.size());
+  std::vector<OtaPayloadVerdict> verdicts = otaPayloadVerdicts(file.data(), info);
+  ASSERT_EQ(verdicts.size(), 1u);
+  EXPECT_EQ(verdicts[0].check.reason, PayloadReason::checksumMismatch);
+  EXPECT_FALSE(otaPayloadsPass(verdicts));
+  // Three streams that inflate to 26 MB each: the file's floor pays for one.
+  const Bytes run = test::makeZlibRun(100000);
+  file = builtOtaFile({{0x0000, run}, {0x0000, run}, {0x0000, run}});
+  info = otaFileRead(file.data(), file.size());
+  verdicts = otaPayloadVerdicts(file.data(), info);
+  ASSERT_EQ(verdicts.size(), 3u);
+  EXPECT_EQ(verdicts[0].check.verdict, PayloadVerdict::ok);
+  EXPECT_EQ(verdicts[1].check.reason, PayloadReason::workBudget);
+  EXPECT_EQ(verdicts[2].check.reason, PayloadReason::workBudget);
+}
+
 TEST(OtaPayloadVerdicts, NestedFileIsReadOneLevelOnly) {
   // The nested file's own payload is damaged: not looked into.
   Bytes badGbl = test::makePayload(PayloadFormat::gbl, 5);
@@ -85,11 +185,6 @@ TEST(OtaPayloadVerdicts, NestedFileIsReadOneLevelOnly) {
       otaPayloadVerdict(payload.data(), static_cast<std::uint32_t>(payload.size()), OtaHeader{});
   EXPECT_EQ(verdict.format, PayloadFormat::nestedOta);
   EXPECT_EQ(verdict.check.verdict, PayloadVerdict::ok);
-  // A nested file cut short fails.
-  const Bytes cut(payload.begin(), payload.end() - 1);
-  EXPECT_EQ(otaPayloadVerdict(cut.data(), static_cast<std::uint32_t>(cut.size()), OtaHeader{})
-                .check.verdict,
-            PayloadVerdict::failed);
 }
 
 }  // namespace

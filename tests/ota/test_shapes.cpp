@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ota/checksums.h"
+#include "ota/headless_crc.h"
 #include "ota/element_checks.h"
 #include "ota/reader.h"
 #include "sign/mmo.h"

@@ -57,7 +57,7 @@ SignatureCheckStatus check(const Bytes& file, const AffinePoint& key) {
 
 AffinePoint keyOf(const SignerCredentials& c) {
   AffinePoint Q;
-  EXPECT_EQ(ecdsaPublicKey(c.privateKey.data(), Q), 0);
+  EXPECT_EQ(ecdsaPublicKey(c.privateKey.data(), Q), EcdsaStatus::ok);
   return Q;
 }
 

@@ -49,16 +49,8 @@ const std::map<std::string, const char*> kDisagreements = {
     // zigpy demands an EBL length that is a multiple of 64; working real
     // images break that rule, so it is not adopted.
     {"ebl@unfilled", "zigpy's 64-byte rule"},
-    // A real-world EBL variant: fill, a second image, a marked CRC-32 trailer.
-    {"ebl@trailer", "the EBL trailer variant"},
-    // zigpy ignores what follows the GBL end tag; only padding may.
-    {"gbl@extended", "bytes after the GBL end tag"},
-    {"gbl@padding", "bytes after the GBL end tag"},
     // The xz check reads framing and CRC-32s, not the compressed data.
     {"xz@data-flip-unverified", "xz data not decompressed"},
-    // Python judges the zlib stream alone; bytes after it must be padding.
-    {"zlib@extended", "bytes after the zlib stream"},
-    {"zlib@padding", "bytes after the zlib stream"},
 };
 
 TEST(PayloadOracles, GeneratedCasesAgreeWithZigpyLzmaAndZlib) {
@@ -69,7 +61,11 @@ TEST(PayloadOracles, GeneratedCasesAgreeWithZigpyLzmaAndZlib) {
   std::map<std::string, PayloadVerdict> ours;
   for (const std::uint32_t seed : {21u, 22u}) {
     for (const test::PayloadCase& c : test::payloadCases(seed)) {
-      if (judged.count(c.name.substr(0, c.name.find('/'))) == 0) continue;
+      // The oracles judge the format alone; the trailer rule is ours.
+      if (judged.count(c.name.substr(0, c.name.find('/'))) == 0 ||
+          c.name.find("/tail-") != std::string::npos) {
+        continue;
+      }
       const std::string name = fileName(c) + "-" + std::to_string(seed);
       ASSERT_TRUE(test::writeFileBytes(directory.file(name), c.bytes));
       ours[name] = payloadCheck(c.format, c.bytes.data(), c.bytes.size()).verdict;

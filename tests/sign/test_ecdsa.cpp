@@ -54,7 +54,7 @@ TEST(EcdsaKnownAnswers, DeterministicSignaturesMatchTheVectorFile) {
     const auto digest = arrayOf<16>(record.at("digest"));
     Octets21 r{};
     Octets21 s{};
-    ASSERT_EQ(ecdsaSignDeterministic(d.data(), digest.data(), r.data(), s.data()), 0);
+    ASSERT_EQ(ecdsaSignDeterministic(d.data(), digest.data(), r.data(), s.data()), EcdsaStatus::ok);
     EXPECT_EQ(test::bytesToHex(r.data(), 21), record.at("r"));
     EXPECT_EQ(test::bytesToHex(s.data(), 21), record.at("s"));
 
@@ -77,23 +77,23 @@ TEST(EcdsaResultCodes, ChecksRunInOrderAndLeaveOutputsUntouched) {
     bool rPresent, sPresent;
     YieldCallback yield;
     std::uint32_t level;
-    int expected;
+    EcdsaStatus expected;
     int expectedFillCalls;
   } cases[] = {
-      {"no key, nothing else", nullptr, nullptr, nullptr, false, false, nullptr, 11, 2, 0},
-      {"no digest, no fill", key.data(), nullptr, nullptr, true, true, nullptr, 0, 5, 0},
-      {"no r", key.data(), digest.data(), fixedFill, false, true, nullptr, 0, 5, 0},
-      {"no s", key.data(), digest.data(), fixedFill, true, false, nullptr, 0, 5, 0},
-      {"no fill", key.data(), digest.data(), nullptr, true, true, nullptr, 0, 6, 0},
-      {"level 1 without yield", key.data(), digest.data(), fixedFill, true, true, nullptr, 1, 6, 0},
-      {"level 11 without yield", key.data(), digest.data(), fixedFill, true, true, nullptr, 11, 6,
+      {"no key, nothing else", nullptr, nullptr, nullptr, false, false, nullptr, 11, EcdsaStatus::missingKey, 0},
+      {"no digest, no fill", key.data(), nullptr, nullptr, true, true, nullptr, 0, EcdsaStatus::missingBuffer, 0},
+      {"no r", key.data(), digest.data(), fixedFill, false, true, nullptr, 0, EcdsaStatus::missingBuffer, 0},
+      {"no s", key.data(), digest.data(), fixedFill, true, false, nullptr, 0, EcdsaStatus::missingBuffer, 0},
+      {"no fill", key.data(), digest.data(), nullptr, true, true, nullptr, 0, EcdsaStatus::missingCallback, 0},
+      {"level 1 without yield", key.data(), digest.data(), fixedFill, true, true, nullptr, 1, EcdsaStatus::missingCallback, 0},
+      {"level 11 without yield", key.data(), digest.data(), fixedFill, true, true, nullptr, 11, EcdsaStatus::missingCallback,
        0},
-      {"level 11 with yield", key.data(), digest.data(), fixedFill, true, true, noYield, 11, 9, 0},
-      {"fill fails", key.data(), digest.data(), failingFill, true, true, nullptr, 0, 7, 1},
+      {"level 11 with yield", key.data(), digest.data(), fixedFill, true, true, noYield, 11, EcdsaStatus::yieldLevelTooHigh, 0},
+      {"fill fails", key.data(), digest.data(), failingFill, true, true, nullptr, 0, EcdsaStatus::randomSourceFailed, 1},
       {"level 0 without yield signs", key.data(), digest.data(), fixedFill, true, true, nullptr, 0,
-       0, 1},
+       EcdsaStatus::ok, 1},
       {"level 10 with yield signs", key.data(), digest.data(), fixedFill, true, true, noYield, 10,
-       0, 1},
+       EcdsaStatus::ok, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -103,11 +103,11 @@ TEST(EcdsaResultCodes, ChecksRunInOrderAndLeaveOutputsUntouched) {
     s.fill(0x5A);
     gRandom.fill(0x11);
     gFillCalls = 0;
-    const int result = ecdsaSign(c.key, c.digest, c.fill, c.rPresent ? r.data() : nullptr,
+    const EcdsaStatus result = ecdsaSign(c.key, c.digest, c.fill, c.rPresent ? r.data() : nullptr,
                                  c.sPresent ? s.data() : nullptr, c.yield, c.level);
     EXPECT_EQ(result, c.expected);
     EXPECT_EQ(gFillCalls, c.expectedFillCalls);
-    if (result != 0) {
+    if (result != EcdsaStatus::ok) {
       EXPECT_TRUE(std::all_of(r.begin(), r.end(), [](std::uint8_t b) { return b == 0xA5; }));
       EXPECT_TRUE(std::all_of(s.begin(), s.end(), [](std::uint8_t b) { return b == 0x5A; }));
     }
@@ -139,7 +139,7 @@ TEST(EcdsaAgainstOpenSsl, RandomSignaturesMatchTheTextbookComputation) {
 
     Octets21 r{};
     Octets21 s{};
-    ASSERT_EQ(ecdsaSign(key.data(), digest.data(), fixedFill, r.data(), s.data(), nullptr, 0), 0);
+    ASSERT_EQ(ecdsaSign(key.data(), digest.data(), fixedFill, r.data(), s.data(), nullptr, 0), EcdsaStatus::ok);
     Octets21 expectedR{};
     Octets21 expectedS{};
     test::sslEcdsaSignWithNonce(digest, key, test::sslNonceFromRandom(gRandom), expectedR,
@@ -164,8 +164,8 @@ TEST(EcdsaKeys, KeyAtOrAboveOrderSignsLikeItsResidue) {
   const Octets21 topResidue = test::sslReduceModOrder(std::vector<std::uint8_t>(21, 0xFF));
   for (const auto& [a, b] : {std::pair{high, residue}, std::pair{top, topResidue}}) {
     Octets21 r1{}, s1{}, r2{}, s2{};
-    ASSERT_EQ(ecdsaSign(a.data(), digest.data(), fixedFill, r1.data(), s1.data(), nullptr, 0), 0);
-    ASSERT_EQ(ecdsaSign(b.data(), digest.data(), fixedFill, r2.data(), s2.data(), nullptr, 0), 0);
+    ASSERT_EQ(ecdsaSign(a.data(), digest.data(), fixedFill, r1.data(), s1.data(), nullptr, 0), EcdsaStatus::ok);
+    ASSERT_EQ(ecdsaSign(b.data(), digest.data(), fixedFill, r2.data(), s2.data(), nullptr, 0), EcdsaStatus::ok);
     EXPECT_EQ(r1, r2);
     EXPECT_EQ(s1, s2);
   }
@@ -175,8 +175,8 @@ TEST(EcdsaDeterministic, SameInputSameSignatureAndZeroKeyRefused) {
   const Octets21 key = arrayOf<21>("0123456789ABCDEF0123456789ABCDEF0123456789");
   const std::array<std::uint8_t, 16> digest{9, 8, 7};
   Octets21 r1{}, s1{}, r2{}, s2{};
-  ASSERT_EQ(ecdsaSignDeterministic(key.data(), digest.data(), r1.data(), s1.data()), 0);
-  ASSERT_EQ(ecdsaSignDeterministic(key.data(), digest.data(), r2.data(), s2.data()), 0);
+  ASSERT_EQ(ecdsaSignDeterministic(key.data(), digest.data(), r1.data(), s1.data()), EcdsaStatus::ok);
+  ASSERT_EQ(ecdsaSignDeterministic(key.data(), digest.data(), r2.data(), s2.data()), EcdsaStatus::ok);
   EXPECT_EQ(r1, r2);
   EXPECT_EQ(s1, s2);
   EXPECT_TRUE(test::sslEcdsaVerify(std::vector<std::uint8_t>(digest.begin(), digest.end()), r1,
@@ -187,7 +187,7 @@ TEST(EcdsaDeterministic, SameInputSameSignatureAndZeroKeyRefused) {
     Octets21 r;
     r.fill(0x33);
     Octets21 s = r;
-    EXPECT_EQ(ecdsaSignDeterministic(zeroKey.data(), digest.data(), r.data(), s.data()), 2);
+    EXPECT_EQ(ecdsaSignDeterministic(zeroKey.data(), digest.data(), r.data(), s.data()), EcdsaStatus::keyIsZero);
     EXPECT_EQ(r[0], 0x33);
     EXPECT_EQ(s[20], 0x33);
   }

@@ -97,9 +97,9 @@ TEST(EcdsaVerify, AcceptsTextbookSignaturesAndOurOwn) {
     Octets21 s;
     test::sslEcdsaSignWithNonce(digest, key, randomScalar(rng), r, s);
     AffinePoint Q;
-    ASSERT_EQ(ecdsaPublicKey(key.data(), Q), 0);
+    ASSERT_EQ(ecdsaPublicKey(key.data(), Q), EcdsaStatus::ok);
     EXPECT_EQ(verify(Q, digest, r, s), 1);
-    ASSERT_EQ(ecdsaSignDeterministic(key.data(), digest.data(), r.data(), s.data()), 0);
+    ASSERT_EQ(ecdsaSignDeterministic(key.data(), digest.data(), r.data(), s.data()), EcdsaStatus::ok);
     EXPECT_EQ(verify(Q, digest, r, s), 1);
   }
 }
@@ -250,15 +250,15 @@ TEST(EcdsaPublicKey, MatchesOpenSslAndRefusesZero) {
     for (auto& b : key) b = static_cast<std::uint8_t>(rng());
     key[0] &= 0x07;  // some keys at or above n: used as their residue
     AffinePoint Q;
-    ASSERT_EQ(ecdsaPublicKey(key.data(), Q), 0);
+    ASSERT_EQ(ecdsaPublicKey(key.data(), Q), EcdsaStatus::ok);
     EXPECT_EQ(Q, test::sslPublicKey(key));
   }
   const Octets21 zero{};
   const Octets21 n = octetsOfWords(groupOrder);
   AffinePoint Q;
   Q.x.fill(0x1111);
-  EXPECT_EQ(ecdsaPublicKey(zero.data(), Q), 2);
-  EXPECT_EQ(ecdsaPublicKey(n.data(), Q), 2);
+  EXPECT_EQ(ecdsaPublicKey(zero.data(), Q), EcdsaStatus::keyIsZero);
+  EXPECT_EQ(ecdsaPublicKey(n.data(), Q), EcdsaStatus::keyIsZero);
   EXPECT_EQ(Q.x[0], 0x1111) << "untouched on failure";
 }
 

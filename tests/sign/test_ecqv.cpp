@@ -49,7 +49,7 @@ TEST(Ecqv, ReconstructedKeyIsTheIssuedKeyAndMatchesOpenSsl) {
     // A signature made with the issued private key verifies under Q.
     std::uint8_t r[21];
     std::uint8_t s[21];
-    ASSERT_EQ(ecdsaSignDeterministic(issued.privateKey.data(), digest, r, s), 0);
+    ASSERT_EQ(ecdsaSignDeterministic(issued.privateKey.data(), digest, r, s), EcdsaStatus::ok);
     EXPECT_EQ(ecdsaVerify(Q, digest, r, s), 1);
   }
 }

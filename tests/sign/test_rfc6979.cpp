@@ -187,6 +187,35 @@ TEST(Rfc6979Nonce, RandomKeysAndDigestsMatchTheOracleIncludingRetries) {
   EXPECT_GT(retried, 50);
 }
 
+// sect283k1 (qlen 281, two HMAC outputs per candidate) through the order
+// parameter, against the oracle on OpenSSL's order of that curve.
+TEST(Rfc6979Nonce, Sect283k1KeysMatchTheOracle) {
+  EC_GROUP* group = EC_GROUP_new_by_curve_name(NID_sect283k1);
+  ASSERT_NE(group, nullptr);
+  const Bn order(BN_dup(EC_GROUP_get0_order(group)));
+  EC_GROUP_free(group);
+  const Bytes orderBytes = bnToBytes(order.get(), 36);
+  const NonceOrder q{orderBytes.data(), 36, 281};
+  std::mt19937_64 rng(283u);
+  for (int trial = 0; trial < 60; ++trial) {
+    Bytes x(36);
+    Bytes digest(16);
+    for (auto& b : x) b = static_cast<std::uint8_t>(rng());
+    for (auto& b : digest) b = static_cast<std::uint8_t>(rng());
+    x[0] &= 0x01;
+    x[1] &= trial % 2 == 0 ? 0xFF : 0x00;
+    Bytes k(36);
+    rfc6979NonceFor(q, x.data(), digest.data(), k.data());
+    ASSERT_EQ(bytesToHex(k.data(), 36), bytesToHex(oracleNonce(order.get(), x, digest).k.data(), 36))
+        << "trial " << trial;
+  }
+  Bytes nMinusOne = orderBytes;
+  nMinusOne[35] -= 1;
+  EXPECT_EQ(nonceIsInRangeOf(q, nMinusOne.data()), 1);
+  EXPECT_EQ(nonceIsInRangeOf(q, orderBytes.data()), 0);
+  EXPECT_EQ(nonceIsInRangeOf(q, Bytes(36, 0).data()), 0);
+}
+
 TEST(Rfc6979Nonce, ExtremeKeysAndDigests) {
   const Bn order = opensslOrder();
   Bytes nMinusOne(nonceGroupOrder.begin(), nonceGroupOrder.end());

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "sign/hmac.h"
+#include "ecc/cpu_features.h"
 #include "sign/sha256.h"
+#include "sign/sha256_internal.h"
 #include "support/openssl_hash.h"
 #include "support/vector_file.h"
 
@@ -99,6 +101,26 @@ TEST(Sha256Hash, BlockBoundariesAndLongMessagesMatchOpenssl) {
     const auto message = randomBytes(length, rng);
     EXPECT_EQ(ourSha256(message), hexOf(test::opensslSha256(message.data(), length)))
         << "length " << length;
+  }
+}
+
+// The digests above run the SHA extensions where the processor has them; the
+// two block functions must leave the same state on any state and block.
+TEST(Sha256Compress, ShaExtensionsLeaveThePortableState) {
+  if (!cpuFeatures().sha) {
+    GTEST_SKIP() << "no SHA extensions on this processor";
+  }
+  std::mt19937 rng(256);
+  for (int i = 0; i < 2000; ++i) {
+    std::uint32_t portable[8];
+    std::uint8_t block[64];
+    for (auto& word : portable) word = static_cast<std::uint32_t>(rng());
+    for (auto& byte : block) byte = static_cast<std::uint8_t>(rng());
+    std::uint32_t hardware[8];
+    std::copy(portable, portable + 8, hardware);
+    sha256CompressPortable(portable, block);
+    sha256CompressShani(hardware, block);
+    ASSERT_TRUE(std::equal(portable, portable + 8, hardware)) << i;
   }
 }
 

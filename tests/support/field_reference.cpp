@@ -201,4 +201,26 @@ bool slowIsOnCurve(const AffinePoint& P) {
   return slowFieldReduce(lhs) == slowFieldReduce(rhs);
 }
 
+Field283 slowField283Multiply(const Field283& a, const Field283& b) {
+  Limb wide[10] = {};
+  for (int i = 0; i < 283; ++i) {
+    if (((a[i / 64] >> (i % 64)) & 1u) != 0) {
+      for (int j = 0; j < 283; ++j) {
+        if (((b[j / 64] >> (j % 64)) & 1u) != 0) {
+          wide[(i + j) / 64] ^= Limb{1} << ((i + j) % 64);
+        }
+      }
+    }
+  }
+  for (int d = 564; d >= 283; --d) {
+    if (((wide[d / 64] >> (d % 64)) & 1u) != 0) {
+      for (int e : {283, 12, 7, 5, 0}) {
+        const int bit = d - 283 + e;
+        wide[bit / 64] ^= Limb{1} << (bit % 64);
+      }
+    }
+  }
+  return Field283{wide[0], wide[1], wide[2], wide[3], wide[4]};
+}
+
 }  // namespace otawrap::test

@@ -4,6 +4,7 @@
 
 #include <ostream>
 
+#include "ecc/field283.h"
 #include "ecc/point.h"
 
 namespace otawrap {
@@ -32,5 +33,9 @@ AffinePoint slowPointNegate(const AffinePoint& P);
 // k*P by left-to-right double-and-add over the 176 bits of k.
 AffinePoint slowPointMultiply(const Words& k, const AffinePoint& P);
 bool slowIsOnCurve(const AffinePoint& P);
+
+// GF(2^283): a*b mod x^283 + x^12 + x^7 + x^5 + 1, shift-and-add over single
+// bits, reduced bit by bit from the top.
+Field283 slowField283Multiply(const Field283& a, const Field283& b);
 
 }  // namespace otawrap::test

@@ -150,18 +150,6 @@ Bytes makeFb05(std::mt19937& random) {
   return out;
 }
 
-Bytes makeOad(std::mt19937& random) {
-  Bytes out = {'C', 'C', '2', '6', 'x', '2', 'R', '1', 0, 0, 0, 0};
-  const Bytes fields = randomBytes(random, 12);
-  out.insert(out.end(), fields.begin(), fields.end());
-  const std::size_t length = 0x1C + 500 + random() % 500;
-  putLittle32(out, static_cast<std::uint32_t>(length));
-  const Bytes body = randomBytes(random, length - out.size());
-  out.insert(out.end(), body.begin(), body.end());
-  storeLittle32At(out, 8, kitCrc32(out.data() + 12, out.size() - 12));
-  return out;
-}
-
 Bytes makeImagePreamble(std::mt19937& random) {
   Bytes out = randomBytes(random, 0x98 + 400);
   storeLittle32At(out, 0x8C, static_cast<std::uint32_t>(out.size()));
@@ -188,7 +176,6 @@ Bytes makePayload(PayloadFormat format, std::uint32_t seed) {
     case PayloadFormat::fb05Head: return makeFb05(random);
     case PayloadFormat::xzStream: return payload_kit::makeXz(random, 2, true);
     case PayloadFormat::zlibStream: return payload_kit::makeZlib(random);
-    case PayloadFormat::oadImage: return makeOad(random);
     case PayloadFormat::imagePreamble: return makeImagePreamble(random);
     case PayloadFormat::magic12345678:
       return withMagic(random, 0, {0x12, 0x34, 0x56, 0x78, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88});

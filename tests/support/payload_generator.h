@@ -21,7 +21,7 @@ struct PayloadCase {
   PayloadFormat format;
   PayloadDamage damage;
   std::vector<std::uint8_t> bytes;
-  PayloadVerdict verdict;  // what the format's own rules say about the bytes
+  PayloadVerdict verdict;  // what payloadCheck says: the format's rules and the trailer rule
 };
 
 // A valid payload of the format (a checked one, or any with a generator:
@@ -31,6 +31,23 @@ std::vector<std::uint8_t> makePayload(PayloadFormat format, std::uint32_t seed);
 // Every generated format's valid payload, its valid variants (padding, no
 // digest, ...) and its damaged ones, with the verdict each must get.
 std::vector<PayloadCase> payloadCases(std::uint32_t seed);
+
+// A zlib stream of one stored block (data of at most 65,535 bytes).
+std::vector<std::uint8_t> makeStoredZlib(const std::vector<std::uint8_t>& data);
+// A stored zlib stream whose data, 9 bytes in, is a Cortex-M vector table's
+// head (stack 0x20001000, reset 0x101): also a vector table behind a 16-byte
+// head by plausibility. 128 bytes.
+std::vector<std::uint8_t> makeZlibOverHeadedVectorTable();
+
+// Hostile zlib streams for the work budget. A final fixed-code block of one
+// zero byte and `matches` copies of 258 bytes at distance 1: 13 bits each,
+// so it inflates about 160 times its size.
+std::vector<std::uint8_t> makeZlibRun(std::size_t matches);
+// `blocks` empty fixed-code blocks (10 bits each), then a final empty one.
+std::vector<std::uint8_t> makeZlibEmptyBlocks(std::size_t blocks);
+// `blocks` empty dynamic-code blocks of 58 bits, each with code tables to
+// build, then a final one.
+std::vector<std::uint8_t> makeZlibDynamicBlocks(std::size_t blocks);
 
 // CRC-32 (reflected 0xEDB88320, preset and inverted), one bit at a time.
 std::uint32_t kitCrc32(const std::uint8_t* data, std::size_t length);

@@ -153,3 +153,81 @@ Bytes makeZlib(std::mt19937& random) {
 }
 
 }  // namespace otawrap::test::payload_kit
+
+namespace otawrap::test {
+
+using payload_kit::Bytes;
+
+Bytes makeStoredZlib(const Bytes& data) {
+  Bytes out = {0x78, 0x01, 0x01, static_cast<std::uint8_t>(data.size()),
+               static_cast<std::uint8_t>(data.size() >> 8), static_cast<std::uint8_t>(~data.size()),
+               static_cast<std::uint8_t>(~data.size() >> 8)};
+  for (const std::uint8_t byte : data) out.push_back(byte);
+  payload_kit::putBig32(out, payload_kit::adler32(data));
+  return out;
+}
+
+Bytes makeZlibOverHeadedVectorTable() {
+  Bytes data(9, 'A');
+  for (const std::uint8_t b : {0x00, 0x10, 0x00, 0x20, 0x01, 0x01, 0x00, 0x00}) data.push_back(b);
+  data.insert(data.end(), 100, 'B');
+  return makeStoredZlib(data);
+}
+
+Bytes makeZlibRun(std::size_t matches) {
+  Bytes out = {0x78, 0x01};
+  payload_kit::BitWriter writer(out);
+  writer.bits(1, 1);
+  writer.bits(1, 2);
+  payload_kit::fixedLiteral(writer, 0);
+  for (std::size_t i = 0; i < matches; ++i) {
+    payload_kit::fixedLiteral(writer, 285);  // length 258
+    writer.code(0, 5);                       // distance 1
+  }
+  payload_kit::fixedLiteral(writer, 256);
+  writer.flush();
+  // The Adler-32 of n zero bytes: s1 stays 1, s2 adds 1 per byte.
+  const std::uint64_t zeros = 1 + 258 * std::uint64_t{matches};
+  payload_kit::putBig32(out, static_cast<std::uint32_t>((zeros % 65521) << 16 | 1));
+  return out;
+}
+
+Bytes makeZlibEmptyBlocks(std::size_t blocks) {
+  Bytes out = {0x78, 0x01};
+  payload_kit::BitWriter writer(out);
+  for (std::size_t i = 0; i <= blocks; ++i) {
+    writer.bits(i == blocks ? 1 : 0, 1);
+    writer.bits(1, 2);
+    payload_kit::fixedLiteral(writer, 256);
+  }
+  writer.flush();
+  payload_kit::putBig32(out, 1);
+  return out;
+}
+
+Bytes makeZlibDynamicBlocks(std::size_t blocks) {
+  Bytes out = {0x78, 0x01};
+  payload_kit::BitWriter writer(out);
+  for (std::size_t i = 0; i <= blocks; ++i) {
+    writer.bits(i == blocks ? 1 : 0, 1);
+    writer.bits(2, 2);
+    writer.bits(0, 5);  // 257 literal/length codes
+    writer.bits(0, 5);  // 1 distance code
+    writer.bits(1, 4);  // 5 code-length codes: 16, 17, 18, 0, 8
+    for (const unsigned length : {0u, 0u, 1u, 0u, 1u}) writer.bits(length, 3);
+    // Code-length codes: 8 is 0, 18 is 1. 256 zeros, then length 8 for the
+    // end of block and for the one distance code.
+    writer.code(1, 1);
+    writer.bits(127, 7);
+    writer.code(1, 1);
+    writer.bits(107, 7);
+    writer.code(0, 1);
+    writer.code(0, 1);
+    writer.code(0, 8);  // end of block, the only literal/length code
+  }
+  writer.flush();
+  payload_kit::putBig32(out, 1);
+  return out;
+}
+
+}  // namespace otawrap::test

@@ -1,0 +1,105 @@
+#include "app/module_failures.h"
+#include "app/convert_run.h"
+
+#include <cerrno>
+
+#include "ota/raw_to_ota.h"
+#include "ota/signed_file.h"
+
+namespace otawrap {
+
+OtaSeal runSeal(const OtaFileSettings& file) {
+  if (!file.credentialsPath.empty()) return OtaSeal::signature;
+  return file.integrityCode ? OtaSeal::integrityCode : OtaSeal::none;
+}
+
+std::size_t runImageLimit(const OtaFileSettings& file) {
+  return kImageBufferSize - otaSealSize(runSeal(file));
+}
+
+void runApplyHeaderFields(const HeaderFieldSettings& fields, OtaHeader& header) {
+  if (fields.headerStringGiven) {
+    header.headerString = fields.headerString;
+  }
+  header.fieldControl = fields.fieldControl;
+  header.securityCredentialVersion = fields.securityCredentialVersion;
+  header.upgradeFileDestination = fields.destination;
+  header.minimumHardwareVersion = fields.minimumHardwareVersion;
+  header.maximumHardwareVersion = fields.maximumHardwareVersion;
+  header.headerLength = otaHeaderLengthFor(header.fieldControl);
+  header.totalImageSize = header.headerLength;
+}
+
+bool runLoadCredentials(const std::string& path, OtaFileSettings& file,
+                        SignerCredentials& credentials, Problem& problem) {
+  file.credentialsPath = path;
+  return loadCredentials(path, credentials, problem);
+}
+
+bool loadCredentials(const std::string& path, SignerCredentials& credentials, Problem& problem) {
+  errno = 0;
+  CredentialsFault fault;
+  const CredentialsStatus status = loadSignerCredentials(path.c_str(), credentials, &fault);
+  if (status == CredentialsStatus::ok) return true;
+  if (status == CredentialsStatus::cannotOpen) {
+    problem = {Failure::cannotOpenCredentials, "", path, errno};
+  } else {
+    problem = {Failure::invalidCredentials, credentialsFaultText(fault), path, 0};
+  }
+  return false;
+}
+
+bool runBuildFile(const RunSettings& settings, RunContext& context, ByteSource* input,
+                  Problem& problem) {
+  OtaConversionRequest request;
+  request.header = context.header;
+  runApplyHeaderFields(settings.file.headerFields, request.header);
+  request.header.stackVersion = settings.file.stackVersion;
+  request.identifiers = settings.file.identifiers;
+  request.platform = settings.platform;
+  request.noImage = settings.noImage;
+  request.extraPayloads = context.extraPayloads;
+  request.seal = runSeal(settings.file);
+  request.credentials = &context.credentials;
+
+  // Each extra sub-element adds its own room, so the image keeps the room it
+  // has always had. The builder's limit bounds the sum.
+  std::size_t capacity = kImageBufferSize;
+  for (const OtaPayload& payload : context.extraPayloads) {
+    if (payload.size > kOtaFileSizeLimit - kOtaSubElementHeadSize - capacity) {
+      problem = {Failure::fileTooLarge, "", "", 0};
+      return false;
+    }
+    capacity += kOtaSubElementHeadSize + payload.size;
+  }
+  context.image.resize(capacity);
+
+  std::size_t size = 0;
+  const OtaConversionResult result =
+      otaConvert(request, input, context.image.data(), capacity, size);
+  if (result.image != ImageStatus::ok) {
+    problem = {imageFailure(result.image), "", settings.inputFileName, 0};
+    return false;
+  }
+  if (result.build.status != OtaBuildStatus::ok) {
+    problem = {buildFailure(result.build.status), "", "", 0};
+    return false;
+  }
+  context.header = request.header;
+  context.position = size;
+  return true;
+}
+
+bool runConversion(const RunSettings& settings, RunContext& context, Problem& problem) {
+  FileSource input;
+  if (!settings.noImage) {
+    errno = 0;
+    if (!input.open(settings.inputFileName.c_str())) {
+      problem = {Failure::cannotOpenInput, "", settings.inputFileName, errno};
+      return false;
+    }
+  }
+  return runBuildFile(settings, context, &input, problem);
+}
+
+}  // namespace otawrap
