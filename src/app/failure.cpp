@@ -99,6 +99,8 @@ constexpr FailureText kTexts[] = {
     {Failure::sidecarInvalid, "Unable to open input file", "metadata file {} is invalid: %"},
     {Failure::metadataRefused, "Unable to open input file", "cannot index {} with this metadata: %"},
     {Failure::cannotReadKeyFile, "Unable to open input file", "cannot read key file {}"},
+    {Failure::inputNotRegular, "Unable to open input file", "input {} is not a regular file"},
+    {Failure::cannotReadEntry, "Unable to open input file", "cannot read {}"},
 };
 
 const FailureText& textOf(Failure failure) {
@@ -338,8 +340,10 @@ const char* directoryHintFor(const std::vector<OptionDefinition>& options) {
 int finishOutput(Console console, int exitCode) {
   console.out.flush();
   if (console.out) return exitCode;
-  console.err << "otawrap: " << commandMessage({Failure::reportNotWritten, "", "", 0}) << '\n';
-  console.err.flush();
+  if (console.out.takeLoss()) {
+    console.err << "otawrap: " << commandMessage({Failure::reportNotWritten, "", "", 0}) << '\n';
+    console.err.flush();
+  }
   return kExitError;
 }
 

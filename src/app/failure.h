@@ -64,6 +64,8 @@ enum class Failure : std::uint8_t {
   sidecarInvalid,       // index: a metadata file beside an OTA file; detail "KEY: reason"
   metadataRefused,      // index: the entry would have a fault lint reports; detail in lint's words
   cannotReadKeyFile,    // verify --public-key-file, --ca-key-file
+  inputNotRegular,      // a FIFO, device or socket where a regular file is read (index, metadata)
+  cannotReadEntry,      // --recursive: an entry below a directory (or the directory) cannot be read
 };
 
 // One failure as it happened: what, on which file (may be empty) and the
@@ -93,8 +95,9 @@ std::string commandMessage(const Problem& problem);
 // the command needs).
 int reportFailure(const Problem& problem, Console console, const char* command = nullptr);
 
-// Flushes standard output and reports a failure when anything written to it
-// was lost; returns exitCode when all of it arrived, kExitError otherwise.
+// Flushes standard output and reports a failure (once per run) when anything
+// written to it was lost; returns exitCode when all of it arrived, kExitError
+// otherwise.
 int finishOutput(Console console, int exitCode);
 
 // The same for the outcome of a run of the console's kind of command.
