@@ -2,7 +2,8 @@
 // the commands the page runs, and help and version. The others (convert,
 // build, restamp, diff, completion) would add 45 KB (18 KB gzipped) to the
 // module for code the page never calls. Each command is the native build's
-// own, from src/commands; a change to registry.h must be made here too.
+// own, from src/commands; the lookup of a word is the native one
+// (src/entry/find_command.cpp).
 #include "entry/registry.h"
 
 #include "commands/extract.h"
@@ -23,14 +24,6 @@ const std::vector<const Command*>& allCommands() {
       &matchCommand(), &normalizeCommand(), &helpCommand(),    &versionCommand(),
   };
   return commands;
-}
-
-const Command* findCommand(const std::string& word) {
-  for (const Command* command : allCommands()) {
-    const CommandText& text = command->text();
-    if (word == text.name || (text.alias != nullptr && word == text.alias)) return command;
-  }
-  return nullptr;
 }
 
 }  // namespace otawrap

@@ -28,12 +28,4 @@ const std::vector<const Command*>& allCommands() {
   return commands;
 }
 
-const Command* findCommand(const std::string& word) {
-  for (const Command* command : allCommands()) {
-    const CommandText& text = command->text();
-    if (word == text.name || (text.alias != nullptr && word == text.alias)) return command;
-  }
-  return nullptr;
-}
-
 }  // namespace otawrap
