@@ -30,13 +30,7 @@ using test::ProcessResult;
 using test::TempDirectory;
 using test::examplesDir;
 using test::runOtawrap;
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) out.push_back(line);
-  return out;
-}
+using test::lines;
 
 std::size_t count(const std::string& text, const std::string& what) {
   std::size_t n = 0;

@@ -31,16 +31,7 @@ using Bytes = std::vector<std::uint8_t>;
 using test::ProcessResult;
 using test::TempDirectory;
 using test::runOtawrap;
-
-// Every entry under root, relative, sorted; symlinks are not followed.
-std::vector<std::string> tree(const std::string& root) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    names.push_back(std::filesystem::relative(entry.path(), root).string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
+using test::tree;
 
 // The inputs of every writing command: a raw file, a payload and a plain OTA
 // file with two sub-elements.

@@ -39,17 +39,9 @@ using test::ProcessResult;
 using test::TempDirectory;
 using test::examplesDir;
 using test::runOtawrap;
+using test::tree;
 
 // Every file and directory under root, relative, sorted.
-std::vector<std::string> tree(const std::string& root) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    names.push_back(std::filesystem::relative(entry.path(), root).string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class Subcommands : public testing::Test {
  protected:
   void SetUp() override {
