@@ -1,7 +1,8 @@
 // The payload module. The first byte picks the run:
 //   bit 0 clear: the rest is a payload. Identification must be the same
 //     twice, every format's check must finish inside the bytes (the
-//     sanitizers watch), an unrecognised payload is not checkable, a
+//     sanitizers watch), an unrecognised payload is not checkable (a
+//     matching trailer alone makes it ok), a
 //     payload judged failed is a format with a magic or one whose own check
 //     held (a trailer differs), and a payload whose format's bytes reach its
 //     end may not pass its check once its last byte is gone, unless that
@@ -42,7 +43,11 @@ void checkArbitrary(const std::uint8_t* data, std::size_t size) {
   }
   const PayloadCheck check = payloadCheck(format, data, size);
   if (format == PayloadFormat::unknown) {
-    fuzzCheck(check.verdict == PayloadVerdict::notCheckable, "unknown is not checkable");
+    // Only a matching trailer raises it; nothing fails it.
+    fuzzCheck(check.formatVerdict == PayloadVerdict::notCheckable &&
+                  (check.verdict == PayloadVerdict::notCheckable ||
+                   (check.verdict == PayloadVerdict::ok && check.trailer.kind != PayloadTrailerKind::none)),
+              "unknown is not checkable unless a trailer matches");
   }
   PayloadBudget budget = payloadBudgetFor(size);
   const PayloadJudgement judged = payloadJudge(data, size, {}, budget);

@@ -82,7 +82,7 @@ std::string remoteFilePath(const std::string& url, const std::string& directory)
   for (; first + 1 < segments.size(); ++first) {
     std::string below;
     for (std::size_t i = first; i < segments.size(); ++i) below += (below.empty() ? "" : "/") + segments[i];
-    const std::string path = joinPath(directory, below);
+    std::string path = joinPath(directory, below);
     if (fsEntryKind(path) != FsEntryKind::none) return path;
   }
   return joinPath(directory, segments.back());
