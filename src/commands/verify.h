@@ -1,6 +1,6 @@
 // otawrap verify FILE... (--public-key HEX | --credentials FILE | --ca-key HEX)
 // [--platform NAME] [--no-payload-check] [--json]: checks each OTA file like info, then its ECDSA
-// signature (crypto suite 1; suite 2 is not supported).
+// signature of crypto suite 1 or 2, as the key's length or the credentials say.
 #pragma once
 
 #include <cstdint>
@@ -27,7 +27,8 @@ struct VerifyOptions : OtaFilesChoice {
 // The definition. The run resolves the key first (a bad key is an error whatever
 // the file holds), then reads the file, runs every check info runs (the
 // payload checks included) and the signature check and prints info's report
-// with the signature's lines. It returns 0 when all pass, 1 when a check, a
+// with the signature's lines (signer, a suite-2 certificate's fields, the
+// key; in JSON the member "signature"). It returns 0 when all pass, 1 when a check, a
 // payload or the signature fails, 2 when the key or the file cannot be used or the
 // report cannot be written; of several files the worst (app/batch.h).
 const CommandDefinition<VerifyOptions>& verifyDefinition();
