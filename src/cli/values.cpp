@@ -44,8 +44,8 @@ std::string parseTagFile(const std::string& option, const std::string& text, std
   const std::string name = "tag 0x" + hexUpper(tag, 4) + " for " + option;
   switch (otaPayloadTagStatus(tag)) {
     case OtaBuildStatus::reservedTag:
-      return name + " is written by otawrap itself (signature and certificate of either suite:" +
-             " --credentials; integrity code: --integrity-code)";
+      return name + " is written by otawrap itself (signature and certificate: --credentials;" +
+             " integrity code: --integrity-code)";
     default:
       return "";
   }

@@ -185,8 +185,7 @@ TEST_F(VerifyEndToEnd, BadKeysFilesAndOptionsTakeTheErrorExit) {
       {{"--verify", signedName_, "--public-key", "030"},
        "invalid public key '030': not an even number of hexadecimal digits"},
       {{"--verify", signedName_, "--public-key", "0302"},
-       "invalid public key: public key must be 22 octets (compressed) or 43 octets "
-       "(uncompressed)"},
+       "invalid public key: public key must be 22 or 43 octets (crypto suite 1) or 37 or 73 octets (crypto suite 2), compressed or uncompressed"},
       {{"--verify", signedName_, "--public-key", "05" + hex(test::sslPointEncode(Q, true)).substr(2)},
        "invalid public key: public key must start with 02 or 03 (compressed) or 04 "
        "(uncompressed)"},
@@ -197,8 +196,7 @@ TEST_F(VerifyEndToEnd, BadKeysFilesAndOptionsTakeTheErrorExit) {
       {{"--verify", signedName_, "--public-key", hex(test::sslPointEncode(twisted, false))},
        "invalid public key: public key is not a point of order n"},
       {{"--verify", signedName_, "--ca-key", "00"},
-       "invalid CA public key: public key must be 22 octets (compressed) or 43 octets "
-       "(uncompressed)"},
+       "invalid CA public key: public key must be 22 or 43 octets (crypto suite 1) or 37 or 73 octets (crypto suite 2), compressed or uncompressed"},
       {{"--verify", "missing.zigbee", "-screds.txt"},
        "cannot open input file 'missing.zigbee': No such file or directory"},
       {{"verify", ".", "-screds.txt"}, "cannot open input file '.': Is a directory"},
@@ -312,7 +310,8 @@ TEST_F(VerifyEndToEnd, PrefixPlatformAndSealsOtherThanSuite1) {
       {{signedName_, "-pfenboard"}, 1, "\nSignature: ok\n"},
       {{"sealed.ota"}, 1,
        "\nSignature: FAILED (the signature is not the last sub-element of the file)\n"},
-      {{"suite2.ota"}, 1, "\nSignature: FAILED (crypto suite 2 signatures cannot be verified yet)\n"},
+      {{"suite2.ota"}, 1,
+       "\nSignature: FAILED (the key is of the other crypto suite than the signature)\n"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> arguments = {"verify", "-s", "creds.txt"};
@@ -329,7 +328,8 @@ TEST_F(VerifyEndToEnd, PrefixPlatformAndSealsOtherThanSuite1) {
             std::string::npos)
       << fenboard.output;
   const test::ProcessResult suite2Run = runOtawrap(dir_, {"verify", "-s", "creds.txt", "suite2.ota"});
-  EXPECT_NE(suite2Run.output.find("  crypto suite 2 signature verification: not supported\n"),
+  EXPECT_NE(suite2Run.output.find("  crypto suite 2 signature verification: FAILED: the key is of "
+                                  "the other crypto suite than the signature\n"),
             std::string::npos)
       << suite2Run.output;
 }
