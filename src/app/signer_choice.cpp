@@ -92,7 +92,8 @@ bool externalSignDigest(void* context, const std::uint8_t digest[kEcdsaDigestOct
     case FsProcessStatus::timedOut:
       return signerFails(external, "no signature within " +
                                        std::to_string(external.timeoutSeconds) +
-                                       " seconds; stopped");
+                                       (external.timeoutSeconds == 1 ? " second" : " seconds") +
+                                       "; stopped");
     case FsProcessStatus::outputTooLong:
       return signerFails(external, "it wrote more than " + std::to_string(kSignerOutputLimit) +
                                        " bytes; stopped");

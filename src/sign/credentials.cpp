@@ -216,13 +216,13 @@ void readSigner(TextReader& r) {
               r.read(CredentialsField::ieeeAddress, p.ieeeAddress.data(), 8, true))) {
     return;
   }
-  const CredentialsDefect certificate = r.readCertificate();
-  if (r.note(CredentialsField::privateKey,
-             r.read(CredentialsField::privateKey, p.privateKey.data(), p.keyOctets())) &&
-      r.note(CredentialsField::certificate, certificate) &&
+  // The certificate first: its length decides the other fields' lengths.
+  if (r.note(CredentialsField::certificate, r.readCertificate()) &&
       r.note(CredentialsField::certificate, suite2CertificateUsable(p)
                                                 ? CredentialsDefect::none
-                                                : CredentialsDefect::certificateFormat)) {
+                                                : CredentialsDefect::certificateFormat) &&
+      r.note(CredentialsField::privateKey,
+             r.read(CredentialsField::privateKey, p.privateKey.data(), p.keyOctets()))) {
     r.note(CredentialsField::privateKey, derivePublicKey(p));
   }
 }
@@ -230,10 +230,9 @@ void readSigner(TextReader& r) {
 void readAuthority(TextReader& r) {
   SignerCredentials& p = r.parsed;
   p.format = CredentialsFormat::authority;
-  const CredentialsDefect certificate = r.readCertificate();
   std::uint8_t caKey[kPoint283CompressedOctets];
-  if (!r.note(CredentialsField::caPublicKey, r.readPoint(CredentialsField::caPublicKey, caKey)) ||
-      !r.note(CredentialsField::certificate, certificate) ||
+  if (!r.note(CredentialsField::certificate, r.readCertificate()) ||
+      !r.note(CredentialsField::caPublicKey, r.readPoint(CredentialsField::caPublicKey, caKey)) ||
       !r.note(CredentialsField::certificate, suite2CertificateUsable(p)
                                                  ? CredentialsDefect::none
                                                  : CredentialsDefect::certificateFormat) ||

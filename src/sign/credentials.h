@@ -120,8 +120,10 @@ std::size_t credentialsDigits(CredentialsField field, SigningCurve curve);
 // character, a hex digit follows a field's last pair, the private key is zero
 // modulo the group order, or (authority) a public key is not a point of order
 // n, the device public key is not d*G or the certificate under the CA key does
-// not give d*G; fault (may be nullptr) then says which, fields judged in the
-// order of the labels above. out is written only on success.
+// not give d*G; fault (may be nullptr) then says which. The certificate is
+// judged first after the IEEE address (its length sets the others'), then the
+// other fields in the order of the labels above. out is written only on
+// success.
 CredentialsStatus parseSignerCredentials(const char* text, std::size_t length,
                                          SignerCredentials& out, CredentialsFault* fault = nullptr);
 
