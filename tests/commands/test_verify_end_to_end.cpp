@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "payload/payload.h"
+#include "support/ca_vectors.h"
 #include "support/openssl_curve.h"
 #include "support/otawrap_run.h"
 #include "support/payload_generator.h"
@@ -30,6 +31,11 @@ using test::examplesDir;
 using test::runOtawrap;
 
 std::string hex(const Bytes& bytes) { return test::bytesToHex(bytes.data(), bytes.size()); }
+
+std::string upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
 
 bool endsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -332,6 +338,71 @@ TEST_F(VerifyEndToEnd, PrefixPlatformAndSealsOtherThanSuite1) {
                                   "the other crypto suite than the signature\n"),
             std::string::npos)
       << suite2Run.output;
+}
+
+// Crypto suite 2, signed with the published vector: each key option, the
+// certificate's fields, the other suite's key, a file whose 0x0005 holds no
+// sect283k1 values and one without the certificate.
+TEST(VerifyEndToEndSuite2, KeysCertificateFieldsAndRefusals) {
+  TempDirectory dir;
+  test::writeText(dir.file("ca2.txt"), test::caText(test::kCaSuite2));
+  ASSERT_EQ(runOtawrap(dir, {"convert", examplesDir() + "sample.raw", "-s", "ca2.txt", "--output",
+                             "s2.ota"})
+                .exitCode,
+            0);
+  const Bytes file = test::readFileBytes(dir.file("s2.ota"));
+  // 0x0005 alone, of values no sect283k1 signature has, and a plausible one.
+  const auto withoutCertificate = [&file](std::uint8_t fill) {
+    Bytes bytes(file.begin(), file.end() - 166);
+    const Bytes signature(file.end() - 86, file.end());
+    bytes.insert(bytes.end(), signature.begin(), signature.end());
+    if (fill != 0) std::fill(bytes.end() - 72, bytes.end(), fill);
+    for (int i = 0; i < 4; ++i) bytes[52 + i] = static_cast<std::uint8_t>(bytes.size() >> (8 * i));
+    return bytes;
+  };
+  ASSERT_TRUE(test::writeFileBytes(dir.file("values.ota"), withoutCertificate(0xFF)));
+  ASSERT_TRUE(test::writeFileBytes(dir.file("alone.ota"), withoutCertificate(0)));
+  const std::string device = test::kCaSuite2.devicePublicKey;
+  const struct {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string text;
+  } rows[] = {
+      {{"s2.ota", "--public-key", device}, 0, "\nPublic key: " + upper(device) + "\nSignature: ok\n"},
+      {{"s2.ota", "--credentials", "ca2.txt"}, 0, "\nSignature: ok\n"},
+      {{"s2.ota", "--ca-key", test::kCaSuite2.caKey}, 0,
+       "Signer: 0022080000000001\nSubject: 0022080000000001\nIssuer: 1112131415161718\n"
+       "Serial: 0B3AD5A312AB75D6\nValid from: 2018-08-23 15:26:40 UTC\nValid until: never "
+       "expires\nKey usage: 0x08 (key agreement)\n"},
+      {{"s2.ota", "--ca-key", test::kCaSuite1.caKey}, 1,
+       "Signature: FAILED (the key is of the other crypto suite than the signature)\n"},
+      {{"s2.ota", "--ca-key", device}, 1, "Signature: FAILED (the signature does not match the key)\n"},
+      {{"values.ota", "--public-key", device}, 1,
+       "Signature: FAILED (not a sect283k1 signature: r or s lies outside [1, n-1] in either byte "
+       "order)\n"},
+      {{"alone.ota", "--ca-key", test::kCaSuite2.caKey}, 1,
+       "Signature: FAILED (cannot be verified without the signer's certificate)\n"},
+      {{"alone.ota", "--public-key", device}, 1,
+       "Signature: FAILED (the signature does not match the key)\n"},
+      {{"s2.ota", "--public-key", "02" + std::string(72, '0')}, 2,
+       "invalid public key: public key is not a point on sect283k1"},
+  };
+  for (const auto& row : rows) {
+    std::vector<std::string> arguments = {"verify"};
+    arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+    SCOPED_TRACE(row.arguments[0] + " " + row.arguments[2]);
+    const test::ProcessResult run = runOtawrap(dir, arguments);
+    EXPECT_EQ(run.exitCode, row.exitCode) << run.output << run.errors;
+    EXPECT_NE((run.output + run.errors).find(row.text), std::string::npos) << run.output << run.errors;
+  }
+  // info notes the values that are no sect283k1 signature, and fails nothing.
+  const test::ProcessResult info = runOtawrap(dir, {"info", "values.ota"});
+  EXPECT_EQ(info.exitCode, 0);
+  EXPECT_NE(info.output.find("crypto suite 2 signature layout: ok (a signature of 80 bytes last, "
+                             "no certificate; its r and s lie outside [1, n-1] for sect283k1 in "
+                             "either byte order: not a sect283k1 signature)\n"),
+            std::string::npos)
+      << info.output;
 }
 
 // The payload line and object are info's own; a failed payload fails verify
