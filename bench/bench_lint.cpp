@@ -23,11 +23,11 @@ std::string indexText(bool modelPerEntry) {
   for (int i = 0; i < kEntries; ++i) {
     const std::string n = std::to_string(i);
     if (i > 0) text += ",";
-    text += R"({"fileName":"i)" + n + R"(.ota","fileVersion":)" + std::to_string(i + 1) +
-            R"(,"fileSize":123456,"url":"https://example.com/ota/i)" + n +
-            R"(.ota","imageType":66,"manufacturerCode":4107,"sha512":")" + std::string(128 - n.size(), 'a') + n +
-            "\"";
-    if (modelPerEntry) text += R"(,"modelId":"model )" + n + "\"";
+    text.append(R"({"fileName":"i)").append(n).append(R"(.ota","fileVersion":)");
+    text.append(std::to_string(i + 1)).append(R"(,"fileSize":123456,"url":"https://example.com/ota/i)");
+    text.append(n).append(R"(.ota","imageType":66,"manufacturerCode":4107,"sha512":")");
+    text.append(128 - n.size(), 'a').append(n).append("\"");
+    if (modelPerEntry) text.append(R"(,"modelId":"model )").append(n).append("\"");
     text += "}";
   }
   return text + "]";

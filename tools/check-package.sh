@@ -29,6 +29,7 @@ usr/share/doc/otawrap/docs/internals.md
 usr/share/doc/otawrap/docs/performance.md
 usr/share/doc/otawrap/docs/signing.md
 usr/share/doc/otawrap/docs/toolkit.md
+usr/share/doc/otawrap/docs/web.md
 usr/share/doc/otawrap/examples/sample.hex
 usr/share/doc/otawrap/examples/sample.raw
 usr/share/doc/otawrap/examples/test-ca-credentials.txt

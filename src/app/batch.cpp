@@ -71,21 +71,25 @@ void showProgress(Console console, const std::string& text) {
 
 namespace {
 
-// Collects every regular file below directory (links to files included,
-// links to directories not followed); a directory that cannot be read is
-// kept with its error and the walk goes on with the rest.
-void walkDirectory(const std::string& directory, std::vector<BatchFile>& found) {
+// Collects every regular file below directory and every entry that cannot
+// be read; relative is directory's path below the walk's start.
+void walkDirectory(const std::string& directory, const std::string& relative,
+                   std::vector<BatchFile>& found) {
   std::vector<FsDirectoryEntry> entries;
   const int error = fsListDirectory(directory, entries);
   if (error != 0) {
-    found.push_back({directory, error});
+    found.push_back({directory, error, relative});
     return;
   }
   for (const FsDirectoryEntry& entry : entries) {
-    if (entry.directory) {
-      walkDirectory(fsJoinPath(directory, entry.name), found);
+    const std::string path = fsJoinPath(directory, entry.name);
+    const std::string below = relative.empty() ? entry.name : relative + "/" + entry.name;
+    if (entry.error != 0) {
+      found.push_back({path, entry.error, below});
+    } else if (entry.directory) {
+      walkDirectory(path, below, found);
     } else if (entry.regular) {
-      found.push_back({fsJoinPath(directory, entry.name), 0});
+      found.push_back({path, 0, below});
     }
   }
 }
@@ -93,7 +97,7 @@ void walkDirectory(const std::string& directory, std::vector<BatchFile>& found) 
 // Appends every file below directory, sorted by path.
 void addDirectory(const std::string& directory, std::vector<BatchFile>& files) {
   std::vector<BatchFile> found;
-  walkDirectory(directory, found);
+  walkDirectory(directory, "", found);
   std::sort(found.begin(), found.end(),
             [](const BatchFile& a, const BatchFile& b) { return a.path < b.path; });
   for (BatchFile& file : found) files.push_back(std::move(file));
@@ -113,6 +117,10 @@ std::vector<BatchFile> batchFiles(const std::vector<std::string>& operands, bool
   return files;
 }
 
+Problem walkProblem(const BatchFile& file) {
+  return {Failure::cannotReadEntry, "", file.path, file.walkError};
+}
+
 std::string batchErrorJson(const std::string& path, const Problem& problem) {
   JsonWriter json;
   json.beginObject();
@@ -130,14 +138,18 @@ int runBatch(const std::vector<BatchFile>& files, bool json, Console console,
   for (const BatchFile& file : files) {
     showProgress(console, progress.beforeFile());
     int code = kExitError;
-    if (file.listError == 0) {
+    if (file.walkError == 0) {
       code = runFile(file.path);
     } else {
-      const Problem problem{Failure::cannotOpenInput, "", file.path, file.listError};
+      const Problem problem = walkProblem(file);
       if (json) console.out << batchErrorJson(file.path, problem);
       reportFailure(problem, console);
     }
     tally.add(code);
+    if (!console.out) {  // the rest of the report would be lost as well
+      showProgress(console, progress.end());
+      return finishOutput(console, kExitError);
+    }
     showProgress(console, progress.afterFile(tally.passed + tally.failed + tally.unreadable,
                                              files.size()));
   }

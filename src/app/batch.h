@@ -74,18 +74,28 @@ BatchProgress standardErrorProgress();
 // so a report still buffered there cannot land on the progress line.
 void showProgress(Console console, const std::string& text);
 
-// A file of the batch, or a directory --recursive could not walk (listError:
-// the system's error number, reported as the file's open error).
+// A file of the batch, or an entry --recursive could not read: a directory
+// it could not list, a name it could not look at (walkError: the system's
+// error number). relative: the path below the directory operand it was
+// found in, joined by '/'; "" for an operand itself.
 struct BatchFile {
   std::string path;
-  int listError = 0;
+  int walkError = 0;
+  std::string relative = {};
 };
 
 // The operands in order; with recursive each directory among them gives
-// every regular file below it instead, sorted by path (links to directories
-// below it are not followed; a directory below it that cannot be read is
-// listed with its error).
+// every regular file below it instead, sorted by path, byte by byte (links
+// to files count, links to directories are not followed, FIFOs, devices and
+// sockets are left out); every entry below it that cannot be read (a
+// directory that cannot be listed, a name that cannot be looked at, a
+// dangling link) is listed with its error, none is dropped. On POSIX a walk
+// reaches any depth, paths longer than PATH_MAX included.
 std::vector<BatchFile> batchFiles(const std::vector<std::string>& operands, bool recursive);
+
+// The failure standing for a file the walk could not read (cannotReadEntry
+// with the system's reason).
+Problem walkProblem(const BatchFile& file);
 
 // The JSON line standing for a file that could not be read:
 // {"file":PATH,"ok":false,"error":MESSAGE} and a newline.
@@ -95,7 +105,7 @@ std::string batchErrorJson(const std::string& path, const Problem& problem);
 // ends a text report with an empty line, setting it apart from the next). After the
 // last file the summary line goes to standard output, or with json to
 // standard error (standard output stays one JSON object per line). Returns
-// the worst exit code.
+// the worst exit code; a lost standard output stops the batch with 2.
 int runBatch(const std::vector<BatchFile>& files, bool json, Console console,
              const std::function<int(const std::string& path)>& runFile);
 

@@ -19,9 +19,14 @@ class Command {
   virtual int main(const Arguments& arguments, Console console) const = 0;
 };
 
-// Prints a usage error of command ("otawrap: <message>" and the line naming
-// its help) and returns its exit code.
-int reportUsageError(const std::string& message, const char* command, Console console);
+// Prints a usage error of command ("otawrap: <message>", the hint when there
+// is one, and the line naming its help) and returns its exit code.
+int reportUsageError(const std::string& message, const char* command, Console console,
+                     const std::string& hint = "");
+
+// What a command with these options says of a directory given where it
+// reads a file: --recursive where it has that option; else nullptr.
+const char* directoryHintFor(const std::vector<OptionDefinition>& options);
 
 template <typename Options>
 class DefinedCommand final : public Command {
@@ -30,10 +35,11 @@ class DefinedCommand final : public Command {
   const CommandText& text() const override { return definition_.text; }
   std::vector<OptionDefinition> options() const override { return optionDefinitions(definition_.options); }
   int main(const Arguments& arguments, Console console) const override {
-    const Console run{console.out, console.err, definition_.text.kind};
+    const Console run{console.out, console.err, definition_.text.kind, directoryHintFor(options())};
     Options parsed{};
-    const std::string error = parseCommand(definition_, arguments, parsed);
-    if (!error.empty()) return reportUsageError(error, definition_.text.name, run);
+    std::string hint;
+    const std::string error = parseCommand(definition_, arguments, parsed, &hint);
+    if (!error.empty()) return reportUsageError(error, definition_.text.name, run, hint);
     return definition_.run(parsed, run);
   }
 

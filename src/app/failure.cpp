@@ -97,6 +97,9 @@ constexpr FailureText kTexts[] = {
      "inputs % would both be written as {}; nothing written"},
     {Failure::sidecarInvalid, "Unable to open input file", "metadata file {} is invalid: %"},
     {Failure::metadataRefused, "Unable to open input file", "cannot index {} with this metadata: %"},
+    {Failure::cannotReadKeyFile, "Unable to open input file", "cannot read key file {}"},
+    {Failure::inputNotRegular, "Unable to open input file", "input {} is not a regular file"},
+    {Failure::cannotReadEntry, "Unable to open input file", "cannot read {}"},
 };
 
 const FailureText& textOf(Failure failure) {
@@ -278,6 +281,7 @@ int reasonOf(const Problem& problem) {
     case Failure::cannotOpenInput:
     case Failure::inputReadFailed:
     case Failure::cannotOpenCredentials:
+    case Failure::cannotReadKeyFile:
     case Failure::cannotOpenOutput:
     case Failure::cannotWriteOutput:
       return fsIsDirectory(problem.file) ? EISDIR : problem.osError;
@@ -325,6 +329,13 @@ int reportFailure(const Problem& problem, Console console, const char* command) 
   }
   console.out.flush();
   console.err << "otawrap: " << commandMessage(problem) << '\n';
+  std::string hint = problem.hint;
+  const bool input = problem.failure == Failure::cannotOpenInput ||
+                     problem.failure == Failure::inputReadFailed;
+  if (hint.empty() && console.directoryHint != nullptr && input && reasonOf(problem) == EISDIR) {
+    hint = "'" + problem.file + "' is a directory: " + console.directoryHint;
+  }
+  if (!hint.empty()) console.err << "otawrap: " << escapeControlCharacters(hint) << '\n';
   if (problem.failure == Failure::usage) {
     console.err << "Try 'otawrap " << (command != nullptr ? command : "help") << " --help'.\n";
   }
@@ -332,15 +343,25 @@ int reportFailure(const Problem& problem, Console console, const char* command) 
   return exitCodeOf(text.wanting ? Outcome::wanting : Outcome::failed, console.kind);
 }
 
-int reportUsageError(const std::string& message, const char* command, Console console) {
-  return reportFailure({Failure::usage, message, "", 0}, console, command);
+int reportUsageError(const std::string& message, const char* command, Console console,
+                     const std::string& hint) {
+  return reportFailure({Failure::usage, message, "", 0, hint}, console, command);
+}
+
+const char* directoryHintFor(const std::vector<OptionDefinition>& options) {
+  for (const OptionDefinition& o : options) {
+    if (std::string(o.longName) == "recursive") return "--recursive reads every file below it";
+  }
+  return nullptr;
 }
 
 int finishOutput(Console console, int exitCode) {
   console.out.flush();
   if (console.out) return exitCode;
-  console.err << "otawrap: " << commandMessage({Failure::reportNotWritten, "", "", 0}) << '\n';
-  console.err.flush();
+  if (console.out.takeLoss()) {
+    console.err << "otawrap: " << commandMessage({Failure::reportNotWritten, "", "", 0}) << '\n';
+    console.err.flush();
+  }
   return kExitError;
 }
 

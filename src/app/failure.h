@@ -63,6 +63,9 @@ enum class Failure : std::uint8_t {
   outputNameClash,              // convert: two inputs, one output; detail quotes both inputs
   sidecarInvalid,       // index: a metadata file beside an OTA file; detail "KEY: reason"
   metadataRefused,      // index: the entry would have a fault lint reports; detail in lint's words
+  cannotReadKeyFile,    // verify --public-key-file, --ca-key-file
+  inputNotRegular,      // a FIFO, device or socket where a regular file is read (index, metadata)
+  cannotReadEntry,      // --recursive: an entry below a directory (or the directory) cannot be read
 };
 
 // One failure as it happened: what, on which file (may be empty) and the
@@ -72,6 +75,7 @@ struct Problem {
   std::string detail;
   std::string file;
   int osError = 0;
+  std::string hint = {};  // one more line after the message, e.g. a likelier option; may be ""
 };
 
 // The legacy text of a failure, exactly as the legacy form has always printed it.
@@ -82,15 +86,18 @@ std::string legacyMessage(const Problem& problem);
 std::string commandMessage(const Problem& problem);
 
 // Prints the failure as the console's kind of command does (the legacy
-// form's "Error: " on standard output, else "otawrap: " on standard error;
+// form's "Error: " on standard output, else "otawrap: " on standard error,
+// then its hint, or the console's directory hint for an input that is a
+// directory, as one more "otawrap: " line;
 // command names the subcommand for a usage error's help hint) and returns
 // the exit code: exitCodeOf(wanting or failed, kind), where the table says
 // which failures find an input wanting (a file read and found lacking what
 // the command needs).
 int reportFailure(const Problem& problem, Console console, const char* command = nullptr);
 
-// Flushes standard output and reports a failure when anything written to it
-// was lost; returns exitCode when all of it arrived, kExitError otherwise.
+// Flushes standard output and reports a failure (once per run) when anything
+// written to it was lost; returns exitCode when all of it arrived, kExitError
+// otherwise.
 int finishOutput(Console console, int exitCode);
 
 // The same for the outcome of a run of the console's kind of command.

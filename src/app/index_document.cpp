@@ -48,9 +48,10 @@ bool readJsonFile(const std::string& path, Failure failure, std::string& text, J
   const JsonLimits limits;
   std::vector<std::uint8_t> bytes;
   int osError = 0;
-  const InputFileStatus status = inputFileReadAll(path, limits.maxBytes + 1, bytes, osError);
+  const InputFileStatus status = inputFileReadAll(path, limits.maxBytes + 1, bytes, osError,
+                                                  DashInput::fileName, InputKind::regularFile);
   if (status != InputFileStatus::ok) {
-    problem = {Failure::cannotOpenInput, "", path, osError};
+    problem = inputFileProblem(status, path, osError);
     if (status == InputFileStatus::tooLarge) problem = {failure, "larger than 16 MiB", path, 0};
     return false;
   }

@@ -18,8 +18,9 @@ struct IndexDocument {
   std::vector<IndexEntry> entries;
 };
 
-// Reads and parses the JSON file at path (16 MiB at most). False with problem
-// set when it cannot be read (cannotOpenInput), or is too large or not JSON
+// Reads and parses the regular JSON file at path (16 MiB at most). False with
+// problem set when it cannot be read (cannotOpenInput), is not a regular file
+// (inputNotRegular, refused before it is opened), or is too large or not JSON
 // (failure, the detail saying where and why). A sink takes the elements of a
 // top-level array instead of root (jsonParse).
 bool readJsonFile(const std::string& path, Failure failure, std::string& text, JsonValue& root,

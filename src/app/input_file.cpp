@@ -6,14 +6,22 @@
 
 namespace otawrap {
 
-std::FILE* openInputFile(const std::string& path, DashInput dash, int& osError) {
+namespace {
+
+std::FILE* openAs(const std::string& path, DashInput dash, FsRead what, FsResult& result) {
   if (dash == DashInput::standardInput && path == kStandardInputName) {
-    osError = 0;
+    result = {FsStatus::ok, 0};
     return fsStandardInput();
   }
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  osError = file == nullptr ? errno : 0;
+  return fsOpenForReading(path, what, result);
+}
+
+}  // namespace
+
+std::FILE* openInputFile(const std::string& path, DashInput dash, int& osError) {
+  FsResult result{FsStatus::ok, 0};
+  std::FILE* file = openAs(path, dash, FsRead::anything, result);
+  osError = result.osError;
   return file;
 }
 
@@ -57,6 +65,19 @@ InputFileStatus readAll(std::FILE* file, std::size_t limit, std::vector<std::uin
 
 }  // namespace
 
+Problem inputFileProblem(InputFileStatus status, const std::string& path, int osError) {
+  switch (status) {
+    case InputFileStatus::tooLarge:
+      return {Failure::inputTooLarge, "", path, 0};
+    case InputFileStatus::notRegular:
+      return {Failure::inputNotRegular, "", path, 0};
+    case InputFileStatus::ok:
+    case InputFileStatus::unreadable:
+      break;
+  }
+  return {Failure::cannotOpenInput, "", path, osError};
+}
+
 InputFileStatus inputFileReadRest(std::FILE* file, std::size_t limit,
                                   std::vector<std::uint8_t>& bytes, int& osError) {
   return readAll(file, limit, bytes, osError);
@@ -77,8 +98,13 @@ ExactReadStatus inputFileReadExactly(std::FILE* file, std::uint8_t* out, std::si
 
 InputFileStatus inputFileReadAll(const std::string& path, std::size_t limit,
                                  std::vector<std::uint8_t>& bytes, int& osError,
-                                 DashInput dash) {
-  std::FILE* file = openInputFile(path, dash, osError);
+                                 DashInput dash, InputKind kind) {
+  FsResult opened{FsStatus::ok, 0};
+  std::FILE* file = openAs(path, dash,
+                           kind == InputKind::regularFile ? FsRead::regularFile : FsRead::anything,
+                           opened);
+  osError = opened.osError;
+  if (opened.status == FsStatus::notRegular) return InputFileStatus::notRegular;
   if (file == nullptr) return InputFileStatus::unreadable;
   const InputFileStatus status = readAll(file, limit, bytes, osError);
   closeInputFile(file);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/failure.h"
 #include "ota/format.h"
 
 namespace otawrap {
@@ -20,6 +21,12 @@ inline constexpr char kStandardInputName[] = "-";
 // Whether "-" names standard input (commands with one input file) or a file
 // called "-" (the others).
 enum class DashInput : std::uint8_t { fileName, standardInput };
+
+// What a command takes as an input file: whatever reads front to back
+// (pipes, FIFOs, devices: the OTA files of info, verify, extract, convert),
+// or a regular file only (an index, a metadata file, the files lint looks
+// at: a FIFO there would block, a device never end).
+enum class InputKind : std::uint8_t { stream, regularFile };
 
 // Opens path for binary reading, standard input for "-" when dash says so.
 // nullptr with osError set to errno (0 when the system gave none) on failure.
@@ -32,6 +39,7 @@ enum class InputFileStatus : std::uint8_t {
   ok,
   unreadable,  // cannot be opened or read (also a directory)
   tooLarge,    // longer than the limit
+  notRegular,  // InputKind::regularFile and it is not one: never opened
 };
 
 // Reads the file at path into bytes (replacing their content) up to limit
@@ -41,7 +49,12 @@ enum class InputFileStatus : std::uint8_t {
 // system gave none). On anything but ok the content of bytes is unspecified.
 InputFileStatus inputFileReadAll(const std::string& path, std::size_t limit,
                                  std::vector<std::uint8_t>& bytes, int& osError,
-                                 DashInput dash = DashInput::fileName);
+                                 DashInput dash = DashInput::fileName,
+                                 InputKind kind = InputKind::stream);
+
+// The failure a read that did not end ok stands for: cannotOpenInput with
+// the system's reason, inputNotRegular, or inputTooLarge (the OTA file limit).
+Problem inputFileProblem(InputFileStatus status, const std::string& path, int osError);
 
 // Reads the rest of an open file as inputFileReadAll does.
 InputFileStatus inputFileReadRest(std::FILE* file, std::size_t limit,

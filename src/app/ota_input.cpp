@@ -25,11 +25,9 @@ bool openOtaInput(const std::string& path, const OtaInputOptions& options, OtaIn
                   Problem& problem) {
   int osError = 0;
   const InputFileStatus status =
-      inputFileReadAll(path, kOtaFileSizeLimit, input.bytes, osError, options.dash);
+      inputFileReadAll(path, kOtaFileSizeLimit, input.bytes, osError, options.dash, options.kind);
   if (status != InputFileStatus::ok) {
-    const bool tooLarge = status == InputFileStatus::tooLarge;
-    problem = {tooLarge ? Failure::inputTooLarge : Failure::cannotOpenInput, "", path,
-               tooLarge ? 0 : osError};
+    problem = inputFileProblem(status, path, osError);
     return false;
   }
   input.info = otaFileLocateAndRead(input.bytes.data(), input.bytes.size(), options.read);

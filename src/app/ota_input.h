@@ -21,6 +21,7 @@ struct OtaInputOptions {
   OtaReadOptions read{};      // --platform forces the image checks
   bool payloadCheck = true;   // false (--no-payload-check): payloads identified, not checked
   DashInput dash = DashInput::fileName;
+  InputKind kind = InputKind::stream;  // regularFile: lint's files
 };
 
 struct OtaInput {
@@ -36,7 +37,8 @@ struct OtaInput {
 };
 
 // Reads path into input. False with problem set when the file cannot be read
-// (cannotOpenInput), is too large (inputTooLarge) or holds no OTA file
+// (cannotOpenInput), is not the regular file options ask for
+// (inputNotRegular), is too large (inputTooLarge) or holds no OTA file
 // identifier where one should start (notOtaFile): one message for every
 // command, the exit code of the command's kind.
 bool openOtaInput(const std::string& path, const OtaInputOptions& options, OtaInput& input,

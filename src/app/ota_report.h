@@ -53,7 +53,7 @@ template <typename Options>
 std::vector<OptionRow<Options>> otaFilesRows(const char* platformHelp) {
   using O = Options;
   return {
-      {{'p', "platform", "NAME", platformHelp}, storeCheckPlatform<O>},
+      {{'p', "platform", "NAME", platformHelp, false, kPlatformChoices}, storeCheckPlatform<O>},
       {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
        clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
       {{'\0', "json", nullptr, "one JSON object instead of text", true}, setFlag<O, &O::json>},

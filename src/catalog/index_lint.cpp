@@ -260,7 +260,6 @@ class Relations {
     report(j, r);
   }
 
- private:
   const std::vector<IndexEntry>& entries_;
   std::vector<LintFinding>& out_;
   std::vector<Earlier> results_;

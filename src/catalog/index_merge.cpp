@@ -72,7 +72,8 @@ std::string indexMerge(const std::string& text, const JsonValue& root,
     }
     if (origin[k] == nullptr) {
       ++counts.added;
-    } else if (placed[k] != nullptr) {
+    } else if (placed[k] != nullptr &&
+               elements[k] != text.substr(origin[k]->begin, origin[k]->end - origin[k]->begin)) {
       ++counts.replaced;
     } else {
       ++counts.kept;

@@ -27,10 +27,10 @@ struct IndexMergeItem {
 };
 
 struct IndexMergeCounts {
-  std::size_t replaced = 0;  // existing entries given a new text
+  std::size_t replaced = 0;  // existing entries given a different text
   std::size_t dropped = 0;   // later existing entries of a replaced key
   std::size_t added = 0;     // appended
-  std::size_t kept = 0;      // existing entries untouched
+  std::size_t kept = 0;      // existing entries untouched, or given the same text
 };
 
 // text is the existing index, root and entries what jsonParse and indexDecode

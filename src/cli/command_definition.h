@@ -115,13 +115,15 @@ std::vector<OptionDefinition> optionDefinitions(const std::vector<OptionRow<Opti
 
 // Parses arguments (those after the command word) into options, which start
 // as the command's defaults: options in order, then exclusions, then finish.
-// Returns "" or the error text without the help hint.
+// Returns "" or the error text without the help hint; hint, when given, gets
+// the parser's hint beside the error ("" when none).
 template <typename Options>
 std::string parseCommand(const CommandDefinition<Options>& definition, const Arguments& arguments,
-                         Options& options) {
+                         Options& options, std::string* hint = nullptr) {
   const std::vector<OptionDefinition> definitions = optionDefinitions(definition.options);
   ParsedArguments parsed;
   std::string error = parseOptions(definitions, definition.operands, arguments, parsed);
+  if (hint != nullptr) *hint = parsed.hint;
   if (!error.empty()) return error;
   for (const ParsedOption& given : parsed.options) {
     error = definition.options[given.row].store(given, options);

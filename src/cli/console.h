@@ -25,6 +25,13 @@ class OutputStream {
   OutputStream& write(const char* data, std::size_t size);
   OutputStream& flush();
   explicit operator bool() const { return ok_; }
+  // True once after a write failed, false before and ever after: a lost
+  // output is reported once, however many writes follow.
+  bool takeLoss() {
+    const bool first = !ok_ && !lossTaken_;
+    lossTaken_ = !ok_;
+    return first;
+  }
 
   OutputStream& operator<<(std::string_view text) { return write(text.data(), text.size()); }
   OutputStream& operator<<(const std::string& text) { return write(text.data(), text.size()); }
@@ -46,6 +53,7 @@ class OutputStream {
   virtual bool put(const char* data, std::size_t size) = 0;
   virtual bool sync() = 0;
   bool ok_ = true;
+  bool lossTaken_ = false;
 };
 
 // Writes through a C stream (stdout, stderr): the same buffering and, on
@@ -102,6 +110,9 @@ struct Console {
   OutputStream& out;
   OutputStream& err;
   CommandKind kind = CommandKind::prints;
+  // Said after a failure to read a directory given where a file goes, e.g.
+  // "--recursive reads every file below it"; nullptr: nothing.
+  const char* directoryHint = nullptr;
 };
 
 }  // namespace otawrap

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "cli/spelling.h"
+
 namespace otawrap {
 
 namespace {
@@ -21,6 +23,16 @@ std::size_t findLong(const std::vector<OptionDefinition>& definitions, const std
     if (definitions[i].longName != nullptr && name == definitions[i].longName) return i;
   }
   return kNone;
+}
+
+std::string nearestLongOption(const std::vector<OptionDefinition>& definitions,
+                              const std::string& name) {
+  std::vector<const char*> names;
+  for (const OptionDefinition& d : definitions) {
+    if (d.longName != nullptr) names.push_back(d.longName);
+  }
+  const char* nearest = nearestWord(name, names, std::min<std::size_t>(2, name.size() / 2));
+  return nearest == nullptr ? "" : std::string("did you mean '--") + nearest + "'?";
 }
 
 bool seen(const ParsedArguments& parsed, std::size_t row) {
@@ -65,7 +77,10 @@ std::string parseOptions(const std::vector<OptionDefinition>& definitions, Opera
         valueAttached = true;
       }
     }
-    if (row == kNone) return "unknown option '" + name + "'";
+    if (row == kNone) {
+      if (isLong) parsed.hint = nearestLongOption(definitions, name.substr(2));
+      return "unknown option '" + name + "'";
+    }
     const bool takesValue = definitions[row].metavar != nullptr;
     if (!takesValue && valueAttached) return "option " + name + " takes no value";
     if (takesValue && !valueAttached) {

@@ -3,7 +3,7 @@
 // Short options take their value attached or as the next argument ("-o out",
 // "-oout"); long ones as "--name value" or "--name=value". "--" ends the
 // options. Options and operands come in any order. Fails, naming the option or
-// operand, on an unknown option, a missing value, a value given to a flag, an
+// operand, on an unknown option (with a hint at the nearest long one), a missing value, a value given to a flag, an
 // option given twice that may not repeat, and a wrong number of operands.
 #pragma once
 
@@ -21,6 +21,9 @@ struct OptionDefinition {
   const char* metavar;   // the value's name in the help, e.g. "DIR"; nullptr: a flag
   const char* help;      // one line; "\n" continues it on the next line of the page
   bool repeatable = false;  // a second use replaces (values) or repeats (flags) harmlessly
+  // The values it takes, space-separated, for shell completion (each one
+  // its store accepts); nullptr: any value (a metavar "DIR" completes directories).
+  const char* choices = nullptr;
 };
 
 struct ParsedOption {
@@ -32,6 +35,9 @@ struct ParsedOption {
 struct ParsedArguments {
   std::vector<ParsedOption> options;  // in command-line order
   std::vector<std::string> operands;
+  // Beside an unknown long option's error: "did you mean '--NAME'?" for the
+  // option within two edits (one for names of up to three letters); else "".
+  std::string hint;
 };
 
 inline constexpr std::size_t kAnyNumber = std::numeric_limits<std::size_t>::max();

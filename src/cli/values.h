@@ -31,6 +31,9 @@ std::string parseTagFile(const std::string& option, const std::string& text, std
 std::string parseSeconds(const std::string& option, const std::string& text, unsigned maxSeconds,
                          unsigned& seconds);
 
+// The platform names as completion offers them (kPlatformNames).
+inline constexpr char kPlatformChoices[] = "QUILLDEV MARSHDEV FENBOARD";
+
 // QUILLDEV, MARSHDEV or FENBOARD in any case.
 std::string parsePlatform(const std::string& option, const std::string& text,
                           Platform& platform);

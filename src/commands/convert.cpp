@@ -291,12 +291,14 @@ const CommandDefinition<ConvertOptions>& convertDefinition() {
       joinRows<O>({
           outputRows<O>(),
           identifierRows<O>(false),
-          {{{'p', "platform", "NAME", "QUILLDEV (default), MARSHDEV or FENBOARD, any case"},
+          {{{'p', "platform", "NAME", "QUILLDEV (default), MARSHDEV or FENBOARD, any case", false,
+             kPlatformChoices},
             storePlatform}},
           sealRows<O>(),
           tagRows<O>("add FILE's bytes as sub-element TAG (1 to 4 hex\n"
                      "digits) behind the image; repeatable, in order"),
-          {{{'\0', "input-format", "FORMAT", "raw or ihex instead of telling by content"},
+          {{{'\0', "input-format", "FORMAT", "raw or ihex instead of telling by content", false,
+             "raw ihex"},
             storeInputFormat},
            {{'n', "no-image", nullptr, "write the header only, without reading INPUT's image",
              true},

@@ -1,10 +1,15 @@
 #include "commands/index.h"
 
+#include <algorithm>
+#include <set>
+
 #include "catalog/index_merge.h"
 #include "catalog/index_lint.h"
+#include "catalog/json_layout.h"
 #include "codec/escape.h"
 #include "codec/hex.h"
 #include "cli/values.h"
+#include "app/batch.h"
 #include "app/index_document.h"
 #include "app/index_findings.h"
 #include "app/index_sidecar.h"
@@ -42,14 +47,28 @@ std::string percentEncoded(const std::string& name) {
   return out;
 }
 
+// A path below the URL prefix, each segment percent-encoded.
+std::string percentEncodedPath(const std::string& path) {
+  std::string out;
+  for (std::size_t from = 0;;) {
+    const std::size_t to = path.find('/', from);
+    out += percentEncoded(path.substr(from, to - from));
+    if (to == std::string::npos) return out;
+    out += '/';
+    from = to + 1;
+  }
+}
+
 // The metadata for the OTA file at path: the command line's over that of its
 // metadata file, when there is one. False with problem set when that file
-// cannot be read or is not valid.
+// cannot be read or is not valid. Any entry at the name stands for a
+// metadata file: a FIFO, a dangling link or a loop of links is refused,
+// never passed over.
 bool fileMetadata(const std::string& path, const IndexMetadata& commandLine, IndexMetadata& metadata,
                   Problem& problem) {
   metadata = commandLine;
   const std::string sidecar = path + kSidecarSuffix;
-  if (!fsExists(sidecar)) return true;
+  if (fsEntryKind(sidecar) == FsEntryKind::none) return true;
   std::string text;
   JsonValue root;
   if (!readJsonFile(sidecar, Failure::sidecarInvalid, text, root, problem)) return false;
@@ -76,19 +95,35 @@ void warnAsLint(const std::vector<IndexEntry>& entries, const std::vector<bool>&
   }
 }
 
-// Merges items into the index at path and writes it back whole.
+// "index.json: 2 added, 1 replaced, 340 kept" (and dropped when any).
+std::string mergeSummary(const std::string& path, const IndexMergeCounts& counts) {
+  std::string text = path + ": " + std::to_string(counts.added) + " added, " +
+                     std::to_string(counts.replaced) + " replaced, " + std::to_string(counts.kept) +
+                     " kept";
+  if (counts.dropped > 0) text += ", " + std::to_string(counts.dropped) + " dropped";
+  return escapeControlCharacters(text);
+}
+
+// Merges items into the index at path, laid out as its first entry is, and
+// writes it back whole; then the summary line.
 int updateIndex(const std::string& path, const IndexOptions& options,
-                const std::vector<IndexMergeItem>& items, Console console) {
+                std::vector<IndexMergeItem> items, Console console) {
   IndexDocument document;
   Problem problem{Failure::usage, "", "", 0};
   if (!readIndexDocument(path, document, problem)) {
     return reportFailure(problem, console);
   }
   if (!document.entries.empty() && document.format != options.metadata.format) {
-    const char* theirs = document.format == IndexFormat::zigpy ? "zigpy" : "zigbee-herdsman";
-    return reportFailure({Failure::indexInvalid, std::string("it is in the ") + theirs +
-                              " format; give --format to match it", path, 0},
+    const bool zigpy = document.format == IndexFormat::zigpy;
+    return reportFailure({Failure::indexInvalid, std::string("it is in the ") +
+                              (zigpy ? "zigpy format; give --format zigpy" : "zigbee-herdsman format; give --format herdsman") +
+                              " to match it", path, 0},
                          console);
+  }
+  if (!document.entries.empty()) {
+    const IndexEntry& first = document.entries.front();
+    const JsonLayout layout = jsonLayoutOf(document.text, first.begin, first.end);
+    for (IndexMergeItem& item : items) item.text = jsonLaidOut(item.text, layout);
   }
   IndexMergeCounts counts;
   const std::string merged = indexMerge(document.text, document.root, document.entries, items, counts);
@@ -107,51 +142,97 @@ int updateIndex(const std::string& path, const IndexOptions& options,
     }
     warnAsLint(entries, isNew, options.metadata.format, path + ": ", console);
   }
-  return writeOutputAndReport({"", path}, "", reinterpret_cast<const std::uint8_t*>(merged.data()),
-                              merged.size(), nullptr, console);
+  const int code = writeOutputAndReport({"", path}, "", reinterpret_cast<const std::uint8_t*>(merged.data()),
+                                        merged.size(), nullptr, console);
+  if (code == kExitSuccess) console.err << mergeSummary(path, counts) << '\n';
+  return code;
+}
+
+// The entry of one file (compact JSON in item). False with problem set when
+// the file is refused.
+bool indexFile(const BatchFile& file, const IndexOptions& options, IndexMergeItem& item,
+               IndexEntry& entry, Problem& problem) {
+  const std::string& path = file.path;
+  OtaInput input;
+  if (!openSoundOtaInput(path, options.input, input, problem)) return false;
+  IndexMetadata metadata;
+  if (!fileMetadata(path, options.metadata, metadata, problem)) return false;
+  const std::string name = baseName(path);
+  // The entry names the file exactly or not at all: the URL is the prefix
+  // and the encoded path below the directory walked (or the name), or else
+  // the path as given.
+  const std::string below = file.relative.empty() ? name : file.relative;
+  const char* fault = indexTextFault(options.urlPrefixGiven ? below : path);
+  if (fault != nullptr) {
+    problem = {Failure::nameNotIndexable, fault, path, 0};
+    return false;
+  }
+  const std::string url =
+      options.urlPrefixGiven ? indexJoinUrl(options.urlPrefix, percentEncodedPath(below)) : path;
+  const OtaIndexEntry found = otaIndexEntry(input.bytes.data(), input.bytes.size(), input.info, name, url);
+  entry = indexEntryOf(found, input.info.header.totalImageSize, metadata);
+  // The metadata's words are herdsman's, whichever format is written.
+  std::vector<LintFinding> faults;
+  indexEntryFaults(entry, 0, faults);
+  if (!faults.empty()) {
+    const std::string detail = lintFindingText(faults[0], {entry}, IndexFormat::herdsman, path, IndexFileFacts{});
+    problem = {Failure::metadataRefused, detail, path, 0};
+    return false;
+  }
+  item = {found.manufacturerCode, found.imageType, found.fileVersion,
+          indexEntryJson(entry, options.metadata.format)};
+  return true;
+}
+
+// A file the walk found that is no OTA file: named as skipped, unless it is
+// the metadata file of a file beside it.
+void reportSkipped(const BatchFile& file, const std::set<std::string>& walked, Console console) {
+  const std::string& path = file.path;
+  const std::size_t suffix = sizeof kSidecarSuffix - 1;
+  if (path.size() > suffix && path.compare(path.size() - suffix, suffix, kSidecarSuffix) == 0 &&
+      walked.count(path.substr(0, path.size() - suffix)) != 0) {
+    return;
+  }
+  console.err << "otawrap: " << escapeControlCharacters("skipped '" + path + "': not an OTA file")
+              << '\n';
 }
 
 int runIndex(const IndexOptions& options, Console console) {
+  const std::vector<BatchFile> files = batchFiles(options.files, options.recursive);
+  std::set<std::string> walked;
+  for (const BatchFile& file : files) {
+    if (!file.relative.empty()) walked.insert(file.path);
+  }
   std::vector<IndexMergeItem> items;
   std::vector<IndexEntry> entries;
-  for (const std::string& path : options.files) {
-    OtaInput input;
+  int refused = kExitSuccess;  // the worst exit code of a refused file
+  for (const BatchFile& file : files) {
     Problem problem{Failure::usage, "", "", 0};
-    if (!openSoundOtaInput(path, options.input, input, problem)) {
-      return reportFailure(problem, console);
+    IndexMergeItem item;
+    IndexEntry entry;
+    if (file.walkError != 0) {
+      problem = walkProblem(file);
+    } else if (indexFile(file, options, item, entry, problem)) {
+      items.push_back(std::move(item));
+      entries.push_back(std::move(entry));
+      continue;
+    } else if (!file.relative.empty() && problem.failure == Failure::notOtaFile) {
+      reportSkipped(file, walked, console);
+      continue;
     }
-    IndexMetadata metadata;
-    if (!fileMetadata(path, options.metadata, metadata, problem)) {
-      return reportFailure(problem, console);
-    }
-    const std::string name = baseName(path);
-    // The entry names the file exactly or not at all: the URL is the prefix
-    // and the encoded name, or else the path as given.
-    const char* fault = indexTextFault(options.urlPrefixGiven ? name : path);
-    if (fault != nullptr) {
-      return reportFailure({Failure::nameNotIndexable, fault, path, 0}, console);
-    }
-    const std::string url =
-        options.urlPrefixGiven ? indexJoinUrl(options.urlPrefix, percentEncoded(name)) : path;
-    const OtaIndexEntry file = otaIndexEntry(input.bytes.data(), input.bytes.size(), input.info, name, url);
-    const IndexEntry entry = indexEntryOf(file, input.info.header.totalImageSize, metadata);
-    // The metadata's words are herdsman's, whichever format is written.
-    std::vector<LintFinding> faults;
-    indexEntryFaults(entry, 0, faults);
-    if (!faults.empty()) {
-      const std::string detail = lintFindingText(faults[0], {entry}, IndexFormat::herdsman, path, IndexFileFacts{});
-      return reportFailure({Failure::metadataRefused, detail, path, 0}, console);
-    }
-    items.push_back({file.manufacturerCode, file.imageType, file.fileVersion,
-                     indexEntryJson(entry, options.metadata.format)});
-    entries.push_back(entry);
+    refused = std::max(refused, reportFailure(problem, console));
   }
-  if (!options.update.empty()) return updateIndex(options.update, options, items, console);
+  if (refused != kExitSuccess && !options.keepGoing) return refused;
+  if (!options.update.empty()) {
+    return std::max(refused, updateIndex(options.update, options, std::move(items), console));
+  }
   warnAsLint(entries, std::vector<bool>(entries.size(), true), options.metadata.format, "", console);
   std::string text = "[";
   for (const IndexMergeItem& item : items) text += (text.size() > 1 ? "," : "") + item.text;
-  console.out << text << "]\n";
-  return finishOutput(console, kExitSuccess);
+  text += "]";
+  if (options.indent > 0) text = jsonLaidOut(text, jsonIndentLayout(options.indent));
+  console.out << text << "\n";
+  return std::max(refused, finishOutput(console, kExitSuccess));
 }
 
 using O = IndexOptions;
@@ -229,6 +310,18 @@ std::string storeOriginalUrl(const ParsedOption& given, O& options) {
   return "";
 }
 
+std::string storeIndent(const ParsedOption& given, O& options) {
+  const std::string& text = given.value;
+  const bool digits = !text.empty() && text.size() <= 2 &&
+                      std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const std::size_t spaces = digits ? std::stoul(text) : 0;
+  if (spaces < 1 || spaces > 10) {
+    return "invalid value '" + text + "' for " + given.name + ": 1 to 10 spaces expected";
+  }
+  options.indent = spaces;
+  return "";
+}
+
 std::string storeForce(const ParsedOption&, O& options) {
   options.metadata.force = true;
   return "";
@@ -251,16 +344,22 @@ const CommandDefinition<IndexOptions>& indexDefinition() {
   static const CommandDefinition<O> definition = {
       {"index", nullptr, CommandKind::judges, "FILE... [options]",
        "OTA index entries, printed or merged",
-       "FILE... [--format herdsman|zigpy] [--url-prefix URL] [--update INDEX.json]\n"
-       "      [--file-size total-image|download] [metadata options]",
+       "FILE... [--recursive] [--keep-going] [--format herdsman|zigpy] [--url-prefix URL]\n"
+       "      [--update INDEX.json | --indent N] [--file-size total-image|download]\n"
+       "      [metadata options]",
        "Prints a JSON array with one OTA index entry per file. herdsman (the default):\n"
        "zigbee-herdsman's entries: fileName, fileVersion, fileSize, url, imageType,\n"
        "manufacturerCode, sha512, otaHeaderString and the hardware range when present,\n"
        "then the metadata options' fields. zigpy: the fw_binary_url, fw_file_version,\n"
        "fw_filesize, fw_image_type, fw_manufacturer_id list zigpy's update-URL\n"
-       "provider reads. Every file must pass the checks of info. With --update the\n"
-       "entries replace those of the same identifiers and version in that index and\n"
-       "the others are kept byte for byte. A file FILE.meta.json beside FILE gives\n"
+       "provider reads. Every file must pass the checks of info: each refused file\n"
+       "is named and nothing is printed, or with --keep-going the others' entries\n"
+       "are (exit 1). With --recursive a directory FILE stands for every OTA file\n"
+       "below it in path order (other files are named as skipped) and --url-prefix\n"
+       "adds the path below it. With --update the entries replace those of the\n"
+       "same identifiers and version in that index, laid out as its entries are,\n"
+       "the others are kept byte for byte, and a summary line follows on standard\n"
+       "error. A file FILE.meta.json beside FILE gives\n"
        "that file's metadata: a JSON object with the entry's own keys (modelId,\n"
        "manufacturerName, minFileVersion, maxFileVersion, hardwareVersionMin,\n"
        "hardwareVersionMax, releaseNotes, originalUrl, force); a metadata option\n"
@@ -268,10 +367,17 @@ const CommandDefinition<IndexOptions>& indexDefinition() {
        "field for them: metadata files are checked, not written.\n",
        "Options:", "otawrap index *.zigbee --url-prefix https://example.com/ota"},
       {
-          {{'\0', "format", "NAME", "herdsman (default) or zigpy"}, storeFormat},
-          {{'\0', "url-prefix", "URL", "url is URL, one '/', and the file name (default:\nthe path as given)"},
+          {{'r', "recursive", nullptr, "index every OTA file below a directory FILE", true},
+           setFlag<O, &O::recursive>},
+          {{'\0', "keep-going", nullptr, "write the entries of the files that pass (exit 1\nif any is refused)",
+            true},
+           setFlag<O, &O::keepGoing>},
+          {{'\0', "format", "NAME", "herdsman (default) or zigpy", false, "herdsman zigpy"}, storeFormat},
+          {{'\0', "url-prefix", "URL",
+            "url is URL, one '/', and the path below the directory\nwalked or the file name (default: the path as given)"},
            storeUrlPrefix},
           {{'\0', "update", "INDEX", "merge into the index INDEX instead of printing"}, storeUpdate},
+          {{'\0', "indent", "N", "print the new index pretty, N spaces a level (1 to 10)"}, storeIndent},
           {{'\0', "file-size", "KIND",
             "fileSize: download (the file's length, default)\nor total-image (the header's total image size)"},
            storeFileSize},
@@ -292,7 +398,7 @@ const CommandDefinition<IndexOptions>& indexDefinition() {
           {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
            clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
       },
-      {},
+      {{{"update", "indent"}}},
       {1, kAnyNumber, "FILE"},
       finishIndex,
       runIndex,

@@ -8,6 +8,7 @@
 #include "app/index_document.h"
 #include "app/index_findings.h"
 #include "app/ota_input.h"
+#include "io/file_system.h"
 #include "ota/file_entries.h"
 #include "report/info_report.h"
 #include "report/json_writer.h"
@@ -37,26 +38,60 @@ std::string joinPath(const std::string& directory, const std::string& name) {
   return last == '/' || last == '\\' ? directory + name : directory + "/" + name;
 }
 
-// The last path segment of a URL, without query or fragment, %XX decoded.
-std::string lastSegment(const std::string& url) {
-  std::string path = url.substr(0, url.find_first_of("?#"));
-  path = path.substr(path.find_last_of('/') + 1);
-  std::string name;
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    if (path[i] == '%' && i + 2 < path.size() && hexDigit(path[i + 1]) >= 0 && hexDigit(path[i + 2]) >= 0) {
-      name += static_cast<char>(hexDigit(path[i + 1]) * 16 + hexDigit(path[i + 2]));
-      i += 2;
-    } else {
-      name += path[i];
+// The path segments of a URL after its host, without query or fragment,
+// each %XX decoded.
+std::vector<std::string> urlSegments(const std::string& url) {
+  const std::string whole = url.substr(0, url.find_first_of("?#"));
+  const std::size_t scheme = whole.find("://");
+  const std::size_t host = scheme == std::string::npos ? std::string::npos : whole.find('/', scheme + 3);
+  std::vector<std::string> segments;
+  if (host == std::string::npos) return segments;
+  for (std::size_t from = host + 1;;) {
+    const std::size_t to = whole.find('/', from);
+    const std::string segment = whole.substr(from, to - from);
+    std::string name;
+    for (std::size_t i = 0; i < segment.size(); ++i) {
+      if (segment[i] == '%' && i + 2 < segment.size() && hexDigit(segment[i + 1]) >= 0 &&
+          hexDigit(segment[i + 2]) >= 0) {
+        name += static_cast<char>(hexDigit(segment[i + 1]) * 16 + hexDigit(segment[i + 2]));
+        i += 2;
+      } else {
+        name += segment[i];
+      }
     }
+    segments.push_back(name);
+    if (to == std::string::npos) return segments;
+    from = to + 1;
   }
-  return name;
+}
+
+// A segment that can stand for a directory under --files DIR: a plain name.
+bool plainName(const std::string& segment) {
+  return !segment.empty() && segment != "." && segment != ".." &&
+         segment.find_first_of("/\\") == std::string::npos;
+}
+
+// Where a remote url's file is under directory: the longest run of the url's
+// last path segments that names an entry there (a tree served as it is, as
+// index --recursive lists it), else the last segment alone.
+std::string remoteFilePath(const std::string& url, const std::string& directory) {
+  const std::vector<std::string> segments = urlSegments(url);
+  if (segments.empty()) return joinPath(directory, "");
+  std::size_t first = segments.size() - 1;
+  while (first > 0 && plainName(segments[first - 1])) --first;
+  for (; first + 1 < segments.size(); ++first) {
+    std::string below;
+    for (std::size_t i = first; i < segments.size(); ++i) below += (below.empty() ? "" : "/") + segments[i];
+    const std::string path = joinPath(directory, below);
+    if (fsEntryKind(path) != FsEntryKind::none) return path;
+  }
+  return joinPath(directory, segments.back());
 }
 
 // Where the entry's file is looked for; "" when it is not.
 std::string filePath(const IndexEntry& e, const LintOptions& options) {
   if (isRemote(e.url)) {
-    return options.filesDirectory.empty() ? "" : joinPath(options.filesDirectory, lastSegment(e.url));
+    return options.filesDirectory.empty() ? "" : remoteFilePath(e.url, options.filesDirectory);
   }
   if (isAbsolute(e.url)) return e.url;
   const std::string base = options.filesDirectory.empty() ? directoryOf(options.index) : options.filesDirectory;
@@ -99,7 +134,9 @@ int runLint(const LintOptions& options, Console console) {
   IndexDocument document;
   Problem problem{Failure::usage, "", "", 0};
   if (!readIndexDocument(options.index, document, problem)) {
-    return reportFailure(problem, console);
+    Console reading = console;
+    reading.directoryHint = "lint reads an index file; its files' directory goes to --files DIR";
+    return reportFailure(problem, reading);
   }
   std::string().swap(document.text);  // the entries hold what lint needs
   std::vector<std::string> paths;

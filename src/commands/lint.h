@@ -13,7 +13,9 @@ struct LintOptions {
   std::string index;
   std::string filesDirectory;  // where files behind relative and http(s) urls are; "" none given
   bool json = false;           // one JSON object per finding and line
-  OtaInputOptions input;       // the files are judged as every command judges them
+  // The files are judged as every command judges them; a FIFO or device
+  // named by an entry is not a file of the index and is not opened.
+  OtaInputOptions input{{}, true, DashInput::fileName, InputKind::regularFile};
 };
 
 // The definition. The run prints one line per finding (nothing when there is none)

@@ -85,6 +85,8 @@ struct Stamped {
   const OtaFileInfo& after;
   bool headerStringGiven;
   bool hardwareGiven;
+  bool preambleStamped;  // the upgrade image's preamble and CRC, as convert stamps them
+  std::uint16_t imageCrc;
   const char* sealBefore;
   const char* seal;
   std::string signerBefore;  // "" when unsigned
@@ -108,6 +110,10 @@ std::string reportText(const std::string& path, const Stamped& s) {
   }
   if (s.hardwareGiven) {
     out += "hardware versions " + hardwareText(s.before) + " -> " + hardwareText(s.after) + "\n";
+  }
+  if (s.preambleStamped) {
+    out += "image preamble stamped again, image CRC 0x" + hexUpper(s.before.imageCrc, 4) + " -> 0x" +
+           hexUpper(s.imageCrc, 4) + "\n";
   }
   out += "seal: " + std::string(s.sealBefore) + " -> " + s.seal + "\n";
   if (!s.signer.empty()) {
@@ -137,6 +143,7 @@ std::string reportJson(const RestampOptions& options, const std::string& path, c
   json.stringMember("output", path);
   headerMembers(json, s.before, "Before");
   headerMembers(json, s.after, "");
+  json.booleanMember("preambleStamped", s.preambleStamped);
   json.stringMember("sealBefore", s.sealBefore);
   json.stringMember("seal", s.seal);
   json.stringMember("signerBefore", s.signerBefore);
@@ -184,6 +191,8 @@ int runRestamp(const RestampOptions& options, Console console) {
                         result.after,
                         given.headerStringGiven,
                         given.minimumHardwareVersionGiven || given.maximumHardwareVersionGiven,
+                        result.preambleStamped,
+                        result.imageCrc,
                         sealName(result.sealBefore, file, info),
                         sealName(result.sealAfter, out.data(), result.after),
                         addressText(otaSignerAddressBytes(file, info)),
@@ -227,8 +236,9 @@ const CommandDefinition<RestampOptions>& restampDefinition() {
        "the seal are kept byte for byte. An integrity code is computed again; a\n"
        "signature of either crypto suite is made again with --credentials or\n"
        "--signer-command (any signer, the signer's suite) or left out with\n"
-       "--drop-signature, and a signed file without either is refused. The new file\n"
-       "must pass every check (an image preamble stamping the old version fails).\n",
+       "--drop-signature, and a signed file without either is refused. An image of\n"
+       "otawrap's gets its preamble and CRC stamped again as convert stamps them.\n"
+       "The new file must pass every check.\n",
        "Options:", "otawrap restamp app.zigbee --file-version 00010204 --output new.zigbee"},
       joinRows<O>({
           {

@@ -2,11 +2,13 @@
 
 #include <memory>
 
+#include "app/input_file.h"
 #include "app/module_failures.h"
 #include "app/signature_facts.h"
 #include "app/signer_choice.h"
 #include "codec/hex.h"
 #include "ecc/point_decode.h"
+#include "io/file_system.h"
 #include "ota/element_checks.h"
 #include "ota/signature_check.h"
 #include "report/check_texts.h"
@@ -43,11 +45,14 @@ PointDecodeStatus decodeStatus(Point283Status status) {
   return PointDecodeStatus::wrongOrder;
 }
 
-// The key's curve follows from its length: 22 or 43 octets are sect163k1's,
-// 37 or 73 sect283k1's.
-bool decodeKeyText(const std::string& text, const char* what, ResolvedKey& key, Problem& problem) {
+// Decodes the hex digits of a key; what names the key in the messages, which
+// quote the file the digits come from ("" for an option's value) or else the
+// digits themselves. The key's curve follows from its length: 22 or 43
+// octets are sect163k1's, 37 or 73 sect283k1's.
+bool decodeKeyText(const std::string& text, const std::string& what, const std::string& file,
+                   ResolvedKey& key, Problem& problem) {
   if (!parseHexOctets(text, key.octets)) {
-    problem = invalidKeyProblem(what, text, PointDecodeStatus::ok);
+    problem = invalidKeyProblem(what.c_str(), file.empty() ? text : file, PointDecodeStatus::ok);
     return false;
   }
   const auto* octets = reinterpret_cast<const std::uint8_t*>(key.octets.data());
@@ -64,15 +69,42 @@ bool decodeKeyText(const std::string& text, const char* what, ResolvedKey& key, 
     status = decodeStatus(point283Decode(octets, length, point));
   }
   if (status != PointDecodeStatus::ok) {
-    problem = invalidKeyProblem(what, text, status, key.curve);
+    const std::string named = file.empty() ? what : what + " '" + file + "'";
+    problem = invalidKeyProblem(named.c_str(), text, status, key.curve);
     return false;
   }
   return true;
 }
 
+// The hex text of a key file without its whitespace (spaces, tabs, line ends
+// anywhere, so a wrapped key and a trailing newline read as one).
+bool readKeyFile(const std::string& path, const std::string& what, std::string& text,
+                 Problem& problem) {
+  std::vector<std::uint8_t> bytes;
+  int osError = 0;
+  const InputFileStatus status = inputFileReadAll(path, kKeyFileLimit, bytes, osError);
+  if (status == InputFileStatus::unreadable) {
+    problem = {Failure::cannotReadKeyFile, "", path, osError};
+    return false;
+  }
+  if (status == InputFileStatus::tooLarge) {
+    problem = {Failure::invalidKey,
+               "invalid " + what + " '" + path + "': larger than " +
+                   std::to_string(kKeyFileLimit) + " bytes",
+               "", 0};
+    return false;
+  }
+  text.clear();
+  for (const std::uint8_t byte : bytes) {
+    if (byte != ' ' && byte != '\t' && byte != '\r' && byte != '\n') text += static_cast<char>(byte);
+  }
+  return true;
+}
+
 bool resolveKey(const VerifyOptions& options, ResolvedKey& key, Problem& problem) {
-  key.isCaKey = options.keySource == KeySource::caKey;
-  if (options.keySource == KeySource::credentials) {
+  const KeySource source = options.keySource;
+  key.isCaKey = source == KeySource::caKey || source == KeySource::caKeyFile;
+  if (source == KeySource::credentials) {
     SignerCredentials credentials;
     if (!loadCredentials(options.key, credentials, problem)) return false;
     key.curve = credentials.curve;
@@ -81,7 +113,20 @@ bool resolveKey(const VerifyOptions& options, ResolvedKey& key, Problem& problem
                           static_cast<std::ptrdiff_t>(credentials.publicKeyOctets()));
     return true;
   }
-  return decodeKeyText(options.key, key.isCaKey ? "CA public key" : "public key", key, problem);
+  const std::string what = key.isCaKey ? "CA public key" : "public key";
+  if (source == KeySource::publicKeyFile || source == KeySource::caKeyFile) {
+    const std::string fileWhat = what + " file";
+    std::string text;
+    return readKeyFile(options.key, fileWhat, text, problem) &&
+           decodeKeyText(text, fileWhat, options.key, key, problem);
+  }
+  if (decodeKeyText(options.key, what, "", key, problem)) return true;
+  // A file's name where the digits go: the option that reads it.
+  if (fsEntryKind(options.key) != FsEntryKind::none) {
+    problem.hint = "'" + options.key + "' is a file: " +
+                   (key.isCaKey ? "--ca-key-file" : "--public-key-file") + " reads the key from it";
+  }
+  return false;
 }
 
 std::string octetsHex(const std::uint8_t* octets, std::size_t count) {
@@ -222,7 +267,10 @@ std::string storeKey(const ParsedOption& given, VerifyOptions& options) {
 }
 
 std::string finishVerify(const std::vector<std::string>& operands, VerifyOptions& options) {
-  if (!options.keyGiven) return "missing key: give --public-key, --credentials or --ca-key";
+  if (!options.keyGiven) {
+    return "missing key: give --public-key, --public-key-file, --credentials, --ca-key or "
+           "--ca-key-file";
+  }
   options.files = operands;
   return "";
 }
@@ -234,7 +282,8 @@ const CommandDefinition<VerifyOptions>& verifyDefinition() {
   static const CommandDefinition<O> definition = {
       {"verify", "--verify", CommandKind::judges, "FILE... KEY-OPTION",
        "check the signature of an OTA file",
-       "FILE... (--public-key HEX | --credentials FILE | --ca-key HEX)\n"
+       "FILE... (--public-key HEX | --public-key-file FILE | --credentials FILE\n"
+       "                      | --ca-key HEX | --ca-key-file FILE)\n"
        "                      [--recursive] [--platform NAME] [--no-payload-check] [--json]",
        "Checks the OTA file FILE like info (its payload checks included) and prints\n"
        "info's report, then checks its ECDSA signature, of crypto suite 1 (sect163k1)\n"
@@ -248,14 +297,18 @@ const CommandDefinition<VerifyOptions>& verifyDefinition() {
           {{'\0', "public-key", "HEX",
             "the signer's public key in hex: 22 or 43 octets\n(suite 1), 37 or 73 (suite 2)"},
            storeKey<KeySource::publicKey>},
+          {{'\0', "public-key-file", "FILE", "the signer's public key as hex text in FILE"},
+           storeKey<KeySource::publicKeyFile>},
           {{'s', "credentials", "FILE",
             "the signer's key from a signer credentials file\n(either suite, any layout)"},
            storeKey<KeySource::credentials>},
           {{'\0', "ca-key", "HEX",
             "the CA's public key (22 or 37 octets); the signer's\nfollows from the certificate in FILE"},
-           storeKey<KeySource::caKey>}},
+           storeKey<KeySource::caKey>},
+          {{'\0', "ca-key-file", "FILE", "the CA's public key as hex text in FILE"},
+           storeKey<KeySource::caKeyFile>}},
                    otaFilesRows<O>("check the upgrade image as one of NAME's, as info does")}),
-      {{{"public-key", "credentials", "ca-key"}}},
+      {{{"public-key", "public-key-file", "credentials", "ca-key", "ca-key-file"}}},
       {1, kAnyNumber, "FILE"},
       finishVerify,
       runVerify,

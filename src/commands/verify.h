@@ -1,8 +1,11 @@
-// otawrap verify FILE... (--public-key HEX | --credentials FILE | --ca-key HEX)
-// [--platform NAME] [--no-payload-check] [--json]: checks each OTA file like info, then its ECDSA
-// signature of crypto suite 1 or 2, as the key's length or the credentials say.
+// otawrap verify FILE... KEY-OPTION [--platform NAME] [--no-payload-check] [--json],
+// the key as hex (--public-key, --ca-key), as hex text in a file (--public-key-file,
+// --ca-key-file) or from credentials (--credentials): checks each OTA file like info,
+// then its ECDSA signature of crypto suite 1 or 2, as the key's length or the
+// credentials say.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,10 +16,16 @@
 namespace otawrap {
 
 enum class KeySource : std::uint8_t {
-  publicKey,    // key: the signer's public key in hex
-  credentials,  // key: the path of a signer credentials file
-  caKey,        // key: the CA's public key in hex; the signer's comes from the certificate
+  publicKey,      // key: the signer's public key in hex
+  publicKeyFile,  // key: the path of a file holding it as hex text
+  credentials,    // key: the path of a signer credentials file
+  caKey,          // key: the CA's public key in hex; the signer's comes from the certificate
+  caKeyFile,      // key: the path of a file holding the CA's key as hex text
 };
+
+// The most a key file may hold: the 86 digits of an uncompressed key and
+// room for any spacing.
+inline constexpr std::size_t kKeyFileLimit = 1024;
 
 struct VerifyOptions : OtaFilesChoice {
   bool keyGiven = false;

@@ -5,6 +5,7 @@
 #include "ecc/cpu_features.h"
 #include "ecc/field_clmul.h"
 #include "ecc/binary_field.h"
+#include "ecc/square_maps.h"
 #include "ecc/itoh_tsujii.h"
 
 namespace otawrap {
@@ -260,10 +261,6 @@ static_assert(isInversionChain(kInversionChain) && kInversionChain.back() == 162
 // GF(2^163) as a field of ecc/binary_field.h, for the linear maps of the
 // chain's runs of 32 and 64 squarings; elements pass canonical, in three limbs.
 using Field163Polynomial = Pentanomial<163, 3, 6, 7>;
-constexpr SquarePowerMap<Field163Polynomial> kSquare32 =
-    binaryFieldSquarePowerMap<Field163Polynomial>(32);
-constexpr SquarePowerMap<Field163Polynomial> kSquare64 =
-    binaryFieldSquarePowerMap<Field163Polynomial>(64);
 
 // out = a^(2^count) by the map of 2^count (canonical out).
 void applyMap(const SquarePowerMap<Field163Polynomial>& map, const FieldElement& a, FieldElement& out) {
@@ -286,9 +283,9 @@ int invertWith(const FieldPath& path, const FieldElement& a, FieldElement& out) 
   }
   const auto squareTimes = [&path](const FieldElement& x, int count, FieldElement& y) {
     if (count == 32) {
-      applyMap(kSquare32, x, y);
+      applyMap(kSquare163By32, x, y);
     } else if (count == 64) {
-      applyMap(kSquare64, x, y);
+      applyMap(kSquare163By64, x, y);
     } else {
       path.squareTimes(x, count, y);
     }

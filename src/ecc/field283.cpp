@@ -5,6 +5,7 @@
 #include "ecc/cpu_features.h"
 #include "ecc/field283_clmul.h"
 #include "ecc/itoh_tsujii.h"
+#include "ecc/square_maps.h"
 
 namespace otawrap {
 
@@ -21,19 +22,14 @@ void squareTimesPortable(const Field283& a, int count, Field283& out) {
   }
 }
 
-// The chain's two longest runs of squarings as linear maps (binary_field.h).
-constexpr SquarePowerMap<Field283Polynomial> kSquare64 =
-    binaryFieldSquarePowerMap<Field283Polynomial>(64);
-constexpr SquarePowerMap<Field283Polynomial> kSquare128 =
-    binaryFieldSquarePowerMap<Field283Polynomial>(128);
-
-// count squarings: by a map for 64 and 128, else by squareTimes.
+// count squarings: by a map for 64 and 128 (ecc/square_maps.h), else by
+// squareTimes.
 template <void (*SquareTimes)(const Field283&, int, Field283&)>
 void chainSquareTimes(const Field283& a, int count, Field283& out) {
   if (count == 64) {
-    binaryFieldApplyMap(kSquare64, a, out);
+    binaryFieldApplyMap(kSquare283By64, a, out);
   } else if (count == 128) {
-    binaryFieldApplyMap(kSquare128, a, out);
+    binaryFieldApplyMap(kSquare283By128, a, out);
   } else {
     SquareTimes(a, count, out);
   }

@@ -56,7 +56,7 @@ constexpr std::int8_t kEntryOfValue[21] = {10, -1, 6, -1, 8, -1, 4, -1, 2, -1, 0
 // lowest nonzero digit sits at p, else 0. Windows are taken from the top:
 // the highest nonzero digit and the next four positions below it, ending at
 // the lowest nonzero digit among them.
-void markWindows(const Tnaf283Digits& digits, int length, std::int8_t* mark) {
+void markWindows(const Tnaf283Digits& digits, int length, int* mark) {
   for (int p = length - 1; p >= 0;) {
     if (digits[static_cast<std::size_t>(p)] == 0) {
       --p;
@@ -68,12 +68,12 @@ void markWindows(const Tnaf283Digits& digits, int length, std::int8_t* mark) {
         low = j;
       }
     }
-    const int sign = digits[static_cast<std::size_t>(low)];
+    const int sign = digits[static_cast<std::size_t>(low)] < 0 ? -1 : 1;  // digits are 0 or +-1
     int e = 0;
     for (int j = p; j >= low; --j) {
       e = 2 * e + sign * digits[static_cast<std::size_t>(j)];
     }
-    mark[low] = static_cast<std::int8_t>(sign * (kEntryOfValue[(e + 19) / 2] + 1));
+    mark[low] = sign * (kEntryOfValue[(e + 19) / 2] + 1);
     p = low - 1;
   }
 }
@@ -161,7 +161,7 @@ void tau283TableBuild(const Affine283& P, Affine283 table[kTau283Entries]) {
 int tau283MultiplyCombined(const Scalar283& k1, const Affine283* table1, const Scalar283& k2,
                            const Affine283* table2, Affine283& out) {
   Tnaf283Digits digits;
-  std::int8_t marks[2][kTnaf283Positions] = {};
+  int marks[2][kTnaf283Positions] = {};
   const int length1 = tnaf283Recode(k1, digits);
   markWindows(digits, length1, marks[0]);
   const int length2 = tnaf283Recode(k2, digits);

@@ -1,10 +1,13 @@
 // Shell completion for otawrap, generated from the command definitions: the
-// command words, then each command's options (long and short) and files.
-// Pure text building; tools/make_completion writes the scripts the package
-// installs.
+// command words, then each command's options (long and short), the choices
+// of an option that has them (OptionDefinition::choices), directories after
+// a DIR option, files elsewhere. `otawrap completion bash|zsh` prints them;
+// the build writes the package's copies with it.
 #pragma once
 
 #include <string>
+
+#include "app/command.h"
 
 namespace otawrap {
 
@@ -13,5 +16,8 @@ std::string bashCompletionScript();
 
 // A zsh completion function (#compdef otawrap, installed as _otawrap).
 std::string zshCompletionScript();
+
+// otawrap completion bash|zsh.
+const Command& completionCommand();
 
 }  // namespace otawrap

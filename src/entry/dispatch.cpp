@@ -5,9 +5,12 @@
 #include <vector>
 
 #include "app/failure.h"
+#include "cli/spelling.h"
+#include "codec/escape.h"
 #include "commands/legacy.h"
 #include "entry/help.h"
 #include "entry/registry.h"
+#include "image/input_format.h"
 #include "io/file_system.h"
 
 namespace otawrap {
@@ -28,39 +31,49 @@ bool asksForHelp(const Arguments& arguments) {
   return false;
 }
 
-// Levenshtein distance between a and b, at most limit + 1.
-std::size_t editDistance(const std::string& a, const std::string& b, std::size_t limit) {
-  if (a.size() > b.size() + limit || b.size() > a.size() + limit) return limit + 1;
-  std::vector<std::size_t> row(b.size() + 1);
-  for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (std::size_t i = 1; i <= a.size(); ++i) {
-    std::size_t diagonal = row[0];
-    row[0] = i;
-    for (std::size_t j = 1; j <= b.size(); ++j) {
-      const std::size_t above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return std::min(row[b.size()], limit + 1);
-}
-
 // The command word within two edits of word (the nearest, the first of the
 // overview's order among equals), or nullptr. Only for a word that names no
 // file: the legacy form converts an input of any name.
 const char* misspeltCommand(const std::string& word) {
   if (word.empty() || word[0] == '-' || fsExists(word)) return nullptr;
-  const char* nearest = nullptr;
-  std::size_t best = 3;
-  for (const Command* command : allCommands()) {
-    const char* name = command->text().name;
-    const std::size_t distance = editDistance(word, name, 2);
-    if (distance < best) {
-      best = distance;
-      nearest = name;
-    }
+  std::vector<const char*> names;
+  for (const Command* command : allCommands()) names.push_back(command->text().name);
+  return nearestWord(word, names, 2);
+}
+
+// Letters, digits and '-', starting with a letter: what a command word looks
+// like, unlike a file name.
+bool isPlainWord(const std::string& word) {
+  const auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  if (word.empty() || !letter(word[0])) return false;
+  return std::all_of(word.begin(), word.end(),
+                     [&letter](char c) { return letter(c) || (c >= '0' && c <= '9') || c == '-'; });
+}
+
+// A regular file that starts with the OTA file identifier (FIFOs and devices
+// are never opened again: the failed run may have drained them).
+bool isOtaFile(const std::string& path) {
+  if (fsEntryKind(path) != FsEntryKind::regular) return false;
+  FileSource file;
+  if (!file.open(path.c_str())) return false;
+  std::uint8_t head[4] = {};
+  std::size_t size = 0;
+  while (size < sizeof head) {
+    const std::size_t got = file.read(head + size, sizeof head - size);
+    if (got == 0) break;
+    size += got;
   }
-  return nearest;
+  return detectInputFormat(head, size) == InputFormat::otaFile;
+}
+
+// What a failed legacy run most likely meant, or "": a command word that
+// does not exist, or an OTA file where raw firmware goes.
+std::string legacyHint(const std::string& input) {
+  if (isPlainWord(input) && !fsExists(input)) {
+    return "'" + input + "' is not a command: 'otawrap help' lists them";
+  }
+  if (isOtaFile(input)) return input + " is already an OTA file: try 'otawrap info " + input + "'";
+  return "";
 }
 
 }  // namespace
@@ -74,6 +87,15 @@ int runOtawrap(int argc, const char* const* argv, OutputStream& out, OutputStrea
       return reportFailure({Failure::notACommand, suggestion, argv[1], 0}, console);
     }
     const int code = runLegacy(argc, argv, {out, err, CommandKind::legacy});
+    // Standard output and the exit code stay the legacy form's; what it
+    // meant goes to standard error.
+    if (code != kExitSuccess && argc >= 2) {
+      const std::string hint = legacyHint(argv[1]);
+      if (!hint.empty()) {
+        console.err << "otawrap: " << escapeControlCharacters(hint) << '\n';
+        console.err.flush();
+      }
+    }
     // The legacy usage says nothing of the commands; standard output stays
     // exactly the legacy text, so the pointer goes to standard error.
     if (argc == 1 || (argc == 2 && std::string(argv[1]) == "-h")) {

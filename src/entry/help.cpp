@@ -26,10 +26,39 @@ const char kClosing[] =
     "(otawrap <input file> -o<dir> -m<id> ...), kept unchanged for existing scripts;\n"
     "docs/commands.md describes it under \"Legacy command line\". A raw file named\n"
     "like a command is converted in that form as ./convert.\n"
-    "\n"
-    "Exit codes: 0 success; 1 a command that judges files (info, verify, diff,\n"
-    "index, lint, match) read one and found it wanting; 2 the command could not\n"
-    "do its job: usage error, unreadable or refused input, failed write.\n";
+    "\n";
+
+// text broken into lines of at most width characters at its spaces.
+std::string wrapped(const std::string& text, std::size_t width) {
+  std::string out;
+  std::size_t lineStart = 0;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find(' ', at);
+    if (end == std::string::npos) end = text.size();
+    if (end - lineStart > width && at > lineStart) {
+      out.back() = '\n';
+      lineStart = at;
+    }
+    out += text.substr(at, end - at);
+    if (end < text.size()) out += ' ';
+    at = end + 1;
+  }
+  return out + "\n";
+}
+
+// The exit codes of every command, the judging ones named from the list.
+std::string exitCodesText() {
+  std::string judges;
+  for (const Command* command : allCommands()) {
+    if (command->text().kind != CommandKind::judges) continue;
+    judges += (judges.empty() ? "" : ", ") + std::string(command->text().name);
+  }
+  return wrapped("Exit codes: 0 success; 1 a command that judges files (" + judges +
+                     ") read one and found it wanting; 2 the command could not do its job: "
+                     "usage error, unreadable or refused input, failed write or lost output.",
+                 76);
+}
 
 struct HelpOptions {
   std::string topic;  // empty: the overview
@@ -75,7 +104,7 @@ int printHelpPage(const Command& command, Console console) {
 std::string overviewText() {
   std::vector<const CommandText*> texts;
   for (const Command* command : allCommands()) texts.push_back(&command->text());
-  return kIntroduction + commandList(texts) + kClosing;
+  return kIntroduction + commandList(texts) + kClosing + exitCodesText();
 }
 
 }  // namespace otawrap

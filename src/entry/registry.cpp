@@ -12,6 +12,7 @@
 #include "commands/restamp.h"
 #include "commands/verify.h"
 #include "commands/version.h"
+#include "entry/completion.h"
 #include "entry/help.h"
 
 namespace otawrap {
@@ -22,17 +23,9 @@ const std::vector<const Command*>& allCommands() {
       &diffCommand(),
       &extractCommand(), &indexCommand(),     &lintCommand(),
       &matchCommand(),   &normalizeCommand(), &restampCommand(), &helpCommand(),
-      &versionCommand(),
+      &versionCommand(), &completionCommand(),
   };
   return commands;
-}
-
-const Command* findCommand(const std::string& word) {
-  for (const Command* command : allCommands()) {
-    const CommandText& text = command->text();
-    if (word == text.name || (text.alias != nullptr && word == text.alias)) return command;
-  }
-  return nullptr;
 }
 
 }  // namespace otawrap

@@ -1,6 +1,6 @@
 // Every subcommand, in the overview's order. Adding a command: its file pair
 // under commands/ with its definition and xCommand(), one entry in the list
-// in registry.cpp.
+// in registry.cpp (and in web/commands.cpp when the page runs it).
 #pragma once
 
 #include <string>

@@ -2,10 +2,12 @@
 // and removes is in file_system_cleanup.cpp.
 #include "io/file_system.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
-#include <cerrno>
 #include <sys/stat.h>
 
 #ifdef _WIN32
@@ -47,13 +49,89 @@ bool fsSyncDirectory(const std::string& directory) {
 
 namespace {
 
+#ifndef _WIN32
+
+#ifdef PATH_MAX
+constexpr std::size_t kPathLimit = PATH_MAX;  // with its terminating NUL
+#else
+constexpr std::size_t kPathLimit = 4096;
+#endif
+
+// A descriptor that can stand for a directory in the *at calls without
+// read permission on it, where the system has one.
+#if defined(O_PATH)
+constexpr int kDirectoryHandle = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#elif defined(O_SEARCH)
+constexpr int kDirectoryHandle = O_SEARCH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int kDirectoryHandle = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+// A path as a directory and a name in it, for the *at calls: the current
+// directory and the path itself when the system takes the path whole; for a
+// longer one, the directory reached by opening runs of its leading
+// directories that each fit the limit (symbolic links among them followed,
+// as the system follows them), and the rest. error is set when that fails.
+class AtPath {
+ public:
+  explicit AtPath(const std::string& path) {
+    std::size_t from = 0;
+    while (path.size() - from >= kPathLimit) {
+      const std::size_t cut = path.rfind('/', from + kPathLimit - 1);
+      if (cut == std::string::npos || cut < from) {
+        error_ = ENAMETOOLONG;  // one name longer than the limit
+        return;
+      }
+      const std::string run = cut == 0 ? "/" : path.substr(from, cut - from);
+      from = cut + 1;
+      if (run.empty()) continue;  // "//"
+      const int next = openat(directory_, run.c_str(), kDirectoryHandle);
+      if (next < 0) {
+        error_ = errno;
+        return;
+      }
+      release();
+      directory_ = next;
+    }
+    name_ = from == path.size() && from > 0 ? "." : path.substr(from);
+  }
+  ~AtPath() { release(); }
+  AtPath(const AtPath&) = delete;
+  AtPath& operator=(const AtPath&) = delete;
+
+  int directory() const { return directory_; }
+  const char* name() const { return name_.c_str(); }
+  int error() const { return error_; }
+
+  // fstatat; false with errno set (also when the path could not be resolved).
+  bool status(struct stat& out, bool followLink) const {
+    if (error_ != 0) {
+      errno = error_;
+      return false;
+    }
+    return fstatat(directory_, name(), &out, followLink ? 0 : AT_SYMLINK_NOFOLLOW) == 0;
+  }
+
+ private:
+  void release() {
+    if (directory_ != AT_FDCWD) static_cast<void>(close(directory_));
+    directory_ = AT_FDCWD;
+  }
+
+  int directory_ = AT_FDCWD;
+  std::string name_;
+  int error_ = 0;
+};
+
+#endif
+
 bool isDirectory(const std::string& path) {
 #ifdef _WIN32
   struct _stat status;
   return _stat(path.c_str(), &status) == 0 && (status.st_mode & _S_IFDIR) != 0;
 #else
   struct stat status;
-  return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+  return AtPath(path).status(status, true) && S_ISDIR(status.st_mode);
 #endif
 }
 
@@ -84,7 +162,7 @@ FsEntryKind fsEntryKind(const std::string& path) {
   return (status.st_mode & _S_IFREG) != 0 ? FsEntryKind::regular : FsEntryKind::other;
 #else
   struct stat status;
-  if (lstat(path.c_str(), &status) != 0) return FsEntryKind::none;
+  if (!AtPath(path).status(status, false)) return FsEntryKind::none;
   if (S_ISREG(status.st_mode)) return FsEntryKind::regular;
   if (S_ISLNK(status.st_mode)) return FsEntryKind::symlink;
   if (S_ISDIR(status.st_mode)) return FsEntryKind::directory;
@@ -111,25 +189,41 @@ int fsListDirectory(const std::string& directory, std::vector<FsDirectoryEntry>&
     const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     const bool directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     entries.push_back({name, !directory && (attributes & FILE_ATTRIBUTE_DEVICE) == 0,
-                       directory && !link});
+                       directory && !link, 0});
   } while (FindNextFileA(search, &found) != 0);
   const DWORD error = GetLastError();
   FindClose(search);
   return error == ERROR_NO_MORE_FILES ? 0 : EIO;
 #else
-  DIR* listing = opendir(directory.c_str());
-  if (listing == nullptr) return errno;
+  const AtPath at(directory);
+  if (at.error() != 0) return at.error();
+  const int descriptor = openat(at.directory(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (descriptor < 0) return errno;
+  DIR* listing = fdopendir(descriptor);
+  if (listing == nullptr) {
+    const int error = errno;
+    static_cast<void>(close(descriptor));
+    return error;
+  }
   for (;;) {
     errno = 0;
     const dirent* entry = readdir(listing);
     if (entry == nullptr) break;
-    const std::string name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    const std::string path = fsJoinPath(directory, name);
+    FsDirectoryEntry found{entry->d_name, false, false, 0};
+    if (found.name == "." || found.name == "..") continue;
     struct stat status;
-    const bool directory_itself = lstat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-    const bool regular = stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-    entries.push_back({name, regular, directory_itself});
+    const char* name = found.name.c_str();
+    if (fstatat(descriptor, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+      found.error = errno;
+    } else if (S_ISLNK(status.st_mode)) {
+      if (fstatat(descriptor, name, &status, 0) != 0) found.error = errno;
+      found.regular = found.error == 0 && S_ISREG(status.st_mode);
+    } else {
+      found.regular = S_ISREG(status.st_mode);
+      found.directory = S_ISDIR(status.st_mode);
+    }
+    entries.push_back(std::move(found));
+    errno = 0;
   }
   const int error = errno;
   static_cast<void>(closedir(listing));
@@ -150,7 +244,66 @@ bool fsExists(const std::string& path) {
   return !path.empty() && _stat(path.c_str(), &status) == 0;
 #else
   struct stat status;
-  return !path.empty() && stat(path.c_str(), &status) == 0;
+  return !path.empty() && AtPath(path).status(status, true);
+#endif
+}
+
+std::FILE* fsOpenForReading(const std::string& path, FsRead what, FsResult& result) {
+  result = {FsStatus::ok, 0};
+  errno = 0;
+#ifdef _WIN32
+  struct _stat64 status;
+  if (what == FsRead::regularFile) {
+    if (_stat64(path.c_str(), &status) != 0) {
+      result = {FsStatus::failed, errno};
+      return nullptr;
+    }
+    if ((status.st_mode & _S_IFREG) == 0) {
+      result = (status.st_mode & _S_IFDIR) != 0 ? FsResult{FsStatus::failed, EISDIR}
+                                                : FsResult{FsStatus::notRegular, 0};
+      return nullptr;
+    }
+  }
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) result = {FsStatus::failed, errno};
+  return file;
+#else
+  const AtPath at(path);
+  struct stat status;
+  int flags = O_RDONLY | O_CLOEXEC | O_NOCTTY;
+  if (what == FsRead::regularFile) {
+    if (!at.status(status, true)) {
+      result = {FsStatus::failed, errno};
+      return nullptr;
+    }
+    if (!S_ISREG(status.st_mode)) {
+      result = S_ISDIR(status.st_mode) ? FsResult{FsStatus::failed, EISDIR}
+                                       : FsResult{FsStatus::notRegular, 0};
+      return nullptr;
+    }
+    flags |= O_NONBLOCK;  // a FIFO put in its place meanwhile cannot block the open
+  } else if (at.error() != 0) {
+    result = {FsStatus::failed, at.error()};
+    return nullptr;
+  }
+  const int descriptor = openat(at.directory(), at.name(), flags);
+  if (descriptor < 0) {
+    result = {FsStatus::failed, errno};
+    return nullptr;
+  }
+  if (what == FsRead::regularFile &&
+      (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+       fcntl(descriptor, F_SETFL, flags & ~O_NONBLOCK) != 0)) {
+    static_cast<void>(close(descriptor));
+    result = {FsStatus::notRegular, 0};
+    return nullptr;
+  }
+  std::FILE* file = fdopen(descriptor, "rb");
+  if (file == nullptr) {
+    result = {FsStatus::failed, errno};
+    static_cast<void>(close(descriptor));
+  }
+  return file;
 #endif
 }
 

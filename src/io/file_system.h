@@ -35,6 +35,11 @@ struct FsResult {
   int osError;
 };
 
+// On POSIX every call below that takes a path resolves one longer than the
+// system takes whole (PATH_MAX) one run of directories at a time, as the
+// system resolves a short one; Windows keeps its own limit (MAX_PATH for
+// these calls).
+
 // What a path names, without following a final symbolic link.
 enum class FsEntryKind { none, regular, symlink, directory, other };
 
@@ -47,10 +52,10 @@ FsEntryKind fsEntryKind(const std::string& path);
 // its name. Returns nullptr if no file could be created, errno set.
 //
 // On POSIX the new file joins the process's cleanup list until fsPublish
-// moves it or fsRemove deletes it: if SIGINT, SIGTERM or SIGHUP arrives
-// meanwhile, a handler removes every entry of the list and the process then
-// dies of that signal. A signal the process was started ignoring stays
-// ignored. Nothing can remove the file after SIGKILL; it keeps its
+// moves it or fsRemove deletes it: if SIGINT, SIGTERM, SIGHUP or SIGPIPE
+// arrives meanwhile, a handler removes every entry of the list and the
+// process then dies of that signal. A signal the process ignores when the
+// first file is made (SIGPIPE after fsBrokenPipeFailsWrites) stays ignored. Nothing can remove the file after SIGKILL; it keeps its
 // ".otawrap-*.tmp" name and never replaces the target. Windows installs no
 // handler.
 std::FILE* fsCreateTemporary(const std::string& directory, std::string& path);
@@ -103,17 +108,33 @@ bool fsIsDirectory(const std::string& path);
 
 // One name in a directory. regular: a regular file, or a symbolic link to
 // one; directory: a directory itself, never a link to one (a walk that
-// descends only into these cannot loop).
+// descends only into these cannot loop); error: the system's reason when
+// what the name is could not be told (no search permission on the
+// directory, a dangling symbolic link or a loop of them), 0 otherwise.
 struct FsDirectoryEntry {
   std::string name;
   bool regular;
   bool directory;
+  int error;
 };
 
 // Appends directory's entries but "." and ".." to entries, in no particular
 // order. Returns 0, or the system's error number (errno values on every
-// platform) if the directory could not be read.
+// platform) if the directory could not be read. On POSIX each entry is
+// looked at relative to the open directory, so no path grows with the depth.
 int fsListDirectory(const std::string& directory, std::vector<FsDirectoryEntry>& entries);
+
+// How fsOpenForReading takes what path names.
+enum class FsRead {
+  anything,     // whatever opens: pipes, FIFOs and devices are read front to back
+  regularFile,  // a regular file or a symbolic link to one; a FIFO, device or
+                // socket is refused (notRegular) before it is opened, so it
+                // never blocks; a directory fails with EISDIR
+};
+
+// Opens path for binary reading. nullptr on failure, with result failed and
+// the system's error number, or notRegular. result is {ok, 0} otherwise.
+std::FILE* fsOpenForReading(const std::string& path, FsRead what, FsResult& result);
 
 // directory and name joined by '/' (on every platform, so reports read the
 // same), with none added when directory already ends in a separator.
@@ -134,6 +155,12 @@ const char* fsErrorText(int error);
 // no file the run opens takes its place and receives its output; writes to
 // it still fail. Call it first. No-op on Windows.
 void fsHoldStandardDescriptors();
+
+// Makes a write to a pipe whose reader has gone fail with EPIPE instead of
+// ending the process with SIGPIPE, so a command notices its lost report,
+// removes what it staged and exits 2. Call it first. No-op on Windows, which
+// has no such signal, and under emscripten.
+void fsBrokenPipeFailsWrites();
 
 // Switches standard output and error to binary mode, so that "\n" is written
 // as LF alone: on Windows they start in text mode (LF becomes CR LF). Call it

@@ -60,7 +60,9 @@ struct CleanupEntry {
 // signals are blocked, so the handler never sees it half changed.
 CleanupEntry* cleanupList = nullptr;
 
-const int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// SIGPIPE: a report pipe its reader closed, where the run did not ask for
+// failed writes instead (the legacy form).
+const int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
 
 sigset_t cleanupSignalSet() {
   sigset_t set;
@@ -253,6 +255,16 @@ void fsRemoveDirectory(const std::string& path) {
   static_cast<void>(rmdir(path.c_str()));
 #endif
   listDrop(path);
+}
+
+void fsBrokenPipeFailsWrites() {
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
+  struct sigaction ignore;
+  std::memset(&ignore, 0, sizeof ignore);
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  static_cast<void>(sigaction(SIGPIPE, &ignore, nullptr));
+#endif
 }
 
 bool fsCreateDirectories(const std::string& directory, std::vector<std::string>& created,

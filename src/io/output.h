@@ -50,8 +50,8 @@ enum class OutputDirectories { create, mustExist };
 // every temporary its name and syncs each directory once, after the last
 // rename into it (a batch of files into one directory costs one sync). Until publish() succeeds, destroying the run
 // removes every temporary, every file it published and every directory it
-// created (when empty); so does SIGINT, SIGTERM or SIGHUP on POSIX (the
-// shim's cleanup list). A replacing run (FsPublish::replace) replaces
+// created (when empty); so does SIGINT, SIGTERM, SIGHUP or SIGPIPE on POSIX
+// (the shim's cleanup list). A replacing run (FsPublish::replace) replaces
 // regular files and symlinks and refuses other kinds of entry; an exclusive
 // run never replaces any entry, and removes what it published if a later
 // file fails. The one failure after a replacing publish is a failed

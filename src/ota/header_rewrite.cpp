@@ -3,6 +3,9 @@
 #include <cstring>
 #include <utility>
 
+#include "codec/bytes.h"
+#include "image/assembly.h"
+#include "image/crc.h"
 #include "ota/element_checks.h"
 
 namespace otawrap {
@@ -34,6 +37,33 @@ OtaRestampStatus restampedHeader(const OtaFileInfo& info, const OtaRestampFields
   }
   header.headerLength = otaHeaderLengthFor(header.fieldControl);
   return OtaRestampStatus::ok;
+}
+
+// Stamps the preamble of this tool's upgrade image again, as convert does:
+// the identifiers of header and the image CRC where the input's matched.
+// built holds the new file, its sub-elements moved by shift bytes; body
+// ends at bodyEnd. False, and nothing touched, when the input's preamble
+// and CRC are not this tool's.
+bool restampPreamble(const OtaFileInfo& info, const OtaHeader& header, std::uint8_t* built,
+                     std::size_t bodyEnd, std::ptrdiff_t shift, std::uint16_t& crc) {
+  if (!info.firstUpgradeImage || info.check(OtaCheckId::imagePreamble).state != OtaCheckState::passed ||
+      info.check(OtaCheckId::imageCrc).state != OtaCheckState::passed) {
+    return false;
+  }
+  const OtaSubElement& element = *info.firstUpgradeImage;
+  const std::size_t length = element.length;
+  const std::size_t at = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(element.dataOffset()) + shift);
+  if (length < kImagePreambleEnd || length < std::size_t{info.imageCrcOffset} + 4 ||
+      at + length > bodyEnd) {
+    return false;
+  }
+  std::uint8_t* image = built + at;
+  storeLittle16(header.manufacturerCode, image + kImageManufacturerOffset);
+  storeLittle16(header.imageType, image + kImageTypeOffset);
+  storeLittle32(header.fileVersion, image + kImageFileVersionOffset);
+  crc = imageCrcCompute(image, length, info.imageCrcOffset);
+  storeLittle16(crc, image + info.imageCrcOffset);
+  return true;
 }
 
 }  // namespace
@@ -105,6 +135,10 @@ OtaRestampResult otaRestamp(const std::uint8_t* file, const OtaFileInfo& info,
   otaHeaderSerialize(header, built.data());
   if (bodySize != 0) std::memcpy(built.data() + position, file + bodyStart, bodySize);
   position += bodySize;
+  const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(header.headerLength) -
+                               static_cast<std::ptrdiff_t>(info.header.headerLength);
+  result.preambleStamped =
+      restampPreamble(info, header, built.data(), position, shift, result.imageCrc);
   const OtaBuildStatus sealed =
       otaSealFile(result.sealAfter, request.credentials, header, built.data(), position);
   if (sealed != OtaBuildStatus::ok) {

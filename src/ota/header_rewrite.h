@@ -1,6 +1,8 @@
 // Re-stamping an OTA file: new header fields over the same sub-elements, then
 // a new seal. The sub-elements between the header and the old seal are
-// copied byte for byte; a header that grows or shrinks (the hardware versions
+// copied byte for byte, except that an upgrade image carrying this tool's
+// image preamble gets the new identifiers and its CRC stamped again as
+// convert stamps them; a header that grows or shrinks (the hardware versions
 // are optional fields) moves them and the total image size follows. Works on
 // bytes in memory: no I/O, no printing.
 #pragma once
@@ -51,6 +53,8 @@ struct OtaRestampResult {
   OtaSeal sealBefore = OtaSeal::none;  // the seal the input ended with
   OtaSeal sealAfter = OtaSeal::none;
   OtaCheckId failedCheck = OtaCheckId::container;  // for checkFails
+  bool preambleStamped = false;  // the upgrade image's preamble and CRC were stamped again
+  std::uint16_t imageCrc = 0;    // the new image CRC, when they were
   OtaFileInfo after{};                             // the new file as the reader sees it, for ok and checkFails
 };
 
@@ -72,11 +76,13 @@ struct OtaSealSpan {
 OtaSealSpan otaSealSpan(const OtaFileInfo& info);
 
 // Writes the re-stamped file to out (replaced; empty unless ok). info is
-// otaFileRead's view of file[0..info.fileSize) with no failed check. The new
-// seal: a signature with OtaResign::sign; else an integrity code when the
-// file had one; else none. The new file is read back, and every check must
-// pass (for example an image preamble that stamps the old file version
-// fails it); a file that fails is not handed out.
+// otaFileRead's view of file[0..info.fileSize) with no failed check. When
+// its image preamble and image CRC checks passed (this tool's own image),
+// the first upgrade image gets the new header's identifiers at 0x90..0x97
+// and the CRC over them at the offset where it matched; its other bytes stay.
+// The new seal: a signature with OtaResign::sign; else an integrity code
+// when the file had one; else none. The new file is read back, and every
+// check must pass; a file that fails is not handed out.
 OtaRestampResult otaRestamp(const std::uint8_t* file, const OtaFileInfo& info,
                             const OtaRestampRequest& request, std::vector<std::uint8_t>& out);
 

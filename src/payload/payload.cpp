@@ -1,6 +1,8 @@
 #include "payload/payload.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "payload/payload_internal.h"
 
@@ -119,10 +121,9 @@ bool forEachCandidate(const std::uint8_t* payload, std::size_t size, const Paylo
       return true;
     }
   }
-  for (const PayloadShape& shape : kShapes) {
-    if (shape.recognise(payload, size) && visit(shape.format)) return true;
-  }
-  return false;
+  return std::any_of(std::begin(kShapes), std::end(kShapes), [&](const PayloadShape& shape) {
+    return shape.recognise(payload, size) && visit(shape.format);
+  });
 }
 
 // The format's own check, before the trailer rule.

@@ -1,8 +1,10 @@
 // index --update: replaced entries take the new text, the others and
-// everything around the array stay byte for byte.
+// everything around the array stay byte for byte; new entries are laid out
+// as the first one is, strings untouched.
 #include <gtest/gtest.h>
 
 #include "catalog/index_merge.h"
+#include "catalog/json_layout.h"
 #include "catalog_test_util.h"
 
 namespace otawrap {
@@ -65,6 +67,32 @@ TEST(IndexMerge, FollowsTheSeparatorsOfShortArrays) {
     IndexMergeCounts counts;
     EXPECT_EQ(merge(c.text, {{1, 2, 3, "{N}"}}, counts), c.merged) << c.text;
   }
+}
+
+TEST(JsonLayout, TakesTheFirstEntrysLayoutTable) {
+  // Strings hold every character the layout acts on; arrays nest.
+  const std::string compact = R"({"a":"x, y: {z} [\"q\"]","b":["m",{"n":1}],"c":[],"d":{}})";
+  const struct {
+    std::string index;  // the first entry at offset 1 or after the first line
+    std::string laidOut;
+  } cases[] = {
+      {R"([{"k":1,"l":2}])", compact},
+      {R"([{"k": 1, "l": 2}])", R"({"a": "x, y: {z} [\"q\"]", "b": ["m", {"n": 1}], "c": [], "d": {}})"},
+      {"[\n  {\n    \"k\": 1\n  }\n]",
+       "{\n    \"a\": \"x, y: {z} [\\\"q\\\"]\",\n    \"b\": [\n      \"m\",\n      {\n        \"n\": 1\n      }\n"
+       "    ],\n    \"c\": [],\n    \"d\": {}\n  }"},
+      {"[\r\n\t{\r\n\t\t\"k\":1}]",
+       "{\r\n\t\t\"a\":\"x, y: {z} [\\\"q\\\"]\",\r\n\t\t\"b\":[\r\n\t\t\t\"m\",\r\n\t\t\t{\r\n\t\t\t\t\"n\":1\r\n"
+       "\t\t\t}\r\n\t\t],\r\n\t\t\"c\":[],\r\n\t\t\"d\":{}\r\n\t}"},
+      {"[{}]", compact},
+  };
+  for (const auto& c : cases) {
+    const std::size_t begin = c.index.find('{');
+    const JsonLayout layout = jsonLayoutOf(c.index, begin, c.index.rfind('}') + 1);
+    EXPECT_EQ(jsonLaidOut(compact, layout), c.laidOut) << c.index;
+  }
+  EXPECT_EQ(jsonLaidOut(R"([{"a":[1,2]},{}])", jsonIndentLayout(2)),
+            "[\n  {\n    \"a\": [\n      1,\n      2\n    ]\n  },\n  {}\n]");
 }
 
 }  // namespace

@@ -4,6 +4,10 @@
 // files'.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -13,6 +17,7 @@
 #include "ota/ota_file_builder.h"
 #include "support/otawrap_run.h"
 #include "support/payload_generator.h"
+#include "support/process_control.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
 #include "support/temp_directory.h"
@@ -25,13 +30,7 @@ using test::ProcessResult;
 using test::TempDirectory;
 using test::examplesDir;
 using test::runOtawrap;
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) out.push_back(line);
-  return out;
-}
+using test::lines;
 
 std::size_t count(const std::string& text, const std::string& what) {
   std::size_t n = 0;
@@ -82,7 +81,8 @@ TEST(BatchEndToEnd, ReportsSummaryAndWorstExitCode) {
       {{"info", "good.ota", "bad.ota", "good.ota"}, 1, "3 files: 2 passed, 1 failed, 0 unreadable", 3, 0, {}},
       {{"info", "bad.ota", "missing.ota", "good.ota"}, 2,
        "3 files: 1 passed, 1 failed, 1 unreadable", 2, 1, {}},
-      {{"info", "dir", "good.ota"}, 2, "2 files: 1 passed, 0 failed, 1 unreadable", 1, 1, {}},
+      // The directory's line and the hint at --recursive.
+      {{"info", "dir", "good.ota"}, 2, "2 files: 1 passed, 0 failed, 1 unreadable", 1, 2, {}},
       {{"info", "good.ota", "bad.ota", "--no-payload-check"}, 0,
        "2 files: 2 passed, 0 failed, 0 unreadable", 2, 0, {}},
       {{"verify", "signed.ota", "signed.ota", "-s", key}, 0,
@@ -160,6 +160,71 @@ TEST(BatchEndToEnd, OneFileKeepsItsSingleReportAndABadKeyStopsBeforeAnyFile) {
   EXPECT_EQ(badKey.exitCode, 2);
   EXPECT_EQ(badKey.output, "");
   EXPECT_EQ(count(badKey.errors, "otawrap: "), 1u) << badKey.errors;
+}
+
+// Writes bytes as walked/<21 directories of 200-byte names>/deep.ota, past
+// PATH_MAX below any directory, made one directory at a time.
+void makeDeepFile(const std::string& walked, const Bytes& bytes) {
+  int directory = open(walked.c_str(), O_RDONLY | O_DIRECTORY);
+  const std::string name(200, 'd');
+  for (int level = 0; level < 21 && directory >= 0; ++level) {
+    ASSERT_EQ(mkdirat(directory, name.c_str(), 0755), 0);
+    const int next = openat(directory, name.c_str(), O_RDONLY | O_DIRECTORY);
+    close(directory);
+    directory = next;
+  }
+  ASSERT_GE(directory, 0);
+  const int file = openat(directory, "deep.ota", O_WRONLY | O_CREAT | O_EXCL, 0644);
+  ASSERT_GE(file, 0);
+  EXPECT_EQ(write(file, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  close(file);
+  close(directory);
+}
+
+// --recursive reads every entry below a directory, a file past PATH_MAX
+// included, or says why it cannot with the system's reason, and the batch
+// then exits 2. Root reads through permissions: the walk runs as user nobody
+// when the tests run as root.
+TEST(BatchEndToEnd, WalkReadsOrReportsEveryEntry) {
+  TempDirectory dir;
+  makeFiles(dir);
+  namespace fs = std::filesystem;
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  for (const char* sub : {"w/d000", "w/deep", "w/dnx"}) fs::create_directories(dir.file(sub));
+  for (const char* file : {"w/a.ota", "w/dnx/c.ota"}) {
+    fs::copy_file(dir.file("good.ota"), dir.file(file));
+    fs::permissions(dir.file(file), fs::perms::all);
+  }
+  makeDeepFile(dir.file("w/deep"), test::readFileBytes(dir.file("good.ota")));
+  fs::create_symlink("missing.ota", dir.file("w/gone.ota"));
+  fs::create_symlink("loop", dir.file("w/loop"));
+  ASSERT_EQ(chmod(dir.file("w/d000").c_str(), 0), 0);
+  ASSERT_EQ(chmod(dir.file("w/dnx").c_str(), 0644), 0);  // listed, not entered
+  test::ProcessOptions options;
+  options.unprivileged = true;
+  const ProcessResult r = runOtawrap(dir, {"info", "-r", "w"}, options);
+  for (const char* sub : {"w/d000", "w/dnx"}) ASSERT_EQ(chmod(dir.file(sub).c_str(), 0755), 0);
+  if ((r.exitCode == 126 || r.exitCode == 127) && r.output.empty()) {
+    GTEST_SKIP() << "user nobody cannot run the built tool here";
+  }
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.errors,
+            "otawrap: cannot read 'w/d000': Permission denied\n"
+            "otawrap: cannot read 'w/dnx/c.ota': Permission denied\n"
+            "otawrap: cannot read 'w/gone.ota': No such file or directory\n"
+            "otawrap: cannot read 'w/loop': Too many levels of symbolic links\n");
+  EXPECT_EQ(count(r.output, "File: w/deep/" + std::string(200, 'd') + "/"), 1u);
+  ASSERT_FALSE(lines(r.output).empty());
+  EXPECT_EQ(lines(r.output).back(), "6 files: 2 passed, 0 failed, 4 unreadable");
+}
+
+TEST(BatchEndToEnd, ALostReportStopsTheBatchOnce) {
+  TempDirectory dir;
+  makeFiles(dir);
+  const ProcessResult lost =
+      runOtawrap(dir, {"info", "good.ota", "bad.ota", "good.ota"}, test::StandardOutput::closed);
+  EXPECT_EQ(lost.exitCode, 2);
+  EXPECT_EQ(lost.errors, "otawrap: cannot write to standard output\n");
 }
 
 }  // namespace

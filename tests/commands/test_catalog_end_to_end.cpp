@@ -5,6 +5,7 @@
 // exits by whether one is offered; broken indexes are refused with exit 2.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -141,7 +142,7 @@ TEST(CatalogEndToEnd, LintJudgesEachFormatByItsConsumerAndIndexWarnsAlike) {
   writeText(dir.file("index.json"), runOtawrap(dir, {"index", "c.ota"}).output);
   const ProcessResult update = runOtawrap(dir, {"index", "a.ota", "--update", "index.json"});
   EXPECT_EQ(update.exitCode, 0);
-  EXPECT_EQ(update.errors, "otawrap: warning: index.json: " + cOverA + "\n");
+  EXPECT_EQ(update.errors, "otawrap: warning: index.json: " + cOverA + "\nindex.json: 1 added, 0 replaced, 1 kept\n");
 }
 
 TEST(CatalogEndToEnd, UpdateReplacesOneEntryAndKeepsTheRest) {
@@ -154,16 +155,126 @@ TEST(CatalogEndToEnd, UpdateReplacesOneEntryAndKeepsTheRest) {
   const ProcessResult update = runOtawrap(dir, {"index", "b.ota", "a.ota", "--update", "index.json"});
   ASSERT_EQ(update.exitCode, 0) << update.errors;
   EXPECT_EQ(update.output, "");
+  EXPECT_EQ(update.errors, "index.json: 1 added, 1 replaced, 1 kept\n");
   const std::string merged = readText(dir.file("index.json"));
-  const std::string fresh = runOtawrap(dir, {"index", "b.ota"}).output;
-  const std::string added = runOtawrap(dir, {"index", "a.ota"}).output;
+  // New entries take the layout of the first one: a space after ':' and ','.
+  std::string fresh = runOtawrap(dir, {"index", "b.ota"}).output;
+  std::string added = runOtawrap(dir, {"index", "a.ota"}).output;
+  for (std::string* text : {&fresh, &added}) {
+    replaceAll(*text, "\":", "\": ");
+    replaceAll(*text, ",\"", ", \"");
+  }
   EXPECT_EQ(merged, "[\n  " + kept + ",\n  " + fresh.substr(1, fresh.size() - 3) + ",\n  " +
                         added.substr(1, added.size() - 3) + "\n]\n");
   // A zigpy-format update of a herdsman index is refused; the index stays.
   const ProcessResult wrong = runOtawrap(dir, {"index", "b.ota", "--format", "zigpy", "--update", "index.json"});
   EXPECT_EQ(wrong.exitCode, 2);
-  EXPECT_NE(wrong.errors.find("zigbee-herdsman format"), std::string::npos) << wrong.errors;
+  EXPECT_NE(wrong.errors.find("it is in the zigbee-herdsman format; give --format herdsman to match it"),
+            std::string::npos)
+      << wrong.errors;
   EXPECT_EQ(readText(dir.file("index.json")), merged);
+}
+
+// The url of each entry of an index, in order.
+std::vector<std::string> urls(const std::string& index) {
+  std::vector<std::string> found;
+  for (std::size_t at = index.find("\"url\":\""); at != std::string::npos; at = index.find("\"url\":\"", at + 1)) {
+    const std::size_t from = at + 7;
+    found.push_back(index.substr(from, index.find('"', from) - from));
+  }
+  return found;
+}
+
+// index over a tree and past refused files: the files below a directory in
+// path order, other files named as skipped (a metadata file beside its OTA
+// file read, not named), tree urls under a prefix; every refused file named,
+// nothing printed without --keep-going, the others' entries with it.
+TEST(CatalogEndToEnd, IndexTreesAndKeepGoingTable) {
+  TempDirectory dir;
+  makeFiles(dir);
+  std::filesystem::create_directories(dir.file("tree/x"));
+  std::filesystem::create_directories(dir.file("tree/y z"));
+  std::filesystem::copy_file(dir.file("b.ota"), dir.file("tree/x/b.ota"));
+  std::filesystem::copy_file(dir.file("a.ota"), dir.file("tree/y z/a.ota"));
+  writeText(dir.file("tree/x/b.ota.meta.json"), R"({"modelId":"m"})");
+  writeText(dir.file("tree/README.md"), "images");
+  writeText(dir.file("bad.ota"), "junk");
+  writeText(dir.file("cut.ota"), readText(dir.file("a.ota")).substr(0, 300));
+  const std::string skipped = "otawrap: skipped 'tree/README.md': not an OTA file\n";
+  const std::string refused =
+      "otawrap: 'bad.ota' is not an OTA file: no OTA file identifier (0x0BEEF11E)\n"
+      "otawrap: file 'cut.ota': total image size failed: total image size differs from the file size\n";
+  const struct {
+    std::vector<std::string> arguments;  // of index
+    int exitCode;
+    std::vector<std::string> urls;
+    std::string errors;
+  } cases[] = {
+      {{"-r", "tree"}, 0, {"tree/x/b.ota", "tree/y z/a.ota"}, skipped},
+      {{"tree", "--recursive", "--url-prefix", "https://h/ota/"}, 0,
+       {"https://h/ota/x/b.ota", "https://h/ota/y%20z/a.ota"}, skipped},
+      {{"-r", "tree/x", "c.ota", "--url-prefix", "https://h"}, 0, {"https://h/b.ota", "https://h/c.ota"}, ""},
+      {{"a.ota", "bad.ota", "b.ota", "cut.ota"}, 1, {}, refused},
+      {{"a.ota", "bad.ota", "b.ota", "cut.ota", "--keep-going"}, 1, {"a.ota", "b.ota"}, refused},
+      {{"a.ota", "missing.ota", "bad.ota", "--keep-going"}, 2, {"a.ota"},
+       "otawrap: cannot open input file 'missing.ota': No such file or directory\n"
+       "otawrap: 'bad.ota' is not an OTA file: no OTA file identifier (0x0BEEF11E)\n"},
+      {{"-r", "tree", "bad.ota"}, 1, {}, skipped + "otawrap: 'bad.ota' is not an OTA file: no OTA file identifier (0x0BEEF11E)\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments = {"index"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    SCOPED_TRACE(c.arguments[0] + " " + c.arguments[1]);
+    const ProcessResult r = runOtawrap(dir, arguments);
+    EXPECT_EQ(r.exitCode, c.exitCode);
+    EXPECT_EQ(r.errors, c.errors);
+    EXPECT_EQ(urls(r.output), c.urls);
+    EXPECT_EQ(r.output.empty(), c.urls.empty()) << r.output;
+  }
+  // The metadata file beside a walked file reaches its entry.
+  EXPECT_NE(runOtawrap(dir, {"index", "-r", "tree"}).output.find("\"modelId\":\"m\""), std::string::npos);
+}
+
+// --update writes in the index's own layout: an index grown entry by entry
+// equals the one made at once, pretty-printed at 2 or 4 spaces, with tabs
+// or CR LF line ends; a summary line follows.
+TEST(CatalogEndToEnd, UpdateKeepsTheLayoutOfTheIndexTable) {
+  TempDirectory dir;
+  makeFiles(dir);
+  const struct {
+    const char* indent;
+    std::string from;  // replaced in --indent's text
+    std::string to;
+  } cases[] = {
+      {"2", "", ""},
+      {"4", "", ""},
+      {"1", " ", "\t"},
+      {"4", "\n", "\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.indent) + c.to);
+    const auto styled = [&](std::vector<std::string> files) {
+      files.insert(files.begin(), "index");
+      files.insert(files.end(), {"--indent", c.indent});
+      std::string text = runOtawrap(dir, files).output;
+      if (!c.from.empty()) replaceAll(text, c.from, c.to);
+      return text;
+    };
+    writeText(dir.file("grown.json"), styled({"a.ota"}));
+    ProcessResult r = runOtawrap(dir, {"index", "b.ota", "--update", "grown.json"});
+    EXPECT_EQ(r.errors, "grown.json: 1 added, 0 replaced, 1 kept\n");
+    r = runOtawrap(dir, {"index", "b.ota", "a.ota", "--update", "grown.json"});
+    EXPECT_EQ(r.errors, "grown.json: 0 added, 0 replaced, 2 kept\n");
+    EXPECT_EQ(readText(dir.file("grown.json")), styled({"a.ota", "b.ota"}));
+  }
+  const ProcessResult both = runOtawrap(dir, {"index", "a.ota", "--indent", "2", "--update", "grown.json"});
+  EXPECT_EQ(both.exitCode, 2);
+  EXPECT_EQ(both.errors, "otawrap: --update and --indent exclude each other\nTry 'otawrap index --help'.\n");
+  for (const char* value : {"0", "11", "x", ""}) {
+    EXPECT_EQ(runOtawrap(dir, {"index", "a.ota", "--indent", value}).errors,
+              std::string("otawrap: invalid value '") + value +
+                  "' for --indent: 1 to 10 spaces expected\nTry 'otawrap index --help'.\n");
+  }
 }
 
 TEST(CatalogEndToEnd, MatchNamesTheEntryAndExitsByTheOffer) {

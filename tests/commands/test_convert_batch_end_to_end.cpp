@@ -24,14 +24,8 @@ using Bytes = std::vector<std::uint8_t>;
 using test::ProcessResult;
 using test::TempDirectory;
 using test::runOtawrap;
+using test::lines;
 using test::examplesDir;
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) out.push_back(line);
-  return out;
-}
 
 // a.raw, b.raw and c.raw name versions 1, 2 and 3 (big.raw is version 4 and
 // about 200 KiB); twin.raw is a.raw under another name; junk.raw is text.

@@ -93,14 +93,16 @@ TEST(Run, PrintsUsageAndErrorsWithoutNewline) {
       {{"otawrap", "in.raw", "-pX"},
        2, "Error: Invalid platform.  Valid platfomrs are: QUILLDEV, MARSHDEV, or FENBOARD", ""},
       {{"otawrap", "/nonexistent/in.raw"}, 2, "Error: Unable to open input file", ""},
-      {{"otawrap", "x", "-n", "-o/nonexistent"}, 2, "Error: Unable to open output file", ""},
+      {{"otawrap", "x", "-n", "-o/nonexistent"}, 2, "Error: Unable to open output file",
+       "otawrap: 'x' is not a command: 'otawrap help' lists them\n"},
       // A word within two edits of a command that names no file.
       {{"otawrap", "convrt", "app.raw", "--output", "x.ota"}, 2, "",
        "otawrap: 'convrt' is not a command; did you mean 'convert'?\n"},
       {{"otawrap", "infoo"}, 2, "", "otawrap: 'infoo' is not a command; did you mean 'info'?\n"},
       {{"otawrap", "idnex", "-n"}, 2, "", "otawrap: 'idnex' is not a command; did you mean 'index'?\n"},
       {{"otawrap", "cnvrt"}, 2, "", "otawrap: 'cnvrt' is not a command; did you mean 'convert'?\n"},
-      {{"otawrap", "cnvt"}, 2, "Error: Unable to open input file", ""},  // three edits: legacy
+      {{"otawrap", "cnvt"}, 2, "Error: Unable to open input file",  // three edits: legacy
+       "otawrap: 'cnvt' is not a command: 'otawrap help' lists them\n"},
       {{"otawrap", "convert", "x", "-n", "-m", "1", "-t", "2"}, 2, "",
        "otawrap: --no-image needs -m, -t and -v: there is no image to take them from\n"
        "Try 'otawrap convert --help'.\n"},

@@ -110,6 +110,34 @@ TEST_F(HostileInputs, EveryInputReadsFromPipesAndFifos) {
   EXPECT_EQ(read("b.ota"), read("file.ota"));
 }
 
+// Where a regular file is read (an index, a metadata file, a file lint
+// looks at) a FIFO is refused before it is opened, so nothing waits for a
+// writer; a metadata file that is a loop of links is an error, not absent.
+TEST_F(HostileInputs, RegularFileInputsRefuseFifosWithoutWaiting) {
+  const struct {
+    const char* line;
+    int exitCode;
+    const char* message;  // in standard output and error
+  } cases[] = {
+      {R"(mkfifo f && "$0" lint f)", 2, "otawrap: input 'f' is not a regular file\n"},
+      {R"(mkfifo f && "$0" match f -m 1 -t 2 -v 3)", 2, "otawrap: input 'f' is not a regular file\n"},
+      {R"(mkfifo f && "$0" index x.ota --update f)", 2, "otawrap: input 'f' is not a regular file\n"},
+      {R"(mkfifo x.ota.meta.json && "$0" index x.ota)", 2,
+       "otawrap: input 'x.ota.meta.json' is not a regular file\n"},
+      {R"(ln -s x.ota.meta.json x.ota.meta.json && "$0" index x.ota)", 2,
+       "otawrap: cannot open input file 'x.ota.meta.json': Too many levels of symbolic links\n"},
+      {R"(mkfifo f.ota && echo '[{"url":"f.ota"}]' > i.json && "$0" lint i.json)", 1,
+       "input 'f.ota' is not a regular file"},
+  };
+  for (const auto& c : cases) {
+    const ProcessResult result = shell("rm -f f f.ota x.ota.meta.json && " + std::string(c.line), 20);
+    EXPECT_FALSE(result.timedOut) << c.line;
+    EXPECT_EQ(result.exitCode, c.exitCode) << c.line;
+    EXPECT_NE((result.output + result.errors).find(c.message), std::string::npos)
+        << c.line << "\n" << result.output << result.errors;
+  }
+}
+
 TEST_F(HostileInputs, EndlessIntelHexTextEndsWithAClearError) {
   const struct {
     const char* line;

@@ -357,7 +357,9 @@ TEST(InfoEndToEnd, FailingFilesAndErrors) {
        "otawrap: cannot open input file 'missing.zigbee': No such file or directory\n"},
       {{"info", "missing.zigbee", "--json"},
        "otawrap: cannot open input file 'missing.zigbee': No such file or directory\n"},
-      {{"--info", "."}, "otawrap: cannot open input file '.': Is a directory\n"},
+      {{"--info", "."},
+       "otawrap: cannot open input file '.': Is a directory\n"
+       "otawrap: '.' is a directory: --recursive reads every file below it\n"},
       {{"--info"}, "otawrap: missing FILE operand\n" + kTryInfo},
       {{"--info", "a", "--xml"}, "otawrap: unknown option '--xml'\n" + kTryInfo},
       {{"--verify", "crc", "--public-key", "02"},

@@ -31,16 +31,7 @@ using Bytes = std::vector<std::uint8_t>;
 using test::ProcessResult;
 using test::TempDirectory;
 using test::runOtawrap;
-
-// Every entry under root, relative, sorted; symlinks are not followed.
-std::vector<std::string> tree(const std::string& root) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    names.push_back(std::filesystem::relative(entry.path(), root).string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
+using test::tree;
 
 // The inputs of every writing command: a raw file, a payload and a plain OTA
 // file with two sub-elements.
@@ -228,7 +219,8 @@ TEST(OutputTargets, ExtractNameCollisionsTable) {
 }
 
 // A report that cannot be printed fails the run, and the run leaves nothing:
-// no file, no directory it created, an existing target as it was.
+// no file, no directory it created, an existing target as it was; a pipe
+// whose reader has gone is a lost report, not the end of the process.
 TEST(OutputTargets, LostReportLeavesNothingTable) {
   const std::vector<std::vector<std::string>> commands = {
       {"convert", "in.raw", "-o", "new/dir"},
@@ -236,10 +228,12 @@ TEST(OutputTargets, LostReportLeavesNothingTable) {
       {"convert", "in.raw", "--output", "kept", "--json"},
       {"build", "-m1", "-t2", "-v3", "--tag", "F000=p.bin", "-o", "new"},
       {"normalize", "plain.ota", "-o", "new"},
+      {"restamp", "plain.ota", "-v", "5", "-o", "new/dir"},
       {"extract", "plain.ota", "-o", "new/dir"},
       {"extract", "plain.ota", "--tag", "F001", "--output", "kept"},
   };
-  for (const auto standardOutput : {test::StandardOutput::closed, test::StandardOutput::unread}) {
+  for (const auto standardOutput : {test::StandardOutput::closed, test::StandardOutput::unread,
+                                    test::StandardOutput::readerGone}) {
     for (const auto& arguments : commands) {
       SCOPED_TRACE(arguments[0] + " " + arguments.back());
       TempDirectory dir;
@@ -255,6 +249,15 @@ TEST(OutputTargets, LostReportLeavesNothingTable) {
       EXPECT_EQ(test::readFileBytes(dir.file("kept")), (Bytes{'o', 'l', 'd'}));
     }
   }
+  // The legacy form as it always was: nothing printed on success, a usage
+  // text it cannot print ends it by SIGPIPE.
+  TempDirectory dir;
+  writeInputs(dir);
+  const ProcessResult legacy =
+      runOtawrap(dir, {"in.raw", "-m100B", "-t0042", "-v00000001"}, test::StandardOutput::readerGone);
+  EXPECT_EQ(legacy.exitCode, 0);
+  EXPECT_FALSE(test::readFileBytes(dir.file("100B-0042-00000001.zigbee")).empty());
+  EXPECT_EQ(runOtawrap(dir, {"in.raw", "-x"}, test::StandardOutput::readerGone).exitCode, -SIGPIPE);
 }
 
 // An OTA file of count sub-elements of size bytes each.

@@ -162,6 +162,30 @@ TEST(RestampEndToEnd, TableOfInputsAndOptions) {
   }
 }
 
+// A file convert made restamps into the file convert makes with the new
+// version: preamble and CRC stamped again, signature made again.
+TEST(RestampEndToEnd, ConvertMadeFilesBecomeWhatConvertMakes) {
+  TempDirectory dir;
+  const std::string sample = test::examplesDir() + "sample.raw";
+  const std::string key = test::examplesDir() + "test-credentials.txt";
+  const std::vector<Args> rows = {
+      {}, {"-p", "FENBOARD"}, {"-s", key}, {"-p", "MARSHDEV", "--min-hw-version", "1", "--max-hw-version", "2"}};
+  for (const Args& options : rows) {
+    SCOPED_TRACE(options.empty() ? "plain" : options[1]);
+    for (const char* version : {"1", "2"}) {
+      Args convert = {"convert", sample, "-q", "-v", version, "--output", std::string("v") + version};
+      convert.insert(convert.end(), options.begin(), options.end());
+      ASSERT_EQ(runOtawrap(dir, convert).exitCode, 0);
+    }
+    Args restamp = {"restamp", "v1", "-v", "2", "--output", "restamped", "--json"};
+    if (options.size() == 2 && options[0] == "-s") restamp.insert(restamp.end(), options.begin(), options.end());
+    const ProcessResult run = runOtawrap(dir, restamp);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    EXPECT_NE(run.output.find("\"preambleStamped\":true"), std::string::npos) << run.output;
+    EXPECT_EQ(test::readFileBytes(dir.file("restamped")), test::readFileBytes(dir.file("v2")));
+  }
+}
+
 TEST(RestampEndToEnd, OutputDirectoryNameAndRefusals) {
   TempDirectory dir;
   const Bytes payload(400, 0x42);

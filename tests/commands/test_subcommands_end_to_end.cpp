@@ -39,17 +39,9 @@ using test::ProcessResult;
 using test::TempDirectory;
 using test::examplesDir;
 using test::runOtawrap;
+using test::tree;
 
 // Every file and directory under root, relative, sorted.
-std::vector<std::string> tree(const std::string& root) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    names.push_back(std::filesystem::relative(entry.path(), root).string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 class Subcommands : public testing::Test {
  protected:
   void SetUp() override {
@@ -128,14 +120,31 @@ TEST_F(Subcommands, FailuresNameTheFileAndLeaveNothingBehind) {
        "otawrap: invalid value '100G' for -m: 1 to 4 hex digits expected\n" + kTry},
       {{"convert", "in.raw", "-o"}, "otawrap: option -o needs a value\n" + kTry},
       {{"convert", "in.raw", "out"}, "otawrap: several inputs need --output-dir DIR\n" + kTry},
+      // Hints: the nearest long option; --recursive where the command has it.
       {{"convert", "--header-strng", "x", "in.raw"},
-       "otawrap: unknown option '--header-strng'\n" + kTry},
+       "otawrap: unknown option '--header-strng'\notawrap: did you mean '--header-string'?\n" + kTry},
+      {{"convert", "in.raw", "--ouput-dir", "x"},
+       "otawrap: unknown option '--ouput-dir'\notawrap: did you mean '--output-dir'?\n" + kTry},
+      {{"info", "in.raw", "--jsn"},
+       "otawrap: unknown option '--jsn'\notawrap: did you mean '--json'?\nTry 'otawrap info --help'.\n"},
+      {{"info", "in.raw", "--js"}, "otawrap: unknown option '--js'\nTry 'otawrap info --help'.\n"},
+      {{"info", "ota"},
+       "otawrap: cannot open input file 'ota': Is a directory\n"
+       "otawrap: 'ota' is a directory: --recursive reads every file below it\n"},
+      {{"lint", "ota"},
+       "otawrap: cannot open input file 'ota': Is a directory\n"
+       "otawrap: 'ota' is a directory: lint reads an index file; its files' directory goes to "
+       "--files DIR\n"},
+      {{"convert", "ota"}, "otawrap: cannot open input file 'ota': Is a directory\n"},
       {{"info"}, "otawrap: missing FILE operand\nTry 'otawrap info --help'.\n"},
       {{"help", "nope"}, "otawrap: no help for 'nope': not a command\nTry 'otawrap help --help'.\n"},
       {{"version", "x"}, "otawrap: unexpected operand 'x'\nTry 'otawrap version --help'.\n"},
       {{"build", "x"}, "otawrap: unexpected operand 'x'\nTry 'otawrap build --help'.\n"},
       {{"index"}, "otawrap: missing FILE operand\nTry 'otawrap index --help'.\n"},
+      {{"completion", "fish"},
+       "otawrap: unknown shell 'fish': bash or zsh expected\nTry 'otawrap completion --help'.\n"},
   };
+  std::filesystem::create_directory(dir_.file("ota"));
   const std::vector<std::string> before = tree(dir_.path());
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments.back());
@@ -149,7 +158,7 @@ TEST_F(Subcommands, FailuresNameTheFileAndLeaveNothingBehind) {
 
 TEST_F(Subcommands, HelpPagesAndTheLegacyFormBeside) {
   for (const char* command :
-       {"convert", "info", "verify", "help", "version", "build", "extract", "index"}) {
+       {"convert", "info", "verify", "help", "version", "build", "extract", "index", "completion"}) {
     SCOPED_TRACE(command);
     const ProcessResult page = runOtawrap(dir_, {command, "--help"});
     EXPECT_EQ(page.exitCode, 0);
@@ -165,6 +174,37 @@ TEST_F(Subcommands, HelpPagesAndTheLegacyFormBeside) {
   const ProcessResult legacy = runOtawrap(dir_, {"./convert", "-m100B", "-t1", "-v1"});
   EXPECT_EQ(legacy.exitCode, 0) << legacy.output;
   EXPECT_TRUE(std::filesystem::exists(dir_.file("100B-1000-10000000.zigbee")));
+}
+
+// A failed legacy run whose input is a plain word that names nothing, or an
+// OTA file, says what was likely meant on standard error; standard output
+// and the exit code stay the legacy form's.
+TEST_F(Subcommands, LegacyHintsGoToStandardErrorOnly) {
+  ASSERT_EQ(runOtawrap(dir_, {"convert", "in.raw", "-q", "--output", "f.ota"}).exitCode, 0);
+  std::filesystem::copy_file(examplesDir() + "test-credentials.txt", dir_.file("creds.txt"));
+  const std::string notACommand = "' is not a command: 'otawrap help' lists them\n";
+  const struct {
+    std::vector<std::string> arguments;
+    std::string output;
+    std::string errors;
+  } cases[] = {
+      {{"inspect", "f.ota"}, "Error: Unable to open input file", "otawrap: 'inspect" + notACommand},
+      {{"show", "f.ota"}, "Error: Unable to open input file", "otawrap: 'show" + notACommand},
+      {{"sign", "in.raw", "-s", "creds.txt"}, "Error: Cannot open certificate",
+       "otawrap: 'sign" + notACommand},
+      {{"f.ota", "info"}, "Error: Input image too small",
+       "otawrap: f.ota is already an OTA file: try 'otawrap info f.ota'\n"},
+      {{"missing.raw"}, "Error: Unable to open input file", ""},
+      {{"in.raw", "-pX"},
+       "Error: Invalid platform.  Valid platfomrs are: QUILLDEV, MARSHDEV, or FENBOARD", ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.front());
+    const ProcessResult run = runOtawrap(dir_, c.arguments);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_EQ(run.output, c.output);
+    EXPECT_EQ(run.errors, c.errors);
+  }
 }
 
 TEST_F(Subcommands, LegacyIdentifierAndDirectoryOptionsNeedAValue) {

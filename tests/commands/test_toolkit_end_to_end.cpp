@@ -31,18 +31,10 @@ using Bytes = std::vector<std::uint8_t>;
 using test::le;
 using test::ProcessResult;
 using test::TempDirectory;
+using test::tree;
 
 constexpr std::uint32_t kCredentialsSeed = 91;
 constexpr std::size_t kLimit = std::size_t{64} << 20;  // the largest file build writes
-
-std::vector<std::string> tree(const std::string& root) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    names.push_back(std::filesystem::relative(entry.path(), root).string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 std::string tagName(std::size_t index, std::uint16_t tag) {
   char name[40];

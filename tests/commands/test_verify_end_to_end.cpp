@@ -205,16 +205,35 @@ TEST_F(VerifyEndToEnd, BadKeysFilesAndOptionsTakeTheErrorExit) {
        "invalid CA public key: public key must be 22 or 43 octets (crypto suite 1) or 37 or 73 octets (crypto suite 2), compressed or uncompressed"},
       {{"--verify", "missing.zigbee", "-screds.txt"},
        "cannot open input file 'missing.zigbee': No such file or directory"},
-      {{"verify", ".", "-screds.txt"}, "cannot open input file '.': Is a directory"},
+      {{"verify", ".", "-screds.txt"},
+       "cannot open input file '.': Is a directory\n"
+       "otawrap: '.' is a directory: --recursive reads every file below it"},
+      // Key files: the whitespace-free hex of the key, or a refusal naming the file.
+      {{"verify", signedName_, "--ca-key-file", "missing.txt"},
+       "cannot read key file 'missing.txt': No such file or directory"},
+      {{"verify", signedName_, "--public-key-file", "creds.txt"},
+       "invalid public key file 'creds.txt': not an even number of hexadecimal digits"},
+      {{"verify", signedName_, "--public-key-file", "short.txt"},
+       "invalid public key file 'short.txt': public key must be 22 or 43 octets (crypto suite 1) "
+       "or 37 or 73 octets (crypto suite 2), compressed or uncompressed"},
+      {{"verify", signedName_, "--ca-key-file", "in.raw"},
+       "invalid CA public key file 'in.raw': larger than 1024 bytes"},
+      {{"verify", signedName_, "--ca-key", "short.txt"},
+       "invalid CA public key 'short.txt': not an even number of hexadecimal digits\n"
+       "otawrap: 'short.txt' is a file: --ca-key-file reads the key from it"},
       {{"verify", signedName_, "-smissing.txt"},
        "cannot open credentials file 'missing.txt': No such file or directory"},
       {{"verify", signedName_, "-sin.raw"},
        "credentials file 'in.raw': larger than 1023 bytes"},
-      {{"--verify", signedName_}, "missing key: give --public-key, --credentials or --ca-key" + kTry},
+      {{"--verify", signedName_},
+       "missing key: give --public-key, --public-key-file, --credentials, --ca-key or --ca-key-file" +
+           kTry},
       {{"--verify", signedName_, "-screds.txt", "--public-key", hex(test::sslPointEncode(Q, true))},
-       "give only one of --public-key, --credentials and --ca-key" + kTry},
+       "give only one of --public-key, --public-key-file, --credentials, --ca-key and --ca-key-file" +
+           kTry},
       {{"--verify", "-screds.txt"}, "missing FILE operand" + kTry},
   };
+  test::writeText(dir_.file("short.txt"), " 02 03\n");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());
     const test::ProcessResult run = runOtawrap(dir_, c.args);
@@ -234,6 +253,14 @@ TEST(VerifyEndToEndCa, BundledTestCredentialsSignAndVerifyWithTheBundledCaKey) {
   const test::ProcessResult run =
       runOtawrap(dir, {"--verify", "100B-0042-00010203.zigbee", "--ca-key", caKey});
   EXPECT_EQ(run.exitCode, 0) << run.output;
+  // The same key from the file, and from a copy wrapped with spaces and CR LF.
+  test::writeText(dir.file("wrapped.txt"), "\r\n " + caKey.substr(0, 20) + " \t\r\n" + caKey.substr(20) + "\r\n\r\n");
+  for (const std::string& file : {examples + "test-ca-key.txt", dir.file("wrapped.txt")}) {
+    const test::ProcessResult fromFile =
+        runOtawrap(dir, {"verify", "100B-0042-00010203.zigbee", "--ca-key-file", file});
+    EXPECT_EQ(fromFile.output, run.output) << file;
+    EXPECT_EQ(fromFile.exitCode, 0) << fromFile.errors;
+  }
   // The generator's CA (seed 4711) gives the same key as the bundled file.
   test::TestCertificateAuthority ca(4711);
   EXPECT_EQ(caKey, hex(ca.publicKeyCompressed()));

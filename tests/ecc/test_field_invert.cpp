@@ -9,6 +9,7 @@
 #include "ecc/cpu_features.h"
 #include "ecc/field.h"
 #include "ecc/field_clmul.h"
+#include "ecc/square_maps.h"
 #include "support/field_reference.h"
 #include "support/openssl_field.h"
 
@@ -105,6 +106,23 @@ TEST(FieldInvertPaths, MatchEachOtherTheTextbookEuclidAndOpenSsl) {
       ASSERT_EQ(aliased, out) << path.name;
     }
   }
+}
+
+// The squaring maps are data written by a script: every row equals the one the
+// library's own multiply makes (x^(2^k) by k squarings, then its powers).
+template <typename F>
+void expectRowsOfTheLibrary(const SquarePowerMap<F>& data, int k, const char* name) {
+  const SquarePowerMap<F> computed = binaryFieldSquarePowerMap<F>(k);
+  for (unsigned i = 0; i < F::degree; ++i) {
+    EXPECT_EQ(data.rows[i], computed.rows[i]) << name << " row " << i;
+  }
+}
+
+TEST(SquareMaps, EveryRowOfTheWrittenTablesMatchesTheLibrary) {
+  expectRowsOfTheLibrary(kSquare163By32, 32, "kSquare163By32");
+  expectRowsOfTheLibrary(kSquare163By64, 64, "kSquare163By64");
+  expectRowsOfTheLibrary(kSquare283By64, 64, "kSquare283By64");
+  expectRowsOfTheLibrary(kSquare283By128, 128, "kSquare283By128");
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 # foreign payloads and manufacturer tags) and must see what `otawrap --info
 # --json` sees and what `otawrap extract` writes; herdsman's index and
 # firmware readers accept what `otawrap index` lists, with or without the
-# metadata options or metadata files and grown with --update; `otawrap
+# metadata options or metadata files, grown with --update (compact and
+# pretty-printed) and of a tree (--recursive, with and without --url-prefix); `otawrap
 # match` picks the entry herdsman's own selection picks on generated indexes.
 #   run_interop.sh <otawrap binary> <cache directory> <sample raw file>
 # Without node, npm or the registry the test is skipped (exit 77), except under
@@ -148,6 +149,38 @@ node "$script_dir/check_index_with_herdsman.js" "$ota_js" sidecars sidecars.json
    "$otawrap" index "$1" --update ../grown.json)
 (cd listed && "$otawrap" index ./1234-0101-*.zigbee > ../whole.json)
 cmp grown.json whole.json
+
+# The same at 4 spaces a level: grown with --update it stays as JSON.stringify
+# lays it out, equal to the one made at once.
+(cd listed && set -- ./1234-0101-*.zigbee && "$otawrap" index "$1" --indent 4 > ../grown4.json && shift &&
+   for f in "$@"; do "$otawrap" index "$f" --update ../grown4.json 2>/dev/null; done)
+(cd listed && "$otawrap" index ./1234-0101-*.zigbee --indent 4 > ../whole4.json)
+cmp grown4.json whole4.json
+node -e "const t=require('fs').readFileSync('whole4.json','utf8');
+  if (JSON.stringify(JSON.parse(t), null, 4) + '\n' !== t) process.exit(1);"
+
+# A tree (index --recursive): herdsman reads the index and every file by its
+# url below the tree's top; with --url-prefix each url is the prefix and the
+# path below the directory walked, segment by segment as URL parsing decodes
+# it; the file beside the others that is no OTA file is named as skipped.
+mkdir -p "tree/images/maker-a" "tree/images/maker b/sub"
+cp toolkit/raw-tags.zigbee toolkit/raw-integrity.zigbee tree/images/maker-a/
+cp toolkit/raw-signed.zigbee "tree/images/maker b/sub/signed #1.zigbee"
+cp listed/vendor-header.ota "tree/images/maker b/"
+echo notes > tree/images/maker-a/README.txt
+(cd tree && "$otawrap" index -r images > ../tree.json 2> ../tree-errors.txt)
+grep -qx "otawrap: skipped 'images/maker-a/README.txt': not an OTA file" tree-errors.txt
+node "$script_dir/check_index_with_herdsman.js" "$ota_js" tree tree.json
+(cd tree && "$otawrap" index -r images --url-prefix https://example.com/ota/ --indent 2 > ../tree-remote.json 2>/dev/null)
+node -e "const ota=require(process.argv[1]), local=require('./tree.json'), remote=require('./tree-remote.json');
+  if (local.length !== 4 || remote.length !== local.length) process.exit(1);
+  remote.forEach((e, i) => { const u = new URL(e.url);
+    const below = u.pathname.split('/').slice(2).map(decodeURIComponent).join('/');
+    if (u.origin !== 'https://example.com' || !u.pathname.startsWith('/ota/') || 'images/' + below !== local[i].url) {
+      console.error('tree url', e.url, local[i].url); process.exit(1); } });
+  ota.setOtaConfiguration(process.cwd(), undefined);
+  ota.getOtaIndex({url: require('path').resolve('tree-remote.json')}).then((read) => {
+    require('assert').deepStrictEqual(read, remote); }).catch((e) => { console.error(e); process.exit(1); });" "$ota_js"
 
 # match picks what herdsman's own selection picks on generated indexes.
 node "$script_dir/check_match_with_herdsman.js" "$ota_js" "$otawrap" match-cases

@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # External signer: SoftHSM2 holds a sect283k1 and a sect163k1 key (imported
 # into a token in a temporary directory), pkcs11-tool signs through
-# `otawrap convert --signer-command` as docs/signing.md shows, and OpenSSL
-# checks each signature over an AES-MMO digest computed here with OpenSSL's
-# AES, so neither the digest nor the verdict is otawrap's own.
-#   run_softhsm_signer.sh <otawrap binary>
+# `otawrap convert --signer-command`, and OpenSSL checks each signature over
+# an AES-MMO digest computed here with OpenSSL's AES, so neither the digest
+# nor the verdict is otawrap's own. Then the recipe of docs/signing.md (the
+# block behind its "softhsm-recipe" mark) runs as written and must end with
+# "Signature: ok".
+#   run_softhsm_signer.sh <otawrap binary> <source directory>
 # Without SoftHSM2, pkcs11-tool, openssl or xxd the test is skipped (exit 77),
 # except under CI=true, where that is a failure.
 set -euo pipefail
 
 otawrap=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+source_dir=$(cd "$2" && pwd)
 module=
 for candidate in /usr/lib/softhsm/libsofthsm2.so /usr/lib/*/softhsm/libsofthsm2.so; do
   if [ -f "$candidate" ]; then module=$candidate; break; fi
@@ -98,5 +101,18 @@ for curve in sect283k1 sect163k1; do
     failed=$((failed + 1))
   fi
 done
-echo "$((2 - failed)) passed, $failed failed"
+
+# The documented recipe, in a directory laid out as the top of the tree.
+mkdir -p recipe/build/release recipe/examples
+ln -s "$otawrap" recipe/build/release/otawrap
+cp "$source_dir/examples/sample.raw" recipe/examples/
+sed -n '/<!-- softhsm-recipe -->/,/^```$/p' "$source_dir/docs/signing.md" | sed -e '1,2d' -e '$d' |
+  sed "s|/usr/lib/softhsm/libsofthsm2.so|$module|" > recipe/recipe.sh
+if [ "$(cd recipe && bash -e recipe.sh 2>&1 | tail -1)" = "Signature: ok" ]; then
+  echo "softhsm: the recipe of docs/signing.md signs and verifies"
+else
+  echo "softhsm: the recipe of docs/signing.md does not end with 'Signature: ok'" >&2
+  failed=$((failed + 1))
+fi
+echo "$((3 - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -200,28 +200,39 @@ TEST(OtaRestamp, TableOfSealsAndFields) {
   }
 }
 
-// A preamble that stamps the file version: the new header no longer matches
-// it, so the new file would fail its check and is not handed out.
-TEST(OtaRestamp, PreambleStampingTheOldVersionIsRefused) {
-  const Bytes image = test::builtImage(0x100, 0x88);
-  OtaBuildRequest request;
-  otaHeaderDefaults(request.header);
-  request.header.manufacturerCode = test::kBuiltManufacturer;
-  request.header.imageType = test::kBuiltImageType;
-  request.header.fileVersion = test::kBuiltFileVersion;
-  request.payloads = {{kOtaTagUpgradeImage, image.data(), image.size()}};
-  Bytes in;
-  ASSERT_EQ(otaBuildFile(request, in).status, OtaBuildStatus::ok);
-  const OtaFileInfo info = otaFileRead(in.data(), in.size());
-  ASSERT_EQ(info.check(OtaCheckId::imagePreamble).state, OtaCheckState::passed);
-  Bytes out;
-  const OtaRestampResult result = otaRestamp(in.data(), info, {version(test::kBuiltFileVersion + 1), R::keep, nullptr}, out);
-  EXPECT_EQ(result.status, S::checkFails);
-  EXPECT_EQ(result.failedCheck, OtaCheckId::imagePreamble);
-  EXPECT_TRUE(out.empty());
-  // The same version again changes nothing the preamble stamps.
-  EXPECT_EQ(otaRestamp(in.data(), info, {version(test::kBuiltFileVersion), R::keep, nullptr}, out).status, S::ok);
-  EXPECT_EQ(out, in);
+// An image of otawrap's, CRC at either offset: restamp gives the file the
+// builder makes from the image stamped with the new version (the CRC from
+// the test kit's own CRC), and only the same version leaves it as it was.
+TEST(OtaRestamp, PreambleAndCrcAreStampedAgain) {
+  const auto fileOf = [](std::size_t crcOffset, std::uint32_t version) {
+    const Bytes image = test::builtImage(0x100, crcOffset,
+                                         [version](Bytes& i) { test::putLe(i, 0x94, version, 4); });
+    OtaBuildRequest request;
+    otaHeaderDefaults(request.header);
+    request.header.manufacturerCode = test::kBuiltManufacturer;
+    request.header.imageType = test::kBuiltImageType;
+    request.header.fileVersion = version;
+    request.payloads = {{kOtaTagUpgradeImage, image.data(), image.size()}};
+    Bytes file;
+    EXPECT_EQ(otaBuildFile(request, file).status, OtaBuildStatus::ok);
+    return file;
+  };
+  for (const std::size_t crcOffset : {std::size_t{0x88}, std::size_t{0}}) {
+    SCOPED_TRACE(crcOffset);
+    const Bytes in = fileOf(crcOffset, test::kBuiltFileVersion);
+    const OtaFileInfo info = otaFileRead(in.data(), in.size());
+    ASSERT_EQ(info.check(OtaCheckId::imagePreamble).state, OtaCheckState::passed);
+    Bytes out;
+    const OtaRestampResult result =
+        otaRestamp(in.data(), info, {version(0x0A0B0C0D), R::keep, nullptr}, out);
+    EXPECT_EQ(result.status, S::ok);
+    EXPECT_TRUE(result.preambleStamped);
+    EXPECT_EQ(out, fileOf(crcOffset, 0x0A0B0C0D));
+    EXPECT_EQ(result.imageCrc, le(out, 56 + 6 + crcOffset, 2));
+    EXPECT_EQ(otaRestamp(in.data(), info, {version(test::kBuiltFileVersion), R::keep, nullptr}, out).status,
+              S::ok);
+    EXPECT_EQ(out, in);
+  }
 }
 
 }  // namespace

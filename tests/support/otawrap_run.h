@@ -3,8 +3,11 @@
 // OTAWRAP_BINARY and OTAWRAP_VECTORS_DIR are the test executables' own.
 #pragma once
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,6 +42,24 @@ inline std::string readText(const std::string& path) {
 // Replaces the file at path with text.
 inline void writeText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
+}
+
+// The lines of text, without their line ends.
+inline std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+// Every entry under root, relative, sorted; symlinks are not followed.
+inline std::vector<std::string> tree(const std::string& root) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    names.push_back(std::filesystem::relative(entry.path(), root).string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace otawrap::test

@@ -97,7 +97,8 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
       int unread[2];
       if (pipe(unread) != 0) _exit(127);
       close(unread[0]);
-      static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
+      const bool gone = options.standardOutput == StandardOutput::readerGone;
+      static_cast<void>(std::signal(SIGPIPE, gone ? SIG_DFL : SIG_IGN));
       dup2(unread[1], STDOUT_FILENO);
       close(unread[1]);
       outPipe[1] = -1;

@@ -7,7 +7,7 @@
 
 namespace otawrap::test {
 
-enum class StandardOutput { captured, closed, unread };
+enum class StandardOutput { captured, closed, unread, readerGone };
 
 struct ProcessOptions {
   // When positive, the child may not grow any file beyond this many bytes
@@ -17,8 +17,9 @@ struct ProcessOptions {
   // "nobody" (65534); exit code 126 with no output means the switch was refused.
   bool unprivileged = false;
   // Where the child's standard output goes: the pipe read into output, no
-  // descriptor at all, or a pipe nobody reads (every write fails, SIGPIPE
-  // ignored).
+  // descriptor at all, a pipe nobody reads (every write fails, SIGPIPE
+  // ignored), or one whose reader has closed it with SIGPIPE at its default
+  // action (a report piped into `head` that has ended).
   StandardOutput standardOutput = StandardOutput::captured;
   // When positive, the child runs in its own process group, which is killed
   // (SIGKILL) once it has run this long: exit code -SIGKILL, and timedOut set.
