@@ -22,6 +22,7 @@ extern char** environ;
 
 namespace otawrap {
 
+#if !defined(__EMSCRIPTEN__)
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -34,6 +35,7 @@ long long remainingMilliseconds(Clock::time_point deadline) {
 }
 
 }  // namespace
+#endif
 
 #if defined(__EMSCRIPTEN__)
 
