@@ -85,8 +85,10 @@ void buildExtractIndexCases(CaseWriter& w, const std::vector<Signer>& signers) {
       {"index-none", {"index"}},
   };
   for (const auto& r : refusals) w.step(r.first, r.second);
-  // A failed check still writes every element it can reach.
-  w.step("extract-bad-file", {"extract", bad, "-o", "out/parts"}, "path");
+  // A file that fails a check is refused; with --force every element it can
+  // reach is written.
+  w.step("extract-bad-file", {"extract", bad, "-o", "out/parts"});
+  w.step("extract-bad-file-forced", {"extract", bad, "-o", "out/parts", "--force"}, "path");
 }
 
 // Intel HEX texts of generated raw files (random record splits, addressing
