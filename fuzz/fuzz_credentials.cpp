@@ -2,7 +2,9 @@
 // failed parse leaves the output alone, that a success is reproducible and
 // that each parsed field is found again, hex pair by hex pair, behind its
 // label's first occurrence in the text (up to its first zero byte), with no
-// hex digit right behind its last pair.
+// hex digit right behind its last pair, at the lengths of the suite the
+// certificate's length gives; an authority text's address is its
+// certificate's subject.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -44,8 +46,9 @@ bool fieldMatches(std::string_view text, std::string_view label, const std::uint
 }
 
 bool sameCredentials(const SignerCredentials& a, const SignerCredentials& b) {
-  return a.ieeeAddress == b.ieeeAddress && a.privateKey == b.privateKey &&
-         a.implicitCertificate == b.implicitCertificate;
+  return a.curve == b.curve && a.format == b.format && a.ieeeAddress == b.ieeeAddress &&
+         a.privateKey == b.privateKey && a.implicitCertificate == b.implicitCertificate &&
+         a.publicKey == b.publicKey;
 }
 
 }  // namespace
@@ -69,10 +72,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::string_view view(text, size);
   view = view.substr(0, view.find('\0'));
-  fuzzCheck(fieldMatches(view, "IEEE Address:", out.ieeeAddress.data(), 8, true), "IEEE address");
-  fuzzCheck(fieldMatches(view, "Device Private Key:", out.privateKey.data(), 21, false),
+  const bool authority = out.format == CredentialsFormat::authority;
+  fuzzCheck(out.format != CredentialsFormat::certificate, "credentials are no certificate text");
+  if (authority) {
+    const std::size_t subject = out.curve == SigningCurve::sect163k1 ? 22 : 28;
+    bool sameSubject = true;
+    for (std::size_t i = 0; i < 8; ++i) {
+      sameSubject = sameSubject && out.ieeeAddress[7 - i] == out.implicitCertificate[subject + i];
+    }
+    fuzzCheck(sameSubject, "IEEE address from the subject");
+  } else {
+    fuzzCheck(fieldMatches(view, "IEEE Address:", out.ieeeAddress.data(), 8, true), "IEEE address");
+  }
+  fuzzCheck(fieldMatches(view, authority ? "Private Key Reconstruction Data:" : "Device Private Key:",
+                         out.privateKey.data(), out.keyOctets(), false),
             "private key");
-  fuzzCheck(fieldMatches(view, "Device Implicit Cert:", out.implicitCertificate.data(), 48, false),
+  fuzzCheck(fieldMatches(view, "Device Implicit Cert:", out.implicitCertificate.data(),
+                         out.certificateOctets(), false),
             "implicit certificate");
   bool keyNonZero = false;
   for (const std::uint8_t byte : out.privateKey) keyNonZero = keyNonZero || byte != 0;

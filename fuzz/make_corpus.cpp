@@ -22,6 +22,7 @@
 #include "ecc/modn.h"
 #include "image/byte_source.h"
 #include "ota/header.h"
+#include "support/ca_vectors.h"
 #include "support/ota_shape_generator.h"
 #include "support/payload_generator.h"
 #include "support/raw_file_generator.h"
@@ -101,6 +102,13 @@ void credentialsSeeds(const fs::path& root) {
   out.add(ieee + key + cert.substr(0, cert.size() - 10));
   out.add(ieee + key + std::string(1, '\0') + cert);
   out.add(std::string(1000, ' ') + ieee + key + cert);
+  // Crypto suite 2 and the authority layout: the published vectors.
+  const std::string ca2 = otawrap::test::caText(otawrap::test::kCaSuite2);
+  out.add(ca2);
+  out.add(otawrap::test::caText(otawrap::test::kCaSuite1));
+  out.add(ieee + "Device Private Key: " + otawrap::test::kCaSuite2.privateKey + "\n" +
+          "Device Implicit Cert: " + otawrap::test::kCaSuite2.certificate + "\n");
+  out.add(ca2.substr(0, ca2.size() - 20));
 }
 
 std::string joinArguments(const std::vector<std::string>& arguments) {

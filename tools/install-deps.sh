@@ -5,8 +5,10 @@
 #   tools/install-deps.sh SET...
 #     build    cmake, ninja-build, g++: all that building the tool needs
 #     full     build plus the tests (GoogleTest, OpenSSL, zigpy and xz as
-#              oracles, xxd for the documented examples), the benchmarks, the fuzzers (clang-14 with libFuzzer)
-#              and the static analysis; ccache for CI's repeated builds
+#              oracles, xxd for the documented examples; SoftHSM2 with opensc's
+#              pkcs11-tool as an external signer), the benchmarks, the fuzzers
+#              (clang-14 with libFuzzer) and the static analysis; ccache for CI's
+#              repeated builds
 #     windows  the MinGW-w64 cross compiler and Wine (about 170 MB download)
 #     cross    the aarch64, armhf, i686 and s390x cross compilers and qemu-user,
 #              for the cross-architecture differential (about 150 MB download)
@@ -26,7 +28,8 @@ for set in "$@"; do
     build) packages+=(cmake ninja-build g++) ;;
     full) recommends=()
       packages+=(cmake ninja-build g++ clang clang-14 libclang-rt-14-dev clang-tidy-14 cppcheck
-      libgtest-dev libbenchmark-dev libssl-dev python3-zigpy xz-utils xxd zsh ccache) ;;
+      libgtest-dev libbenchmark-dev libssl-dev python3-zigpy xz-utils xxd zsh ccache
+      softhsm2 opensc openssl) ;;
     windows) packages+=(g++-mingw-w64-x86-64-posix wine wine64) ;;
     cross) packages+=(g++-aarch64-linux-gnu g++-arm-linux-gnueabihf g++-i686-linux-gnu
       g++-s390x-linux-gnu qemu-user) ;;

@@ -9,12 +9,12 @@
 namespace otawrap {
 
 OtaSeal runSeal(const OtaFileSettings& file) {
-  if (!file.credentialsPath.empty()) return OtaSeal::signature;
+  if (signerGiven(file)) return OtaSeal::signature;
   return file.integrityCode ? OtaSeal::integrityCode : OtaSeal::none;
 }
 
-std::size_t runImageLimit(const OtaFileSettings& file) {
-  return kImageBufferSize - otaSealSize(runSeal(file));
+std::size_t runImageLimit(const OtaFileSettings& file, const SignerCredentials& credentials) {
+  return kImageBufferSize - otaSealSize(runSeal(file), &credentials);
 }
 
 void runApplyHeaderFields(const HeaderFieldSettings& fields, OtaHeader& header) {
@@ -33,20 +33,15 @@ void runApplyHeaderFields(const HeaderFieldSettings& fields, OtaHeader& header) 
 bool runLoadCredentials(const std::string& path, OtaFileSettings& file,
                         SignerCredentials& credentials, Problem& problem) {
   file.credentialsPath = path;
-  return loadCredentials(path, credentials, problem);
-}
-
-bool loadCredentials(const std::string& path, SignerCredentials& credentials, Problem& problem) {
-  errno = 0;
-  CredentialsFault fault;
-  const CredentialsStatus status = loadSignerCredentials(path.c_str(), credentials, &fault);
-  if (status == CredentialsStatus::ok) return true;
-  if (status == CredentialsStatus::cannotOpen) {
-    problem = {Failure::cannotOpenCredentials, "", path, errno};
-  } else {
-    problem = {Failure::invalidCredentials, credentialsFaultText(fault), path, 0};
+  if (!loadCredentials(path, credentials, problem)) return false;
+  // The legacy form stays what it was: suite 1, three labels.
+  if (credentials.curve != SigningCurve::sect163k1 ||
+      credentials.format != CredentialsFormat::signer) {
+    problem = {Failure::invalidCredentials, "only crypto suite 1 credentials of three labels",
+               path, 0};
+    return false;
   }
-  return false;
+  return true;
 }
 
 bool runBuildFile(const RunSettings& settings, RunContext& context, ByteSource* input,
@@ -82,7 +77,7 @@ bool runBuildFile(const RunSettings& settings, RunContext& context, ByteSource* 
     return false;
   }
   if (result.build.status != OtaBuildStatus::ok) {
-    problem = {buildFailure(result.build.status), "", "", 0};
+    problem = sealProblem(result.build.status, context.external);
     return false;
   }
   context.header = request.header;

@@ -11,6 +11,7 @@
 
 #include "app/failure.h"
 #include "app/file_settings.h"
+#include "app/signer_choice.h"
 #include "image/assembly.h"
 #include "image/byte_source.h"
 #include "image/platform.h"
@@ -42,6 +43,7 @@ inline constexpr std::size_t kImageBufferSize = 524288;
 // heap.
 struct RunContext {
   SignerCredentials credentials{};  // loaded when the settings sign
+  ExternalSigner external;          // the command that signs for a certificate text
   // Sub-elements behind the upgrade image (convert --tag); their bytes belong
   // to the caller and outlive the build.
   std::vector<OtaPayload> extraPayloads;
@@ -52,24 +54,23 @@ struct RunContext {
   std::size_t position = 0;  // end of the file built so far
 };
 
-// The seal the settings ask for: a signature with credentials, else an
+// The seal the settings ask for: a signature with a signer, else an
 // integrity code when asked, else none.
 OtaSeal runSeal(const OtaFileSettings& file);
 
 // The room the file without its extra sub-elements may take: the whole
-// buffer, less what the seal will append.
-std::size_t runImageLimit(const OtaFileSettings& file);
+// buffer, less what the seal will append (a signature of the credentials'
+// suite).
+std::size_t runImageLimit(const OtaFileSettings& file, const SignerCredentials& credentials);
 
 // Sets the optional header fields of a header fresh from otaHeaderDefaults:
 // header string (when given), field control, the optional values, and the
 // header length and total size that follow from the field control.
 void runApplyHeaderFields(const HeaderFieldSettings& fields, OtaHeader& header);
 
-// Loads the signer credentials at path. False with problem set (naming the
-// file, with the system's reason) when they cannot be read or are invalid.
-bool loadCredentials(const std::string& path, SignerCredentials& credentials, Problem& problem);
-
-// Loads them into credentials and records path in settings, which then sign.
+// The legacy form's credentials: loads them into credentials and records
+// path in settings, which then sign. Only suite-1 credentials of the signer
+// layout (three labels) are taken, as the legacy form always took them.
 bool runLoadCredentials(const std::string& path, OtaFileSettings& file,
                         SignerCredentials& credentials, Problem& problem);
 

@@ -40,6 +40,7 @@ constexpr FailureText kTexts[] = {
     {Failure::imageTooSmall, "Input image too small", "input file {}: image too small"},
     {Failure::imageTooLarge, "Input image too large", "input file {}: image too large"},
     {Failure::signingFailed, "Unable to generate signature", "unable to generate the signature"},
+    {Failure::signerFailed, "Unable to generate signature", "signer command {}: %"},
     {Failure::cannotOpenOutput, "Unable to open output file", "cannot create output file {}"},
     {Failure::cannotWriteOutput, "Unable to write output file", "cannot write output file {}"},
     {Failure::outputNotRegular, "Unable to open output file", "output {} is not a regular file"},
@@ -86,8 +87,6 @@ constexpr FailureText kTexts[] = {
     {Failure::restampBreaksSignature, "Unable to write output file",
      "file {} is signed and its signature would no longer hold; give --credentials to sign "
      "again or --drop-signature"},
-    {Failure::restampSuite2Signed, "Unable to write output file",
-     "file {} carries a crypto suite 2 signature, which restamp cannot make again"},
     {Failure::restampHalfHardwareRange, "Unable to write output file",
      "file {} has no hardware versions; give both --min-hw-version and --max-hw-version"},
     {Failure::restampInvertedHardwareRange, "Unable to write output file",
@@ -130,10 +129,11 @@ Failure imageFailure(ImageStatus status) {
 Failure buildFailure(OtaBuildStatus status) {
   switch (status) {
     case OtaBuildStatus::reservedTag:
-    case OtaBuildStatus::unsupportedTag:
       return Failure::tagRefused;
     case OtaBuildStatus::fileTooLarge:
       return Failure::fileTooLarge;
+    case OtaBuildStatus::signerFailed:
+      return Failure::signerFailed;
     case OtaBuildStatus::ok:
     case OtaBuildStatus::missingCredentials:
     case OtaBuildStatus::signatureFailed:
@@ -170,18 +170,20 @@ const char* intelHexErrorText(IntelHexError error) {
   return "";
 }
 
-const char* pointDecodeText(PointDecodeStatus status) {
+std::string pointDecodeText(PointDecodeStatus status, SigningCurve curve) {
   switch (status) {
     case PointDecodeStatus::ok:
       return "";
     case PointDecodeStatus::badLength:
-      return "public key must be 22 octets (compressed) or 43 octets (uncompressed)";
+      return "public key must be 22 or 43 octets (crypto suite 1) or 37 or 73 octets (crypto "
+             "suite 2), compressed or uncompressed";
     case PointDecodeStatus::badPrefix:
       return "public key must start with 02 or 03 (compressed) or 04 (uncompressed)";
     case PointDecodeStatus::notInField:
       return "public key coordinate is not a field element";
     case PointDecodeStatus::notOnCurve:
-      return "public key is not a point on sect163k1";
+      return std::string("public key is not a point on ") +
+             (curve == SigningCurve::sect163k1 ? "sect163k1" : "sect283k1");
     case PointDecodeStatus::wrongOrder:
       return "public key is not a point of order n";
   }
@@ -198,6 +200,10 @@ OtaCheck signatureCheckReport(SignatureCheckStatus status) {
       return OtaCheck::failed(OtaReason::signatureNotLastOfFile);
     case SignatureCheckStatus::fileTooLarge:
       return OtaCheck::failed(OtaReason::fileTooLargeToHash);
+    case SignatureCheckStatus::otherSuite:
+      return OtaCheck::failed(OtaReason::keyOfOtherSuite);
+    case SignatureCheckStatus::notSect283k1:
+      return OtaCheck::failed(OtaReason::notSect283k1Signature);
     case SignatureCheckStatus::mismatch:
       break;
   }
@@ -206,7 +212,8 @@ OtaCheck signatureCheckReport(SignatureCheckStatus status) {
 
 std::string credentialsFaultText(const CredentialsFault& fault) {
   const std::string label = std::string("'") + credentialsLabel(fault.field) + "'";
-  const std::string digits = std::to_string(credentialsDigits(fault.field));
+  const std::string digits = std::to_string(credentialsDigits(fault.field, fault.curve));
+  const char* curve = fault.curve == SigningCurve::sect163k1 ? "sect163k1" : "sect283k1";
   switch (fault.defect) {
     case CredentialsDefect::tooLong:
       return "larger than " + std::to_string(kCredentialsFileLimit) + " bytes";
@@ -220,6 +227,16 @@ std::string credentialsFaultText(const CredentialsFault& fault) {
       return label + " has more than " + digits + " hex digits";
     case CredentialsDefect::zeroKey:
       return label + " is zero modulo the group order";
+    case CredentialsDefect::notAPoint:
+      return label + " is not a point of order n on " + curve;
+    case CredentialsDefect::certificateFormat:
+      return label + " is not a certificate for sect283k1 and AES-MMO (type 00, curve 0D, hash 08)";
+    case CredentialsDefect::publicKeyMismatch:
+      return label + " is not the public key of 'Private Key Reconstruction Data:'";
+    case CredentialsDefect::certificateMismatch:
+      return "'Device Implicit Cert:' under 'CA Pub Key:' does not give the signer's public key";
+    case CredentialsDefect::publicKeyMissing:
+      return "neither 'CA Pub Key:' nor 'Device Public Key:' is given";
     case CredentialsDefect::none:
       break;
   }
@@ -232,15 +249,16 @@ Problem intelHexProblem(const std::string& file, const IntelHexFailure& failure)
           0};
 }
 
-Problem invalidKeyProblem(const char* what, const std::string& text, PointDecodeStatus status) {
+Problem invalidKeyProblem(const char* what, const std::string& text, PointDecodeStatus status,
+                          SigningCurve curve) {
   if (status == PointDecodeStatus::ok) {
     return {Failure::invalidKey,
             std::string("invalid ") + what + " '" + text +
                 "': not an even number of hexadecimal digits",
             "", 0};
   }
-  return {Failure::invalidKey, std::string("invalid ") + what + ": " + pointDecodeText(status), "",
-          0};
+  return {Failure::invalidKey, std::string("invalid ") + what + ": " + pointDecodeText(status, curve),
+          "", 0};
 }
 
 Problem notFirmwareProblem(const std::string& file, const std::string& kind) {

@@ -28,6 +28,7 @@ enum class Failure : std::uint8_t {
   imageTooSmall,
   imageTooLarge,
   signingFailed,
+  signerFailed,         // --signer-command gave no usable signature; detail says why
   cannotOpenOutput,
   cannotWriteOutput,
   outputNotRegular,     // a FIFO, device or socket at the output name is never replaced
@@ -56,7 +57,6 @@ enum class Failure : std::uint8_t {
   payloadCheckFailed,   // a --tag 0 payload fails its format's check; detail "format: reason"
   inputNotFirmware,     // convert: the raw walk failed; detail says what the input looks like
   restampBreaksSignature,       // restamp of a signed file without a way to reseal it
-  restampSuite2Signed,          // restamp cannot re-sign crypto suite 2
   restampHalfHardwareRange,     // one hardware version for a file that has none
   restampInvertedHardwareRange, // the minimum would lie above the maximum
   restampFailsCheck,            // the new file would fail a check; detail names it

@@ -56,8 +56,29 @@ std::string storeHeaderField(const ParsedOption& given, OtaFileSettings& file) {
   return "";
 }
 
+std::string storeSignerTimeout(const ParsedOption& given, OtaFileSettings& file) {
+  file.signerTimeoutGiven = true;
+  return parseSeconds(given.name, given.value, 3600, file.signerTimeout);
+}
+
 std::vector<Exclusion> fileExclusions() {
-  return {{{"output", "output-dir"}}, {{"credentials", "integrity-code"}}};
+  return {{{"output", "output-dir"}},
+          {{"credentials", "integrity-code"}},
+          {{"credentials", "signer-command"}},
+          {{"signer-command", "integrity-code"}}};
+}
+
+std::string signerOptionsIncomplete(const OtaFileSettings& file) {
+  if (!file.signerCommand.empty() && file.certificatePath.empty()) {
+    return "--signer-command needs --certificate FILE";
+  }
+  if (file.signerCommand.empty() && !file.certificatePath.empty()) {
+    return "--certificate is for --signer-command";
+  }
+  if (file.signerCommand.empty() && file.signerTimeoutGiven) {
+    return "--signer-timeout is for --signer-command";
+  }
+  return "";
 }
 
 std::string standardOutputConflict(const OutputChoice& output, const ReportChoice& report) {

@@ -19,6 +19,7 @@ std::string storeFileVersion(const ParsedOption& given, OtaFileSettings& file);
 std::string storeStackVersion(const ParsedOption& given, OtaFileSettings& file);
 std::string storeTag(const ParsedOption& given, OtaFileSettings& file);
 std::string storeHeaderField(const ParsedOption& given, OtaFileSettings& file);
+std::string storeSignerTimeout(const ParsedOption& given, OtaFileSettings& file);
 
 template <typename Options, std::string (*store)(const ParsedOption&, OtaFileSettings&)>
 std::string toFile(const ParsedOption& given, Options& options) {
@@ -43,15 +44,36 @@ std::vector<OptionRow<Options>> identifierRows(bool required) {
   };
 }
 
-// -s, --integrity-code.
+// --signer-command, --certificate, --signer-timeout: a signer outside this
+// process.
+template <typename Options>
+std::vector<OptionRow<Options>> signerRows() {
+  using O = Options;
+  return {
+      {{'\0', "signer-command", "CMD",
+        "sign by running CMD (with --certificate): the digest\n"
+        "in hex on its input, r and s in hex from its output"},
+       setValue<O, &O::file, &OtaFileSettings::signerCommand>},
+      {{'\0', "certificate", "FILE", "the signer's certificate and public key, for\n"
+                                     "--signer-command"},
+       setFile<O, &O::file, &OtaFileSettings::certificatePath>},
+      {{'\0', "signer-timeout", "SECONDS", "stop --signer-command after SECONDS, 1 to 3600\n"
+                                           "(default 60)"},
+       toFile<O, storeSignerTimeout>},
+  };
+}
+
+// -s, the signer rows, --integrity-code.
 template <typename Options>
 std::vector<OptionRow<Options>> sealRows() {
-  return {
-      {{'s', "credentials", "FILE", "sign with the signer credentials in FILE"},
-       setFile<Options, &Options::file, &OtaFileSettings::credentialsPath>},
-      {{'\0', "integrity-code", nullptr, "end with an image integrity code (not with -s)", true},
-       setFlag<Options, &Options::file, &OtaFileSettings::integrityCode>},
-  };
+  std::vector<OptionRow<Options>> rows = {
+      {{'s', "credentials", "FILE",
+        "sign with the signer credentials in FILE (crypto\nsuite 1 or 2, as FILE's certificate is)"},
+       setFile<Options, &Options::file, &OtaFileSettings::credentialsPath>}};
+  for (OptionRow<Options>& row : signerRows<Options>()) rows.push_back(row);
+  rows.push_back({{'\0', "integrity-code", nullptr, "end with an image integrity code (not with a\nsigner)", true},
+                  setFlag<Options, &Options::file, &OtaFileSettings::integrityCode>});
+  return rows;
 }
 
 // --tag TAG=FILE, repeatable; --force for a tag 0 payload that fails its check.
@@ -126,8 +148,14 @@ std::vector<OptionRow<Options>> forceRows(const char* help) {
   };
 }
 
-// -o with --output, -s with --integrity-code.
+// -o with --output, -s with --integrity-code or --signer-command,
+// --signer-command with --integrity-code.
 std::vector<Exclusion> fileExclusions();
+
+// "" or the usage error of a half-given outside signer: --signer-command
+// without --certificate or the other way round, --signer-timeout without
+// --signer-command.
+std::string signerOptionsIncomplete(const OtaFileSettings& file);
 
 // "" or the usage error of a report that would share standard output with
 // the file itself (--json with --output -).

@@ -24,7 +24,12 @@ struct OtaFileSettings {
   std::uint16_t stackVersion = kOtaStackVersion;
   HeaderFieldSettings headerFields{};
   std::string credentialsPath;  // signs when not empty
-  bool integrityCode = false;   // never with credentialsPath
+  // Or signs by running signerCommand, with the public part in certificatePath.
+  std::string signerCommand;
+  std::string certificatePath;
+  unsigned signerTimeout = 60;  // seconds
+  bool signerTimeoutGiven = false;
+  bool integrityCode = false;   // never with a signer
   std::vector<TagFile> tags;    // sub-elements of the user's, in command-line order
   bool force = false;           // write a tag 0 payload that fails its check
 };

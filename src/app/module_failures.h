@@ -14,6 +14,7 @@
 #include "ota/reader.h"
 #include "ota/signature_check.h"
 #include "sign/credentials.h"
+#include "sign/ecdsa_curves.h"
 
 namespace otawrap {
 
@@ -30,8 +31,9 @@ Failure buildFailure(OtaBuildStatus status);
 // The text of an Intel HEX error ("checksum mismatch", ...).
 const char* intelHexErrorText(IntelHexError error);
 
-// Why a public key could not be decoded; "" for ok.
-const char* pointDecodeText(PointDecodeStatus status);
+// Why a public key could not be decoded on curve; "" for ok.
+std::string pointDecodeText(PointDecodeStatus status,
+                            SigningCurve curve = SigningCurve::sect163k1);
 
 // The signature check as a report entry: passed, or failed with its reason.
 OtaCheck signatureCheckReport(SignatureCheckStatus status);
@@ -42,7 +44,8 @@ Problem intelHexProblem(const std::string& file, const IntelHexFailure& failure)
 // The failure of a key option (what: "--public-key", ...) whose text is not an
 // even number of hex digits (status ok), or whose octets decode to no usable
 // point (status says why).
-Problem invalidKeyProblem(const char* what, const std::string& text, PointDecodeStatus status);
+Problem invalidKeyProblem(const char* what, const std::string& text, PointDecodeStatus status,
+                          SigningCurve curve = SigningCurve::sect163k1);
 
 // The failure of a convert input that is not raw firmware: kind is what it
 // looks like (empty: nothing known, so "image too small").

@@ -15,12 +15,12 @@ int judgeFile(const OtaFilesChoice& choice, const ExtraJudgement& extra, const s
     if (batch && choice.json) console.out << batchErrorJson(path, problem);
     return reportFailure(problem, console);
   }
-  std::string lines;
-  const bool extraPasses = extra == nullptr || extra(input, lines);
+  ExtraReport added;
+  const bool extraPasses = extra == nullptr || extra(input, added);
   if (choice.json) {
-    console.out << infoFormatJson(input.info, path, input.payloads);
+    console.out << infoFormatJson(input.info, path, input.payloads, added.json);
   } else {
-    console.out << infoFormatText(input.info, path, input.payloads) << lines;
+    console.out << infoFormatText(input.info, path, input.payloads) << added.text;
     if (batch) console.out << '\n';
   }
   return finishOutput(console, extraPasses && input.passes() ? Outcome::success : Outcome::wanting);

@@ -10,6 +10,7 @@
 #include "app/ota_input.h"
 #include "cli/command_definition.h"
 #include "cli/values.h"
+#include "report/json_writer.h"
 
 namespace otawrap {
 
@@ -21,10 +22,17 @@ struct OtaFilesChoice {
   OtaInputOptions input{{}, true, DashInput::standardInput};
 };
 
+// What a command adds to the report of a file read: lines for the text
+// report, members for the JSON object.
+struct ExtraReport {
+  std::string text;
+  std::function<void(JsonWriter&)> json;
+};
+
 // What a command adds to the judgement of a file read (verify: the
 // signature): it may set checks of input.info, returns whether its own
-// verdict passes and appends lines to the text report.
-using ExtraJudgement = std::function<bool(OtaInput& input, std::string& textLines)>;
+// verdict passes and fills the report's additions.
+using ExtraJudgement = std::function<bool(OtaInput& input, ExtraReport& report)>;
 
 // Judges every file of choice and prints its report. The exit code: 0 when
 // every check (and extra) passes, 1 when one fails or a file is not an OTA

@@ -46,11 +46,25 @@ std::string parseTagFile(const std::string& option, const std::string& text, std
     case OtaBuildStatus::reservedTag:
       return name + " is written by otawrap itself (signature and certificate: --credentials;" +
              " integrity code: --integrity-code)";
-    case OtaBuildStatus::unsupportedTag:
-      return name + " (crypto suite 2) is not supported yet";
     default:
       return "";
   }
+}
+
+std::string parseSeconds(const std::string& option, const std::string& text, unsigned maxSeconds,
+                         unsigned& seconds) {
+  unsigned long value = 0;
+  bool digits = !text.empty() && text.size() <= 9;
+  for (const char c : text) {
+    digits = digits && c >= '0' && c <= '9';
+    if (digits) value = value * 10 + static_cast<unsigned>(c - '0');
+  }
+  if (!digits || value == 0 || value > maxSeconds) {
+    return "invalid value '" + text + "' for " + option + ": 1 to " + std::to_string(maxSeconds) +
+           " seconds expected";
+  }
+  seconds = static_cast<unsigned>(value);
+  return "";
 }
 
 std::string parsePlatform(const std::string& option, const std::string& text,

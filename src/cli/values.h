@@ -22,10 +22,14 @@ std::string directoryPrefix(const std::string& directory);
 std::string parseTag(const std::string& option, const std::string& text, std::uint16_t& tag);
 
 // TAG=FILE of a --tag option: a tag as above that the builder takes from the
-// user (not 0x0001..0x0003, written by otawrap itself, nor 0x0005/0x0006, not
-// supported yet) and a non-empty file name.
+// user (not 0x0001..0x0003, 0x0005 or 0x0006, written by otawrap itself) and
+// a non-empty file name.
 std::string parseTagFile(const std::string& option, const std::string& text, std::uint16_t& tag,
                          std::string& path);
+
+// A whole number of seconds, decimal, from 1 to maxSeconds.
+std::string parseSeconds(const std::string& option, const std::string& text, unsigned maxSeconds,
+                         unsigned& seconds);
 
 // The platform names as completion offers them (kPlatformNames).
 inline constexpr char kPlatformChoices[] = "QUILLDEV MARSHDEV FENBOARD";

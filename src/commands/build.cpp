@@ -36,8 +36,8 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, OtaFile
            Problem& problem, Console console) {
   const OtaFileSettings& settings = options.file;
   SignerCredentials credentials{};
-  const bool signing = !settings.credentialsPath.empty();
-  if (signing && !loadCredentials(settings.credentialsPath, credentials, problem)) return false;
+  ExternalSigner external;
+  if (signerGiven(settings) && !loadSigner(settings, credentials, external, problem)) return false;
   OtaBuildRequest request;
   otaHeaderDefaults(request.header);
   runApplyHeaderFields(settings.headerFields, request.header);
@@ -56,7 +56,7 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, OtaFile
   }
   const OtaBuildStatus sealed = otaFinishFile(request, layout, file.data());
   if (sealed != OtaBuildStatus::ok) {
-    problem = {buildFailure(sealed), "", "", 0};
+    problem = sealProblem(sealed, external);
     return false;
   }
   info = otaFileRead(file.data(), file.size());
@@ -81,7 +81,7 @@ int runBuild(const BuildOptions& options, Console console) {
   const OutputReport report = [&](const std::string& path) {
     if (options.report.json) {
       return writtenFileJson(path, info, file.size(), nullptr,
-                             !options.file.credentialsPath.empty(), options.file.integrityCode);
+                             signerGiven(options.file), options.file.integrityCode);
     }
     return options.report.quiet ? std::string() : path + "\n";
   };
@@ -97,7 +97,9 @@ std::string finishBuild(const std::vector<std::string>&, BuildOptions& options) 
   if (!ids.imageTypeGiven) return "missing --image-type";
   if (!ids.fileVersionGiven) return "missing --file-version";
   if (options.file.tags.empty()) return "missing --tag: at least one payload is needed";
-  std::string conflict = standardOutputConflict(options.output, options.report);
+  std::string conflict = signerOptionsIncomplete(options.file);
+  if (!conflict.empty()) return conflict;
+  conflict = standardOutputConflict(options.output, options.report);
   if (!conflict.empty()) return conflict;
   const char* fields = headerFieldsComplete(options.file.headerFields);
   return fields != nullptr ? fields : "";
@@ -117,7 +119,7 @@ const CommandDefinition<BuildOptions>& buildDefinition() {
       joinRows<O>({
           identifierRows<O>(true),
           tagRows<O>("a sub-element; TAG 1 to 4 hex digits, 0x optional,\n"
-                     "not 0001-0003 (written by otawrap) nor 0005/0006"),
+                     "not 0001-0003, 0005 or 0006 (written by otawrap)"),
           stackVersionRows<O>(),
           sealRows<O>(),
           headerFieldRows<O>(),

@@ -95,8 +95,8 @@ bool buildFromInput(const ConvertOptions& settings, RunContext& context, Problem
 // checked once.
 bool prepare(const ConvertOptions& settings, RunContext& context, PayloadFiles& payloads,
              Problem& problem) {
-  const std::string& credentials = settings.file.credentialsPath;
-  if (!credentials.empty() && !loadCredentials(credentials, context.credentials, problem)) {
+  if (signerGiven(settings.file) &&
+      !loadSigner(settings.file, context.credentials, context.external, problem)) {
     return false;
   }
   if (!readPayloadFiles(settings.file.tags, kOtaFileSizeLimit - kImageBufferSize, payloads,
@@ -117,7 +117,7 @@ std::string reportOf(const ConvertOptions& options, const RunContext& built,
   if (options.report.json) {
     return writtenFileJson(path, otaFileRead(built.image.data(), built.position), built.position,
                            options.noImage ? nullptr : platformName(options.platform),
-                           !options.file.credentialsPath.empty(), options.file.integrityCode,
+                           signerGiven(options.file), options.file.integrityCode,
                            batchInput);
   }
   return options.report.quiet ? std::string() : path + "\n";
@@ -268,6 +268,8 @@ std::string finishConvert(const std::vector<std::string>& operands, ConvertOptio
   }
   options.inputs = operands;
   options.inputFileName = operands[0];
+  const std::string signer = signerOptionsIncomplete(options.file);
+  if (!signer.empty()) return signer;
   return standardOutputConflict(options.output, options.report);
 }
 

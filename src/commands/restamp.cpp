@@ -16,10 +16,15 @@ namespace otawrap {
 
 namespace {
 
-const char* sealName(OtaSeal seal) {
+// The seal file ends with, named with its suite.
+const char* sealName(OtaSeal seal, const std::uint8_t* file, const OtaFileInfo& info) {
+  OtaSignatureParts parts;
   switch (seal) {
     case OtaSeal::signature:
-      return "signature";
+      return otaSignatureFind(file, info, parts) == SignatureCheckStatus::passed &&
+                     parts.curve == SigningCurve::sect283k1
+                 ? "crypto suite 2 signature"
+                 : "signature";
     case OtaSeal::integrityCode:
       return "integrity code";
     case OtaSeal::none:
@@ -58,8 +63,6 @@ Failure restampFailure(OtaRestampStatus status) {
   switch (status) {
     case OtaRestampStatus::signatureWouldBreak:
       return Failure::restampBreaksSignature;
-    case OtaRestampStatus::suite2Signed:
-      return Failure::restampSuite2Signed;
     case OtaRestampStatus::hardwareRangeIncomplete:
       return Failure::restampHalfHardwareRange;
     case OtaRestampStatus::hardwareRangeInverted:
@@ -68,6 +71,7 @@ Failure restampFailure(OtaRestampStatus status) {
       return Failure::fileTooLarge;
     case OtaRestampStatus::checkFails:
       return Failure::restampFailsCheck;
+    case OtaRestampStatus::signerFailed:
     case OtaRestampStatus::signatureFailed:
     case OtaRestampStatus::ok:
       break;
@@ -83,8 +87,8 @@ struct Stamped {
   bool hardwareGiven;
   bool preambleStamped;  // the upgrade image's preamble and CRC, as convert stamps them
   std::uint16_t imageCrc;
-  OtaSeal sealBefore;
-  OtaSeal seal;
+  const char* sealBefore;
+  const char* seal;
   std::string signerBefore;  // "" when unsigned
   std::string signer;        // "" when the new file is unsigned
   std::size_t size;
@@ -111,7 +115,7 @@ std::string reportText(const std::string& path, const Stamped& s) {
     out += "image preamble stamped again, image CRC 0x" + hexUpper(s.before.imageCrc, 4) + " -> 0x" +
            hexUpper(s.imageCrc, 4) + "\n";
   }
-  out += "seal: " + std::string(sealName(s.sealBefore)) + " -> " + sealName(s.seal) + "\n";
+  out += "seal: " + std::string(s.sealBefore) + " -> " + s.seal + "\n";
   if (!s.signer.empty()) {
     out += "signer " + s.signer;
     if (s.signerBefore.empty()) {
@@ -140,8 +144,8 @@ std::string reportJson(const RestampOptions& options, const std::string& path, c
   headerMembers(json, s.before, "Before");
   headerMembers(json, s.after, "");
   json.booleanMember("preambleStamped", s.preambleStamped);
-  json.stringMember("sealBefore", sealName(s.sealBefore));
-  json.stringMember("seal", sealName(s.seal));
+  json.stringMember("sealBefore", s.sealBefore);
+  json.stringMember("seal", s.seal);
   json.stringMember("signerBefore", s.signerBefore);
   json.stringMember("signer", s.signer);
   json.numberMember("otaFileSize", s.size);
@@ -157,14 +161,23 @@ int runRestamp(const RestampOptions& options, Console console) {
   }
   const OtaFileInfo& info = input.info;
   SignerCredentials credentials;
-  const bool signing = !options.file.credentialsPath.empty();
-  if (signing && !loadCredentials(options.file.credentialsPath, credentials, problem)) {
+  ExternalSigner external;
+  const bool signing = signerGiven(options.file);
+  if (signing && !loadSigner(options.file, credentials, external, problem)) {
     return reportFailure(problem, console);
   }
   const std::uint8_t* file = input.file();
   std::vector<std::uint8_t> out;
   const OtaRestampResult result =
       otaRestamp(file, info, requestFrom(options, signing ? &credentials : nullptr), out);
+  if (result.status == OtaRestampStatus::signerFailed ||
+      (result.status == OtaRestampStatus::signatureFailed && !external.command.empty())) {
+    return reportFailure(sealProblem(result.status == OtaRestampStatus::signerFailed
+                                         ? OtaBuildStatus::signerFailed
+                                         : OtaBuildStatus::signatureFailed,
+                                     external),
+                         console);
+  }
   if (result.status != OtaRestampStatus::ok) {
     const std::string detail = result.status == OtaRestampStatus::checkFails
                                    ? failedCheckText(result.after, result.failedCheck)
@@ -180,8 +193,8 @@ int runRestamp(const RestampOptions& options, Console console) {
                         given.minimumHardwareVersionGiven || given.maximumHardwareVersionGiven,
                         result.preambleStamped,
                         result.imageCrc,
-                        result.sealBefore,
-                        result.sealAfter,
+                        sealName(result.sealBefore, file, info),
+                        sealName(result.sealAfter, out.data(), result.after),
                         addressText(otaSignerAddressBytes(file, info)),
                         addressText(otaSignerAddressBytes(out.data(), result.after)),
                         out.size()};
@@ -200,6 +213,8 @@ std::string finishRestamp(const std::vector<std::string>& operands, RestampOptio
   if (options.output.file.empty() && options.output.directory.empty()) {
     return "missing --output FILE or --output-dir DIR";
   }
+  const std::string signer = signerOptionsIncomplete(options.file);
+  if (!signer.empty()) return signer;
   return standardOutputConflict(options.output, options.report);
 }
 
@@ -214,11 +229,13 @@ const CommandDefinition<RestampOptions>& restampDefinition() {
        "FILE --file-version HEX [--header-string TEXT]\n"
        "                      [--min-hw-version HEX] [--max-hw-version HEX]\n"
        "                      (--output OUT | --output-dir DIR)\n"
-       "                      [--credentials FILE | --drop-signature] [--json | --quiet]",
+       "                      [--credentials FILE | --signer-command CMD --certificate FILE\n"
+       "                      | --drop-signature] [--json | --quiet]",
        "Reads FILE as info does and, when every check passes, writes it as a plain\n"
        "OTA file with the new header fields; the sub-elements between the header and\n"
        "the seal are kept byte for byte. An integrity code is computed again; a\n"
-       "signature is made with --credentials (any signer) or left out with\n"
+       "signature of either crypto suite is made again with --credentials or\n"
+       "--signer-command (any signer, the signer's suite) or left out with\n"
        "--drop-signature, and a signed file without either is refused. An image of\n"
        "otawrap's gets its preamble and CRC stamped again as convert stamps them.\n"
        "The new file must pass every check.\n",
@@ -233,6 +250,9 @@ const CommandDefinition<RestampOptions>& restampDefinition() {
               {{'\0', "max-hw-version", "HEX", "the new maximum hardware version"}, field},
               {{'s', "credentials", "FILE", "sign again with the signer credentials in FILE"},
                setFile<O, &O::file, &OtaFileSettings::credentialsPath>},
+          },
+          signerRows<O>(),
+          {
               {{'\0', "drop-signature", nullptr, "write the file without its signature", true},
                setFlag<O, &O::dropSignature>},
               {{'\0', "no-payload-check", nullptr, "identify FILE's payloads but skip their checks",
@@ -242,7 +262,10 @@ const CommandDefinition<RestampOptions>& restampDefinition() {
           outputRows<O>(),
           reportRows<O>(),
       }),
-      {{{"output", "output-dir"}}, {{"credentials", "drop-signature"}}},
+      {{{"output", "output-dir"}},
+       {{"credentials", "drop-signature"}},
+       {{"signer-command", "drop-signature"}},
+       {{"credentials", "signer-command"}}},
       {1, 1, "FILE"},
       finishRestamp,
       runRestamp,

@@ -1,6 +1,7 @@
 // otawrap restamp FILE --file-version V [header fields] (--output OUT | -o DIR)
-// [--credentials FILE | --drop-signature]: new header fields over the same
-// sub-elements, sealed again.
+// [--credentials FILE | --signer-command CMD --certificate FILE |
+// --drop-signature]: new header fields over the same sub-elements, sealed
+// again.
 #pragma once
 
 #include <string>
@@ -13,8 +14,8 @@ namespace otawrap {
 
 struct RestampOptions {
   std::string path;
-  // Only the file version, header string, hardware versions and credentials
-  // path are taken.
+  // Only the file version, header string, hardware versions and the signer
+  // are taken.
   OtaFileSettings file;
   bool dropSignature = false;
   OutputChoice output;  // OUT, or DIR and the name MMMM-TTTT-VVVVVVVV.zigbee (new version)
@@ -26,10 +27,11 @@ struct RestampOptions {
 // refuses it when a check fails. It writes the plain OTA file with
 // the new header fields and the sub-elements between the header and the seal
 // byte for byte; a container, prefix or trailer around the input is not
-// kept. The seal: a signature with --credentials (any signer; the report
-// names the old and the new one), else a recomputed integrity code when the
-// file had one, else none. Exit 2, nothing written: a signed file without
-// --credentials or --drop-signature, a crypto suite 2 signature, half a
+// kept. The seal: a signature of the signer's suite with --credentials or
+// --signer-command (any signer; the report names the old and the new one),
+// else a recomputed integrity code when the file had one, else none. A
+// signature of either suite is replaced or dropped. Exit 2, nothing written:
+// a signed file without a signer or --drop-signature, half a
 // hardware range on a file without one, a minimum above the maximum, a new
 // file that would fail a check, unreadable input or credentials, a failed
 // write.

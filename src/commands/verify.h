@@ -1,7 +1,8 @@
 // otawrap verify FILE... KEY-OPTION [--platform NAME] [--no-payload-check] [--json],
 // the key as hex (--public-key, --ca-key), as hex text in a file (--public-key-file,
 // --ca-key-file) or from credentials (--credentials): checks each OTA file like info,
-// then its ECDSA signature (crypto suite 1; suite 2 is not supported).
+// then its ECDSA signature of crypto suite 1 or 2, as the key's length or the
+// credentials say.
 #pragma once
 
 #include <cstddef>
@@ -35,7 +36,8 @@ struct VerifyOptions : OtaFilesChoice {
 // The definition. The run resolves the key first (a bad key is an error whatever
 // the file holds), then reads the file, runs every check info runs (the
 // payload checks included) and the signature check and prints info's report
-// with the signature's lines. It returns 0 when all pass, 1 when a check, a
+// with the signature's lines (signer, a suite-2 certificate's fields, the
+// key; in JSON the member "signature"). It returns 0 when all pass, 1 when a check, a
 // payload or the signature fails, 2 when the key or the file cannot be used or the
 // report cannot be written; of several files the worst (app/batch.h).
 const CommandDefinition<VerifyOptions>& verifyDefinition();

@@ -187,3 +187,38 @@ long long fsRegularFileSize(std::FILE* file);
 bool fsNameAllowed(const std::string& name);
 
 }  // namespace otawrap
+
+namespace otawrap {
+
+// What a command run by fsRunCommand did.
+enum class FsProcessStatus {
+  exited,         // it closed its output and ended: see exitCode and signal
+  timedOut,       // still running at the deadline: killed
+  outputTooLong,  // wrote more than the limit: killed
+  cannotStart,    // no pipe or process could be made: see osError
+  unsupported,    // this platform starts no processes (a WebAssembly build)
+};
+
+struct FsProcessResult {
+  FsProcessStatus status = FsProcessStatus::cannotStart;
+  int exitCode = -1;   // for exited: the exit status, -1 when a signal ended it
+  int signal = 0;      // for exited: the signal that ended it, else 0
+  int osError = 0;     // for cannotStart
+  std::string output;  // what it wrote to standard output, at most the limit
+};
+
+// The most input fsRunCommand hands a command: it is written into the pipe
+// before the command starts, so it must fit the pipe's buffer.
+inline constexpr std::size_t kFsCommandInputLimit = 512;
+
+// Runs command through the system's shell (/bin/sh -c; cmd.exe /c on
+// Windows) with input (at most kFsCommandInputLimit bytes) on its standard
+// input, its standard output collected (at most outputLimit bytes) and
+// standard error shared with this process. Waits at most timeoutSeconds for
+// it to close its output and end, then kills it with everything it started
+// (its process group on POSIX, its job object on Windows). Never writes to a
+// pipe the command may have closed, so no SIGPIPE can arise.
+FsProcessResult fsRunCommand(const std::string& command, const std::string& input,
+                             unsigned timeoutSeconds, std::size_t outputLimit);
+
+}  // namespace otawrap

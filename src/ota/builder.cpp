@@ -13,10 +13,9 @@ OtaBuildStatus otaPayloadTagStatus(std::uint16_t tag) {
     case kOtaTagSignature:
     case kOtaTagCertificate:
     case kOtaTagIntegrityCode:
-      return OtaBuildStatus::reservedTag;
     case kOtaTagSignatureSuite2:
     case kOtaTagCertificateSuite2:
-      return OtaBuildStatus::unsupportedTag;
+      return OtaBuildStatus::reservedTag;
     default:
       return OtaBuildStatus::ok;
   }
@@ -32,10 +31,11 @@ OtaBuildResult otaCheckPayloads(const std::vector<OtaPayload>& payloads) {
   return {OtaBuildStatus::ok, 0};
 }
 
-std::size_t otaSealSize(OtaSeal seal) {
+std::size_t otaSealSize(OtaSeal seal, const SignerCredentials* credentials) {
   switch (seal) {
     case OtaSeal::signature:
-      return kOtaSignedTrailerSize;
+      return otaSignedTrailerSize(credentials != nullptr ? credentials->curve
+                                                         : SigningCurve::sect163k1);
     case OtaSeal::integrityCode:
       return kOtaIntegrityCodeSubElementSize;
     case OtaSeal::none:
@@ -71,9 +71,15 @@ OtaBuildStatus otaSealFile(OtaSeal seal, const SignerCredentials* credentials, O
       if (credentials == nullptr) {
         return OtaBuildStatus::missingCredentials;
       }
-      return otaSignedFileAppend(header, file, position, *credentials) == SignStatus::ok
-                 ? OtaBuildStatus::ok
-                 : OtaBuildStatus::signatureFailed;
+      switch (otaSignedFileAppend(header, file, position, *credentials)) {
+        case SignStatus::ok:
+          return OtaBuildStatus::ok;
+        case SignStatus::signerFailed:
+          return OtaBuildStatus::signerFailed;
+        case SignStatus::signatureFailed:
+          break;
+      }
+      return OtaBuildStatus::signatureFailed;
     case OtaSeal::integrityCode:
       otaIntegrityCodeAppend(header, file, position);
       return OtaBuildStatus::ok;
@@ -94,7 +100,7 @@ OtaBuildResult otaLayoutFile(const OtaBuildRequest& request, OtaFileLayout& layo
   }
   // Sizes add up one payload at a time, so no sum can wrap before the check.
   std::size_t total = otaHeaderLengthFor(request.header.fieldControl);
-  const std::size_t seal = otaSealSize(request.seal);
+  const std::size_t seal = otaSealSize(request.seal, request.credentials);
   layout.payloadOffsets.clear();
   for (const OtaPayload& payload : request.payloads) {
     if (payload.size > kOtaFileSizeLimit ||

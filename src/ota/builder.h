@@ -4,8 +4,8 @@
 // code. The pieces are also used by the conversion (ota/raw_to_ota.h), which
 // builds into its own buffer.
 //
-// Tags 0x0001..0x0003 are written only by the seal and are refused from the
-// caller, as are 0x0005/0x0006 (crypto suite 2, not supported). Failures are
+// Tags 0x0001..0x0003, 0x0005 and 0x0006 are written only by the seal and are
+// refused from the caller. Failures are
 // returned as statuses; no partial file is handed out.
 #pragma once
 
@@ -29,32 +29,34 @@ struct OtaPayload {
 
 enum class OtaSeal : std::uint8_t {
   none,
-  signature,      // certificate (0x0002), then signature (0x0001), verified
+  signature,      // certificate, then signature of the credentials' suite (0x0002 and
+                  // 0x0001, or 0x0006 and 0x0005), verified
   integrityCode,  // 0x0003, the AES-MMO hash of every byte before its head
 };
 
 enum class OtaBuildStatus : std::uint8_t {
   ok,
-  reservedTag,         // 0x0001, 0x0002 or 0x0003 among the caller's payloads
-  unsupportedTag,      // 0x0005 or 0x0006 (crypto suite 2)
+  reservedTag,         // 0x0001..0x0003, 0x0005 or 0x0006 among the caller's payloads
   fileTooLarge,        // the file would exceed kOtaFileSizeLimit (or the buffer)
   missingCredentials,  // OtaSeal::signature without credentials
   signatureFailed,     // the signature could not be made or did not verify
+  signerFailed,        // the outside signer gave no signature
 };
 
 struct OtaBuildResult {
   OtaBuildStatus status;
-  std::size_t payloadIndex;  // the refused payload for reservedTag, unsupportedTag
+  std::size_t payloadIndex;  // the refused payload for reservedTag
 };
 
-// ok, reservedTag or unsupportedTag for a tag a caller asks for.
+// ok or reservedTag for a tag a caller asks for.
 OtaBuildStatus otaPayloadTagStatus(std::uint16_t tag);
 
 // The first refused tag among payloads, or ok.
 OtaBuildResult otaCheckPayloads(const std::vector<OtaPayload>& payloads);
 
-// Bytes the seal appends: 0, kOtaSignedTrailerSize or kOtaIntegrityCodeSubElementSize.
-std::size_t otaSealSize(OtaSeal seal);
+// Bytes the seal appends: 0, otaSignedTrailerSize of the credentials' curve
+// (suite 1's without credentials) or kOtaIntegrityCodeSubElementSize.
+std::size_t otaSealSize(OtaSeal seal, const SignerCredentials* credentials);
 
 // Writes the payload as a sub-element at file[position] and advances position.
 // The caller has checked the room (6 + size bytes) and the tag.

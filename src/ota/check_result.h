@@ -23,7 +23,7 @@ enum class OtaCheckId : std::uint8_t {
   signatureVerification,  // the ECDSA signature; left notRun by otaFileRead
   integrityCode,          // sub-element 0x0003, last, recomputed
   suite2SignatureLayout,  // crypto suite 2: certificate 0x0006, then signature 0x0005, last
-  suite2SignatureVerification,  // notSupported when that layout is there, else notRun
+  suite2SignatureVerification,  // the ECDSA signature over sect283k1; left notRun by otaFileRead
 };
 inline constexpr std::size_t kOtaCheckCount = 13;
 
@@ -98,15 +98,19 @@ enum class OtaReason : std::uint8_t {
   noSuite2Signature,
   suite2LayoutMalformed,
   suite2WithoutCertificate,  // passed: a signature last, no certificate anywhere
-  notSupported,
+  // passed, with a note: r and s outside [1, n-1] under either byte order
+  suite2NotSect283k1,
+  suite2WithoutCertificateNotSect283k1,
   // signatureVerification
   notAskedFor,
   fileNotSigned,
   signatureNotLastOfFile,
   signatureMismatch,
   certificateNotUnderCaKey,
-  suite2NotVerifiable,
   suite2NeedsCertificate,
+  keyOfOtherSuite,
+  notSect283k1Signature,
+  certificateNotSuite2,  // type, curve or hash other than 00, 0D, 08
 };
 
 struct OtaCheck {

@@ -4,11 +4,13 @@
 #include <cstring>
 
 #include "codec/bytes.h"
+#include "ecc/order283.h"
 #include "image/assembly.h"
 #include "image/crc.h"
 #include "ota/format.h"
 #include "payload/payload.h"
 #include "sign/mmo.h"
+#include "sign/suite2_signature.h"
 
 namespace otawrap {
 
@@ -131,6 +133,29 @@ Suite2Layout otaSuite2SignatureLayout(const OtaSealElements& seal) {
     return Suite2Layout::malformed;
   }
   return Suite2Layout::wellFormed;
+}
+
+namespace {
+
+bool scalarsInRange(const std::uint8_t* r, const std::uint8_t* s) {
+  Scalar283 a;
+  Scalar283 b;
+  limbsFromOctets(r, kSuite2ScalarOctets, a);
+  limbsFromOctets(s, kSuite2ScalarOctets, b);
+  return scalar283InRange(a) != 0 && scalar283InRange(b) != 0;
+}
+
+}  // namespace
+
+bool otaSuite2ScalarsPlausible(const std::uint8_t* signature) {
+  const std::uint8_t* r = signature + kSuite2SignerOctets;
+  const std::uint8_t* s = r + kSuite2ScalarOctets;
+  if (scalarsInRange(r, s)) return true;
+  std::uint8_t reversedR[kSuite2ScalarOctets];
+  std::uint8_t reversedS[kSuite2ScalarOctets];
+  std::reverse_copy(r, r + kSuite2ScalarOctets, reversedR);
+  std::reverse_copy(s, s + kSuite2ScalarOctets, reversedS);
+  return scalarsInRange(reversedR, reversedS);
 }
 
 void mmoHashShortPadding(const std::uint8_t* data, std::size_t length, std::uint8_t digest[16]) {

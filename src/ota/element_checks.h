@@ -67,8 +67,12 @@ enum class Suite2Layout : std::uint8_t {
 };
 
 // The crypto suite 2 signature layout, judged on the last two sub-elements.
-// Its verification is not supported.
 Suite2Layout otaSuite2SignatureLayout(const OtaSealElements& seal);
+
+// True when the r and s of a suite-2 signature's 80 bytes (the layout of
+// sign/suite2_signature.h) lie in [1, n-1] for sect283k1, read big-endian or
+// read little-endian: false says the bytes are no sect283k1 signature at all.
+bool otaSuite2ScalarsPlausible(const std::uint8_t* signature);
 
 enum class IntegrityCodeStatus : std::uint8_t {
   absent,     // no sub-element 0x0003

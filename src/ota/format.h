@@ -66,6 +66,8 @@ inline constexpr std::size_t kOtaSignedTrailerSize =
 // 8-byte signer address and r, s of 36 bytes each.
 inline constexpr std::uint32_t kOtaSuite2CertificateLength = 74;
 inline constexpr std::uint32_t kOtaSuite2SignatureLength = 80;
+inline constexpr std::size_t kOtaSuite2SignedTrailerSize =
+    2 * kOtaSubElementHeadSize + kOtaSuite2CertificateLength + kOtaSuite2SignatureLength;
 // The image integrity code: a 16-byte AES-MMO hash.
 inline constexpr std::uint32_t kOtaIntegrityCodeLength = 16;
 inline constexpr std::size_t kOtaIntegrityCodeSubElementSize =

@@ -71,17 +71,25 @@ bool restampPreamble(const OtaFileInfo& info, const OtaHeader& header, std::uint
 OtaSealSpan otaSealSpan(const OtaFileInfo& info) {
   OtaSealSpan span{OtaSeal::none, false, info.fileSize};
   const std::optional<OtaSubElement>& code = info.firstIntegrityCode;
+  const Suite2Layout suite2 = otaSuite2SignatureLayout(info);
   if (info.check(OtaCheckId::signatureLayout).state == OtaCheckState::passed &&
       info.beforeLastSubElement) {
     span.seal = OtaSeal::signature;
     span.start = info.beforeLastSubElement->offset;
-    // A code right before the certificate belongs to the seal too.
-    if (code && endOf(*code) == span.start) {
-      span.integrityCode = true;
-      span.start = code->offset;
-    }
+  } else if (suite2 == Suite2Layout::wellFormed && info.beforeLastSubElement) {
+    span.seal = OtaSeal::signature;
+    span.start = info.beforeLastSubElement->offset;
+  } else if (suite2 == Suite2Layout::withoutCertificate && info.lastSubElement) {
+    span.seal = OtaSeal::signature;
+    span.start = info.lastSubElement->offset;
   } else if (code && info.lastSubElement && code->offset == info.lastSubElement->offset) {
     span.seal = OtaSeal::integrityCode;
+    span.integrityCode = true;
+    span.start = code->offset;
+    return span;
+  }
+  // A code right before the certificate belongs to the seal too.
+  if (span.seal == OtaSeal::signature && code && endOf(*code) == span.start) {
     span.integrityCode = true;
     span.start = code->offset;
   }
@@ -92,10 +100,6 @@ OtaRestampResult otaRestamp(const std::uint8_t* file, const OtaFileInfo& info,
                             const OtaRestampRequest& request, std::vector<std::uint8_t>& out) {
   out.clear();
   OtaRestampResult result;
-  if (otaSuite2SignatureLayout(info) != Suite2Layout::absent) {
-    result.status = OtaRestampStatus::suite2Signed;
-    return result;
-  }
   const OtaSealSpan span = otaSealSpan(info);
   result.sealBefore = span.seal;
   if (span.seal == OtaSeal::signature && request.resign == OtaResign::keep) {
@@ -119,7 +123,8 @@ OtaRestampResult otaRestamp(const std::uint8_t* file, const OtaFileInfo& info,
   // The sub-elements between the old header and the old seal, unchanged.
   const std::size_t bodyStart = info.header.headerLength;
   const std::size_t bodySize = span.start - bodyStart;
-  const std::size_t size = header.headerLength + bodySize + otaSealSize(result.sealAfter);
+  const std::size_t size =
+      header.headerLength + bodySize + otaSealSize(result.sealAfter, request.credentials);
   if (size > kOtaFileSizeLimit) {
     result.status = OtaRestampStatus::fileTooLarge;
     return result;
@@ -134,9 +139,11 @@ OtaRestampResult otaRestamp(const std::uint8_t* file, const OtaFileInfo& info,
                                static_cast<std::ptrdiff_t>(info.header.headerLength);
   result.preambleStamped =
       restampPreamble(info, header, built.data(), position, shift, result.imageCrc);
-  if (otaSealFile(result.sealAfter, request.credentials, header, built.data(), position) !=
-      OtaBuildStatus::ok) {
-    result.status = OtaRestampStatus::signatureFailed;
+  const OtaBuildStatus sealed =
+      otaSealFile(result.sealAfter, request.credentials, header, built.data(), position);
+  if (sealed != OtaBuildStatus::ok) {
+    result.status = sealed == OtaBuildStatus::signerFailed ? OtaRestampStatus::signerFailed
+                                                           : OtaRestampStatus::signatureFailed;
     return result;
   }
 

@@ -40,11 +40,11 @@ enum class OtaResign : std::uint8_t {
 enum class OtaRestampStatus : std::uint8_t {
   ok,
   signatureWouldBreak,      // signed, and OtaResign::keep
-  suite2Signed,             // crypto suite 2 elements: cannot be re-signed or dropped
   hardwareRangeIncomplete,  // one hardware version given and the file has neither
   hardwareRangeInverted,    // the minimum would lie above the maximum
   fileTooLarge,             // beyond kOtaFileSizeLimit
   signatureFailed,          // the new signature could not be made or did not verify
+  signerFailed,             // the outside signer gave no signature
   checkFails,               // the new file fails a check; failedCheck names it
 };
 
@@ -65,8 +65,9 @@ struct OtaRestampRequest {
 };
 
 // The seal file[0..info.fileSize) ends with and the offset where it starts
-// (info.fileSize without one): a signature (certificate and signature last,
-// an integrity code right before them counted in) or an integrity code last.
+// (info.fileSize without one): a signature of either suite (certificate and
+// signature last, or suite 2's signature last without a certificate; an
+// integrity code right before them counted in) or an integrity code last.
 struct OtaSealSpan {
   OtaSeal seal;
   bool integrityCode;  // an integrity code is part of it

@@ -24,7 +24,7 @@ OtaConversionResult otaConvert(OtaConversionRequest& request, ByteSource* input,
   header.fileVersion = ids.fileVersion;
   std::size_t position = otaHeaderSerialize(header, buffer);
 
-  std::size_t reserved = otaSealSize(request.seal);
+  std::size_t reserved = otaSealSize(request.seal, request.credentials);
   for (const OtaPayload& payload : request.extraPayloads) {
     const std::size_t room = capacity - position - reserved;
     if (payload.size > room || kOtaSubElementHeadSize > room - payload.size) {

@@ -121,32 +121,28 @@ void checkUpgradeImage(const std::uint8_t* file, const OtaReadOptions& options,
   info.imageCrc = found.crc;
 }
 
-OtaCheck checkSuite2Layout(Suite2Layout layout) {
+// A layout that holds, with a note when its r and s are no sect283k1
+// values: devices take such files, so the note is no failure.
+OtaCheck checkSuite2Layout(const std::uint8_t* file, const OtaFileInfo& info,
+                           Suite2Layout layout) {
+  const bool signatureLast =
+      layout == Suite2Layout::wellFormed || layout == Suite2Layout::withoutCertificate;
+  const bool plausible =
+      !signatureLast || otaSuite2ScalarsPlausible(file + info.lastSubElement->dataOffset());
   switch (layout) {
     case Suite2Layout::absent:
       return OtaCheck::notApplicable(OtaReason::noSuite2Signature);
     case Suite2Layout::wellFormed:
-      return kPassed;
+      return plausible ? kPassed : OtaCheck::passed(OtaReason::suite2NotSect283k1);
     case Suite2Layout::withoutCertificate:
-      return OtaCheck::passed(OtaReason::suite2WithoutCertificate);
+      return OtaCheck::passed(plausible ? OtaReason::suite2WithoutCertificate
+                                        : OtaReason::suite2WithoutCertificateNotSect283k1);
     case Suite2Layout::integrityCodeLast:
       return OtaCheck::notApplicable(OtaReason::integrityCodeCheckedInstead);
     case Suite2Layout::malformed:
       break;
   }
   return OtaCheck::failed(OtaReason::suite2LayoutMalformed);
-}
-
-OtaCheck suite2Verification(Suite2Layout layout) {
-  switch (layout) {
-    case Suite2Layout::wellFormed:
-      return OtaCheck::notSupported(OtaReason::notSupported);
-    case Suite2Layout::withoutCertificate:
-      return OtaCheck::notSupported(OtaReason::suite2NeedsCertificate);
-    default:
-      break;
-  }
-  return OtaCheck::notRun(OtaReason::noSuite2Signature);
 }
 
 // The seals after the chain is known: the signature layouts, then the
@@ -161,8 +157,8 @@ void checkSeals(const std::uint8_t* file, OtaFileInfo& info) {
                                 suite2 == Suite2Layout::withoutCertificate;
   info.check(OtaCheckId::integrityCode) = otaIntegrityCodeVerdict(
       otaIntegrityCodeCheck(file, info.fileSize, info), info, signatureFollows);
-  info.check(OtaCheckId::suite2SignatureLayout) = checkSuite2Layout(suite2);
-  info.check(OtaCheckId::suite2SignatureVerification) = suite2Verification(suite2);
+  info.check(OtaCheckId::suite2SignatureLayout) = checkSuite2Layout(file, info, suite2);
+  info.check(OtaCheckId::suite2SignatureVerification) = OtaCheck::notRun(OtaReason::notAskedFor);
 }
 
 }  // namespace

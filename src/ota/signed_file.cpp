@@ -1,54 +1,96 @@
 #include "ota/signed_file.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "sign/ecdsa.h"
-#include "sign/ecdsa_verify.h"
+#include "ecc/point283.h"
+#include "sign/ecdsa_curves.h"
 #include "sign/mmo.h"
+#include "sign/suite2_signature.h"
 
 namespace otawrap {
 
+namespace {
+
+struct SealTags {
+  std::uint16_t certificate;
+  std::uint16_t signature;
+  std::uint32_t signatureLength;
+};
+
+SealTags sealTags(SigningCurve curve) {
+  return curve == SigningCurve::sect163k1
+             ? SealTags{kOtaTagCertificate, kOtaTagSignature, kOtaSignatureLength}
+             : SealTags{kOtaTagCertificateSuite2, kOtaTagSignatureSuite2,
+                        kOtaSuite2SignatureLength};
+}
+
+// r and s of digest, by the private key or the outside signer, verified
+// under the key the credentials stand for.
+SignStatus signDigest(const SignerCredentials& credentials, const std::uint8_t* digest,
+                      std::uint8_t* r, std::uint8_t* s) {
+  const SigningCurve curve = credentials.curve;
+  std::uint8_t publicKey[kPoint283CompressedOctets];
+  if (credentials.externalSign != nullptr) {
+    if (!credentials.externalSign(credentials.externalContext, digest, r, s)) {
+      return SignStatus::signerFailed;
+    }
+    std::memcpy(publicKey, credentials.publicKey.data(), credentials.publicKeyOctets());
+  } else if (ecdsaSignDigest(curve, credentials.privateKey.data(), digest, r, s) !=
+                 EcdsaStatus::ok ||
+             ecdsaPublicKeyCompressed(curve, credentials.privateKey.data(), publicKey) !=
+                 EcdsaStatus::ok) {
+    return SignStatus::signatureFailed;
+  }
+  // No signature leaves the tool unless it verifies.
+  return ecdsaVerifyDigest(curve, publicKey, credentials.publicKeyOctets(), digest, r, s) ==
+                 EcdsaVerdict::valid
+             ? SignStatus::ok
+             : SignStatus::signatureFailed;
+}
+
+}  // namespace
+
+std::size_t otaSignedTrailerSize(SigningCurve curve) {
+  return curve == SigningCurve::sect163k1 ? kOtaSignedTrailerSize : kOtaSuite2SignedTrailerSize;
+}
+
 SignStatus otaSignedFileAppend(OtaHeader& header, std::uint8_t* file, std::size_t& position,
                                const SignerCredentials& credentials) {
-  const std::size_t certificateSize = credentials.implicitCertificate.size();
-  otaSubElementHeadWrite(kOtaTagCertificate, static_cast<std::uint32_t>(certificateSize),
+  const SealTags tags = sealTags(credentials.curve);
+  const std::size_t certificateSize = credentials.certificateOctets();
+  otaSubElementHeadWrite(tags.certificate, static_cast<std::uint32_t>(certificateSize),
                          file + position);
   std::memcpy(file + position + kOtaSubElementHeadSize, credentials.implicitCertificate.data(),
               certificateSize);
-  position += kOtaCertificateSubElementSize;
+  position += kOtaSubElementHeadSize + certificateSize;
 
   // The hashed bytes carry the final total size, signature included.
-  header.totalImageSize +=
-      static_cast<std::uint32_t>(kOtaCertificateSubElementSize + kOtaSignatureSubElementSize);
+  header.totalImageSize += static_cast<std::uint32_t>(otaSignedTrailerSize(credentials.curve));
   otaHeaderPatch(header, file);
 
   std::uint8_t digest[mmoDigestSize];
   mmoHash(file, static_cast<std::uint32_t>(position), digest);
 
-  std::uint8_t r[21];
-  std::uint8_t s[21];
-  if (ecdsaSignDeterministic(credentials.privateKey.data(), digest, r, s) != EcdsaStatus::ok) {
-    return SignStatus::signatureFailed;
+  Suite2Signature signature{};
+  std::copy(credentials.ieeeAddress.begin(), credentials.ieeeAddress.end(),
+            signature.signer.begin());
+  const SignStatus status = signDigest(credentials, digest, signature.r.data(), signature.s.data());
+  if (status != SignStatus::ok) {
+    return status;
   }
-  // No signature leaves the tool unless it verifies under d*G.
-  AffinePoint publicKey;
-  if (ecdsaPublicKey(credentials.privateKey.data(), publicKey) != EcdsaStatus::ok ||
-      ecdsaVerify(publicKey, digest, r, s) == 0) {
-    return SignStatus::signatureFailed;
-  }
-
   std::uint8_t* out = file + position;
-  otaSubElementHeadWrite(kOtaTagSignature,
-                         static_cast<std::uint32_t>(kOtaSignatureSubElementSize -
-                                                    kOtaSubElementHeadSize),
-                         out);
+  otaSubElementHeadWrite(tags.signature, tags.signatureLength, out);
   out += kOtaSubElementHeadSize;
-  std::memcpy(out, credentials.ieeeAddress.data(), credentials.ieeeAddress.size());
-  out += credentials.ieeeAddress.size();
-  std::memcpy(out, r, sizeof r);
-  out += sizeof r;
-  std::memcpy(out, s, sizeof s);
-  position += kOtaSignatureSubElementSize;
+  if (credentials.curve == SigningCurve::sect283k1) {
+    suite2SignatureEncode(signature, out);
+  } else {
+    const std::size_t scalar = credentials.keyOctets();
+    out = std::copy(signature.signer.begin(), signature.signer.end(), out);
+    out = std::copy(signature.r.begin(), signature.r.begin() + static_cast<std::ptrdiff_t>(scalar), out);
+    std::copy(signature.s.begin(), signature.s.begin() + static_cast<std::ptrdiff_t>(scalar), out);
+  }
+  position += kOtaSubElementHeadSize + tags.signatureLength;
   return SignStatus::ok;
 }
 

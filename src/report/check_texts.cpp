@@ -103,17 +103,26 @@ constexpr Text<OtaReason> kReasonTexts[] = {
     {OtaReason::suite2LayoutMalformed,
      "not a certificate of 74 bytes, then a signature of 80 bytes, at the end of the file"},
     {OtaReason::suite2WithoutCertificate, "a signature of 80 bytes last, no certificate"},
-    {OtaReason::notSupported, "not supported"},
+    {OtaReason::suite2NotSect283k1,
+     "its r and s lie outside [1, n-1] for sect283k1 in either byte order: not a sect283k1 "
+     "signature"},
+    {OtaReason::suite2WithoutCertificateNotSect283k1,
+     "a signature of 80 bytes last, no certificate; its r and s lie outside [1, n-1] for "
+     "sect283k1 in either byte order: not a sect283k1 signature"},
     {OtaReason::notAskedFor, "not asked for"},
     {OtaReason::fileNotSigned, "the file is not signed"},
     {OtaReason::signatureNotLastOfFile, "the signature is not the last sub-element of the file"},
     {OtaReason::signatureMismatch, "the signature does not match the key"},
     {OtaReason::certificateNotUnderCaKey,
      "the certificate does not give a public key under this CA key"},
-    {OtaReason::suite2NotVerifiable, "crypto suite 2 signatures cannot be verified yet"},
     {OtaReason::suite2NeedsCertificate, "cannot be verified without the signer's certificate"},
+    {OtaReason::keyOfOtherSuite, "the key is of the other crypto suite than the signature"},
+    {OtaReason::notSect283k1Signature,
+     "not a sect283k1 signature: r or s lies outside [1, n-1] in either byte order"},
+    {OtaReason::certificateNotSuite2,
+     "the certificate is not one for sect283k1 and AES-MMO (type 00, curve 0D, hash 08)"},
 };
-constexpr auto kLastReason = static_cast<std::size_t>(OtaReason::suite2NeedsCertificate);
+constexpr auto kLastReason = static_cast<std::size_t>(OtaReason::certificateNotSuite2);
 static_assert(inEnumOrder(kReasonTexts) && std::size(kReasonTexts) == kLastReason + 1,
               "one text per reason, in OtaReason order");
 

@@ -70,6 +70,18 @@ std::string subElementText(const OtaSubElement& e) {
   return out + "\n";
 }
 
+// A layout check that passed while its signature's check was not run, for a
+// signature that could be verified.
+bool signatureNotVerified(const OtaFileInfo& info, OtaCheckId id) {
+  if (id == OtaCheckId::signatureLayout) {
+    return info.check(OtaCheckId::signatureVerification).state == OtaCheckState::notRun;
+  }
+  return id == OtaCheckId::suite2SignatureLayout &&
+         info.check(OtaCheckId::suite2SignatureVerification).state == OtaCheckState::notRun &&
+         info.check(id).reason != OtaReason::suite2NotSect283k1 &&
+         info.check(id).reason != OtaReason::suite2WithoutCertificateNotSect283k1;
+}
+
 // A check's state and reason as the text report shows them.
 std::string checkText(const OtaFileInfo& info, OtaCheckId id) {
   const OtaCheck& c = info.check(id);
@@ -81,14 +93,12 @@ std::string checkText(const OtaFileInfo& info, OtaCheckId id) {
     if (id == OtaCheckId::imageCrc) {
       out += " (0x" + hexUpper(info.imageCrc, 4) + " at offset 0x" +
              hexUpper(info.imageCrcOffset, 2) + ")";
-    } else if (id == OtaCheckId::signatureLayout &&
-               info.check(OtaCheckId::signatureVerification).state == OtaCheckState::notRun) {
-      out += ", signature not verified (use verify)";
-    } else if (c.reason != OtaReason::none) {
-      out += " (" + otaCheckReasonText(c) + ")";
+    } else {
+      if (c.reason != OtaReason::none) out += " (" + otaCheckReasonText(c) + ")";
+      if (signatureNotVerified(info, id)) out += ", signature not verified (use verify)";
     }
   } else if (c.state == OtaCheckState::notSupported) {
-    if (c.reason != OtaReason::notSupported) out += " (" + otaCheckReasonText(c) + ")";
+    if (c.reason != OtaReason::none) out += " (" + otaCheckReasonText(c) + ")";
   } else if (c.state == OtaCheckState::failed) {
     out += ": " + otaCheckReasonText(c);
     if (c.hasValues) {
@@ -175,7 +185,8 @@ std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName,
 }
 
 std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName,
-                           const std::vector<OtaPayloadVerdict>& payloads) {
+                           const std::vector<OtaPayloadVerdict>& payloads,
+                           const std::function<void(JsonWriter&)>& extraMembers) {
   JsonWriter json;
   json.beginObject();
   json.stringMember("file", fileName);
@@ -259,6 +270,7 @@ std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName,
   }
   json.endArray();
 
+  if (extraMembers) extraMembers(json);
   json.booleanMember("ok", otaFileChecksPass(info) && otaPayloadsPass(payloads));
   json.endObject();
   return json.text() + "\n";

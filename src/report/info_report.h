@@ -3,11 +3,13 @@
 // kOtaListedSubElementLimit sub-elements are listed; the rest are counted.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "ota/payload_verdicts.h"
 #include "ota/reader.h"
 #include "report/header_fields.h"
+#include "report/json_writer.h"
 
 namespace otawrap {
 
@@ -31,7 +33,9 @@ std::string infoFormatText(const OtaFileInfo& info, const std::string& fileName,
 // (tag, name, offset, length), "subElementsOmitted", "imageCrcOffset" (null unless the CRC matched),
 // "checks" (notRun ones left out) and "ok" (false also when a payload check
 // failed). A sub-element with a payload verdict gets "payload" (payloadJson).
+// extraMembers, when given, writes members of its own before "ok".
 std::string infoFormatJson(const OtaFileInfo& info, const std::string& fileName,
-                           const std::vector<OtaPayloadVerdict>& payloads = {});
+                           const std::vector<OtaPayloadVerdict>& payloads = {},
+                           const std::function<void(JsonWriter&)>& extraMembers = nullptr);
 
 }  // namespace otawrap

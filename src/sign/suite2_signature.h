@@ -1,6 +1,6 @@
 // The 80-octet signature sub-element of crypto suite 2 (tag 0x0005), laid out
 // by analogy with suite 1's 0x0001, as no public text lays it out:
-//   octets  0..7   signer IEEE address (most significant first, as in 0x0001)
+//   octets  0..7   signer IEEE address (least significant first, as 0x0001 stores it)
 //   octets  8..43  r, big-endian
 //   octets 44..79  s, big-endian
 // This header is the one place that knows the layout.

@@ -46,10 +46,13 @@ std::string build(const Bytes& raw, bool signing, std::size_t& fileSize) {
 }
 
 TEST(Run, ImageBufferBoundsAreExact) {
-  EXPECT_EQ(runImageLimit(OtaFileSettings{}), 524288u);
+  SignerCredentials suite2;
+  suite2.curve = SigningCurve::sect283k1;
+  EXPECT_EQ(runImageLimit(OtaFileSettings{}, SignerCredentials{}), 524288u);
   OtaFileSettings signing{};
   signing.credentialsPath = "signer.txt";
-  EXPECT_EQ(runImageLimit(signing), 524288u - 110);
+  EXPECT_EQ(runImageLimit(signing, SignerCredentials{}), 524288u - 110);
+  EXPECT_EQ(runImageLimit(signing, suite2), 524288u - 166);
 
   struct Case {
     std::size_t imageLength;

@@ -31,7 +31,7 @@ TEST(FailureMessages, EachFailureHasItsTextAndOkHasNone) {
        "Input image too large"},
       {pointDecodeText(PointDecodeStatus::ok), ""},
       {pointDecodeText(PointDecodeStatus::badLength),
-       "public key must be 22 octets (compressed) or 43 octets (uncompressed)"},
+       "public key must be 22 or 43 octets (crypto suite 1) or 37 or 73 octets (crypto suite 2), compressed or uncompressed"},
       {pointDecodeText(PointDecodeStatus::badPrefix),
        "public key must start with 02 or 03 (compressed) or 04 (uncompressed)"},
       {pointDecodeText(PointDecodeStatus::notInField),

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "commands/json_check.h"
+#include "support/ca_vectors.h"
 #include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
@@ -71,6 +72,14 @@ const Row kRows[] = {
      "above the maximum", "", false, false, ""},
     {"both seal choices", {"-s", "old.txt"}, {"-s", "new.txt", "--drop-signature"}, 2,
      "exclude each other", "", false, false, ""},
+    // Crypto suite 2 (s2.txt: the published vector as its CA hands it out).
+    {"suite 1 re-signed by suite 2", {"-s", "old.txt"}, {"--credentials", "s2.txt"}, 0, "",
+     "crypto suite 2 signature", false, false, ""},
+    {"suite 2 re-signed by suite 1", {"-s", "s2.txt"}, {"--credentials", "new.txt"}, 0, "",
+     "signature", true, false, ""},
+    {"suite 2, nothing to reseal with", {"-s", "s2.txt"}, {}, 2,
+     "its signature would no longer hold", "", false, false, ""},
+    {"suite 2, dropped", {"-s", "s2.txt"}, {"--drop-signature"}, 0, "", "none", false, false, ""},
 };
 
 TEST(RestampEndToEnd, TableOfInputsAndOptions) {
@@ -87,6 +96,7 @@ TEST(RestampEndToEnd, TableOfInputsAndOptions) {
     const std::string newText = test::generateCredentials(62).text();
     ASSERT_TRUE(test::writeFileBytes(dir.file("old.txt"), Bytes(oldText.begin(), oldText.end())));
     ASSERT_TRUE(test::writeFileBytes(dir.file("new.txt"), Bytes(newText.begin(), newText.end())));
+    test::writeText(dir.file("s2.txt"), test::caText(test::kCaSuite2));
     Args build = {"build", "--tag", "0=image.bin", "--tag", "0xF00A=extra.bin", "-m", "1234",
                   "-t", "56", "-v", "11", "--output", "in.zigbee", "-q"};
     build.insert(build.end(), row.build.begin(), row.build.end());
@@ -103,7 +113,8 @@ TEST(RestampEndToEnd, TableOfInputsAndOptions) {
       EXPECT_EQ(run.output, "");
       EXPECT_NE(run.errors.find(row.message), std::string::npos) << run.errors;
       EXPECT_EQ(dir.entries(),
-                (std::vector<std::string>{"extra.bin", "image.bin", "in.zigbee", "new.txt", "old.txt"}));
+                (std::vector<std::string>{"extra.bin", "image.bin", "in.zigbee", "new.txt", "old.txt",
+                                          "s2.txt"}));
       continue;
     }
     const auto report = test::JsonParser(run.output).parseDocument();
@@ -145,6 +156,9 @@ TEST(RestampEndToEnd, TableOfInputsAndOptions) {
     const int withOld = runOtawrap(dir, {"verify", "out.zigbee", "--credentials", "old.txt"}).exitCode;
     EXPECT_EQ(withNew, row.verifiesWithNew ? 0 : 1);
     EXPECT_EQ(withOld, 1);
+    const bool suite2 = std::string(row.sealAfter) == "crypto suite 2 signature";
+    EXPECT_EQ(runOtawrap(dir, {"verify", "out.zigbee", "--ca-key", test::kCaSuite2.caKey}).exitCode,
+              suite2 ? 0 : 1);
   }
 }
 

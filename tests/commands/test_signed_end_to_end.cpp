@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "commands/ota_file_check.h"
+#include "support/ca_vectors.h"
 #include "support/openssl_ecdsa.h"
 #include "support/openssl_hash.h"
+#include "support/openssl_sect283k1.h"
+#include "support/openssl_verify.h"
 #include "support/otawrap_run.h"
 #include "support/process_runner.h"
 #include "support/raw_file_generator.h"
@@ -27,6 +30,12 @@ using test::examplesDir;
 using test::runOtawrap;
 
 using TestCredentials = test::GeneratedCredentials;
+
+std::string hexLower(const Bytes& bytes) {
+  std::string text = test::bytesToHex(bytes.data(), bytes.size());
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
 
 // Test credentials; every third key lies at or above n and signs as its residue.
 TestCredentials randomCredentials(std::mt19937& rng) {
@@ -210,6 +219,138 @@ TEST(SignedEndToEnd, BundledSampleSignsWithTheBundledTestCredentials) {
       runOtawrap(dir, {examples + "sample.raw", "-s" + examples + "test-credentials.txt"});
   ASSERT_EQ(result.exitCode, 0) << result.output;
   checkSignedFile(test::readFileBytes(dir.file("100B-0042-00010203.zigbee")), creds);
+}
+
+// Crypto suite 2 from credentials as the CA hands them out: the file ends
+// with 0x0006 and 0x0005, OpenSSL verifies r and s over its own AES-MMO of the
+// bytes before 0x0005, and otawrap verifies it under the published CA key.
+// The legacy form and build take the same credentials as before or refuse them.
+TEST(SignedEndToEnd, Suite2FromAuthorityCredentialsVerifiesWithOpenSsl) {
+  TempDirectory dir;
+  test::writeText(dir.file("ca2.txt"), test::caText(test::kCaSuite2));
+  test::writeText(dir.file("ca1.txt"), test::caText(test::kCaSuite1));
+  const std::string sample = examplesDir() + "sample.raw";
+  ASSERT_EQ(runOtawrap(dir, {"convert", sample, "-s", "ca2.txt", "--output", "s2.ota"}).exitCode, 0);
+  const Bytes file = test::readFileBytes(dir.file("s2.ota"));
+  ASSERT_GT(file.size(), 166u);
+  const std::size_t sigAt = file.size() - 86;
+  EXPECT_EQ(le(file, sigAt - 80, 2), 0x0006u);
+  EXPECT_EQ(le(file, sigAt, 2), 0x0005u);
+  EXPECT_EQ(le(file, 52, 4), file.size());
+  Bytes digest(16);
+  test::OpensslMmo().hash(file.data(), sigAt, digest.data());
+  const Bytes key = test::hexToBytes(test::kCaSuite2.devicePublicKey);
+  Affine283 point;
+  ASSERT_EQ(point283Decode(key.data(), key.size(), point), Point283Status::ok);
+  EXPECT_TRUE(test::sslVerify283(point, digest.data(), 16, file.data() + sigAt + 14,
+                                 file.data() + sigAt + 50));
+
+  const test::ProcessResult verified =
+      runOtawrap(dir, {"verify", "s2.ota", "--ca-key", test::kCaSuite2.caKey, "--json"});
+  EXPECT_EQ(verified.exitCode, 0) << verified.output;
+  for (const char* member :
+       {"\"signer\":\"0022080000000001\"", "\"issuer\":\"1112131415161718\"",
+        "\"validFromUtc\":\"2018-08-23 15:26:40 UTC\"", "\"validUntilUtc\":null",
+        "\"keyUsage\":8", "\"cryptoSuite\":2"}) {
+    EXPECT_NE(verified.output.find(member), std::string::npos) << member << verified.output;
+  }
+  // The suite-1 vector the same way, by build.
+  const std::string payload = examplesDir() + "sample.raw";
+  ASSERT_EQ(runOtawrap(dir, {"build", "-m", "1", "-t", "2", "-v", "3", "--tag", "0=" + payload,
+                             "-s", "ca1.txt", "--output", "s1.ota", "-q"})
+                .exitCode,
+            0);
+  EXPECT_EQ(runOtawrap(dir, {"verify", "s1.ota", "--ca-key", test::kCaSuite1.caKey}).exitCode, 0);
+  // The legacy form is suite 1 of three labels, as it always was.
+  for (const char* credentials : {"ca2.txt", "ca1.txt"}) {
+    const test::ProcessResult legacy =
+        runOtawrap(dir, {sample, std::string("-s") + credentials});
+    EXPECT_EQ(legacy.output, "Error: Invalid certificate") << credentials;
+  }
+}
+
+// --signer-command: the command gets the AES-MMO digest in hex and answers
+// with r and s in hex. A signature OpenSSL makes for the right key gives the
+// file; a wrong key, garbage, a slow command and a failing one give no file.
+TEST(SignedEndToEnd, ExternalSignerTable) {
+  TempDirectory dir;
+  const std::string sample = examplesDir() + "sample.raw";
+  test::writeText(dir.file("ca2.txt"), test::caText(test::kCaSuite2));
+  test::writeText(dir.file("cert2.txt"),
+                  test::caText(test::kCaSuite2.caKey, test::kCaSuite2.certificate, "", ""));
+  test::writeText(dir.file("cert1.txt"), test::caText("", test::kCaSuite1.certificate, "",
+                                                      test::kCaSuite1.devicePublicKey));
+  // The bytes the signer signs: the file the credentials sign, less 0x0005.
+  ASSERT_EQ(runOtawrap(dir, {"convert", sample, "-s", "ca2.txt", "--output", "ref.ota"}).exitCode, 0);
+  const Bytes reference = test::readFileBytes(dir.file("ref.ota"));
+  Bytes digest(16);
+  test::OpensslMmo().hash(reference.data(), reference.size() - 86, digest.data());
+  const std::string digestHex = hexLower(digest);
+  Limbs<5> d{};
+  const Bytes key = test::hexToBytes(test::kCaSuite2.privateKey);
+  limbsFromOctets(key.data(), key.size(), d);
+  const std::string good = hexLower(test::sslSign283(d, digest.data(), 16));
+  Limbs<5> other = d;
+  other[0] ^= 1;
+  const std::string wrong = hexLower(test::sslSign283(other, digest.data(), 16));
+  // Suite 1: the same with the suite-1 vector's key and certificate.
+  test::writeText(dir.file("ca1.txt"), test::caText(test::kCaSuite1));
+  ASSERT_EQ(runOtawrap(dir, {"convert", sample, "-s", "ca1.txt", "--output", "ref1.ota"}).exitCode, 0);
+  const Bytes reference1 = test::readFileBytes(dir.file("ref1.ota"));
+  Bytes digest1(16);
+  test::OpensslMmo().hash(reference1.data(), reference1.size() - 56, digest1.data());
+  test::Octets21 key1{};
+  const Bytes key1Bytes = test::hexToBytes(test::kCaSuite1.privateKey);
+  std::copy(key1Bytes.begin(), key1Bytes.end(), key1.begin());
+  test::Octets21 k{};
+  k[20] = 0x77;
+  test::Octets21 r1;
+  test::Octets21 s1;
+  test::sslEcdsaSign(digest1, key1, k, r1, s1);
+  const std::string good1 = hexLower(Bytes(r1.begin(), r1.end())) + "\n" +
+                            hexLower(Bytes(s1.begin(), s1.end()));
+
+  struct Row {
+    const char* name;
+    const char* certificate;
+    std::string command;
+    const char* error;  // nullptr: the file is written
+  } const rows[] = {
+      {"good, suite 2", "cert2.txt", "cat > got.txt; echo " + good, nullptr},
+      {"good, suite 1, r and s on two lines", "cert1.txt", "cat > got.txt; printf '" + good1 + "\\n'",
+       nullptr},
+      {"wrong key", "cert2.txt", "cat >/dev/null; echo " + wrong,
+       "its signature does not verify under the public key of 'cert2.txt'"},
+      {"garbage", "cert2.txt", "echo not a signature", "its output is not r and s as 144 hex digits"},
+      {"suite-1 length for a suite-2 key", "cert2.txt", "echo " + good.substr(0, 84),
+       "its output is not r and s as 144 hex digits"},
+      {"slow", "cert2.txt", "sleep 30", "no signature within 1 second; stopped"},
+      {"failing", "cert2.txt", "echo " + good + "; exit 3", "it exited with status 3"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const test::ProcessResult run =
+        runOtawrap(dir, {"convert", sample, "--output", "out.ota", "--certificate", row.certificate,
+                         "--signer-command", row.command, "--signer-timeout", "1"});
+    if (row.error != nullptr) {
+      EXPECT_EQ(run.exitCode, 2);
+      EXPECT_NE(run.errors.find(row.error), std::string::npos) << run.errors;
+      EXPECT_FALSE(test::readFileBytes(dir.file("out.ota")).size() > 0) << "a file was left";
+      continue;
+    }
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    const bool suite2 = std::string(row.certificate) == "cert2.txt";
+    EXPECT_EQ(test::readText(dir.file("got.txt")), (suite2 ? digestHex : hexLower(digest1)) + "\n");
+    const Bytes out = test::readFileBytes(dir.file("out.ota"));
+    const Bytes& ref = suite2 ? reference : reference1;
+    const std::size_t signedPart = ref.size() - (suite2 ? 72 : 42);
+    EXPECT_TRUE(std::equal(ref.begin(), ref.begin() + static_cast<long>(signedPart), out.begin()));
+    EXPECT_EQ(runOtawrap(dir, {"verify", "out.ota", "--ca-key",
+                               suite2 ? test::kCaSuite2.caKey : test::kCaSuite1.caKey})
+                  .exitCode,
+              0);
+    std::remove(dir.file("out.ota").c_str());
+  }
 }
 
 }  // namespace

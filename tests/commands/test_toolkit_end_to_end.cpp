@@ -412,7 +412,8 @@ TEST_F(Toolkit, RefusalsNameTheFileExitAsDocumentedAndWriteNothing) {
        "otawrap: tag 0x0003 for --tag is written by otawrap itself (signature and certificate: "
        "--credentials; integrity code: --integrity-code)\n" + kBuild},
       {withIds({"--tag", "6=p.bin"}), 2,
-       "otawrap: tag 0x0006 for --tag (crypto suite 2) is not supported yet\n" + kBuild},
+       "otawrap: tag 0x0006 for --tag is written by otawrap itself (signature and certificate: "
+       "--credentials; integrity code: --integrity-code)\n" + kBuild},
       {withIds({"--tag", "10000=p.bin"}), 2,
        "otawrap: invalid tag '10000' for --tag: 1 to 4 hex digits expected\n" + kBuild},
       {withIds({"--tag", "F000"}), 2,

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "payload/payload.h"
+#include "support/ca_vectors.h"
 #include "support/openssl_curve.h"
 #include "support/otawrap_run.h"
 #include "support/payload_generator.h"
@@ -30,6 +31,11 @@ using test::examplesDir;
 using test::runOtawrap;
 
 std::string hex(const Bytes& bytes) { return test::bytesToHex(bytes.data(), bytes.size()); }
+
+std::string upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
 
 bool endsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
@@ -185,8 +191,7 @@ TEST_F(VerifyEndToEnd, BadKeysFilesAndOptionsTakeTheErrorExit) {
       {{"--verify", signedName_, "--public-key", "030"},
        "invalid public key '030': not an even number of hexadecimal digits"},
       {{"--verify", signedName_, "--public-key", "0302"},
-       "invalid public key: public key must be 22 octets (compressed) or 43 octets "
-       "(uncompressed)"},
+       "invalid public key: public key must be 22 or 43 octets (crypto suite 1) or 37 or 73 octets (crypto suite 2), compressed or uncompressed"},
       {{"--verify", signedName_, "--public-key", "05" + hex(test::sslPointEncode(Q, true)).substr(2)},
        "invalid public key: public key must start with 02 or 03 (compressed) or 04 "
        "(uncompressed)"},
@@ -197,8 +202,7 @@ TEST_F(VerifyEndToEnd, BadKeysFilesAndOptionsTakeTheErrorExit) {
       {{"--verify", signedName_, "--public-key", hex(test::sslPointEncode(twisted, false))},
        "invalid public key: public key is not a point of order n"},
       {{"--verify", signedName_, "--ca-key", "00"},
-       "invalid CA public key: public key must be 22 octets (compressed) or 43 octets "
-       "(uncompressed)"},
+       "invalid CA public key: public key must be 22 or 43 octets (crypto suite 1) or 37 or 73 octets (crypto suite 2), compressed or uncompressed"},
       {{"--verify", "missing.zigbee", "-screds.txt"},
        "cannot open input file 'missing.zigbee': No such file or directory"},
       {{"verify", ".", "-screds.txt"},
@@ -210,8 +214,8 @@ TEST_F(VerifyEndToEnd, BadKeysFilesAndOptionsTakeTheErrorExit) {
       {{"verify", signedName_, "--public-key-file", "creds.txt"},
        "invalid public key file 'creds.txt': not an even number of hexadecimal digits"},
       {{"verify", signedName_, "--public-key-file", "short.txt"},
-       "invalid public key file 'short.txt': public key must be 22 octets (compressed) or 43 "
-       "octets (uncompressed)"},
+       "invalid public key file 'short.txt': public key must be 22 or 43 octets (crypto suite 1) "
+       "or 37 or 73 octets (crypto suite 2), compressed or uncompressed"},
       {{"verify", signedName_, "--ca-key-file", "in.raw"},
        "invalid CA public key file 'in.raw': larger than 1024 bytes"},
       {{"verify", signedName_, "--ca-key", "short.txt"},
@@ -339,7 +343,8 @@ TEST_F(VerifyEndToEnd, PrefixPlatformAndSealsOtherThanSuite1) {
       {{signedName_, "-pfenboard"}, 1, "\nSignature: ok\n"},
       {{"sealed.ota"}, 1,
        "\nSignature: FAILED (the signature is not the last sub-element of the file)\n"},
-      {{"suite2.ota"}, 1, "\nSignature: FAILED (crypto suite 2 signatures cannot be verified yet)\n"},
+      {{"suite2.ota"}, 1,
+       "\nSignature: FAILED (the key is of the other crypto suite than the signature)\n"},
   };
   for (const auto& c : cases) {
     std::vector<std::string> arguments = {"verify", "-s", "creds.txt"};
@@ -356,9 +361,75 @@ TEST_F(VerifyEndToEnd, PrefixPlatformAndSealsOtherThanSuite1) {
             std::string::npos)
       << fenboard.output;
   const test::ProcessResult suite2Run = runOtawrap(dir_, {"verify", "-s", "creds.txt", "suite2.ota"});
-  EXPECT_NE(suite2Run.output.find("  crypto suite 2 signature verification: not supported\n"),
+  EXPECT_NE(suite2Run.output.find("  crypto suite 2 signature verification: FAILED: the key is of "
+                                  "the other crypto suite than the signature\n"),
             std::string::npos)
       << suite2Run.output;
+}
+
+// Crypto suite 2, signed with the published vector: each key option, the
+// certificate's fields, the other suite's key, a file whose 0x0005 holds no
+// sect283k1 values and one without the certificate.
+TEST(VerifyEndToEndSuite2, KeysCertificateFieldsAndRefusals) {
+  TempDirectory dir;
+  test::writeText(dir.file("ca2.txt"), test::caText(test::kCaSuite2));
+  ASSERT_EQ(runOtawrap(dir, {"convert", examplesDir() + "sample.raw", "-s", "ca2.txt", "--output",
+                             "s2.ota"})
+                .exitCode,
+            0);
+  const Bytes file = test::readFileBytes(dir.file("s2.ota"));
+  // 0x0005 alone, of values no sect283k1 signature has, and a plausible one.
+  const auto withoutCertificate = [&file](std::uint8_t fill) {
+    Bytes bytes(file.begin(), file.end() - 166);
+    const Bytes signature(file.end() - 86, file.end());
+    bytes.insert(bytes.end(), signature.begin(), signature.end());
+    if (fill != 0) std::fill(bytes.end() - 72, bytes.end(), fill);
+    for (int i = 0; i < 4; ++i) bytes[52 + i] = static_cast<std::uint8_t>(bytes.size() >> (8 * i));
+    return bytes;
+  };
+  ASSERT_TRUE(test::writeFileBytes(dir.file("values.ota"), withoutCertificate(0xFF)));
+  ASSERT_TRUE(test::writeFileBytes(dir.file("alone.ota"), withoutCertificate(0)));
+  const std::string device = test::kCaSuite2.devicePublicKey;
+  const struct {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string text;
+  } rows[] = {
+      {{"s2.ota", "--public-key", device}, 0, "\nPublic key: " + upper(device) + "\nSignature: ok\n"},
+      {{"s2.ota", "--credentials", "ca2.txt"}, 0, "\nSignature: ok\n"},
+      {{"s2.ota", "--ca-key", test::kCaSuite2.caKey}, 0,
+       "Signer: 0022080000000001\nSubject: 0022080000000001\nIssuer: 1112131415161718\n"
+       "Serial: 0B3AD5A312AB75D6\nValid from: 2018-08-23 15:26:40 UTC\nValid until: never "
+       "expires\nKey usage: 0x08 (key agreement)\n"},
+      {{"s2.ota", "--ca-key", test::kCaSuite1.caKey}, 1,
+       "Signature: FAILED (the key is of the other crypto suite than the signature)\n"},
+      {{"s2.ota", "--ca-key", device}, 1, "Signature: FAILED (the signature does not match the key)\n"},
+      {{"values.ota", "--public-key", device}, 1,
+       "Signature: FAILED (not a sect283k1 signature: r or s lies outside [1, n-1] in either byte "
+       "order)\n"},
+      {{"alone.ota", "--ca-key", test::kCaSuite2.caKey}, 1,
+       "Signature: FAILED (cannot be verified without the signer's certificate)\n"},
+      {{"alone.ota", "--public-key", device}, 1,
+       "Signature: FAILED (the signature does not match the key)\n"},
+      {{"s2.ota", "--public-key", "02" + std::string(72, '0')}, 2,
+       "invalid public key: public key is not a point on sect283k1"},
+  };
+  for (const auto& row : rows) {
+    std::vector<std::string> arguments = {"verify"};
+    arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
+    SCOPED_TRACE(row.arguments[0] + " " + row.arguments[2]);
+    const test::ProcessResult run = runOtawrap(dir, arguments);
+    EXPECT_EQ(run.exitCode, row.exitCode) << run.output << run.errors;
+    EXPECT_NE((run.output + run.errors).find(row.text), std::string::npos) << run.output << run.errors;
+  }
+  // info notes the values that are no sect283k1 signature, and fails nothing.
+  const test::ProcessResult info = runOtawrap(dir, {"info", "values.ota"});
+  EXPECT_EQ(info.exitCode, 0);
+  EXPECT_NE(info.output.find("crypto suite 2 signature layout: ok (a signature of 80 bytes last, "
+                             "no certificate; its r and s lie outside [1, n-1] for sect283k1 in "
+                             "either byte order: not a sect283k1 signature)\n"),
+            std::string::npos)
+      << info.output;
 }
 
 // The payload line and object are info's own; a failed payload fails verify

@@ -122,9 +122,9 @@ TEST(OtaBuildFile, RefusalsComeBeforeAnyByteIsWritten) {
       {"certificate tag", {{0x0002, &byte, 1}}, OtaSeal::none, OtaBuildStatus::reservedTag, 0},
       {"integrity tag", {{0x0003, &byte, 1}}, OtaSeal::none, OtaBuildStatus::reservedTag, 0},
       {"suite 2 signature", {{0xF000, &byte, 1}, {0x0004, &byte, 1}, {0x0005, &byte, 1}},
-       OtaSeal::none, OtaBuildStatus::unsupportedTag, 2},
+       OtaSeal::none, OtaBuildStatus::reservedTag, 2},
       {"suite 2 certificate", {{0x0006, &byte, 1}}, OtaSeal::none,
-       OtaBuildStatus::unsupportedTag, 0},
+       OtaBuildStatus::reservedTag, 0},
       {"no credentials", {}, OtaSeal::signature, OtaBuildStatus::missingCredentials, 0},
       // The sizes are refused before the data (not there) is read.
       {"one byte too many", {{0xF000, nullptr, room + 1}}, OtaSeal::none,

@@ -192,7 +192,7 @@ TEST(OtaRestamp, TableOfSealsAndFields) {
         const OtaFileInfo after = otaFileRead(out.data(), out.size());
         EXPECT_EQ(otaSignatureCheck(out.data(), after, newKey), SignatureCheckStatus::passed);
         EXPECT_TRUE(std::equal(newSigner.implicitCertificate.begin(),
-                               newSigner.implicitCertificate.end(),
+                               newSigner.implicitCertificate.begin() + 48,
                                out.begin() + static_cast<long>(sealAt) + 6));
         break;
       }

@@ -220,7 +220,7 @@ TEST(OtaConvert, RefusalsNameTheirCause) {
       {"integrity tag", {{0xF000, data.data(), 1}, {0x0003, data.data(), 16}}, OtaSeal::none,
        kCapacity, ImageStatus::ok, OtaBuildStatus::reservedTag, 1},
       {"suite 2", {{0x0006, data.data(), 4}}, OtaSeal::none, kCapacity, ImageStatus::ok,
-       OtaBuildStatus::unsupportedTag, 0},
+       OtaBuildStatus::reservedTag, 0},
       {"no credentials", {}, OtaSeal::signature, kCapacity, ImageStatus::ok,
        OtaBuildStatus::missingCredentials, 0},
       {"extras beyond the buffer", {{0xF000, data.data(), 100}}, OtaSeal::none, 150,

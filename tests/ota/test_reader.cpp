@@ -293,7 +293,7 @@ TEST(OtaReader, EveryKindOfOtaFile) {
       {"signature, then integrity code",
        withIntegrityCode({ours, builtCertificate(), builtSignature()}), {}, "PPPPPPNRPNR", ""},
       {"crypto suite 2 signature",
-       builtOtaFile({foreign, {0x0006, Bytes(74, 6)}, {0x0005, Bytes(80, 5)}}), {}, "PPPPNNNRNPS",
+       builtOtaFile({foreign, {0x0006, Bytes(74, 6)}, {0x0005, Bytes(80, 5)}}), {}, "PPPPNNNRNPR",
        ""},
       {"crypto suite 2 signature not last",
        builtOtaFile({{0x0006, Bytes(74)}, {0x0005, Bytes(80)}, vendor}), {}, "PPPPNNNRNFR",
@@ -320,7 +320,7 @@ TEST(OtaReader, SealsBeyondTheListedSubElementsAreFound) {
   EXPECT_EQ(states(readExact(sealed)), "PPPPNNNRPNR");
   many.push_back({0x0006, Bytes(74)});
   many.push_back({0x0005, Bytes(80)});
-  EXPECT_EQ(states(readExact(builtOtaFile(many))), "PPPPNNNRNPS");
+  EXPECT_EQ(states(readExact(builtOtaFile(many))), "PPPPNNNRNPR");
 }
 
 TEST(OtaReader, VendorPrefixBeforeTheIdentifier) {

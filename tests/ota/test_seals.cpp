@@ -74,7 +74,7 @@ TEST(OtaSeals, EveryCombinationOfCodeAndSignature) {
       {"tampered code, suite 2 signature behind it",
        flipped(withCode(body, {cert2, sig2}), 0x100),
        OtaCheckState::failed, OtaReason::integrityCodeMismatch, OtaReason::unsignedFile,
-       OtaReason::none},
+       OtaReason::suite2NotSect283k1},
       {"code, then a manufacturer element", withCode(body, {{0xF000, Bytes(4)}}),
        OtaCheckState::failed, OtaReason::integrityCodeNotLast, OtaReason::unsignedFile,
        OtaReason::noSuite2Signature},

@@ -40,9 +40,9 @@ TEST(CheckTexts, EveryValueHasItsOwnText) {
     }
   }
   EXPECT_STREQ(otaReasonText(OtaReason::none), "");
-  // suite2NeedsCertificate is the last reason: a newer one must move the bound above.
+  // certificateNotSuite2 is the last reason: a newer one must move the bound above.
   EXPECT_STREQ(otaReasonText(static_cast<OtaReason>(
-                   static_cast<std::size_t>(OtaReason::suite2NeedsCertificate) + 1)),
+                   static_cast<std::size_t>(OtaReason::certificateNotSuite2) + 1)),
                "unknown");
 }
 

@@ -55,7 +55,7 @@ TEST(InfoReport, ListingIsCappedAndTheRestCounted) {
   }
 }
 
-TEST(InfoReport, VendorPrefixAndUnsupportedChecks) {
+TEST(InfoReport, VendorPrefixAndSuite2Note) {
   test::Bytes data(7, 0x00);
   const test::Bytes ota = test::builtOtaFile(
       {{0x0000, test::Bytes(0x100, 0x11)}, {0x0006, test::Bytes(74)}, {0x0005, test::Bytes(80)}});
@@ -67,7 +67,8 @@ TEST(InfoReport, VendorPrefixAndUnsupportedChecks) {
         std::string("Vendor prefix: 7 bytes before the OTA file identifier; offsets count from "
                     "the identifier\n"),
         std::string("  tag 0x0005 ECDSA signature (crypto suite 2), offset 398, length 80\n"),
-        std::string("  crypto suite 2 signature verification: not supported\n")}) {
+        std::string("  crypto suite 2 signature layout: ok (its r and s lie outside [1, n-1] for "
+                    "sect283k1 in either byte order: not a sect283k1 signature)\n")}) {
     EXPECT_NE(text.find(line), std::string::npos) << line << text;
   }
   const auto json = test::parseJson(infoFormatJson(info, "v.ota"));
@@ -76,9 +77,9 @@ TEST(InfoReport, VendorPrefixAndUnsupportedChecks) {
   EXPECT_EQ((*json)["prefixLength"].number(), 7u);
   EXPECT_TRUE((*json)["ok"].boolean);
   const auto& checks = (*json)["checks"].items;
-  ASSERT_EQ(checks.size(), 10u);
-  EXPECT_EQ(checks.back()["name"].ascii(), "crypto suite 2 signature verification");
-  EXPECT_EQ(checks.back()["result"].ascii(), "not supported");
+  ASSERT_EQ(checks.size(), 9u);
+  EXPECT_EQ(checks.back()["name"].ascii(), "crypto suite 2 signature layout");
+  EXPECT_EQ(checks.back()["result"].ascii(), "ok");
 }
 
 // What each shape of the test kit shows in text and JSON.
@@ -103,8 +104,7 @@ TEST(InfoReport, EveryShapeSaysWhatWasFound) {
        "trailer", "CRC-32"},
       {"inverted-crc32-trailer",
        {"  trailer: 0xFF padding and inverted CRC-32 ok\n",
-        "  crypto suite 2 signature verification: not supported (cannot be verified without "
-        "the signer's certificate)\n"},
+        "  crypto suite 2 signature layout: ok (a signature of 80 bytes last, no certificate"},
        "trailer", "0xFF padding and inverted CRC-32"},
       {"telink-element",
        {", Telink-style encrypted element (8-byte head, info bytes 01 05)\n"}, "", ""},

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "sign/credentials.h"
+#include "support/ca_vectors.h"
 #include "support/vector_file.h"
 
 namespace otawrap {
@@ -168,6 +169,122 @@ TEST(Credentials, LoadingFromFiles) {
         << "CR LF, " << size;
   }
   EXPECT_EQ(std::remove(path.c_str()), 0);
+}
+
+std::string upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The published vectors of both suites in the authority layout: the curve
+// follows the certificate, the address its subject, and the device public
+// key and the certificate under the CA key both agree with d*G.
+TEST(Credentials, AuthorityLayoutOfBothSuites) {
+  for (const test::CaVector* v : {&test::kCaSuite1, &test::kCaSuite2}) {
+    const bool suite2 = v == &test::kCaSuite2;
+    SCOPED_TRACE(suite2 ? "suite 2" : "suite 1");
+    SignerCredentials c;
+    const std::string text = "# pasted from the CA's page\n" + test::caText(*v);
+    ASSERT_EQ(parse(text, c), CredentialsStatus::ok);
+    EXPECT_EQ(c.curve, suite2 ? SigningCurve::sect283k1 : SigningCurve::sect163k1);
+    EXPECT_EQ(c.format, CredentialsFormat::authority);
+    EXPECT_EQ(test::bytesToHex(c.privateKey.data(), c.keyOctets()), upper(v->privateKey));
+    EXPECT_EQ(test::bytesToHex(c.implicitCertificate.data(), c.certificateOctets()),
+              upper(v->certificate));
+    EXPECT_EQ(test::bytesToHex(c.publicKey.data(), c.publicKeyOctets()),
+              upper(v->devicePublicKey));
+    std::string address = test::bytesToHex(c.ieeeAddress.data(), 8);
+    std::string reversed;
+    for (std::size_t i = address.size(); i >= 2; i -= 2) reversed += address.substr(i - 2, 2);
+    EXPECT_EQ(reversed, upper(v->subject));
+    // Without the optional device key, and as the signer layout.
+    ASSERT_EQ(parse(test::caText(v->caKey, v->certificate, v->privateKey, ""), c),
+              CredentialsStatus::ok);
+    ASSERT_EQ(parse(credentialsText(v->subject, v->privateKey, v->certificate), c),
+              CredentialsStatus::ok);
+    EXPECT_EQ(c.format, CredentialsFormat::signer);
+    EXPECT_EQ(test::bytesToHex(c.publicKey.data(), c.publicKeyOctets()),
+              upper(v->devicePublicKey));
+  }
+}
+
+TEST(Credentials, AuthorityAndCertificateRejections) {
+  const test::CaVector& v1 = test::kCaSuite1;
+  const test::CaVector& v2 = test::kCaSuite2;
+  const std::string otherKey2 = std::string(v2.privateKey).substr(0, 70) + "55";
+  struct Case {
+    const char* name;
+    bool certificateText;
+    std::string text;
+    CredentialsDefect defect;
+    CredentialsField field;
+  } const cases[] = {
+      {"device key of another private key", false,
+       test::caText(v2.caKey, v2.certificate, otherKey2, v2.devicePublicKey),
+       CredentialsDefect::certificateMismatch, CredentialsField::certificate},
+      {"device key not the private key's", false,
+       test::caText(v1.caKey, v1.certificate, v1.privateKey, v1.caKey),
+       CredentialsDefect::publicKeyMismatch, CredentialsField::devicePublicKey},
+      {"device key off the curve", false,
+       test::caText(v1.caKey, v1.certificate, v1.privateKey, "02" + std::string(42, '0')),
+       CredentialsDefect::notAPoint, CredentialsField::devicePublicKey},
+      {"other CA key", false,
+       test::caText(v2.devicePublicKey, v2.certificate, v2.privateKey, v2.devicePublicKey),
+       CredentialsDefect::certificateMismatch, CredentialsField::certificate},
+      {"CA key of the other suite", false,
+       test::caText(v1.caKey, v2.certificate, v2.privateKey, ""), CredentialsDefect::notHexDigit,
+       CredentialsField::caPublicKey},
+      {"suite-1 key behind a suite-2 certificate", false,
+       test::caText(v2.caKey, v2.certificate, v1.privateKey, ""), CredentialsDefect::fieldTruncated,
+       CredentialsField::reconstructionData},
+      {"certificate one digit short of suite 2", false,
+       test::caText(v2.caKey, std::string(v2.certificate).substr(0, 147), v2.privateKey, ""),
+       CredentialsDefect::fieldTooLong, CredentialsField::certificate},
+      {"certificate one digit over suite 2", false,
+       test::caText(v2.caKey, std::string(v2.certificate) + "0", v2.privateKey, ""),
+       CredentialsDefect::fieldTooLong, CredentialsField::certificate},
+      {"CA key missing", false, test::caText("", v2.certificate, v2.privateKey, ""),
+       CredentialsDefect::labelMissing, CredentialsField::caPublicKey},
+      {"certificate of another curve", false,
+       test::caText(v2.caKey, "000b3ad5a312ab75d60e08" + std::string(v2.certificate).substr(22),
+                    v2.privateKey, ""),
+       CredentialsDefect::certificateFormat, CredentialsField::certificate},
+      {"zero key", false, test::caText(v2.caKey, v2.certificate, std::string(72, '0'), ""),
+       CredentialsDefect::zeroKey, CredentialsField::reconstructionData},
+      {"certificate text without a public key", true, test::caText("", v2.certificate, "", ""),
+       CredentialsDefect::publicKeyMissing, CredentialsField::none},
+      {"certificate text whose two keys disagree", true,
+       test::caText(v1.caKey, v1.certificate, "", "03" + std::string(v1.devicePublicKey + 2)),
+       CredentialsDefect::certificateMismatch, CredentialsField::devicePublicKey},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SignerCredentials out;
+    CredentialsFault fault;
+    const CredentialsStatus status =
+        c.certificateText ? parseSignerCertificate(c.text.data(), c.text.size(), out, &fault)
+                          : parseSignerCredentials(c.text.data(), c.text.size(), out, &fault);
+    EXPECT_EQ(status, CredentialsStatus::invalid);
+    EXPECT_EQ(fault.defect, c.defect);
+    EXPECT_EQ(fault.field, c.field);
+  }
+}
+
+// A certificate text gives the public key from the device key, from the
+// certificate under the CA key, or from both when they agree.
+TEST(Credentials, CertificateTextsGiveThePublicKey) {
+  for (const test::CaVector* v : {&test::kCaSuite1, &test::kCaSuite2}) {
+    for (const std::string& text :
+         {test::caText(v->caKey, v->certificate, "", ""),
+          test::caText("", v->certificate, "", v->devicePublicKey), test::caText(*v)}) {
+      SignerCredentials c;
+      ASSERT_EQ(parseSignerCertificate(text.data(), text.size(), c), CredentialsStatus::ok) << text;
+      EXPECT_EQ(c.format, CredentialsFormat::certificate);
+      EXPECT_EQ(test::bytesToHex(c.publicKey.data(), c.publicKeyOctets()),
+                upper(v->devicePublicKey));
+      EXPECT_EQ(c.privateKey, decltype(c.privateKey){});
+    }
+  }
 }
 
 }  // namespace

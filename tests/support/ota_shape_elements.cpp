@@ -80,7 +80,7 @@ void addInvertedCrc32Trailer(ShapeRandom& random, std::vector<ShapeSample>& out)
   shape.signature = random.bytes(72);
   shape.signature.insert(shape.signature.end(), 8, 0xFF);
   const std::vector<std::string> reported = {
-      "inverted CRC-32", "cannot be verified without the signer's certificate"};
+      "inverted CRC-32", "a signature of 80 bytes last, no certificate"};
   std::uint32_t version = 0x01000020;
   for (const std::size_t padding : {std::size_t{0}, std::size_t{12}}) {
     const std::string name = "inverted-crc32-trailer-pad" + std::to_string(padding);
