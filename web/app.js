@@ -256,9 +256,10 @@
     showReport(card, tool.run(['info', '--json', '--', name]), tool.run(['info', '--', name]));
   }
 
-  // verify: the report of info with the signature verified, then the
-  // signature's lines and the certificate's subject and issuer (octets 22..29
-  // and 30..37 of the implicit certificate, as a credentials file writes them).
+  // verify: the report of info with the signature verified, then verify's own
+  // lines about the signature (signer, a suite-2 certificate's fields, the
+  // public key, the verdict). A suite-1 certificate's subject and issuer,
+  // which verify does not print, are octets 22..29 and 30..37 of it.
   function showVerify(card, name, kind, key) {
     const json = tool.run(['verify', '--json', kind, key, '--', name]);
     const report = tool.run(['verify', kind, key, '--', name]);
@@ -269,17 +270,22 @@
     card.dataset.verifyExit = String(report.code);
     if (json.code !== 2 || json.out.length) showReport(card, json, report);
     const lines = text(report).split('\n');
-    const verdictLine = lines.find((l) => l.startsWith('Signature: '));
-    const keyLine = lines.find((l) => l.startsWith('Public key: '));
-    if (verdictLine) {
-      const value = verdictLine.slice(11);
-      row(table, ['Signature', badge(value, value === 'ok' ? 'ok' : 'failed')]);
+    const first = lines.findIndex((l) => /^(Signer|Public key|Signature): /.test(l));
+    const facts = first < 0 ? [] : lines.slice(first).filter((l) => /^[A-Z][a-z ]+: /.test(l));
+    const labels = {'Public key': kind === '--ca-key' ? 'Signer\'s public key (from the certificate)' : 'Public key'};
+    for (const line of facts) {
+      const at = line.indexOf(': ');
+      const label = line.slice(0, at);
+      const value = line.slice(at + 2);
+      if (label === 'Signature') row(table, ['Signature', badge(value, value === 'ok' ? 'ok' : 'failed')]);
+      else row(table, [labels[label] || label, value]);
     }
-    if (keyLine) row(table, [kind === '--ca-key' ? 'Signer\'s public key (from the certificate)' : 'Public key', keyLine.slice(12)]);
+    const verdictLine = facts.find((l) => l.startsWith('Signature: '));
     const certificate = tool.run(['extract', '--tag', '0002', '--output', '-', '--', name]);
-    if (verdictLine && certificate.code === 0 && certificate.out.length === 48) {
+    if (verdictLine && !facts.some((l) => l.startsWith('Subject: ')) && certificate.code === 0 &&
+        certificate.out.length === 48) {
       const octets = (from, to) => Array.from(certificate.out.slice(from, to), (b) => b.toString(16).toUpperCase().padStart(2, '0')).join('');
-      row(table, ['Signer (certificate subject)', octets(22, 30)]);
+      row(table, ['Certificate subject', octets(22, 30)]);
       row(table, ['Certificate issuer', octets(30, 38)]);
     }
     if (report.err.trim()) row(table, ['Message', element('span', 'message', report.err.trim())]);
