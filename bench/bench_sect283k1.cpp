@@ -1,5 +1,5 @@
 // sect283k1 (crypto suite 2) against OpenSSL in the same binary: field
-// multiply and invert (BN_GF2m), kG (EC_POINT_mul), ECDSA sign and verify on a
+// multiply, square and invert (BN_GF2m), kG (EC_POINT_mul), ECDSA sign and verify on a
 // 16-octet digest (ECDSA_do_sign / ECDSA_do_verify on an EC_KEY, the direct
 // counterparts; OpenSSL 3 marks that interface deprecated in favour of EVP).
 #define OPENSSL_SUPPRESS_DEPRECATED
@@ -118,6 +118,33 @@ void multiplyOpenssl(benchmark::State& state) {
   BN_free(r);
 }
 BENCHMARK(multiplyOpenssl)->Name("k283FieldMultiply/openssl");
+
+template <void (*Square)(const Field283&, Field283&)>
+void squareOurs(benchmark::State& state) {
+  const Inputs& in = inputs();
+  Field283 r;
+  int i = 0;
+  for (auto _ : state) {
+    Square(in.elements[i], r);
+    benchmark::DoNotOptimize(r);
+    i = (i + 1) % kInputs;
+  }
+}
+BENCHMARK(squareOurs<otawrap::field283Square>)->Name("k283FieldSquare/ours");
+BENCHMARK(squareOurs<otawrap::field283SquarePortable>)->Name("k283FieldSquare/portable");
+
+void squareOpenssl(benchmark::State& state) {
+  Inputs& in = inputs();
+  BIGNUM* r = BN_new();
+  int i = 0;
+  for (auto _ : state) {
+    BN_GF2m_mod_sqr(r, in.theirElements[i], in.polynomial, in.ctx);
+    benchmark::DoNotOptimize(r);
+    i = (i + 1) % kInputs;
+  }
+  BN_free(r);
+}
+BENCHMARK(squareOpenssl)->Name("k283FieldSquare/openssl");
 
 template <int (*Invert)(const Field283&, Field283&)>
 void invertOurs(benchmark::State& state) {

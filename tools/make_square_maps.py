@@ -14,8 +14,6 @@ own multiply and compares.
 MAPS = [
     ("kSquare163By32", 163, (3, 6, 7), 32),
     ("kSquare163By64", 163, (3, 6, 7), 64),
-    ("kSquare283By64", 283, (5, 7, 12), 64),
-    ("kSquare283By128", 283, (5, 7, 12), 128),
 ]
 
 

@@ -5,7 +5,6 @@
 #include "ecc/cpu_features.h"
 #include "ecc/field283_clmul.h"
 #include "ecc/itoh_tsujii.h"
-#include "ecc/square_maps.h"
 
 namespace otawrap {
 
@@ -19,19 +18,6 @@ void squareTimesPortable(const Field283& a, int count, Field283& out) {
   out = a;
   for (int i = 0; i < count; ++i) {
     field283SquarePortable(out, out);
-  }
-}
-
-// count squarings: by a map for 64 and 128 (ecc/square_maps.h), else by
-// squareTimes.
-template <void (*SquareTimes)(const Field283&, int, Field283&)>
-void chainSquareTimes(const Field283& a, int count, Field283& out) {
-  if (count == 64) {
-    binaryFieldApplyMap(kSquare283By64, a, out);
-  } else if (count == 128) {
-    binaryFieldApplyMap(kSquare283By128, a, out);
-  } else {
-    SquareTimes(a, count, out);
   }
 }
 
@@ -82,8 +68,7 @@ int field283Invert(const Field283& a, Field283& out) {
   if (limbsIsZero(a) != 0) {
     return kField283NoInverse;
   }
-  itohTsujiiInvert(kInversionChain, a, chainSquareTimes<field283SquareTimesClmul>,
-                   field283MultiplyClmul, out);
+  itohTsujiiInvert(kInversionChain, a, field283SquareTimesClmul, field283MultiplyClmul, out);
   return 0;
 }
 
@@ -91,8 +76,7 @@ int field283InvertPortable(const Field283& a, Field283& out) {
   if (limbsIsZero(a) != 0) {
     return kField283NoInverse;
   }
-  itohTsujiiInvert(kInversionChain, a, chainSquareTimes<squareTimesPortable>,
-                   field283MultiplyPortable, out);
+  itohTsujiiInvert(kInversionChain, a, squareTimesPortable, field283MultiplyPortable, out);
   return 0;
 }
 

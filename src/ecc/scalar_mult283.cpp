@@ -1,15 +1,17 @@
-// Fixed four-bit windows with odd signed digits on sect283k1.
+// kG by the regular tau-adic digits; kP by four-bit windows with odd signed
+// digits; k1*G + k2*P by tau-adic windows.
 #include "ecc/scalar_mult283.h"
 
-#include "ecc/base_point_table283.h"
+#include "ecc/tau_table283.h"
 #include "ecc/tnaf283.h"
 
 namespace otawrap {
 
 namespace {
 
-constexpr std::size_t kWindows = kBase283Windows;
+constexpr std::size_t kWindows = 71;
 constexpr std::size_t kTopWindow = kWindows - 1;
+constexpr std::size_t kOddDigits = 8;
 
 // A window's digit: entry index j (|d| = 2j + 1) and sign mask (all ones when
 // d is negative).
@@ -52,18 +54,20 @@ Scalar283 oddScalar(const Scalar283& k, Limb& flip) {
   return odd;
 }
 
-// The entry of digit d in one window of the base table, by scanning all eight.
-Affine283 baseEntry(std::size_t window, const Digit& d) {
+// The entry of a regular digit (slot | 8 * negative), by scanning all eight
+// slots under masks.
+Affine283 regularEntry(std::uint8_t digit) {
+  const unsigned slot = digit & 7u;
   Affine283 entry{};
-  for (unsigned j = 0; j < kBase283Digits; ++j) {
-    const Limb mask = 0u - ((static_cast<Limb>(j ^ d.index) - 1u) >> 63);
-    const Affine283& candidate = sect283k1BaseTable[window][j];
+  for (unsigned s = 0; s < kTau283RegularSlots; ++s) {
+    const Limb mask = 0u - ((static_cast<Limb>(s ^ slot) - 1u) >> 63);
+    const Affine283& candidate = sect283k1TauTable[kTau283RegularEntry[s]];
     for (std::size_t k = 0; k < entry.x.size(); ++k) {
       entry.x[k] |= candidate.x[k] & mask;
       entry.y[k] |= candidate.y[k] & mask;
     }
   }
-  affineConditionalNegate(entry, d.negative);
+  affineConditionalNegate(entry, 0u - static_cast<Limb>(digit >> 3));
   return entry;
 }
 
@@ -73,23 +77,23 @@ Ld283 fromAffine(const Affine283& P) {
 
 // table[j] = (2j + 1)P, affine: 2P, then seven sums in projective form made
 // affine with one shared inversion.
-void oddMultiples(const Affine283& P, Affine283 table[kBase283Digits]) {
+void oddMultiples(const Affine283& P, Affine283 table[kOddDigits]) {
   Ld283 doubled;
   ldDouble(fromAffine(P), doubled);
   Affine283 twice;
   ldToAffine(doubled, twice);
-  Ld283 sums[kBase283Digits];
+  Ld283 sums[kOddDigits];
   sums[0] = fromAffine(P);
-  for (std::size_t j = 1; j < kBase283Digits; ++j) {
+  for (std::size_t j = 1; j < kOddDigits; ++j) {
     ldAddMixed(sums[j - 1], twice, sums[j]);
   }
-  ldBatchToAffine(sums + 1, table + 1, kBase283Digits - 1);
+  ldBatchToAffine(sums + 1, table + 1, kOddDigits - 1);
   table[0] = P;
 }
 
 // acc = k*P by the windows from the top, four doublings between them.
 void variableWindows(const Scalar283& k, const Affine283& P, Ld283& acc) {
-  Affine283 table[kBase283Digits];
+  Affine283 table[kOddDigits];
   oddMultiples(P, table);
   Limb flip = 0;
   const Scalar283 odd = oddScalar(k, flip);
@@ -119,14 +123,17 @@ int finish(const Ld283& acc, Affine283& out) {
 
 }  // namespace
 
-void sect283k1MultiplyBase(const Scalar283& k, Affine283& out) {
-  Limb flip = 0;
-  const Scalar283 odd = oddScalar(k, flip);
-  Ld283 acc = fromAffine(baseEntry(0, digitAt(odd, 0, flip)));
-  for (std::size_t i = 1; i < kWindows; ++i) {
-    ldAddMixed(acc, baseEntry(i, digitAt(odd, i, flip)), acc);
+int sect283k1MultiplyBase(const Scalar283& k, Affine283& out) {
+  Tau283RegularDigits digits;
+  tau283RegularRecode(k, digits);
+  Ld283 acc = fromAffine(regularEntry(digits[kTau283RegularDigits - 1]));
+  for (std::size_t i = kTau283RegularDigits - 1; i-- > 0;) {
+    field283SquareTimes(acc.X, 4, acc.X);
+    field283SquareTimes(acc.Y, 4, acc.Y);
+    field283SquareTimes(acc.Z, 4, acc.Z);
+    ldAddMixed(acc, regularEntry(digits[i]), acc);
   }
-  ldToAffine(acc, out);
+  return finish(acc, out);
 }
 
 int sect283k1MultiplyPoint(const Scalar283& k, const Affine283& P, Affine283& out) {

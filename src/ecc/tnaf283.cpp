@@ -78,6 +78,45 @@ void markWindows(const Tnaf283Digits& digits, int length, int* mark) {
   }
 }
 
+// The value a + b tau of the digit of each slot: entry kTau283RegularEntry[s].
+constexpr std::int64_t kRegularValue[kTau283RegularSlots][2] = {
+    {1, 0}, {-1, -1}, {3, -1}, {1, -2}, {-1, -3}, {1, 2}, {-1, 1}, {3, 1}};
+
+Signed192 signExtended(Limb v) {
+  const Limb high = 0u - (v >> 63);
+  return Signed192{v, high, high};
+}
+
+// a / 16 for a multiple of 16 (an arithmetic shift).
+Signed192 divideBy16(const Signed192& a) {
+  const Limb sign = 0u - (a[2] >> 63);
+  return Signed192{(a[0] >> 4) | (a[1] << 60), (a[1] >> 4) | (a[2] << 60), (a[2] >> 4) | (sign << 60)};
+}
+
+// The digit of the odd residue v (mod 32) as slot | 8 * negative, and its value
+// a + b tau: v = 1 mod 4 is the entry of residue v, v = 3 mod 4 the negated
+// entry of residue -v. Every slot is read under a mask.
+std::uint8_t regularDigit(unsigned v, Signed192& a, Signed192& b) {
+  const unsigned negative = (v >> 1) & 1u;
+  const unsigned slot = (((v ^ (0u - negative)) + negative) & 31u) >> 2;
+  Limb a0 = 0;
+  Limb b0 = 0;
+  for (unsigned s = 0; s < kTau283RegularSlots; ++s) {
+    const Limb mask = 0u - ((static_cast<Limb>(s ^ slot) - 1u) >> 63);
+    a0 |= static_cast<Limb>(kRegularValue[s][0]) & mask;
+    b0 |= static_cast<Limb>(kRegularValue[s][1]) & mask;
+  }
+  const Limb flip = 0u - static_cast<Limb>(negative);
+  a = signExtended((a0 ^ flip) - flip);
+  b = signExtended((b0 ^ flip) - flip);
+  return static_cast<std::uint8_t>(slot | (negative << 3));
+}
+
+// r0 + r1 tau mod tau^5, as an integer mod 32.
+unsigned residue32(const Signed192& r0, const Signed192& r1) {
+  return static_cast<unsigned>(r0[0] + 26u * r1[0]) & 31u;
+}
+
 Ld283 ldOf(const Affine283& P) { return Ld283{P.x, P.y, Field283{1, 0, 0, 0, 0}}; }
 
 Affine283 negated(const Affine283& P) {
@@ -136,6 +175,30 @@ int tnaf283Recode(const Scalar283& k, Tnaf283Digits& digits) {
     r1 = subtract(Signed192{}, half);
   }
   return length;
+}
+
+void tau283RegularRecode(const Scalar283& k, Tau283RegularDigits& digits) {
+  Signed192 r0;
+  Signed192 r1;
+  tau283PartialReduce(k, r0, r1);
+  const Limb even = (r0[0] & 1u) - 1u;
+  r0 = addTo(r0, Signed192{kTau283.d0[0] & even, kTau283.d0[1] & even, kTau283.d0[2] & even});
+  r1 = addTo(r1, Signed192{kTau283.d1[0] & even, kTau283.d1[1] & even, kTau283.d1[2] & even});
+  Signed192 a;
+  Signed192 b;
+  for (std::size_t i = 0; i + 1 < kTau283RegularDigits; ++i) {
+    digits[i] = regularDigit((residue32(r0, r1) + 16u) & 31u, a, b);
+    r0 = subtract(r0, a);
+    r1 = subtract(r1, b);
+    // r / tau^4 = r (tau-bar)^4 / 16 with (tau-bar)^4 = -1 - 3 tau:
+    // ((6 r1 - r0) + (2 r1 - 3 r0) tau) / 16.
+    const Signed192 next0 = subtract(multiplyLow(r1, Signed192{6, 0, 0}), r0);
+    const Signed192 next1 =
+        subtract(multiplyLow(r1, Signed192{2, 0, 0}), multiplyLow(r0, Signed192{3, 0, 0}));
+    r0 = divideBy16(next0);
+    r1 = divideBy16(next1);
+  }
+  digits[kTau283RegularDigits - 1] = regularDigit(residue32(r0, r1), a, b);
 }
 
 void tau283TableBuild(const Affine283& P, Affine283 table[kTau283Entries]) {

@@ -10,7 +10,9 @@
 // the negated entry):
 //   0: 1            1 / 2: 1 +- tau^2       3 / 4: 1 +- tau^3
 //   5 / 6: 1 +- tau^4         7 / 8: 1 + tau^2 +- tau^4    9 / 10: 1 - tau^2 +- tau^4
-// For public scalars only: the digits decide which additions happen. Nothing
+// For public scalars the digits decide which additions happen. For secret
+// scalars (kG) the regular expansion below has a fixed number of digits, every
+// one nonzero, computed with the same operations for every scalar. Nothing
 // here allocates or fails.
 #pragma once
 
@@ -55,6 +57,25 @@ int tnaf283Recode(const Scalar283& k, Tnaf283Digits& digits);
 
 // table[j] = entry j applied to P (affine), for P of order n.
 void tau283TableBuild(const Affine283& P, Affine283 table[kTau283Entries]);
+
+// The regular expansion of a secret scalar: k = sum of a_i tau^(4i), i = 0..71,
+// on points of order n, every digit a_i one of +-entry kTau283RegularEntry[s]
+// (the window entries above, by their residue 4s + 1 in Z[tau]/tau^5 = Z/32,
+// where tau is 26). The partial reduction r, made odd (tau not dividing it) by
+// adding delta when r0 is even, stays odd: each step takes the digit a of
+// residue r + 16 mod 32, so r - a = tau^4 r' with r' odd, and goes on with r'.
+// From |r| <= 2 sqrt(n) (complex absolute value), |r'| <= (|r| + 4)/4 leaves
+// |r| < 2.05 after 71 steps: +-1, +-(1 + tau) or +-(1 - tau), each the digit
+// of its own residue, which is a_71.
+inline constexpr std::size_t kTau283RegularDigits = 72;
+inline constexpr std::size_t kTau283RegularSlots = 8;
+inline constexpr std::size_t kTau283RegularEntry[kTau283RegularSlots] = {0, 1, 3, 10, 6, 7, 4, 2};
+
+// A digit as slot | 8 * negative: +-entry kTau283RegularEntry[slot].
+using Tau283RegularDigits = std::array<std::uint8_t, kTau283RegularDigits>;
+
+// digits = the regular expansion of k, k < n. Constant time in k.
+void tau283RegularRecode(const Scalar283& k, Tau283RegularDigits& digits);
 
 // out = k1*P1 + k2*P2 and returns 1, or returns 0 for the point at infinity.
 // table1 and table2 hold the entries of P1 and P2 (sect283k1TauTable for G);

@@ -121,8 +121,6 @@ void expectRowsOfTheLibrary(const SquarePowerMap<F>& data, int k, const char* na
 TEST(SquareMaps, EveryRowOfTheWrittenTablesMatchesTheLibrary) {
   expectRowsOfTheLibrary(kSquare163By32, 32, "kSquare163By32");
   expectRowsOfTheLibrary(kSquare163By64, 64, "kSquare163By64");
-  expectRowsOfTheLibrary(kSquare283By64, 64, "kSquare283By64");
-  expectRowsOfTheLibrary(kSquare283By128, 128, "kSquare283By128");
 }
 
 }  // namespace

@@ -1,16 +1,17 @@
 // sect283k1: the field against OpenSSL's BN_GF2m and a bit-by-bit reference
-// (both paths, the same limbs), the curve constants and the fixed-base table
-// against OpenSSL, scalar multiplications and the arithmetic modulo n against
-// OpenSSL, and the point encodings with every refusal.
+// (both paths, the same limbs), the curve constants and G's tau table against
+// OpenSSL, the regular digits of kG against the exact tau-adic sum, scalar
+// multiplications and the arithmetic modulo n against OpenSSL, and the point
+// encodings with every refusal.
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "ecc/base_point_table283.h"
 #include "ecc/cpu_features.h"
 #include "ecc/field283_clmul.h"
 #include "ecc/order283.h"
 #include "ecc/scalar_mult283.h"
+#include "ecc/tau_table283.h"
 #include "ecc/tnaf283.h"
 #include "support/field_reference.h"
 #include "support/openssl_sect283k1.h"
@@ -103,30 +104,20 @@ TEST(Field283, SquareTimesAndTheQuadraticSolver) {
   EXPECT_LT(solved, 50);
 }
 
-TEST(Sect283k1, ConstantsAndEveryBaseTableEntryMatchOpenssl) {
+TEST(Sect283k1, ConstantsMatchOpenssl) {
   EXPECT_EQ(sect283k1Order, test::sslOrder283());
   EXPECT_TRUE(sect283k1Generator == test::sslGenerator283());
   EXPECT_EQ(kOrder283Montgomery.order[0] * kOrder283Montgomery.factor, ~Limb{0});
-  for (std::size_t i = 0; i < kBase283Windows; ++i) {
-    // 16^i (2j + 1) as limbs: bit 4i set, times 2j + 1.
-    for (std::size_t j = 0; j < kBase283Digits; ++j) {
-      Limbs<5> k{};
-      const std::size_t bit = 4 * i;
-      k[bit / 64] = Limb{1} << (bit % 64);
-      k = test::sslModMultiply283(k, Limbs<5>{2 * j + 1, 0, 0, 0, 0});
-      ASSERT_TRUE(sect283k1BaseTable[i][j] == test::sslMultiplyGenerator283(k)) << i << " " << j;
-    }
-  }
 }
+
+// Entry j as a + b tau (tau^2 = -tau - 2).
+constexpr long kTauExpressions[kTau283Entries][2] = {{1, 0},  {-1, -1}, {3, 1},  {3, -1},
+                                                     {-1, 1}, {3, 3},   {-1, -3}, {1, 2},
+                                                     {-3, -4}, {5, 4},  {1, -2}};
 
 // Each tau-adic entry of G is (a + b tau)G = aG + b tau(G) for the integers
 // its expression reduces to with tau^2 = -tau - 2; delta's norm is n.
 TEST(Sect283k1, TauConstantsAndTheTauTableOfGMatchOpenssl) {
-  const struct {
-    long a;
-    long b;
-  } expressions[kTau283Entries] = {{1, 0},  {-1, -1}, {3, 1},  {3, -1}, {-1, 1}, {3, 3},
-                                   {-1, -3}, {1, 2},   {-3, -4}, {5, 4},  {1, -2}};
   const Affine283 tauG{test::sslField283Multiply(sect283k1Generator.x, sect283k1Generator.x),
                        test::sslField283Multiply(sect283k1Generator.y, sect283k1Generator.y)};
   const auto signedMultiple = [](long v, const Affine283& P) {
@@ -139,8 +130,8 @@ TEST(Sect283k1, TauConstantsAndTheTauTableOfGMatchOpenssl) {
   Affine283 table[kTau283Entries];
   tau283TableBuild(sect283k1Generator, table);
   for (std::size_t j = 0; j < kTau283Entries; ++j) {
-    const Affine283 expected = test::sslPointAdd283(signedMultiple(expressions[j].a, sect283k1Generator),
-                                                    signedMultiple(expressions[j].b, tauG));
+    const Affine283 expected = test::sslPointAdd283(signedMultiple(kTauExpressions[j][0], sect283k1Generator),
+                                                    signedMultiple(kTauExpressions[j][1], tauG));
     EXPECT_TRUE(sect283k1TauTable[j] == expected) << j;
     EXPECT_TRUE(table[j] == expected) << j;
   }
@@ -183,6 +174,83 @@ std::vector<Limbs<5>> scalarInputs() {
   return inputs;
 }
 
+// a * c mod 2^192, two's complement.
+Limbs<3> times(const Limbs<3>& a, long c) {
+  Limbs<3> out{};
+  Limbs<3> term = a;
+  for (unsigned long m = static_cast<unsigned long>(c < 0 ? -c : c); m != 0; m >>= 1) {
+    if ((m & 1u) != 0) {
+      limbsAdd(out, term, out);
+    }
+    limbsAdd(term, term, term);
+  }
+  if (c < 0) {
+    limbsSub(Limbs<3>{}, out, out);
+  }
+  return out;
+}
+
+// The regular digits: each +-entry of its slot (the entry's residue mod tau^5
+// is 4 slot + 1), and their sum of a_i tau^(4i) is exactly the partial
+// reduction made odd. kG on them against OpenSSL, edge and random scalars; 0
+// gives the point at infinity.
+TEST(Sect283k1, RegularDigitsSumToTheScalarAndKgMatchesOpenssl) {
+  for (std::size_t s = 0; s < kTau283RegularSlots; ++s) {
+    const long* e = kTauExpressions[kTau283RegularEntry[s]];
+    EXPECT_EQ(((e[0] + 26 * e[1]) % 32 + 32) % 32, static_cast<long>(4 * s + 1)) << s;
+  }
+  Limbs<5> half = sect283k1Order;  // (n - 1)/2
+  for (std::size_t j = 0; j < 5; ++j) {
+    half[j] = (half[j] >> 1) | (j + 1 < 5 ? half[j + 1] << 63 : 0);
+  }
+  std::vector<Limbs<5>> scalars = scalarInputs();
+  for (const Limbs<5>& k : {Limbs<5>{}, Limbs<5>{3, 0, 0, 0, 0}, Limbs<5>{~Limb{0}, 0, 0, 0, 0}, half}) {
+    scalars.push_back(k);
+  }
+  Source283 source(0x726567);  // "reg"
+  while (scalars.size() < 250) {
+    scalars.push_back(source.scalar());
+  }
+  for (std::size_t i = 0; i < scalars.size(); ++i) {
+    const Limbs<5>& k = scalars[i];
+    Tau283RegularDigits digits;
+    tau283RegularRecode(k, digits);
+    // sum = sum * tau^4 + digit, tau^4 = 2 + 3 tau.
+    Limbs<3> sum0{};
+    Limbs<3> sum1{};
+    for (std::size_t j = kTau283RegularDigits; j-- > 0;) {
+      ASSERT_LT(digits[j], 16) << i;
+      const long* e = kTauExpressions[kTau283RegularEntry[digits[j] & 7u]];
+      const long sign = (digits[j] & 8u) != 0 ? -1 : 1;
+      Limbs<3> next0;
+      Limbs<3> next1;
+      limbsSub(times(sum0, 2), times(sum1, 6), next0);
+      limbsAdd(next0, times(Limbs<3>{1, 0, 0}, sign * e[0]), next0);
+      limbsSub(times(sum0, 3), sum1, next1);
+      limbsAdd(next1, times(Limbs<3>{1, 0, 0}, sign * e[1]), next1);
+      sum0 = next0;
+      sum1 = next1;
+    }
+    Limbs<3> r0;
+    Limbs<3> r1;
+    tau283PartialReduce(k, r0, r1);
+    if ((r0[0] & 1u) == 0) {
+      limbsAdd(r0, kTau283.d0, r0);
+      limbsAdd(r1, kTau283.d1, r1);
+    }
+    EXPECT_EQ(sum0, r0) << i;
+    EXPECT_EQ(sum1, r1) << i;
+    Affine283 out = sect283k1Generator;
+    if (limbsIsZero(k) != 0) {
+      EXPECT_EQ(sect283k1MultiplyBase(k, out), 0);
+      EXPECT_TRUE(out == sect283k1Generator);  // untouched
+      continue;
+    }
+    ASSERT_EQ(sect283k1MultiplyBase(k, out), 1) << i;
+    EXPECT_TRUE(out == test::sslMultiplyGenerator283(k)) << i;
+  }
+}
+
 TEST(Sect283k1, MultiplicationsMatchOpenssl) {
   const auto scalars = scalarInputs();
   const Affine283 P = test::sslMultiplyGenerator283(Limbs<5>{0x1234567, 0, 0, 0, 0});
@@ -190,8 +258,6 @@ TEST(Sect283k1, MultiplicationsMatchOpenssl) {
     const Limbs<5>& k = scalars[i];
     const Limbs<5>& other = scalars[(i + 5) % scalars.size()];
     Affine283 out;
-    sect283k1MultiplyBase(k, out);
-    EXPECT_TRUE(out == test::sslMultiplyGenerator283(k)) << i;
     ASSERT_EQ(sect283k1MultiplyPoint(k, P, out), 1);
     EXPECT_TRUE(out == test::sslMultiplyPoint283(k, P)) << i;
     ASSERT_EQ(sect283k1MultiplyCombined(k, other, P, out), 1);
