@@ -62,7 +62,7 @@ BatchProgress standardErrorProgress() {
   });
 }
 
-void showProgress(Console console, const std::string& text) {
+void showProgress(const Console& console, const std::string& text) {
   if (text.empty()) return;
   console.out.flush();
   console.err << text;
@@ -131,7 +131,7 @@ std::string batchErrorJson(const std::string& path, const Problem& problem) {
   return json.text() + "\n";
 }
 
-int runBatch(const std::vector<BatchFile>& files, bool json, Console console,
+int runBatch(const std::vector<BatchFile>& files, bool json, const Console& console,
              const std::function<int(const std::string& path)>& runFile) {
   BatchTally tally;
   BatchProgress progress = standardErrorProgress();

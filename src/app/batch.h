@@ -72,7 +72,7 @@ BatchProgress standardErrorProgress();
 
 // Writes a progress text to standard error, flushing standard output first
 // so a report still buffered there cannot land on the progress line.
-void showProgress(Console console, const std::string& text);
+void showProgress(const Console& console, const std::string& text);
 
 // A file of the batch, or an entry --recursive could not read: a directory
 // it could not list, a name it could not look at (walkError: the system's
@@ -106,7 +106,7 @@ std::string batchErrorJson(const std::string& path, const Problem& problem);
 // last file the summary line goes to standard output, or with json to
 // standard error (standard output stays one JSON object per line). Returns
 // the worst exit code; a lost standard output stops the batch with 2.
-int runBatch(const std::vector<BatchFile>& files, bool json, Console console,
+int runBatch(const std::vector<BatchFile>& files, bool json, const Console& console,
              const std::function<int(const std::string& path)>& runFile);
 
 }  // namespace otawrap

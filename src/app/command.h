@@ -16,12 +16,12 @@ class Command {
   virtual std::vector<OptionDefinition> options() const = 0;
   // Parses arguments (those after the command word) and runs the command; a
   // parse error is a usage error. Returns the exit code.
-  virtual int main(const Arguments& arguments, Console console) const = 0;
+  virtual int main(const Arguments& arguments, const Console& console) const = 0;
 };
 
 // Prints a usage error of command ("otawrap: <message>", the hint when there
 // is one, and the line naming its help) and returns its exit code.
-int reportUsageError(const std::string& message, const char* command, Console console,
+int reportUsageError(const std::string& message, const char* command, const Console& console,
                      const std::string& hint = "");
 
 // What a command with these options says of a directory given where it
@@ -34,7 +34,7 @@ class DefinedCommand final : public Command {
   explicit DefinedCommand(const CommandDefinition<Options>& definition) : definition_(definition) {}
   const CommandText& text() const override { return definition_.text; }
   std::vector<OptionDefinition> options() const override { return optionDefinitions(definition_.options); }
-  int main(const Arguments& arguments, Console console) const override {
+  int main(const Arguments& arguments, const Console& console) const override {
     const Console run{console.out, console.err, definition_.text.kind, directoryHintFor(options())};
     Options parsed{};
     std::string hint;

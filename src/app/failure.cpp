@@ -320,7 +320,7 @@ std::string commandMessage(const Problem& problem) {
   return escapeControlCharacters(message);
 }
 
-int reportFailure(const Problem& problem, Console console, const char* command) {
+int reportFailure(const Problem& problem, const Console& console, const char* command) {
   const FailureText& text = textOf(problem.failure);
   if (console.kind == CommandKind::legacy) {
     console.out << "Error: " << legacyMessage(problem);
@@ -343,7 +343,7 @@ int reportFailure(const Problem& problem, Console console, const char* command) 
   return exitCodeOf(text.wanting ? Outcome::wanting : Outcome::failed, console.kind);
 }
 
-int reportUsageError(const std::string& message, const char* command, Console console,
+int reportUsageError(const std::string& message, const char* command, const Console& console,
                      const std::string& hint) {
   return reportFailure({Failure::usage, message, "", 0, hint}, console, command);
 }
@@ -355,7 +355,7 @@ const char* directoryHintFor(const std::vector<OptionDefinition>& options) {
   return nullptr;
 }
 
-int finishOutput(Console console, int exitCode) {
+int finishOutput(const Console& console, int exitCode) {
   console.out.flush();
   if (console.out) return exitCode;
   if (console.out.takeLoss()) {

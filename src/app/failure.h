@@ -93,15 +93,15 @@ std::string commandMessage(const Problem& problem);
 // the exit code: exitCodeOf(wanting or failed, kind), where the table says
 // which failures find an input wanting (a file read and found lacking what
 // the command needs).
-int reportFailure(const Problem& problem, Console console, const char* command = nullptr);
+int reportFailure(const Problem& problem, const Console& console, const char* command = nullptr);
 
 // Flushes standard output and reports a failure (once per run) when anything
 // written to it was lost; returns exitCode when all of it arrived, kExitError
 // otherwise.
-int finishOutput(Console console, int exitCode);
+int finishOutput(const Console& console, int exitCode);
 
 // The same for the outcome of a run of the console's kind of command.
-inline int finishOutput(Console console, Outcome outcome) {
+inline int finishOutput(const Console& console, Outcome outcome) {
   return finishOutput(console, exitCodeOf(outcome, console.kind));
 }
 

@@ -8,7 +8,7 @@ namespace otawrap {
 namespace {
 
 int judgeFile(const OtaFilesChoice& choice, const ExtraJudgement& extra, const std::string& path,
-              bool batch, Console console) {
+              bool batch, const Console& console) {
   OtaInput input;
   Problem problem{Failure::cannotOpenInput, "", path, 0};
   if (!openOtaInput(path, choice.input, input, problem)) {
@@ -28,7 +28,7 @@ int judgeFile(const OtaFilesChoice& choice, const ExtraJudgement& extra, const s
 
 }  // namespace
 
-int judgeOtaFiles(const OtaFilesChoice& choice, Console console, const ExtraJudgement& extra) {
+int judgeOtaFiles(const OtaFilesChoice& choice, const Console& console, const ExtraJudgement& extra) {
   if (choice.files.size() == 1 && !choice.recursive) {
     return judgeFile(choice, extra, choice.files[0], false, console);
   }

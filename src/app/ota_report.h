@@ -38,7 +38,7 @@ using ExtraJudgement = std::function<bool(OtaInput& input, ExtraReport& report)>
 // every check (and extra) passes, 1 when one fails or a file is not an OTA
 // file, 2 when a file cannot be read or the report is lost; of several files
 // the worst.
-int judgeOtaFiles(const OtaFilesChoice& choice, Console console,
+int judgeOtaFiles(const OtaFilesChoice& choice, const Console& console,
                   const ExtraJudgement& extra = nullptr);
 
 template <typename Options>

@@ -26,7 +26,7 @@ Problem outputProblem(const OutputResult& result, Failure whenExists) {
   return {failure, "", result.failedPath, result.osError};
 }
 
-int reportAndPublish(OutputRun& run, const std::string& report, Console console,
+int reportAndPublish(OutputRun& run, const std::string& report, const Console& console,
                      Failure whenExists) {
   const bool legacy = console.kind == CommandKind::legacy;
   if (!legacy) {

@@ -24,7 +24,7 @@ Problem outputProblem(const OutputResult& result, Failure whenExists = Failure::
 // is flushed. Returns the exit code, any failure reported in style; when it
 // is not 0, run has removed what it wrote. Failures are reported as the
 // console's kind of command does.
-int reportAndPublish(OutputRun& run, const std::string& report, Console console,
+int reportAndPublish(OutputRun& run, const std::string& report, const Console& console,
                      Failure whenExists = Failure::outputExists);
 
 // Builds the text a command prints for the path it wrote ("" for none).

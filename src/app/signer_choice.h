@@ -50,7 +50,7 @@ Problem sealProblem(OtaBuildStatus status, const ExternalSigner& external);
 // writes: r then s, the curve's scalar octets each (42 or 72 octets in all),
 // in hex, whitespace anywhere. False with its failure set on a timeout, a start or exit that
 // fails, or output of any other form. Called through credentials.externalSign.
-bool externalSignDigest(void* external, const std::uint8_t digest[kEcdsaDigestOctets],
+bool externalSignDigest(void* context, const std::uint8_t digest[kEcdsaDigestOctets],
                         std::uint8_t* r, std::uint8_t* s);
 
 }  // namespace otawrap

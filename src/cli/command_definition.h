@@ -102,7 +102,7 @@ struct CommandDefinition {
   // (required options, pairs); "" or the error text. May be nullptr.
   std::string (*finish)(const std::vector<std::string>& operands, Options& options);
   // Runs the command on its parsed options; returns the exit code.
-  int (*run)(const Options& options, Console console);
+  int (*run)(const Options& options, const Console& console);
 };
 
 template <typename Options>

@@ -33,7 +33,7 @@ std::string preambleMismatch(const OtaFileInfo& info) {
 // Builds the file and reads it as info does (info: the one parse its checks
 // and its JSON summary share).
 bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, OtaFileInfo& info,
-           Problem& problem, Console console) {
+           Problem& problem, const Console& console) {
   const OtaFileSettings& settings = options.file;
   SignerCredentials credentials{};
   ExternalSigner external;
@@ -73,7 +73,7 @@ bool build(const BuildOptions& options, std::vector<std::uint8_t>& file, OtaFile
   return true;
 }
 
-int runBuild(const BuildOptions& options, Console console) {
+int runBuild(const BuildOptions& options, const Console& console) {
   std::vector<std::uint8_t> file;
   OtaFileInfo info{};
   Problem problem{Failure::usage, "", "", 0};

@@ -127,7 +127,7 @@ std::string nameOf(const OtaHeader& header) {
   return outputFileName(header.manufacturerCode, header.imageType, header.fileVersion);
 }
 
-int runOne(const ConvertOptions& options, Console console) {
+int runOne(const ConvertOptions& options, const Console& console) {
   const auto context = std::make_unique<RunContext>();
   otaHeaderDefaults(context->header);
   Problem problem{Failure::usage, "", "", 0};
@@ -156,7 +156,7 @@ struct BatchInput {
 // the others go on. False with problem set when two inputs would get one
 // name: the caller then publishes nothing.
 bool stageInputs(const ConvertOptions& options, RunContext& context, OutputRun& run,
-                 std::vector<BatchInput>& inputs, Problem& problem, Console console) {
+                 std::vector<BatchInput>& inputs, Problem& problem, const Console& console) {
   std::map<std::string, const std::string*> built;  // output path -> its input
   ConvertOptions each = options;
   BatchProgress progress = standardErrorProgress();
@@ -189,7 +189,7 @@ bool stageInputs(const ConvertOptions& options, RunContext& context, OutputRun& 
 // Several inputs into -o DIR: all converted and staged first, then every
 // report in order with the summary, then one publish, which syncs the
 // directory once for the whole batch.
-int runSeveral(const ConvertOptions& options, Console console) {
+int runSeveral(const ConvertOptions& options, const Console& console) {
   const auto context = std::make_unique<RunContext>();
   PayloadFiles payloads;
   Problem problem{Failure::usage, "", "", 0};
@@ -231,7 +231,7 @@ int runSeveral(const ConvertOptions& options, Console console) {
   return tally.worst;
 }
 
-int runConvert(const ConvertOptions& options, Console console) {
+int runConvert(const ConvertOptions& options, const Console& console) {
   return options.inputs.size() > 1 ? runSeveral(options, console) : runOne(options, console);
 }
 
@@ -268,7 +268,7 @@ std::string finishConvert(const std::vector<std::string>& operands, ConvertOptio
   }
   options.inputs = operands;
   options.inputFileName = operands[0];
-  const std::string signer = signerOptionsIncomplete(options.file);
+  std::string signer = signerOptionsIncomplete(options.file);
   if (!signer.empty()) return signer;
   return standardOutputConflict(options.output, options.report);
 }

@@ -130,7 +130,7 @@ std::string jsonReport(const DiffOptions& options, const std::vector<Difference>
   return json.text() + "\n";
 }
 
-int runDiff(const DiffOptions& options, Console console) {
+int runDiff(const DiffOptions& options, const Console& console) {
   OtaInput first;
   OtaInput second;
   Problem problem{Failure::usage, "", "", 0};

@@ -56,7 +56,7 @@ bool stageAll(const ExtractOptions& options, const OtaInput& input, OutputRun& r
   return true;
 }
 
-int runExtract(const ExtractOptions& options, Console console) {
+int runExtract(const ExtractOptions& options, const Console& console) {
   const auto fail = [&](const Problem& problem) {
     return reportFailure(problem, console);
   };

@@ -86,7 +86,7 @@ bool fileMetadata(const std::string& path, const IndexMetadata& commandLine, Ind
 // index (their own faults are refused before), those that concern a new
 // entry (new[i]) only; where names the index, "" for the one printed.
 void warnAsLint(const std::vector<IndexEntry>& entries, const std::vector<bool>& isNew, IndexFormat format,
-                const std::string& where, Console console) {
+                const std::string& where, const Console& console) {
   for (const LintFinding& f : indexLint(entries, {}, format).findings) {
     if (!isNew[f.entry] && !(lintKindNamesOther(f.kind) && isNew[f.other])) continue;
     console.err << "otawrap: warning: "
@@ -107,7 +107,7 @@ std::string mergeSummary(const std::string& path, const IndexMergeCounts& counts
 // Merges items into the index at path, laid out as its first entry is, and
 // writes it back whole; then the summary line.
 int updateIndex(const std::string& path, const IndexOptions& options,
-                std::vector<IndexMergeItem> items, Console console) {
+                std::vector<IndexMergeItem> items, const Console& console) {
   IndexDocument document;
   Problem problem{Failure::usage, "", "", 0};
   if (!readIndexDocument(path, document, problem)) {
@@ -186,7 +186,7 @@ bool indexFile(const BatchFile& file, const IndexOptions& options, IndexMergeIte
 
 // A file the walk found that is no OTA file: named as skipped, unless it is
 // the metadata file of a file beside it.
-void reportSkipped(const BatchFile& file, const std::set<std::string>& walked, Console console) {
+void reportSkipped(const BatchFile& file, const std::set<std::string>& walked, const Console& console) {
   const std::string& path = file.path;
   const std::size_t suffix = sizeof kSidecarSuffix - 1;
   if (path.size() > suffix && path.compare(path.size() - suffix, suffix, kSidecarSuffix) == 0 &&
@@ -197,7 +197,7 @@ void reportSkipped(const BatchFile& file, const std::set<std::string>& walked, C
               << '\n';
 }
 
-int runIndex(const IndexOptions& options, Console console) {
+int runIndex(const IndexOptions& options, const Console& console) {
   const std::vector<BatchFile> files = batchFiles(options.files, options.recursive);
   std::set<std::string> walked;
   for (const BatchFile& file : files) {

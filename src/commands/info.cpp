@@ -4,7 +4,7 @@ namespace otawrap {
 
 namespace {
 
-int runInfo(const InfoOptions& options, Console console) { return judgeOtaFiles(options, console); }
+int runInfo(const InfoOptions& options, const Console& console) { return judgeOtaFiles(options, console); }
 
 std::string storeFiles(const std::vector<std::string>& operands, InfoOptions& options) {
   options.files = operands;

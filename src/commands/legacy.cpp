@@ -154,7 +154,7 @@ CommandLineOutcome parseCommandLine(int argc, const char* const* argv, RunSettin
   return error == nullptr ? kRun : failWith(problem, Failure::usage, error);
 }
 
-int runLegacy(int argc, const char* const* argv, Console console) {
+int runLegacy(int argc, const char* const* argv, const Console& console) {
   const auto context = std::make_unique<RunContext>();
   otaHeaderDefaults(context->header);
   RunSettings settings;

@@ -37,6 +37,6 @@ std::uint32_t hexOptionValue(const char* argument, int digitCount);
 // The whole legacy form: parse, convert, write. Prints the usage text or
 // "Error: <message>" without a newline to console.out. Returns 0 after a
 // complete run or the usage text, 2 after an error.
-int runLegacy(int argc, const char* const* argv, Console console);
+int runLegacy(int argc, const char* const* argv, const Console& console);
 
 }  // namespace otawrap

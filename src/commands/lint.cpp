@@ -130,7 +130,7 @@ std::string counted(std::size_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-int runLint(const LintOptions& options, Console console) {
+int runLint(const LintOptions& options, const Console& console) {
   IndexDocument document;
   Problem problem{Failure::usage, "", "", 0};
   if (!readIndexDocument(options.index, document, problem)) {

@@ -73,7 +73,7 @@ std::string outcomeText(const MatchResult& r, const IndexDocument& d, const Matc
   return "";
 }
 
-int runMatch(const MatchOptions& options, Console console) {
+int runMatch(const MatchOptions& options, const Console& console) {
   IndexDocument document;
   Problem problem{Failure::usage, "", "", 0};
   if (!readIndexDocument(options.index, document, problem)) {

@@ -63,7 +63,7 @@ std::string reportJson(const NormalizeOptions& options, const std::string& path,
   return json.text() + "\n";
 }
 
-int runNormalize(const NormalizeOptions& options, Console console) {
+int runNormalize(const NormalizeOptions& options, const Console& console) {
   OtaInput input;
   Problem problem{Failure::usage, "", "", 0};
   const bool read = options.force ? openOtaInput(options.file, options.input, input, problem)

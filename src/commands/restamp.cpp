@@ -153,7 +153,7 @@ std::string reportJson(const RestampOptions& options, const std::string& path, c
   return json.text() + "\n";
 }
 
-int runRestamp(const RestampOptions& options, Console console) {
+int runRestamp(const RestampOptions& options, const Console& console) {
   OtaInput input;
   Problem problem{Failure::usage, "", "", 0};
   if (!openSoundOtaInput(options.path, options.input, input, problem)) {
@@ -213,7 +213,7 @@ std::string finishRestamp(const std::vector<std::string>& operands, RestampOptio
   if (options.output.file.empty() && options.output.directory.empty()) {
     return "missing --output FILE or --output-dir DIR";
   }
-  const std::string signer = signerOptionsIncomplete(options.file);
+  std::string signer = signerOptionsIncomplete(options.file);
   if (!signer.empty()) return signer;
   return standardOutputConflict(options.output, options.report);
 }

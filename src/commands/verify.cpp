@@ -60,14 +60,11 @@ bool decodeKeyText(const std::string& text, const std::string& what, const std::
   key.curve = length == kPoint283CompressedOctets || length == kPoint283UncompressedOctets
                   ? SigningCurve::sect283k1
                   : SigningCurve::sect163k1;
-  PointDecodeStatus status = PointDecodeStatus::ok;
-  if (key.curve == SigningCurve::sect163k1) {
-    AffinePoint point;
-    status = pointDecode(octets, length, point);
-  } else {
-    Affine283 point;
-    status = decodeStatus(point283Decode(octets, length, point));
-  }
+  AffinePoint point163;
+  Affine283 point283;
+  const PointDecodeStatus status = key.curve == SigningCurve::sect163k1
+                                       ? pointDecode(octets, length, point163)
+                                       : decodeStatus(point283Decode(octets, length, point283));
   if (status != PointDecodeStatus::ok) {
     const std::string named = file.empty() ? what : what + " '" + file + "'";
     problem = invalidKeyProblem(named.c_str(), text, status, key.curve);
@@ -247,7 +244,7 @@ bool verifySignature(const ResolvedKey& key, OtaInput& input, ExtraReport& repor
 }
 
 // The key is resolved once: a bad key is an error whatever the files hold.
-int runVerify(const VerifyOptions& options, Console console) {
+int runVerify(const VerifyOptions& options, const Console& console) {
   ResolvedKey key{};
   Problem problem{Failure::invalidKey, "", "", 0};
   if (!resolveKey(options, key, problem)) {

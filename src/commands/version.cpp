@@ -8,7 +8,7 @@ namespace {
 
 struct VersionOptions {};
 
-int runVersion(const VersionOptions&, Console console) {
+int runVersion(const VersionOptions&, const Console& console) {
   console.out << versionText();
   return finishOutput(console, kExitSuccess);
 }

@@ -89,7 +89,7 @@ struct CompletionOptions {
   std::string shell;
 };
 
-int runCompletion(const CompletionOptions& options, Console console) {
+int runCompletion(const CompletionOptions& options, const Console& console) {
   console.out << (options.shell == "bash" ? bashCompletionScript() : zshCompletionScript());
   return finishOutput(console, kExitSuccess);
 }

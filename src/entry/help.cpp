@@ -64,7 +64,7 @@ struct HelpOptions {
   std::string topic;  // empty: the overview
 };
 
-int runHelp(const HelpOptions& options, Console console) {
+int runHelp(const HelpOptions& options, const Console& console) {
   if (options.topic.empty()) {
     console.out << overviewText();
     return finishOutput(console, kExitSuccess);
@@ -96,7 +96,7 @@ const Command& helpCommand() {
   return command;
 }
 
-int printHelpPage(const Command& command, Console console) {
+int printHelpPage(const Command& command, const Console& console) {
   console.out << helpPage(command.text(), command.options());
   return finishOutput(console, kExitSuccess);
 }

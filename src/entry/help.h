@@ -9,7 +9,7 @@ namespace otawrap {
 const Command& helpCommand();
 
 // Prints the help page of command. Returns 0, or 2 when it was lost.
-int printHelpPage(const Command& command, Console console);
+int printHelpPage(const Command& command, const Console& console);
 
 // The overview `otawrap help` prints.
 std::string overviewText();

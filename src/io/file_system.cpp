@@ -76,6 +76,7 @@ class AtPath {
  public:
   explicit AtPath(const std::string& path) {
     std::size_t from = 0;
+    // cppcheck-suppress knownConditionTrueFalse ; it takes PATH_MAX for unbounded
     while (path.size() - from >= kPathLimit) {
       const std::size_t cut = path.rfind('/', from + kPathLimit - 1);
       if (cut == std::string::npos || cut < from) {

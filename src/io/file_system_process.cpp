@@ -17,7 +17,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
+// POSIX defines it; not every C library declares it (glibc does, macOS does not).
+extern char** environ;  // NOLINT(readability-redundant-declaration)
 #endif
 
 namespace otawrap {
@@ -203,7 +204,7 @@ int spawnShell(const std::string& command, int input, int output, pid_t& pid) {
       char shell[] = "sh";
       char flag[] = "-c";
       std::string text = command;
-      char* arguments[] = {shell, flag, &text[0], nullptr};
+      char* arguments[] = {shell, flag, text.data(), nullptr};
       error = posix_spawn(&pid, "/bin/sh", &actions, &attributes, arguments, environ);
     }
     posix_spawnattr_destroy(&attributes);

@@ -72,11 +72,10 @@ OtaSealSpan otaSealSpan(const OtaFileInfo& info) {
   OtaSealSpan span{OtaSeal::none, false, info.fileSize};
   const std::optional<OtaSubElement>& code = info.firstIntegrityCode;
   const Suite2Layout suite2 = otaSuite2SignatureLayout(info);
-  if (info.check(OtaCheckId::signatureLayout).state == OtaCheckState::passed &&
-      info.beforeLastSubElement) {
-    span.seal = OtaSeal::signature;
-    span.start = info.beforeLastSubElement->offset;
-  } else if (suite2 == Suite2Layout::wellFormed && info.beforeLastSubElement) {
+  const bool certificateThenSignature =
+      info.check(OtaCheckId::signatureLayout).state == OtaCheckState::passed ||
+      suite2 == Suite2Layout::wellFormed;
+  if (certificateThenSignature && info.beforeLastSubElement) {
     span.seal = OtaSeal::signature;
     span.start = info.beforeLastSubElement->offset;
   } else if (suite2 == Suite2Layout::withoutCertificate && info.lastSubElement) {

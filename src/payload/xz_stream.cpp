@@ -100,14 +100,14 @@ PayloadCheck checkStream(const std::uint8_t* payload, std::size_t end, std::size
   if (footer[8] != 0 || (footer[9] & 0xF0) != 0) return fail(PayloadReason::malformed);
   const std::size_t check = checkSize(footer[9]);
   const std::uint64_t indexSize = (std::uint64_t{loadLittle32(footer + 4)} + 1) * 4;
-  const std::size_t footerAt = end - kStreamHeadSize;
-  if (indexSize > footerAt - kStreamHeadSize) return fail(PayloadReason::lengthMismatch);
-  const std::size_t indexAt = footerAt - static_cast<std::size_t>(indexSize);
+  const std::size_t footerStart = end - kStreamHeadSize;
+  if (indexSize > footerStart - kStreamHeadSize) return fail(PayloadReason::lengthMismatch);
+  const std::size_t indexAt = footerStart - static_cast<std::size_t>(indexSize);
   if (crc32Update(0, payload + indexAt, indexSize - 4) != loadLittle32(footer - 4)) {
     return fail(PayloadReason::checksumMismatch);
   }
   // First pass: the blocks' total size, which places the stream header.
-  Cursor index{payload, indexAt, footerAt - 4};
+  Cursor index{payload, indexAt, footerStart - 4};
   std::uint64_t records = 0;
   if (!indexRecords(index, records)) return fail(PayloadReason::malformed);
   std::uint64_t blocks = 0;

@@ -301,7 +301,7 @@ PayloadCheck Inflater::run(std::size_t& end, std::uint32_t& adler) {
     last = bits(1) == 1;
     const unsigned type = bits(2);
     if (overrun_) return fail(PayloadReason::truncated);
-    PayloadCheck block = ok(pos_);
+    PayloadCheck block = fail(PayloadReason::streamCorrupt);  // type 3 is reserved
     if (type == 0) {
       block = stored();
     } else if (type == 1) {
@@ -316,8 +316,6 @@ PayloadCheck Inflater::run(std::size_t& end, std::uint32_t& adler) {
       Huffman distances;
       block = dynamicCodes(literals, distances);
       if (block.verdict == PayloadVerdict::ok) block = codes(literals, distances);
-    } else {
-      block = fail(PayloadReason::streamCorrupt);
     }
     if (block.verdict != PayloadVerdict::ok) return block;
   }
