@@ -76,7 +76,7 @@ std::string bashCase(const Command& command) {
   return lines + "      ;;\n";
 }
 
-// The zsh value spec of an option that takes one: its choices, directories
+// The zsh value action of an option that takes one: its choices, directories
 // or files.
 std::string zshValue(const OptionDefinition& o) {
   if (o.metavar == nullptr) return "";
