@@ -172,6 +172,14 @@ bool unproven(PayloadFormat format, const PayloadCheck& check) {
   return true;
 }
 
+// A coded stream known by its head alone, its data never read (a zlib stream
+// that needs a preset dictionary, or past the work budget): it names the
+// format only when no other candidate's check decides.
+bool uncheckedHead(PayloadFormat format, const PayloadCheck& check) {
+  return row(format).identification == Id::codedStream &&
+         check.formatVerdict == PayloadVerdict::notCheckable && check.end < kCodedStreamProof;
+}
+
 }  // namespace
 
 PayloadBudget payloadBudgetFor(std::uint64_t inputBytes) {
@@ -222,13 +230,20 @@ PayloadCheck payloadCheck(PayloadFormat format, const std::uint8_t* payload, std
 PayloadJudgement payloadJudge(const std::uint8_t* payload, std::size_t size,
                               const PayloadContext& context, PayloadBudget& budget) {
   PayloadJudgement judgement{PayloadFormat::unknown, notCheckable(PayloadReason::unknownFormat)};
+  bool tentative = false;
   const bool found = forEachCandidate(payload, size, context, [&](PayloadFormat format) {
     const PayloadCheck check = payloadCheck(format, payload, size, budget);
     if (unproven(format, check)) return false;
+    if (uncheckedHead(format, check)) {
+      // Kept unless a later candidate's own check holds or fails.
+      if (!tentative) judgement = {format, check};
+      tentative = true;
+      return false;
+    }
     judgement = {format, check};
     return true;
   });
-  if (!found) judgement.check = payloadCheck(PayloadFormat::unknown, payload, size, budget);
+  if (!found && !tentative) judgement.check = payloadCheck(PayloadFormat::unknown, payload, size, budget);
   return judgement;
 }
 
