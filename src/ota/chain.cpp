@@ -18,7 +18,7 @@ std::optional<OtaSubElement> shortHead(const std::uint8_t* file, std::size_t at,
                        static_cast<std::uint8_t>(kOtaSubElementHeadSize), {0, 0}};
 }
 
-// The Telink-style element at `at` with its 8-byte head, if it is one and fits.
+// The encrypted element at `at` with its 8-byte head, if it is one and fits.
 std::optional<OtaSubElement> longHead(const std::uint8_t* file, std::size_t at, std::size_t end) {
   if (end - at < kOtaLongHeadSize || loadLittle16(file + at) != kOtaTagLongHeadElement) {
     return std::nullopt;

@@ -1,6 +1,6 @@
 // The sub-element chain: one walk that tiles the bytes from the header's end
 // to the end of the OTA file with sub-elements. Heads are 6 bytes; only where
-// no such tiling exists may a Telink-style element (tag 0xF000) have its
+// no such tiling exists may an encrypted element (tag 0xF000) have its
 // 8-byte head, and then the tiling must end exactly at the end. Where no
 // tiling exists at all, the bytes behind the header or behind the last
 // well-formed sub-element may be a headless payload (ota/headless.h). Reads

@@ -156,7 +156,7 @@ struct OtaSubElement {
   std::uint16_t tag;
   std::size_t offset;    // of the head, from the start of the file
   std::uint32_t length;  // of the data behind the head
-  // 6, or 8 for a Telink-style encrypted element, whose head adds two info
+  // 6, or 8 for an encrypted element with the longer head, whose head adds two info
   // bytes (ota/format.h).
   std::uint8_t headSize;
   std::uint8_t info[2];  // those info bytes; 0 for a 6-byte head

@@ -80,7 +80,7 @@ inline constexpr std::size_t kOtaMmoMessageLimit = std::size_t{1} << 29;
 // Measured on files that devices take; offsets count from the OTA file
 // identifier unless said otherwise, "TIS" is the header's total image size.
 
-// Telink-style encrypted element: tag 0xF000 with an 8-byte head (tag, 32-bit
+// Encrypted element with a long head: tag 0xF000 with an 8-byte head (tag, 32-bit
 // length L, two info bytes), then L bytes. L does not count the info bytes
 // and is a multiple of 16; the first info byte is 1, the second the number of
 // bytes at the end beyond the image's own end, below 16. Taken only where the

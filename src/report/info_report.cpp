@@ -64,7 +64,7 @@ std::string subElementText(const OtaSubElement& e) {
   std::string out = "  tag 0x" + hexUpper(e.tag, 4) + " " + tagName(e.tag) + ", offset " +
                     std::to_string(e.offset) + ", length " + std::to_string(e.length);
   if (e.headSize != kOtaSubElementHeadSize) {
-    out += ", Telink-style encrypted element (" + std::to_string(e.headSize) +
+    out += ", encrypted element (" + std::to_string(e.headSize) +
            "-byte head, info bytes " + hexUpper(e.info[0], 2) + " " + hexUpper(e.info[1], 2) + ")";
   }
   return out + "\n";

@@ -21,7 +21,7 @@ const HEADER_ONLY = {
   'integrity-code-short-padding': 'herdsman reads every 0xF000 with an 8-byte head',
   'length-stamped-payload': 'herdsman reads the headless bytes as one element it clips at the end',
   'length-stamped-payload-128': 'herdsman reads the headless bytes as one element it clips at the end',
-  'esp32-payload': 'herdsman reads the headless bytes as one element it clips at the end',
+  'segmented-app-payload': 'herdsman reads the headless bytes as one element it clips at the end',
   'crc16-payload': 'herdsman reads the headless bytes as one element it clips at the end',
 };
 

@@ -23,13 +23,13 @@ import zigpy.ota.image as ota_image
 # Shapes zigpy does not read, and why.
 UNREADABLE = {
     "vendor-prefix": "zigpy does not look for the identifier behind a prefix",
-    "telink-element": "zigpy reads 0xF000 with a 6-byte head; two bytes are left that hold no head",
-    "esp32-payload": "zigpy reads the headless bytes as a sub-element head running past the end",
+    "long-head-element": "zigpy reads 0xF000 with a 6-byte head; two bytes are left that hold no head",
+    "segmented-app-payload": "zigpy reads the headless bytes as a sub-element head running past the end",
     "crc16-payload": "zigpy reads the headless bytes as a sub-element head running past the end",
 }
 # Of these, zigpy cannot read the OTA file itself either (the prefix is gone
 # after normalize).
-UNREADABLE_PLAIN = {"telink-element", "esp32-payload", "crc16-payload"}
+UNREADABLE_PLAIN = {"long-head-element", "segmented-app-payload", "crc16-payload"}
 # Shapes zigpy reads as a header with a payload of its own kind: no sub-elements.
 HEADER_ONLY = {"length-stamped-payload", "length-stamped-payload-128"}
 
@@ -51,7 +51,7 @@ def check_stamped_checksums(row, data):
     elif name.startswith("inverted-crc32-trailer"):
         assert trailer == zlib.crc32(data[:-4]) ^ 0xFFFFFFFF, name
         assert (len(data) - 4) % 16 == 0, name
-    elif name == "esp32-payload":
+    elif name == "segmented-app-payload":
         image = data[56:]
         assert hashlib.sha256(image[:-32]).digest() == image[-32:], name
     elif name == "signed-container":

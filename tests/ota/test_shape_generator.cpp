@@ -69,8 +69,8 @@ TEST(ShapeGenerator, RowsKeepTheirPromises) {
   }
   // One well-formed file per shape the reader must recognise.
   for (const char* shape :
-       {"crc32-trailer", "inverted-crc32-trailer", "telink-element", "manufacturer-element",
-        "length-stamped-payload", "esp32-payload", "crc16-payload", "signed-container",
+       {"crc32-trailer", "inverted-crc32-trailer", "long-head-element", "manufacturer-element",
+        "length-stamped-payload", "segmented-app-payload", "crc16-payload", "signed-container",
         "length-prefix", "integrity-code", "integrity-code-with-head",
         "integrity-code-short-padding", "truncated"}) {
     EXPECT_EQ(shapes.count(shape), 1u) << shape;

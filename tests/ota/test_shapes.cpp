@@ -69,7 +69,7 @@ void expectFound(const std::string& shape, const OtaFileInfo& i) {
   if (inverted) {
     EXPECT_EQ(i.check(OtaCheckId::suite2SignatureLayout).state, OtaCheckState::passed);
   }
-  const bool longHead = shape == "telink-element";
+  const bool longHead = shape == "long-head-element";
   EXPECT_EQ(!i.subElements.empty() && i.subElements[0].headSize == 8, longHead);
   if (longHead) {
     EXPECT_EQ(i.subElements[0].info[0], 1u);
@@ -77,7 +77,7 @@ void expectFound(const std::string& shape, const OtaFileInfo& i) {
   const std::map<std::string, OtaHeadlessKind> headless = {
       {"length-stamped-payload", OtaHeadlessKind::timestampedEncryptedImage},
       {"length-stamped-payload-128", OtaHeadlessKind::timestampedEncryptedImage},
-      {"esp32-payload", OtaHeadlessKind::segmentedApplicationImage},
+      {"segmented-app-payload", OtaHeadlessKind::segmentedApplicationImage},
       {"crc16-payload", OtaHeadlessKind::rawImageWithCrc16}};
   const auto kind = headless.find(shape);
   EXPECT_EQ(i.headless.has_value(), kind != headless.end());

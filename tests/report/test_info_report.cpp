@@ -106,8 +106,8 @@ TEST(InfoReport, EveryShapeSaysWhatWasFound) {
        {"  trailer: 0xFF padding and inverted CRC-32 ok\n",
         "  crypto suite 2 signature layout: ok (a signature of 80 bytes last, no certificate"},
        "trailer", "0xFF padding and inverted CRC-32"},
-      {"telink-element",
-       {", Telink-style encrypted element (8-byte head, info bytes 01 05)\n"}, "", ""},
+      {"long-head-element",
+       {", encrypted element (8-byte head, info bytes 01 05)\n"}, "", ""},
       {"length-stamped-payload",
        {"  headless payload, 2112 bytes, encrypted image with a timestamped length header, "
         "offset 56\n"},

@@ -121,7 +121,7 @@ void addInvertedCrc32Trailer(ShapeRandom& random, std::vector<ShapeSample>& out)
 
 // One 0xF000 element with an 8-byte head: u32 length field, two info bytes,
 // data; TIS ends with the data.
-Bytes telinkFile(const ShapeHeader& fields, const Bytes& data, std::uint32_t lengthField,
+Bytes longHeadFile(const ShapeHeader& fields, const Bytes& data, std::uint32_t lengthField,
                  std::uint8_t marker, std::uint8_t extra) {
   Bytes file = shapeHeader(fields);
   file.insert(file.end(), {0x00, 0xF0, 0, 0, 0, 0, marker, extra});
@@ -133,20 +133,20 @@ Bytes telinkFile(const ShapeHeader& fields, const Bytes& data, std::uint32_t len
 
 void addF000Elements(ShapeRandom& random, std::vector<ShapeSample>& out) {
   {
-    const std::string name = "telink-element";
+    const std::string name = "long-head-element";
     const ShapeHeader fields = headerFor(name, 0x01000030);
     ShapeRows rows(out, name);
     const Bytes data = random.bytes(1024);
-    const Bytes file = telinkFile(fields, data, 1024, 0x01, 5);
-    rows.wellFormed(file, 0, file.size(), {"Telink-style encrypted element"});
+    const Bytes file = longHeadFile(fields, data, 1024, 0x01, 5);
+    rows.wellFormed(file, 0, file.size(), {"encrypted element (8-byte head"});
     rows.cutAndExtended();
     rows.flip("data", 600, kGood);
     rows.flip("header", kHeaderStringOffset, kGood);
-    rows.damaged("wrong-length", "length field 1040 for 1024 bytes", telinkFile(fields, data, 1040, 0x01, 5));
+    rows.damaged("wrong-length", "length field 1040 for 1024 bytes", longHeadFile(fields, data, 1040, 0x01, 5));
     const Bytes shorter(data.begin(), data.end() - 4);
-    rows.damaged("length-not-16", "1020 bytes, not a multiple of 16", telinkFile(fields, shorter, 1020, 0x01, 5));
-    rows.damaged("bad-extra-count", "second info byte 16", telinkFile(fields, data, 1024, 0x01, 16));
-    rows.damaged("bad-marker", "first info byte 02", telinkFile(fields, data, 1024, 0x02, 5));
+    rows.damaged("length-not-16", "1020 bytes, not a multiple of 16", longHeadFile(fields, shorter, 1020, 0x01, 5));
+    rows.damaged("bad-extra-count", "second info byte 16", longHeadFile(fields, data, 1024, 0x01, 16));
+    rows.damaged("bad-marker", "first info byte 02", longHeadFile(fields, data, 1024, 0x02, 5));
   }
   {
     // Data that starts like the info bytes, and a chain that tiles with

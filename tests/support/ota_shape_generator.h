@@ -12,7 +12,7 @@
 //                              bytes, 8 x 0xFF; no certificate); N = 0, 4 or 12
 //                              bytes of 0xFF so that (length - 4) % 16 == 0,
 //                              then u32le ~CRC-32 of everything before it
-//   telink-element             one 0xF000 element with an 8-byte head: u32 L,
+//   long-head-element             one 0xF000 element with an 8-byte head: u32 L,
 //                              info bytes 01 and 5, L bytes; L % 16 == 0 and
 //                              56 + 8 + L == TIS
 //   manufacturer-element       0xF000 with the ordinary 6-byte head whose data
@@ -22,7 +22,7 @@
 //                              image type BE, 3 bytes, BCD timestamp YY MM DD
 //                              hh mm ss, 24-bit BE N = 2048; len(P) = N + 64
 //                              (or N + 128)
-//   esp32-payload              no sub-element: an ESP32 application image
+//   segmented-app-payload              no sub-element: a segmented application image
 //                              (24-byte head, three segments, zero padding to
 //                              15 mod 16, checksum 0xEF ^ segment bytes,
 //                              SHA-256 of all before) from 56 to TIS

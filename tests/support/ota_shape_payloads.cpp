@@ -74,15 +74,15 @@ void addStampedPayload(ShapeRandom& random, std::vector<ShapeSample>& out) {
   variant("bad-magic", "first byte 0x2B", [](StampedPayload& p) { p.magic = 0x2B; });
 }
 
-struct Esp32Segment {
+struct AppSegment {
   std::uint32_t address;
   Bytes data;
 };
 
-// An ESP32 application image: 24-byte head, segments, zero padding to 15 mod
+// A segmented application image: 24-byte head, segments, zero padding to 15 mod
 // 16, the checksum byte (XORed with checksumFlip), SHA-256 of everything
 // before. lengthDelta is added to the first segment's length field.
-Bytes esp32Image(const std::vector<Esp32Segment>& segments, int lengthDelta = 0,
+Bytes segmentedAppImage(const std::vector<AppSegment>& segments, int lengthDelta = 0,
                  std::uint8_t checksumFlip = 0) {
   Bytes image = {0xE9, static_cast<std::uint8_t>(segments.size()), 0x02, 0x20, 0, 0, 0, 0,
                  0xEE, 0, 0, 0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x8F, 0x01, 0, 0, 0, 0, 0x01};
@@ -96,17 +96,17 @@ Bytes esp32Image(const std::vector<Esp32Segment>& segments, int lengthDelta = 0,
     data.push_back(segments[i].data);
   }
   while (image.size() % 16 != 15) image.push_back(0);
-  image.push_back(static_cast<std::uint8_t>(esp32SegmentChecksum(data) ^ checksumFlip));
+  image.push_back(static_cast<std::uint8_t>(segmentedAppChecksum(data) ^ checksumFlip));
   appendBytes(image, opensslSha256(image.data(), image.size()));
   return image;
 }
 
-void addEsp32Payload(ShapeRandom& random, std::vector<ShapeSample>& out) {
-  const std::string name = "esp32-payload";
+void addSegmentedAppPayload(ShapeRandom& random, std::vector<ShapeSample>& out) {
+  const std::string name = "segmented-app-payload";
   ShapeRows rows(out, name);
   Bytes rodata = {0x32, 0x54, 0xCD, 0xAB};  // application description word
   appendBytes(rodata, random.bytes(252));
-  const std::vector<Esp32Segment> segments = {
+  const std::vector<AppSegment> segments = {
       {0x3F400020, rodata}, {0x3FFB0000, random.bytes(128)}, {0x40080000, random.bytes(1024)}};
   const auto build = [&](const Bytes& image) {
     Bytes file = shapeHeader(headerFor(name, 0x01000060));
@@ -114,7 +114,7 @@ void addEsp32Payload(ShapeRandom& random, std::vector<ShapeSample>& out) {
     stampTotalSize(file, file.size());
     return file;
   };
-  const Bytes file = build(esp32Image(segments));
+  const Bytes file = build(segmentedAppImage(segments));
   rows.wellFormed(file, 0, file.size(), {"headless payload", "segmented application image"});
   rows.cutAndExtended();
   rows.flip("segment", kHeaderSize + 24 + 8 + 100, kDamaged);
@@ -122,9 +122,9 @@ void addEsp32Payload(ShapeRandom& random, std::vector<ShapeSample>& out) {
   rows.flip("hash", file.size() - 1, kDamaged);
   rows.flip("header", kHeaderStringOffset, kGood);
   rows.damaged("wrong-segment-length", "first segment length 4 more, checksum and hash recomputed",
-               build(esp32Image(segments, 4)));
+               build(segmentedAppImage(segments, 4)));
   rows.damaged("bad-checksum", "checksum byte wrong, hash recomputed over it",
-               build(esp32Image(segments, 0, 0x01)));
+               build(segmentedAppImage(segments, 0, 0x01)));
 }
 
 void addCrc16Payload(ShapeRandom& random, std::vector<ShapeSample>& out) {
@@ -241,7 +241,7 @@ void addLengthPrefix(ShapeRandom& random, std::vector<ShapeSample>& out) {
 
 void addHeadlessShapes(ShapeRandom& random, std::vector<ShapeSample>& rows) {
   addStampedPayload(random, rows);
-  addEsp32Payload(random, rows);
+  addSegmentedAppPayload(random, rows);
   addCrc16Payload(random, rows);
 }
 

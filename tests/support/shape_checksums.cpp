@@ -41,7 +41,7 @@ std::vector<std::uint8_t> mmoShortPaddingHash(const std::uint8_t* data, std::siz
   return state;
 }
 
-std::uint8_t esp32SegmentChecksum(const std::vector<std::vector<std::uint8_t>>& segments) {
+std::uint8_t segmentedAppChecksum(const std::vector<std::vector<std::uint8_t>>& segments) {
   std::uint8_t checksum = 0xEF;
   for (const auto& segment : segments) {
     for (const std::uint8_t byte : segment) checksum ^= byte;

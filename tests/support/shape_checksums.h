@@ -3,7 +3,7 @@
 // independent of the reader's own: CRC-32/ISO-HDLC (zlib's crc32), the
 // CRC-16 with polynomial 0x1021 and a chosen initial value, the AES-MMO hash
 // with the short-form padding some writers use on long messages, and the
-// ESP32 application image checksum. The AES-MMO and SHA-256 underneath come
+// segmented application image checksum. The AES-MMO and SHA-256 underneath come
 // from OpenSSL (support/openssl_hash.h).
 #pragma once
 
@@ -29,8 +29,8 @@ std::uint16_t crc16Msb(const std::uint8_t* data, std::size_t length, std::uint16
 // bytes only.
 std::vector<std::uint8_t> mmoShortPaddingHash(const std::uint8_t* data, std::size_t length);
 
-// ESP32 application image checksum: 0xEF XOR every byte of every segment's
+// Segmented application image checksum: 0xEF XOR every byte of every segment's
 // data (segment heads excluded).
-std::uint8_t esp32SegmentChecksum(const std::vector<std::vector<std::uint8_t>>& segments);
+std::uint8_t segmentedAppChecksum(const std::vector<std::vector<std::uint8_t>>& segments);
 
 }  // namespace otawrap::test
