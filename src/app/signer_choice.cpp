@@ -94,6 +94,8 @@ bool externalSignDigest(void* context, const std::uint8_t digest[kEcdsaDigestOct
                                        std::to_string(external.timeoutSeconds) +
                                        (external.timeoutSeconds == 1 ? " second" : " seconds") +
                                        "; stopped");
+    case FsProcessStatus::interrupted:
+      return signerFails(external, "interrupted; stopped");
     case FsProcessStatus::outputTooLong:
       return signerFails(external, "it wrote more than " + std::to_string(kSignerOutputLimit) +
                                        " bytes; stopped");

@@ -194,6 +194,8 @@ namespace otawrap {
 enum class FsProcessStatus {
   exited,         // it closed its output and ended: see exitCode and signal
   timedOut,       // still running at the deadline: killed
+  interrupted,    // a signal that ends this process arrived (POSIX): killed;
+                  // the signal takes effect as fsRunCommand returns
   outputTooLong,  // wrote more than the limit: killed
   cannotStart,    // no pipe or process could be made: see osError
   unsupported,    // this platform starts no processes (a WebAssembly build)
@@ -216,8 +218,10 @@ inline constexpr std::size_t kFsCommandInputLimit = 512;
 // input, its standard output collected (at most outputLimit bytes) and
 // standard error shared with this process. Waits at most timeoutSeconds for
 // it to close its output and end, then kills it with everything it started
-// (its process group on POSIX, its job object on Windows). Never writes to a
-// pipe the command may have closed, so no SIGPIPE can arise.
+// (its process group on POSIX, its job object on Windows). A SIGINT, SIGTERM
+// or SIGHUP for this process while it runs, or this process's end on Windows,
+// kills it the same way. Never writes to a pipe the command may have closed,
+// so no SIGPIPE can arise.
 FsProcessResult fsRunCommand(const std::string& command, const std::string& input,
                              unsigned timeoutSeconds, std::size_t outputLimit);
 

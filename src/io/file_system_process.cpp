@@ -91,8 +91,17 @@ FsProcessResult fsRunCommand(const std::string& command, const std::string& inpu
   }
   inWrite.reset();
 
+  // The job's processes die with its last handle: when this process ends
+  // before the command does (Ctrl-C), so does the command.
   OwnedHandle job;
   job.handle = CreateJobObjectA(nullptr, nullptr);
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (job.handle != nullptr &&
+      !SetInformationJobObject(job.handle, JobObjectExtendedLimitInformation, &limits,
+                               sizeof limits)) {
+    job.reset();
+  }
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
@@ -213,12 +222,64 @@ int spawnShell(const std::string& command, int input, int output, pid_t& pid) {
   return error;
 }
 
-// Waits for pid until deadline; false when it is still running then.
-bool waitUntil(pid_t pid, Clock::time_point deadline, int& status) {
+// The signals that end a run: a terminal's Ctrl-C, a hang-up, a kill. They
+// reach this process, not the command's own process group, so they are held
+// while the command runs; one that arrives ends the command's group first and
+// takes its usual effect on this process once the hold is lifted.
+class HeldInterrupts {
+ public:
+  HeldInterrupts() {
+    sigemptyset(&held_);
+    for (const int signal : kSignals) sigaddset(&held_, signal);
+    sigemptyset(&previous_);
+    static_cast<void>(sigprocmask(SIG_BLOCK, &held_, &previous_));
+  }
+  ~HeldInterrupts() { static_cast<void>(sigprocmask(SIG_SETMASK, &previous_, nullptr)); }
+  HeldInterrupts(const HeldInterrupts&) = delete;
+  HeldInterrupts& operator=(const HeldInterrupts&) = delete;
+
+  // True once a signal this hold blocked is waiting.
+  bool arrived() const {
+    sigset_t pending;
+    sigemptyset(&pending);
+    if (sigpending(&pending) != 0) return false;
+    for (const int signal : kSignals) {
+      if (sigismember(&pending, signal) == 1 && sigismember(&previous_, signal) != 1) return true;
+    }
+    return false;
+  }
+
+ private:
+  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+  sigset_t held_;
+  sigset_t previous_;
+};
+
+// How often a wait looks for a held signal.
+constexpr long long kInterruptPollMilliseconds = 50;
+
+// What a wait that may end now found: the deadline passed, a held signal
+// arrived, or neither.
+FsProcessStatus waitVerdict(Clock::time_point deadline, const HeldInterrupts& interrupts) {
+  if (interrupts.arrived()) return FsProcessStatus::interrupted;
+  if (remainingMilliseconds(deadline) == 0) return FsProcessStatus::timedOut;
+  return FsProcessStatus::exited;
+}
+
+int pollMilliseconds(Clock::time_point deadline) {
+  const long long left = remainingMilliseconds(deadline);
+  return static_cast<int>(left < kInterruptPollMilliseconds ? left : kInterruptPollMilliseconds);
+}
+
+// Waits for pid until deadline; exited once it has ended, else why the wait
+// stopped.
+FsProcessStatus waitUntil(pid_t pid, Clock::time_point deadline,
+                          const HeldInterrupts& interrupts, int& status) {
   for (;;) {
     const pid_t done = waitpid(pid, &status, WNOHANG);
-    if (done == pid || (done < 0 && errno != EINTR)) return true;
-    if (remainingMilliseconds(deadline) == 0) return false;
+    if (done == pid || (done < 0 && errno != EINTR)) return FsProcessStatus::exited;
+    const FsProcessStatus verdict = waitVerdict(deadline, interrupts);
+    if (verdict != FsProcessStatus::exited) return verdict;
     static_cast<void>(poll(nullptr, 0, 10));
   }
 }
@@ -240,6 +301,7 @@ FsProcessResult fsRunCommand(const std::string& command, const std::string& inpu
     return cannotStart(result, errno);
   }
   inWrite.reset();
+  const HeldInterrupts interrupts;
   pid_t pid = -1;
   const int error = spawnShell(command, inRead.fd, outWrite.fd, pid);
   if (error != 0) return cannotStart(result, error);
@@ -251,11 +313,12 @@ FsProcessResult fsRunCommand(const std::string& command, const std::string& inpu
   char buffer[4096];
   for (;;) {
     pollfd readable{outRead.fd, POLLIN, 0};
-    const int ready = poll(&readable, 1, static_cast<int>(remainingMilliseconds(deadline)));
+    const int ready = poll(&readable, 1, pollMilliseconds(deadline));
     if (ready < 0 && errno == EINTR) continue;
     if (ready == 0) {
-      result.status = FsProcessStatus::timedOut;
-      break;
+      result.status = waitVerdict(deadline, interrupts);
+      if (result.status != FsProcessStatus::exited) break;
+      continue;
     }
     const ssize_t got = read(outRead.fd, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
@@ -268,8 +331,8 @@ FsProcessResult fsRunCommand(const std::string& command, const std::string& inpu
   }
   outRead.reset();
   int status = 0;
-  if (result.status == FsProcessStatus::exited && !waitUntil(pid, deadline, status)) {
-    result.status = FsProcessStatus::timedOut;
+  if (result.status == FsProcessStatus::exited) {
+    result.status = waitUntil(pid, deadline, interrupts, status);
   }
   if (result.status != FsProcessStatus::exited) {
     static_cast<void>(kill(-pid, SIGKILL));

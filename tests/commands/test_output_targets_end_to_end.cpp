@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ota/ota_file_builder.h"
+#include "support/ca_vectors.h"
 #include "support/otawrap_run.h"
 #include "support/process_control.h"
 #include "support/process_runner.h"
@@ -312,6 +313,35 @@ TEST(OutputTargets, SignalDuringALargeExtractLeavesNothing) {
     ASSERT_TRUE(started);
     EXPECT_EQ(exitCode, -signal) << "the run ended before the signal";
     EXPECT_EQ(tree(dir.path()), std::vector<std::string>{"big.ota"});
+  }
+}
+
+// A signal while an external signer runs (a terminal's Ctrl-C reaches only
+// otawrap's process group, not the signer's own) ends the signer too: no
+// signer outlives the run, and nothing is written.
+TEST(OutputTargets, SignalDuringAnExternalSignerEndsTheSigner) {
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signal);
+    const DefaultAction defaults(signal);
+    TempDirectory dir;
+    test::writeText(dir.file("cert.txt"),
+                    test::caText(test::kCaSuite2.caKey, test::kCaSuite2.certificate, "", ""));
+    const test::RunningProcess process = test::startProcess(
+        OTAWRAP_BINARY,
+        {"convert", test::examplesDir() + "sample.raw", "--output", "out.ota", "--certificate",
+         "cert.txt", "--signer-command", "echo $$ > signer.pid; exec sleep 60"},
+        dir.path());
+    ASSERT_NE(process.pid, -1);
+    std::string signer;
+    for (int i = 0; i < 20000 && signer.empty(); ++i) {
+      signer = test::readText(dir.file("signer.pid"));
+      if (signer.empty()) std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    test::signalProcess(process, signal);
+    EXPECT_EQ(test::waitProcess(process), -signal);
+    ASSERT_FALSE(signer.empty());
+    EXPECT_NE(kill(std::stoi(signer), 0), 0) << "the signer outlived the run";
+    EXPECT_EQ(tree(dir.path()), (std::vector<std::string>{"cert.txt", "signer.pid"}));
   }
 }
 
