@@ -2,8 +2,10 @@
 // system's shell, input given up front, output collected under a deadline.
 #include "io/file_system.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <iterator>
 
 #if defined(__EMSCRIPTEN__)
 // No processes in a WebAssembly build.
@@ -243,10 +245,9 @@ class HeldInterrupts {
     sigset_t pending;
     sigemptyset(&pending);
     if (sigpending(&pending) != 0) return false;
-    for (const int signal : kSignals) {
-      if (sigismember(&pending, signal) == 1 && sigismember(&previous_, signal) != 1) return true;
-    }
-    return false;
+    return std::any_of(std::begin(kSignals), std::end(kSignals), [&](int signal) {
+      return sigismember(&pending, signal) == 1 && sigismember(&previous_, signal) != 1;
+    });
   }
 
  private:
