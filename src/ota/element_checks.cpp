@@ -148,8 +148,8 @@ bool scalarsInRange(const std::uint8_t* r, const std::uint8_t* s) {
 }  // namespace
 
 bool otaSuite2ScalarsPlausible(const std::uint8_t* signature) {
-  const std::uint8_t* r = signature + kSuite2SignerOctets;
-  const std::uint8_t* s = r + kSuite2ScalarOctets;
+  const std::uint8_t* r = signature + kSuite2ROffset;
+  const std::uint8_t* s = signature + kSuite2SOffset;
   if (scalarsInRange(r, s)) return true;
   std::uint8_t reversedR[kSuite2ScalarOctets];
   std::uint8_t reversedS[kSuite2ScalarOctets];

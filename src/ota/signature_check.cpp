@@ -41,16 +41,15 @@ SignatureCheckStatus otaSignatureCheck(const std::uint8_t* file, const OtaFileIn
   if (usable != SignatureCheckStatus::passed) {
     return usable;
   }
-  const std::size_t at = signatureOffset(info);
-  if (at >= (std::size_t{1} << 29)) {
+  OtaSignatureParts parts;
+  static_cast<void>(otaSignatureFind(file, info, parts));  // passes: the suite-1 layout did
+  if (parts.hashed >= kOtaMmoMessageLimit) {
     return SignatureCheckStatus::fileTooLarge;
   }
   std::uint8_t digest[mmoDigestSize];
-  mmoHash(file, static_cast<std::uint32_t>(at), digest);
-  const std::uint8_t* r = file + at + kOtaSubElementHeadSize + kAddressOctets;
-  const std::uint8_t* s = r + kScalarOctets;
-  return ecdsaVerify(publicKey, digest, r, s) == 0 ? SignatureCheckStatus::mismatch
-                                                   : SignatureCheckStatus::passed;
+  mmoHash(file, static_cast<std::uint32_t>(parts.hashed), digest);
+  return ecdsaVerify(publicKey, digest, parts.r, parts.s) == 0 ? SignatureCheckStatus::mismatch
+                                                               : SignatureCheckStatus::passed;
 }
 
 const std::uint8_t* otaCertificateBytes(const std::uint8_t* file, const OtaFileInfo& info) {
@@ -94,9 +93,9 @@ SignatureCheckStatus otaSignatureFind(const std::uint8_t* file, const OtaFileInf
   parts.certificate = layout == Suite2Layout::wellFormed
                           ? file + info.beforeLastSubElement->dataOffset()
                           : nullptr;
-  parts.signer = file + last.dataOffset();
-  parts.r = parts.signer + kSuite2SignerOctets;
-  parts.s = parts.r + kSuite2ScalarOctets;
+  parts.signer = file + last.dataOffset() + kSuite2SignerOffset;
+  parts.r = file + last.dataOffset() + kSuite2ROffset;
+  parts.s = file + last.dataOffset() + kSuite2SOffset;
   parts.hashed = last.offset;
   return SignatureCheckStatus::passed;
 }

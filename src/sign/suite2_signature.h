@@ -16,6 +16,9 @@ namespace otawrap {
 inline constexpr std::size_t kSuite2SignerOctets = 8;
 inline constexpr std::size_t kSuite2ScalarOctets = 36;
 inline constexpr std::size_t kSuite2SignatureOctets = kSuite2SignerOctets + 2 * kSuite2ScalarOctets;
+inline constexpr std::size_t kSuite2SignerOffset = 0;
+inline constexpr std::size_t kSuite2ROffset = kSuite2SignerOffset + kSuite2SignerOctets;
+inline constexpr std::size_t kSuite2SOffset = kSuite2ROffset + kSuite2ScalarOctets;
 
 struct Suite2Signature {
   std::array<std::uint8_t, kSuite2SignerOctets> signer;
@@ -32,11 +35,9 @@ inline void suite2SignatureEncode(const Suite2Signature& signature,
 
 inline Suite2Signature suite2SignatureDecode(const std::uint8_t octets[kSuite2SignatureOctets]) {
   Suite2Signature signature;
-  std::copy(octets, octets + kSuite2SignerOctets, signature.signer.begin());
-  octets += kSuite2SignerOctets;
-  std::copy(octets, octets + kSuite2ScalarOctets, signature.r.begin());
-  octets += kSuite2ScalarOctets;
-  std::copy(octets, octets + kSuite2ScalarOctets, signature.s.begin());
+  std::copy_n(octets + kSuite2SignerOffset, kSuite2SignerOctets, signature.signer.begin());
+  std::copy_n(octets + kSuite2ROffset, kSuite2ScalarOctets, signature.r.begin());
+  std::copy_n(octets + kSuite2SOffset, kSuite2ScalarOctets, signature.s.begin());
   return signature;
 }
 
