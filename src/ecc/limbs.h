@@ -108,12 +108,6 @@ inline int limbsLess(const Limbs<N>& a, const Limbs<N>& b) {
   return static_cast<int>(limbsSub(a, b, t));
 }
 
-// Bit i of a (i < 64N).
-template <std::size_t N>
-inline unsigned limbsBit(const Limbs<N>& a, std::size_t i) {
-  return static_cast<unsigned>((a[i / 64] >> (i % 64)) & 1u);
-}
-
 // out = the big-endian integer in octets[0..length-1]; the value must fit in N
 // limbs (octets beyond 8N must be zero and are ignored).
 template <std::size_t N>
