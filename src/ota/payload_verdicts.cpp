@@ -51,22 +51,25 @@ PayloadCheck nestedFileCheck(const std::uint8_t* payload, std::uint32_t length,
     otaHeaderDecode(file, size, header);
     const std::uint32_t total = header.totalImageSize;
     const std::uint32_t declared = loadLittle32(payload + kNestedLengthOffset);
+    const bool plain = plainChain(file, size, header);
     const bool lengthsAgree =
+        !plain &&
         (declared == total || (total <= UINT32_MAX - kVendorBlockSize &&
                                declared == total + kVendorBlockSize)) &&
         (size == declared || size - 1 == declared);
     nestedHeader = OtaNestedHeader{header.manufacturerCode, header.imageType, header.fileVersion,
-                                   total, plainChain(file, size, header), lengthsAgree};
+                                   total, plain, lengthsAgree};
   }
   if (!nestedHeader || !nestedHeader->plainFile) {
-    const PayloadCheck trailer = payloadTrailerCheck(payload, length, 0, false, budget);
+    // A trailer vouches for the bytes, not for the vendor layout, which stays unread.
+    PayloadCheck trailer = payloadTrailerCheck(payload, length, 0, false, budget);
     if (trailer.verdict != PayloadVerdict::notCheckable ||
         trailer.reason == PayloadReason::workBudget) {
+      trailer.formatVerdict = PayloadVerdict::notCheckable;
       return trailer;
     }
     return verdictOf(PayloadVerdict::notCheckable, PayloadReason::vendorLayout, 0);
   }
-  nestedHeader->lengthsAgree = false;
   const std::size_t total = nestedHeader->totalImageSize;
   const OtaFileInfo nested = otaFileRead(file, std::min(size, total));
   if (!otaFileChecksPass(nested)) {
@@ -92,10 +95,13 @@ PayloadContext contextOf(const OtaHeader& header) {
 OtaPayloadVerdict otaPayloadVerdict(const std::uint8_t* payload, std::uint32_t length,
                                     const OtaHeader& header, PayloadBudget& budget, bool check) {
   const PayloadContext context = contextOf(header);
-  OtaPayloadVerdict verdict{0, length, payloadIdentify(payload, length, context), check,
+  OtaPayloadVerdict verdict{0, length, PayloadFormat::unknown, check,
                             verdictOf(PayloadVerdict::notCheckable, PayloadReason::none, 0),
                             std::nullopt};
-  if (!check) return verdict;
+  if (!check) {
+    verdict.format = payloadIdentify(payload, length, context);
+    return verdict;
+  }
   const PayloadJudgement judged = payloadJudge(payload, length, context, budget);
   verdict.format = judged.format;
   verdict.check = judged.format == PayloadFormat::nestedOta

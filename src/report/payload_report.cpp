@@ -1,5 +1,7 @@
 #include "report/payload_report.h"
 
+#include "codec/hex.h"
+
 namespace otawrap {
 
 namespace {
@@ -99,12 +101,7 @@ const char* payloadTrailerKey(PayloadTrailerKind kind) {
 
 namespace {
 
-std::string hex(std::uint32_t value, int digits) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string text = "0x";
-  for (int i = digits - 1; i >= 0; --i) text += kDigits[(value >> (4 * i)) & 0xF];
-  return text;
-}
+std::string hex(std::uint32_t value, int digits) { return "0x" + hexUpper(value, digits); }
 
 std::string nestedText(const OtaNestedHeader& nested) {
   return " (manufacturer " + hex(nested.manufacturerCode, 4) + ", image type " +

@@ -150,6 +150,10 @@ TEST(OtaPayloadVerdicts, NestedFileIsPlainOrAVendorLayout) {
   }
   EXPECT_EQ(otaPayloadVerdict(followed.data(), static_cast<std::uint32_t>(followed.size()),
                               OtaHeader{}).check.followedBy, 68u);
+  // The trailer vouches for the bytes; the vendor layout itself stays unread.
+  const Bytes vendorCrc = withCrc32(vendorLayout(0, true, 1));
+  EXPECT_EQ(otaPayloadVerdict(vendorCrc.data(), static_cast<std::uint32_t>(vendorCrc.size()),
+                              OtaHeader{}).check.formatVerdict, PayloadVerdict::notCheckable);
 }
 
 TEST(OtaPayloadVerdicts, EveryImageBeyondTheListingFromOneBudget) {
