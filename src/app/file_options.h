@@ -136,16 +136,19 @@ std::vector<OptionRow<Options>> reportRows() {
   };
 }
 
+// --no-payload-check, of a command that reads through the OTA input service.
+template <typename Options>
+OptionRow<Options> payloadCheckRow(const char* help = "identify the payloads but skip their checks") {
+  return {{'\0', "no-payload-check", nullptr, help, true},
+          clearFlag<Options, &Options::input, &OtaInputOptions::payloadCheck>};
+}
+
 // --force (help says what it writes anyway) and --no-payload-check, of a
 // command that writes what it read through the OTA input service.
 template <typename Options>
 std::vector<OptionRow<Options>> forceRows(const char* help) {
-  using O = Options;
-  return {
-      {{'\0', "force", nullptr, help, true}, setFlag<O, &O::force>},
-      {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
-       clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
-  };
+  return {{{'\0', "force", nullptr, help, true}, setFlag<Options, &Options::force>},
+          payloadCheckRow<Options>()};
 }
 
 // -o with --output, -s with --integrity-code or --signer-command,

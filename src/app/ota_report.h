@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/file_options.h"
 #include "app/ota_input.h"
 #include "cli/command_definition.h"
 #include "cli/values.h"
@@ -54,8 +55,7 @@ std::vector<OptionRow<Options>> otaFilesRows(const char* platformHelp) {
   using O = Options;
   return {
       {{'p', "platform", "NAME", platformHelp, false, kPlatformChoices}, storeCheckPlatform<O>},
-      {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
-       clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
+      payloadCheckRow<O>(),
       {{'\0', "json", nullptr, "one JSON object instead of text", true}, setFlag<O, &O::json>},
       {{'r', "recursive", nullptr, "read every regular file below a directory FILE", true},
        setFlag<O, &O::recursive>},

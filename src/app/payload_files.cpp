@@ -172,9 +172,4 @@ bool checkUpgradeImages(const std::vector<TagFile>& files,
   return true;
 }
 
-bool checkUpgradeImagePayloads(const std::vector<TagFile>& files, const PayloadFiles& loaded,
-                               const OtaHeader& header, Problem& problem) {
-  return checkUpgradeImages(files, loaded.payloads, header, problem);
-}
-
 }  // namespace otawrap

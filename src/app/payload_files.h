@@ -44,18 +44,12 @@ bool placePayloadFiles(const std::vector<TagFile>& files, OtaBuildRequest& reque
                        Problem& problem);
 
 // Every upgrade image (tag 0x0000) among payloads identified and checked by
-// its format's own rules, as checkUpgradeImagePayloads does; payloads[i]
-// came from files[i].
+// its format's own rules (ota/payload_verdicts.h), the header's identifiers
+// telling this tool's image preamble; payloads[i] came from files[i]. False
+// with problem set (payloadCheckFailed naming the file, the format and the
+// reason) for the first that fails.
 bool checkUpgradeImages(const std::vector<TagFile>& files,
                         const std::vector<OtaPayload>& payloads, const OtaHeader& header,
                         Problem& problem);
-
-// Every loaded upgrade image (tag 0x0000) identified and checked by its
-// format's own rules (ota/payload_verdicts.h), the header's identifiers
-// telling this tool's image preamble. False with problem set
-// (payloadCheckFailed naming the file, the format and the reason) for the
-// first that fails.
-bool checkUpgradeImagePayloads(const std::vector<TagFile>& files, const PayloadFiles& loaded,
-                               const OtaHeader& header, Problem& problem);
 
 }  // namespace otawrap

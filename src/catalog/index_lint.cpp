@@ -123,11 +123,9 @@ void fileFindings(const IndexEntry& e, const IndexFileFacts& f, std::size_t at,
     case State::missing: out.push_back(finding(LintKind::fileMissing, at)); return;
     case State::unreadable: out.push_back(finding(LintKind::fileUnreadable, at)); return;
     case State::notOtaFile: out.push_back(finding(LintKind::notOtaFile, at)); return;
-    case State::failsCheck: {
+    case State::failsCheck:
       out.push_back(finding(LintKind::failsCheck, at));
-      out.back().detail = f.failedCheck;
       break;  // the header may still be compared
-    }
     case State::read: break;
   }
   if (e.sha512 && *e.sha512 != f.sha512) out.push_back(finding(LintKind::sha512Mismatch, at, 0, "sha512"));

@@ -98,7 +98,7 @@ struct LintFinding {
   const char* field = "";  // the index field concerned, when one is
   std::uint64_t expected = 0;
   std::uint64_t actual = 0;
-  std::string detail;      // failsCheck: the check's text; textFault: the fault
+  std::string detail;      // textFault: the fault
 };
 
 struct LintReport {

@@ -104,7 +104,7 @@ bool prepare(const ConvertOptions& settings, RunContext& context, PayloadFiles& 
     return false;
   }
   if (!settings.file.force &&
-      !checkUpgradeImagePayloads(settings.file.tags, payloads, OtaHeader{}, problem)) {
+      !checkUpgradeImages(settings.file.tags, payloads.payloads, OtaHeader{}, problem)) {
     return false;
   }
   context.extraPayloads = payloads.payloads;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/file_options.h"
 #include "codec/escape.h"
 #include "codec/hex.h"
 #include "ota/signature_check.h"
@@ -164,8 +165,7 @@ const CommandDefinition<DiffOptions>& diffDefinition() {
        "Options:", "otawrap diff old.zigbee new.zigbee"},
       {
           {{'\0', "json", nullptr, "one JSON object instead of text", true}, setFlag<O, &O::json>},
-          {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
-           clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
+          payloadCheckRow<O>(),
       },
       {},
       {2, 2, "FILE"},

@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/file_options.h"
 #include "app/output_files.h"
 #include "cli/values.h"
 #include "codec/hex.h"
@@ -135,8 +136,7 @@ const CommandDefinition<ExtractOptions>& extractDefinition() {
             "extract from a file that fails a check, as long as\nits sub-element chain is sound",
             true},
            setFlag<O, &O::force>},
-          {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
-           clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
+          payloadCheckRow<O>(),
       },
       {},
       {1, 1, "FILE"},

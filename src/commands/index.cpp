@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "app/file_options.h"
 #include "catalog/index_merge.h"
 #include "catalog/index_lint.h"
 #include "catalog/json_layout.h"
@@ -247,7 +248,6 @@ std::string storeFormat(const ParsedOption& given, O& options) {
   if (given.value != "herdsman" && given.value != "zigpy") {
     return "invalid format '" + given.value + "' for " + given.name + ": herdsman or zigpy expected";
   }
-  options.formatGiven = true;
   options.metadata.format = given.value == "zigpy" ? IndexFormat::zigpy : IndexFormat::herdsman;
   return "";
 }
@@ -260,27 +260,10 @@ std::string storeFileSize(const ParsedOption& given, O& options) {
   return "";
 }
 
-std::string nonEmpty(const ParsedOption& given, std::string& out) {
-  if (given.value.empty()) return "empty value for " + given.name;
-  out = given.value;
-  return "";
-}
-
-std::string storeUpdate(const ParsedOption& given, O& options) { return nonEmpty(given, options.update); }
-
-std::string storeModelId(const ParsedOption& given, O& options) {
-  std::string text;
-  std::string error = nonEmpty(given, text);
-  if (error.empty()) options.metadata.modelId = text;
-  return error;
-}
-
 std::string storeManufacturerName(const ParsedOption& given, O& options) {
-  std::string text;
-  std::string error = nonEmpty(given, text);
-  if (!error.empty()) return error;
+  if (given.value.empty()) return "empty value for " + given.name;
   if (!options.metadata.manufacturerNames) options.metadata.manufacturerNames.emplace();
-  options.metadata.manufacturerNames->push_back(text);
+  options.metadata.manufacturerNames->push_back(given.value);
   return "";
 }
 
@@ -300,16 +283,6 @@ std::string storeHardware(const ParsedOption& given, O& options) {
   return error;
 }
 
-std::string storeReleaseNotes(const ParsedOption& given, O& options) {
-  options.metadata.releaseNotes = given.value;
-  return "";
-}
-
-std::string storeOriginalUrl(const ParsedOption& given, O& options) {
-  options.metadata.originalUrl = given.value;
-  return "";
-}
-
 std::string storeIndent(const ParsedOption& given, O& options) {
   const std::string& text = given.value;
   const bool digits = !text.empty() && text.size() <= 2 &&
@@ -319,11 +292,6 @@ std::string storeIndent(const ParsedOption& given, O& options) {
     return "invalid value '" + text + "' for " + given.name + ": 1 to 10 spaces expected";
   }
   options.indent = spaces;
-  return "";
-}
-
-std::string storeForce(const ParsedOption&, O& options) {
-  options.metadata.force = true;
   return "";
 }
 
@@ -376,12 +344,14 @@ const CommandDefinition<IndexOptions>& indexDefinition() {
           {{'\0', "url-prefix", "URL",
             "url is URL, one '/', and the path below the directory\nwalked or the file name (default: the path as given)"},
            storeUrlPrefix},
-          {{'\0', "update", "INDEX", "merge into the index INDEX instead of printing"}, storeUpdate},
+          {{'\0', "update", "INDEX", "merge into the index INDEX instead of printing"},
+           setValue<O, &O::update>},
           {{'\0', "indent", "N", "print the new index pretty, N spaces a level (1 to 10)"}, storeIndent},
           {{'\0', "file-size", "KIND",
             "fileSize: download (the file's length, default)\nor total-image (the header's total image size)"},
            storeFileSize},
-          {{'\0', "model-id", "TEXT", "modelId: only devices of that model"}, storeModelId},
+          {{'\0', "model-id", "TEXT", "modelId: only devices of that model"},
+           setValue<O, &O::metadata, &IndexMetadata::modelId>},
           {{'\0', "manufacturer-name", "TEXT", "an element of manufacturerName (repeatable)", true},
            storeManufacturerName},
           {{'\0', "min-file-version", "HEX", "minFileVersion: devices from that version on"},
@@ -392,11 +362,13 @@ const CommandDefinition<IndexOptions>& indexDefinition() {
            storeHardware<&IndexMetadata::hardwareVersionMin>},
           {{'\0', "max-hw-version", "HEX", "hardwareVersionMax instead of the header's"},
            storeHardware<&IndexMetadata::hardwareVersionMax>},
-          {{'\0', "release-notes", "TEXT", "releaseNotes"}, storeReleaseNotes},
-          {{'\0', "original-url", "URL", "originalUrl"}, storeOriginalUrl},
-          {{'\0', "force", nullptr, "force: offered whatever the device's version"}, storeForce},
-          {{'\0', "no-payload-check", nullptr, "identify the payloads but skip their checks", true},
-           clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
+          {{'\0', "release-notes", "TEXT", "releaseNotes"},
+           setText<O, &O::metadata, &IndexMetadata::releaseNotes>},
+          {{'\0', "original-url", "URL", "originalUrl"},
+           setText<O, &O::metadata, &IndexMetadata::originalUrl>},
+          {{'\0', "force", nullptr, "force: offered whatever the device's version"},
+           setFlag<O, &O::metadata, &IndexMetadata::force>},
+          payloadCheckRow<O>(),
       },
       {{{"update", "indent"}}},
       {1, kAnyNumber, "FILE"},

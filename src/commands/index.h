@@ -22,7 +22,6 @@ struct IndexOptions {
   // url = urlPrefix '/' the path below the directory walked, or the file's
   // name; else the path as given
   std::string urlPrefix;
-  bool formatGiven = false;
   IndexMetadata metadata;  // the command line's; each file's FILE.meta.json fills in the rest
   std::string update;      // the index to merge into; "" prints a new one
   OtaInputOptions input;

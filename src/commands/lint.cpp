@@ -2,6 +2,7 @@
 
 #include <cerrno>
 
+#include "app/file_options.h"
 #include "catalog/index_lint.h"
 #include "codec/escape.h"
 #include "codec/hex.h"
@@ -213,9 +214,7 @@ const CommandDefinition<LintOptions>& lintDefinition() {
             "where the files of relative and http(s) urls are\n(default: beside INDEX; http(s) ones not looked at)"},
            storeFiles},
           {{'\0', "json", nullptr, "one JSON object per finding and line", true}, setFlag<O, &O::json>},
-          {{'\0', "no-payload-check", nullptr, "identify the files' payloads but skip their checks",
-            true},
-           clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
+          payloadCheckRow<O>("identify the files' payloads but skip their checks"),
       },
       {},
       {1, 1, "INDEX"},

@@ -4,6 +4,7 @@
 #include "codec/escape.h"
 #include "codec/hex.h"
 #include "app/index_document.h"
+#include "app/index_findings.h"
 #include "report/info_report.h"
 
 namespace otawrap {
@@ -82,7 +83,7 @@ int runMatch(const MatchOptions& options, const Console& console) {
   const bool herdsman = document.format == IndexFormat::herdsman;
   const MatchResult result = herdsman ? matchHerdsman(document.entries, options.device)
                                       : matchZigpy(document.entries, options.device);
-  std::string text = std::string(herdsman ? "zigbee-herdsman" : "zigpy") + ": " +
+  std::string text = std::string(indexConsumerName(document.format)) + ": " +
                      outcomeText(result, document, options.device) + "\n";
   // Entries of other manufacturers are only counted: a community index has thousands.
   std::size_t others = 0;

@@ -255,9 +255,7 @@ const CommandDefinition<RestampOptions>& restampDefinition() {
           {
               {{'\0', "drop-signature", nullptr, "write the file without its signature", true},
                setFlag<O, &O::dropSignature>},
-              {{'\0', "no-payload-check", nullptr, "identify FILE's payloads but skip their checks",
-                true},
-               clearFlag<O, &O::input, &OtaInputOptions::payloadCheck>},
+              payloadCheckRow<O>("identify FILE's payloads but skip their checks"),
           },
           outputRows<O>(),
           reportRows<O>(),
