@@ -64,8 +64,7 @@ void checkReport(const OtaFileInfo& info, std::size_t region) {
     const OtaCheck& check = info.checks[i];
     fuzzCheck(otaCheckName(static_cast<OtaCheckId>(i)) != nullptr, "check name");
     fuzzCheck(check.state == OtaCheckState::passed || check.state == OtaCheckState::failed ||
-                  check.state == OtaCheckState::notApplicable || check.state == OtaCheckState::notRun ||
-                  check.state == OtaCheckState::notSupported,
+                  check.state == OtaCheckState::notApplicable || check.state == OtaCheckState::notRun,
               "check state");
     if (check.state == OtaCheckState::failed) {
       anyFailed = true;

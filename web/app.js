@@ -147,8 +147,8 @@
 
   // ---- One OTA file ----------------------------------------------------------
 
-  const stateClass = { ok: 'ok', failed: 'failed', 'not applicable': 'na', 'not supported': 'na' };
-  const stateText = { ok: 'ok', failed: 'FAILED', 'not applicable': 'not applicable', 'not supported': 'not supported' };
+  const stateClass = { ok: 'ok', failed: 'failed', 'not applicable': 'na' };
+  const stateText = { ok: 'ok', failed: 'FAILED', 'not applicable': 'not applicable' };
   const payloadClass = { ok: 'ok', failed: 'failed', 'not checkable': 'na', skipped: 'na' };
 
   // What the text report adds to a check after its state: "ok (0x821D at

@@ -32,7 +32,6 @@ enum class OtaCheckState : std::uint8_t {
   failed,
   notApplicable,  // nothing to check, e.g. no upgrade image; counts as passing
   notRun,         // not asked for; counts as passing
-  notSupported,   // there is something to check that this tool cannot; counts as passing
 };
 
 // Why a check failed, does not apply or was not run; the command layer owns
@@ -146,9 +145,6 @@ struct OtaCheck {
   }
   static constexpr OtaCheck notRun(OtaReason why) {
     return {OtaCheckState::notRun, why, false, false, 0, 0};
-  }
-  static constexpr OtaCheck notSupported(OtaReason why) {
-    return {OtaCheckState::notSupported, why, false, false, 0, 0};
   }
 };
 

@@ -29,8 +29,6 @@ StateName stateName(OtaCheckState state) {
       return {"ok", "ok"};
     case OtaCheckState::failed:
       return {"FAILED", "failed"};
-    case OtaCheckState::notSupported:
-      return {"not supported", "not supported"};
     default:
       return {"not applicable", "not applicable"};
   }
@@ -97,8 +95,6 @@ std::string checkText(const OtaFileInfo& info, OtaCheckId id) {
       if (c.reason != OtaReason::none) out += " (" + otaCheckReasonText(c) + ")";
       if (signatureNotVerified(info, id)) out += ", signature not verified (use verify)";
     }
-  } else if (c.state == OtaCheckState::notSupported) {
-    if (c.reason != OtaReason::none) out += " (" + otaCheckReasonText(c) + ")";
   } else if (c.state == OtaCheckState::failed) {
     out += ": " + otaCheckReasonText(c);
     if (c.hasValues) {

@@ -18,7 +18,7 @@ namespace otawrap {
 // field control announces), the listed sub-elements (tag, name from
 // report/check_texts.h, offset from the OTA file identifier, length) and a line with how
 // many more there are, and each check as "ok", "FAILED: <reason>", "not
-// applicable (<reason>)" or "not supported". Checks left notRun are not shown. Control characters in the file name are escaped
+// applicable (<reason>)". Checks left notRun are not shown. Control characters in the file name are escaped
 // (\n, \x1B, ...). Ends with a newline.
 // Under each upgrade image listed in payloads (matched by offset), a line
 // "    payload: " and payloadSummaryText (report/payload_report.h).

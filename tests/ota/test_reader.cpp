@@ -34,7 +34,7 @@ OtaFileInfo readExact(const Bytes& bytes) {
 }
 
 // One letter per check in OtaCheckId order: P passed, F failed, N not
-// applicable, R not run, S not supported.
+// applicable, R not run.
 // The container and trailer checks are left out while they are not run (a
 // plain file).
 std::string states(const OtaFileInfo& info) {
@@ -48,9 +48,8 @@ std::string states(const OtaFileInfo& info) {
     }
     text += c.state == OtaCheckState::passed   ? 'P'
             : c.state == OtaCheckState::failed ? 'F'
-            : c.state == OtaCheckState::notRun       ? 'R'
-            : c.state == OtaCheckState::notSupported ? 'S'
-                                                     : 'N';
+            : c.state == OtaCheckState::notRun ? 'R'
+                                               : 'N';
   }
   return text;
 }
