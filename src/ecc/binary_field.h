@@ -70,7 +70,6 @@ constexpr void binaryFieldMultiplyPortable(const Limbs<F::limbs>& a, const Limbs
   for (std::size_t k = 0; k < n; ++k) {
     row[k] = b[k];
   }
-  row[n] = 0;
   for (unsigned j = 0; j < 64; ++j) {
     for (std::size_t i = 0; i < n; ++i) {
       const Limb mask = 0u - ((a[i] >> j) & 1u);
@@ -78,7 +77,7 @@ constexpr void binaryFieldMultiplyPortable(const Limbs<F::limbs>& a, const Limbs
         wide[i + k] ^= row[k] & mask;
       }
     }
-    // b has fewer than 64n - 63 bits, so nothing leaves the top of the row.
+    // b has at most 64n bits, so b << 63 fits the n + 1 limbs of the row.
     for (std::size_t k = n; k > 0; --k) {
       row[k] = (row[k] << 1) | (row[k - 1] >> 63);
     }

@@ -250,7 +250,7 @@ void multiplyClmul(const FieldElement& a, const FieldElement& b, FieldElement& o
 }
 
 // Itoh-Tsujii (ecc/itoh_tsujii.h) along 1, 2, 4, ..., 128, 160, 162: 9
-// multiplications and 163 squarings, the runs of 32 and 64 as linear maps; the
+// multiplications and 162 squarings, the runs of 32 and 64 as linear maps; the
 // same operations for every a. Zero is reported before the chain (it would
 // give zero). Intermediate words differ from a chain of plain squarings, the
 // canonical result does not.

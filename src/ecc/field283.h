@@ -34,7 +34,7 @@ void field283SquarePortable(const Field283& a, Field283& out);
 void field283SquareTimes(const Field283& a, int count, Field283& out);
 // out = a^-1 and returns 0; returns kField283NoInverse, out untouched, for a = 0.
 // Itoh-Tsujii along 1, 2, 4, ..., 256, 272, 280, 282: 11 multiplications and
-// 283 squarings. out may alias a.
+// 282 squarings. out may alias a.
 int field283Invert(const Field283& a, Field283& out);
 int field283InvertPortable(const Field283& a, Field283& out);
 // z with z^2 + z = beta and returns 1, when one exists (trace of beta zero);

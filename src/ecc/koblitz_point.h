@@ -117,7 +117,7 @@ void ldToAffine(const LdPoint<Field>& P, AffinePointOf<Field>& out) {
 
 // out[j] = the affine form of in[j] for count points, none at infinity, with
 // one shared inversion: prefix products of the Z coordinates, one inverse,
-// then back down. count <= 16.
+// then back down. 1 <= count <= 16.
 template <typename Field>
 void ldBatchToAffine(const LdPoint<Field>* in, AffinePointOf<Field>* out, std::size_t count) {
   using Element = typename Field::Element;

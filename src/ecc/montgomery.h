@@ -62,8 +62,9 @@ constexpr MontgomeryOrder<N> montgomeryOrder(const Limbs<N>& n) {
   return MontgomeryOrder<N>{n, 0u - x, r};
 }
 
-// out = a * b * R^-1 mod n, below 2n, for a and b below 2n. One limb of b per
-// pass with the reduction interleaved. out may alias a or b.
+// out = a * b * R^-1 mod n, below 2n whenever a * b < n * R (e.g. a and b
+// below 2n, or a below R and b below n). One limb of b per pass with the
+// reduction interleaved. out may alias a or b.
 template <std::size_t N>
 inline void montgomeryMultiply(const MontgomeryOrder<N>& m, const Limbs<N>& a, const Limbs<N>& b,
                                Limbs<N>& out) {

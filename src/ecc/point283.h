@@ -64,7 +64,7 @@ enum class Point283Status {
 // Decodes octets (compressed or uncompressed) into out and checks the point as
 // described above. out is written only when the status is ok.
 Point283Status point283Decode(const std::uint8_t* octets, std::size_t length, Affine283& out);
-// Encodings of a finite point.
+// Encodings of a finite point with x != 0 (every point of order n).
 void point283EncodeCompressed(const Affine283& P, std::uint8_t out[kPoint283CompressedOctets]);
 void point283EncodeUncompressed(const Affine283& P, std::uint8_t out[kPoint283UncompressedOctets]);
 // 1 if P satisfies the curve equation, else 0.

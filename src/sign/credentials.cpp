@@ -15,7 +15,7 @@ namespace otawrap {
 
 namespace {
 
-constexpr std::size_t kSuite1CertificateOctets = 48;
+constexpr std::size_t kSuite1CertificateOctets = kEcqvCertificateOctets;
 constexpr std::size_t kSuite1SubjectOffset = 22;
 constexpr std::size_t kSuite2SubjectOffset = 28;
 

@@ -9,6 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ecc/modn.h"
+#include "ecc/point283.h"
+#include "ecc/point_decode.h"
 #include "sign/ecdsa.h"
 
 namespace otawrap {
@@ -18,12 +21,12 @@ enum class SigningCurve { sect163k1, sect283k1 };
 struct SigningCurveSizes {
   std::size_t scalarOctets;           // private key, r, s
   std::size_t compressedPointOctets;  // 02/03 || x
-  std::size_t uncompressedPointOctets;
 };
 
 constexpr SigningCurveSizes signingCurveSizes(SigningCurve curve) {
-  return curve == SigningCurve::sect163k1 ? SigningCurveSizes{21, 22, 43}
-                                          : SigningCurveSizes{36, 37, 73};
+  return curve == SigningCurve::sect163k1
+             ? SigningCurveSizes{kScalarOctets, kPointCompressedOctets}
+             : SigningCurveSizes{kScalar283Octets, kPoint283CompressedOctets};
 }
 
 enum class EcdsaVerdict {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "sign/hmac.h"
+#include "sign/mmo.h"
 #include "sign/rfc6979_internal.h"
 #include "sign/secure_wipe.h"
 
@@ -12,7 +13,7 @@ namespace {
 
 constexpr std::uint8_t separatorZero = 0x00;
 constexpr std::uint8_t separatorOne = 0x01;
-constexpr std::size_t kDigestOctets = 16;
+constexpr std::size_t kDigestOctets = mmoDigestSize;
 
 // Enough HMAC outputs for T to hold rlen octets.
 constexpr std::size_t kMaxBlocks = (kNonceMaxOctets + hmacSha256Size - 1) / hmacSha256Size;

@@ -11,10 +11,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "ecc/point283.h"
+
 namespace otawrap {
 
 inline constexpr std::size_t kSuite2SignerOctets = 8;
-inline constexpr std::size_t kSuite2ScalarOctets = 36;
+inline constexpr std::size_t kSuite2ScalarOctets = kScalar283Octets;
 inline constexpr std::size_t kSuite2SignatureOctets = kSuite2SignerOctets + 2 * kSuite2ScalarOctets;
 inline constexpr std::size_t kSuite2SignerOffset = 0;
 inline constexpr std::size_t kSuite2ROffset = kSuite2SignerOffset + kSuite2SignerOctets;
