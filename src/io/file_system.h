@@ -35,10 +35,11 @@ struct FsResult {
   int osError;
 };
 
-// On POSIX every call below that takes a path resolves one longer than the
-// system takes whole (PATH_MAX) one run of directories at a time, as the
-// system resolves a short one; Windows keeps its own limit (MAX_PATH for
-// these calls).
+// On POSIX the calls that read (fsIsDirectory, fsEntryKind, fsListDirectory,
+// fsExists, fsOpenForReading) resolve a path longer than the system takes
+// whole (PATH_MAX) one run of directories at a time, as the system resolves a
+// short one; the calls that write take the system's limit, as Windows keeps
+// its own (MAX_PATH) for all of them.
 
 // What a path names, without following a final symbolic link.
 enum class FsEntryKind { none, regular, symlink, directory, other };

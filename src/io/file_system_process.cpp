@@ -143,6 +143,7 @@ FsProcessResult fsRunCommand(const std::string& command, const std::string& inpu
     if (!ReadFile(outRead.handle, buffer, sizeof buffer, &got, nullptr) || got == 0) break;
     result.output.append(buffer, got);
     if (result.output.size() > outputLimit) {
+      result.output.resize(outputLimit);
       result.status = FsProcessStatus::outputTooLong;
       break;
     }
@@ -326,6 +327,7 @@ FsProcessResult fsRunCommand(const std::string& command, const std::string& inpu
     if (got <= 0) break;
     result.output.append(buffer, static_cast<std::size_t>(got));
     if (result.output.size() > outputLimit) {
+      result.output.resize(outputLimit);
       result.status = FsProcessStatus::outputTooLong;
       break;
     }
