@@ -6,12 +6,6 @@ namespace otawrap {
 
 namespace {
 
-std::string octetsText(const std::uint8_t* octets, std::size_t count) {
-  std::string text;
-  for (std::size_t i = 0; i < count; ++i) text += hexUpper(octets[i], 2);
-  return text;
-}
-
 std::string twoDigits(std::uint64_t value) {
   return std::string(1, static_cast<char>('0' + value / 10)) +
          static_cast<char>('0' + value % 10);
@@ -69,9 +63,9 @@ std::string signatureFactsText(const SignatureFacts& facts) {
   if (facts.signer != nullptr) out += "Signer: " + storedAddressText(facts.signer) + "\n";
   if (facts.certificateShown) {
     const Suite2Certificate& c = facts.certificate;
-    out += "Subject: " + octetsText(c.subject.data(), c.subject.size()) + "\n";
-    out += "Issuer: " + octetsText(c.issuer.data(), c.issuer.size()) + "\n";
-    out += "Serial: " + octetsText(c.serial.data(), c.serial.size()) + "\n";
+    out += "Subject: " + hexUpperOctets(c.subject.data(), c.subject.size()) + "\n";
+    out += "Issuer: " + hexUpperOctets(c.issuer.data(), c.issuer.size()) + "\n";
+    out += "Serial: " + hexUpperOctets(c.serial.data(), c.serial.size()) + "\n";
     out += "Valid from: " + utcText(c.validFrom) + "\n";
     out += "Valid until: " + validUntil(c) + "\n";
     out += "Key usage: " + keyUsageText(c.keyUsage) + "\n";
@@ -100,9 +94,9 @@ void signatureFactsJson(JsonWriter& json, const SignatureFacts& facts) {
     const Suite2Certificate& c = facts.certificate;
     json.key("certificate");
     json.beginObject();
-    json.stringMember("subject", octetsText(c.subject.data(), c.subject.size()));
-    json.stringMember("issuer", octetsText(c.issuer.data(), c.issuer.size()));
-    json.stringMember("serial", octetsText(c.serial.data(), c.serial.size()));
+    json.stringMember("subject", hexUpperOctets(c.subject.data(), c.subject.size()));
+    json.stringMember("issuer", hexUpperOctets(c.issuer.data(), c.issuer.size()));
+    json.stringMember("serial", hexUpperOctets(c.serial.data(), c.serial.size()));
     json.numberMember("validFrom", c.validFrom);
     json.numberMember("validFor", c.validFor);
     json.stringMember("validFromUtc", utcText(c.validFrom));

@@ -63,15 +63,26 @@ std::string hexUpper(std::uint64_t value, int digits) {
   return text;
 }
 
-std::string hexLowerOctets(const std::uint8_t* octets, std::size_t size) {
-  static constexpr char kDigits[] = "0123456789abcdef";
+namespace {
+
+std::string octetsHex(const std::uint8_t* octets, std::size_t size, const char* digits) {
   std::string text;
   text.reserve(2 * size);
   for (std::size_t i = 0; i < size; ++i) {
-    text += kDigits[octets[i] >> 4];
-    text += kDigits[octets[i] & 0xF];
+    text += digits[octets[i] >> 4];
+    text += digits[octets[i] & 0xF];
   }
   return text;
+}
+
+}  // namespace
+
+std::string hexLowerOctets(const std::uint8_t* octets, std::size_t size) {
+  return octetsHex(octets, size, "0123456789abcdef");
+}
+
+std::string hexUpperOctets(const std::uint8_t* octets, std::size_t size) {
+  return octetsHex(octets, size, "0123456789ABCDEF");
 }
 
 }  // namespace otawrap

@@ -39,7 +39,8 @@ bool parseHexOctets(std::string_view text, std::string& octets);
 // digits at most 16).
 std::string hexUpper(std::uint64_t value, int digits);
 
-// octets[0..size) as lower-case hex, two digits each.
+// octets[0..size) as lower-case or upper-case hex, two digits each.
 std::string hexLowerOctets(const std::uint8_t* octets, std::size_t size);
+std::string hexUpperOctets(const std::uint8_t* octets, std::size_t size);
 
 }  // namespace otawrap

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/file_options.h"
+#include "app/signature_facts.h"
 #include "codec/escape.h"
 #include "codec/hex.h"
 #include "ota/signature_check.h"
@@ -32,16 +33,10 @@ std::string subElementText(const OtaSubElement& e) {
          std::to_string(e.length) + " bytes";
 }
 
-std::string bytesHex(const std::uint8_t* bytes, std::size_t size) {
-  std::string text;
-  for (std::size_t i = 0; i < size; ++i) text += hexUpper(bytes[i], 2);
-  return text;
-}
-
 // The data of an optional seal element as hex, or kNone.
 std::string elementHex(const OtaInput& input, const std::optional<OtaSubElement>& element) {
   if (!element) return kNone;
-  return bytesHex(input.file() + element->dataOffset(), element->length);
+  return hexUpperOctets(input.file() + element->dataOffset(), element->length);
 }
 
 void compare(std::vector<Difference>& out, const std::string& what, const std::string& first,
@@ -80,8 +75,8 @@ std::vector<Difference> differences(const OtaInput& a, const OtaInput& b) {
   }
   const std::uint8_t* signerA = otaSignerAddressBytes(a.file(), a.info);
   const std::uint8_t* signerB = otaSignerAddressBytes(b.file(), b.info);
-  compare(out, "Signer", signerA != nullptr ? bytesHex(signerA, 8) : kNone,
-          signerB != nullptr ? bytesHex(signerB, 8) : kNone);
+  compare(out, "Signer", signerA != nullptr ? storedAddressText(signerA) : kNone,
+          signerB != nullptr ? storedAddressText(signerB) : kNone);
   compare(out, "Certificate", elementHex(a, a.info.firstCertificate),
           elementHex(b, b.info.firstCertificate));
   compare(out, "Integrity code", elementHex(a, a.info.firstIntegrityCode),

@@ -6,6 +6,7 @@
 #include "app/convert_run.h"
 #include "app/file_options.h"
 #include "app/output_files.h"
+#include "app/signature_facts.h"
 #include "codec/hex.h"
 #include "ota/header_rewrite.h"
 #include "ota/signature_check.h"
@@ -33,12 +34,9 @@ const char* sealName(OtaSeal seal, const std::uint8_t* file, const OtaFileInfo& 
   return "none";
 }
 
-// An IEEE address stored least significant byte first, as 16 hex digits.
+// The signer's address as every report shows it, "" without a signature.
 std::string addressText(const std::uint8_t* stored) {
-  if (stored == nullptr) return "";
-  std::uint64_t value = 0;
-  for (int i = 7; i >= 0; --i) value = (value << 8) | stored[i];
-  return hexUpper(value, 16);
+  return stored != nullptr ? storedAddressText(stored) : "";
 }
 
 OtaRestampRequest requestFrom(const RestampOptions& options, const SignerCredentials* credentials) {

@@ -126,12 +126,6 @@ bool resolveKey(const VerifyOptions& options, ResolvedKey& key, Problem& problem
   return false;
 }
 
-std::string octetsHex(const std::uint8_t* octets, std::size_t count) {
-  std::string text;
-  for (std::size_t i = 0; i < count; ++i) text += hexUpper(octets[i], 2);
-  return text;
-}
-
 // The signer's public key (compressed, hex) for the file's certificate under
 // the CA key, or the failed check that says why there is none.
 bool keyFromCertificate(const OtaSignatureParts& parts, const ResolvedKey& key,
@@ -165,7 +159,7 @@ bool keyFromCertificate(const OtaSignatureParts& parts, const ResolvedKey& key,
     failure = OtaCheck::failed(OtaReason::certificateNotUnderCaKey);
     return false;
   }
-  publicKey = octetsHex(encoded, signingCurveSizes(parts.curve).compressedPointOctets);
+  publicKey = hexUpperOctets(encoded, signingCurveSizes(parts.curve).compressedPointOctets);
   return true;
 }
 
@@ -182,7 +176,7 @@ std::string compressedKeyText(const ResolvedKey& key) {
     point283Decode(octets, key.octets.size(), point);
     point283EncodeCompressed(point, encoded);
   }
-  return octetsHex(encoded, signingCurveSizes(key.curve).compressedPointOctets);
+  return hexUpperOctets(encoded, signingCurveSizes(key.curve).compressedPointOctets);
 }
 
 // Verifies parts (a signature found) under key; sets check and the facts.
