@@ -69,7 +69,7 @@ Failure restampFailure(OtaRestampStatus status) {
       return Failure::fileTooLarge;
     case OtaRestampStatus::checkFails:
       return Failure::restampFailsCheck;
-    case OtaRestampStatus::signerFailed:
+    case OtaRestampStatus::signerFailed:  // worded by sealProblem
     case OtaRestampStatus::signatureFailed:
     case OtaRestampStatus::ok:
       break;
@@ -169,7 +169,7 @@ int runRestamp(const RestampOptions& options, const Console& console) {
   const OtaRestampResult result =
       otaRestamp(file, info, requestFrom(options, signing ? &credentials : nullptr), out);
   if (result.status == OtaRestampStatus::signerFailed ||
-      (result.status == OtaRestampStatus::signatureFailed && !external.command.empty())) {
+      result.status == OtaRestampStatus::signatureFailed) {
     return reportFailure(sealProblem(result.status == OtaRestampStatus::signerFailed
                                          ? OtaBuildStatus::signerFailed
                                          : OtaBuildStatus::signatureFailed,

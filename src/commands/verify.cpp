@@ -1,6 +1,7 @@
 #include "commands/verify.h"
 
 #include <memory>
+#include <vector>
 
 #include "app/input_file.h"
 #include "app/module_failures.h"
@@ -126,10 +127,10 @@ bool resolveKey(const VerifyOptions& options, ResolvedKey& key, Problem& problem
   return false;
 }
 
-// The signer's public key (compressed, hex) for the file's certificate under
-// the CA key, or the failed check that says why there is none.
+// The signer's public key (compressed) for the file's certificate under the
+// CA key, or the failed check that says why there is none.
 bool keyFromCertificate(const OtaSignatureParts& parts, const ResolvedKey& key,
-                        std::string& publicKey, OtaCheck& failure) {
+                        std::vector<std::uint8_t>& publicKey, OtaCheck& failure) {
   if (parts.certificate == nullptr) {
     failure = OtaCheck::failed(OtaReason::suite2NeedsCertificate);
     return false;
@@ -159,12 +160,12 @@ bool keyFromCertificate(const OtaSignatureParts& parts, const ResolvedKey& key,
     failure = OtaCheck::failed(OtaReason::certificateNotUnderCaKey);
     return false;
   }
-  publicKey = hexUpperOctets(encoded, signingCurveSizes(parts.curve).compressedPointOctets);
+  publicKey.assign(encoded, encoded + signingCurveSizes(parts.curve).compressedPointOctets);
   return true;
 }
 
-// The key as the report shows it: compressed.
-std::string compressedKeyText(const ResolvedKey& key) {
+// The key compressed, as the report shows it.
+std::vector<std::uint8_t> compressedKey(const ResolvedKey& key) {
   const auto* octets = reinterpret_cast<const std::uint8_t*>(key.octets.data());
   std::uint8_t encoded[kPoint283CompressedOctets];
   if (key.curve == SigningCurve::sect163k1) {
@@ -176,7 +177,7 @@ std::string compressedKeyText(const ResolvedKey& key) {
     point283Decode(octets, key.octets.size(), point);
     point283EncodeCompressed(point, encoded);
   }
-  return hexUpperOctets(encoded, signingCurveSizes(key.curve).compressedPointOctets);
+  return {encoded, encoded + signingCurveSizes(key.curve).compressedPointOctets};
 }
 
 // Verifies parts (a signature found) under key; sets check and the facts.
@@ -191,18 +192,15 @@ void checkFoundSignature(const std::uint8_t* file, const OtaFileInfo& info,
     check = OtaCheck::failed(OtaReason::notSect283k1Signature);
     return;
   }
-  std::string publicKey;
+  std::vector<std::uint8_t> publicKey;
   if (key.isCaKey) {
     if (!keyFromCertificate(parts, key, publicKey, check)) return;
   } else {
-    publicKey = compressedKeyText(key);
+    publicKey = compressedKey(key);
   }
-  facts.publicKey = publicKey;
-  std::string octets;
-  parseHexOctets(publicKey, octets);
-  check = signatureCheckReport(otaSignatureVerify(
-      file, info, parts.curve, reinterpret_cast<const std::uint8_t*>(octets.data()),
-      octets.size()));
+  facts.publicKey = hexUpperOctets(publicKey.data(), publicKey.size());
+  check = signatureCheckReport(
+      otaSignatureVerify(file, info, parts.curve, publicKey.data(), publicKey.size()));
 }
 
 // The signature check of a file read: sets the check of the signature's
