@@ -266,14 +266,9 @@ using Field163Polynomial = Pentanomial<163, 3, 6, 7>;
 void applyMap(const SquarePowerMap<Field163Polynomial>& map, const FieldElement& a, FieldElement& out) {
   FieldElement canonical = a;
   fieldReduceFinal(canonical);
-  Limbs<3> limbs{};
-  for (int k = 0; k < kWordCount; ++k) {
-    limbs[k / 4] |= static_cast<Limb>(canonical[k]) << (16 * (k % 4));
-  }
+  Limbs<3> limbs = wordsToLimbs(canonical);
   binaryFieldApplyMap(map, limbs, limbs);
-  for (int k = 0; k < kWordCount; ++k) {
-    out[k] = static_cast<Word>(limbs[k / 4] >> (16 * (k % 4)));
-  }
+  out = limbsToWords(limbs);
 }
 
 int invertWith(const FieldPath& path, const FieldElement& a, FieldElement& out) {

@@ -22,13 +22,7 @@ void modFixCarry(ModNumber& x);
 using ModLimbs = std::array<std::uint64_t, 3>;
 
 // groupOrder in limbs.
-inline constexpr ModLimbs kOrderLimbs = [] {
-  ModLimbs r{};
-  for (int k = 0; k < kWordCount; ++k) {
-    r[k / 4] |= static_cast<std::uint64_t>(groupOrder[k]) << (16 * (k % 4));
-  }
-  return r;
-}();
+inline constexpr ModLimbs kOrderLimbs = wordsToLimbs(groupOrder);
 
 // The Montgomery constants of n (ecc/montgomery.h): R = 2^192.
 inline constexpr MontgomeryOrder<3> kOrderMontgomery = montgomeryOrder<3>(kOrderLimbs);

@@ -72,4 +72,22 @@ void octetsToWords(std::uint16_t length, const std::uint8_t* octets, std::uint16
 void wordsToOctets(int zeroFill, std::uint16_t count, const Word* words, std::uint16_t outLength,
                    std::uint8_t* out);
 
+// The same 176-bit value in three 64-bit limbs (ecc/limbs.h), least
+// significant first, and back; the limbs' top 16 bits are zero.
+constexpr std::array<std::uint64_t, 3> wordsToLimbs(const Words& a) {
+  std::array<std::uint64_t, 3> r{};
+  for (int k = 0; k < kWordCount; ++k) {
+    r[k / 4] |= static_cast<std::uint64_t>(a[k]) << (16 * (k % 4));
+  }
+  return r;
+}
+
+constexpr Words limbsToWords(const std::array<std::uint64_t, 3>& a) {
+  Words r{};
+  for (int k = 0; k < kWordCount; ++k) {
+    r[k] = static_cast<Word>(a[k / 4] >> (16 * (k % 4)));
+  }
+  return r;
+}
+
 }  // namespace otawrap
