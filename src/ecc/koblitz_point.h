@@ -22,6 +22,14 @@ struct AffinePointOf {
   typename Field::Element y;
 };
 
+// P in Lopez-Dahab coordinates: (x, y, 1).
+template <typename Field>
+LdPoint<Field> ldFromAffine(const AffinePointOf<Field>& P) {
+  LdPoint<Field> R{P.x, P.y, {}};
+  Field::setOne(R.Z);
+  return R;
+}
+
 // R = 2P: Z3 = X^2 Z^2, X3 = X^4 + Z^4, Y3 = Z^4 Z3 + X3 (a Z3 + Y^2 + Z^4)
 // (b = 1). Infinity and the point of order two (X = 0) give Z3 = 0. R may be P.
 template <typename Field>
@@ -149,6 +157,14 @@ void affineConditionalNegate(AffinePointOf<Field>& P, typename Field::Limb mask)
   for (std::size_t k = 0; k < P.y.size(); ++k) {
     P.y[k] ^= P.x[k] & mask;
   }
+}
+
+// -P = (x, x + y).
+template <typename Field>
+AffinePointOf<Field> affineNegated(const AffinePointOf<Field>& P) {
+  AffinePointOf<Field> N = P;
+  affineConditionalNegate(N, ~typename Field::Limb{0});
+  return N;
 }
 
 }  // namespace otawrap

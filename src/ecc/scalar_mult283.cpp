@@ -71,19 +71,15 @@ Affine283 regularEntry(std::uint8_t digit) {
   return entry;
 }
 
-Ld283 fromAffine(const Affine283& P) {
-  return Ld283{P.x, P.y, Field283{1, 0, 0, 0, 0}};
-}
-
 // table[j] = (2j + 1)P, affine: 2P, then seven sums in projective form made
 // affine with one shared inversion.
 void oddMultiples(const Affine283& P, Affine283 table[kOddDigits]) {
   Ld283 doubled;
-  ldDouble(fromAffine(P), doubled);
+  ldDouble(ldFromAffine(P), doubled);
   Affine283 twice;
   ldToAffine(doubled, twice);
   Ld283 sums[kOddDigits];
-  sums[0] = fromAffine(P);
+  sums[0] = ldFromAffine(P);
   for (std::size_t j = 1; j < kOddDigits; ++j) {
     ldAddMixed(sums[j - 1], twice, sums[j]);
   }
@@ -100,7 +96,7 @@ void variableWindows(const Scalar283& k, const Affine283& P, Ld283& acc) {
   Digit d = digitAt(odd, kTopWindow, flip);
   Affine283 entry = table[d.index];
   affineConditionalNegate(entry, d.negative);
-  acc = fromAffine(entry);
+  acc = ldFromAffine(entry);
   for (std::size_t i = kTopWindow; i-- > 0;) {
     for (int s = 0; s < 4; ++s) {
       ldDouble(acc, acc);
@@ -126,7 +122,7 @@ int finish(const Ld283& acc, Affine283& out) {
 int sect283k1MultiplyBase(const Scalar283& k, Affine283& out) {
   Tau283RegularDigits digits;
   tau283RegularRecode(k, digits);
-  Ld283 acc = fromAffine(regularEntry(digits[kTau283RegularDigits - 1]));
+  Ld283 acc = ldFromAffine(regularEntry(digits[kTau283RegularDigits - 1]));
   for (std::size_t i = kTau283RegularDigits - 1; i-- > 0;) {
     field283SquareTimes(acc.X, 4, acc.X);
     field283SquareTimes(acc.Y, 4, acc.Y);

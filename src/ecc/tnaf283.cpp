@@ -117,14 +117,6 @@ unsigned residue32(const Signed192& r0, const Signed192& r1) {
   return static_cast<unsigned>(r0[0] + 26u * r1[0]) & 31u;
 }
 
-Ld283 ldOf(const Affine283& P) { return Ld283{P.x, P.y, Field283{1, 0, 0, 0, 0}}; }
-
-Affine283 negated(const Affine283& P) {
-  Affine283 n = P;
-  field283Add(n.x, n.y, n.y);
-  return n;
-}
-
 Affine283 frobenius(const Affine283& P, int times) {
   Affine283 out;
   field283SquareTimes(P.x, times, out.x);
@@ -205,18 +197,18 @@ void tau283TableBuild(const Affine283& P, Affine283 table[kTau283Entries]) {
   const Affine283 t2 = frobenius(P, 2);
   const Affine283 t3 = frobenius(t2, 1);
   const Affine283 t4 = frobenius(t3, 1);
-  const Ld283 base = ldOf(P);
+  const Ld283 base = ldFromAffine(P);
   Ld283 sums[kTau283Entries - 1];
   ldAddMixed(base, t2, sums[0]);
-  ldAddMixed(base, negated(t2), sums[1]);
+  ldAddMixed(base, affineNegated(t2), sums[1]);
   ldAddMixed(base, t3, sums[2]);
-  ldAddMixed(base, negated(t3), sums[3]);
+  ldAddMixed(base, affineNegated(t3), sums[3]);
   ldAddMixed(base, t4, sums[4]);
-  ldAddMixed(base, negated(t4), sums[5]);
+  ldAddMixed(base, affineNegated(t4), sums[5]);
   ldAddMixed(sums[0], t4, sums[6]);
-  ldAddMixed(sums[0], negated(t4), sums[7]);
+  ldAddMixed(sums[0], affineNegated(t4), sums[7]);
   ldAddMixed(sums[1], t4, sums[8]);
-  ldAddMixed(sums[1], negated(t4), sums[9]);
+  ldAddMixed(sums[1], affineNegated(t4), sums[9]);
   table[0] = P;
   ldBatchToAffine(sums, table + 1, kTau283Entries - 1);
 }
@@ -243,7 +235,7 @@ int tau283MultiplyCombined(const Scalar283& k1, const Affine283* table1, const S
       const int mark = marks[s][p];
       if (mark != 0) {
         const Affine283& entry = tables[s][(mark > 0 ? mark : -mark) - 1];
-        ldAddMixed(acc, mark > 0 ? entry : negated(entry), acc);
+        ldAddMixed(acc, mark > 0 ? entry : affineNegated(entry), acc);
         holdsPoint = limbsIsZero(acc.Z) == 0;
       }
     }
