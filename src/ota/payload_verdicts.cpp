@@ -61,24 +61,18 @@ PayloadCheck nestedFileCheck(const std::uint8_t* payload, std::uint32_t length,
                                    total, plain, lengthsAgree};
   }
   if (!nestedHeader || !nestedHeader->plainFile) {
-    // A trailer vouches for the bytes, not for the vendor layout, which stays unread.
-    PayloadCheck trailer = payloadTrailerCheck(payload, length, 0, false, budget);
-    if (trailer.verdict != PayloadVerdict::notCheckable ||
-        trailer.reason == PayloadReason::workBudget) {
-      trailer.formatVerdict = PayloadVerdict::notCheckable;
-      return trailer;
-    }
-    return verdictOf(PayloadVerdict::notCheckable, PayloadReason::vendorLayout, 0);
+    // A trailer vouches for the bytes; the vendor layout itself stays unread.
+    return payloadWithTrailerRule(verdictOf(PayloadVerdict::notCheckable, PayloadReason::vendorLayout, 0),
+                                  false, payload, length, budget);
   }
   const std::size_t total = nestedHeader->totalImageSize;
   const OtaFileInfo nested = otaFileRead(file, std::min(size, total));
   if (!otaFileChecksPass(nested)) {
     return verdictOf(PayloadVerdict::failed, PayloadReason::nestedFileFailed, 0);
   }
-  PayloadCheck check =
-      payloadTrailerCheck(payload, length, kNestedOtaOffset + total, true, budget);
-  check.formatVerdict = PayloadVerdict::ok;
-  return check;
+  return payloadWithTrailerRule(verdictOf(PayloadVerdict::ok, PayloadReason::none,
+                                          kNestedOtaOffset + total),
+                                true, payload, length, budget);
 }
 
 PayloadContext contextOf(const OtaHeader& header) {

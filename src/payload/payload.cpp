@@ -200,26 +200,7 @@ PayloadFormat payloadIdentify(const std::uint8_t* payload, std::size_t size,
 PayloadCheck payloadCheck(PayloadFormat format, const std::uint8_t* payload, std::size_t size,
                           PayloadBudget& budget) {
   const PayloadCheck own = formatCheck(format, payload, size, budget);
-  const bool endKnown = row(format).endKnown;
-  PayloadCheck judged = own;
-  if (own.verdict == PayloadVerdict::ok) {
-    judged = payloadTrailerCheck(payload, size, own.end, endKnown, budget);
-    // Without a known end the format's own pass stands when no trailer matches.
-    if (!endKnown && judged.verdict == PayloadVerdict::notCheckable &&
-        judged.reason == PayloadReason::noCheckKnown) {
-      judged = own;
-    }
-  } else if (own.verdict == PayloadVerdict::notCheckable &&
-             own.reason != PayloadReason::workBudget &&
-             own.reason != PayloadReason::readAsOtaFile) {
-    judged = payloadTrailerCheck(payload, size, 0, false, budget);
-    if (judged.verdict == PayloadVerdict::notCheckable &&
-        judged.reason == PayloadReason::noCheckKnown) {
-      judged = own;
-    }
-  }
-  judged.formatVerdict = own.verdict;
-  return judged;
+  return payloadWithTrailerRule(own, row(format).endKnown, payload, size, budget);
 }
 
 PayloadCheck payloadCheck(PayloadFormat format, const std::uint8_t* payload, std::size_t size) {

@@ -195,13 +195,16 @@ struct PayloadJudgement {
 PayloadJudgement payloadJudge(const std::uint8_t* payload, std::size_t size,
                               const PayloadContext& context, PayloadBudget& budget);
 
-// The trailer rule alone on payload[end..size), the format's bytes being
-// [0, end): ok with the trailer or followedBy set, failed (trailerMismatch)
-// when a recognised trailer's value differs. With endKnown false (end is
-// ignored): ok when a trailer at the very end matches every byte before it,
-// else notCheckable (noCheckKnown). workBudget when the budget runs out.
-PayloadCheck payloadTrailerCheck(const std::uint8_t* payload, std::size_t size, std::size_t end,
-                                 bool endKnown, PayloadBudget& budget);
+// The trailer rule over a format's own check own of payload[0..size). When
+// own is ok and endKnown, what follows own.end: ok with the trailer or
+// followedBy set, failed (trailerMismatch) when a recognised trailer's value
+// differs. When own is ok without a known end, or not checkable for a reason
+// other than the work budget or a nested OTA file: ok when a trailer at the
+// very end matches every byte before it, else own. A failed own stands.
+// formatVerdict is own's verdict; workBudget when the budget runs out.
+PayloadCheck payloadWithTrailerRule(const PayloadCheck& own, bool endKnown,
+                                    const std::uint8_t* payload, std::size_t size,
+                                    PayloadBudget& budget);
 
 // True when payload[0..size) carries this tool's image preamble: the 32-bit
 // little-endian length at 0x8C equals size, or (with the header known) the

@@ -88,6 +88,11 @@ bool isFill(const std::uint8_t* bytes, std::size_t count) {
 
 }  // namespace payload_detail
 
+namespace {
+
+// The trailer rule alone on payload[end..size), the format's bytes being
+// [0, end); with endKnown false (end is ignored) only a trailer at the very
+// end, matching every byte before it, can be told (else noCheckKnown).
 PayloadCheck payloadTrailerCheck(const std::uint8_t* payload, std::size_t size, std::size_t end,
                                  bool endKnown, PayloadBudget& budget) {
   if (!endKnown) end = 0;
@@ -123,6 +128,29 @@ PayloadCheck payloadTrailerCheck(const std::uint8_t* payload, std::size_t size, 
   PayloadCheck followed = ok(end);
   followed.followedBy = tail;
   return followed;
+}
+
+}  // namespace
+
+PayloadCheck payloadWithTrailerRule(const PayloadCheck& own, bool endKnown,
+                                    const std::uint8_t* payload, std::size_t size,
+                                    PayloadBudget& budget) {
+  const bool judgeTail = own.verdict == PayloadVerdict::ok ||
+                         (own.verdict == PayloadVerdict::notCheckable &&
+                          own.reason != PayloadReason::workBudget &&
+                          own.reason != PayloadReason::readAsOtaFile);
+  PayloadCheck judged = own;
+  if (judgeTail) {
+    const bool known = own.verdict == PayloadVerdict::ok && endKnown;
+    judged = payloadTrailerCheck(payload, size, own.end, known, budget);
+    // Without a known end, own stands when no trailer matches.
+    if (!known && judged.verdict == PayloadVerdict::notCheckable &&
+        judged.reason == PayloadReason::noCheckKnown) {
+      judged = own;
+    }
+  }
+  judged.formatVerdict = own.verdict;
+  return judged;
 }
 
 }  // namespace otawrap
