@@ -32,13 +32,6 @@ std::string storeFileVersion(const ParsedOption& given, OtaFileSettings& file) {
   return identifier(given, 8, file.identifiers.fileVersionGiven, file.identifiers.fileVersion);
 }
 
-std::string storeStackVersion(const ParsedOption& given, OtaFileSettings& file) {
-  std::uint32_t value = 0;
-  std::string error = parseIdentifier(given.name, given.value, 4, value);
-  file.stackVersion = static_cast<std::uint16_t>(value);
-  return error;
-}
-
 std::string storeTag(const ParsedOption& given, OtaFileSettings& file) {
   TagFile tag{0, ""};
   std::string error = parseTagFile(given.name, given.value, tag.tag, tag.path);

@@ -16,7 +16,6 @@ namespace otawrap {
 std::string storeManufacturer(const ParsedOption& given, OtaFileSettings& file);
 std::string storeImageType(const ParsedOption& given, OtaFileSettings& file);
 std::string storeFileVersion(const ParsedOption& given, OtaFileSettings& file);
-std::string storeStackVersion(const ParsedOption& given, OtaFileSettings& file);
 std::string storeTag(const ParsedOption& given, OtaFileSettings& file);
 std::string storeHeaderField(const ParsedOption& given, OtaFileSettings& file);
 std::string storeSignerTimeout(const ParsedOption& given, OtaFileSettings& file);
@@ -91,7 +90,7 @@ std::vector<OptionRow<Options>> tagRows(const char* help) {
 template <typename Options>
 std::vector<OptionRow<Options>> stackVersionRows() {
   return {{{'\0', "stack-version", "HEX", "ZigBee stack version, default 0002 (ZigBee PRO)"},
-           toFile<Options, storeStackVersion>}};
+           setHex<Options, 4, &Options::file, &OtaFileSettings::stackVersion>}};
 }
 
 // The five optional header fields.

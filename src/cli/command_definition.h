@@ -5,7 +5,9 @@
 // defines its definition in its own file under commands/ (shared services: app/).
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,26 @@ template <typename Options, auto... path>
 std::string setValue(const ParsedOption& given, Options& options) {
   if (given.value.empty()) return "empty value for " + given.name;
   return setText<Options, path...>(given, options);
+}
+
+template <typename Number>
+void assignNumber(Number& member, std::uint32_t value) {
+  member = static_cast<Number>(value);
+}
+
+template <typename Number>
+void assignNumber(std::optional<Number>& member, std::uint32_t value) {
+  member = static_cast<Number>(value);
+}
+
+// An identifier of at most digits hex digits (parseIdentifier), into a
+// 16- or 32-bit member or an optional one.
+template <typename Options, int digits, auto... path>
+std::string setHex(const ParsedOption& given, Options& options) {
+  std::uint32_t value = 0;
+  std::string error = parseIdentifier(given.name, given.value, digits, value);
+  if (error.empty()) assignNumber(memberOf(options, path...), value);
+  return error;
 }
 
 template <typename Options, auto... path>

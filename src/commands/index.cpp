@@ -267,22 +267,6 @@ std::string storeManufacturerName(const ParsedOption& given, O& options) {
   return "";
 }
 
-template <std::optional<std::uint32_t> IndexMetadata::*field>
-std::string storeVersion(const ParsedOption& given, O& options) {
-  std::uint32_t value = 0;
-  std::string error = parseIdentifier(given.name, given.value, 8, value);
-  if (error.empty()) options.metadata.*field = value;
-  return error;
-}
-
-template <std::optional<std::uint16_t> IndexMetadata::*field>
-std::string storeHardware(const ParsedOption& given, O& options) {
-  std::uint32_t value = 0;
-  std::string error = parseIdentifier(given.name, given.value, 4, value);
-  if (error.empty()) options.metadata.*field = static_cast<std::uint16_t>(value);
-  return error;
-}
-
 std::string storeIndent(const ParsedOption& given, O& options) {
   const std::string& text = given.value;
   const bool digits = !text.empty() && text.size() <= 2 &&
@@ -355,13 +339,13 @@ const CommandDefinition<IndexOptions>& indexDefinition() {
           {{'\0', "manufacturer-name", "TEXT", "an element of manufacturerName (repeatable)", true},
            storeManufacturerName},
           {{'\0', "min-file-version", "HEX", "minFileVersion: devices from that version on"},
-           storeVersion<&IndexMetadata::minFileVersion>},
+           setHex<O, 8, &O::metadata, &IndexMetadata::minFileVersion>},
           {{'\0', "max-file-version", "HEX", "maxFileVersion: devices up to that version"},
-           storeVersion<&IndexMetadata::maxFileVersion>},
+           setHex<O, 8, &O::metadata, &IndexMetadata::maxFileVersion>},
           {{'\0', "min-hw-version", "HEX", "hardwareVersionMin instead of the header's"},
-           storeHardware<&IndexMetadata::hardwareVersionMin>},
+           setHex<O, 4, &O::metadata, &IndexMetadata::hardwareVersionMin>},
           {{'\0', "max-hw-version", "HEX", "hardwareVersionMax instead of the header's"},
-           storeHardware<&IndexMetadata::hardwareVersionMax>},
+           setHex<O, 4, &O::metadata, &IndexMetadata::hardwareVersionMax>},
           {{'\0', "release-notes", "TEXT", "releaseNotes"},
            setText<O, &O::metadata, &IndexMetadata::releaseNotes>},
           {{'\0', "original-url", "URL", "originalUrl"},

@@ -113,49 +113,11 @@ int runMatch(const MatchOptions& options, const Console& console) {
 
 using O = MatchOptions;
 
-std::string parsed(const ParsedOption& given, int digits, std::uint32_t& value) {
-  return parseIdentifier(given.name, given.value, digits, value);
-}
-
-std::string storeMatchManufacturer(const ParsedOption& given, O& options) {
-  std::uint32_t value = 0;
-  std::string error = parsed(given, 4, value);
-  options.device.manufacturerCode = static_cast<std::uint16_t>(value);
-  options.manufacturerGiven = true;
-  return error;
-}
-
-std::string storeMatchImageType(const ParsedOption& given, O& options) {
-  std::uint32_t value = 0;
-  std::string error = parsed(given, 4, value);
-  options.device.imageType = static_cast<std::uint16_t>(value);
-  options.imageTypeGiven = true;
-  return error;
-}
-
-std::string storeMatchFileVersion(const ParsedOption& given, O& options) {
-  std::uint32_t value = 0;
-  std::string error = parsed(given, 8, value);
-  options.device.fileVersion = value;
-  options.fileVersionGiven = true;
-  return error;
-}
-
-std::string storeMatchHardware(const ParsedOption& given, O& options) {
-  std::uint32_t value = 0;
-  std::string error = parsed(given, 4, value);
-  options.device.hardwareVersion = static_cast<std::uint16_t>(value);
-  return error;
-}
-
-std::string storeMatchModel(const ParsedOption& given, O& options) {
-  options.device.modelId = given.value;
-  return "";
-}
-
-std::string storeMatchName(const ParsedOption& given, O& options) {
-  options.device.manufacturerName = given.value;
-  return "";
+// A required identifier of the device, noting that it was given.
+template <int digits, auto member, bool MatchOptions::*given>
+std::string storeRequired(const ParsedOption& option, O& options) {
+  options.*given = true;
+  return setHex<O, digits, &O::device, member>(option, options);
 }
 
 std::string finishMatch(const std::vector<std::string>& operands, O& options) {
@@ -192,12 +154,18 @@ const CommandDefinition<MatchOptions>& matchDefinition() {
        "and are shown in hex, the index's decimal value in brackets.\n",
        "Options:", "otawrap match index.json -m 100B -t 0042 -v 00010203"},
       {
-          {{'m', "manufacturer", "HEX", "the device's manufacturer code (required)"}, storeMatchManufacturer},
-          {{'t', "image-type", "HEX", "its image type (required)"}, storeMatchImageType},
-          {{'v', "file-version", "HEX", "its current file version (required)"}, storeMatchFileVersion},
-          {{'\0', "hardware-version", "HEX", "its hardware version, when it reports one"}, storeMatchHardware},
-          {{'\0', "model-id", "TEXT", "its model identifier"}, storeMatchModel},
-          {{'\0', "manufacturer-name", "TEXT", "its manufacturer name"}, storeMatchName},
+          {{'m', "manufacturer", "HEX", "the device's manufacturer code (required)"},
+           storeRequired<4, &MatchDevice::manufacturerCode, &O::manufacturerGiven>},
+          {{'t', "image-type", "HEX", "its image type (required)"},
+           storeRequired<4, &MatchDevice::imageType, &O::imageTypeGiven>},
+          {{'v', "file-version", "HEX", "its current file version (required)"},
+           storeRequired<8, &MatchDevice::fileVersion, &O::fileVersionGiven>},
+          {{'\0', "hardware-version", "HEX", "its hardware version, when it reports one"},
+           setHex<O, 4, &O::device, &MatchDevice::hardwareVersion>},
+          {{'\0', "model-id", "TEXT", "its model identifier"},
+           setText<O, &O::device, &MatchDevice::modelId>},
+          {{'\0', "manufacturer-name", "TEXT", "its manufacturer name"},
+           setText<O, &O::device, &MatchDevice::manufacturerName>},
       },
       {},
       {1, 1, "INDEX"},
