@@ -121,7 +121,7 @@ inline void limbsFromOctets(const std::uint8_t* octets, std::size_t length, Limb
 // out[0..length-1] = a as big-endian octets, left-padded with zeros; octets of
 // a above length are dropped.
 template <std::size_t N>
-inline void limbsToOctets(const Limbs<N>& a, std::size_t length, std::uint8_t* out) {
+constexpr void limbsToOctets(const Limbs<N>& a, std::size_t length, std::uint8_t* out) {
   for (std::size_t j = 0; j < length; ++j) {
     out[length - 1 - j] = j < 8 * N ? static_cast<std::uint8_t>(a[j / 8] >> (8 * (j % 8))) : 0u;
   }

@@ -12,9 +12,7 @@ namespace {
 
 constexpr std::array<std::uint8_t, kScalar283Octets> orderOctets() {
   std::array<std::uint8_t, kScalar283Octets> octets{};
-  for (std::size_t j = 0; j < octets.size(); ++j) {
-    octets[octets.size() - 1 - j] = static_cast<std::uint8_t>(sect283k1Order[j / 8] >> (8 * (j % 8)));
-  }
+  limbsToOctets(sect283k1Order, octets.size(), octets.data());
   return octets;
 }
 

@@ -57,11 +57,11 @@ void nonceBitsToIntOf(const NonceOrder& q, const std::uint8_t* t, std::uint8_t* 
 }
 
 int nonceIsInRange(const std::uint8_t value[21]) {
-  return nonceIsInRangeOf(NonceOrder{nonceGroupOrder.data(), nonceGroupOrder.size(), 163}, value);
+  return nonceIsInRangeOf(kSect163k1NonceOrder, value);
 }
 
 void nonceBitsToInt(const std::uint8_t t[32], std::uint8_t kOut[21]) {
-  nonceBitsToIntOf(NonceOrder{nonceGroupOrder.data(), nonceGroupOrder.size(), 163}, t, kOut);
+  nonceBitsToIntOf(kSect163k1NonceOrder, t, kOut);
 }
 
 void rfc6979NonceFor(const NonceOrder& q, const std::uint8_t* privateKeyModN,
@@ -119,7 +119,7 @@ void rfc6979NonceFor(const NonceOrder& q, const std::uint8_t* privateKeyModN,
 
 void rfc6979Nonce(const std::uint8_t privateKeyModN[21], const std::uint8_t digest[16],
                   std::uint8_t kOut[21]) {
-  rfc6979NonceFor(NonceOrder{nonceGroupOrder.data(), nonceGroupOrder.size(), 163}, privateKeyModN,
+  rfc6979NonceFor(kSect163k1NonceOrder, privateKeyModN,
                   digest, kOut);
 }
 

@@ -17,7 +17,7 @@ namespace otawrap {
 struct NonceOrder {
   const std::uint8_t* octets;
   std::size_t length;  // rlen, at most kNonceMaxOctets
-  unsigned bits;       // qlen
+  unsigned bits;       // qlen: 8 * length - 8 < bits <= 8 * length
 };
 
 inline constexpr std::size_t kNonceMaxOctets = 36;

@@ -24,6 +24,8 @@ constexpr std::array<std::uint8_t, 21> groupOrderOctets() {
 
 // n, the order of the sect163k1 base point, as 21 big-endian octets.
 inline constexpr std::array<std::uint8_t, 21> nonceGroupOrder = groupOrderOctets();
+// sect163k1's order as the nonce sees it: 163 bits.
+inline constexpr NonceOrder kSect163k1NonceOrder{nonceGroupOrder.data(), nonceGroupOrder.size(), 163};
 
 // 1 if the 21-octet big-endian value satisfies 0 < value < n, else 0. Runs
 // in time independent of the value.
